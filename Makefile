@@ -1,0 +1,36 @@
+# Qdx: `make run` installs what is missing, builds and starts the program;
+# `make test` builds and runs every test.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+PACKAGES = cmake g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+
+.PHONY: setup build run test bench demo install clean
+
+setup:
+	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	  else \
+	    echo "Qdx needs these packages; install them with:"; \
+	    echo "  sudo apt-get install $$missing"; exit 1; \
+	  fi; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: setup $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/Qdx
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	$(BUILD)/bench/qdx_bench
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,36 @@
+#pragma once
+// Commissions and activity for the report range, written to the working
+// files accounts.qdx and activity.qdx (record k belongs to affiliate k).
+// Every sum is formed as: read the Single, add in double, round to Single,
+// in record order, so the totals match the order of entry exactly.
+#include "core/app_state.h"
+
+namespace qdx {
+
+// The commission for one sale at a level (0..8).
+float level_reward(const Settings& settings, int level, float sum);
+
+// Rewrites records 1..count_affiliates of accounts.qdx: income from sales in
+// the range, climbing up to eight levels of the tree, and payments in the
+// range. Sales and payments whose affiliate is not in the affiliates file are
+// skipped.
+void build_accounts(const AppState& state);
+// Rewrites records 1..n of activity.qdx: each affiliate's own sales volume in
+// the range and its direct referrals registered in the range.
+void build_activity(const AppState& state);
+
+// The same computations done record by record, opening the affiliates file
+// at every referrer lookup. Slow; kept as the reference the fast ones are
+// checked against.
+void build_accounts_literal(const AppState& state);
+void build_activity_literal(const AppState& state);
+
+inline bool in_range(const AppState& state, double date) {
+    return state.datefrom <= date && date <= state.dateto;
+}
+
+inline float add_single(float total, float amount) {
+    return static_cast<float>(static_cast<double>(total) + static_cast<double>(amount));
+}
+
+}  // namespace qdx

@@ -1,0 +1,374 @@
+#include "core/regional.h"
+
+#include <cctype>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "core/ole_date.h"
+#include "core/text_field.h"
+
+namespace qdx {
+namespace {
+
+const std::array<const char*, 12> kEnglishMonths = {
+    "january", "february", "march",     "april",   "may",      "june",
+    "july",    "august",   "september", "october", "november", "december"};
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_letter(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return std::isalpha(u) || u >= 0x80;
+}
+
+// Month number 1..12 of a name or abbreviation, 0 when it is none.
+int month_of_word(std::string_view word, const Regional& regional) {
+    std::string w = to_lower(word);
+    if (!w.empty() && w.back() == '.') w.pop_back();
+    if (w.size() < 3) return 0;
+    for (int m = 0; m < 12; ++m) {
+        std::string english = kEnglishMonths[static_cast<size_t>(m)];
+        if (w == english || (w.size() >= 3 && english.compare(0, w.size(), w) == 0)) return m + 1;
+        const std::string& local = regional.monthNames[static_cast<size_t>(m)];
+        const std::string& abbrev = regional.monthAbbreviations[static_cast<size_t>(m)];
+        std::string l = to_lower(local), a = to_lower(abbrev);
+        if (!a.empty() && a.back() == '.') a.pop_back();
+        if ((!l.empty() && w == l) || (!a.empty() && w == a)) return m + 1;
+    }
+    return 0;
+}
+
+struct Token {
+    std::string text;
+    bool number;
+};
+
+// Splits on "/", "-", ".", "," and blanks (at most one of "/-.," between two
+// tokens); anything else makes the text no date.
+std::optional<std::vector<Token>> tokenize(std::string_view s) {
+    std::vector<Token> tokens;
+    size_t i = 0;
+    while (i < s.size()) {
+        char c = s[i];
+        if (is_digit(c) || is_letter(c)) {
+            bool number = is_digit(c);
+            size_t j = i;
+            while (j < s.size() && (number ? is_digit(s[j]) : is_letter(s[j]))) ++j;
+            tokens.push_back({std::string(s.substr(i, j - i)), number});
+            i = j;
+            // Separator run.
+            int marks = 0;
+            while (i < s.size() && !is_digit(s[i]) && !is_letter(s[i])) {
+                char d = s[i];
+                if (d == '/' || d == '-' || d == '.' || d == ',') {
+                    if (++marks > 1) return std::nullopt;
+                } else if (d != ' ' && d != '\t') {
+                    return std::nullopt;
+                }
+                ++i;
+            }
+            if (i == s.size() && marks > 0 && !(marks == 1 && s.back() == '.'))
+                return std::nullopt;  // a trailing separator, but "15. März 2003." style dot
+        } else {
+            return std::nullopt;
+        }
+    }
+    return tokens;
+}
+
+std::optional<int> year_of(const std::string& digits) {
+    if (digits.size() == 4) return std::atoi(digits.c_str());
+    if (digits.size() <= 2) {
+        int y = std::atoi(digits.c_str());
+        return y < 30 ? 2000 + y : 1900 + y;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> small_number(const std::string& digits) {
+    if (digits.empty() || digits.size() > 2) return std::nullopt;
+    return std::atoi(digits.c_str());
+}
+
+// Positions of day, month and year in the short date pattern.
+struct Order {
+    int day = 0, month = 1, year = 2;
+};
+
+Order order_of(std::string_view pattern) {
+    Order order;
+    int next = 0;
+    bool seenD = false, seenM = false, seenY = false;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        char c = pattern[i];
+        if (c == 'd' && !seenD) {
+            order.day = next++;
+            seenD = true;
+        } else if (c == 'M' && !seenM) {
+            order.month = next++;
+            seenM = true;
+        } else if (c == 'y' && !seenY) {
+            order.year = next++;
+            seenY = true;
+        }
+        while (i + 1 < pattern.size() && pattern[i + 1] == c) ++i;
+    }
+    if (next != 3) return Order{};
+    return order;
+}
+
+std::optional<double> make_date(std::optional<int> y, std::optional<int> m, std::optional<int> d) {
+    if (!y || !m || !d || !is_valid_ymd(*y, *m, *d)) return std::nullopt;
+    return ole_from_ymd(*y, *m, *d);
+}
+
+// Digits of a number in text: sign, significant digits, and the power of ten
+// of the last digit.
+struct Decimal {
+    bool negative = false;
+    std::string digits;  // no leading zeros; empty for zero
+    int exponent = 0;    // value = digits x 10^exponent
+};
+
+std::optional<Decimal> decimal_of(std::string_view text, char separator) {
+    std::string_view s = trim(text);
+    Decimal d;
+    size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) d.negative = s[i++] == '-';
+    bool any = false, point = false;
+    std::string digits;
+    int fraction = 0;
+    for (; i < s.size(); ++i) {
+        char c = s[i];
+        if (is_digit(c)) {
+            digits += c;
+            any = true;
+            if (point) ++fraction;
+        } else if ((c == separator || c == '.') && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!any) return std::nullopt;
+    int exponent = -fraction;
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
+        ++i;
+        bool negExp = false;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) negExp = s[i++] == '-';
+        if (i >= s.size() || !is_digit(s[i])) return std::nullopt;
+        int e = 0;
+        for (; i < s.size() && is_digit(s[i]); ++i) e = std::min(e * 10 + (s[i] - '0'), 100000);
+        exponent += negExp ? -e : e;
+    }
+    if (i != s.size()) return std::nullopt;
+    size_t nz = digits.find_first_not_of('0');
+    d.digits = nz == std::string::npos ? std::string() : digits.substr(nz);
+    d.exponent = exponent;
+    return d;
+}
+
+std::string with_separator(std::string s, char separator) {
+    for (char& c : s)
+        if (c == '.') c = separator;
+    return s;
+}
+
+// Shortest general form as printf's %G does it, with at most `digits`
+// significant digits.
+std::string general(double value, int digits, const Regional& regional) {
+    if (value == 0 || std::isnan(value)) return "0";
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*G", digits, value);
+    return with_separator(buffer, regional.decimalSeparator);
+}
+
+}  // namespace
+
+std::string Regional::widenYear(std::string_view pattern) {
+    std::string out;
+    for (size_t i = 0; i < pattern.size();) {
+        if (pattern[i] == 'y') {
+            size_t j = i;
+            while (j < pattern.size() && pattern[j] == 'y') ++j;
+            out += "yyyy";
+            i = j;
+        } else {
+            out += pattern[i++];
+        }
+    }
+    return out;
+}
+
+std::string format_date(double oleDate, const Regional& regional) {
+    Ymd d = ymd_from_ole(oleDate);
+    const std::string& p = regional.shortDateFormat;
+    std::string out;
+    char buffer[16];
+    for (size_t i = 0; i < p.size();) {
+        char c = p[i];
+        size_t j = i;
+        while (j < p.size() && p[j] == c) ++j;
+        size_t n = j - i;
+        if (c == 'd' && n <= 2) {
+            std::snprintf(buffer, sizeof buffer, n == 2 ? "%02d" : "%d", d.day);
+            out += buffer;
+        } else if (c == 'M') {
+            if (n >= 4 && !regional.monthNames[d.month - 1].empty()) {
+                out += regional.monthNames[static_cast<size_t>(d.month - 1)];
+            } else if (n == 3 && !regional.monthAbbreviations[d.month - 1].empty()) {
+                out += regional.monthAbbreviations[static_cast<size_t>(d.month - 1)];
+            } else {
+                std::snprintf(buffer, sizeof buffer, n >= 2 ? "%02d" : "%d", d.month);
+                out += buffer;
+            }
+        } else if (c == 'y') {
+            std::snprintf(buffer, sizeof buffer, "%04d", d.year);
+            out += buffer;
+        } else if (c == '\'') {
+            // Quoted literal text.
+            size_t k = i + 1;
+            while (k < p.size() && p[k] != '\'') out += p[k++];
+            j = k < p.size() ? k + 1 : k;
+        } else {
+            out.append(n, c);
+        }
+        i = j;
+    }
+    return out;
+}
+
+std::optional<double> parse_date(std::string_view text, const Regional& regional) {
+    auto tokens = tokenize(trim(text));
+    if (!tokens || tokens->size() != 3) return std::nullopt;
+    const auto& t = *tokens;
+    int words = 0, wordAt = -1;
+    for (int i = 0; i < 3; ++i)
+        if (!t[static_cast<size_t>(i)].number) ++words, wordAt = i;
+    if (words > 1) return std::nullopt;
+    if (words == 1) {
+        int month = month_of_word(t[static_cast<size_t>(wordAt)].text, regional);
+        if (month == 0) return std::nullopt;
+        std::vector<std::string> numbers;
+        for (int i = 0; i < 3; ++i)
+            if (i != wordAt) numbers.push_back(t[static_cast<size_t>(i)].text);
+        // "2003-Mar-15": the year comes first when it has four digits.
+        if (numbers[0].size() == 4)
+            return make_date(year_of(numbers[0]), month, small_number(numbers[1]));
+        return make_date(year_of(numbers[1]), month, small_number(numbers[0]));
+    }
+    if (t[0].text.size() == 4)  // ISO yyyy-mm-dd
+        return make_date(year_of(t[0].text), small_number(t[1].text), small_number(t[2].text));
+    Order o = order_of(regional.shortDateFormat);
+    return make_date(year_of(t[static_cast<size_t>(o.year)].text),
+                     small_number(t[static_cast<size_t>(o.month)].text),
+                     small_number(t[static_cast<size_t>(o.day)].text));
+}
+
+std::string format_single(float value, const Regional& regional) {
+    return general(static_cast<double>(value), 7, regional);
+}
+
+std::string format_double(double value, const Regional& regional) {
+    return general(value, 15, regional);
+}
+
+std::string format_long(int64_t value) { return std::to_string(value); }
+
+std::optional<double> parse_number(std::string_view text, const Regional& regional) {
+    std::string_view s = trim(text);
+    if (s.empty()) return std::nullopt;
+    // Only the regional separator counts as the decimal point.
+    if (regional.decimalSeparator != '.' && s.find('.') != std::string_view::npos)
+        return std::nullopt;
+    auto d = decimal_of(s, regional.decimalSeparator);
+    if (!d) return std::nullopt;
+    std::string plain = (d->negative ? "-" : "") + (d->digits.empty() ? "0" : d->digits) + "e" +
+                        std::to_string(d->exponent);
+    double v = std::strtod(plain.c_str(), nullptr);
+    if (std::isinf(v)) return std::nullopt;
+    return v;
+}
+
+std::optional<float> parse_single(std::string_view text, const Regional& regional) {
+    auto v = parse_number(text, regional);
+    if (!v || std::fabs(*v) > FLT_MAX) return std::nullopt;
+    return static_cast<float>(*v);
+}
+
+std::optional<int32_t> parse_long(std::string_view text, const Regional& regional) {
+    auto v = parse_number(text, regional);
+    if (!v) return std::nullopt;
+    double r = std::nearbyint(*v);  // the default rounding mode: halves to even
+    if (r < INT32_MIN || r > INT32_MAX) return std::nullopt;
+    return static_cast<int32_t>(r);
+}
+
+std::optional<int16_t> parse_integer(std::string_view text, const Regional& regional) {
+    auto v = parse_number(text, regional);
+    if (!v) return std::nullopt;
+    double r = std::nearbyint(*v);
+    if (r < INT16_MIN || r > INT16_MAX) return std::nullopt;
+    return static_cast<int16_t>(r);
+}
+
+std::string round3_text(std::string_view text, const Regional& regional) {
+    auto parsed = decimal_of(text, regional.decimalSeparator);
+    if (!parsed || parsed->digits.empty()) return "0";
+    Decimal d = *parsed;
+    // Keep digits down to 10^-3, rounding the rest half to even.
+    if (d.exponent < -3) {
+        int drop = -3 - d.exponent;
+        std::string digits = d.digits;
+        if (static_cast<int>(digits.size()) < drop) digits.insert(0, drop - digits.size() + 1, '0');
+        std::string kept = digits.substr(0, digits.size() - static_cast<size_t>(drop));
+        std::string rest = digits.substr(digits.size() - static_cast<size_t>(drop));
+        if (kept.empty()) kept = "0";
+        bool up;
+        if (rest[0] > '5') {
+            up = true;
+        } else if (rest[0] < '5') {
+            up = false;
+        } else {
+            bool beyond = rest.find_first_not_of('0', 1) != std::string::npos;
+            up = beyond || ((kept.back() - '0') % 2 == 1);
+        }
+        if (up) {
+            int i = static_cast<int>(kept.size()) - 1;
+            while (i >= 0 && kept[static_cast<size_t>(i)] == '9') kept[static_cast<size_t>(i--)] = '0';
+            if (i < 0)
+                kept.insert(0, "1");
+            else
+                ++kept[static_cast<size_t>(i)];
+        }
+        d.digits = kept;
+        d.exponent = -3;
+    }
+    // Plain decimal text without trailing zeros.
+    size_t nz = d.digits.find_first_not_of('0');
+    if (nz == std::string::npos) return "0";
+    std::string digits = d.digits.substr(nz);
+    while (d.exponent < 0 && !digits.empty() && digits.back() == '0') {
+        digits.pop_back();
+        ++d.exponent;
+    }
+    std::string out;
+    if (d.exponent >= 0) {
+        out = digits + std::string(static_cast<size_t>(d.exponent), '0');
+    } else {
+        size_t frac = static_cast<size_t>(-d.exponent);
+        if (digits.size() <= frac) digits.insert(0, frac - digits.size() + 1, '0');
+        out = digits.substr(0, digits.size() - frac) + regional.decimalSeparator +
+              digits.substr(digits.size() - frac);
+    }
+    return (d.negative ? "-" : "") + out;
+}
+
+std::string round3_double(double value, const Regional& regional) {
+    return round3_text(format_double(value, regional), regional);
+}
+
+}  // namespace qdx

@@ -1,0 +1,54 @@
+#pragma once
+// Conversions between text and numbers or dates by the user's regional
+// settings. The windows read the settings from the system once at start and
+// hand them to the engine as this plain value.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qdx {
+
+struct Regional {
+    // Short date pattern in d/dd/M/MM/MMM/MMMM/yyyy tokens; the year is
+    // always four digits so that no date loses its century.
+    std::string shortDateFormat = "dd/MM/yyyy";
+    char decimalSeparator = '.';
+    // Local month names (Windows-1252); English names are always understood too.
+    std::array<std::string, 12> monthNames{};
+    std::array<std::string, 12> monthAbbreviations{};
+
+    // Widens two-digit years ("yy") to "yyyy"; keeps everything else.
+    static std::string widenYear(std::string_view pattern);
+};
+
+std::string format_date(double oleDate, const Regional& regional);
+// Lenient parse as a system date parser would: the short format's day/month/
+// year order with "/", "-", "." or blanks between, ISO yyyy-mm-dd, month
+// names ("15 March 2003", "15-Mar-2003"). Nothing when it is not a real date.
+std::optional<double> parse_date(std::string_view text, const Regional& regional);
+
+// A 4-byte float in its shortest general form, at most 7 significant digits
+// (12.5, 100, 1.234568E+07), with the regional decimal separator.
+std::string format_single(float value, const Regional& regional);
+// A double, at most 15 significant digits.
+std::string format_double(double value, const Regional& regional);
+std::string format_long(int64_t value);
+
+// A typed number with the regional decimal separator (blanks around allowed).
+std::optional<double> parse_number(std::string_view text, const Regional& regional);
+std::optional<float> parse_single(std::string_view text, const Regional& regional);
+// Whole numbers: a fraction is rounded to the nearest, halves to even; values
+// out of the type's range do not convert.
+std::optional<int32_t> parse_long(std::string_view text, const Regional& regional);
+std::optional<int16_t> parse_integer(std::string_view text, const Regional& regional);
+
+// Rounds a number written as text to 3 decimals, halves to even, on its
+// decimal digits, and writes the result in plain decimal form. Text that is
+// not a number counts as 0.
+std::string round3_text(std::string_view text, const Regional& regional);
+// The same for a double: rounded on its 15-significant-digit decimal form.
+std::string round3_double(double value, const Regional& regional);
+
+}  // namespace qdx

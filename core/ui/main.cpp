@@ -1,0 +1,30 @@
+// Qdx: keeps the records of a multi-level affiliate program and works out
+// what every affiliate has earned and is owed.
+#include <QApplication>
+
+#include "core/app_folder.h"
+#include "core/app_state.h"
+#include "core/ui/main_window.h"
+#include "core/ui/system_regional.h"
+#include "core/ui/ui_context.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Qdx");
+
+    qdx::AppState state(qdx::choose_app_folder(qdx::program_folder()));
+    state.regional = qdx::ui::regional_from_locale();
+    qdx::ui::UiContext context(state);
+
+    qdx::FolderLock lock;
+    if (!lock.acquire(state.appDir)) {
+        context.message(nullptr, QString::fromUtf8(qdx::kFolderInUseMessage));
+        return 1;
+    }
+
+    state.messages.setStartupWording();
+    auto* main = new qdx::ui::MainWindow(context);
+    main->setAttribute(Qt::WA_DeleteOnClose);
+    main->show();
+    return app.exec();
+}

@@ -1,0 +1,52 @@
+#include "core/ui/ui_context.h"
+
+#include <QMessageBox>
+
+#include "core/ui/qt_text.h"
+
+namespace qdx::ui {
+
+const char* const kProgramTitle = "Qdx";
+
+MessageAnswer show_message_box(const MessageRequest& request) {
+    QMessageBox box(QMessageBox::NoIcon, request.title, request.text,
+                    request.buttons == MessageButtons::OkCancel
+                        ? QMessageBox::Ok | QMessageBox::Cancel
+                        : QMessageBox::Ok,
+                    request.parent);
+    box.setAccessibleName(request.title);
+    box.setAccessibleDescription(request.text);
+    return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+}
+
+UiContext::UiContext(AppState& s) : state(s), messageSink(show_message_box) {}
+
+MessageAnswer UiContext::message(QWidget* parent, const QString& text, MessageButtons buttons,
+                                 const QString& title) {
+    return messageSink(
+        {parent, title.isEmpty() ? QString(kProgramTitle) : title, text, buttons});
+}
+
+void UiContext::message(QWidget* parent, const std::string& ansiText, QWidget* focus) {
+    message(parent, fromAnsi(ansiText));
+    if (focus) focus->setFocus(Qt::OtherFocusReason);
+}
+
+QWidget* UiContext::showOnce(const QString& key, const std::function<QWidget*()>& create) {
+    QPointer<QWidget>& slot = windows_[key];
+    if (!slot) {
+        slot = create();
+        slot->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+    return slot;
+}
+
+QWidget* UiContext::openWindow(const QString& key) const {
+    auto it = windows_.find(key);
+    return it == windows_.end() ? nullptr : it->data();
+}
+
+}  // namespace qdx::ui

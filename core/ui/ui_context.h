@@ -1,0 +1,53 @@
+#pragma once
+// What every window gets from the application: the shared state, the one
+// route for message boxes, and the registry that keeps each window single.
+#include <QMap>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+#include "core/app_state.h"
+
+namespace qdx::ui {
+
+enum class MessageButtons { Ok, OkCancel };
+enum class MessageAnswer { Ok, Cancel };
+
+struct MessageRequest {
+    QWidget* parent;
+    QString title;
+    QString text;
+    MessageButtons buttons;
+};
+
+class UiContext {
+public:
+    explicit UiContext(AppState& state);
+
+    AppState& state;
+
+    // Every message box of the program is shown through here: OK button (or
+    // OK and Cancel), no icon, the program's title unless one is given.
+    // Tests replace `messageSink` to answer without a modal box.
+    std::function<MessageAnswer(const MessageRequest&)> messageSink;
+    MessageAnswer message(QWidget* parent, const QString& text,
+                          MessageButtons buttons = MessageButtons::Ok,
+                          const QString& title = QString());
+    // Shows an engine text (Windows-1252) and then puts the focus on `focus`.
+    void message(QWidget* parent, const std::string& ansiText, QWidget* focus);
+
+    // Each window exists once: show() brings an open one forward, otherwise
+    // makes it with `create` (which gives it WA_DeleteOnClose).
+    QWidget* showOnce(const QString& key, const std::function<QWidget*()>& create);
+    QWidget* openWindow(const QString& key) const;
+
+private:
+    QMap<QString, QPointer<QWidget>> windows_;
+};
+
+MessageAnswer show_message_box(const MessageRequest& request);
+
+extern const char* const kProgramTitle;
+
+}  // namespace qdx::ui

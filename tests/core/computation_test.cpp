@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/accounts.h"
+#include "core/files.h"
+#include "core/ole_date.h"
+#include "core/record_file.h"
+#include "core/settings.h"
+#include "core/tree.h"
+#include "support/test_support.h"
+
+namespace qdx {
+namespace {
+
+using test::affiliate;
+
+double march(int day) { return ole_from_ymd(2003, 3, day); }
+
+// Affiliates 1 (root), 2 (referred by 1), 3 (referred by 2), 4 (by 3).
+class Worked : public ::testing::Test {
+protected:
+    void SetUp() override {
+        state.datefrom = march(1);
+        state.dateto = march(31);
+        test::write_affiliates(state, {affiliate(1, 0, 1, ole_from_ymd(2003, 2, 1)),
+                                       affiliate(2, 1, 2, march(5)), affiliate(3, 2, 3, march(5))});
+    }
+    std::vector<AccountRecord> accounts() {
+        RecordFile f(state.workFile(file::kAccounts), AccountRecord::kSize);
+        std::vector<AccountRecord> out;
+        for (int64_t k = 1; k <= f.count(); ++k) out.push_back(f.read<AccountRecord>(k));
+        return out;
+    }
+    std::vector<ActivityRecord> activity() {
+        RecordFile f(state.workFile(file::kActivity), ActivityRecord::kSize);
+        std::vector<ActivityRecord> out;
+        for (int64_t k = 1; k <= f.count(); ++k) out.push_back(f.read<ActivityRecord>(k));
+        return out;
+    }
+    void sale(double date, float sum = 200) {
+        test::write_money(state, file::kSales, {MoneyRecord{3, sum, date}});
+    }
+    test::TempFolder dir;
+    AppState state{dir.path()};
+};
+
+TEST_F(Worked, SettingsLoadAndLevelsInUse) {
+    test::write_settings(state, test::settings("Percents", {10, 5, 0, 2}));
+    load_settings(state);
+    EXPECT_EQ(state.settings.payType, 1);
+    EXPECT_EQ(state.settings.levelsInUse, 4);
+    test::write_settings(state, test::settings("Fixed   ", {0.5f}));
+    load_settings(state);
+    EXPECT_EQ(state.settings.payType, 2);
+    EXPECT_EQ(state.settings.levelsInUse, 1);
+    test::write_settings(state, test::settings("Other", {0, 0}));
+    load_settings(state);
+    EXPECT_EQ(state.settings.payType, 2);  // unknown Type keeps the earlier value
+    EXPECT_EQ(state.settings.levelsInUse, 1);
+}
+
+TEST_F(Worked, MissingSettingsLeaveZeros) {
+    load_settings(state);
+    EXPECT_EQ(state.settings.payType, 0);
+    EXPECT_EQ(state.settings.levelsInUse, 0);
+}
+
+TEST_F(Worked, PercentCommissionsClimbTheTree) {
+    test::write_settings(state, test::settings("Percents", {10, 5, 2}));
+    load_settings(state);
+    sale(march(15));
+    test::write_money(state, file::kPayments,
+                      {MoneyRecord{3, 15, march(10)}, MoneyRecord{3, 99, ole_from_ymd(2003, 2, 28)}});
+    build_accounts(state);
+    auto a = accounts();
+    ASSERT_EQ(a.size(), 3u);
+    EXPECT_EQ(a[2].income, 20);
+    EXPECT_EQ(a[1].income, 10);
+    EXPECT_EQ(a[0].income, 4);
+    EXPECT_EQ(a[2].payments, 15);
+}
+
+TEST_F(Worked, RangeEndsAreIncluded) {
+    test::write_settings(state, test::settings("Percents", {10, 5, 2}));
+    load_settings(state);
+    sale(march(31));
+    sale(march(1));
+    sale(ole_from_ymd(2003, 4, 1));
+    build_accounts(state);
+    EXPECT_EQ(accounts()[2].income, 40);
+}
+
+TEST_F(Worked, FixedRewardsIgnoreTheSum) {
+    test::write_settings(state, test::settings("Fixed", {10, 5, 2}));
+    load_settings(state);
+    sale(march(15), 12345);
+    build_accounts(state);
+    auto a = accounts();
+    EXPECT_EQ(a[2].income, 10);
+    EXPECT_EQ(a[1].income, 5);
+    EXPECT_EQ(a[0].income, 2);
+}
+
+TEST_F(Worked, NoSettingsNoIncomeButPaymentsAndActivity) {
+    sale(march(15));
+    test::write_money(state, file::kPayments, {MoneyRecord{3, 15, march(10)}});
+    build_accounts(state);
+    build_activity(state);
+    auto a = accounts();
+    EXPECT_EQ(a[2].income, 0);
+    EXPECT_EQ(a[2].payments, 15);
+    auto act = activity();
+    ASSERT_EQ(act.size(), 3u);
+    EXPECT_EQ(act[0].newReferrals, 1);
+    EXPECT_EQ(act[1].newReferrals, 1);
+    EXPECT_EQ(act[2].newReferrals, 0);
+    EXPECT_EQ(act[2].volume, 200);
+    EXPECT_EQ(act[0].volume, 0);
+}
+
+TEST_F(Worked, BadIdsAreSkippedAndStaleRecordsKept) {
+    test::write_settings(state, test::settings("Percents", {10}));
+    load_settings(state);
+    test::write_money(state, file::kSales,
+                      {MoneyRecord{0, 100, march(2)}, MoneyRecord{-4, 100, march(2)},
+                       MoneyRecord{9, 100, march(2)}, MoneyRecord{1, 100, march(2)}});
+    {
+        RecordFile f(state.workFile(file::kAccounts), AccountRecord::kSize);
+        f.write(5, AccountRecord{7, 7});  // left from a larger earlier run
+    }
+    build_accounts(state);
+    auto a = accounts();
+    ASSERT_EQ(a.size(), 5u);
+    EXPECT_EQ(a[0].income, 10);
+    EXPECT_EQ(a[4].income, 7);  // above n: untouched
+}
+
+TEST_F(Worked, MissingDataFolderIsEmpty) {
+    test::TempFolder empty;
+    AppState s(empty.path());
+    s.datefrom = 0;
+    s.dateto = 99999;
+    build_accounts(s);
+    build_activity(s);
+    EXPECT_EQ(count_affiliates(s), 0);
+    EXPECT_EQ(std::filesystem::file_size(s.workFile(file::kAccounts)), 0u);
+}
+
+TEST(Tree, LookupsAndSubLevels) {
+    test::TempFolder dir;
+    AppState state(dir.path());
+    EXPECT_EQ(count_affiliates(state), 0);
+    EXPECT_EQ(get_referrer(state, 1), 0);
+    test::write_affiliates(state, {affiliate(1, 0, 1, 0), affiliate(2, 1, 2, 0),
+                                   affiliate(3, 2, 3, 0), affiliate(4, 3, 4, 0)});
+    state.settings.levelsInUse = 3;
+    EXPECT_EQ(sub_level(state, 3, 3), 1);
+    EXPECT_EQ(sub_level(state, 2, 3), 2);
+    EXPECT_EQ(sub_level(state, 1, 3), 3);
+    EXPECT_EQ(sub_level(state, 1, 4), 0);
+    EXPECT_EQ(sub_level(state, 4, 1), 0);
+    EXPECT_EQ(sub_level(state, 0, 1), 2);
+    EXPECT_EQ(sub_level(state, 0, 2), 3);
+    EXPECT_EQ(sub_level(state, 0, 3), 0);
+    EXPECT_EQ(get_referrer(state, 1), 0);
+    EXPECT_EQ(get_referrer(state, 4), 3);
+    EXPECT_EQ(get_referrer(state, 5), 0);
+    EXPECT_EQ(get_referrer(state, 0), 0);
+    EXPECT_EQ(get_level(state, 4), 4);
+    EXPECT_EQ(get_level(state, 0), 0);
+    ReferralTree tree = ReferralTree::load(state);
+    for (int32_t levels : {0, 1, 3, 8})
+        for (int32_t a = 0; a <= 5; ++a)
+            for (int32_t b = 0; b <= 5; ++b) {
+                state.settings.levelsInUse = levels;
+                EXPECT_EQ(tree.subLevel(a, b, levels), sub_level(state, a, b)) << a << " " << b;
+            }
+    state.settings.levelsInUse = 1;
+    EXPECT_EQ(sub_level(state, 2, 2), 1);
+    EXPECT_EQ(sub_level(state, 1, 2), 0);
+}
+
+TEST(Tree, CycleEndsAfterTheBoundedWalk) {
+    test::TempFolder dir;
+    AppState state(dir.path());
+    test::write_affiliates(state, {affiliate(1, 2, 1, 0), affiliate(2, 1, 2, 0)});
+    state.settings.levelsInUse = 8;
+    EXPECT_EQ(sub_level(state, 3, 1), 0);
+    test::write_settings(state, test::settings("Fixed", {1, 1, 1, 1, 1, 1, 1, 1}));
+    load_settings(state);
+    state.datefrom = 0;
+    state.dateto = 1e6;
+    test::write_money(state, file::kSales, {MoneyRecord{1, 1, 5}});
+    build_accounts(state);
+    RecordFile f(state.workFile(file::kAccounts), AccountRecord::kSize);
+    EXPECT_EQ(f.read<AccountRecord>(1).income, 4);  // levels 1, 3, 5, 7
+    EXPECT_EQ(f.read<AccountRecord>(2).income, 4);
+}
+
+// The in-memory computations write exactly the bytes of the record-by-record
+// procedure, on random forests with cycles and bad IDs.
+TEST(Computation, FastMatchesLiteralByteForByte) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 6; ++round) {
+        test::TempFolder a, b;
+        AppState fast(a.path()), literal(b.path());
+        int n = 1 + static_cast<int>(rng() % 60);
+        std::vector<AffiliateRecord> affiliates;
+        for (int k = 1; k <= n; ++k) {
+            int r = static_cast<int>(rng() % (k + 2));  // sometimes a cycle or a forward ID
+            if (rng() % 7 == 0) r = 0;
+            affiliates.push_back(affiliate(k, r, 1, 37000 + rng() % 60));
+        }
+        std::vector<MoneyRecord> sales, payments;
+        for (int i = 0; i < 400; ++i) {
+            int id = static_cast<int>(rng() % (n + 3)) - 1;
+            float sum = static_cast<float>(rng() % 100000) / 7.0f;
+            sales.push_back({id, sum, 37000.0 + rng() % 60});
+            if (i % 3 == 0) payments.push_back({id, sum / 3, 37000.0 + rng() % 60});
+        }
+        auto s = test::settings(round % 2 ? "Fixed" : "Percents",
+                                {12.5f, 5.1f, 3.3f, 2, 1.7f, 0, 0.3f, 0.1f});
+        for (AppState* st : {&fast, &literal}) {
+            test::write_affiliates(*st, affiliates);
+            test::write_money(*st, file::kSales, sales);
+            test::write_money(*st, file::kPayments, payments);
+            test::write_settings(*st, s);
+            load_settings(*st);
+            st->datefrom = 37010;
+            st->dateto = 37050;
+        }
+        build_accounts(fast);
+        build_activity(fast);
+        build_accounts_literal(literal);
+        build_activity_literal(literal);
+        for (const char* name : {file::kAccounts, file::kActivity})
+            EXPECT_EQ(test::read_file(fast.workFile(name)), test::read_file(literal.workFile(name)))
+                << name << " round " << round;
+    }
+}
+
+}  // namespace
+}  // namespace qdx

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include "core/ole_date.h"
+#include "core/regional.h"
+
+namespace qdx {
+namespace {
+
+Regional british() { return Regional{}; }
+
+Regional german() {
+    Regional r;
+    r.shortDateFormat = Regional::widenYear("dd.MM.yy");
+    r.decimalSeparator = ',';
+    r.monthNames = {"Januar", "Februar", "M\xE4rz",  "April",   "Mai",      "Juni",
+                    "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
+    return r;
+}
+
+Regional american() {
+    Regional r;
+    r.shortDateFormat = Regional::widenYear("M/d/yy");
+    return r;
+}
+
+TEST(OleDate, KnownDaysAndCalendar) {
+    EXPECT_EQ(ole_from_ymd(2002, 1, 1), 37257);
+    EXPECT_EQ(ole_from_ymd(1899, 12, 30), 0);
+    Ymd d = ymd_from_ole(37257);
+    EXPECT_EQ(d.year, 2002);
+    EXPECT_EQ(d.month, 1);
+    EXPECT_EQ(d.day, 1);
+    EXPECT_TRUE(is_leap_year(2000));
+    EXPECT_TRUE(is_leap_year(2024));
+    EXPECT_FALSE(is_leap_year(1900));
+    EXPECT_FALSE(is_leap_year(2100));
+    EXPECT_EQ(one_month_before(ole_from_ymd(2003, 3, 31)), ole_from_ymd(2003, 2, 28));
+    EXPECT_EQ(one_month_before(ole_from_ymd(2004, 3, 31)), ole_from_ymd(2004, 2, 29));
+    EXPECT_EQ(one_month_before(ole_from_ymd(2003, 1, 15)), ole_from_ymd(2002, 12, 15));
+    EXPECT_EQ(last_day_of_month(ole_from_ymd(2100, 2, 3)), ole_from_ymd(2100, 2, 28));
+    EXPECT_EQ(first_day_of_next_month(ole_from_ymd(2003, 12, 9)), ole_from_ymd(2004, 1, 1));
+}
+
+TEST(Dates, ShownInTheShortFormatWithFourDigitYears) {
+    double d = ole_from_ymd(2003, 3, 5);
+    EXPECT_EQ(format_date(d, british()), "05/03/2003");
+    EXPECT_EQ(format_date(d, german()), "05.03.2003");
+    EXPECT_EQ(format_date(d, american()), "3/5/2003");
+}
+
+TEST(Dates, ParsedLeniently) {
+    double march15 = ole_from_ymd(2003, 3, 15);
+    for (const char* text : {"15/03/2003", "15-3-2003", "15.03.03", "15 3 2003", "2003-03-15",
+                             "15 March 2003", "15-Mar-2003", " 15/3/2003 ", "March 15, 2003"})
+        EXPECT_EQ(parse_date(text, british()), march15) << text;
+    EXPECT_EQ(parse_date("15.03.2003", german()), march15);
+    EXPECT_EQ(parse_date("15. M\xE4rz 2003", german()), march15);
+    EXPECT_EQ(parse_date("3/15/2003", american()), march15);
+    EXPECT_EQ(parse_date("01/01/29", british()), ole_from_ymd(2029, 1, 1));
+    EXPECT_EQ(parse_date("01/01/30", british()), ole_from_ymd(1930, 1, 1));
+    for (const char* text : {"", "  ", "31/02/2003", "15/03/2003x", "15/13/2003", "abc",
+                             "15//03/2003", "15/03", "15/03/2003/1", "15/03/203"})
+        EXPECT_FALSE(parse_date(text, british())) << text;
+}
+
+TEST(Numbers, ShortestGeneralForm) {
+    Regional r = british();
+    EXPECT_EQ(format_single(12.5f, r), "12.5");
+    EXPECT_EQ(format_single(100.0f, r), "100");
+    EXPECT_EQ(format_single(12345678.0f, r), "1.234568E+07");
+    EXPECT_EQ(format_single(0.1f, r), "0.1");
+    EXPECT_EQ(format_single(-0.0f, r), "0");
+    EXPECT_EQ(format_single(0.00001f, r), "1E-05");
+    EXPECT_EQ(format_single(5314.2834f, r), "5314.283");
+    EXPECT_EQ(format_double(0.1 + 0.2, r), "0.3");
+    EXPECT_EQ(format_single(12.5f, german()), "12,5");
+}
+
+TEST(Numbers, TypedWithTheRegionalSeparator) {
+    EXPECT_EQ(parse_number(" 12.5 ", british()), 12.5);
+    EXPECT_EQ(parse_number("12,5", german()), 12.5);
+    EXPECT_FALSE(parse_number("12.5", german()));
+    EXPECT_FALSE(parse_number("12,5", british()));
+    EXPECT_FALSE(parse_number("", british()));
+    EXPECT_FALSE(parse_number("1x", british()));
+    EXPECT_EQ(parse_number("-1E2", british()), -100);
+    EXPECT_EQ(parse_long("2.5", british()), 2);
+    EXPECT_EQ(parse_long("3.5", british()), 4);
+    EXPECT_EQ(parse_long("-2.5", british()), -2);
+    EXPECT_FALSE(parse_long("3000000000", british()));
+    EXPECT_EQ(parse_integer("32767", british()), 32767);
+    EXPECT_FALSE(parse_integer("32768", british()));
+    EXPECT_FALSE(parse_single("1e39", british()));
+}
+
+TEST(Numbers, RoundedToThreeDecimalsHalvesToEven) {
+    Regional r = british();
+    EXPECT_EQ(round3_text("12.3456", r), "12.346");
+    EXPECT_EQ(round3_text("5.25", r), "5.25");
+    EXPECT_EQ(round3_text("0.0125", r), "0.012");
+    EXPECT_EQ(round3_text("0.0135", r), "0.014");
+    EXPECT_EQ(round3_text("-2.0005", r), "-2");
+    EXPECT_EQ(round3_text("0.0004", r), "0");
+    EXPECT_EQ(round3_text("9.9995", r), "10");
+    EXPECT_EQ(round3_text("1.234568E+07", r), "12345680");
+    EXPECT_EQ(round3_text("1E-05", r), "0");
+    EXPECT_EQ(round3_text("", r), "0");
+    EXPECT_EQ(round3_text("17,5965", german()), "17,596");
+    EXPECT_EQ(round3_double(3652.44, r), "3652.44");
+}
+
+}  // namespace
+}  // namespace qdx

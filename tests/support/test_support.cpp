@@ -1,0 +1,87 @@
+#include "support/test_support.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "core/files.h"
+#include "core/record_file.h"
+
+namespace qdx::test {
+
+namespace fs = std::filesystem;
+
+TempFolder::TempFolder() {
+    std::random_device rd;
+    for (;;) {
+        path_ = fs::temp_directory_path() /
+                ("qdx-test-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
+        if (fs::create_directory(path_)) break;
+    }
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+AffiliateRecord affiliate(int32_t id, int32_t referrer, int32_t level, double date,
+                          const std::string& name) {
+    AffiliateRecord r;
+    r.name = name;
+    r.id = id;
+    r.referrerId = referrer;
+    r.level = level;
+    r.date = date;
+    return r;
+}
+
+namespace {
+template <class R>
+void append_all(const fs::path& path, const std::vector<R>& records) {
+    ensure_folder(path.parent_path());
+    RecordFile f(path, R::kSize);
+    int64_t n = f.count();
+    for (const auto& r : records) f.write(++n, r);
+}
+}  // namespace
+
+void write_affiliates(const AppState& state, const std::vector<AffiliateRecord>& records) {
+    append_all(state.dataFile(file::kAffiliates), records);
+}
+
+void write_money(const AppState& state, const char* name, const std::vector<MoneyRecord>& records) {
+    append_all(state.dataFile(name), records);
+}
+
+void write_settings(const AppState& state, const SettingsRecord& record) {
+    ensure_folder(state.dataDir());
+    RecordFile f(state.dataFile(file::kSettings), SettingsRecord::kSize);
+    f.write(1, record);
+}
+
+SettingsRecord settings(const std::string& type, std::vector<float> levels, float minPayment) {
+    SettingsRecord s;
+    s.type = type;
+    s.minPayment = minPayment;
+    s.periodicity = 30;
+    s.unit = "$";
+    for (size_t k = 0; k < levels.size() && k < 8; ++k) s.levels[k] = levels[k];
+    return s;
+}
+
+void copy_example(const std::string& world, const fs::path& to) {
+    fs::path from = fs::path(QDX_EXAMPLES_DIR) / world / "app";
+    fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    for (auto& entry : fs::recursive_directory_iterator(to))
+        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+}
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace qdx::test

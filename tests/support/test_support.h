@@ -1,0 +1,39 @@
+#pragma once
+// Helpers for tests: temporary application folders and record writers.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/records.h"
+
+namespace qdx::test {
+
+// A fresh empty folder under the system's temporary folder, removed on destruction.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// An affiliate with the given referrer, level and registration date.
+AffiliateRecord affiliate(int32_t id, int32_t referrer, int32_t level, double date,
+                          const std::string& name = "Ann");
+
+// Appends records to a data file of the application folder (creating data/).
+void write_affiliates(const AppState& state, const std::vector<AffiliateRecord>& records);
+void write_money(const AppState& state, const char* file, const std::vector<MoneyRecord>& records);
+void write_settings(const AppState& state, const SettingsRecord& record);
+SettingsRecord settings(const std::string& type, std::vector<float> levels, float minPayment = 0);
+
+// Copies an example application folder to `to` (files writable).
+void copy_example(const std::string& world, const std::filesystem::path& to);
+std::string read_file(const std::filesystem::path& path);
+
+}  // namespace qdx::test
