@@ -7,6 +7,7 @@
 #include "core/ui/main_window.h"
 #include "core/ui/system_regional.h"
 #include "core/ui/ui_context.h"
+#include "core/ui/window_wiring.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -25,6 +26,7 @@ int main(int argc, char* argv[]) {
     state.messages.setStartupWording();
     auto* main = new qdx::ui::MainWindow(context);
     main->setAttribute(Qt::WA_DeleteOnClose);
+    qdx::ui::wire_main_window(*main);
     main->show();
     return app.exec();
 }

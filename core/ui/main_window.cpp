@@ -19,7 +19,6 @@
 #include "core/settings.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
-#include "core/ui/window_wiring.h"
 
 namespace qdx::ui {
 namespace {
@@ -86,7 +85,6 @@ MainWindow::MainWindow(UiContext& context, QWidget* parent)
     // Opening the window.
     fillDates();
     load_settings(context_.state);
-    wire_main_window(*this);
 }
 
 void MainWindow::buildControls(QWidget* c) {

@@ -1,0 +1,30 @@
+#pragma once
+// The affiliate pages written by the payments-due report when the main
+// window's HTM box is ticked: an earnings page " <ID>.html" and a downline
+// page " <ID>d.html" per affiliate, in <app>/HTML.
+#include <cstdint>
+#include <memory>
+
+#include "core/app_state.h"
+
+namespace qdx {
+
+class PageWriter {
+public:
+    // Builds the activity file for the range and brings the downline cache
+    // up to date (build_activity, check_downline), then loads what the pages
+    // need once.
+    explicit PageWriter(const AppState& state);
+    ~PageWriter();
+    PageWriter(const PageWriter&) = delete;
+    PageWriter& operator=(const PageWriter&) = delete;
+
+    // HtmlRep: the two pages of affiliate `id` with the income of the range.
+    void write(int32_t id, float income);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace qdx
