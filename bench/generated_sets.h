@@ -1,0 +1,22 @@
+#pragma once
+// Generated application folders for the benchmarks, made once and kept in
+// the temporary folder between runs (keyed by size and seed).
+#include <filesystem>
+
+#include "core/sample_program.h"
+
+namespace qdx::bench {
+
+// The full set: 1,000,000 affiliates (forest up to 12 deep), 10,000,000
+// sales and 1,000,000 payments over a year. QDX_BENCH_SCALE (a divisor,
+// e.g. 10) shrinks it for a quick run.
+SampleSpec full_set();
+// A small set on which the record-by-record procedures finish in seconds.
+SampleSpec small_set();
+
+// The folder holding the set; generated on first use.
+std::filesystem::path prepared_folder(const SampleSpec& spec);
+// A fresh copy of a prepared folder's data, for benchmarks that change it.
+std::filesystem::path fresh_copy(const SampleSpec& spec, const char* tag);
+
+}  // namespace qdx::bench
