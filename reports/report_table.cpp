@@ -1,0 +1,129 @@
+#include "reports/report_table.h"
+
+#include "core/files.h"
+#include "core/text_field.h"
+
+namespace qdx {
+
+namespace {
+
+constexpr const char* kLineEnd = "\r\n";
+
+// A cell read as a 4-byte float; text that is not a number counts as 0.
+float cell_value(const std::string& text, const Regional& regional) {
+    return parse_single(text, regional).value_or(0.0f);
+}
+
+// The trimmed caption as a file name; a path separator would leave the folder.
+std::string file_stem(const std::string& caption) {
+    std::string stem(trim(caption));
+    for (char& c : stem)
+        if (c == '/' || c == '\\') c = '_';
+    return stem;
+}
+
+}  // namespace
+
+void ReportTable::setHeader(std::string_view formatString) {
+    std::vector<std::string> header;
+    size_t start = 0;
+    while (true) {
+        size_t bar = formatString.find('|', start);
+        header.emplace_back(formatString.substr(start, bar - start));
+        if (bar == std::string_view::npos) break;
+        start = bar + 1;
+    }
+    cells.clear();
+    cells.push_back(std::move(header));
+    hasTotalRow = false;
+}
+
+void ReportTable::setColumnCount(size_t columns) {
+    for (auto& row : cells) row.resize(columns);
+}
+
+std::vector<std::string>& ReportTable::appendRow() {
+    cells.emplace_back(columnCount());
+    return cells.back();
+}
+
+void ReportTable::setPrintLayout(std::initializer_list<int16_t> positions, int16_t columns) {
+    size_t i = 0;
+    for (int16_t p : positions) {
+        if (i == printPos.size()) break;
+        printPos[i++] = p;
+    }
+    printCols = columns;
+}
+
+void append_total_row(ReportTable& table, const std::vector<size_t>& summedColumns,
+                      const Regional& regional) {
+    auto& total = table.appendRow();
+    total[0] = " Total";
+    for (size_t c : summedColumns) total[c] = "0";
+    table.hasTotalRow = true;
+
+    const size_t last = table.rowCount() - 1;
+    for (size_t c : summedColumns) {
+        for (size_t r = 1; r <= last; ++r) {
+            std::string& cell = table.cells[r][c];
+            cell = round3_text(cell, regional);
+            if (r == last) break;
+            // The running total lives in the cell's text, as the grid keeps it.
+            std::string& sum = table.cells[last][c];
+            sum = format_single(cell_value(sum, regional) + cell_value(cell, regional), regional);
+        }
+    }
+}
+
+std::string title_line(const ReportTable& table, const AppState& state) {
+    return table.caption + " from " + format_date(state.datefrom, state.regional) + " to " +
+           format_date(state.dateto, state.regional);
+}
+
+std::string export_text(const ReportTable& table, char separator, const AppState& state) {
+    std::string out = title_line(table, state) + kLineEnd + kLineEnd;
+    for (const auto& row : table.cells) {
+        for (size_t c = 0; c < row.size(); ++c) {
+            if (c > 0) out += separator;
+            out += row[c];
+        }
+        out += kLineEnd;
+    }
+    return out;
+}
+
+std::string export_html(const ReportTable& table, const AppState& state) {
+    std::string out = "<html> <body>";
+    out += kLineEnd;
+    out += title_line(table, state) + kLineEnd;
+    out += std::string("<br>") + kLineEnd + "<br>" + kLineEnd;
+    out += std::string("<table cellpadding=2 border=3 align='left'> ") + kLineEnd;
+    for (size_t r = 0; r < table.rowCount(); ++r) {
+        const char* open = r == 0 ? "<th>" : "<td>";
+        const char* close = r == 0 ? "</th>" : "</td>";
+        out += std::string("<tr>") + kLineEnd;
+        for (const auto& cell : table.cells[r]) out += open + cell + close + kLineEnd;
+        out += std::string("</tr>") + kLineEnd;
+    }
+    out += std::string("</body> </html>") + kLineEnd;
+    return out;
+}
+
+std::filesystem::path save_text(const ReportTable& table, char separator, const AppState& state) {
+    auto folder = state.appDir / "output";
+    ensure_folder(folder);
+    auto path = folder / (file_stem(table.caption) + ".txt");
+    write_file_atomically(path, export_text(table, separator, state));
+    return path;
+}
+
+std::filesystem::path save_html(const ReportTable& table, const AppState& state) {
+    auto folder = state.appDir / "output" / "html";
+    ensure_folder(folder);
+    auto path = folder / (file_stem(table.caption) + ".htm");
+    write_file_atomically(path, export_html(table, state));
+    return path;
+}
+
+}  // namespace qdx
