@@ -103,8 +103,9 @@ void RecordFile::writeBlock(int64_t first, const uint8_t* bytes, size_t count) {
               static_cast<off_t>(first - 1) * static_cast<off_t>(length_), path_);
 }
 
-void RecordFile::scan(int64_t first, int64_t last,
-                      const std::function<void(int64_t, const uint8_t*)>& visit) const {
+void RecordFile::scanBlocks(
+    int64_t first, int64_t last,
+    const std::function<void(int64_t, const uint8_t*, size_t)>& visit) const {
     if (fd_ < 0 || last < first) return;
     first = std::max<int64_t>(first, 1);
     const size_t perBlock = std::max<size_t>(1, (1 << 20) / length_);
@@ -112,7 +113,6 @@ void RecordFile::scan(int64_t first, int64_t last,
     for (int64_t k = first; k <= last;) {
         size_t n = static_cast<size_t>(std::min<int64_t>(perBlock, last - k + 1));
         size_t want = n * length_;
-        std::fill(block.begin(), block.begin() + static_cast<long>(want), 0);
         off_t offset = static_cast<off_t>(k - 1) * static_cast<off_t>(length_);
         size_t done = 0;
         while (done < want) {
@@ -123,9 +123,18 @@ void RecordFile::scan(int64_t first, int64_t last,
             if (got == 0) break;
             done += static_cast<size_t>(got);
         }
-        for (size_t i = 0; i < n; ++i) visit(k + static_cast<int64_t>(i), block.data() + i * length_);
+        // A trailing fragment counted as a record reads as zeros past the end.
+        std::fill(block.begin() + static_cast<long>(done), block.begin() + static_cast<long>(want), 0);
+        visit(k, block.data(), n);
         k += static_cast<int64_t>(n);
     }
+}
+
+void RecordFile::scan(int64_t first, int64_t last,
+                      const std::function<void(int64_t, const uint8_t*)>& visit) const {
+    scanBlocks(first, last, [&](int64_t k, const uint8_t* bytes, size_t n) {
+        for (size_t i = 0; i < n; ++i) visit(k + static_cast<int64_t>(i), bytes + i * length_);
+    });
 }
 
 }  // namespace qdx

@@ -60,6 +60,11 @@ public:
     // to `visit(k, bytes)`; for whole-file passes over millions of records.
     void scan(int64_t first, int64_t last,
               const std::function<void(int64_t, const uint8_t*)>& visit) const;
+    // The same, a block of `count` consecutive records at a time (record
+    // `firstInBlock` first), for loops that want the bytes without a call per record.
+    void scanBlocks(int64_t first, int64_t last,
+                    const std::function<void(int64_t firstInBlock, const uint8_t* bytes,
+                                             size_t count)>& visit) const;
     // Writes `count` consecutive records from `bytes`, starting at record first.
     void writeBlock(int64_t first, const uint8_t* bytes, size_t count);
 

@@ -63,10 +63,13 @@ ReferralTree ReferralTree::fromFile(const RecordFile& affiliates) {
     tree.referrer_.resize(static_cast<size_t>(n) + 1, 0);
     tree.level_.resize(static_cast<size_t>(n) + 1, 0);
     tree.date_.resize(static_cast<size_t>(n) + 1, 0);
-    affiliates.scan(1, n, [&](int64_t k, const uint8_t* bytes) {
-        tree.referrer_[static_cast<size_t>(k)] = le::get_i32(bytes + 189);
-        tree.level_[static_cast<size_t>(k)] = le::get_i32(bytes + 213);
-        tree.date_[static_cast<size_t>(k)] = le::get_f64(bytes + 217);
+    affiliates.scanBlocks(1, n, [&](int64_t first, const uint8_t* bytes, size_t count) {
+        for (size_t i = 0; i < count; ++i, bytes += AffiliateRecord::kSize) {
+            auto k = static_cast<size_t>(first) + i;
+            tree.referrer_[k] = le::get_i32(bytes + 189);
+            tree.level_[k] = le::get_i32(bytes + 213);
+            tree.date_[k] = le::get_f64(bytes + 217);
+        }
     });
     return tree;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 
 #include "core/accounts.h"
@@ -219,8 +220,11 @@ TEST(Computation, FastMatchesLiteralByteForByte) {
             sales.push_back({id, sum, 37000.0 + rng() % 60});
             if (i % 3 == 0) payments.push_back({id, sum / 3, 37000.0 + rng() % 60});
         }
-        auto s = test::settings(round % 2 ? "Fixed" : "Percents",
-                                {12.5f, 5.1f, 3.3f, 2, 1.7f, 0, 0.3f, 0.1f});
+        sales.push_back({1, std::numeric_limits<float>::quiet_NaN(), 37020});
+        sales.push_back({1, -250.5f, 37021});
+        std::vector<float> rewards = {12.5f, 5.1f, 3.3f, 2, 1.7f, 0, 0.3f, 0.1f};
+        if (round % 3 == 2) rewards = {10, 0, 4, 0, 0, 0, 0, 0};  // the walk may stop early
+        auto s = test::settings(round % 2 ? "Fixed" : "Percents", rewards);
         for (AppState* st : {&fast, &literal}) {
             test::write_affiliates(*st, affiliates);
             test::write_money(*st, file::kSales, sales);
