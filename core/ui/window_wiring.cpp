@@ -3,16 +3,16 @@
 #include <QPushButton>
 
 #include "core/ui/main_window.h"
+#include "help/help_window.h"
+#include "reports/ui/report_actions.h"
 
 namespace qdx::ui {
 
 void wire_main_window(MainWindow& main) {
-    // Report buttons: every report reads the range first.
-    for (const char* name : {"cmdAPperformanceR", "cmdAccountsR", "cmdPaymentsR", "cmdActivitiesR",
-                             "cmdNetStructureR", "cmdIncomeStructureR", "cmdDownline"}) {
-        QObject::connect(main.button(name), &QPushButton::clicked, &main,
-                         [&main] { main.check_dates(); });
-    }
+    // Report buttons: each report opens in the one report window.
+    wire_report_buttons(main);
+    // Help menu: the six items open their pages in the one help viewer.
+    wire_help_menu(main, default_help_options(main.context()));
 }
 
 }  // namespace qdx::ui

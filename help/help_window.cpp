@@ -1,0 +1,141 @@
+#include "help/help_window.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include "core/app_folder.h"
+#include "core/ui/main_window.h"
+#include "core/ui/ui_context.h"
+#include "help/help_pages.h"
+
+namespace qdx::ui {
+
+const char* const kWebSite = "https://www.qdx-affiliates.example";
+
+namespace {
+
+bool is_web_address(const QUrl& url) { return url.scheme() == "http" || url.scheme() == "https"; }
+
+QString short_page(const QString& heading, const QString& text, const QUrl& address) {
+    const QString shown = address.isLocalFile() ? address.toLocalFile() : address.toString();
+    return QString("<html><body><h2>%1</h2><p>%2</p><p><tt>%3</tt></p></body></html>")
+        .arg(heading.toHtmlEscaped(), text.toHtmlEscaped(), shown.toHtmlEscaped());
+}
+
+}  // namespace
+
+HelpBrowser::HelpBrowser(QWidget* parent) : QTextBrowser(parent) {}
+
+QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
+    if (type == QTextDocument::ImageResource || type == QTextDocument::StyleSheetResource)
+        return QTextBrowser::loadResource(type, name);
+    if (is_web_address(name))
+        return short_page("We have opened this page in your web browser.",
+                          "The page of the program's web site is shown by your web browser:", name);
+    QVariant page = name.isLocalFile() && QFileInfo(name.toLocalFile()).isFile()
+                        ? QTextBrowser::loadResource(type, name)
+                        : QVariant();
+    if (page.isNull() || (page.typeId() == QMetaType::QByteArray && page.toByteArray().isEmpty()))
+        return short_page("This page can't be reached.",
+                          "The address could not be found. Check that the help pages lie "
+                          "beside the program.",
+                          name);
+    return page;
+}
+
+HelpWindow::HelpWindow(QWidget* parent)
+    : QWidget(parent), openExternal([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
+    setObjectName("frmHelp");
+    setWindowTitle("Help");
+    resize(720, 560);
+
+    back_ = new QPushButton("Back", this);
+    back_->setObjectName("cmdBack");
+    back_->setAccessibleName("Back");
+    forward_ = new QPushButton("Forward", this);
+    forward_->setObjectName("cmdForward");
+    forward_->setAccessibleName("Forward");
+    browser_ = new HelpBrowser(this);
+    browser_->setObjectName("WebBrowser1");
+    browser_->setAccessibleName("Help page");
+    browser_->setOpenLinks(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(back_);
+    buttons->addWidget(forward_);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(browser_, 1);
+    setTabOrder(back_, forward_);
+    setTabOrder(forward_, browser_);
+
+    // At either end of the history the browser simply stays where it is.
+    connect(back_, &QPushButton::clicked, browser_, &QTextBrowser::backward);
+    connect(forward_, &QPushButton::clicked, browser_, &QTextBrowser::forward);
+    connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
+        QUrl url = browser_->source().resolved(link);
+        if (url.isLocalFile() || is_web_address(url)) {
+            if (is_web_address(url) && openExternal) openExternal(url);
+            browser_->setSource(url);
+        } else if (openExternal) {
+            openExternal(url);  // mailto: and the like
+        }
+    });
+}
+
+void HelpWindow::navigate(const QString& address) {
+    QUrl url(address);
+    if (is_web_address(url)) {
+        if (openExternal) openExternal(url);
+    } else {
+        url = QUrl::fromLocalFile(address);
+    }
+    browser_->setSource(url);
+}
+
+const std::vector<HelpItem>& help_items() {
+    static const std::vector<HelpItem> items{
+        {"About", "About", "about.htm", false},
+        {"UserGuide", "User Guide", "user_guide.htm", false},
+        {"FAQ", "More Info", "more_info.html", false},
+        {"Cases", "Cases", "cases.htm", false},
+        {"WePay", "We pay", "/ap_agreement.html", true},
+        {"Support", "Support ", "support.htm", false},
+    };
+    return items;
+}
+
+HelpOptions default_help_options(const UiContext& context) {
+    return {help::help_folders(context.state.appDir, program_folder()),
+            [](const QUrl& url) { QDesktopServices::openUrl(url); }};
+}
+
+HelpWindow* open_help_item(UiContext& context, const HelpItem& item, const HelpOptions& options) {
+    auto* window =
+        static_cast<HelpWindow*>(context.showOnce("frmHelp", [] { return new HelpWindow; }));
+    window->openExternal = options.openExternal;
+    window->setWindowTitle(item.caption);
+    const QString address =
+        item.onWebSite
+            ? QString(kWebSite) + item.page
+            : QString::fromStdString(help::find_help_page(options.folders, item.page).string());
+    window->navigate(address);
+    return window;
+}
+
+void wire_help_menu(MainWindow& main, const HelpOptions& options) {
+    UiContext& context = main.context();
+    for (const HelpItem& item : help_items()) {
+        if (QAction* action = main.action(item.action))
+            QObject::connect(action, &QAction::triggered, &main,
+                             [&context, item, options] { open_help_item(context, item, options); });
+    }
+}
+
+}  // namespace qdx::ui

@@ -1,0 +1,190 @@
+#include "help/help_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QPushButton>
+#include <fstream>
+
+#include "core/ui/main_window.h"
+#include "core/ui/ui_context.h"
+#include "core/ui/window_wiring.h"
+#include "support/test_support.h"
+
+namespace qdx::ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+void write_page(const fs::path& path, const std::string& heading) {
+    std::ofstream(path) << "<html><body><h1>" << heading << "</h1></body></html>";
+}
+
+// A main window over an application folder holding every help page but
+// cases.htm, with a browser opener that only records the addresses.
+class HelpMenu : public ::testing::Test {
+  protected:
+    HelpMenu() : state(app.path()), context(state), main(context) {
+        for (auto [file, heading] : {std::pair{"about.htm", "About Qdx"},
+                                     {"user_guide.htm", "User Guide of Qdx"},
+                                     {"more_info.html", "Questions and answers"},
+                                     {"support.htm", "Support for Qdx"}})
+            write_page(app.path() / file, heading);
+        context.messageSink = [this](const MessageRequest& r) {
+            messages.push_back(r.text);
+            return MessageAnswer::Ok;
+        };
+        wire_help_menu(main, {{app.path()}, [this](const QUrl& url) { opened.push_back(url); }});
+    }
+    ~HelpMenu() override {
+        if (QWidget* w = context.openWindow("frmHelp")) delete w;
+    }
+
+    HelpWindow* choose(const char* item) {
+        main.action(item)->trigger();
+        return qobject_cast<HelpWindow*>(context.openWindow("frmHelp"));
+    }
+    HelpWindow* viewer() { return qobject_cast<HelpWindow*>(context.openWindow("frmHelp")); }
+    QString pageText() { return viewer()->browser()->toPlainText(); }
+    QUrl source() { return viewer()->browser()->source(); }
+    void click(const char* button) { viewer()->findChild<QPushButton*>(button)->click(); }
+    QUrl page(const char* file) {
+        return QUrl::fromLocalFile(QString::fromStdString((app.path() / file).string()));
+    }
+
+    test::TempFolder app;
+    AppState state;
+    UiContext context;
+    MainWindow main;
+    QStringList messages;
+    std::vector<QUrl> opened;
+};
+
+TEST_F(HelpMenu, SecondItemReusesTheViewerAndBackReturnsToTheFirst) {
+    HelpWindow* first = choose("About");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->windowTitle(), "About");
+    EXPECT_TRUE(pageText().contains("About Qdx"));
+
+    HelpWindow* second = choose("UserGuide");
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(second->windowTitle(), "User Guide");
+    EXPECT_EQ(source(), page("user_guide.htm"));
+    EXPECT_TRUE(pageText().contains("User Guide of Qdx"));
+
+    click("cmdBack");
+    EXPECT_EQ(source(), page("about.htm"));
+    EXPECT_TRUE(pageText().contains("About Qdx"));
+    click("cmdForward");
+    EXPECT_EQ(source(), page("user_guide.htm"));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(HelpMenu, BackOnTheFirstPageAndForwardOnTheLastDoNothing) {
+    choose("About");
+    click("cmdBack");
+    EXPECT_EQ(source(), page("about.htm"));
+    EXPECT_TRUE(pageText().contains("About Qdx"));
+
+    choose("Support");
+    click("cmdForward");
+    EXPECT_EQ(source(), page("support.htm"));
+    click("cmdBack");
+    click("cmdBack");
+    EXPECT_EQ(source(), page("about.htm"));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(HelpMenu, EachItemOpensItsPageWithItsCaption) {
+    EXPECT_EQ(choose("FAQ")->windowTitle(), "More Info");
+    EXPECT_EQ(source(), page("more_info.html"));
+    EXPECT_TRUE(pageText().contains("Questions and answers"));
+
+    EXPECT_EQ(choose("Support")->windowTitle(), "Support ");
+    EXPECT_EQ(source(), page("support.htm"));
+    EXPECT_EQ(choose("UserGuide")->windowTitle(), "User Guide");
+    EXPECT_EQ(choose("Cases")->windowTitle(), "Cases");
+    EXPECT_EQ(choose("About")->windowTitle(), "About");
+    EXPECT_EQ(choose("WePay")->windowTitle(), "We pay");
+
+    int viewers = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "frmHelp") ++viewers;
+    EXPECT_EQ(viewers, 1);
+}
+
+TEST_F(HelpMenu, MissingPageIsShownAsUnreachableAndKeptInTheHistory) {
+    choose("Cases");  // no cases.htm in the folder
+    EXPECT_EQ(source(), page("cases.htm"));
+    EXPECT_TRUE(pageText().contains("can't be reached"));
+    EXPECT_TRUE(pageText().contains(QString::fromStdString((app.path() / "cases.htm").string())));
+
+    choose("About");
+    click("cmdBack");
+    EXPECT_EQ(source(), page("cases.htm"));
+    EXPECT_TRUE(pageText().contains("can't be reached"));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(HelpMenu, WePayHandsTheWebPageToTheBrowserAndKeepsItInTheHistory) {
+    const QUrl agreement(QString(kWebSite) + "/ap_agreement.html");
+    EXPECT_EQ(agreement.toString(), "https://www.qdx-affiliates.example/ap_agreement.html");
+
+    choose("About");
+    choose("WePay");
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], agreement);
+    EXPECT_EQ(source(), agreement);
+    EXPECT_TRUE(pageText().contains(agreement.toString()));
+
+    click("cmdBack");
+    EXPECT_EQ(source(), page("about.htm"));
+    click("cmdForward");
+    EXPECT_EQ(source(), agreement);
+    EXPECT_EQ(opened.size(), 1u);  // going through the history does not open it again
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(HelpMenu, ClosedViewerIsMadeAfreshWithAnEmptyHistory) {
+    choose("About");
+    choose("Support");
+    viewer()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(context.openWindow("frmHelp"), nullptr);
+
+    choose("FAQ");
+    click("cmdBack");
+    EXPECT_EQ(source(), page("more_info.html"));
+}
+
+TEST(HelpWiring, MainWindowMenuOpensTheViewer) {
+    test::TempFolder app;
+    write_page(app.path() / "about.htm", "About Qdx");
+    AppState state(app.path());
+    UiContext context(state);
+    MainWindow main(context);
+    wire_main_window(main);
+
+    main.action("About")->trigger();
+    auto* viewer = qobject_cast<HelpWindow*>(context.openWindow("frmHelp"));
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->windowTitle(), "About");
+    EXPECT_TRUE(viewer->browser()->toPlainText().contains("About Qdx"));
+    delete viewer;
+}
+
+TEST(HelpWindowControls, AreNamedAndReachableByKeyboard) {
+    HelpWindow w;
+    EXPECT_EQ(w.objectName(), "frmHelp");
+    EXPECT_EQ(w.windowTitle(), "Help");
+    auto* back = w.findChild<QPushButton*>("cmdBack");
+    auto* forward = w.findChild<QPushButton*>("cmdForward");
+    ASSERT_TRUE(back && forward && w.findChild<QTextBrowser*>("WebBrowser1"));
+    EXPECT_EQ(back->text(), "Back");
+    EXPECT_EQ(forward->text(), "Forward");
+    EXPECT_EQ(back->nextInFocusChain(), forward);
+}
+
+}  // namespace
+}  // namespace qdx::ui
