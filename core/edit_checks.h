@@ -1,0 +1,46 @@
+#pragma once
+// What a failed input check tells the window: which of the six shared
+// messages to show and which control gets the focus afterwards.
+#include <optional>
+#include <string>
+
+#include "core/app_state.h"
+
+namespace qdx {
+
+enum class Msg { EnterData, IncorrectValue, NoRecord, NoAffiliate, CreateRecord, SelectValue };
+
+struct CheckFailure {
+    Msg message;
+    std::string focus;  // objectName of the control to focus
+    bool operator==(const CheckFailure&) const = default;
+};
+using CheckResult = std::optional<CheckFailure>;
+
+// The current wording of a shared message.
+const std::string& message_text(const Messages& messages, Msg which);
+
+// Shown when typed text had to be cut to its field's width; the save goes on.
+inline constexpr const char* kTruncationWarning =
+    "Warning !!! Some text will be truncated to the required format. ";
+
+// Writes files of text lines through a temporary file beside the target that
+// is renamed over it on commit, so that a failure never leaves half a file.
+class AtomicTextFile {
+  public:
+    explicit AtomicTextFile(std::filesystem::path target);
+    ~AtomicTextFile();
+    AtomicTextFile(const AtomicTextFile&) = delete;
+    AtomicTextFile& operator=(const AtomicTextFile&) = delete;
+
+    void write(std::string_view bytes);
+    void commit();  // throws FileError
+
+  private:
+    void flush();
+    std::filesystem::path target_, temp_;
+    std::string pending_;
+    int fd_ = -1;
+};
+
+}  // namespace qdx

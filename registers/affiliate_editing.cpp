@@ -1,0 +1,106 @@
+#include "registers/affiliate_editing.h"
+
+#include <algorithm>
+
+#include "core/text_field.h"
+#include "registers/side_files.h"
+
+namespace qdx {
+
+CheckResult check_affiliate_boxes(const AffiliateBoxes& b, int64_t current,
+                                  const Regional& regional) {
+    if (b.name.empty()) return CheckFailure{Msg::EnterData, "txtName"};
+    if (b.affiliateId.empty()) return CheckFailure{Msg::EnterData, "txtAffiliateID"};
+    auto id = parse_long(b.affiliateId, regional);
+    if (!id || *id != current) return CheckFailure{Msg::IncorrectValue, "txtAffiliateID"};
+    if (b.refId.empty()) return CheckFailure{Msg::EnterData, "txtRef_ID"};
+    if (b.date.empty()) return CheckFailure{Msg::EnterData, "txtDate"};
+    if (current < 1) return CheckFailure{Msg::CreateRecord, "cmdCreate"};
+    if (!parse_long(b.refId, regional)) return CheckFailure{Msg::IncorrectValue, "txtRef_ID"};
+    if (!parse_date(b.date, regional)) return CheckFailure{Msg::IncorrectValue, "txtDate"};
+    return std::nullopt;
+}
+
+namespace {
+
+// Trims the box; cuts it to the field's width when longer. True when cut.
+bool fit_box(std::string& box, std::string& field, size_t width) {
+    std::string text(trim(box));
+    bool cut = text.size() > width;
+    if (cut) text.resize(width);
+    box = text;
+    field = fit_field(text, width);
+    return cut;
+}
+
+}  // namespace
+
+bool affiliate_from_boxes(AffiliateBoxes& b, AffiliateRecord& r, int64_t& current,
+                          const RecordFile& file, const Regional& regional) {
+    bool cut = false;
+    cut |= fit_box(b.name, r.name, width::kName);
+    cut |= fit_box(b.surname, r.surname, width::kSurname);
+    cut |= fit_box(b.street, r.street, width::kStreet);
+    cut |= fit_box(b.city, r.city, width::kCity);
+    cut |= fit_box(b.postCod, r.postCod, width::kPostCod);
+    cut |= fit_box(b.country, r.country, width::kCountry);
+    cut |= fit_box(b.phone, r.phone, width::kPhone);
+    cut |= fit_box(b.email, r.email, width::kEmail);
+    cut |= fit_box(b.url, r.url, width::kUrl);
+
+    std::string info(trim(b.additionalInfo));
+    if (info.size() <= width::kAdditionalInfo) {
+        r.additionalInfo = fit_field(info, width::kAdditionalInfo);
+    }
+
+    r.id = parse_long(b.affiliateId, regional).value_or(0);
+    r.referrerId = parse_long(b.refId, regional).value_or(0);
+    r.date = parse_date(b.date, regional).value_or(0);
+    current = r.id;
+
+    if (r.referrerId > 0) {
+        r.level = file.read<AffiliateRecord>(r.referrerId).level + 1;
+    } else if (r.referrerId == 0) {
+        r.level = 1;
+    }
+    return cut;
+}
+
+namespace {
+
+constexpr size_t kIdOffset = 185;  // of the Affiliate's ID within its record
+
+// Whether some record 1..recordCount holds the affiliate `id`. Record k holds
+// affiliate k, so the record of that number answers at once; the full pass is
+// only for a file where that does not hold.
+bool affiliate_exists(const RecordFile& file, int64_t recordCount, int32_t id) {
+    int64_t last = std::min(recordCount, file.count());
+    if (id >= 1 && id <= last && file.read<AffiliateRecord>(id).id == id) return true;
+    bool found = false;
+    file.scan(1, last, [&](int64_t, const uint8_t* bytes) {
+        if (le::get_i32(bytes + kIdOffset) == id) found = true;
+    });
+    return found;
+}
+
+}  // namespace
+
+CheckResult check_referrer(const AffiliateRecord& r, int64_t recordCount, const RecordFile& file) {
+    if (recordCount > 1 && r.referrerId > 0 && !affiliate_exists(file, recordCount, r.referrerId)) {
+        return CheckFailure{Msg::NoRecord, "txtRef_ID"};
+    }
+    if (r.referrerId < 0 || r.referrerId > recordCount || r.referrerId == r.id) {
+        return CheckFailure{Msg::IncorrectValue, "txtRef_ID"};
+    }
+    return std::nullopt;
+}
+
+void write_affiliate(RecordFile& file, const std::filesystem::path& appDir, int64_t current,
+                     const AffiliateRecord& record, const std::string& additionalInfoBox) {
+    file.write(current, record);
+    if (additionalInfoBox.size() > width::kAdditionalInfo) {
+        write_side_file(affiliate_info_file(appDir, current), additionalInfoBox);
+    }
+}
+
+}  // namespace qdx

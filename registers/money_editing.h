@@ -1,0 +1,38 @@
+#pragma once
+// The sales and payments windows' save: the ordered checks on the boxes and
+// the record built from them. The two registers differ only in the constants
+// of MoneyRegister.
+#include <cstdint>
+#include <string>
+
+#include "core/edit_checks.h"
+#include "core/records.h"
+#include "core/regional.h"
+
+namespace qdx {
+
+struct MoneyRegister {
+    const char* windowName;  // frmSales, frmPayments
+    const char* caption;
+    const char* dataFile;
+    const char* exportFile;
+    char detailsPrefix;  // addinfo/s<N>.txt or addinfo/p<N>.txt
+    const char* sumLabel;
+    const char* sumTitle;  // of the grid's sum column
+    const char* goToCaption;
+};
+extern const MoneyRegister kSalesRegister;
+extern const MoneyRegister kPaymentsRegister;
+
+struct MoneyBoxes {
+    std::string affiliateId, sum, date;
+};
+
+// The eight checks in their order; `affiliateCount` is the number of
+// registered affiliates.
+CheckResult check_money_boxes(const MoneyBoxes& boxes, int64_t current, int32_t affiliateCount,
+                              const Regional& regional);
+// The record of boxes that passed the checks.
+MoneyRecord money_from_boxes(const MoneyBoxes& boxes, const Regional& regional);
+
+}  // namespace qdx

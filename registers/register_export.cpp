@@ -1,0 +1,116 @@
+#include "registers/register_export.h"
+
+#include <algorithm>
+
+#include "core/edit_checks.h"
+#include "core/files.h"
+#include "core/record_file.h"
+#include "core/regional.h"
+#include "core/text_field.h"
+#include "registers/side_files.h"
+
+namespace qdx {
+
+std::string affiliate_header_line() {
+    return "Name;Surname;Street;City;Post Cod;Country;Phone;E_mail;URL;Affiliate ID;"
+           "Refference ID;Additional Info;Level;Date\r\n";
+}
+
+std::string affiliate_record_line(const AffiliateRecord& r, std::string_view sideText,
+                                  const Regional& regional) {
+    std::string line;
+    for (auto [text, width] : {std::pair{&r.name, width::kName},
+                               {&r.surname, width::kSurname},
+                               {&r.street, width::kStreet},
+                               {&r.city, width::kCity},
+                               {&r.postCod, width::kPostCod},
+                               {&r.country, width::kCountry},
+                               {&r.phone, width::kPhone},
+                               {&r.email, width::kEmail},
+                               {&r.url, width::kUrl}}) {
+        line += fit_field(*text, width) + ";";
+    }
+    line += format_long(r.id) + ";" + format_long(r.referrerId) + ";";
+    line += fit_field(r.additionalInfo, width::kAdditionalInfo) + side_text_for_line(sideText);
+    line += ";" + format_long(r.level) + ";" + format_date(r.date, regional) + "\r\n";
+    return line;
+}
+
+std::string money_header_line() { return "Affiliate ID;Sum;Date\r\n"; }
+
+std::string money_record_line(const MoneyRecord& r, const Regional& regional) {
+    return format_long(r.affiliateId) + ";" + format_single(r.sum, regional) + ";" +
+           format_date(r.date, regional) + "\r\n";
+}
+
+std::string communication_header_line() {
+    return "Affiliate ID;Subject;Message;Date;Responce;Date of responce;Comments\r\n";
+}
+
+std::string communication_record_line(const CommunicationRecord& r, std::string_view message,
+                                      std::string_view response, std::string_view comments,
+                                      const Regional& regional) {
+    return format_long(r.affiliateId) + ";" + fit_field(r.subject, width::kSubject) + ";" +
+           side_text_for_line(message) + ";" + format_date(r.date, regional) + ";" +
+           side_text_for_line(response) + ";" + format_date(r.dateOfResponce, regional) + ";" +
+           side_text_for_line(comments) + "\r\n";
+}
+
+namespace {
+
+// Streams the header and the lines of records from..to of a data file into
+// output/<name>, replacing it only once everything is written.
+template <class Record, class LineOf>
+void export_file(const AppState& state, const char* dataFile, const char* name, int64_t from,
+                 int64_t to, const std::string& header, LineOf lineOf) {
+    ensure_folder(state.appDir / "output");
+    AtomicTextFile out(state.appDir / "output" / name);
+    out.write(header);
+    RecordFile file(state.dataFile(dataFile), Record::kSize);
+    int64_t first = std::max<int64_t>(from, 1);
+    int64_t last = std::min(to, file.count());
+    if (first <= last) {
+        file.scan(first, last, [&](int64_t k, const uint8_t* bytes) {
+            out.write(lineOf(k, Record::decode(bytes)));
+        });
+    }
+    out.commit();
+}
+
+// A side file's content when the listing holds it, else nothing.
+std::string side_text(const FolderListing& listing, const fs::path& path) {
+    if (!listing.contains(path.filename().string())) return {};
+    return read_whole_file(path);
+}
+
+}  // namespace
+
+void export_affiliates(const AppState& state, int64_t from, int64_t to) {
+    FolderListing addinfo(state.appDir / "addinfo");
+    export_file<AffiliateRecord>(state, file::kAffiliates, "affiliates.txt", from, to,
+                                 affiliate_header_line(), [&](int64_t, const AffiliateRecord& r) {
+                                     std::string side = side_text(
+                                         addinfo, affiliate_info_file(state.appDir, r.id));
+                                     return affiliate_record_line(r, side, state.regional);
+                                 });
+}
+
+void export_money(const AppState& state, const MoneyRegister& reg, int64_t from, int64_t to) {
+    export_file<MoneyRecord>(
+        state, reg.dataFile, reg.exportFile, from, to, money_header_line(),
+        [&](int64_t, const MoneyRecord& r) { return money_record_line(r, state.regional); });
+}
+
+void export_communications(const AppState& state, int64_t from, int64_t to) {
+    FolderListing comm(state.appDir / "comm");
+    export_file<CommunicationRecord>(
+        state, file::kCommunications, "communications.txt", from, to, communication_header_line(),
+        [&](int64_t k, const CommunicationRecord& r) {
+            return communication_record_line(r, side_text(comm, message_file(state.appDir, k)),
+                                             side_text(comm, response_file(state.appDir, k)),
+                                             side_text(comm, comments_file(state.appDir, k)),
+                                             state.regional);
+        });
+}
+
+}  // namespace qdx

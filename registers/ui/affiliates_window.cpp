@@ -1,0 +1,140 @@
+#include "registers/ui/affiliates_window.h"
+
+#include <QLineEdit>
+
+#include "core/files.h"
+#include "core/regional.h"
+#include "core/ui/ui_context.h"
+#include "registers/register_export.h"
+#include "registers/register_search.h"
+#include "registers/side_files.h"
+
+namespace qdx::ui {
+
+AffiliatesWindow::AffiliatesWindow(UiContext& context)
+    : RecordEditor(context, "frmAffiliates", file::kAffiliates, AffiliateRecord::kSize) {
+    setWindowTitle("Affiliates ");
+    // Contact fields down the left, the affiliate's place in the program on the right.
+    txtName = addBox(0, 0, "lblLabel1", "Name", "txtName");
+    txtSurname = addBox(1, 0, "lblLabel2", "Surname", "txtSurname");
+    txtStreet = addBox(2, 0, "lblLabel3", "Street", "txtStreet");
+    txtCity = addBox(3, 0, "lblLabel4", "City", "txtCity");
+    txtPost_Cod = addBox(4, 0, "lblLabel5", "Post Cod", "txtPost_Cod");
+    txtCountry = addBox(5, 0, "lblLabel6", "Country", "txtCountry");
+    txtPhone = addBox(6, 0, "lblLabel7", "Phone", "txtPhone");
+    txtE_mail = addBox(0, 1, "lblLabel8", "E-mail", "txtE_mail");
+    txtURL = addBox(1, 1, "lblLabel9", "URL", "txtURL");
+    txtAffiliateID = addBox(2, 1, "lblLabel10", "Affiliate's ID", "txtAffiliateID");
+    txtRef_ID = addBox(3, 1, "lblLabel11", "Referrer's ID", "txtRef_ID");
+    txtDate = addBox(4, 1, "lblLabel13", "Date", "txtDate");
+    txtLevel = addBox(5, 1, "lblLabel14", "Level", "txtLevel");
+    txtAdditional_Info = addBox(6, 1, "lblLabel12", "Additional Info", "txtAdditional_Info");
+
+    txtSname = addSearchBox(0, "lblLabel15", "Name", "txtSname");
+    txtSsurname = addSearchBox(1, "lblLabel16", "Surname", "txtSsurname");
+    txtSemail = addSearchBox(2, "lblLabel17", "E-mail", "txtSemail");
+    txtSreferenceid = addSearchBox(3, "lblLabel18", "Referrer's ID", "txtSreferenceid");
+    setGoToCaption("Go To the record N");
+    resize(760, 640);
+    start();
+}
+
+void AffiliatesWindow::readRecord(int64_t k) { buffer_ = file_.read<AffiliateRecord>(k); }
+
+void AffiliatesWindow::toForm() {
+    const Regional& regional = context_.state.regional;
+    setAnsi(txtName, buffer_.name);
+    setAnsi(txtSurname, buffer_.surname);
+    setAnsi(txtStreet, buffer_.street);
+    setAnsi(txtCity, buffer_.city);
+    setAnsi(txtPost_Cod, buffer_.postCod);
+    setAnsi(txtCountry, buffer_.country);
+    setAnsi(txtPhone, buffer_.phone);
+    setAnsi(txtE_mail, buffer_.email);
+    setAnsi(txtURL, buffer_.url);
+    setAnsi(txtAffiliateID, format_long(buffer_.id));
+    setAnsi(txtRef_ID, format_long(buffer_.referrerId));
+    setAnsi(txtDate, format_date(buffer_.date, regional));
+    setAnsi(txtLevel, format_long(buffer_.level));
+    setAnsi(txtAdditional_Info, buffer_.additionalInfo);
+    current_ = buffer_.id;
+    showCurrentNumber();
+    const auto& appDir = context_.state.appDir;
+    ensure_folder(appDir / "addinfo");
+    if (auto text = read_side_file(affiliate_info_file(appDir, current_))) {
+        setAnsi(txtAdditional_Info, *text);
+    }
+}
+
+void AffiliatesWindow::clearForm() {
+    for (QLineEdit* box : {txtName, txtSurname, txtStreet, txtCity, txtPost_Cod, txtCountry,
+                           txtPhone, txtE_mail, txtURL, txtAffiliateID, txtRef_ID,
+                           txtAdditional_Info, txtDate, txtLevel, txtCurrent_Record}) {
+        box->clear();
+    }
+}
+
+void AffiliatesWindow::inputFields(bool enabled) {
+    for (QLineEdit* box : {txtName, txtSurname, txtAdditional_Info, txtStreet, txtCity, txtPost_Cod,
+                           txtCountry, txtPhone, txtE_mail, txtURL, txtRef_ID, txtDate}) {
+        box->setEnabled(enabled);
+    }
+    // Set by the window alone.
+    txtLevel->setEnabled(false);
+    txtAffiliateID->setEnabled(false);
+}
+
+void AffiliatesWindow::newRecordDefaults() {
+    // A new affiliate starts from a blank record; its referrer must be typed
+    // (0 for none).
+    buffer_ = AffiliateRecord{};
+    setAnsi(txtAffiliateID, format_long(current_));
+    setAnsi(txtDate, format_date(context_.state.today(), context_.state.regional));
+}
+
+AffiliateBoxes AffiliatesWindow::boxes() const {
+    return {ansi(txtName),     ansi(txtSurname),     ansi(txtStreet), ansi(txtCity),
+            ansi(txtPost_Cod), ansi(txtCountry),     ansi(txtPhone),  ansi(txtE_mail),
+            ansi(txtURL),      ansi(txtAffiliateID), ansi(txtRef_ID), ansi(txtAdditional_Info),
+            ansi(txtDate)};
+}
+
+void AffiliatesWindow::showTrimmed(const AffiliateBoxes& b) {
+    setAnsi(txtName, b.name);
+    setAnsi(txtSurname, b.surname);
+    setAnsi(txtStreet, b.street);
+    setAnsi(txtCity, b.city);
+    setAnsi(txtPost_Cod, b.postCod);
+    setAnsi(txtCountry, b.country);
+    setAnsi(txtPhone, b.phone);
+    setAnsi(txtE_mail, b.email);
+    setAnsi(txtURL, b.url);
+}
+
+bool AffiliatesWindow::checkAndWrite() {
+    const Regional& regional = context_.state.regional;
+    AffiliateBoxes typed = boxes();
+    if (failed(check_affiliate_boxes(typed, current_, regional))) return false;
+    bool cut = affiliate_from_boxes(typed, buffer_, current_, file_, regional);
+    showTrimmed(typed);
+    if (cut) warnTruncated();
+    if (failed(check_referrer(buffer_, recordCount_, file_))) return false;
+    write_affiliate(file_, context_.state.appDir, current_, buffer_, ansi(txtAdditional_Info));
+    return true;
+}
+
+std::vector<std::string> AffiliatesWindow::gridTitles() const { return affiliate_grid_titles(); }
+
+bool AffiliatesWindow::findRows(GridRows& rows) {
+    auto request = affiliate_search(ansi(txtSname), ansi(txtSsurname), ansi(txtSemail),
+                                    ansi(txtSreferenceid), context_.state.regional);
+    if (request.empty || failed(request.failure)) return false;
+    rows = find_affiliates(file_, recordCount_, request.criteria, context_.state.regional);
+    return true;
+}
+
+void AffiliatesWindow::exportRecords(int64_t from, int64_t to) {
+    export_affiliates(context_.state, from, to);
+}
+
+}  // namespace qdx::ui

@@ -1,0 +1,105 @@
+#include "registers/ui/communications_window.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "core/files.h"
+#include "core/regional.h"
+#include "core/ui/ui_context.h"
+#include "registers/register_export.h"
+#include "registers/register_search.h"
+#include "registers/side_files.h"
+
+namespace qdx::ui {
+
+CommunicationsWindow::CommunicationsWindow(UiContext& context)
+    : RecordEditor(context, "frmCommunications", file::kCommunications,
+                   CommunicationRecord::kSize) {
+    // From the moment this window opens, every window speaks its wording.
+    context.state.messages.setVariantWording();
+    setWindowTitle("Communications ");
+    txtID = addBox(0, 0, "lblLabel1", "Affiliate's ID", "txtID");
+    txtSubject = addBox(0, 1, "lblLabel2", "Subject", "txtSubject");
+    txtMessage = addTextArea(1, 0, "lblLabel3", "Message", "txtMessage");
+    txtDate = addBox(2, 0, "lblLabel6", "Date", "txtDate");
+    txtResponce = addTextArea(3, 0, "lblLabel8", "Responce", "txtResponce");
+    txtDate_R = addBox(4, 0, "lblLabel13", "Date of responce", "txtDate_R");
+    txtComments = addTextArea(5, 0, "lblLabel12", "Comments", "txtComments");
+    txtSID = addSearchBox(0, "lblLabel15", "ID", "txtSID");
+    txtSsubject = addSearchBox(1, "lblLabel16", "Subject", "txtSsubject");
+    txtSdate = addSearchBox(2, "lblLabel17", "Date", "txtSdate");
+    txtSdate_r = addSearchBox(3, "lblLabel18", "Date of responce", "txtSdate_r");
+    setGoToCaption("Go To the record N");
+    resize(760, 680);
+    start();
+}
+
+void CommunicationsWindow::readRecord(int64_t k) { buffer_ = file_.read<CommunicationRecord>(k); }
+
+void CommunicationsWindow::toForm() {
+    const Regional& regional = context_.state.regional;
+    setAnsi(txtID, format_long(buffer_.affiliateId));
+    setAnsi(txtSubject, buffer_.subject);
+    setAnsi(txtDate, format_date(buffer_.date, regional));
+    setAnsi(txtDate_R, format_date(buffer_.dateOfResponce, regional));
+    for (QPlainTextEdit* box : {txtMessage, txtResponce, txtComments}) box->clear();
+    showCurrentNumber();
+    const auto& appDir = context_.state.appDir;
+    ensure_folder(appDir / "comm");
+    if (auto text = read_side_file(message_file(appDir, current_))) setAnsi(txtMessage, *text);
+    if (auto text = read_side_file(response_file(appDir, current_))) setAnsi(txtResponce, *text);
+    if (auto text = read_side_file(comments_file(appDir, current_))) setAnsi(txtComments, *text);
+}
+
+void CommunicationsWindow::clearForm() {
+    for (QLineEdit* box : {txtID, txtSubject, txtDate, txtDate_R, txtCurrent_Record}) box->clear();
+    for (QPlainTextEdit* box : {txtMessage, txtResponce, txtComments}) box->clear();
+}
+
+void CommunicationsWindow::inputFields(bool enabled) {
+    for (QWidget* box : std::initializer_list<QWidget*>{txtID, txtSubject, txtMessage, txtDate,
+                                                        txtResponce, txtDate_R, txtComments}) {
+        box->setEnabled(enabled);
+    }
+}
+
+void CommunicationsWindow::newRecordDefaults() {
+    std::string today = format_date(context_.state.today(), context_.state.regional);
+    setAnsi(txtDate_R, today);
+    setAnsi(txtDate, today);
+}
+
+bool CommunicationsWindow::checkAndWrite() {
+    const AppState& state = context_.state;
+    CommunicationBoxes typed{ansi(txtID),       ansi(txtSubject), ansi(txtMessage), ansi(txtDate),
+                             ansi(txtResponce), ansi(txtDate_R),  ansi(txtComments)};
+    if (failed(check_communication_boxes(typed, current_, state.regional))) return false;
+    bool cut = communication_from_boxes(typed, buffer_, state.regional);
+    if (cut) warnTruncated();
+    setAnsi(txtSubject, typed.subject);
+    file_.write(current_, buffer_);
+    // Empty texts write nothing and delete nothing.
+    const auto& appDir = state.appDir;
+    if (!typed.message.empty()) write_side_file(message_file(appDir, current_), typed.message);
+    if (!typed.responce.empty()) write_side_file(response_file(appDir, current_), typed.responce);
+    if (!typed.comments.empty()) write_side_file(comments_file(appDir, current_), typed.comments);
+    return true;
+}
+
+std::vector<std::string> CommunicationsWindow::gridTitles() const {
+    return communication_grid_titles();
+}
+
+bool CommunicationsWindow::findRows(GridRows& rows) {
+    auto request =
+        communication_search(ansi(txtSID), ansi(txtSsubject), ansi(txtSdate), ansi(txtSdate_r));
+    if (request.empty) return false;
+    rows = find_communications(file_, recordCount_, request.criteria, context_.state.regional);
+    return true;
+}
+
+void CommunicationsWindow::exportRecords(int64_t from, int64_t to) {
+    export_communications(context_.state, from, to);
+}
+
+}  // namespace qdx::ui

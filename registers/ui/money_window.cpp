@@ -1,0 +1,99 @@
+#include "registers/ui/money_window.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "core/files.h"
+#include "core/regional.h"
+#include "core/tree.h"
+#include "core/ui/ui_context.h"
+#include "registers/register_export.h"
+#include "registers/register_search.h"
+#include "registers/side_files.h"
+
+namespace qdx::ui {
+
+MoneyWindow::MoneyWindow(UiContext& context, const MoneyRegister& reg)
+    : RecordEditor(context, reg.windowName, reg.dataFile, MoneyRecord::kSize), reg_(reg) {
+    setWindowTitle(reg.caption);
+    txtAffiliateID = addBox(0, 0, "lblLabel1", "Affiliate's ID", "txtAffiliateID");
+    txtSum = addBox(1, 0, "lblLabel2", reg.sumLabel, "txtSum");
+    txtDate = addBox(2, 0, "lblLabel3", "Date", "txtDate");
+    txtDetails = addTextArea(3, 0, "Label1", "Details", "txtDetails");
+    txtSdate = addSearchBox(0, "lblLabel4", "Date", "txtSdate");
+    txtSAffID = addSearchBox(1, "lblLabel5", "Affiliate's ID", "txtSAffID");
+    setGoToCaption(reg.goToCaption);
+    resize(600, 560);
+    start();
+}
+
+std::string MoneyWindow::today() const {
+    return format_date(context_.state.today(), context_.state.regional);
+}
+
+void MoneyWindow::readRecord(int64_t k) { buffer_ = file_.read<MoneyRecord>(k); }
+
+void MoneyWindow::toForm() {
+    const Regional& regional = context_.state.regional;
+    setAnsi(txtAffiliateID, format_long(buffer_.affiliateId));
+    setAnsi(txtSum, format_single(buffer_.sum, regional));
+    setAnsi(txtDate, format_date(buffer_.date, regional));
+    showCurrentNumber();
+    const auto& appDir = context_.state.appDir;
+    ensure_folder(appDir / "addinfo");
+    auto details = read_side_file(money_details_file(appDir, reg_.detailsPrefix, current_));
+    setAnsi(txtDetails, details.value_or(std::string()));
+}
+
+void MoneyWindow::clearForm() {
+    txtAffiliateID->clear();
+    txtSum->clear();
+    txtDetails->clear();
+    setAnsi(txtDate, today());
+}
+
+void MoneyWindow::inputFields(bool enabled) {
+    // The details are never locked.
+    for (QLineEdit* box : {txtAffiliateID, txtSum, txtDate}) box->setEnabled(enabled);
+}
+
+void MoneyWindow::newRecordDefaults() { setAnsi(txtDate, today()); }
+
+bool MoneyWindow::checkAndWrite() {
+    const AppState& state = context_.state;
+    MoneyBoxes typed{ansi(txtAffiliateID), ansi(txtSum), ansi(txtDate)};
+    if (failed(check_money_boxes(typed, current_, count_affiliates(state), state.regional))) {
+        return false;
+    }
+    buffer_ = money_from_boxes(typed, state.regional);
+    file_.write(current_, buffer_);
+    showCurrentNumber();
+    ensure_folder(state.appDir / "addinfo");
+    std::string details = ansi(txtDetails);
+    if (!details.empty()) {
+        write_side_file(money_details_file(state.appDir, reg_.detailsPrefix, current_), details);
+    }
+    return true;
+}
+
+void MoneyWindow::afterSave() {
+    // Shown again from the files: the details now end with their CR LF.
+    toForm();
+}
+
+std::vector<std::string> MoneyWindow::gridTitles() const {
+    return money_grid_titles(reg_.sumTitle);
+}
+
+bool MoneyWindow::findRows(GridRows& rows) {
+    auto request = money_search(ansi(txtSdate), ansi(txtSAffID), context_.state.regional);
+    if (request.empty || failed(request.failure)) return false;
+    rows = find_money(file_, recordCount_, request.criteria, context_.state.regional);
+    return true;
+}
+
+void MoneyWindow::exportRecords(int64_t from, int64_t to) {
+    export_money(context_.state, reg_, from, to);
+}
+
+}  // namespace qdx::ui

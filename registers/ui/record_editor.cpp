@@ -1,0 +1,441 @@
+#include "registers/ui/record_editor.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "core/files.h"
+#include "core/regional.h"
+#include "core/ui/qt_text.h"
+#include "core/ui/ui_context.h"
+
+namespace qdx::ui {
+
+std::string ansi(const QLineEdit* box) { return toAnsi(box->text()); }
+
+std::string ansi(const QPlainTextEdit* box) {
+    return toAnsi(box->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+}
+
+void setAnsi(QLineEdit* box, const std::string& text) { box->setText(fromAnsi(text)); }
+
+void setAnsi(QPlainTextEdit* box, const std::string& text) {
+    box->setPlainText(fromAnsi(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+namespace {
+
+QPushButton* make_button(QWidget* parent, const char* name, const QString& caption,
+                         const QString& tooltip = {}) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAccessibleName(tooltip.isEmpty() ? caption : tooltip);
+    if (!tooltip.isEmpty()) b->setToolTip(tooltip);
+    return b;
+}
+
+// Writes failures the windows cannot prevent (a full disk, a read-only
+// folder) as a message instead of letting them pass.
+QString file_failure(const char* what, const std::exception& e) {
+    return QString::fromUtf8(what) + QStringLiteral("\n") + QString::fromLocal8Bit(e.what());
+}
+
+}  // namespace
+
+RecordEditor::RecordEditor(UiContext& context, const char* objectName, const char* fileName,
+                           size_t recordLength)
+    : context_(context), fileName_(fileName), recordLength_(recordLength) {
+    setObjectName(objectName);
+    buildCommonControls();
+}
+
+void RecordEditor::buildCommonControls() {
+    auto* page = new QVBoxLayout(this);
+
+    auto* fieldsBox = new QWidget(this);
+    fieldsBox->setObjectName("fieldsArea");
+    fields_ = new QGridLayout(fieldsBox);
+    fields_->setContentsMargins(0, 0, 0, 0);
+    fields_->setColumnStretch(1, 1);
+    fields_->setColumnStretch(3, 1);
+    fields_->setColumnMinimumWidth(2, 110);
+    page->addWidget(fieldsBox);
+
+    auto* nav = new QGroupBox(this);
+    nav->setObjectName("frmNavigation");
+    nav->setAccessibleName("Navigation");
+    auto* navRow = new QHBoxLayout(nav);
+    cmdFirst_ = make_button(nav, "cmdFirst", "I<", "Move to the first record");
+    cmdPrevious_ = make_button(nav, "cmdPrevious", "<", "Move to the previous record");
+    txtCurrent_Record = new QLineEdit(nav);
+    txtCurrent_Record->setObjectName("txtCurrent_Record");
+    txtCurrent_Record->setAccessibleName("Current record number");
+    txtCurrent_Record->setMaximumWidth(90);
+    cmdNext_ = make_button(nav, "cmdNext", ">", "Move to the next record");
+    cmdLast_ = make_button(nav, "cmdLast", ">I", "Move to the last record");
+    cmdGoTo_ = make_button(nav, "cmdGoTo", "Go To the record N");
+    for (QPushButton* b : {cmdFirst_, cmdPrevious_, cmdNext_, cmdLast_}) b->setMaximumWidth(40);
+    navRow->addWidget(cmdFirst_);
+    navRow->addWidget(cmdPrevious_);
+    navRow->addWidget(makeLabel("lblCurrent_Record", "Record", txtCurrent_Record));
+    navRow->addWidget(txtCurrent_Record);
+    navRow->addWidget(cmdNext_);
+    navRow->addWidget(cmdLast_);
+    navRow->addWidget(cmdGoTo_);
+    navRow->addStretch();
+    page->addWidget(nav);
+
+    auto* actions = new QHBoxLayout;
+    cmdCreate_ = make_button(this, "cmdCreate", "Create a new record");
+    cmdEdit_ = make_button(this, "cmdEdit", "Edit this record");
+    cmdSave_ = make_button(this, "cmdSave", "Save this record");
+    cmdSaveThisRecord_ = make_button(this, "cmdSaveThisRecord", "Save this record as txt");
+    cmdSaveAllRecords_ = make_button(this, "cmdSaveAllRecords", "Save all records as txt");
+    for (QPushButton* b :
+         {cmdCreate_, cmdEdit_, cmdSave_, cmdSaveThisRecord_, cmdSaveAllRecords_}) {
+        actions->addWidget(b);
+    }
+    page->addLayout(actions);
+
+    auto* frame = new QGroupBox("Search", this);
+    frame->setObjectName("frameView");
+    auto* frameLayout = new QVBoxLayout(frame);
+    search_ = new QGridLayout;
+    frameLayout->addLayout(search_);
+    cmdDisplay_ = make_button(frame, "cmdDisplay", "Find");
+    grid_ = new QTableWidget(1, 1, frame);
+    grid_->setObjectName("MSFGView");
+    grid_->setAccessibleName("Search results");
+    grid_->horizontalHeader()->hide();
+    grid_->verticalHeader()->hide();
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setMinimumHeight(140);
+    frameLayout->addWidget(grid_, 1);
+    page->addWidget(frame, 1);
+
+    connect(cmdFirst_, &QPushButton::clicked, this, &RecordEditor::moveFirst);
+    connect(cmdPrevious_, &QPushButton::clicked, this, &RecordEditor::movePrevious);
+    connect(cmdNext_, &QPushButton::clicked, this, &RecordEditor::moveNext);
+    connect(cmdLast_, &QPushButton::clicked, this, &RecordEditor::moveLast);
+    connect(cmdGoTo_, &QPushButton::clicked, this, &RecordEditor::goTo);
+    connect(cmdCreate_, &QPushButton::clicked, this, &RecordEditor::create);
+    connect(cmdEdit_, &QPushButton::clicked, this, &RecordEditor::edit);
+    connect(cmdSave_, &QPushButton::clicked, this, &RecordEditor::save);
+    connect(cmdDisplay_, &QPushButton::clicked, this, &RecordEditor::display);
+    connect(grid_, &QTableWidget::cellClicked, this, &RecordEditor::gridClicked);
+    connect(grid_, &QTableWidget::cellDoubleClicked, this, &RecordEditor::gridDoubleClicked);
+    connect(cmdSaveThisRecord_, &QPushButton::clicked, this,
+            [this] { exportRange(current_, current_); });
+    connect(cmdSaveAllRecords_, &QPushButton::clicked, this,
+            [this] { exportRange(1, recordCount_); });
+}
+
+QLabel* RecordEditor::makeLabel(const char* name, const char* caption, QWidget* buddy) {
+    auto* label = new QLabel(QString::fromUtf8(caption), buddy->parentWidget());
+    label->setObjectName(name);
+    label->setBuddy(buddy);
+    buddy->setAccessibleName(QString::fromUtf8(caption).trimmed());
+    return label;
+}
+
+QLineEdit* RecordEditor::addBox(int row, int column, const char* labelName, const char* caption,
+                                const char* boxName) {
+    auto* box = new QLineEdit(fields_->parentWidget());
+    box->setObjectName(boxName);
+    fields_->addWidget(makeLabel(labelName, caption, box), row, column * 2);
+    fields_->addWidget(box, row, column * 2 + 1);
+    fieldOrder_.push_back(box);
+    return box;
+}
+
+QPlainTextEdit* RecordEditor::addTextArea(int row, int column, const char* labelName,
+                                          const char* caption, const char* boxName) {
+    auto* box = new QPlainTextEdit(fields_->parentWidget());
+    box->setObjectName(boxName);
+    box->setTabChangesFocus(true);
+    box->setFixedHeight(64);
+    fields_->addWidget(makeLabel(labelName, caption, box), row, column * 2, Qt::AlignTop);
+    fields_->addWidget(box, row, column * 2 + 1);
+    fieldOrder_.push_back(box);
+    return box;
+}
+
+QLineEdit* RecordEditor::addSearchBox(int column, const char* labelName, const char* caption,
+                                      const char* boxName) {
+    auto* box = new QLineEdit(cmdDisplay_->parentWidget());
+    box->setObjectName(boxName);
+    search_->addWidget(makeLabel(labelName, caption, box), 0, column * 2);
+    search_->addWidget(box, 0, column * 2 + 1);
+    searchOrder_.push_back(box);
+    return box;
+}
+
+void RecordEditor::setGoToCaption(const QString& caption) {
+    cmdGoTo_->setText(caption);
+    cmdGoTo_->setAccessibleName(caption);
+}
+
+void RecordEditor::start() {
+    search_->addWidget(cmdDisplay_, 0, static_cast<int>(searchOrder_.size()) * 2);
+    search_->setColumnStretch(static_cast<int>(searchOrder_.size()) * 2 + 1, 1);
+    // Tab order follows the reading order of the window.
+    std::vector<QWidget*> order = fieldOrder_;
+    order.insert(order.end(),
+                 {cmdFirst_, cmdPrevious_, txtCurrent_Record, cmdNext_, cmdLast_, cmdGoTo_,
+                  cmdCreate_, cmdEdit_, cmdSave_, cmdSaveThisRecord_, cmdSaveAllRecords_});
+    order.insert(order.end(), searchOrder_.begin(), searchOrder_.end());
+    order.insert(order.end(), {cmdDisplay_, grid_});
+    for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+
+    std::vector<std::string> titles = gridTitles();
+    grid_->setColumnCount(static_cast<int>(titles.size()));
+    for (size_t c = 0; c < titles.size(); ++c) {
+        auto* item = new QTableWidgetItem(fromAnsi(titles[c]));
+        QFont bold = item->font();
+        bold.setBold(true);
+        item->setFont(bold);
+        grid_->setItem(0, static_cast<int>(c), item);
+    }
+    grid_->resizeColumnsToContents();
+
+    AppState& state = context_.state;
+    try {
+        ensure_folder(state.dataDir());
+        file_.open(state.dataFile(fileName_.c_str()), recordLength_);
+        recordCount_ = file_.count();
+    } catch (const std::exception& e) {
+        context_.message(this, file_failure("Sorry, the data file cannot be opened.", e));
+        recordCount_ = 0;
+    }
+    current_ = recordCount_;
+    if (recordCount_ > 0) {
+        readRecord(current_);
+        toForm();
+        editMode_ = kBrowsing;
+    } else {
+        editMode_ = kEmpty;
+    }
+    enabledFrm(editMode_);
+}
+
+void RecordEditor::navigation(bool enabled) {
+    for (QWidget* w : {static_cast<QWidget*>(cmdFirst_), static_cast<QWidget*>(cmdLast_),
+                       static_cast<QWidget*>(cmdNext_), static_cast<QWidget*>(cmdPrevious_),
+                       static_cast<QWidget*>(cmdGoTo_), static_cast<QWidget*>(txtCurrent_Record)}) {
+        w->setEnabled(enabled);
+    }
+}
+
+void RecordEditor::enabledFrm(int mode) {
+    inputFields(true);
+    cmdSave_->setEnabled(true);
+    cmdCreate_->setEnabled(false);
+    cmdEdit_->setEnabled(false);
+    navigation(false);
+    if (mode == kEmpty) {
+        inputFields(false);
+        cmdSave_->setEnabled(false);
+        cmdCreate_->setEnabled(true);
+    } else if (mode == kBrowsing) {
+        cmdSave_->setEnabled(false);
+        cmdCreate_->setEnabled(true);
+        cmdEdit_->setEnabled(true);
+        navigation(true);
+    }
+}
+
+bool RecordEditor::failed(const CheckResult& result) {
+    if (!result) return false;
+    auto* focus = findChild<QWidget*>(QString::fromStdString(result->focus));
+    context_.message(this, message_text(context_.state.messages, result->message), focus);
+    return true;
+}
+
+void RecordEditor::warnTruncated() { context_.message(this, QString(kTruncationWarning)); }
+
+void RecordEditor::showCurrentNumber() { txtCurrent_Record->setText(QString::number(current_)); }
+
+const std::string& RecordEditor::appText(Msg which) const {
+    return message_text(context_.state.messages, which);
+}
+
+void RecordEditor::show(int64_t k) {
+    readRecord(k);
+    toForm();
+}
+
+void RecordEditor::moveFirst() {
+    current_ = 1;
+    if (recordCount_ != 0) show(current_);
+}
+
+void RecordEditor::movePrevious() {
+    if (recordCount_ != 0 && current_ - 1 >= 1) show(--current_);
+}
+
+void RecordEditor::moveNext() {
+    if (recordCount_ != 0 && current_ + 1 <= recordCount_) show(++current_);
+}
+
+void RecordEditor::moveLast() {
+    current_ = recordCount_;
+    if (current_ != 0) show(current_);
+}
+
+void RecordEditor::goTo() {
+    std::string typed = ansi(txtCurrent_Record);
+    if (typed.empty()) {
+        context_.message(this, appText(Msg::EnterData), txtCurrent_Record);
+        return;
+    }
+    auto number = parse_long(typed, context_.state.regional);
+    if (!number) {
+        context_.message(this, appText(Msg::IncorrectValue), txtCurrent_Record);
+        return;
+    }
+    current_ = *number;
+    if (current_ > recordCount_ || current_ < 1) {
+        context_.message(this, appText(Msg::NoRecord), txtCurrent_Record);
+        current_ = 1;
+    }
+    show(current_);
+}
+
+void RecordEditor::create() {
+    // Numbered from the file as it is now: records may have been appended
+    // elsewhere (payments registered from a report) since the window opened.
+    try {
+        recordCount_ = file_.count() + 1;
+    } catch (const std::exception& e) {
+        context_.message(this, file_failure("Sorry, the data file cannot be read.", e));
+        return;
+    }
+    current_ = recordCount_;
+    editMode_ = kCreating;
+    clearForm();
+    showCurrentNumber();
+    newRecordDefaults();
+    enabledFrm(kCreating);
+}
+
+void RecordEditor::edit() {
+    if (current_ >= 1) {
+        editMode_ = kEditing;
+        enabledFrm(kEditing);
+    } else {
+        context_.message(this, appText(Msg::CreateRecord), cmdCreate_);
+    }
+}
+
+void RecordEditor::save() {
+    try {
+        if (!checkAndWrite()) return;
+    } catch (const std::exception& e) {
+        context_.message(this, file_failure("Sorry, the record could not be saved.", e));
+        return;
+    }
+    editMode_ = kBrowsing;
+    enabledFrm(kBrowsing);
+    afterSave();
+}
+
+void RecordEditor::display() {
+    cmdDisplay_->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    GridRows rows;
+    bool found = false;
+    try {
+        found = findRows(rows);
+    } catch (const std::exception&) {
+        context_.message(this, appText(Msg::IncorrectValue), nullptr);
+    }
+    if (found) {
+        grid_->clearSelection();
+        grid_->setRowCount(1 + static_cast<int>(rows.size()));
+        for (size_t r = 0; r < rows.size(); ++r) {
+            for (size_t c = 0; c < rows[r].size(); ++c) {
+                grid_->setItem(static_cast<int>(r) + 1, static_cast<int>(c),
+                               new QTableWidgetItem(fromAnsi(rows[r][c])));
+            }
+        }
+        grid_->resizeColumnsToContents();
+        if (int column = sortColumnAfterSearch(); column >= 0) {
+            grid_->setCurrentCell(0, column);
+        }
+    }
+    QApplication::restoreOverrideCursor();
+    cmdDisplay_->setEnabled(true);
+}
+
+void RecordEditor::gridClicked(int row, int column) {
+    // Sorts the rows under the titles by the clicked column, rewriting the
+    // cells in place so that the selected row stays where it is.
+    GridRows rows;
+    for (int r = 1; r < grid_->rowCount(); ++r) {
+        std::vector<std::string> cells;
+        for (int c = 0; c < grid_->columnCount(); ++c) {
+            QTableWidgetItem* item = grid_->item(r, c);
+            cells.push_back(item ? toAnsi(item->text()) : std::string());
+        }
+        rows.push_back(std::move(cells));
+    }
+    sort_grid_rows(rows, static_cast<size_t>(column), context_.state.regional);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t c = 0; c < rows[r].size(); ++c) {
+            grid_->setItem(static_cast<int>(r) + 1, static_cast<int>(c),
+                           new QTableWidgetItem(fromAnsi(rows[r][c])));
+        }
+    }
+    grid_->setCurrentCell(row, column);
+}
+
+void RecordEditor::gridDoubleClicked() {
+    QTableWidgetItem* cell = grid_->item(grid_->currentRow(), 0);
+    auto number = cell ? parse_long(toAnsi(cell->text()), context_.state.regional) : std::nullopt;
+    if (!number || *number < 1 || *number > recordCount_) {
+        context_.message(this, appText(Msg::NoRecord), nullptr);
+        return;
+    }
+    current_ = *number;
+    showCurrentNumber();
+    show(current_);
+}
+
+void RecordEditor::exportRange(int64_t from, int64_t to) {
+    try {
+        exportRecords(from, to);
+    } catch (const std::exception& e) {
+        context_.message(this, file_failure("Sorry, the text file could not be written.", e));
+    }
+}
+
+void RecordEditor::unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    file_.close();
+    AppState& state = context_.state;
+    try {
+        ensure_folder(state.appDir / "backcopies");
+        auto data = state.dataFile(fileName_.c_str());
+        if (file_exists(data)) copy_replacing(data, state.appDir / "backcopies" / fileName_);
+    } catch (const std::exception& e) {
+        context_.message(this, file_failure("Sorry, the back copy could not be written.", e));
+    }
+}
+
+void RecordEditor::closeEvent(QCloseEvent* event) {
+    unload();
+    event->accept();
+}
+
+}  // namespace qdx::ui
