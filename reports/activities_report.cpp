@@ -1,0 +1,51 @@
+// Activities: every affiliate that sold something or brought in new direct
+// referrals in the range; for an ID, that affiliate and its network down to
+// the commission levels in use.
+#include <string>
+
+#include "core/accounts.h"
+#include "core/files.h"
+#include "core/record_file.h"
+#include "core/records.h"
+#include "core/tree.h"
+#include "reports/report_building.h"
+#include "reports/reports.h"
+
+namespace qdx {
+
+ReportTable activities_report(AppState& state, int32_t id, bool full) {
+    ReportTable table;
+    table.caption = "Activity_Report";
+    if (id > 0) table.caption += ";ID=" + std::to_string(id);
+    state.report.reportType = full ? 2 : 1;
+
+    build_activity(state);
+    table.setHeader(
+        " Affiliate's ID     | Level  | Number of Subaffiliates      | Volume of Sales       ");
+    hand_over_print_layout(table, state, {0, 15, 25, 56}, 4);
+
+    const Regional& regional = state.regional;
+    const ReferralTree tree = ReferralTree::load(state);
+    const int32_t levels = state.settings.levelsInUse;
+    const auto activityPath = state.workFile(file::kActivity);
+    {
+        RecordFile activity(activityPath, ActivityRecord::kSize);
+        activity.scan(1, activity.count(), [&](int64_t i, const uint8_t* bytes) {
+            if (id > 0 && tree.subLevel(id, static_cast<int32_t>(i), levels) == 0) return;
+            const ActivityRecord a = ActivityRecord::decode(bytes);
+            if (a.volume == 0 && a.newReferrals == 0) return;
+            auto& row = table.appendRow();
+            row[0] = format_long(i);
+            row[1] = format_long(tree.levelOf(i));
+            row[2] = format_long(a.newReferrals);
+            row[3] = format_single(a.volume, regional);
+        });
+    }
+    append_total_row(table, {2, 3}, regional);
+    remove_if_exists(activityPath);
+
+    if (full) fill_affiliate_details(table, 4, false, state);
+    return table;
+}
+
+}  // namespace qdx

@@ -1,0 +1,299 @@
+// The earnings page and the downline page of every affiliate. Everything
+// the pages read is loaded once: the referral tree with its children, the
+// activity of the range, the downline cache's lists and the fields shown.
+#include "reports/affiliate_pages.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "core/accounts.h"
+#include "core/files.h"
+#include "core/record_file.h"
+#include "core/records.h"
+#include "core/text_field.h"
+#include "core/tree.h"
+#include "reports/downline_cache.h"
+#include "reports/reports.h"
+
+namespace qdx {
+
+namespace {
+
+constexpr const char* kEnd = "\r\n";
+
+// The fields a downline line shows, at their stored widths.
+struct MemberFields {
+    static constexpr size_t kWidth = width::kName + width::kSurname + width::kEmail + width::kPhone;
+    static std::string pack(const AffiliateRecord& a) {
+        return fit_field(a.name, width::kName) + fit_field(a.surname, width::kSurname) +
+               fit_field(a.email, width::kEmail) + fit_field(a.phone, width::kPhone);
+    }
+};
+
+}  // namespace
+
+struct PageWriter::Impl {
+    const AppState& state;
+    ReferralTree tree;
+    int32_t count = 0;  // affiliates on file
+
+    // Children of each referrer 0..count; referrers outside that range apart.
+    std::vector<int64_t> childStart;
+    std::vector<int32_t> children;
+    std::unordered_map<int32_t, std::vector<int32_t>> strayChildren;
+
+    // The activity file as it stands, kept in step with every rank marking.
+    RecordFile activity;
+    std::vector<float> volume;     // 1..M
+    std::vector<int32_t> integer;  // 1..M, the record's integer field
+    bool markedOnce = false;
+    std::vector<int32_t> lastRanked;  // records the last marking ranked above 0
+
+    std::vector<uint32_t> seen;  // breadth-first visit marks by walk number
+    uint32_t walk = 0;
+
+    DownlineLists lists;
+    std::vector<int32_t> idField;  // the record's own ID field, 1..count
+    std::string fields;            // MemberFields of records 1..count
+    AffiliateRecord absent;        // what a record beyond the file reads as
+
+    explicit Impl(const AppState& s) : state(s) {}
+
+    void load();
+    std::vector<std::pair<int32_t, int32_t>> ranked(int32_t id);
+    void markLevels(const std::vector<std::pair<int32_t, int32_t>>& ranks);
+    std::string earningsPage(int32_t id, float income);
+    std::string downlinePage(int32_t id);
+    void memberLine(std::string& out, int32_t member, int32_t rootLevel) const;
+};
+
+void PageWriter::Impl::load() {
+    const auto path = state.dataFile(file::kAffiliates);
+    if (file_exists(path)) {
+        RecordFile affiliates(path, AffiliateRecord::kSize);
+        tree = ReferralTree::fromFile(affiliates);
+        count = tree.count();
+        idField.assign(static_cast<size_t>(count) + 1, 0);
+        fields.reserve(static_cast<size_t>(count) * MemberFields::kWidth);
+        affiliates.scan(1, count, [&](int64_t k, const uint8_t* bytes) {
+            const AffiliateRecord a = AffiliateRecord::decode(bytes);
+            idField[static_cast<size_t>(k)] = a.id;
+            fields += MemberFields::pack(a);
+        });
+    }
+    const uint8_t zeros[AffiliateRecord::kSize] = {};
+    absent = AffiliateRecord::decode(zeros);
+
+    childStart.assign(static_cast<size_t>(count) + 2, 0);
+    for (int32_t r = 1; r <= count; ++r) {
+        const int32_t p = tree.referrerOf(r);
+        if (p >= 0 && p <= count)
+            ++childStart[static_cast<size_t>(p) + 1];
+        else
+            strayChildren[p].push_back(r);
+    }
+    for (size_t p = 1; p < childStart.size(); ++p) childStart[p] += childStart[p - 1];
+    children.resize(static_cast<size_t>(childStart.back()));
+    std::vector<int64_t> fill(childStart.begin(), childStart.end() - 1);
+    for (int32_t r = 1; r <= count; ++r) {
+        const int32_t p = tree.referrerOf(r);
+        if (p >= 0 && p <= count) children[static_cast<size_t>(fill[static_cast<size_t>(p)]++)] = r;
+    }
+    seen.assign(static_cast<size_t>(count) + 1, 0);
+
+    activity.open(state.workFile(file::kActivity), ActivityRecord::kSize);
+    const int64_t m = activity.count();
+    volume.assign(static_cast<size_t>(m) + 1, 0);
+    integer.assign(static_cast<size_t>(m) + 1, 0);
+    activity.scan(1, m, [&](int64_t i, const uint8_t* bytes) {
+        const ActivityRecord a = ActivityRecord::decode(bytes);
+        volume[static_cast<size_t>(i)] = a.volume;
+        integer[static_cast<size_t>(i)] = a.newReferrals;
+    });
+
+    lists = DownlineLists::load(state, count);
+}
+
+// The records with volume above zero that rank under `id` (sub_level above
+// 0), in ascending record order: `id` itself at rank 1, then its downline
+// generation by generation down to levelsInUse.
+std::vector<std::pair<int32_t, int32_t>> PageWriter::Impl::ranked(int32_t id) {
+    std::vector<std::pair<int32_t, int32_t>> found;
+    const auto m = static_cast<int64_t>(volume.size()) - 1;
+    auto consider = [&](int32_t node, int32_t rank) {
+        if (node >= 1 && node <= m && volume[static_cast<size_t>(node)] > 0)
+            found.emplace_back(node, rank);
+    };
+    consider(id, 1);
+
+    ++walk;
+    if (tree.contains(id)) seen[static_cast<size_t>(id)] = walk;
+    std::vector<int32_t> generation{id}, next;
+    for (int32_t rank = 2; rank <= state.settings.levelsInUse && !generation.empty(); ++rank) {
+        next.clear();
+        for (int32_t parent : generation) {
+            const int32_t* first = nullptr;
+            const int32_t* last = nullptr;
+            if (parent >= 0 && parent <= count) {
+                first = children.data() + childStart[static_cast<size_t>(parent)];
+                last = children.data() + childStart[static_cast<size_t>(parent) + 1];
+            } else if (auto it = strayChildren.find(parent); it != strayChildren.end()) {
+                first = it->second.data();
+                last = first + it->second.size();
+            }
+            for (; first != last; ++first) {
+                // A member met again (only on a cycle) keeps its nearest rank.
+                if (seen[static_cast<size_t>(*first)] == walk) continue;
+                seen[static_cast<size_t>(*first)] = walk;
+                next.push_back(*first);
+                consider(*first, rank);
+            }
+        }
+        generation.swap(next);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// mark_levels for `id`: every record with volume above zero gets its rank,
+// 0 outside the ranked set. After the first marking only the records whose
+// rank changes are written.
+void PageWriter::Impl::markLevels(const std::vector<std::pair<int32_t, int32_t>>& ranks) {
+    std::vector<int32_t> touched;
+    if (!markedOnce) {
+        for (size_t i = 1; i < volume.size(); ++i)
+            if (volume[i] > 0) integer[i] = 0;
+    } else {
+        for (int32_t i : lastRanked) {
+            integer[static_cast<size_t>(i)] = 0;
+            touched.push_back(i);
+        }
+    }
+    lastRanked.clear();
+    for (const auto& [i, rank] : ranks) {
+        integer[static_cast<size_t>(i)] = rank;
+        touched.push_back(i);
+        lastRanked.push_back(i);
+    }
+    if (!markedOnce) {
+        const size_t m = volume.size() - 1;
+        std::vector<uint8_t> bytes(m * ActivityRecord::kSize);
+        for (size_t i = 1; i <= m; ++i)
+            ActivityRecord{volume[i], integer[i]}.encode(bytes.data() +
+                                                         (i - 1) * ActivityRecord::kSize);
+        if (m > 0) activity.writeBlock(1, bytes.data(), m);
+        markedOnce = true;
+        return;
+    }
+    for (int32_t i : touched)
+        activity.write(
+            i, ActivityRecord{volume[static_cast<size_t>(i)], integer[static_cast<size_t>(i)]});
+}
+
+std::string PageWriter::Impl::earningsPage(int32_t id, float income) {
+    const Regional& regional = state.regional;
+    std::string out;
+    out +=
+        std::string("<html>") + kEnd + "<title> Earnings Report </title>" + kEnd + "<body>" + kEnd;
+    out += " Your income for the period from " + format_date(state.datefrom, regional) + " to " +
+           format_date(state.dateto, regional) + " is " + format_single(income, regional) + kEnd;
+    out += std::string("<br>") + kEnd + "<br>" + kEnd;
+    if (income == 0) return out + "</body></html>" + kEnd;
+
+    out += std::string("Structure of your income") + kEnd + "<br>" + kEnd + "<br>" + kEnd;
+    out += std::string("<table cellpadding=2 border=3 align='left'> ") + kEnd;
+    out += std::string(
+               "<tr> <th>ID   </th><th>Sub level</th><th>Sale   </th><th>Commissions</th>"
+               "<th>Income   </th></tr>") +
+           kEnd;
+    const auto ranks = ranked(id);
+    markLevels(ranks);
+    const Settings& settings = state.settings;
+    for (const auto& [i, rank] : ranks) {
+        if (rank > 8) throw ReportError("rank out of range");
+        const float v = volume[static_cast<size_t>(i)];
+        const float rate = settings.rewards[static_cast<size_t>(rank)];
+        float commission = rate;
+        if (settings.payType == 1) {
+            const float product = rate * v;  // single precision throughout
+            const float share = product / 100.0f;
+            commission = parse_single(round3_double(share, regional), regional).value_or(0.0f);
+        }
+        out += "<tr><td>" + format_long(i) + "</td><td>" + format_long(rank - 1) + "</td><td>" +
+               format_single(v, regional) + "</td><td>" + format_single(rate, regional) +
+               "</td><td>" + format_single(commission, regional) + "</td></tr>" + kEnd;
+    }
+    return out + "</body></html>" + kEnd;
+}
+
+void PageWriter::Impl::memberLine(std::string& out, int32_t member, int32_t rootLevel) const {
+    std::string_view name = absent.name, surname = absent.surname, email = absent.email,
+                     phone = absent.phone;
+    int32_t ownId = absent.id;
+    if (tree.contains(member)) {
+        std::string_view packed(
+            fields.data() + static_cast<size_t>(member - 1) * MemberFields::kWidth,
+            MemberFields::kWidth);
+        name = packed.substr(0, width::kName);
+        surname = packed.substr(width::kName, width::kSurname);
+        email = packed.substr(width::kName + width::kSurname, width::kEmail);
+        phone = packed.substr(width::kName + width::kSurname + width::kEmail, width::kPhone);
+        ownId = idField[static_cast<size_t>(member)];
+    }
+    out += "<tr><td>";
+    out += format_long(static_cast<int64_t>(tree.levelOf(member)) - rootLevel);
+    out += "</td><td>";
+    out += format_long(ownId);
+    out += "</td><td>";
+    out += name;
+    out += "</td><td>";
+    out += surname;
+    out += "</td><td>";
+    out += email;
+    out += "</td> <td> ";
+    out += phone;
+    out += "</td></tr>";
+    out += kEnd;
+}
+
+std::string PageWriter::Impl::downlinePage(int32_t id) {
+    std::string out;
+    out +=
+        std::string("<html>") + kEnd + "<title> Downline Report </title>" + kEnd + "<body>" + kEnd;
+    out += " Your downline on the date " + format_date(state.dateto, state.regional) + kEnd;
+    out += std::string("<br>") + kEnd + "<br>" + kEnd;
+    out += std::string("<table cellpadding=2 border=3 align='left'> ") + kEnd;
+    out += std::string(
+               "<tr> <th>Sub level  </th><th>ID   </th><th>Name    </th><th>Surname   </th>"
+               "<th>E-mail         </th><th>Phone  </th></tr>") +
+           kEnd;
+    const std::vector<int32_t> members = lists.downline(id, static_cast<size_t>(count));
+    // Nobody is listed on the page of an affiliate registered after the range.
+    if (tree.dateOf(id) <= state.dateto) {
+        const int32_t rootLevel = tree.levelOf(id);
+        for (int32_t member : members) memberLine(out, member, rootLevel);
+    }
+    return out + "</body></html>" + kEnd;
+}
+
+PageWriter::PageWriter(const AppState& state) : impl_(std::make_unique<Impl>(state)) {
+    build_activity(state);
+    check_downline(state);
+    impl_->load();
+}
+
+PageWriter::~PageWriter() = default;
+
+void PageWriter::write(int32_t id, float income) {
+    if (id < 1) return;  // affiliates are numbered from 1
+    const auto folder = impl_->state.appDir / "HTML";
+    ensure_folder(folder);
+    const std::string stem = " " + std::to_string(id);
+    write_file_atomically(folder / (stem + ".html"), impl_->earningsPage(id, income));
+    write_file_atomically(folder / (stem + "d.html"), impl_->downlinePage(id));
+}
+
+}  // namespace qdx

@@ -1,0 +1,214 @@
+#include "reports/downline_cache.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <unordered_map>
+
+#include "core/files.h"
+#include "core/record_file.h"
+#include "core/records.h"
+#include "core/tree.h"
+#include "reports/reports.h"
+
+namespace qdx {
+
+namespace {
+
+std::string entry(int64_t id) { return " " + std::to_string(id) + " "; }
+
+void write_bytes(const std::filesystem::path& path, const std::string& bytes, const char* mode) {
+    std::FILE* f = std::fopen(path.c_str(), mode);
+    if (!f) throw FileError("cannot write " + path.string());
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) throw FileError("cannot write " + path.string());
+}
+
+void replace_list(const AppState& state, int64_t id, const std::string& bytes) {
+    write_bytes(downline_list_file(state, id), bytes, "wb");
+}
+
+void append_list(const AppState& state, int64_t id, const std::string& bytes) {
+    write_bytes(downline_list_file(state, id), bytes, "ab");
+}
+
+// The counter's first number; nothing when the file holds none.
+std::optional<int64_t> read_counter(const AppState& state) {
+    std::string text = read_whole_file(downline_counter_file(state));
+    char* end = nullptr;
+    errno = 0;
+    long long value = std::strtoll(text.c_str(), &end, 10);
+    if (end == text.c_str() || errno == ERANGE || value < 0) return std::nullopt;
+    return value;
+}
+
+void write_counter(const AppState& state, int64_t count) {
+    write_file_atomically(downline_counter_file(state), entry(count) + "\r\n");
+}
+
+// Appends records c+1..n to the cache. Each record is added to its
+// referrer's list and then gets an empty list of its own, in record order;
+// the outcome per file is gathered first so that every file is written once.
+void append_new_records(const AppState& state, const RecordFile& affiliates, int64_t c, int64_t n) {
+    struct Outcome {
+        bool replace = false;  // the file is recreated, not appended to
+        std::string bytes;
+    };
+    std::unordered_map<int64_t, Outcome> outcome;
+    affiliates.scan(c + 1, n, [&](int64_t r, const uint8_t* bytes) {
+        int32_t referrer = AffiliateRecord::decode(bytes).referrerId;
+        outcome[referrer].bytes += entry(r);
+        outcome[r] = Outcome{true, {}};
+    });
+    // Without a counter the next check rebuilds, so an interruption from
+    // here on cannot leave the lists and the counter out of step.
+    remove_if_exists(downline_counter_file(state));
+    for (const auto& [id, o] : outcome) {
+        if (o.replace)
+            replace_list(state, id, o.bytes);
+        else if (!o.bytes.empty())
+            append_list(state, id, o.bytes);
+    }
+    write_counter(state, n);
+}
+
+}  // namespace
+
+std::filesystem::path downline_folder(const AppState& state) { return state.dataDir() / "dwl"; }
+
+std::filesystem::path downline_list_file(const AppState& state, int64_t id) {
+    return downline_folder(state) / (std::to_string(id) + ".qdx");
+}
+
+std::filesystem::path downline_counter_file(const AppState& state) {
+    return downline_folder(state) / "numb.qdx";
+}
+
+void check_downline(const AppState& state) {
+    ensure_folder(downline_folder(state));
+    auto path = state.dataFile(file::kAffiliates);
+    if (!file_exists(path)) return;
+    if (!file_exists(downline_counter_file(state))) return update_downline(state);
+    RecordFile affiliates(path, AffiliateRecord::kSize);
+    const int64_t n = affiliates.count();
+    // A counter that cannot be read is treated like a missing one.
+    std::optional<int64_t> c = read_counter(state);
+    if (!c || *c > n) return update_downline(state);
+    if (*c < n) append_new_records(state, affiliates, *c, n);
+}
+
+void update_downline(const AppState& state) {
+    auto path = state.dataFile(file::kAffiliates);
+    if (!file_exists(path)) return;
+    ensure_folder(downline_folder(state));
+    ReferralTree tree = ReferralTree::fromFile(RecordFile(path, AffiliateRecord::kSize));
+    const int32_t n = tree.count();
+    remove_if_exists(downline_counter_file(state));
+
+    // Lists 0..n are recreated; a referrer outside that range keeps its old
+    // file and has the records appended.
+    std::vector<std::string> lists(static_cast<size_t>(n) + 1);
+    std::unordered_map<int32_t, std::string> strays;
+    for (int32_t r = 1; r <= n; ++r) {
+        int32_t referrer = tree.referrerOf(r);
+        if (referrer >= 0 && referrer <= n)
+            lists[static_cast<size_t>(referrer)] += entry(r);
+        else
+            strays[referrer] += entry(r);
+    }
+    for (int32_t id = 0; id <= n; ++id) {
+        replace_list(state, id, lists[static_cast<size_t>(id)]);
+        std::string().swap(lists[static_cast<size_t>(id)]);
+    }
+    for (const auto& [id, bytes] : strays) append_list(state, id, bytes);
+    write_counter(state, n);
+}
+
+bool read_downline_list(const std::filesystem::path& path, std::vector<int32_t>& out) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        if (file_exists(path)) throw FileError("cannot read " + path.string());
+        return false;
+    }
+    std::string text;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
+    std::fclose(f);
+
+    const char* p = text.c_str();
+    const char* end = p + text.size();
+    while (true) {
+        while (p < end && (*p == ' ' || *p == '\r' || *p == '\n' || *p == '\t')) ++p;
+        if (p == end) break;
+        char* next = nullptr;
+        errno = 0;
+        long long value = std::strtoll(p, &next, 10);
+        if (next == p || errno == ERANGE || value < INT32_MIN || value > INT32_MAX)
+            throw ReportError("bad downline list " + path.string());
+        out.push_back(static_cast<int32_t>(value));
+        p = next;
+    }
+    return true;
+}
+
+std::vector<int32_t> expand_downline(int32_t id, size_t capacity, const ListReader& readList) {
+    std::vector<int32_t> list;
+    auto checkCapacity = [&] {
+        if (list.size() > capacity) throw ReportError("the downline list is full");
+    };
+    if (!readList(id, list)) return list;
+    checkCapacity();
+    // One pass per generation: the members found in the previous pass
+    // contribute their own lists.
+    size_t start = 0;
+    while (start < list.size()) {
+        const size_t end = list.size();
+        for (size_t j = start; j < end; ++j) {
+            const int32_t member = list[j];
+            readList(member, list);
+            checkCapacity();
+        }
+        start = end;
+    }
+    return list;
+}
+
+std::vector<int32_t> get_downline(const AppState& state, int32_t id, size_t capacity) {
+    return expand_downline(id, capacity, [&](int32_t member, std::vector<int32_t>& out) {
+        return read_downline_list(downline_list_file(state, member), out);
+    });
+}
+
+DownlineLists DownlineLists::load(const AppState& state, int32_t count) {
+    DownlineLists lists;
+    lists.state_ = &state;
+    const size_t size = count < 0 ? 0 : static_cast<size_t>(count) + 1;
+    lists.start_.reserve(size + 1);
+    lists.exists_.resize(size);
+    for (size_t id = 0; id < size; ++id) {
+        lists.start_.push_back(static_cast<int64_t>(lists.ids_.size()));
+        lists.exists_[id] =
+            read_downline_list(downline_list_file(state, static_cast<int64_t>(id)), lists.ids_);
+    }
+    lists.start_.push_back(static_cast<int64_t>(lists.ids_.size()));
+    return lists;
+}
+
+bool DownlineLists::readList(int32_t id, std::vector<int32_t>& out) const {
+    if (id < 0 || static_cast<size_t>(id) >= exists_.size())
+        return read_downline_list(downline_list_file(*state_, id), out);
+    const auto k = static_cast<size_t>(id);
+    out.insert(out.end(), ids_.begin() + start_[k], ids_.begin() + start_[k + 1]);
+    return exists_[k];
+}
+
+std::vector<int32_t> DownlineLists::downline(int32_t id, size_t capacity) const {
+    return expand_downline(id, capacity, [this](int32_t member, std::vector<int32_t>& out) {
+        return readList(member, out);
+    });
+}
+
+}  // namespace qdx

@@ -1,0 +1,58 @@
+#pragma once
+// The downline cache in data/dwl: one list file "<ID>.qdx" per affiliate
+// holding the IDs it referred directly (" 4  9  12 ", empty when none), the
+// list of the top-level affiliates in "0.qdx", and the counter "numb.qdx"
+// with the number of affiliate records the cache covers (" N " + CR LF).
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+
+namespace qdx {
+
+std::filesystem::path downline_folder(const AppState& state);
+std::filesystem::path downline_list_file(const AppState& state, int64_t id);
+std::filesystem::path downline_counter_file(const AppState& state);
+
+// Brings the cache up to date with the affiliates file: only the records
+// added since the last update are read; a missing or oversized counter
+// rebuilds everything.
+void check_downline(const AppState& state);
+// Rebuilds every list file and the counter from the affiliates file.
+void update_downline(const AppState& state);
+
+// Everybody below `id`, generation by generation (direct referrals first,
+// then their referrals grouped by parent, and so on, without depth limit).
+// Empty when `id` has no list file. A list that would grow beyond
+// `capacity`, which only a referral cycle causes, throws ReportError.
+std::vector<int32_t> get_downline(const AppState& state, int32_t id, size_t capacity);
+
+// The numbers of one list file, appended to `out`; false when the file does
+// not exist. Text that is not a list of whole numbers throws ReportError.
+bool read_downline_list(const std::filesystem::path& path, std::vector<int32_t>& out);
+
+// The expansion behind get_downline over any source of list files:
+// `readList(id, out)` appends id's referrals and says whether id has a list.
+using ListReader = std::function<bool(int32_t, std::vector<int32_t>&)>;
+std::vector<int32_t> expand_downline(int32_t id, size_t capacity, const ListReader& readList);
+
+// The list files of IDs 0..count read once into memory, for callers that
+// expand many downlines; IDs outside that range are read from disk.
+class DownlineLists {
+  public:
+    static DownlineLists load(const AppState& state, int32_t count);
+    std::vector<int32_t> downline(int32_t id, size_t capacity) const;
+
+  private:
+    bool readList(int32_t id, std::vector<int32_t>& out) const;
+
+    const AppState* state_ = nullptr;
+    std::vector<int64_t> start_;  // list of id: ids_[start_[id] .. start_[id+1])
+    std::vector<int32_t> ids_;
+    std::vector<bool> exists_;
+};
+
+}  // namespace qdx

@@ -1,0 +1,19 @@
+#pragma once
+// The grid's generic ascending sort, shared by the report tables and the
+// register windows' search grid.
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/regional.h"
+
+namespace qdx {
+
+// Sorts the rows by the cells of `column`, ascending and stable. Two cells
+// that both read as numbers (regional decimal separator) compare as numbers;
+// otherwise empty cells come first, then numbers, then other texts by their
+// bytes. Rows without that column count as empty.
+void generic_ascending_sort(std::span<std::vector<std::string>> rows, size_t column,
+                            const Regional& regional);
+
+}  // namespace qdx

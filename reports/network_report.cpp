@@ -1,0 +1,111 @@
+// Network structure: affiliates per level, in all and new in the range, for
+// the whole network or for one affiliate's network with its upline.
+#include <string>
+
+#include "core/accounts.h"
+#include "core/files.h"
+#include "core/settings.h"
+#include "core/tree.h"
+#include "reports/network_counts.h"
+#include "reports/report_building.h"
+#include "reports/reports.h"
+
+namespace qdx {
+
+namespace {
+
+void resize_levels(NetworkLevels& levels, int32_t depth) {
+    levels.netTotal.resize(static_cast<size_t>(depth) + 1, 0);
+    levels.netNew.resize(static_cast<size_t>(depth) + 1, 0);
+}
+
+// A level the tables do not have means the stored Levels are inconsistent.
+size_t level_index(const NetworkLevels& levels, int64_t level) {
+    if (level < 1 || level > levels.depth()) throw ReportError("level outside the table");
+    return static_cast<size_t>(level);
+}
+
+void count_member(NetworkLevels& levels, const AppState& state, const ReferralTree& tree,
+                  int32_t r) {
+    const size_t l = level_index(levels, tree.levelOf(r));
+    ++levels.netTotal[l];
+    if (in_range(state, tree.dateOf(r))) ++levels.netNew[l];
+}
+
+bool affiliates_file_exists(const AppState& state) {
+    return file_exists(state.dataFile(file::kAffiliates));
+}
+
+}  // namespace
+
+NetworkLevels count_network(const AppState& state) {
+    NetworkLevels levels;
+    if (!affiliates_file_exists(state)) return levels;
+    const ReferralTree tree = ReferralTree::load(state);
+    resize_levels(levels, 2);
+    for (int32_t r = 1; r <= tree.count(); ++r) {
+        // A deeper Level grows the tables to that Level plus one.
+        if (tree.levelOf(r) > levels.depth()) resize_levels(levels, tree.levelOf(r) + 1);
+        count_member(levels, state, tree, r);
+    }
+    return levels;
+}
+
+NetworkLevels count_network_of(const AppState& state, int32_t id) {
+    NetworkLevels levels;
+    const int32_t t = highest_rewarded_level(state.settings);
+    if (!affiliates_file_exists(state)) return levels;
+    const ReferralTree tree = ReferralTree::load(state);
+    const int32_t l0 = tree.levelOf(id);
+    if (l0 + t < 0) throw ReportError("level outside the table");
+    resize_levels(levels, l0 + t);
+    const size_t own = level_index(levels, l0);
+    levels.netTotal[own] = 1;
+    levels.netNew[own] = id;
+    // The upline, one member per level above.
+    int32_t current = id;
+    for (int32_t k = l0 - 1; k >= 1; --k) {
+        const int32_t referrer = tree.referrerOf(current);
+        levels.netTotal[static_cast<size_t>(k)] = 1;
+        levels.netNew[static_cast<size_t>(k)] = referrer;
+        if (!tree.contains(referrer)) throw ReportError("broken referrer chain");
+        current = referrer;
+    }
+    // Members deeper than `id` that reach it within t steps upwards.
+    for (int32_t r = 1; r <= tree.count(); ++r) {
+        if (tree.levelOf(r) <= l0) continue;
+        if (tree.subLevel(id, r, t + 1) != 0) count_member(levels, state, tree, r);
+    }
+    return levels;
+}
+
+ReportTable network_report(AppState& state, int32_t id) {
+    ReportTable table;
+    table.caption = "Net_Structure_Report";
+    const int32_t rootLevel = id > 0 ? get_level(state, id) : 0;
+    const NetworkLevels levels = id != 0 ? count_network_of(state, id) : count_network(state);
+
+    if (id > 0) {
+        table.caption = "Sub Net Structure Report for the Affiliate with ID=" + std::to_string(id);
+        table.setHeader(" Level   | Total affiliates    | New affiliates   | ID    ");
+        hand_over_print_layout(table, state, {0, 8, 25, 40, 50}, 4);
+    } else {
+        table.setHeader(" Level   | Total affiliates    | New affiliates     ");
+        hand_over_print_layout(table, state, {0, 9, 30, 50}, 3);
+    }
+    for (int32_t k = 1; k <= levels.depth(); ++k) {
+        auto& row = table.appendRow();
+        row[0] = format_long(k);
+        row[1] = format_long(levels.netTotal[static_cast<size_t>(k)]);
+        row[2] = format_long(levels.netNew[static_cast<size_t>(k)]);
+        // The upline's rows show the member's ID and count nothing.
+        if (id > 0 && k <= rootLevel) {
+            row[3] = row[2];
+            row[2] = row[1] = "0";
+        }
+    }
+    append_total_row(table, {1, 2}, state.regional);
+    return table;
+}
+
+}  // namespace qdx
