@@ -1,0 +1,178 @@
+#include "reports/ui/report_actions.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QLineEdit>
+#include <QPushButton>
+#include <exception>
+#include <functional>
+
+#include "core/ui/main_window.h"
+#include "core/ui/qt_text.h"
+#include "core/ui/ui_context.h"
+#include "reports/reports.h"
+#include "reports/ui/report_window.h"
+
+namespace qdx::ui {
+namespace {
+
+// The hourglass while a report is computed; the normal pointer comes back
+// however the computation ends.
+class WaitPointer {
+  public:
+    WaitPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitPointer() { QApplication::restoreOverrideCursor(); }
+    WaitPointer(const WaitPointer&) = delete;
+    WaitPointer& operator=(const WaitPointer&) = delete;
+};
+
+// How a report answers a failure while it is computed: the four reports of
+// an affiliate's network say the value was incorrect whatever failed; the
+// others name the failure.
+enum class OnFailure { SayIncorrectValue, SayWhatFailed };
+
+using Build = std::function<ReportTable(AppState&)>;
+
+void report_failure(UiContext& context, QWidget* parent, const std::exception& error,
+                    OnFailure rule) {
+    // A report that is not available yet counts as an incorrect value too.
+    if (rule == OnFailure::SayIncorrectValue || dynamic_cast<const ReportError*>(&error)) {
+        context.message(parent, fromAnsi(context.state.messages.incorrectValue));
+    } else {
+        context.message(parent, "The report could not be made: " + fromAnsi(error.what()));
+    }
+}
+
+// Names the report window, then computes the table under the hourglass and
+// shows it there.
+void run_in_window(MainWindow& main, const std::string& caption, bool registerPayments,
+                   const Build& build, OnFailure rule) {
+    UiContext& context = main.context();
+    ReportWindow* window = show_report_window(context);
+    window->beginReport(caption, registerPayments);
+    WaitPointer wait;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    try {
+        window->showTable(build(context.state));
+    } catch (const std::exception& error) {
+        report_failure(context, window, error, rule);
+    }
+}
+
+// Reads an affiliate ID box: empty, not a number or no such affiliate gets
+// its message and ends the report.
+bool read_id(MainWindow& main, const char* boxName, int32_t& id) {
+    UiContext& context = main.context();
+    const Messages& m = context.state.messages;
+    QLineEdit* box = main.lineEdit(boxName);
+    switch (check_report_id(context.state, toAnsi(box->text()), id)) {
+        case IdCheck::Ok:
+            return true;
+        case IdCheck::Empty:
+            context.message(&main, m.enterData, box);
+            return false;
+        case IdCheck::NoAffiliate:
+            context.message(&main, m.noAffiliate, box);
+            return false;
+        case IdCheck::NotANumber:
+            context.message(&main, m.incorrectValue, box);
+            return false;
+    }
+    return false;
+}
+
+std::string id_text(int32_t id) { return std::to_string(id); }
+
+}  // namespace
+
+void run_accounts_report(MainWindow& main) {
+    if (!main.check_dates()) return;
+    bool full = main.fullReportSelected();
+    run_in_window(
+        main, "Accounts_Report", false, [full](AppState& s) { return accounts_report(s, full); },
+        OnFailure::SayWhatFailed);
+}
+
+void run_payments_due_report(MainWindow& main) {
+    if (!main.check_dates()) return;
+    bool full = main.fullReportSelected();
+    bool pages = main.htmlPagesChecked();
+    run_in_window(
+        main, "Payments_Report", true,
+        [full, pages](AppState& s) { return payments_due_report(s, full, pages); },
+        OnFailure::SayWhatFailed);
+}
+
+void run_ap_performance_report(MainWindow& main) {
+    if (!main.check_dates()) return;
+    run_in_window(
+        main, "AP_Performance_Report", false, [](AppState& s) { return ap_performance_report(s); },
+        OnFailure::SayWhatFailed);
+}
+
+void run_activities_report(MainWindow& main) {
+    int32_t id = 0;
+    if (!read_id(main, "txtAIDa", id) || !main.check_dates()) return;
+    bool full = main.fullReportSelected();
+    std::string caption = id > 0 ? "Activity_Report;ID=" + id_text(id) : "Activity_Report";
+    run_in_window(
+        main, caption, false, [id, full](AppState& s) { return activities_report(s, id, full); },
+        OnFailure::SayIncorrectValue);
+}
+
+void run_income_structure_report(MainWindow& main) {
+    int32_t id = 0;
+    if (!read_id(main, "txtAID", id) || !main.check_dates()) return;
+    bool full = main.fullReportSelected();
+    run_in_window(
+        main, "Affiliate's " + id_text(id) + " income structure Report", false,
+        [id, full](AppState& s) { return income_structure_report(s, id, full); },
+        OnFailure::SayIncorrectValue);
+}
+
+void run_network_report(MainWindow& main) {
+    int32_t id = 0;
+    if (!read_id(main, "txtAIDn", id) || !main.check_dates()) return;
+    // The caption names the affiliate once the report knows its upline.
+    run_in_window(
+        main, "Net_Structure_Report", false, [id](AppState& s) { return network_report(s, id); },
+        OnFailure::SayIncorrectValue);
+}
+
+void run_downline_report(MainWindow& main) {
+    int32_t id = 0;
+    if (!read_id(main, "txtAIDd", id) || !main.check_dates()) return;
+    UiContext& context = main.context();
+    bool full = main.fullReportSelected();
+    // The downline is gathered before the window shows it.
+    ReportTable table;
+    {
+        WaitPointer wait;
+        try {
+            table = downline_report(context.state, id, full);
+        } catch (const std::exception& error) {
+            QWidget* open = context.openWindow("frmReports");
+            report_failure(context, open ? open : &main, error, OnFailure::SayIncorrectValue);
+            return;
+        }
+    }
+    show_report_window(context)->showTable(std::move(table));
+}
+
+void wire_report_buttons(MainWindow& main) {
+    const std::pair<const char*, void (*)(MainWindow&)> buttons[] = {
+        {"cmdAPperformanceR", run_ap_performance_report},
+        {"cmdAccountsR", run_accounts_report},
+        {"cmdPaymentsR", run_payments_due_report},
+        {"cmdActivitiesR", run_activities_report},
+        {"cmdNetStructureR", run_network_report},
+        {"cmdIncomeStructureR", run_income_structure_report},
+        {"cmdDownline", run_downline_report},
+    };
+    for (const auto& [name, run] : buttons) {
+        QObject::connect(main.button(name), &QPushButton::clicked, &main,
+                         [&main, run = run] { run(main); });
+    }
+}
+
+}  // namespace qdx::ui

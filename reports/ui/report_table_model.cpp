@@ -1,0 +1,63 @@
+#include "reports/ui/report_table_model.h"
+
+#include "core/ui/qt_text.h"
+
+namespace qdx::ui {
+
+ReportTableModel::ReportTableModel(QObject* parent) : QAbstractTableModel(parent) {
+    bold_.setBold(true);
+}
+
+void ReportTableModel::setTable(ReportTable table) {
+    beginResetModel();
+    table_ = std::move(table);
+    endResetModel();
+}
+
+int ReportTableModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || table_.rowCount() == 0) return 0;
+    return static_cast<int>(table_.rowCount() - 1);
+}
+
+int ReportTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(table_.columnCount());
+}
+
+bool ReportTableModel::isTotalRow(int row) const {
+    return table_.hasTotalRow && row == rowCount() - 1;
+}
+
+QVariant ReportTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    const auto& cells = table_.cells[static_cast<size_t>(index.row()) + 1];
+    const auto column = static_cast<size_t>(index.column());
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole:
+            return column < cells.size() ? fromAnsi(cells[column]) : QString();
+        case Qt::FontRole:
+            return isTotalRow(index.row()) ? QVariant(bold_) : QVariant();
+        default:
+            return {};
+    }
+}
+
+QVariant ReportTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical) {
+        return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
+    }
+    if (table_.rowCount() == 0 || section < 0 ||
+        static_cast<size_t>(section) >= table_.columnCount()) {
+        return {};
+    }
+    switch (role) {
+        case Qt::DisplayRole:
+            return fromAnsi(table_.cells[0][static_cast<size_t>(section)]);
+        case Qt::FontRole:
+            return bold_;
+        default:
+            return {};
+    }
+}
+
+}  // namespace qdx::ui

@@ -1,0 +1,248 @@
+#include "reports/ui/report_window.h"
+
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "core/regional.h"
+#include "core/ui/qt_text.h"
+#include "core/ui/ui_context.h"
+#include "reports/reports.h"
+#include "reports/ui/report_printer.h"
+#include "reports/ui/report_table_model.h"
+
+namespace qdx::ui {
+namespace {
+
+// Column widths come from the header and a sample of rows, never from a scan
+// of a million rows.
+constexpr size_t kSampledRows = 200;
+constexpr int kCellPadding = 14;
+
+QPushButton* make_button(QWidget* parent, const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAccessibleName(caption.trimmed());
+    return b;
+}
+
+QRadioButton* make_option(QWidget* parent, const char* name, const QString& caption) {
+    auto* o = new QRadioButton(caption, parent);
+    o->setObjectName(name);
+    o->setAccessibleName(caption.trimmed() + " separator");
+    return o;
+}
+
+QLineEdit* make_date_box(QWidget* parent, const char* name, QLabel* caption, const QString& text,
+                         const QString& spoken) {
+    auto* box = new QLineEdit(text, parent);
+    box->setObjectName(name);
+    box->setReadOnly(true);
+    box->setAccessibleName(spoken);
+    box->setMaximumWidth(120);
+    caption->setBuddy(box);
+    return box;
+}
+
+QString path_text(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+}  // namespace
+
+ReportWindow::ReportWindow(UiContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Window), context_(context), model_(new ReportTableModel(this)) {
+    setObjectName("frmReports");
+    setWindowTitle("Report");
+    buildControls();
+    resize(820, 560);
+}
+
+void ReportWindow::buildControls() {
+    const AppState& s = context_.state;
+    auto* label1 = new QLabel("From:", this);
+    label1->setObjectName("Label1");
+    from_ = make_date_box(this, "txtFrom", label1, fromAnsi(format_date(s.datefrom, s.regional)),
+                          "Report range from");
+    auto* label2 = new QLabel("To:", this);
+    label2->setObjectName("Label2");
+    to_ = make_date_box(this, "txtTo", label2, fromAnsi(format_date(s.dateto, s.regional)),
+                        "Report range to");
+
+    grid_ = new QTableView(this);
+    grid_->setObjectName("MsfReport");
+    grid_->setAccessibleName("Report");
+    grid_->setModel(model_);
+    grid_->setWordWrap(false);
+    grid_->verticalHeader()->hide();
+    // Fixed row heights keep scrolling a million rows as quick as ten.
+    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
+    grid_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    grid_->horizontalHeader()->setHighlightSections(false);
+
+    auto* saveText = make_button(this, "cmdSaveTXT", "Save as .txt");
+    auto* frame = new QGroupBox("Separator", this);
+    frame->setObjectName("Frame1");
+    space_ = make_option(frame, "optSpase", "Space");
+    comma_ = make_option(frame, "optComma", "Comma");
+    semicolon_ = make_option(frame, "optSemicol", " Semicolon");
+    semicolon_->setChecked(true);
+    auto* options = new QVBoxLayout(frame);
+    options->addWidget(space_);
+    options->addWidget(comma_);
+    options->addWidget(semicolon_);
+    auto* saveHtml = make_button(this, "cmdSaveHTM", "Save as .html");
+    auto* print = make_button(this, "cmdPrint", "Print short Report");
+    register_ = make_button(this, "cmdRegistrePayments", "Register payments");
+    register_->hide();
+
+    status_ = new QLabel(this);
+    status_->setObjectName("lblStatus");
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_->setAccessibleName("Status");
+
+    auto* range = new QHBoxLayout;
+    range->addWidget(label1);
+    range->addWidget(from_);
+    range->addSpacing(16);
+    range->addWidget(label2);
+    range->addWidget(to_);
+    range->addStretch();
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(saveText);
+    buttons->addWidget(frame);
+    buttons->addWidget(saveHtml);
+    buttons->addSpacing(12);
+    buttons->addWidget(print);
+    buttons->addSpacing(12);
+    buttons->addWidget(register_);
+    buttons->addStretch();
+
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(grid_, 1);
+    middle->addLayout(buttons);
+
+    auto* page = new QVBoxLayout(this);
+    page->addLayout(range);
+    page->addLayout(middle, 1);
+    page->addWidget(status_);
+
+    QWidget* order[] = {from_,  to_,        grid_,    saveText, space_,
+                        comma_, semicolon_, saveHtml, print,    register_};
+    for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+    connect(saveText, &QPushButton::clicked, this, &ReportWindow::saveText);
+    connect(saveHtml, &QPushButton::clicked, this, &ReportWindow::saveHtml);
+    connect(print, &QPushButton::clicked, this, &ReportWindow::printReport);
+    connect(register_, &QPushButton::clicked, this, &ReportWindow::registerPayments);
+}
+
+void ReportWindow::beginReport(const std::string& caption, bool registerPayments) {
+    setWindowTitle(fromAnsi(caption));
+    register_->setVisible(registerPayments);
+    ReportTable empty;
+    empty.caption = caption;
+    empty.showRegisterPayments = registerPayments;
+    model_->setTable(std::move(empty));
+    setStatus(QString());
+}
+
+void ReportWindow::showTable(ReportTable table) {
+    setWindowTitle(fromAnsi(table.caption));
+    register_->setVisible(table.showRegisterPayments);
+    model_->setTable(std::move(table));
+    sizeColumns();
+    setStatus(QString());
+}
+
+const ReportTable& ReportWindow::table() const { return model_->table(); }
+
+void ReportWindow::sizeColumns() {
+    const ReportTable& t = model_->table();
+    if (t.rowCount() == 0) return;
+    QFont boldFont = grid_->font();
+    boldFont.setBold(true);
+    QFontMetrics plain(grid_->font());
+    QFontMetrics bold(boldFont);
+    const size_t last = t.rowCount() - 1;
+    for (size_t c = 0; c < t.columnCount(); ++c) {
+        int width = bold.horizontalAdvance(fromAnsi(t.cells[0][c]));
+        for (size_t r = 1; r <= last && r <= kSampledRows; ++r) {
+            width = std::max(width, plain.horizontalAdvance(fromAnsi(t.cells[r][c])));
+        }
+        if (last > 0) width = std::max(width, bold.horizontalAdvance(fromAnsi(t.cells[last][c])));
+        grid_->setColumnWidth(static_cast<int>(c), width + kCellPadding);
+    }
+}
+
+char ReportWindow::separator() const {
+    if (comma_->isChecked()) return ',';
+    if (space_->isChecked()) return ' ';
+    return ';';
+}
+
+QString ReportWindow::statusText() const { return status_->text(); }
+
+void ReportWindow::setStatus(const QString& text) { status_->setText(text); }
+
+void ReportWindow::saveText() {
+    try {
+        setStatus("Saved as " + path_text(save_text(table(), separator(), context_.state)));
+    } catch (const std::exception& e) {
+        context_.message(this, "The report could not be saved as text: " + fromAnsi(e.what()));
+    }
+}
+
+void ReportWindow::saveHtml() {
+    try {
+        setStatus("Saved as " + path_text(save_html(table(), context_.state)));
+    } catch (const std::exception& e) {
+        context_.message(this, "The report could not be saved as HTML: " + fromAnsi(e.what()));
+    }
+}
+
+void ReportWindow::printReport() {
+    try {
+        PrintOutcome outcome = print_report(table(), context_.state);
+        setStatus(outcome.toPrinter
+                      ? "Sent to the printer " + outcome.printerName
+                      : "No printer is installed: printed into " + path_text(outcome.pdf));
+    } catch (const std::exception& e) {
+        context_.message(this, "The report could not be printed: " + fromAnsi(e.what()));
+    }
+}
+
+void ReportWindow::registerPayments() {
+    const AppState& s = context_.state;
+    QString question = "The payments from the Report will be registered on the date  " +
+                       fromAnsi(format_date(s.dateto, s.regional));
+    if (context_.message(this, question, MessageButtons::OkCancel, "Warninig") !=
+        MessageAnswer::Ok) {
+        return;
+    }
+    try {
+        int written = register_payments(s, table());
+        setStatus(QString("%1 payment(s) registered").arg(written));
+    } catch (const std::exception& e) {
+        context_.message(
+            this, "The payments could not be registered; none was written: " + fromAnsi(e.what()));
+    }
+}
+
+ReportWindow* show_report_window(UiContext& context) {
+    return static_cast<ReportWindow*>(
+        context.showOnce("frmReports", [&context] { return new ReportWindow(context); }));
+}
+
+}  // namespace qdx::ui

@@ -1,0 +1,63 @@
+#pragma once
+// frmReports, the one window in which every report is shown: the grid, the
+// range it was opened with, and the buttons that save the shown report as
+// text or HTML, print its short form and register the payments it lists.
+#include <QWidget>
+
+#include "reports/report_table.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+
+namespace qdx::ui {
+
+class ReportTableModel;
+class UiContext;
+
+class ReportWindow : public QWidget {
+    Q_OBJECT
+  public:
+    // Fills txtFrom and txtTo with the range in force when the window loads.
+    explicit ReportWindow(UiContext& context, QWidget* parent = nullptr);
+
+    // A report is starting: names the window, shows or hides "Register
+    // payments" and empties the grid.
+    void beginReport(const std::string& caption, bool registerPayments);
+    // Shows the finished report (caption and button from the table).
+    void showTable(ReportTable table);
+    const ReportTable& table() const;
+
+    // The separator chosen in Frame1: ';', ',' or ' '.
+    char separator() const;
+    // The last status line (where a file was saved or printed).
+    QString statusText() const;
+
+    void saveText();
+    void saveHtml();
+    void printReport();
+    void registerPayments();
+
+  private:
+    void buildControls();
+    void setStatus(const QString& text);
+    void sizeColumns();
+
+    UiContext& context_;
+    ReportTableModel* model_;
+    QTableView* grid_;
+    QLineEdit* from_;
+    QLineEdit* to_;
+    QRadioButton* space_;
+    QRadioButton* comma_;
+    QRadioButton* semicolon_;
+    QPushButton* register_;
+    QLabel* status_;
+};
+
+// Shows the report window once (key "frmReports"), making it when needed.
+ReportWindow* show_report_window(UiContext& context);
+
+}  // namespace qdx::ui
