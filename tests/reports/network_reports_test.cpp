@@ -1,0 +1,311 @@
+// The activities, income structure, network and downline reports on small
+// hand-made programs.
+#include <gtest/gtest.h>
+
+#include "core/accounts.h"
+#include "core/files.h"
+#include "core/ole_date.h"
+#include "core/record_file.h"
+#include "core/settings.h"
+#include "core/text_field.h"
+#include "reports/grid_sort.h"
+#include "reports/income_structure.h"
+#include "reports/network_counts.h"
+#include "reports/reports.h"
+#include "support/test_support.h"
+
+namespace qdx {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+using test::affiliate;
+
+double march(int day) { return ole_from_ymd(2003, 3, day); }
+
+class NetworkReportsTest : public ::testing::Test {
+  protected:
+    NetworkReportsTest() : state(folder.path()) {
+        state.datefrom = march(1);
+        state.dateto = march(31);
+    }
+    void useSettings(const std::string& type, std::vector<float> levels) {
+        test::write_settings(state, test::settings(type, std::move(levels)));
+        load_settings(state);
+    }
+    void sale(int32_t id, float sum, double date = march(15)) {
+        test::write_money(state, file::kSales, {{id, sum, date}});
+    }
+    // Rows without the header, the columns of interest only.
+    static Rows body(const ReportTable& t, size_t columns) {
+        Rows rows;
+        for (size_t r = 1; r < t.rowCount(); ++r)
+            rows.emplace_back(t.cells[r].begin(), t.cells[r].begin() + static_cast<long>(columns));
+        return rows;
+    }
+
+    test::TempFolder folder;
+    AppState state;
+};
+
+// 1 (root, February) <- 2 (on datefrom) <- 3 (on dateto); 4 under 1 in April.
+class ActivitiesTest : public NetworkReportsTest {
+  protected:
+    ActivitiesTest() {
+        test::write_affiliates(
+            state, {affiliate(1, 0, 1, ole_from_ymd(2003, 2, 1)), affiliate(2, 1, 2, march(1)),
+                    affiliate(3, 2, 3, march(31)), affiliate(4, 1, 2, ole_from_ymd(2003, 4, 1))});
+        useSettings("Percents", {10, 5, 2});
+        sale(3, 200);
+        sale(4, 50, ole_from_ymd(2003, 4, 2));
+    }
+};
+
+TEST_F(ActivitiesTest, ListsSellersAndRecruitersWithTheirReferralsOnTheRangesEnds) {
+    ReportTable t = activities_report(state, 0, false);
+    EXPECT_EQ(t.caption, "Activity_Report");
+    EXPECT_EQ(t.cells[0][2], " Number of Subaffiliates      ");
+    EXPECT_EQ(body(t, 4), (Rows{{"1", "1", "1", "0"},
+                                {"2", "2", "1", "0"},
+                                {"3", "3", "0", "200"},
+                                {" Total", "", "2", "200"}}));
+    EXPECT_FALSE(file_exists(state.workFile(file::kActivity)));
+    EXPECT_EQ(state.report.printCols, 4);
+    EXPECT_EQ(state.report.printPos[3], 56);
+}
+
+TEST_F(ActivitiesTest, AnAffiliatesNetworkStopsAtTheLevelsInUse) {
+    ReportTable t = activities_report(state, 2, false);
+    EXPECT_EQ(t.caption, "Activity_Report;ID=2");
+    EXPECT_EQ(body(t, 1), (Rows{{"2"}, {"3"}, {" Total"}}));
+
+    state.settings.levelsInUse = 1;
+    EXPECT_EQ(body(activities_report(state, 2, false), 1), (Rows{{"2"}, {" Total"}}));
+}
+
+TEST_F(ActivitiesTest, NobodyActiveGivesOnlyTheTotal) {
+    state.datefrom = state.dateto = ole_from_ymd(2004, 1, 1);
+    EXPECT_EQ(body(activities_report(state, 0, false), 4), (Rows{{" Total", "", "0", "0"}}));
+}
+
+TEST_F(ActivitiesTest, FullFormAddsTheAddressColumns) {
+    ReportTable t = activities_report(state, 0, true);
+    ASSERT_EQ(t.columnCount(), 13u);
+    EXPECT_EQ(t.cells[0][4], "Name");
+    EXPECT_EQ(t.cells[0][12], "URL");
+    EXPECT_EQ(t.cells[3][4], "Ann                 ");
+    EXPECT_EQ(state.report.reportType, 2);
+}
+
+// A chain 1 <- 2 <- 3 <- 4, with 5 under 1 selling nothing.
+class IncomeStructureTest : public NetworkReportsTest {
+  protected:
+    IncomeStructureTest() {
+        test::write_affiliates(state, {affiliate(1, 0, 1, march(1)), affiliate(2, 1, 2, march(1)),
+                                       affiliate(3, 2, 3, march(1)), affiliate(4, 3, 4, march(1)),
+                                       affiliate(5, 1, 2, march(1))});
+        sale(2, 200);
+        sale(1, 100);
+        sale(3, 300.5f);
+        sale(4, 400);
+    }
+};
+
+TEST_F(IncomeStructureTest, OwnSalesAtSubLevelZeroThenTwoGenerations) {
+    useSettings("Percents", {10, 5, 2});
+    ReportTable t = income_structure_report(state, 1, false);
+    EXPECT_EQ(t.caption, "Affiliate's 1 income structure Report");
+    EXPECT_EQ(body(t, 5), (Rows{{"1", "0", "100", "10", "10"},
+                                {"2", "1", "200", "5", "10"},
+                                {"3", "2", "300.5", "2", "6.01"},
+                                {" Total", "", "600.5", "", "26.01"}}));
+}
+
+TEST_F(IncomeStructureTest, FixedRewardsPayTheRewardOncePerRow) {
+    useSettings("Fixed", {10, 5, 2});
+    EXPECT_EQ(body(income_structure_report(state, 2, false), 5),
+              (Rows{{"2", "0", "200", "10", "10"},
+                    {"3", "1", "300.5", "5", "5"},
+                    {"4", "2", "400", "2", "2"},
+                    {" Total", "", "900.5", "", "17"}}));
+}
+
+TEST_F(IncomeStructureTest, WholeNetworkRanksRootsAsLevelTwo) {
+    useSettings("Percents", {10, 5, 2});
+    EXPECT_EQ(body(income_structure_report(state, 0, false), 2),
+              (Rows{{"1", "1"}, {"2", "2"}, {" Total", ""}}));
+}
+
+TEST_F(IncomeStructureTest, LevelsInUseFollowTheRewardsUnlessNoneIsPositive) {
+    useSettings("Percents", {10, 5});
+    state.settings.levelsInUse = 6;
+    income_structure_report(state, 1, false);
+    EXPECT_EQ(state.settings.levelsInUse, 2);
+    state.settings.rewards = {};
+    state.settings.levelsInUse = 6;
+    income_structure_report(state, 1, false);
+    EXPECT_EQ(state.settings.levelsInUse, 6);
+}
+
+TEST_F(IncomeStructureTest, MarkLevelsRanksOnlyRecordsWithVolume) {
+    useSettings("Percents", {10, 5, 2});
+    build_activity(state);  // 1 and 2 each have one new referral
+    mark_levels(state, 2);
+    RecordFile f(state.workFile(file::kActivity), ActivityRecord::kSize);
+    EXPECT_EQ(f.read<ActivityRecord>(1).newReferrals, 0);  // sells, above 2
+    EXPECT_EQ(f.read<ActivityRecord>(2).newReferrals, 1);  // itself
+    EXPECT_EQ(f.read<ActivityRecord>(4).newReferrals, 3);
+    EXPECT_EQ(f.read<ActivityRecord>(5).newReferrals, 0);  // no volume: untouched
+    mark_levels(state, 5);
+    EXPECT_EQ(f.read<ActivityRecord>(2).newReferrals, 0);
+}
+
+TEST_F(IncomeStructureTest, FullFormSortsDataRowsBySalesAndKeepsTheTotalLast) {
+    useSettings("Percents", {10, 5, 2, 1});
+    sale(1, 500);
+    ReportTable t = income_structure_report(state, 1, true);
+    ASSERT_EQ(t.columnCount(), 15u);
+    EXPECT_EQ(t.cells[0][14], "Level");
+    EXPECT_EQ(body(t, 3), (Rows{{"2", "1", "200"},
+                                {"3", "2", "300.5"},
+                                {"4", "3", "400"},
+                                {"1", "0", "600"},
+                                {" Total", "", "1500.5"}}));
+    EXPECT_EQ(t.cells[3][14], "4");  // the details moved with their row
+}
+
+TEST(GridSortTest, NumbersCompareAsNumbersAndTheSortIsStable) {
+    Rows rows{{"a", "100"}, {"b", "9.5"}, {"c", "abc"}, {"d", ""}, {"e", "9.5"}, {"f", "-2"}};
+    generic_ascending_sort(rows, 1, Regional{});
+    std::string order;
+    for (auto& r : rows) order += r[0];
+    EXPECT_EQ(order, "dfbeac");
+
+    Regional comma;
+    comma.decimalSeparator = ',';
+    Rows decimals{{"x", "10,5"}, {"y", "9,75"}};
+    generic_ascending_sort(decimals, 1, comma);
+    EXPECT_EQ(decimals[0][0], "y");
+}
+
+// Levels: 1 and 6 at the top; 1 <- 2 <- 3 <- 4 <- 5; 7 under 2.
+class NetworkTest : public NetworkReportsTest {
+  protected:
+    void chain() {
+        test::write_affiliates(
+            state, {affiliate(1, 0, 1, march(1)), affiliate(2, 1, 2, ole_from_ymd(2003, 2, 1)),
+                    affiliate(3, 2, 3, march(31)), affiliate(4, 3, 4, ole_from_ymd(2003, 4, 1)),
+                    affiliate(5, 4, 5, march(2)), affiliate(6, 0, 1, march(2)),
+                    affiliate(7, 2, 3, march(3))});
+    }
+};
+
+TEST_F(NetworkTest, OnlyTopLevelAffiliatesGiveTwoRows) {
+    test::write_affiliates(state, {affiliate(1, 0, 1, march(1)), affiliate(2, 0, 1, march(31)),
+                                   affiliate(3, 0, 1, ole_from_ymd(2003, 4, 1))});
+    ReportTable t = network_report(state, 0);
+    EXPECT_EQ(t.caption, "Net_Structure_Report");
+    EXPECT_EQ(t.columnCount(), 3u);
+    EXPECT_EQ(body(t, 3), (Rows{{"1", "3", "2"}, {"2", "0", "0"}, {" Total", "3", "2"}}));
+}
+
+TEST_F(NetworkTest, WholeNetworkGrowsToTheDeepestLevelPlusOne) {
+    chain();
+    NetworkLevels levels = count_network(state);
+    EXPECT_EQ(levels.depth(), 6);  // level 3 gives 4 rows, level 5 then gives 6
+    EXPECT_EQ(levels.netTotal, (std::vector<int32_t>{0, 2, 1, 2, 1, 1, 0}));
+    EXPECT_EQ(levels.netNew, (std::vector<int32_t>{0, 2, 0, 2, 0, 1, 0}));
+}
+
+TEST_F(NetworkTest, TopLevelAffiliateShowsItselfAndThreeGenerations) {
+    chain();
+    useSettings("Percents", {10, 5, 2});
+    ReportTable t = network_report(state, 1);
+    EXPECT_EQ(t.caption, "Sub Net Structure Report for the Affiliate with ID=1");
+    EXPECT_EQ(body(t, 4), (Rows{{"1", "0", "0", "1"},
+                                {"2", "1", "0", ""},
+                                {"3", "2", "2", ""},
+                                {"4", "1", "0", ""},
+                                {" Total", "4", "2", ""}}));
+    EXPECT_EQ(state.settings.levelsInUse, 3);
+}
+
+TEST_F(NetworkTest, LevelThreeAffiliateShowsItsUplineIds) {
+    chain();
+    useSettings("Percents", {10, 5});
+    state.settings.levelsInUse = 7;
+    EXPECT_EQ(body(network_report(state, 3), 4), (Rows{{"1", "0", "0", "1"},
+                                                       {"2", "0", "0", "2"},
+                                                       {"3", "0", "0", "3"},
+                                                       {"4", "1", "0", ""},
+                                                       {"5", "1", "1", ""},
+                                                       {" Total", "2", "1", ""}}));
+    EXPECT_EQ(state.settings.levelsInUse, 7);  // the report does not change it
+}
+
+TEST_F(NetworkTest, NoRewardListsOnlyTheUpline) {
+    chain();
+    EXPECT_EQ(body(network_report(state, 2), 4),
+              (Rows{{"1", "0", "0", "1"}, {"2", "0", "0", "2"}, {" Total", "0", "0", ""}}));
+}
+
+TEST_F(NetworkTest, BrokenReferrerChainIsAFailure) {
+    test::write_affiliates(state, {affiliate(1, 0, 1, march(1)), affiliate(2, 0, 3, march(1))});
+    EXPECT_THROW(network_report(state, 2), ReportError);
+}
+
+// 1 <- 2 <- 3, 2 <- 4 (registered after the range), 5 on top.
+class DownlineTest : public NetworkReportsTest {
+  protected:
+    DownlineTest() {
+        AffiliateRecord a4 = affiliate(4, 2, 3, ole_from_ymd(2003, 5, 1), "Dora");
+        a4.street = "Long Road";
+        a4.url = "www.example.com";
+        test::write_affiliates(
+            state, {affiliate(1, 0, 1, march(1), "Al"), affiliate(2, 1, 2, march(1), "Bo"),
+                    affiliate(3, 2, 3, march(1), "Cy"), a4, affiliate(5, 0, 1, march(1), "Ed")});
+    }
+};
+
+TEST_F(DownlineTest, WholeNetworkShowsStoredLevels) {
+    ReportTable t = downline_report(state, 0, false);
+    EXPECT_EQ(t.caption, "Downline of the Affiliate with ID= 0  Report");
+    EXPECT_FALSE(t.hasTotalRow);
+    EXPECT_EQ(body(t, 3), (Rows{{"1", "1", "Al                  "},
+                                {"1", "5", "Ed                  "},
+                                {"2", "2", "Bo                  "},
+                                {"3", "3", "Cy                  "},
+                                {"", "", ""}}));
+    EXPECT_EQ(state.report.printCols, 6);
+}
+
+TEST_F(DownlineTest, MemberRegisteredAfterTheRangeLeavesAnEmptyRow) {
+    state.dateto = ole_from_ymd(2003, 6, 1);
+    ReportTable t = downline_report(state, 2, true);
+    ASSERT_EQ(t.columnCount(), 11u);
+    EXPECT_EQ(t.cells[0][6], "Street");
+    EXPECT_EQ(t.cells[2][0], "1");
+    EXPECT_EQ(t.cells[2][6], "Long Road           ");  // the last row too
+    EXPECT_EQ(t.cells[2][10], fit_field("www.example.com", 30));
+
+    state.dateto = march(31);
+    t = downline_report(state, 2, true);
+    EXPECT_EQ(t.cells[2], std::vector<std::string>(11));
+}
+
+TEST_F(DownlineTest, AffiliateWithoutReferralsGivesOnlyTheHeader) {
+    EXPECT_EQ(downline_report(state, 5, false).rowCount(), 1u);
+}
+
+TEST_F(DownlineTest, NewAffiliatesAppearWithoutRebuild) {
+    downline_report(state, 1, false);
+    test::write_affiliates(state, {affiliate(6, 3, 4, march(2), "Fay")});
+    EXPECT_EQ(downline_report(state, 1, false).cells.back()[1], "6");
+}
+
+TEST_F(DownlineTest, ReferralCycleFailsInsteadOfHanging) {
+    test::write_affiliates(state, {affiliate(6, 7, 2, march(1)), affiliate(7, 6, 2, march(1))});
+    EXPECT_THROW(downline_report(state, 6, false), ReportError);
+}
+
+}  // namespace
+}  // namespace qdx
