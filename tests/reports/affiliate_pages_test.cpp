@@ -1,0 +1,231 @@
+#include "reports/affiliate_pages.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/accounts.h"
+#include "core/files.h"
+#include "core/ole_date.h"
+#include "core/record_file.h"
+#include "core/settings.h"
+#include "core/tree.h"
+#include "reports/downline_cache.h"
+#include "reports/reports.h"
+#include "support/test_support.h"
+
+namespace qdx {
+namespace {
+
+using test::affiliate;
+namespace fs = std::filesystem;
+
+double march(int day) { return ole_from_ymd(2003, 3, day); }
+
+std::string page(const AppState& state, const std::string& name) {
+    return test::read_file(state.appDir / "HTML" / name);
+}
+
+// The pages written the long way, one lookup at a time: mark_levels reads and
+// writes the activity file record by record with the per-lookup sub_level,
+// the downline comes from the list files, every record is read when needed.
+void literal_pages(const AppState& state, int32_t id, float income) {
+    const Regional& reg = state.regional;
+    const std::string end = "\r\n";
+    std::string e = "<html>" + end + "<title> Earnings Report </title>" + end + "<body>" + end +
+                    " Your income for the period from " + format_date(state.datefrom, reg) +
+                    " to " + format_date(state.dateto, reg) + " is " + format_single(income, reg) +
+                    end + "<br>" + end + "<br>" + end;
+    if (income != 0) {
+        e += "Structure of your income" + end + "<br>" + end + "<br>" + end +
+             "<table cellpadding=2 border=3 align='left'> " + end +
+             "<tr> <th>ID   </th><th>Sub level</th><th>Sale   </th><th>Commissions</th><th>Income "
+             "  </th></tr>" +
+             end;
+        RecordFile activity(state.workFile(file::kActivity), ActivityRecord::kSize);
+        const int64_t m = activity.count();
+        for (int64_t i = 1; i <= m; ++i) {
+            auto a = activity.read<ActivityRecord>(i);
+            if (a.volume > 0) {
+                a.newReferrals = sub_level(state, id, static_cast<int32_t>(i));
+                activity.write(i, a);
+            }
+        }
+        for (int64_t i = 1; i <= m; ++i) {
+            auto a = activity.read<ActivityRecord>(i);
+            if (!(a.volume > 0) || a.newReferrals == 0) continue;
+            const float rate = state.settings.rewards[static_cast<size_t>(a.newReferrals)];
+            float c = rate;
+            if (state.settings.payType == 1) {
+                float p = rate * a.volume;
+                p = p / 100.0f;
+                c = *parse_single(round3_double(p, reg), reg);
+            }
+            e += "<tr><td>" + std::to_string(i) + "</td><td>" + std::to_string(a.newReferrals - 1) +
+                 "</td><td>" + format_single(a.volume, reg) + "</td><td>" +
+                 format_single(rate, reg) + "</td><td>" + format_single(c, reg) + "</td></tr>" +
+                 end;
+        }
+    }
+    e += "</body></html>" + end;
+
+    std::string d = "<html>" + end + "<title> Downline Report </title>" + end + "<body>" + end +
+                    " Your downline on the date " + format_date(state.dateto, reg) + end + "<br>" +
+                    end + "<br>" + end + "<table cellpadding=2 border=3 align='left'> " + end +
+                    "<tr> <th>Sub level  </th><th>ID   </th><th>Name    </th><th>Surname   "
+                    "</th><th>E-mail         </th><th>Phone  </th></tr>" +
+                    end;
+    auto members = get_downline(state, id, static_cast<size_t>(count_affiliates(state)));
+    RecordFile affiliates(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
+    auto own = affiliates.read<AffiliateRecord>(id);
+    if (own.date <= state.dateto) {
+        for (int32_t member : members) {
+            auto a = affiliates.read<AffiliateRecord>(member);
+            d += "<tr><td>" + std::to_string(a.level - own.level) + "</td><td>" +
+                 std::to_string(a.id) + "</td><td>" + a.name + "</td><td>" + a.surname +
+                 "</td><td>" + a.email + "</td> <td> " + a.phone + "</td></tr>" + end;
+        }
+    }
+    d += "</body></html>" + end;
+    ensure_folder(state.appDir / "HTML");
+    write_file_atomically(state.appDir / "HTML" / (" " + std::to_string(id) + ".html"), e);
+    write_file_atomically(state.appDir / "HTML" / (" " + std::to_string(id) + "d.html"), d);
+}
+
+class AffiliatePagesTest : public ::testing::Test {
+  protected:
+    AffiliatePagesTest() : state(folder.path()) {
+        state.datefrom = march(1);
+        state.dateto = march(31);
+    }
+    test::TempFolder folder;
+    AppState state;
+};
+
+TEST_F(AffiliatePagesTest, EarningsAndDownlinePagesLineByLine) {
+    AffiliateRecord a2 = affiliate(2, 1, 2, march(3), "Bo");
+    a2.surname = "Berg";
+    a2.email = "bo@example.com";
+    a2.phone = "555 12";
+    test::write_affiliates(state, {affiliate(1, 0, 1, march(1), "Al"), a2,
+                                   affiliate(3, 2, 3, ole_from_ymd(2003, 4, 9), "Cy")});
+    test::write_settings(state, test::settings("Percents", {10, 2.5f}));
+    load_settings(state);
+    test::write_money(state, file::kSales,
+                      {{1, 80, march(2)}, {2, 40.3f, march(3)}, {3, 7, march(4)}});
+
+    PageWriter writer(state);
+    writer.write(1, 12.5f);
+    EXPECT_EQ(page(state, " 1.html"),
+              "<html>\r\n<title> Earnings Report </title>\r\n<body>\r\n"
+              " Your income for the period from 01/03/2003 to 31/03/2003 is 12.5\r\n"
+              "<br>\r\n<br>\r\nStructure of your income\r\n<br>\r\n<br>\r\n"
+              "<table cellpadding=2 border=3 align='left'> \r\n"
+              "<tr> <th>ID   </th><th>Sub level</th><th>Sale   </th><th>Commissions</th>"
+              "<th>Income   </th></tr>\r\n"
+              "<tr><td>1</td><td>0</td><td>80</td><td>10</td><td>8</td></tr>\r\n"
+              "<tr><td>2</td><td>1</td><td>40.3</td><td>2.5</td><td>1.008</td></tr>\r\n"
+              "</body></html>\r\n");
+    // The member registered after the range is listed on the page all the same.
+    EXPECT_EQ(page(state, " 1d.html"),
+              "<html>\r\n<title> Downline Report </title>\r\n<body>\r\n"
+              " Your downline on the date 31/03/2003\r\n<br>\r\n<br>\r\n"
+              "<table cellpadding=2 border=3 align='left'> \r\n"
+              "<tr> <th>Sub level  </th><th>ID   </th><th>Name    </th><th>Surname   </th>"
+              "<th>E-mail         </th><th>Phone  </th></tr>\r\n"
+              "<tr><td>1</td><td>2</td><td>Bo                  </td><td>Berg                "
+              "</td><td>bo@example.com                </td> <td> 555 12         </td></tr>\r\n"
+              "<tr><td>2</td><td>3</td><td>Cy                  </td><td>                    "
+              "</td><td>                              </td> <td>                </td></tr>\r\n"
+              "</body></html>\r\n");
+}
+
+TEST_F(AffiliatePagesTest, NoIncomeMeansNoTableAndALateAffiliateListsNobody) {
+    test::write_affiliates(
+        state, {affiliate(1, 0, 1, ole_from_ymd(2003, 4, 1)), affiliate(2, 1, 2, march(3))});
+    test::write_settings(state, test::settings("Percents", {10, 5}));
+    load_settings(state);
+    test::write_money(state, file::kSales, {{2, 100, march(3)}});
+    PageWriter writer(state);
+    writer.write(1, 0);
+    writer.write(0, 3);  // IDs start at 1: no page
+    EXPECT_EQ(page(state, " 1.html"),
+              "<html>\r\n<title> Earnings Report </title>\r\n<body>\r\n"
+              " Your income for the period from 01/03/2003 to 31/03/2003 is 0\r\n"
+              "<br>\r\n<br>\r\n</body></html>\r\n");
+    const std::string downline = page(state, " 1d.html");
+    EXPECT_EQ(downline.find("<tr><td>"), std::string::npos);
+    EXPECT_NE(downline.find("</tr>\r\n</body></html>\r\n"), std::string::npos);
+    EXPECT_FALSE(file_exists(state.appDir / "HTML" / " 0.html"));
+}
+
+// Random programs (forward referrals, stale levels, referrers not on file,
+// negative and zero sales), pages of every affiliate and of one beyond the
+// file: the same bytes, and the same activity file, as the long way.
+TEST(AffiliatePagesRandomTest, PagesAndActivityFileMatchTheLongWay) {
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 rng(seed);
+        auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+        const int n = pick(1, 70);
+        std::vector<int> order(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) order[static_cast<size_t>(i)] = i + 1;
+        std::shuffle(order.begin(), order.end(), rng);
+        std::vector<AffiliateRecord> records(static_cast<size_t>(n));
+        for (int k = 0; k < n; ++k) {
+            const int id = order[static_cast<size_t>(k)];
+            int referrer = 0;  // earlier in the shuffled order: no cycles
+            int roll = pick(0, 9);
+            if (k > 0 && roll > 1) referrer = order[static_cast<size_t>(pick(0, k - 1))];
+            if (roll == 1) referrer = n + pick(1, 3);
+            AffiliateRecord a =
+                affiliate(id, referrer, pick(1, 6), march(pick(1, 40)), "N" + std::to_string(id));
+            a.phone = std::to_string(pick(100, 999));
+            records[static_cast<size_t>(id - 1)] = a;
+        }
+        std::vector<MoneyRecord> sales;
+        for (int s = pick(0, 120); s > 0; --s)
+            sales.push_back(
+                {pick(1, n), static_cast<float>(pick(-20, 5000)) / 7.0f, march(pick(-5, 40))});
+        std::vector<float> levels;
+        for (int l = pick(0, 8); l > 0; --l)
+            levels.push_back(static_cast<float>(pick(0, 40)) / 4.0f);
+
+        test::TempFolder fast, slow;
+        AppState a(fast.path()), b(slow.path());
+        for (AppState* s : {&a, &b}) {
+            s->datefrom = march(3);
+            s->dateto = march(30);
+            test::write_affiliates(*s, records);
+            test::write_money(*s, file::kSales, sales);
+            test::write_settings(*s, test::settings(pick(0, 1) ? "Percents" : "Fixed", levels));
+            load_settings(*s);
+            if (seed % 3 == 0) {  // a cache left from fewer affiliates
+                ensure_folder(s->dataDir() / "dwl");
+                write_file_atomically(downline_counter_file(*s),
+                                      " " + std::to_string(n / 2) + " \r\n");
+            }
+        }
+        b.settings = a.settings;
+        std::vector<float> incomes;
+        for (int id = 1; id <= n + 2; ++id) incomes.push_back(pick(0, 2) ? 1.5f * pick(0, 9) : 0);
+
+        PageWriter writer(a);
+        for (int id = 1; id <= n + 2; ++id) writer.write(id, incomes[static_cast<size_t>(id - 1)]);
+        build_activity(b);
+        check_downline(b);
+        for (int id = 1; id <= n + 2; ++id)
+            literal_pages(b, id, incomes[static_cast<size_t>(id - 1)]);
+
+        for (int id = 1; id <= n + 2; ++id) {
+            for (std::string name :
+                 {" " + std::to_string(id) + ".html", " " + std::to_string(id) + "d.html"})
+                ASSERT_EQ(page(a, name), page(b, name)) << name;
+        }
+        EXPECT_EQ(test::read_file(a.workFile(file::kActivity)),
+                  test::read_file(b.workFile(file::kActivity)));
+    }
+}
+
+}  // namespace
+}  // namespace qdx
