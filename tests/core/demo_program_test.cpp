@@ -98,8 +98,8 @@ TEST_F(Demo, TreeIsConsistentOverFiveGenerations) {
     EXPECT_GE(deepest, 4);
     EXPECT_LE(deepest, 5);
     for (const AffiliateRecord& a : affiliates) {
-        if (a.referrerId == 0)
-            EXPECT_GT(children[a.id], 0) << "root " << a.id << " has no downline";
+        if (a.referrerId != 0) continue;
+        EXPECT_GT(children[a.id], 0) << "root " << a.id << " has no downline";
     }
 }
 
