@@ -316,55 +316,12 @@ std::optional<int16_t> parse_integer(std::string_view text, const Regional& regi
 }
 
 std::string round3_text(std::string_view text, const Regional& regional) {
-    auto parsed = decimal_of(text, regional.decimalSeparator);
-    if (!parsed || parsed->digits.empty()) return "0";
-    Decimal d = *parsed;
-    // Keep digits down to 10^-3, rounding the rest half to even.
-    if (d.exponent < -3) {
-        int drop = -3 - d.exponent;
-        std::string digits = d.digits;
-        if (static_cast<int>(digits.size()) < drop) digits.insert(0, drop - digits.size() + 1, '0');
-        std::string kept = digits.substr(0, digits.size() - static_cast<size_t>(drop));
-        std::string rest = digits.substr(digits.size() - static_cast<size_t>(drop));
-        if (kept.empty()) kept = "0";
-        bool up;
-        if (rest[0] > '5') {
-            up = true;
-        } else if (rest[0] < '5') {
-            up = false;
-        } else {
-            bool beyond = rest.find_first_not_of('0', 1) != std::string::npos;
-            up = beyond || ((kept.back() - '0') % 2 == 1);
-        }
-        if (up) {
-            int i = static_cast<int>(kept.size()) - 1;
-            while (i >= 0 && kept[static_cast<size_t>(i)] == '9') kept[static_cast<size_t>(i--)] = '0';
-            if (i < 0)
-                kept.insert(0, "1");
-            else
-                ++kept[static_cast<size_t>(i)];
-        }
-        d.digits = kept;
-        d.exponent = -3;
-    }
-    // Plain decimal text without trailing zeros.
-    size_t nz = d.digits.find_first_not_of('0');
-    if (nz == std::string::npos) return "0";
-    std::string digits = d.digits.substr(nz);
-    while (d.exponent < 0 && !digits.empty() && digits.back() == '0') {
-        digits.pop_back();
-        ++d.exponent;
-    }
-    std::string out;
-    if (d.exponent >= 0) {
-        out = digits + std::string(static_cast<size_t>(d.exponent), '0');
-    } else {
-        size_t frac = static_cast<size_t>(-d.exponent);
-        if (digits.size() <= frac) digits.insert(0, frac - digits.size() + 1, '0');
-        out = digits.substr(0, digits.size() - frac) + regional.decimalSeparator +
-              digits.substr(digits.size() - frac);
-    }
-    return (d.negative ? "-" : "") + out;
+    // The cell's value as a double, scaled by 1000 in double precision and
+    // rounded half to even there: a text such as "4.0295" lies just below
+    // the tie once read as a double, and so gives 4.029.
+    auto value = parse_number(text, regional);
+    if (!value) return "0";
+    return format_double(std::nearbyint(*value * 1000) / 1000, regional);
 }
 
 std::string round3_double(double value, const Regional& regional) {

@@ -1,7 +1,8 @@
+#include "core/regional.h"
+
 #include <gtest/gtest.h>
 
 #include "core/ole_date.h"
-#include "core/regional.h"
 
 namespace qdx {
 namespace {
@@ -12,7 +13,7 @@ Regional german() {
     Regional r;
     r.shortDateFormat = Regional::widenYear("dd.MM.yy");
     r.decimalSeparator = ',';
-    r.monthNames = {"Januar", "Februar", "M\xE4rz",  "April",   "Mai",      "Juni",
+    r.monthNames = {"Januar", "Februar", "M\xE4rz",   "April",   "Mai",      "Juni",
                     "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
     return r;
 }
@@ -99,7 +100,7 @@ TEST(Numbers, RoundedToThreeDecimalsHalvesToEven) {
     EXPECT_EQ(round3_text("5.25", r), "5.25");
     EXPECT_EQ(round3_text("0.0125", r), "0.012");
     EXPECT_EQ(round3_text("0.0135", r), "0.014");
-    EXPECT_EQ(round3_text("-2.0005", r), "-2");
+    EXPECT_EQ(round3_text("-2.0005", r), "-2.001");  // -2000.5000000000002 once scaled
     EXPECT_EQ(round3_text("0.0004", r), "0");
     EXPECT_EQ(round3_text("9.9995", r), "10");
     EXPECT_EQ(round3_text("1.234568E+07", r), "12345680");
@@ -107,6 +108,12 @@ TEST(Numbers, RoundedToThreeDecimalsHalvesToEven) {
     EXPECT_EQ(round3_text("", r), "0");
     EXPECT_EQ(round3_text("17,5965", german()), "17,596");
     EXPECT_EQ(round3_double(3652.44, r), "3652.44");
+    // Rounded on the value read as a double and scaled by 1000: 4.0295 is
+    // 4029.4999... there, while 0.1305 scales to 130.5 exactly and goes to even.
+    EXPECT_EQ(round3_text("4.0295", r), "4.029");
+    EXPECT_EQ(round3_text("0.1305", r), "0.13");
+    EXPECT_EQ(round3_text("-35.9535", r), "-35.954");
+    EXPECT_EQ(round3_text("not a number", r), "0");
 }
 
 }  // namespace
