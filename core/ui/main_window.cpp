@@ -77,6 +77,10 @@ MainWindow::MainWindow(UiContext& context, QWidget* parent)
     auto* client = new QWidget(this);
     client->setObjectName("clientArea");
     client->setFixedSize(px(7635), px(5625));
+    // The layout is drawn for a compact 8-point face; larger default faces would clip captions.
+    QFont face = client->font();
+    face.setPointSizeF(8);
+    client->setFont(face);
     setCentralWidget(client);
     buildControls(client);
     buildMenu();
@@ -118,7 +122,7 @@ void MainWindow::buildControls(QWidget* c) {
 
     make_button(c, "cmdAPperformanceR", "AP Performance", 3240, 1320, 1695);
     make_button(c, "cmdAccountsR", "Accounts", 3240, 2040, 1695);
-    make_button(c, "cmdPaymentsR", "Payments Due", 3240, 2760, 1095);
+    make_button(c, "cmdPaymentsR", "Payments Due", 3240, 2760, 1185);  // wide enough for its caption
     auto* html = new QCheckBox("HTM", c);
     html->setObjectName("chHTML");
     html->setAccessibleName("Also write the affiliate pages (HTM)");
