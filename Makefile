@@ -32,5 +32,21 @@ test: build
 bench: build
 	$(BUILD)/bench/qdx_bench
 
+# `make demo` writes a fresh demo affiliate program into $(BUILD)/demo, puts
+# Qdx and its help pages beside it (Qdx keeps its data in its own folder) and
+# starts it there.
+DEMO = $(BUILD)/demo
+demo: build
+	rm -rf $(DEMO)
+	$(BUILD)/qdx-demo $(DEMO)
+	cp $(BUILD)/Qdx $(BUILD)/qdx-report $(DEMO)/
+	cp -r help/pages/. $(DEMO)/
+	$(DEMO)/Qdx
+
+# `make install PREFIX=...` installs the programs, help pages, desktop entry and icon.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
 clean:
 	rm -rf $(BUILD)
