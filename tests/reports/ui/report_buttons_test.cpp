@@ -1,0 +1,192 @@
+// The main window's report buttons: the order of the checks, the one report
+// window, the hourglass, and what each failure shows.
+#include <QApplication>
+#include <QFont>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <filesystem>
+
+#include "core/files.h"
+#include "core/record_file.h"
+#include "core/ui/main_window.h"
+#include "core/ui/window_wiring.h"
+#include "report_ui_fixture.h"
+#include "reports/ui/report_window.h"
+
+namespace qdx::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ReportButtonsTest : public ReportUiTest {
+  protected:
+    void SetUp() override {
+        // Two affiliates; affiliate 1 sells 200 in March at 10 %.
+        write_settings(state, settings("Percents", {10}, 5));
+        write_affiliates(state, {affiliate(1, 0, 1, ole_from_ymd(2003, 1, 5), "Ann"),
+                                 affiliate(2, 1, 2, ole_from_ymd(2003, 2, 5), "Bob")});
+        write_money(state, file::kSales, {{1, 200, ole_from_ymd(2003, 3, 15)}});
+        write_money(state, file::kPayments, {{2, 1, ole_from_ymd(2002, 1, 1)}});
+        main = std::make_unique<ui::MainWindow>(context);
+        ui::wire_main_window(*main);
+        main->lineEdit("txtDateFrom")->setText("01/03/2003");
+        main->lineEdit("txtDateTo")->setText("31/03/2003");
+    }
+    void TearDown() override { main.reset(); }
+
+    void click(const char* name) { main->button(name)->click(); }
+    ui::ReportWindow* reportWindow() const {
+        return qobject_cast<ui::ReportWindow*>(context.openWindow("frmReports"));
+    }
+    QString cell(int row, int column) const {
+        auto* grid = reportWindow()->findChild<QTableView*>("MsfReport");
+        return grid->model()->index(row, column).data().toString();
+    }
+    int payments() const {
+        return static_cast<int>(RecordFile(state.dataFile(file::kPayments), 16).count());
+    }
+
+    std::unique_ptr<ui::MainWindow> main;
+};
+
+TEST_F(ReportButtonsTest, ABadDateStopsEveryReportWithTheMessageAndFocusInTheBox) {
+    main->lineEdit("txtDateTo")->clear();
+    for (const char* name : {"cmdAccountsR", "cmdPaymentsR", "cmdAPperformanceR"}) {
+        messages.clear();
+        click(name);
+        EXPECT_EQ(messageTexts(), QStringList{"Sorry, you entered an incorrect value"}) << name;
+        EXPECT_EQ(main->focusWidget(), main->lineEdit("txtDateTo")) << name;
+    }
+    EXPECT_EQ(reportWindow(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(ReportButtonsTest, AccountsOpensTheReportWindowWithTheRangeAndDeletesTheWorkingFile) {
+    click("cmdAccountsR");
+    ui::ReportWindow* w = reportWindow();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(messages.empty()) << messageTexts().join("|").toStdString();
+    EXPECT_EQ(w->windowTitle(), "Accounts_Report");
+    EXPECT_TRUE(w->findChild<QPushButton*>("cmdRegistrePayments")->isHidden());
+    EXPECT_EQ(w->findChild<QLineEdit*>("txtFrom")->text(), "01/03/2003");
+    EXPECT_EQ(cell(0, 1), "20");  // affiliate 1's income
+    EXPECT_EQ(cell(2, 0), " Total");
+    EXPECT_FALSE(fs::exists(state.workFile(file::kAccounts)));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(ReportButtonsTest, TheFullChoiceAddsTheAffiliateColumns) {
+    main->findChild<QRadioButton*>("OptFull")->setChecked(true);
+    click("cmdAccountsR");
+    EXPECT_EQ(reportWindow()->table().columnCount(), 14u);
+    EXPECT_EQ(state.report.reportType, 2);
+}
+
+TEST_F(ReportButtonsTest, ALaterReportReusesTheWindowAndKeepsItsRangeBoxes) {
+    click("cmdAccountsR");
+    ui::ReportWindow* first = reportWindow();
+    main->lineEdit("txtDateFrom")->setText("15/03/2003");
+    click("cmdPaymentsR");
+    EXPECT_EQ(reportWindow(), first);
+    EXPECT_EQ(first->windowTitle(), "Payments_Report");
+    EXPECT_FALSE(first->findChild<QPushButton*>("cmdRegistrePayments")->isHidden());
+    EXPECT_EQ(first->findChild<QLineEdit*>("txtFrom")->text(), "01/03/2003");
+    EXPECT_EQ(state.datefrom, ole_from_ymd(2003, 3, 15));
+    // Only affiliate 1 reaches the minimal payment of 5.
+    EXPECT_EQ(first->table().rowCount(), 3u);
+    EXPECT_EQ(cell(0, 0), "1");
+
+    click("cmdAPperformanceR");
+    EXPECT_EQ(first->windowTitle(), "AP_Performance_Report");
+    EXPECT_TRUE(first->findChild<QPushButton*>("cmdRegistrePayments")->isHidden());
+}
+
+TEST_F(ReportButtonsTest, PaymentsDueRegistersItsRowsAfterConfirmation) {
+    click("cmdPaymentsR");
+    auto* registerButton = reportWindow()->findChild<QPushButton*>("cmdRegistrePayments");
+    answer = ui::MessageAnswer::Cancel;
+    registerButton->click();
+    EXPECT_EQ(payments(), 1);
+    answer = ui::MessageAnswer::Ok;
+    registerButton->click();
+    EXPECT_EQ(payments(), 2);
+    MoneyRecord paid = RecordFile(state.dataFile(file::kPayments), 16).read<MoneyRecord>(2);
+    EXPECT_EQ(paid.affiliateId, 1);
+    EXPECT_EQ(paid.sum, 20.0f);
+    EXPECT_EQ(paid.date, ole_from_ymd(2003, 3, 31));
+
+    // Run again over the same range: affiliate 1 is paid up.
+    click("cmdPaymentsR");
+    EXPECT_EQ(reportWindow()->table().rowCount(), 2u);
+}
+
+TEST_F(ReportButtonsTest, IdBoxesAreCheckedBeforeTheDates) {
+    main->lineEdit("txtDateTo")->clear();
+    struct Case {
+        const char* button;
+        const char* box;
+        QString text;
+        QString message;
+    } cases[] = {
+        {"cmdActivitiesR", "txtAIDa", "", "Please enter data into the field"},
+        {"cmdNetStructureR", "txtAIDn", "3", "Sorry, there is no Affiliate with that ID"},
+        {"cmdIncomeStructureR", "txtAID", "-1", "Sorry, there is no Affiliate with that ID"},
+        {"cmdDownline", "txtAIDd", "abc", "Sorry, you entered an incorrect value"},
+    };
+    for (const Case& c : cases) {
+        messages.clear();
+        main->lineEdit(c.box)->setText(c.text);
+        click(c.button);
+        EXPECT_EQ(messageTexts(), QStringList{c.message}) << c.button;
+        EXPECT_EQ(main->focusWidget(), main->lineEdit(c.box)) << c.button;
+    }
+    EXPECT_EQ(reportWindow(), nullptr);
+}
+
+TEST_F(ReportButtonsTest, TheIdReportsNameTheirWindowForTheAffiliate) {
+    struct Case {
+        const char* button;
+        const char* box;
+        QString caption;
+    } cases[] = {
+        {"cmdActivitiesR", "txtAIDa", "Activity_Report;ID=1"},
+        {"cmdIncomeStructureR", "txtAID", "Affiliate's 1 income structure Report"},
+        {"cmdNetStructureR", "txtAIDn", "Sub Net Structure Report for the Affiliate with ID=1"},
+        {"cmdDownline", "txtAIDd", "Downline of the Affiliate with ID= 1  Report"},
+    };
+    for (const Case& c : cases) {
+        main->lineEdit(c.box)->setText("1");
+        click(c.button);
+        ASSERT_NE(reportWindow(), nullptr) << c.button;
+        EXPECT_EQ(reportWindow()->windowTitle(), c.caption);
+        EXPECT_TRUE(messages.empty()) << c.button << messageTexts().join("|").toStdString();
+    }
+    main->lineEdit("txtAIDa")->setText("0");
+    click("cmdActivitiesR");
+    EXPECT_EQ(reportWindow()->windowTitle(), "Activity_Report");
+}
+
+TEST_F(ReportButtonsTest, AFailureWhileComputingRestoresThePointerAndSaysSo) {
+    // A folder where a working file belongs makes the computation fail.
+    fs::create_directories(state.workFile(file::kActivity));
+    fs::create_directories(state.workFile(file::kAccounts));
+    main->lineEdit("txtAIDa")->setText("1");
+    click("cmdActivitiesR");
+    EXPECT_EQ(messageTexts(), QStringList{"Sorry, you entered an incorrect value"});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    ASSERT_NE(reportWindow(), nullptr);
+    EXPECT_EQ(reportWindow()->windowTitle(), "Activity_Report;ID=1");
+
+    messages.clear();
+    click("cmdAccountsR");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.startsWith("The report could not be made"))
+        << messages[0].text.toStdString();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(reportWindow()->table().rowCount(), 0u);  // no stale report under the new name
+}
+
+}  // namespace
+}  // namespace qdx::test
