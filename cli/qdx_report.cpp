@@ -1,0 +1,161 @@
+// qdx-report: makes one report headless and writes on standard output the
+// bytes "Save as .txt" would write. Failures print the message the report
+// window would show and exit 1; usage errors exit 2.
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLocale>
+#include <clocale>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <memory>
+
+#include "cli/qdx_report_options.h"
+#include "core/app_folder.h"
+#include "core/app_state.h"
+#include "core/ole_date.h"
+#include "core/settings.h"
+#include "core/ui/system_regional.h"
+#include "reports/reports.h"
+#include "reports/ui/report_printer.h"
+
+namespace {
+
+using qdx::cli::Options;
+using qdx::cli::Report;
+
+// A failure whose message is the one the report window would show.
+struct Refusal {
+    std::string message;
+};
+
+// The range as the main window reads it: each box parsed by the regional
+// settings; the boxes open on one month before today and today.
+void read_range(qdx::AppState& state, const Options& o) {
+    const double today = state.today();
+    for (auto [text, target, preset] :
+         {std::tuple{&o.from, &state.datefrom, qdx::one_month_before(today)},
+          std::tuple{&o.to, &state.dateto, today}}) {
+        if (!*text) {
+            *target = preset;
+            continue;
+        }
+        auto date = qdx::parse_date(**text, state.regional);
+        if (!date) throw Refusal{state.messages.incorrectValue};
+        *target = *date;
+    }
+}
+
+int32_t read_id(const qdx::AppState& state, const Options& o) {
+    int32_t id = 0;
+    switch (qdx::check_report_id(state, o.id.value_or(""), id)) {
+        case qdx::IdCheck::Ok:
+            return id;
+        case qdx::IdCheck::Empty:
+            throw Refusal{state.messages.enterData};
+        case qdx::IdCheck::NoAffiliate:
+            throw Refusal{state.messages.noAffiliate};
+        case qdx::IdCheck::NotANumber:
+            break;
+    }
+    throw Refusal{state.messages.incorrectValue};
+}
+
+qdx::ReportTable build(qdx::AppState& state, const Options& o, int32_t id) {
+    switch (o.report) {
+        case Report::Accounts:
+            return qdx::accounts_report(state, o.full);
+        case Report::PaymentsDue:
+            return qdx::payments_due_report(state, o.full, o.pages);
+        case Report::ApPerformance:
+            return qdx::ap_performance_report(state);
+        case Report::Activities:
+            return qdx::activities_report(state, id, o.full);
+        case Report::IncomeStructure:
+            return qdx::income_structure_report(state, id, o.full);
+        case Report::Network:
+            return qdx::network_report(state, id);
+        case Report::Downline:
+            return qdx::downline_report(state, id, o.full);
+    }
+    throw Refusal{"unknown report"};
+}
+
+// The report window's answer to a failure while the report is computed: the
+// reports of an affiliate's network say the value was incorrect.
+std::string failure_message(const qdx::AppState& state, const Options& o,
+                            const std::exception& error) {
+    if (dynamic_cast<const qdx::ReportError*>(&error)) return error.what();
+    if (qdx::cli::takes_id(o.report)) return state.messages.incorrectValue;
+    return std::string("The report could not be made: ") + error.what();
+}
+
+int run(qdx::AppState& state, const Options& o) {
+    // The ID reports check the ID box before the dates; the others have none.
+    int32_t id = 0;
+    if (qdx::cli::takes_id(o.report)) id = read_id(state, o);
+    read_range(state, o);
+    qdx::load_settings(state);
+
+    qdx::ReportTable table;
+    try {
+        table = build(state, o, id);
+        if (o.registerPayments) qdx::register_payments(state, table);
+        if (o.save) {
+            qdx::save_text(table, o.separator, state);
+            qdx::save_html(table, state);
+        }
+        if (o.pdf) qdx::ui::print_report_to_pdf(table, state, *o.pdf);
+    } catch (const std::exception& error) {
+        throw Refusal{failure_message(state, o, error)};
+    }
+    const std::string text = qdx::export_text(table, o.separator, state);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// Printing needs fonts, and so a GUI application; headless unless told otherwise.
+std::unique_ptr<QCoreApplication> make_application(int& argc, char** argv, bool printing) {
+    if (!printing) return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string error;
+    auto options = qdx::cli::parse_options(args, error);
+    if (!options) {
+        std::cerr << "qdx-report: " << error << "\n" << qdx::cli::kUsage;
+        return 2;
+    }
+    if (options->help) {
+        std::cout << qdx::cli::kUsage;
+        return 0;
+    }
+
+    auto app = make_application(argc, argv, options->pdf.has_value());
+    QCoreApplication::setApplicationName("Qdx");
+    // The engine formats numbers itself; keep the C library's own in "C".
+    std::setlocale(LC_NUMERIC, "C");
+
+    qdx::AppState state(options->app ? std::filesystem::path(*options->app)
+                                     : qdx::choose_app_folder(qdx::program_folder()));
+    state.regional = qdx::ui::regional_from_locale(QLocale::system());
+
+    qdx::FolderLock lock;
+    try {
+        if (!std::filesystem::is_directory(state.appDir))
+            throw Refusal{"No application folder at " + state.appDir.string()};
+        if (!lock.acquire(state.appDir)) throw Refusal{qdx::kFolderInUseMessage};
+        return run(state, *options);
+    } catch (const Refusal& refusal) {
+        std::cerr << refusal.message << "\n";
+        return 1;
+    } catch (const std::exception& failure) {
+        std::cerr << failure.what() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,33 @@
+// Accounts: what every affiliate earned and was paid in the range, and the
+// balance, with a Total row; the full form adds the address fields.
+#include "core/accounts.h"
+#include "reports/report_building.h"
+#include "reports/reports.h"
+
+namespace qdx {
+
+ReportTable accounts_report(AppState& state, bool full) {
+    state.report.reportType = full ? 2 : 1;
+    ReportTable table;
+    table.caption = "Accounts_Report";
+    table.showRegisterPayments = false;
+
+    build_accounts(state);
+    table.setHeader(" Affiliate's ID     | Income       | Payments         |  Balance        ");
+    hand_over_print_layout(table, state, {0, 15, 30, 50, 70}, 4);
+
+    const Regional& regional = state.regional;
+    read_and_delete_accounts(state, [&](int64_t k, float income, float payments) {
+        auto& row = table.appendRow();
+        row[0] = format_long(k);
+        row[1] = format_single(income, regional);
+        row[2] = format_single(payments, regional);
+        row[3] = format_single(income - payments, regional);
+    });
+    append_total_row(table, {1, 2, 3}, regional);
+
+    if (state.report.reportType == 2) fill_affiliate_details(table, 4, true, state);
+    return table;
+}
+
+}  // namespace qdx

@@ -1,0 +1,88 @@
+// AP performance: sales, payments and income month by month over the range.
+#include <algorithm>
+#include <cmath>
+
+#include "core/files.h"
+#include "core/ole_date.h"
+#include "core/record_file.h"
+#include "reports/ap_periods.h"
+#include "reports/report_building.h"
+#include "reports/reports.h"
+
+namespace qdx {
+
+namespace {
+
+// Whole-day comparison: a on or before b.
+bool on_or_before(double a, double b) { return std::floor(a) <= std::floor(b); }
+
+// Adds every record's sum dated within a period to that period's cell in
+// `column`. The running sum lives in the cell's text, as the grid keeps it:
+// each addition reads the text back as a 4-byte float.
+void add_up(ReportTable& table, const std::vector<Period>& periods, size_t column,
+            const std::filesystem::path& path, const Regional& regional) {
+    std::vector<float> shown(periods.size(), 0.0f);
+    RecordFile file(path, MoneyRecord::kSize);
+    file.scan(1, file.count(), [&](int64_t, const uint8_t* bytes) {
+        const float sum = le::get_f32(bytes + 4);
+        const double date = le::get_f64(bytes + 8);
+        // Periods are disjoint and in order: only the last one starting on or
+        // before the date can hold it.
+        auto after = std::upper_bound(periods.begin(), periods.end(), date,
+                                      [](double d, const Period& p) { return d < p.start; });
+        if (after == periods.begin()) return;
+        const size_t p = static_cast<size_t>(after - periods.begin()) - 1;
+        if (!(periods[p].start <= date && date <= periods[p].end)) return;
+        std::string& cell = table.cells[p + 1][column];
+        cell = format_single(shown[p] + sum, regional);
+        shown[p] = parse_single(cell, regional).value_or(0.0f);
+    });
+}
+
+}  // namespace
+
+std::vector<Period> split_periods(double datefrom, double dateto) {
+    std::vector<Period> periods{{datefrom, last_day_of_month(datefrom)}};
+    while (!on_or_before(dateto, periods.back().end)) {
+        if (static_cast<int>(periods.size()) == kMaxPeriods)
+            throw ReportError("The range is too long: at most " + std::to_string(kMaxPeriods) +
+                              " months");
+        double start = first_day_of_next_month(periods.back().start);
+        periods.push_back({start, last_day_of_month(start)});
+    }
+    periods.back().end = dateto;
+    return periods;
+}
+
+ReportTable ap_performance_report(AppState& state) {
+    ReportTable table;
+    table.caption = "AP_Performance_Report";
+    table.showRegisterPayments = false;
+
+    const auto periods = split_periods(state.datefrom, state.dateto);
+    hand_over_print_layout(table, state, {0, 9, 18, 34, 50}, 5);
+    table.setHeader(" From      |  To        | Sales        | Payments      | Income       ");
+    const Regional& regional = state.regional;
+    for (const Period& p : periods) {
+        auto& row = table.appendRow();
+        row[0] = format_date(p.start, regional);
+        row[1] = format_date(p.end, regional);
+        row[2] = "0";
+        row[3] = "0";
+    }
+
+    ensure_folder(state.dataDir());
+    add_up(table, periods, 2, state.dataFile(file::kSales), regional);
+    add_up(table, periods, 3, state.dataFile(file::kPayments), regional);
+
+    for (size_t r = 1; r < table.rowCount(); ++r) {
+        auto& row = table.cells[r];
+        const float sales = parse_single(row[2], regional).value_or(0.0f);
+        const float payments = parse_single(row[3], regional).value_or(0.0f);
+        row[4] = format_single(sales - payments, regional);
+    }
+    append_total_row(table, {4, 2, 3}, regional);
+    return table;
+}
+
+}  // namespace qdx

@@ -1,0 +1,48 @@
+// Payments due: every affiliate whose balance for the range reaches the
+// minimal payment, with the amount; optionally every affiliate's pages.
+#include <memory>
+
+#include "core/accounts.h"
+#include "core/files.h"
+#include "reports/affiliate_pages.h"
+#include "reports/report_building.h"
+#include "reports/reports.h"
+
+namespace qdx {
+
+ReportTable payments_due_report(AppState& state, bool full, bool pages) {
+    state.report.reportType = full ? 2 : 1;
+    ReportTable table;
+    table.caption = "Payments_Report";
+    table.showRegisterPayments = true;
+
+    build_accounts(state);
+    // The pages read the activity file and the downline cache it brings up to date.
+    std::unique_ptr<PageWriter> writer;
+    if (pages) writer = std::make_unique<PageWriter>(state);
+
+    table.setHeader(" Affiliate's ID     | Payments Due  ");
+    hand_over_print_layout(table, state, {0, 15, 40}, 2);
+
+    const Regional& regional = state.regional;
+    const float minPayment = state.settings.minPayment;
+    read_and_delete_accounts(state, [&](int64_t k, float income, float payments) {
+        // Every affiliate of the file gets its pages, due or not.
+        if (writer) writer->write(static_cast<int32_t>(k), income);
+        const float balance = income - payments;
+        if (balance >= minPayment) {
+            auto& row = table.appendRow();
+            row[0] = format_long(k);
+            row[1] = format_single(balance, regional);
+        }
+    });
+    append_total_row(table, {1}, regional);
+
+    if (state.report.reportType == 2) {
+        ensure_folder(state.dataDir());
+        fill_affiliate_details(table, 2, true, state);
+    }
+    return table;
+}
+
+}  // namespace qdx

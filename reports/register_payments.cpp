@@ -1,0 +1,42 @@
+// "Register payments": one payment per listed affiliate, dated the end of the
+// range, appended after the last record of the payments file.
+#include <vector>
+
+#include "core/files.h"
+#include "core/record_file.h"
+#include "core/records.h"
+#include "reports/reports.h"
+
+namespace qdx {
+
+int register_payments(const AppState& state, const ReportTable& table) {
+    const auto path = state.dataFile(file::kPayments);
+    if (!file_exists(path)) return 0;
+
+    const size_t endOfData = table.rowCount() - (table.hasTotalRow ? 1 : 0);
+    if (endOfData <= 1) return 0;
+    const size_t rows = endOfData - 1;
+
+    // Convert every row before writing, so that a bad cell writes nothing.
+    std::vector<uint8_t> bytes(rows * MoneyRecord::kSize);
+    for (size_t i = 1; i < endOfData; ++i) {
+        MoneyRecord payment;
+        auto id = parse_long(table.cells[i][0], state.regional);
+        auto sum = parse_single(table.cells[i][1], state.regional);
+        if (!id || !sum) throw ReportError("Row " + std::to_string(i) + " holds no payment");
+        payment.affiliateId = *id;
+        payment.sum = *sum;
+        payment.date = state.dateto;
+        payment.encode(bytes.data() + (i - 1) * MoneyRecord::kSize);
+    }
+
+    AppendTransaction transaction(path);
+    {
+        RecordFile payments(path, MoneyRecord::kSize);
+        payments.writeBlock(payments.count() + 1, bytes.data(), rows);
+    }
+    transaction.commit();
+    return static_cast<int>(rows);
+}
+
+}  // namespace qdx

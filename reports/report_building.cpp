@@ -1,0 +1,87 @@
+#include "reports/report_building.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "core/files.h"
+#include "core/record_file.h"
+#include "core/tree.h"
+
+namespace qdx {
+
+void hand_over_print_layout(ReportTable& table, AppState& state,
+                            std::initializer_list<int16_t> positions, int16_t columns) {
+    table.printPos = state.report.printPos;
+    table.setPrintLayout(positions, columns);
+    state.report.printPos = table.printPos;
+    state.report.printCols = table.printCols;
+}
+
+int32_t row_id(const ReportTable& table, size_t row, const Regional& regional) {
+    return parse_long(table.cells[row][0], regional).value_or(0);
+}
+
+namespace {
+
+void write_details(std::vector<std::string>& row, size_t first, bool withLevel,
+                   const AffiliateRecord& a) {
+    const std::string* fields[] = {&a.name,    &a.surname, &a.street, &a.city, &a.country,
+                                   &a.postCod, &a.phone,   &a.email,  &a.url};
+    for (size_t i = 0; i < 9; ++i) row[first + i] = *fields[i];
+    if (withLevel) row[first + 9] = format_long(a.level);
+}
+
+}  // namespace
+
+void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLevel,
+                            const AppState& state) {
+    static constexpr const char* kHeaders[] = {"Name",     "Surname", "Street", "City", "Country",
+                                               "Post_Cod", "Phone",   "E_mail", "URL",  "Level"};
+    const size_t details = withLevel ? 10 : 9;
+    table.setColumnCount(firstColumn + details);
+    for (size_t i = 0; i < details; ++i) table.cells[0][firstColumn + i] = kHeaders[i];
+
+    const size_t endOfData = table.rowCount() - (table.hasTotalRow ? 1 : 0);
+    if (endOfData <= 1) return;
+
+    // Rows by ID, so that one forward pass over the file serves them all.
+    std::vector<std::pair<int32_t, size_t>> wanted;
+    wanted.reserve(endOfData - 1);
+    for (size_t r = 1; r < endOfData; ++r) wanted.emplace_back(row_id(table, r, state.regional), r);
+    std::stable_sort(wanted.begin(), wanted.end());
+
+    RecordFile affiliates = open_input(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
+    const int64_t count = affiliates.count();
+    auto next = wanted.begin();
+    // IDs the file does not hold read as an all-zero record, as a read past its end does.
+    const uint8_t zeros[AffiliateRecord::kSize] = {};
+    const AffiliateRecord absent = AffiliateRecord::decode(zeros);
+    for (; next != wanted.end() && next->first < 1; ++next)
+        write_details(table.cells[next->second], firstColumn, withLevel, absent);
+    if (next != wanted.end() && next->first <= count) {
+        int64_t last = std::min<int64_t>(wanted.back().first, count);
+        affiliates.scan(next->first, last, [&](int64_t k, const uint8_t* bytes) {
+            if (next == wanted.end() || next->first != k) return;
+            const AffiliateRecord a = AffiliateRecord::decode(bytes);
+            for (; next != wanted.end() && next->first == k; ++next)
+                write_details(table.cells[next->second], firstColumn, withLevel, a);
+        });
+    }
+    for (; next != wanted.end(); ++next)
+        write_details(table.cells[next->second], firstColumn, withLevel, absent);
+}
+
+void read_and_delete_accounts(const AppState& state,
+                              const std::function<void(int64_t, float, float)>& visit) {
+    auto path = state.workFile(file::kAccounts);
+    {
+        RecordFile accounts(path, AccountRecord::kSize);
+        accounts.scan(1, accounts.count(), [&](int64_t k, const uint8_t* bytes) {
+            visit(k, le::get_f32(bytes), le::get_f32(bytes + 4));
+        });
+    }
+    remove_if_exists(path);
+}
+
+}  // namespace qdx
