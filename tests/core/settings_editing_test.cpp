@@ -1,0 +1,124 @@
+#include "core/settings_editing.h"
+
+#include <gtest/gtest.h>
+
+#include "core/files.h"
+#include "core/ole_date.h"
+#include "registers/check_failure_printer.h"
+#include "support/test_support.h"
+
+namespace qdx {
+namespace {
+
+SettingsBoxes good_boxes() {
+    SettingsBoxes b;
+    b.minPayment = "50";
+    b.periodicity = "30";
+    b.unit = "$";
+    b.typeIndex = 0;
+    b.levels = {"10", "5", "2", "0", "0", "0", "0", "0"};
+    return b;
+}
+
+CheckFailure failure(Msg m, const std::string& focus) { return CheckFailure{m, focus}; }
+
+TEST(SettingsChecks, AcceptWhatTheWindowCanSave) {
+    EXPECT_EQ(check_settings(good_boxes(), Regional{}), std::nullopt);
+    SettingsBoxes negatives = good_boxes();
+    negatives.levels[1] = "-3";
+    negatives.minPayment = "-1";
+    EXPECT_EQ(check_settings(negatives, Regional{}), std::nullopt);
+}
+
+TEST(SettingsChecks, RunInOrderAndTheFirstFailureWins) {
+    Regional r;
+    SettingsBoxes b = good_boxes();
+    b.minPayment = "";
+    b.periodicity = "";
+    b.unit = "";
+    b.typeIndex = -1;
+    b.levels[0] = "";
+    EXPECT_EQ(check_settings(b, r), failure(Msg::EnterData, "txtMinPayment"));
+    b.minPayment = "x";
+    EXPECT_EQ(check_settings(b, r), failure(Msg::EnterData, "txtPeriodicity"));
+    b.periodicity = "x";
+    // The unit is checked before the type and the levels.
+    EXPECT_EQ(check_settings(b, r), failure(Msg::EnterData, "txtUnit"));
+    b.unit = "$";
+    EXPECT_EQ(check_settings(b, r), failure(Msg::SelectValue, "cmbType"));
+    b.typeIndex = 2;
+    EXPECT_EQ(check_settings(b, r), failure(Msg::SelectValue, "cmbType"));
+    b.typeIndex = 1;
+    EXPECT_EQ(check_settings(b, r), failure(Msg::EnterData, "txtLevel1"));
+    b.levels[0] = "0";
+    b.levels[4] = "five";
+    // Conversions: minimal payment, then the levels, then the periodicity.
+    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, "txtMinPayment"));
+    b.minPayment = "10";
+    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, "txtLevel5"));
+    b.levels[4] = "0";
+    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, "txtPeriodicity"));
+    b.periodicity = "40000";  // beyond an Integer
+    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, "txtPeriodicity"));
+    b.periodicity = "30";
+    // Level 1 of 0 is refused only after every box converted.
+    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, "txtLevel1"));
+}
+
+TEST(SettingsChecks, AnEmptyLowerLevelDoesNotConvert) {
+    SettingsBoxes b = good_boxes();
+    b.levels[2] = "";
+    EXPECT_EQ(check_settings(b, Regional{}), failure(Msg::IncorrectValue, "txtLevel3"));
+}
+
+TEST(SettingsRecordFromBoxes, CutsTheUnitAndNamesTheType) {
+    SettingsBoxes b = good_boxes();
+    b.unit = "dollars and cents";
+    b.typeIndex = 1;
+    b.levels[7] = "0.25";
+    SettingsRecord rec = settings_from_boxes(b, Regional{});
+    EXPECT_EQ(rec.unit, "dollars an");
+    EXPECT_EQ(rec.type, "Fixed     ");
+    EXPECT_FLOAT_EQ(rec.minPayment, 50);
+    EXPECT_EQ(rec.periodicity, 30);
+    EXPECT_FLOAT_EQ(rec.levels[0], 10);
+    EXPECT_FLOAT_EQ(rec.levels[7], 0.25f);
+}
+
+TEST(SettingsExportLines, HeaderAndTheWorkedExample) {
+    EXPECT_EQ(settings_header_line(),
+              "Type of payment;MinPayment;Periodicity;Unit;L1;L2;L3;L4;L5;L6;L7;L8\r\n");
+    SettingsRecord rec = settings_from_boxes(good_boxes(), Regional{});
+    EXPECT_EQ(settings_record_line(rec, Regional{}),
+              "Percents  ;50;30;$         ;10;5;2;0;0;0;0; 0 \r\n");
+}
+
+TEST(SettingsExportLines, LastLevelKeepsItsSignPlace) {
+    SettingsRecord rec = test::settings("Fixed", {1, 2, 3, 4, 5, 6, 7, -2.5f}, 12.5f);
+    Regional comma;
+    comma.decimalSeparator = ',';
+    EXPECT_EQ(settings_record_line(rec, comma),
+              "Fixed     ;12,5;30;$         ;1;2;3;4;5;6;7;-2,5 \r\n");
+    rec.levels[7] = 1234.5f;
+    EXPECT_EQ(settings_record_line(rec, Regional{}),
+              "Fixed     ;12.5;30;$         ;1;2;3;4;5;6;7; 1234.5 \r\n");
+    rec.levels[7] = -0.0f;
+    EXPECT_TRUE(settings_record_line(rec, Regional{}).ends_with(";7; 0 \r\n"));
+}
+
+TEST(SettingsExport, WritesHeaderAndRecordOrTheHeaderAlone) {
+    test::TempFolder folder;
+    AppState state(folder.path());
+    fs::path out = folder.path() / "output" / "APsettings.txt";
+    ensure_folder(state.dataDir());
+    export_settings(state, 0, 0);
+    EXPECT_EQ(test::read_file(out), settings_header_line());
+
+    test::write_settings(state, settings_from_boxes(good_boxes(), Regional{}));
+    export_settings(state, 1, 1);
+    EXPECT_EQ(test::read_file(out),
+              settings_header_line() + "Percents  ;50;30;$         ;10;5;2;0;0;0;0; 0 \r\n");
+}
+
+}  // namespace
+}  // namespace qdx

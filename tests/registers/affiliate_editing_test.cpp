@@ -1,0 +1,163 @@
+#include "registers/affiliate_editing.h"
+
+#include <gtest/gtest.h>
+
+#include "core/files.h"
+#include "core/ole_date.h"
+#include "registers/check_failure_printer.h"
+#include "registers/side_files.h"
+#include "support/test_support.h"
+
+namespace qdx {
+namespace {
+
+AffiliateBoxes new_affiliate(int64_t id, const std::string& ref) {
+    AffiliateBoxes b;
+    b.name = "Ann";
+    b.affiliateId = std::to_string(id);
+    b.refId = ref;
+    b.date = "15/03/2003";
+    return b;
+}
+
+TEST(AffiliateBoxChecks, RunInOrderAndTheFirstFailureWins) {
+    Regional r;
+    AffiliateBoxes b = new_affiliate(4, "");
+    b.name = "";
+    b.affiliateId = "";
+    b.date = "";
+    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::EnterData, "txtName"}));
+    b.name = " ";  // a blank is text
+    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::EnterData, "txtAffiliateID"}));
+    b.affiliateId = "3";
+    EXPECT_EQ(check_affiliate_boxes(b, 4, r),
+              (CheckFailure{Msg::IncorrectValue, "txtAffiliateID"}));
+    b.affiliateId = "4";
+    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::EnterData, "txtRef_ID"}));
+    b.refId = "x";
+    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::EnterData, "txtDate"}));
+    b.date = "not a date";
+    b.affiliateId = "0";
+    EXPECT_EQ(check_affiliate_boxes(b, 0, r), (CheckFailure{Msg::CreateRecord, "cmdCreate"}));
+    b.affiliateId = "4";
+    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::IncorrectValue, "txtRef_ID"}));
+    b.refId = "2";
+    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::IncorrectValue, "txtDate"}));
+    b.date = "31/03/2003";
+    EXPECT_EQ(check_affiliate_boxes(b, 4, r), std::nullopt);
+}
+
+class AffiliateRegister : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::write_affiliates(state,
+                               {test::affiliate(1, 0, 1, 37000), test::affiliate(2, 1, 2, 37001)});
+        file.open(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
+    }
+    test::TempFolder folder;
+    AppState state{folder.path()};
+    RecordFile file;
+    Regional regional;
+};
+
+TEST_F(AffiliateRegister, TextsAreTrimmedAndCutWithTheFlag) {
+    AffiliateBoxes b = new_affiliate(3, "2");
+    b.name = "  Ann  ";
+    b.surname = "Abcdefghijklmnopqrstuvwxy";  // 25 characters
+    AffiliateRecord rec;
+    int64_t current = 3;
+    EXPECT_TRUE(affiliate_from_boxes(b, rec, current, file, regional));
+    EXPECT_EQ(rec.name, "Ann" + std::string(17, ' '));
+    EXPECT_EQ(b.name, "Ann");
+    EXPECT_EQ(b.surname, "Abcdefghijklmnopqrst");
+    EXPECT_EQ(rec.surname, "Abcdefghijklmnopqrst");
+
+    AffiliateBoxes fits = new_affiliate(3, "2");
+    fits.postCod = "1234567890";
+    EXPECT_FALSE(affiliate_from_boxes(fits, rec, current, file, regional));
+    fits.postCod = "12345678901";
+    EXPECT_TRUE(affiliate_from_boxes(fits, rec, current, file, regional));
+    EXPECT_EQ(rec.postCod, "1234567890");
+}
+
+TEST_F(AffiliateRegister, LevelComesFromTheReferrer) {
+    AffiliateRecord rec;
+    int64_t current = 3;
+    AffiliateBoxes b = new_affiliate(3, "2");
+    affiliate_from_boxes(b, rec, current, file, regional);
+    EXPECT_EQ(rec.level, 3);
+    EXPECT_EQ(rec.referrerId, 2);
+    EXPECT_EQ(rec.id, 3);
+    EXPECT_EQ(rec.date, ole_from_ymd(2003, 3, 15));
+    b.refId = "0";
+    affiliate_from_boxes(b, rec, current, file, regional);
+    EXPECT_EQ(rec.level, 1);
+    rec.level = 7;
+    b.refId = "-4";  // refused later; the Level stays as it was
+    affiliate_from_boxes(b, rec, current, file, regional);
+    EXPECT_EQ(rec.level, 7);
+}
+
+TEST_F(AffiliateRegister, LongAdditionalInfoLeavesTheFieldForTheSideFile) {
+    AffiliateRecord rec;
+    rec.additionalInfo = "kept";
+    int64_t current = 3;
+    AffiliateBoxes b = new_affiliate(3, "0");
+    b.additionalInfo = std::string(21, 'x');
+    affiliate_from_boxes(b, rec, current, file, regional);
+    EXPECT_EQ(rec.additionalInfo, "kept");
+    EXPECT_EQ(b.additionalInfo, std::string(21, 'x'));
+    b.additionalInfo = std::string(20, 'y');
+    affiliate_from_boxes(b, rec, current, file, regional);
+    EXPECT_EQ(rec.additionalInfo, std::string(20, 'y'));
+}
+
+TEST_F(AffiliateRegister, ReferrerMustExistBeInRangeAndNotBeItself) {
+    AffiliateRecord rec = test::affiliate(3, 9, 0, 0);
+    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::NoRecord, "txtRef_ID"}));
+    rec.referrerId = 2;
+    EXPECT_EQ(check_referrer(rec, 3, file), std::nullopt);
+    rec.referrerId = 3;  // itself, not written yet: not found
+    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::NoRecord, "txtRef_ID"}));
+    rec.referrerId = -1;
+    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::IncorrectValue, "txtRef_ID"}));
+    AffiliateRecord second = test::affiliate(2, 2, 0, 0);
+    EXPECT_EQ(check_referrer(second, 2, file), (CheckFailure{Msg::IncorrectValue, "txtRef_ID"}));
+}
+
+TEST(FirstAffiliate, AdmitsOnlyReferrerZero) {
+    test::TempFolder folder;
+    ensure_folder(folder.path() / "data");
+    RecordFile file(folder.path() / "data" / "affiliates.qdx", AffiliateRecord::kSize);
+    AffiliateRecord rec = test::affiliate(1, 1, 0, 0);
+    EXPECT_EQ(check_referrer(rec, 1, file), (CheckFailure{Msg::IncorrectValue, "txtRef_ID"}));
+    rec.referrerId = 5;  // no existence test with one record; out of range instead
+    EXPECT_EQ(check_referrer(rec, 1, file), (CheckFailure{Msg::IncorrectValue, "txtRef_ID"}));
+    rec.referrerId = 0;
+    EXPECT_EQ(check_referrer(rec, 1, file), std::nullopt);
+}
+
+TEST_F(AffiliateRegister, ReferrerFoundByIdWhenRecordsAreOutOfPlace) {
+    // Record 2 holds affiliate 5: the existence test reads the IDs.
+    AffiliateRecord moved = test::affiliate(5, 0, 1, 0);
+    file.write(2, moved);
+    AffiliateRecord rec = test::affiliate(3, 2, 0, 0);
+    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::NoRecord, "txtRef_ID"}));
+    rec.referrerId = 5;  // found, but above the record count
+    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::IncorrectValue, "txtRef_ID"}));
+}
+
+TEST_F(AffiliateRegister, WritesTheRecordAndLongInfoToItsSideFile) {
+    AffiliateRecord rec = test::affiliate(3, 2, 3, 0);
+    std::string info(30, 'z');
+    write_affiliate(file, state.appDir, 3, rec, info);
+    EXPECT_EQ(file.count(), 3);
+    EXPECT_EQ(file.read<AffiliateRecord>(3).level, 3);
+    EXPECT_EQ(test::read_file(affiliate_info_file(state.appDir, 3)), info + "\r\n");
+
+    write_affiliate(file, state.appDir, 2, test::affiliate(2, 1, 2, 0), std::string(20, 'q'));
+    EXPECT_FALSE(file_exists(affiliate_info_file(state.appDir, 2)));
+}
+
+}  // namespace
+}  // namespace qdx

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include "core/ole_date.h"
+#include "registers/check_failure_printer.h"
+#include "registers/communication_editing.h"
+#include "registers/money_editing.h"
+
+namespace qdx {
+namespace {
+
+TEST(MoneyChecks, RunInOrderAndTheFirstFailureWins) {
+    Regional r;
+    MoneyBoxes b{"", "", ""};
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::EnterData, "txtAffiliateID"}));
+    b.affiliateId = "x";
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::EnterData, "txtSum"}));
+    b.sum = "y";
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::EnterData, "txtDate"}));
+    b.date = "z";
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::IncorrectValue, "txtAffiliateID"}));
+    b.affiliateId = "7";
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::IncorrectValue, "txtSum"}));
+    b.sum = "-1";
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::IncorrectValue, "txtDate"}));
+    b.date = "01/01/2002";
+    b.affiliateId = "0";
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::IncorrectValue, "txtAffiliateID"}));
+    b.affiliateId = "7";  // of 5 affiliates
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::NoAffiliate, "txtAffiliateID"}));
+    b.affiliateId = "5";
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::IncorrectValue, "txtSum"}));
+    b.sum = "0";
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::CreateRecord, "cmdCreate"}));
+    EXPECT_EQ(check_money_boxes(b, 1, 5, r), std::nullopt);
+    EXPECT_EQ(check_money_boxes(b, 1, 0, r), (CheckFailure{Msg::NoAffiliate, "txtAffiliateID"}));
+}
+
+TEST(MoneyRecordFromBoxes, ConvertsEachBox) {
+    Regional comma;
+    comma.decimalSeparator = ',';
+    MoneyRecord rec = money_from_boxes({" 3 ", "12,5", "01/01/2002"}, comma);
+    EXPECT_EQ(rec.affiliateId, 3);
+    EXPECT_FLOAT_EQ(rec.sum, 12.5f);
+    EXPECT_EQ(rec.date, 37257);
+    EXPECT_EQ(money_from_boxes({"2.5", "1", "01/01/2002"}, Regional{}).affiliateId,
+              2);  // halves to even
+}
+
+CommunicationBoxes communication(const std::string& subject) {
+    return {"7", subject, "", "01/02/2003", "", "02/02/2003", ""};
+}
+
+TEST(CommunicationChecks, RunInOrderAndTheFirstFailureWins) {
+    Regional r;
+    CommunicationBoxes b{"", "", "", "", "", "", ""};
+    EXPECT_EQ(check_communication_boxes(b, 0, r), (CheckFailure{Msg::EnterData, "txtID"}));
+    b.id = "x";
+    EXPECT_EQ(check_communication_boxes(b, 0, r), (CheckFailure{Msg::EnterData, "txtSubject"}));
+    b.subject = "Hello";
+    EXPECT_EQ(check_communication_boxes(b, 0, r), (CheckFailure{Msg::CreateRecord, "cmdCreate"}));
+    EXPECT_EQ(check_communication_boxes(b, 1, r), (CheckFailure{Msg::IncorrectValue, "txtID"}));
+    b.id = "-3";  // any whole number will do
+    EXPECT_EQ(check_communication_boxes(b, 1, r), (CheckFailure{Msg::IncorrectValue, "txtDate"}));
+    b.date = "01/02/2003";
+    EXPECT_EQ(check_communication_boxes(b, 1, r), (CheckFailure{Msg::IncorrectValue, "txtDate_R"}));
+    b.dateR = "02/02/2003";
+    EXPECT_EQ(check_communication_boxes(b, 1, r), std::nullopt);
+}
+
+TEST(CommunicationRecordFromBoxes, SubjectIsTrimmedCutAndShownPadded) {
+    CommunicationRecord rec;
+    CommunicationBoxes b = communication(std::string(40, 's'));
+    EXPECT_TRUE(communication_from_boxes(b, rec, Regional{}));
+    EXPECT_EQ(rec.subject, std::string(30, 's'));
+    EXPECT_EQ(b.subject, std::string(30, 's'));
+
+    b = communication("  Price list  ");
+    EXPECT_FALSE(communication_from_boxes(b, rec, Regional{}));
+    EXPECT_EQ(b.subject, "Price list" + std::string(20, ' '));
+    EXPECT_EQ(rec.affiliateId, 7);
+    EXPECT_EQ(rec.date, ole_from_ymd(2003, 2, 1));
+    EXPECT_EQ(rec.dateOfResponce, ole_from_ymd(2003, 2, 2));
+}
+
+}  // namespace
+}  // namespace qdx

@@ -1,0 +1,117 @@
+#include "registers/register_export.h"
+
+#include <gtest/gtest.h>
+
+#include "core/files.h"
+#include "core/ole_date.h"
+#include "core/record_file.h"
+#include "registers/side_files.h"
+#include "support/test_support.h"
+
+namespace qdx {
+namespace {
+
+TEST(ExportLines, AffiliateFieldsAtFullWidthWithTheSideText) {
+    AffiliateRecord ann = test::affiliate(3, 2, 3, ole_from_ymd(2003, 3, 15));
+    ann.email = "ann@example.com";
+    ann.additionalInfo = "vip";
+    std::string line = affiliate_record_line(ann, "line one\r\nline two\r\n", Regional{});
+    std::string twenty(20, ' ');
+    EXPECT_EQ(line, "Ann" + std::string(17, ' ') + ";" + twenty + ";" + twenty + ";" + twenty +
+                        ";" + std::string(10, ' ') + ";" + twenty + ";" + std::string(15, ' ') +
+                        ";ann@example.com" + std::string(15, ' ') + ";" + std::string(30, ' ') +
+                        ";3;2;vip" + std::string(17, ' ') + "line one line two ;3;15/03/2003\r\n");
+    EXPECT_EQ(affiliate_header_line(),
+              "Name;Surname;Street;City;Post Cod;Country;Phone;E_mail;URL;Affiliate ID;"
+              "Refference ID;Additional Info;Level;Date\r\n");
+}
+
+TEST(ExportLines, MoneyAndCommunication) {
+    EXPECT_EQ(money_header_line(), "Affiliate ID;Sum;Date\r\n");
+    EXPECT_EQ(money_record_line({4, 12.5f, 37257}, Regional{}), "4;12.5;01/01/2002\r\n");
+    EXPECT_EQ(money_record_line({4, 100, 37257}, Regional{}), "4;100;01/01/2002\r\n");
+
+    CommunicationRecord c{7, "Hello", ole_from_ymd(2003, 2, 1), ole_from_ymd(2003, 2, 2)};
+    EXPECT_EQ(communication_record_line(c, "Hi\r\nthere\r\n", "", "note\r\n", Regional{}),
+              "7;Hello" + std::string(25, ' ') + ";Hi there ;01/02/2003;;02/02/2003;note \r\n");
+    EXPECT_EQ(communication_header_line(),
+              "Affiliate ID;Subject;Message;Date;Responce;Date of responce;Comments\r\n");
+}
+
+TEST(SideFiles, PathsAndCrLfEnding) {
+    fs::path app = "/app";
+    EXPECT_EQ(affiliate_info_file(app, 12), fs::path("/app/addinfo/12.txt"));
+    EXPECT_EQ(money_details_file(app, 's', 3), fs::path("/app/addinfo/s3.txt"));
+    EXPECT_EQ(money_details_file(app, 'p', 3), fs::path("/app/addinfo/p3.txt"));
+    EXPECT_EQ(message_file(app, 4), fs::path("/app/comm/4.txt"));
+    EXPECT_EQ(response_file(app, 4), fs::path("/app/comm/r4.txt"));
+    EXPECT_EQ(comments_file(app, 4), fs::path("/app/comm/c4.txt"));
+
+    test::TempFolder folder;
+    fs::path file = folder.path() / "comm" / "4.txt";
+    write_side_file(file, "first");
+    write_side_file(file, "second");
+    EXPECT_EQ(read_side_file(file), "second\r\n");
+    EXPECT_EQ(read_side_file(folder.path() / "comm" / "5.txt"), std::nullopt);
+    EXPECT_EQ(side_text_for_line("a\r\nb\rc\n\r\n"), "a b\rc\n ");
+}
+
+class RegisterExport : public ::testing::Test {
+  protected:
+    std::string exported(const char* name) {
+        return test::read_file(folder.path() / "output" / name);
+    }
+    test::TempFolder folder;
+    AppState state{folder.path()};
+};
+
+TEST_F(RegisterExport, EmptyRegisterGivesTheHeaderAlone) {
+    ensure_folder(state.dataDir());
+    export_money(state, kSalesRegister, 1, 0);
+    EXPECT_EQ(exported("Sales.txt"), money_header_line());
+    export_money(state, kPaymentsRegister, 0, 0);
+    EXPECT_EQ(exported("Payments.txt"), money_header_line());
+}
+
+TEST_F(RegisterExport, SecondExportReplacesTheFirst) {
+    test::write_money(state, file::kSales, {{1, 200, 37257}, {2, 0.5f, 37258}});
+    export_money(state, kSalesRegister, 1, 2);
+    EXPECT_EQ(exported("Sales.txt"),
+              money_header_line() + "1;200;01/01/2002\r\n2;0.5;02/01/2002\r\n");
+    export_money(state, kSalesRegister, 2, 2);
+    EXPECT_EQ(exported("Sales.txt"), money_header_line() + "2;0.5;02/01/2002\r\n");
+    // A record being created is past the end of the file.
+    export_money(state, kSalesRegister, 3, 3);
+    EXPECT_EQ(exported("Sales.txt"), money_header_line());
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(folder.path() / "output"), fs::directory_iterator()),
+        1);
+}
+
+TEST_F(RegisterExport, AffiliatesCarryTheirSideFiles) {
+    test::write_affiliates(state,
+                           {test::affiliate(1, 0, 1, 37257), test::affiliate(2, 1, 2, 37257)});
+    write_side_file(affiliate_info_file(state.appDir, 2), std::string(30, 'i'));
+    export_affiliates(state, 1, 2);
+    std::string text = exported("affiliates.txt");
+    EXPECT_NE(text.find(";1;0;" + std::string(20, ' ') + ";1;"), std::string::npos);
+    EXPECT_NE(text.find(";2;1;" + std::string(20, ' ') + std::string(30, 'i') + " ;2;"),
+              std::string::npos);
+}
+
+TEST_F(RegisterExport, CommunicationsReadTheirThreeTexts) {
+    ensure_folder(state.dataDir());
+    {
+        RecordFile f(state.dataFile(file::kCommunications), CommunicationRecord::kSize);
+        f.write(1, CommunicationRecord{7, "Hello", 37257, 37258});
+    }
+    write_side_file(message_file(state.appDir, 1), "msg");
+    write_side_file(comments_file(state.appDir, 1), "com");
+    export_communications(state, 1, 1);
+    EXPECT_EQ(exported("communications.txt"), communication_header_line() + "7;Hello" +
+                                                  std::string(25, ' ') +
+                                                  ";msg ;01/01/2002;;02/01/2002;com \r\n");
+}
+
+}  // namespace
+}  // namespace qdx

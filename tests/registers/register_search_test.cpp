@@ -1,0 +1,115 @@
+#include "registers/register_search.h"
+
+#include <gtest/gtest.h>
+
+#include "core/files.h"
+#include "core/ole_date.h"
+#include "registers/check_failure_printer.h"
+#include "support/test_support.h"
+
+namespace qdx {
+namespace {
+
+std::vector<std::string> column(const GridRows& rows, size_t c) {
+    std::vector<std::string> out;
+    for (const auto& row : rows) out.push_back(row[c]);
+    return out;
+}
+
+TEST(GridSort, NumbersAsNumbersEmptyFirstTextLast) {
+    GridRows rows{{"10"}, {"b"}, {"2"}, {""}, {"a"}, {"2.5"}, {"-1"}};
+    sort_grid_rows(rows, 0, Regional{});
+    EXPECT_EQ(column(rows, 0), (std::vector<std::string>{"", "-1", "2", "2.5", "10", "a", "b"}));
+}
+
+TEST(GridSort, IsStableAndUsesTheRegionalSeparator) {
+    Regional comma;
+    comma.decimalSeparator = ',';
+    GridRows rows{{"1", "2,5"}, {"2", "10"}, {"3", "2,5"}, {"4", "3"}};
+    sort_grid_rows(rows, 1, comma);
+    EXPECT_EQ(column(rows, 0), (std::vector<std::string>{"1", "3", "4", "2"}));
+}
+
+class Search : public ::testing::Test {
+  protected:
+    test::TempFolder folder;
+    AppState state{folder.path()};
+    Regional regional;
+};
+
+TEST_F(Search, AffiliatesMatchWholeFieldsIgnoringCase) {
+    test::write_affiliates(
+        state, {test::affiliate(1, 0, 1, 37257, "Ann"), test::affiliate(2, 1, 2, 37257, "ANN"),
+                test::affiliate(3, 1, 2, 37257, "Anna"), test::affiliate(4, 0, 1, 37257, "  ann")});
+    RecordFile file(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
+    auto request = affiliate_search(" ann ", "", "", "", regional);
+    ASSERT_FALSE(request.empty);
+    GridRows rows = find_affiliates(file, 4, request.criteria, regional);
+    EXPECT_EQ(column(rows, 0), (std::vector<std::string>{"1", "2", "4"}));
+    EXPECT_EQ(rows[1].size(), affiliate_grid_titles().size());
+    EXPECT_EQ(rows[1][1], "ANN");
+    EXPECT_EQ(rows[1][10], "2");  // Level
+    EXPECT_EQ(rows[1][11], "1");  // Referrer's ID
+    EXPECT_EQ(rows[1][12], "01/01/2002");
+
+    request = affiliate_search("ann", "", "", "0", regional);
+    EXPECT_EQ(column(find_affiliates(file, 4, request.criteria, regional), 0),
+              (std::vector<std::string>{"1", "4"}));
+}
+
+TEST_F(Search, EmptyTextsAndFailedConversions) {
+    EXPECT_TRUE(affiliate_search(" ", "", "", "  ", regional).empty);
+    auto letters = affiliate_search("", "", "", "abc", regional);
+    EXPECT_EQ(letters.failure, (CheckFailure{Msg::IncorrectValue, "txtSreferenceid"}));
+    EXPECT_TRUE(money_search("", " ", regional).empty);
+    // The date is converted first.
+    EXPECT_EQ(money_search("32/01/2002", "x", regional).failure,
+              (CheckFailure{Msg::IncorrectValue, "txtSdate"}));
+    EXPECT_EQ(money_search("", "x", regional).failure,
+              (CheckFailure{Msg::IncorrectValue, "txtSAffID"}));
+    EXPECT_TRUE(communication_search("", "  ", "", "").empty);
+}
+
+TEST_F(Search, MoneyByAffiliateSortedByTheDateColumn) {
+    test::write_money(state, file::kSales,
+                      {{2, 10, ole_from_ymd(2003, 3, 20)},
+                       {1, 5, ole_from_ymd(2003, 3, 1)},
+                       {2, 12.5f, ole_from_ymd(2003, 3, 5)},
+                       {2, 7, ole_from_ymd(2003, 3, 12)}});
+    RecordFile file(state.dataFile(file::kSales), MoneyRecord::kSize);
+    auto request = money_search("", "2", regional);
+    GridRows rows = find_money(file, 4, request.criteria, regional);
+    EXPECT_EQ(column(rows, 0), (std::vector<std::string>{"3", "4", "1"}));
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"3", "05/03/2003", "2", "12.5"}));
+
+    request = money_search("12/03/2003", "2", regional);
+    EXPECT_EQ(column(find_money(file, 4, request.criteria, regional), 0),
+              (std::vector<std::string>{"4"}));
+    EXPECT_EQ(
+        money_grid_titles("Sum of a payment"),
+        (std::vector<std::string>{"N of Record", "Date", "Affiliate's ID", "Sum of a payment"}));
+}
+
+TEST_F(Search, CommunicationsCompareTexts) {
+    ensure_folder(state.dataDir());
+    RecordFile file(state.dataFile(file::kCommunications), CommunicationRecord::kSize);
+    file.write(1, CommunicationRecord{7, "Price list", 37257, 37258});
+    file.write(2, CommunicationRecord{70, "Price list", 37257, 37258});
+    file.write(3, CommunicationRecord{7, "Other", 37258, 37258});
+    auto find = [&](const std::string& id, const std::string& subject, const std::string& date) {
+        auto request = communication_search(id, subject, date, "");
+        return column(find_communications(file, 3, request.criteria, regional), 0);
+    };
+    EXPECT_EQ(find("7", "", ""), (std::vector<std::string>{"1", "3"}));
+    EXPECT_TRUE(find("07", "", "").empty());
+    EXPECT_TRUE(find("7.0", "", "").empty());
+    EXPECT_EQ(find("", "PRICE LIST", ""), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(find("", "", "01/01/2002"), (std::vector<std::string>{"1", "2"}));
+    EXPECT_TRUE(find("", "", "1/1/2002").empty());
+    auto request = communication_search("70", "", "", "");
+    EXPECT_EQ(find_communications(file, 3, request.criteria, regional)[0],
+              (std::vector<std::string>{"2", "70", "Price list", "01/01/2002", "02/01/2002"}));
+}
+
+}  // namespace
+}  // namespace qdx
