@@ -65,7 +65,13 @@ bool read_id(MainWindow& main, const char* boxName, int32_t& id) {
     UiContext& context = main.context();
     const Messages& m = context.state.messages;
     QLineEdit* box = main.lineEdit(boxName);
-    switch (check_report_id(context.state, toAnsi(box->text()), id)) {
+    IdCheck check = IdCheck::NotANumber;
+    try {
+        check = check_report_id(context.state, toAnsi(box->text()), id);
+    } catch (const std::exception&) {
+        // An unreadable affiliates file ends the report like a wrong value.
+    }
+    switch (check) {
         case IdCheck::Ok:
             return true;
         case IdCheck::Empty:
