@@ -1,0 +1,99 @@
+// qdx-screenshots APPDIR OUTDIR LAST-DAY: opens the real windows on an
+// application folder (the demo program) and saves a picture of each into
+// OUTDIR for the user's guide. Run it under Xvfb, for example
+//   xvfb-run -s "-screen 0 1280x1024x24" qdx-screenshots demo help/pages/images 2025-12-05
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+
+#include "core/ole_date.h"
+#include "core/ui/main_window.h"
+#include "core/ui/system_regional.h"
+#include "core/ui/ui_context.h"
+#include "core/ui/window_wiring.h"
+
+namespace {
+
+void settle() {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+bool save(QWidget* window, const QString& file) {
+    if (!window) {
+        std::fprintf(stderr, "no window for %s\n", qPrintable(file));
+        return false;
+    }
+    window->raise();
+    settle();
+    bool ok = window->grab().save(file);
+    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(file));
+    return ok;
+}
+
+void type_into(QWidget* window, const char* box, const QString& text) {
+    if (auto* e = window ? window->findChild<QLineEdit*>(box) : nullptr) e->setText(text);
+}
+
+void press(QWidget* window, const char* button) {
+    if (auto* b = window ? window->findChild<QPushButton*>(button) : nullptr) b->click();
+    settle();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: qdx-screenshots APPDIR OUTDIR YYYY-MM-DD\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    int y = 0, m = 0, d = 0;
+    if (std::sscanf(argv[3], "%d-%d-%d", &y, &m, &d) != 3 || !qdx::is_valid_ymd(y, m, d)) return 2;
+    const double lastDay = qdx::ole_from_ymd(y, m, d);
+
+    qdx::AppState state(argv[1]);
+    state.regional = qdx::ui::regional_from_locale();
+    state.today = [lastDay] { return lastDay; };
+    state.messages.setStartupWording();
+    qdx::ui::UiContext context(state);
+    context.messageSink = [](const qdx::ui::MessageRequest& r) {
+        std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
+        return qdx::ui::MessageAnswer::Cancel;
+    };
+    auto* main = new qdx::ui::MainWindow(context);
+    qdx::ui::wire_main_window(*main);
+    main->move(20, 20);
+    main->show();
+    settle();
+    int failures = 0;
+    failures += !save(main, out + "/main_window.png");
+
+    auto open = [&](const char* button, const char* key) {
+        press(main, button);
+        QWidget* w = context.openWindow(key);
+        if (w) w->move(40, 40);
+        return w;
+    };
+    failures += !save(open("cmdAPSettings", "frmAPSettings"), out + "/settings.png");
+    QWidget* affiliates = open("cmdAffiliates", "frmAffiliates");
+    type_into(affiliates, "txtSreferenceid", "3");
+    press(affiliates, "cmdDisplay");
+    failures += !save(affiliates, out + "/affiliates.png");
+    QWidget* sales = open("cmdSales", "frmSales");
+    type_into(sales, "txtSAffID", "3");
+    press(sales, "cmdDisplay");
+    failures += !save(sales, out + "/sales.png");
+    failures += !save(open("cmdCommunications", "frmCommunications"), out + "/communications.png");
+
+    failures += !save(open("cmdAccountsR", "frmReports"), out + "/report.png");
+    failures += !save(open("cmdPaymentsR", "frmReports"), out + "/payments_due.png");
+
+    main->action("UserGuide")->trigger();
+    settle();
+    failures += !save(context.openWindow("frmHelp"), out + "/help.png");
+    return failures ? 1 : 0;
+}
