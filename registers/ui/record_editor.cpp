@@ -269,27 +269,27 @@ const std::string& RecordEditor::appText(Msg which) const {
     return message_text(context_.state.messages, which);
 }
 
-void RecordEditor::show(int64_t k) {
+void RecordEditor::showRecord(int64_t k) {
     readRecord(k);
     toForm();
 }
 
 void RecordEditor::moveFirst() {
     current_ = 1;
-    if (recordCount_ != 0) show(current_);
+    if (recordCount_ != 0) showRecord(current_);
 }
 
 void RecordEditor::movePrevious() {
-    if (recordCount_ != 0 && current_ - 1 >= 1) show(--current_);
+    if (recordCount_ != 0 && current_ - 1 >= 1) showRecord(--current_);
 }
 
 void RecordEditor::moveNext() {
-    if (recordCount_ != 0 && current_ + 1 <= recordCount_) show(++current_);
+    if (recordCount_ != 0 && current_ + 1 <= recordCount_) showRecord(++current_);
 }
 
 void RecordEditor::moveLast() {
     current_ = recordCount_;
-    if (current_ != 0) show(current_);
+    if (current_ != 0) showRecord(current_);
 }
 
 void RecordEditor::goTo() {
@@ -308,7 +308,7 @@ void RecordEditor::goTo() {
         context_.message(this, appText(Msg::NoRecord), txtCurrent_Record);
         current_ = 1;
     }
-    show(current_);
+    showRecord(current_);
 }
 
 void RecordEditor::create() {
@@ -408,7 +408,7 @@ void RecordEditor::gridDoubleClicked() {
     }
     current_ = *number;
     showCurrentNumber();
-    show(current_);
+    showRecord(current_);
 }
 
 void RecordEditor::exportRange(int64_t from, int64_t to) {

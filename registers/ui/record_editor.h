@@ -88,7 +88,7 @@ class RecordEditor : public QWidget {
     QLabel* makeLabel(const char* name, const char* caption, QWidget* buddy);
     void enabledFrm(int mode);
     void navigation(bool enabled);
-    void show(int64_t k);  // reads record k and shows it
+    void showRecord(int64_t k);  // reads record k and shows it
 
     void moveFirst();
     void movePrevious();
