@@ -1,8 +1,13 @@
 #include "reports/downline_cache.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <unordered_map>
 
@@ -126,29 +131,57 @@ void update_downline(const AppState& state) {
     write_counter(state, n);
 }
 
-bool read_downline_list(const std::filesystem::path& path, std::vector<int32_t>& out) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        if (file_exists(path)) throw FileError("cannot read " + path.string());
-        return false;
-    }
-    std::string text;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
-    std::fclose(f);
+DownlineFolder::DownlineFolder(const AppState& state)
+    : path_(downline_folder(state)),
+      fd_(::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
 
-    const char* p = text.c_str();
-    const char* end = p + text.size();
+DownlineFolder::~DownlineFolder() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool DownlineFolder::read(int64_t id, std::vector<int32_t>& out) const {
+    if (fd_ < 0) return false;
+    char name[32];
+    auto [end, ec] = std::to_chars(name, name + 20, id);
+    std::memcpy(end, ".qdx", 5);
+    auto failure = [&] { return FileError("cannot read " + (path_ / name).string()); };
+
+    const int fd = ::openat(fd_, name, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return false;
+        throw failure();
+    }
+    // List files are small: one read into the buffer, longer ones gathered.
+    char buffer[4096];
+    std::string longer;
+    size_t size = 0;
     while (true) {
-        while (p < end && (*p == ' ' || *p == '\r' || *p == '\n' || *p == '\t')) ++p;
-        if (p == end) break;
-        char* next = nullptr;
-        errno = 0;
-        long long value = std::strtoll(p, &next, 10);
-        if (next == p || errno == ERANGE || value < INT32_MIN || value > INT32_MAX)
-            throw ReportError("bad downline list " + path.string());
-        out.push_back(static_cast<int32_t>(value));
+        const ssize_t got = ::read(fd, buffer + size, sizeof buffer - size);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            ::close(fd);
+            throw failure();
+        }
+        size += static_cast<size_t>(got);
+        // A short read of a regular file is its end.
+        if (size < sizeof buffer) break;
+        longer.append(buffer, size);
+        size = 0;
+    }
+    ::close(fd);
+    if (!longer.empty()) longer.append(buffer, size);
+    const char* p = longer.empty() ? buffer : longer.data();
+    const char* last = p + (longer.empty() ? size : longer.size());
+
+    while (true) {
+        while (p < last && (*p == ' ' || *p == '\r' || *p == '\n' || *p == '\t')) ++p;
+        if (p == last) break;
+        int32_t value = 0;
+        auto [next, error] = std::from_chars(p, last, value);
+        if (error != std::errc() ||
+            (next < last && *next != ' ' && *next != '\r' && *next != '\n' && *next != '\t'))
+            throw ReportError("bad downline list " + (path_ / name).string());
+        out.push_back(value);
         p = next;
     }
     return true;
@@ -177,29 +210,28 @@ std::vector<int32_t> expand_downline(int32_t id, size_t capacity, const ListRead
 }
 
 std::vector<int32_t> get_downline(const AppState& state, int32_t id, size_t capacity) {
+    const DownlineFolder folder(state);
     return expand_downline(id, capacity, [&](int32_t member, std::vector<int32_t>& out) {
-        return read_downline_list(downline_list_file(state, member), out);
+        return folder.read(member, out);
     });
 }
 
 DownlineLists DownlineLists::load(const AppState& state, int32_t count) {
     DownlineLists lists;
-    lists.state_ = &state;
+    lists.folder_ = std::make_shared<const DownlineFolder>(state);
     const size_t size = count < 0 ? 0 : static_cast<size_t>(count) + 1;
     lists.start_.reserve(size + 1);
     lists.exists_.resize(size);
     for (size_t id = 0; id < size; ++id) {
         lists.start_.push_back(static_cast<int64_t>(lists.ids_.size()));
-        lists.exists_[id] =
-            read_downline_list(downline_list_file(state, static_cast<int64_t>(id)), lists.ids_);
+        lists.exists_[id] = lists.folder_->read(static_cast<int64_t>(id), lists.ids_);
     }
     lists.start_.push_back(static_cast<int64_t>(lists.ids_.size()));
     return lists;
 }
 
 bool DownlineLists::readList(int32_t id, std::vector<int32_t>& out) const {
-    if (id < 0 || static_cast<size_t>(id) >= exists_.size())
-        return read_downline_list(downline_list_file(*state_, id), out);
+    if (id < 0 || static_cast<size_t>(id) >= exists_.size()) return folder_->read(id, out);
     const auto k = static_cast<size_t>(id);
     out.insert(out.end(), ids_.begin() + start_[k], ids_.begin() + start_[k + 1]);
     return exists_[k];

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,9 +31,24 @@ void update_downline(const AppState& state);
 // `capacity`, which only a referral cycle causes, throws ReportError.
 std::vector<int32_t> get_downline(const AppState& state, int32_t id, size_t capacity);
 
-// The numbers of one list file, appended to `out`; false when the file does
-// not exist. Text that is not a list of whole numbers throws ReportError.
-bool read_downline_list(const std::filesystem::path& path, std::vector<int32_t>& out);
+// The list files, opened by name relative to the cache folder: a downline
+// reads one per member, so each read is kept to three system calls.
+class DownlineFolder {
+  public:
+    explicit DownlineFolder(const AppState& state);
+    ~DownlineFolder();
+    DownlineFolder(const DownlineFolder&) = delete;
+    DownlineFolder& operator=(const DownlineFolder&) = delete;
+
+    // Appends the numbers of id's list file to `out`; false when the file
+    // does not exist. Text that is not a list of whole numbers throws
+    // ReportError.
+    bool read(int64_t id, std::vector<int32_t>& out) const;
+
+  private:
+    std::filesystem::path path_;
+    int fd_ = -1;  // the open folder; -1 when it does not exist
+};
 
 // The expansion behind get_downline over any source of list files:
 // `readList(id, out)` appends id's referrals and says whether id has a list.
@@ -49,7 +65,7 @@ class DownlineLists {
   private:
     bool readList(int32_t id, std::vector<int32_t>& out) const;
 
-    const AppState* state_ = nullptr;
+    std::shared_ptr<const DownlineFolder> folder_;
     std::vector<int64_t> start_;  // list of id: ids_[start_[id] .. start_[id+1])
     std::vector<int32_t> ids_;
     std::vector<bool> exists_;

@@ -1,0 +1,118 @@
+// The activities, income structure, network and downline reports for the
+// whole network and for an affiliate with a large network; the downline
+// cache's update after a thousand new affiliates; payments due with the
+// pages of ten thousand affiliates.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "core/files.h"
+#include "core/settings.h"
+#include "core/tree.h"
+#include "generated_sets.h"
+#include "reports/downline_cache.h"
+#include "reports/reports.h"
+
+namespace qdx::bench {
+namespace {
+
+namespace fs = std::filesystem;
+
+AppState state_in(const fs::path& folder, const SampleSpec& spec) {
+    AppState state(folder);
+    load_settings(state);
+    state.datefrom = spec.firstDay;
+    state.dateto = spec.firstDay + spec.days - 1;
+    return state;
+}
+
+AppState full_state() { return state_in(prepared_folder(full_set()), full_set()); }
+
+// The root with the most affiliates below it.
+int32_t large_network_root(const AppState& state) {
+    const ReferralTree tree = ReferralTree::load(state);
+    std::vector<int32_t> below(static_cast<size_t>(tree.count()) + 1, 0);
+    // Referrers come before their referrals in the generated sets, so one
+    // backward pass adds every subtree into its parent.
+    for (int32_t k = tree.count(); k >= 1; --k)
+        if (int32_t p = tree.referrerOf(k); tree.contains(p))
+            below[static_cast<size_t>(p)] += below[static_cast<size_t>(k)] + 1;
+    int32_t best = 1;
+    for (int32_t k = 1; k <= tree.count(); ++k)
+        if (tree.referrerOf(k) == 0 &&
+            below[static_cast<size_t>(k)] > below[static_cast<size_t>(best)])
+            best = k;
+    return best;
+}
+
+int32_t report_id(benchmark::State& st, const AppState& state) {
+    if (st.range(0) == 0) return 0;
+    const int32_t id = large_network_root(state);
+    st.SetLabel("ID " + std::to_string(id));
+    return id;
+}
+
+void BM_ActivitiesReport(benchmark::State& st) {
+    AppState state = full_state();
+    const int32_t id = report_id(st, state);
+    for (auto _ : st) benchmark::DoNotOptimize(activities_report(state, id, false).rowCount());
+}
+BENCHMARK(BM_ActivitiesReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_IncomeStructureReport(benchmark::State& st) {
+    AppState state = full_state();
+    const int32_t id = report_id(st, state);
+    for (auto _ : st)
+        benchmark::DoNotOptimize(income_structure_report(state, id, false).rowCount());
+}
+BENCHMARK(BM_IncomeStructureReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_NetworkReport(benchmark::State& st) {
+    AppState state = full_state();
+    const int32_t id = report_id(st, state);
+    for (auto _ : st) benchmark::DoNotOptimize(network_report(state, id).rowCount());
+}
+BENCHMARK(BM_NetworkReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The cache is brought up to date once before timing: the first run over a
+// new folder writes a list file per affiliate.
+void BM_DownlineReport(benchmark::State& st) {
+    AppState state = full_state();
+    check_downline(state);
+    const int32_t id = report_id(st, state);
+    for (auto _ : st) benchmark::DoNotOptimize(downline_report(state, id, false).rowCount());
+}
+BENCHMARK(BM_DownlineReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A folder of its own holding the affiliates and an up-to-date cache; each
+// iteration appends a thousand affiliates untimed and times the update.
+void BM_CheckDownlineAfter1000New(benchmark::State& st) {
+    const fs::path from = prepared_folder(full_set());
+    const fs::path folder = from.string() + "-downline";
+    fs::remove_all(folder);
+    ensure_folder(folder / "data");
+    fs::copy_file(from / "data" / file::kAffiliates, folder / "data" / file::kAffiliates);
+    AppState state = state_in(folder, full_set());
+    check_downline(state);
+    uint32_t seed = 7;
+    for (auto _ : st) {
+        st.PauseTiming();
+        append_sample_affiliates(folder, 1000, seed++);
+        st.ResumeTiming();
+        check_downline(state);
+    }
+}
+BENCHMARK(BM_CheckDownlineAfter1000New)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_PaymentsDueWithPages10000(benchmark::State& st) {
+    SampleSpec spec;
+    spec.affiliates = 10000;
+    spec.sales = 100000;
+    spec.payments = 10000;
+    AppState state = state_in(fresh_copy(spec, "pages"), spec);
+    for (auto _ : st) benchmark::DoNotOptimize(payments_due_report(state, false, true).rowCount());
+}
+BENCHMARK(BM_PaymentsDueWithPages10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+}  // namespace qdx::bench
