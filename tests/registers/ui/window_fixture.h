@@ -3,6 +3,7 @@
 // and message boxes captured instead of shown.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>

@@ -1,0 +1,45 @@
+#include <QApplication>
+#include <utility>
+
+#include "core/files.h"
+#include "core/ui/main_window.h"
+#include "core/ui/window_wiring.h"
+#include "registers/ui/window_fixture.h"
+
+namespace qdx::test {
+namespace {
+
+int visible_windows(const QString& name) {
+    int count = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == name && w->isVisible()) ++count;
+    }
+    return count;
+}
+
+TEST_F(WindowTest, EachRegisterButtonOpensOneWindow) {
+    auto* main = open(new ui::MainWindow(context));
+    ui::wire_main_window(*main);
+    const std::pair<const char*, const char*> buttons[] = {
+        {"cmdAffiliates", "frmAffiliates"},
+        {"cmdCommunications", "frmCommunications"},
+        {"cmdSales", "frmSales"},
+        {"cmdPayments", "frmPayments"},
+        {"cmdAPSettings", "frmAPSettings"}};
+    for (auto [button, window] : buttons) {
+        main->button(button)->click();
+        main->button(button)->click();
+        EXPECT_EQ(visible_windows(window), 1) << window;
+    }
+    for (auto [button, window] : buttons) {
+        QWidget* opened = context.openWindow(window);
+        ASSERT_NE(opened, nullptr) << window;
+        opened->close();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(file_exists(folder.path() / "backcopies" / "apsettings.qdx"));
+    EXPECT_TRUE(file_exists(folder.path() / "backcopies" / "communications.qdx"));
+}
+
+}  // namespace
+}  // namespace qdx::test
