@@ -152,14 +152,5 @@ TEST_F(DownlineCacheTest, BadListTextIsAFailure) {
     EXPECT_THROW(get_downline(state, 1, 10), ReportError);
 }
 
-TEST_F(DownlineCacheTest, ListsInMemoryExpandLikeTheFiles) {
-    add({0, 1, 1, 2, 0, 3});
-    check_downline(state);
-    setList(50, " 4 ");  // beyond the affiliates: read from disk
-    const DownlineLists lists = DownlineLists::load(state, 6);
-    for (int32_t id : {0, 1, 2, 3, 6, 50, 51})
-        EXPECT_EQ(lists.downline(id, 20), get_downline(state, id, 20)) << id;
-}
-
 }  // namespace
 }  // namespace qdx

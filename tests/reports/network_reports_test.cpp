@@ -87,15 +87,6 @@ TEST_F(ActivitiesTest, NobodyActiveGivesOnlyTheTotal) {
     EXPECT_EQ(body(activities_report(state, 0, false), 4), (Rows{{" Total", "", "0", "0"}}));
 }
 
-TEST_F(ActivitiesTest, FullFormAddsTheAddressColumns) {
-    ReportTable t = activities_report(state, 0, true);
-    ASSERT_EQ(t.columnCount(), 13u);
-    EXPECT_EQ(t.cells[0][4], "Name");
-    EXPECT_EQ(t.cells[0][12], "URL");
-    EXPECT_EQ(t.cells[3][4], "Ann                 ");
-    EXPECT_EQ(state.report.reportType, 2);
-}
-
 // A chain 1 <- 2 <- 3 <- 4, with 5 under 1 selling nothing.
 class IncomeStructureTest : public NetworkReportsTest {
   protected:
