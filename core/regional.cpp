@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -171,19 +172,23 @@ std::optional<Decimal> decimal_of(std::string_view text, char separator) {
     return d;
 }
 
-std::string with_separator(std::string s, char separator) {
-    for (char& c : s)
-        if (c == '.') c = separator;
-    return s;
-}
-
 // Shortest general form as printf's %G does it, with at most `digits`
-// significant digits.
+// significant digits. std::to_chars renders exactly as printf's %g and a few
+// times faster; the reports format millions of cells.
 std::string general(double value, int digits, const Regional& regional) {
     if (value == 0 || std::isnan(value)) return "0";
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*G", digits, value);
-    return with_separator(buffer, regional.decimalSeparator);
+    auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits)
+            .ptr;
+    std::string s(buffer, end);
+    for (char& c : s) {
+        if (c == 'e')
+            c = 'E';
+        else if (c == '.')
+            c = regional.decimalSeparator;
+    }
+    return s;
 }
 
 }  // namespace
