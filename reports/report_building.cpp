@@ -1,6 +1,7 @@
 #include "reports/report_building.h"
 
 #include <algorithm>
+#include <charconv>
 #include <utility>
 #include <vector>
 
@@ -19,16 +20,23 @@ void hand_over_print_layout(ReportTable& table, AppState& state,
 }
 
 int32_t row_id(const ReportTable& table, size_t row, const Regional& regional) {
-    return parse_long(table.cells[row][0], regional).value_or(0);
+    const std::string& text = table.cells[row][0];
+    // The reports write plain decimal IDs; anything else goes the long way.
+    int32_t id = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
+    if (error == std::errc() && end == text.data() + text.size()) return id;
+    return parse_long(text, regional).value_or(0);
 }
 
 namespace {
 
-void write_details(std::vector<std::string>& row, size_t first, bool withLevel,
-                   const AffiliateRecord& a) {
-    const std::string* fields[] = {&a.name,    &a.surname, &a.street, &a.city, &a.country,
-                                   &a.postCod, &a.phone,   &a.email,  &a.url};
-    for (size_t i = 0; i < 9; ++i) row[first + i] = *fields[i];
+// Copies the record's fields into the row; moves them when `spare` says the
+// record is not needed again.
+void write_details(std::vector<std::string>& row, size_t first, bool withLevel, AffiliateRecord& a,
+                   bool spare) {
+    std::string* fields[] = {&a.name,    &a.surname, &a.street, &a.city, &a.country,
+                             &a.postCod, &a.phone,   &a.email,  &a.url};
+    for (size_t i = 0; i < 9; ++i) row[first + i] = spare ? std::move(*fields[i]) : *fields[i];
     if (withLevel) row[first + 9] = format_long(a.level);
 }
 
@@ -56,20 +64,22 @@ void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLev
     auto next = wanted.begin();
     // IDs the file does not hold read as an all-zero record, as a read past its end does.
     const uint8_t zeros[AffiliateRecord::kSize] = {};
-    const AffiliateRecord absent = AffiliateRecord::decode(zeros);
+    AffiliateRecord absent = AffiliateRecord::decode(zeros);
     for (; next != wanted.end() && next->first < 1; ++next)
-        write_details(table.cells[next->second], firstColumn, withLevel, absent);
+        write_details(table.cells[next->second], firstColumn, withLevel, absent, false);
     if (next != wanted.end() && next->first <= count) {
         int64_t last = std::min<int64_t>(wanted.back().first, count);
         affiliates.scan(next->first, last, [&](int64_t k, const uint8_t* bytes) {
             if (next == wanted.end() || next->first != k) return;
-            const AffiliateRecord a = AffiliateRecord::decode(bytes);
-            for (; next != wanted.end() && next->first == k; ++next)
-                write_details(table.cells[next->second], firstColumn, withLevel, a);
+            AffiliateRecord a = AffiliateRecord::decode(bytes);
+            for (; next != wanted.end() && next->first == k; ++next) {
+                const bool spare = next + 1 == wanted.end() || (next + 1)->first != k;
+                write_details(table.cells[next->second], firstColumn, withLevel, a, spare);
+            }
         });
     }
     for (; next != wanted.end(); ++next)
-        write_details(table.cells[next->second], firstColumn, withLevel, absent);
+        write_details(table.cells[next->second], firstColumn, withLevel, absent, false);
 }
 
 void read_and_delete_accounts(const AppState& state,

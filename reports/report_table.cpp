@@ -64,14 +64,18 @@ void append_total_row(ReportTable& table, const std::vector<size_t>& summedColum
     table.hasTotalRow = true;
 
     const size_t last = table.rowCount() - 1;
-    for (size_t c : summedColumns) {
-        for (size_t r = 1; r <= last; ++r) {
-            std::string& cell = table.cells[r][c];
+    // The running totals live in the Total cells' text, as the grid keeps
+    // them; `shown` holds what that text reads back as.
+    std::vector<float> shown(summedColumns.size(), 0.0f);
+    for (size_t r = 1; r <= last; ++r) {
+        auto& row = table.cells[r];
+        for (size_t i = 0; i < summedColumns.size(); ++i) {
+            std::string& cell = row[summedColumns[i]];
             cell = round3_text(cell, regional);
-            if (r == last) break;
-            // The running total lives in the cell's text, as the grid keeps it.
-            std::string& sum = table.cells[last][c];
-            sum = format_single(cell_value(sum, regional) + cell_value(cell, regional), regional);
+            if (r == last) continue;
+            std::string& sum = total[summedColumns[i]];
+            sum = format_single(shown[i] + cell_value(cell, regional), regional);
+            shown[i] = cell_value(sum, regional);
         }
     }
 }
@@ -83,6 +87,12 @@ std::string title_line(const ReportTable& table, const AppState& state) {
 
 std::string export_text(const ReportTable& table, char separator, const AppState& state) {
     std::string out = title_line(table, state) + kLineEnd + kLineEnd;
+    size_t size = out.size();
+    for (const auto& row : table.cells) {
+        size += row.size() + 2;
+        for (const auto& cell : row) size += cell.size();
+    }
+    out.reserve(size);
     for (const auto& row : table.cells) {
         for (size_t c = 0; c < row.size(); ++c) {
             if (c > 0) out += separator;

@@ -1,0 +1,51 @@
+// The accounts report, short and full, built and saved as text; the
+// payments-due and AP performance reports on the same set.
+#include <benchmark/benchmark.h>
+
+#include "core/settings.h"
+#include "generated_sets.h"
+#include "reports/reports.h"
+
+namespace qdx::bench {
+namespace {
+
+AppState report_state() {
+    const SampleSpec spec = full_set();
+    AppState state(prepared_folder(spec));
+    load_settings(state);
+    state.datefrom = spec.firstDay;
+    state.dateto = spec.firstDay + spec.days - 1;
+    return state;
+}
+
+// Arg 0: short form, 1: full form.
+void BM_AccountsReportSavedAsText(benchmark::State& st) {
+    AppState state = report_state();
+    const bool full = st.range(0) == 1;
+    st.SetLabel(full ? "full" : "short");
+    for (auto _ : st) {
+        ReportTable table = accounts_report(state, full);
+        save_text(table, ';', state);
+        benchmark::DoNotOptimize(table.rowCount());
+    }
+}
+BENCHMARK(BM_AccountsReportSavedAsText)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+void BM_PaymentsDueReport(benchmark::State& st) {
+    AppState state = report_state();
+    for (auto _ : st) benchmark::DoNotOptimize(payments_due_report(state, false, false).rowCount());
+}
+BENCHMARK(BM_PaymentsDueReport)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_ApPerformanceReport(benchmark::State& st) {
+    AppState state = report_state();
+    for (auto _ : st) benchmark::DoNotOptimize(ap_performance_report(state).rowCount());
+}
+BENCHMARK(BM_ApPerformanceReport)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+}  // namespace qdx::bench
