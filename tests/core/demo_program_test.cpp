@@ -128,6 +128,16 @@ TEST_F(Demo, SalesAndPaymentsFitTheAffiliatesAndTheYear) {
     }
 }
 
+TEST_F(Demo, CommunicationsAreAnsweredWithinTheYear) {
+    for (const CommunicationRecord& c : read_all<CommunicationRecord>(data("communications.qdx"))) {
+        ASSERT_GE(c.affiliateId, 1);
+        ASSERT_LE(c.affiliateId, 40);
+        EXPECT_NE(trim(c.subject), "");
+        EXPECT_LE(c.date, c.dateOfResponce);
+        EXPECT_LE(c.dateOfResponce, kLastDay);
+    }
+}
+
 TEST_F(Demo, SideTextsBelongToTheirRecords) {
     auto affiliates = read_all<AffiliateRecord>(data("affiliates.qdx"));
     int affiliateTexts = 0, messages = 0;
