@@ -173,6 +173,13 @@ TEST_F(ReportProgram, RegisterAppendsTheListedPaymentsOnce) {
     EXPECT_EQ(paymentCount(), 3);
 }
 
+TEST_F(ReportProgram, PagesComeWithPaymentsDue) {
+    Outcome o = run("--from 2003-03-01 --to 2003-03-31 --pages payments-due");
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_TRUE(file_exists(folder.path() / "HTML" / " 1.html"));
+    EXPECT_TRUE(file_exists(folder.path() / "HTML" / " 3d.html"));
+}
+
 TEST_F(ReportProgram, FailuresPrintTheWindowsMessageAndExitOne) {
     struct Case {
         std::string args, message;

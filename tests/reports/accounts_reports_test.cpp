@@ -149,6 +149,16 @@ TEST_F(AccountsTest, MinimalPaymentZeroListsEveryoneNotNegative) {
     EXPECT_EQ(t.cells[2][11], "3");
 }
 
+TEST_F(AccountsTest, PagesAreWrittenForEveryAffiliateDueOrNot) {
+    worked(15);
+    test::write_money(state, file::kSales, {money(3, 200, march(15))});
+    auto t = payments_due_report(state, false, true);
+    ASSERT_EQ(t.rowCount(), 3u);  // only affiliate 3 is due
+    for (const char* page : {" 1.html", " 1d.html", " 2.html", " 2d.html", " 3.html", " 3d.html"})
+        EXPECT_TRUE(file_exists(folder.path() / "HTML" / page)) << page;
+    EXPECT_FALSE(file_exists(state.workFile(file::kAccounts)));
+}
+
 TEST_F(AccountsTest, RegisteringTwiceOverTheSameRange) {
     worked(5);
     test::write_money(state, file::kSales, {money(3, 123.4567f, march(15))});
