@@ -44,16 +44,6 @@ TEST_F(ReportTableTest, HeaderSplitsOnBarsKeepingBlanks) {
     EXPECT_EQ(t.cells[0][3], " Income ");
 }
 
-TEST_F(ReportTableTest, PrintLayoutSetsOnlyTheFirstEntries) {
-    ReportTable t;
-    t.printPos.fill(7);
-    t.setPrintLayout({0, 15, 40}, 2);
-    EXPECT_EQ(t.printPos[0], 0);
-    EXPECT_EQ(t.printPos[2], 40);
-    EXPECT_EQ(t.printPos[3], 7);
-    EXPECT_EQ(t.printCols, 2);
-}
-
 TEST_F(ReportTableTest, TotalSumsTheRoundedCells) {
     auto t = twoColumns({{"1", "12.3456"}, {"2", "5.25"}});
     append_total_row(t, {1}, state.regional);
@@ -83,17 +73,6 @@ TEST_F(ReportTableTest, TotalKeepsSevenDigitsBetweenAdditions) {
     auto t = twoColumns({{"1", "1234567"}, {"2", "0.4"}, {"3", "0.4"}, {"4", "0.4"}});
     append_total_row(t, {1}, state.regional);
     EXPECT_EQ(t.cells[5][1], "1234567");
-}
-
-TEST_F(ReportTableTest, UnsummedColumnsOfTheTotalStayEmpty) {
-    ReportTable t;
-    t.setHeader("a|b|c");
-    auto& row = t.appendRow();
-    row = {"x", "y", "1.0004"};
-    append_total_row(t, {2}, state.regional);
-    EXPECT_EQ(t.cells[2][1], "");
-    EXPECT_EQ(t.cells[1][1], "y");
-    EXPECT_EQ(t.cells[2][2], "1");
 }
 
 TEST_F(ReportTableTest, TextExportKeepsBlanksAndEndsEveryLineWithCrLf) {
