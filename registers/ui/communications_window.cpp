@@ -18,13 +18,14 @@ CommunicationsWindow::CommunicationsWindow(UiContext& context)
     // From the moment this window opens, every window speaks its wording.
     context.state.messages.setVariantWording();
     setWindowTitle("Communications ");
+    // The record's short fields in two columns, then its three texts.
     txtID = addBox(0, 0, "lblLabel1", "Affiliate's ID", "txtID");
     txtSubject = addBox(0, 1, "lblLabel2", "Subject", "txtSubject");
-    txtMessage = addTextArea(1, 0, "lblLabel3", "Message", "txtMessage");
-    txtDate = addBox(2, 0, "lblLabel6", "Date", "txtDate");
-    txtResponce = addTextArea(3, 0, "lblLabel8", "Responce", "txtResponce");
-    txtDate_R = addBox(4, 0, "lblLabel13", "Date of responce", "txtDate_R");
-    txtComments = addTextArea(5, 0, "lblLabel12", "Comments", "txtComments");
+    txtDate = addBox(1, 0, "lblLabel6", "Date", "txtDate");
+    txtDate_R = addBox(1, 1, "lblLabel13", "Date of responce", "txtDate_R");
+    txtMessage = addTextArea(2, 0, "lblLabel3", "Message", "txtMessage", true);
+    txtResponce = addTextArea(3, 0, "lblLabel8", "Responce", "txtResponce", true);
+    txtComments = addTextArea(4, 0, "lblLabel12", "Comments", "txtComments", true);
     txtSID = addSearchBox(0, "lblLabel15", "ID", "txtSID");
     txtSsubject = addSearchBox(1, "lblLabel16", "Subject", "txtSsubject");
     txtSdate = addSearchBox(2, "lblLabel17", "Date", "txtSdate");

@@ -23,7 +23,7 @@ MoneyWindow::MoneyWindow(UiContext& context, const MoneyRegister& reg)
     txtSdate = addSearchBox(0, "lblLabel4", "Date", "txtSdate");
     txtSAffID = addSearchBox(1, "lblLabel5", "Affiliate's ID", "txtSAffID");
     setGoToCaption(reg.goToCaption);
-    resize(600, 560);
+    resize(560, 540);
     start();
 }
 

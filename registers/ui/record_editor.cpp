@@ -159,13 +159,13 @@ QLineEdit* RecordEditor::addBox(int row, int column, const char* labelName, cons
 }
 
 QPlainTextEdit* RecordEditor::addTextArea(int row, int column, const char* labelName,
-                                          const char* caption, const char* boxName) {
+                                          const char* caption, const char* boxName, bool wide) {
     auto* box = new QPlainTextEdit(fields_->parentWidget());
     box->setObjectName(boxName);
     box->setTabChangesFocus(true);
     box->setFixedHeight(64);
     fields_->addWidget(makeLabel(labelName, caption, box), row, column * 2, Qt::AlignTop);
-    fields_->addWidget(box, row, column * 2 + 1);
+    fields_->addWidget(box, row, column * 2 + 1, 1, wide ? 3 : 1);
     fieldOrder_.push_back(box);
     return box;
 }
@@ -219,8 +219,7 @@ void RecordEditor::start() {
     }
     current_ = recordCount_;
     if (recordCount_ > 0) {
-        readRecord(current_);
-        toForm();
+        showRecord(current_);
         editMode_ = kBrowsing;
     } else {
         editMode_ = kEmpty;
@@ -270,8 +269,12 @@ const std::string& RecordEditor::appText(Msg which) const {
 }
 
 void RecordEditor::showRecord(int64_t k) {
-    readRecord(k);
-    toForm();
+    try {
+        readRecord(k);
+        toForm();
+    } catch (const std::exception& e) {
+        context_.message(this, file_failure("Sorry, the record could not be read.", e));
+    }
 }
 
 void RecordEditor::moveFirst() {

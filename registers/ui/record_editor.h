@@ -42,8 +42,9 @@ class RecordEditor : public QWidget {
     // with its caption label as buddy, in reading order.
     QLineEdit* addBox(int row, int column, const char* labelName, const char* caption,
                       const char* boxName);
+    // A multi-line box; `wide` spans the width of both columns.
     QPlainTextEdit* addTextArea(int row, int column, const char* labelName, const char* caption,
-                                const char* boxName);
+                                const char* boxName, bool wide = false);
     QLineEdit* addSearchBox(int column, const char* labelName, const char* caption,
                             const char* boxName);
     void setGoToCaption(const QString& caption);
