@@ -35,7 +35,7 @@ void add_up(ReportTable& table, const std::vector<Period>& periods, size_t colum
         if (!(periods[p].start <= date && date <= periods[p].end)) return;
         std::string& cell = table.cells[p + 1][column];
         cell = format_single(shown[p] + sum, regional);
-        shown[p] = parse_single(cell, regional).value_or(0.0f);
+        shown[p] = cell_single(cell, regional);
     });
 }
 
@@ -77,8 +77,8 @@ ReportTable ap_performance_report(AppState& state) {
 
     for (size_t r = 1; r < table.rowCount(); ++r) {
         auto& row = table.cells[r];
-        const float sales = parse_single(row[2], regional).value_or(0.0f);
-        const float payments = parse_single(row[3], regional).value_or(0.0f);
+        const float sales = cell_single(row[2], regional);
+        const float payments = cell_single(row[3], regional);
         row[4] = format_single(sales - payments, regional);
     }
     append_total_row(table, {4, 2, 3}, regional);

@@ -1,7 +1,9 @@
 #include "reports/report_building.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -17,6 +19,31 @@ void hand_over_print_layout(ReportTable& table, AppState& state,
     table.setPrintLayout(positions, columns);
     state.report.printPos = table.printPos;
     state.report.printCols = table.printCols;
+}
+
+// A cell read as a 4-byte float; text that is not a number counts as 0.
+// The cells summed here were written by the number formatters, so plain
+// decimal text is read directly (as parse_single would: to a double, then
+// to a float); anything else goes through parse_single.
+float cell_single(const std::string& text, const Regional& regional) {
+    char buffer[32];
+    if (!text.empty() && text.size() < sizeof buffer && text[0] != '+') {
+        bool plain = true;
+        for (size_t i = 0; i < text.size(); ++i) {
+            char c = text[i];
+            if (c == regional.decimalSeparator)
+                c = '.';
+            else if (c == '.' || c == ' ')
+                plain = false;
+            buffer[i] = c;
+        }
+        double value = 0;
+        auto [end, error] = std::from_chars(buffer, buffer + text.size(), value);
+        if (plain && error == std::errc() && end == buffer + text.size() && std::isfinite(value) &&
+            std::fabs(value) <= FLT_MAX)
+            return static_cast<float>(value);
+    }
+    return parse_single(text, regional).value_or(0.0f);
 }
 
 int32_t row_id(const ReportTable& table, size_t row, const Regional& regional) {

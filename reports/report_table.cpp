@@ -1,42 +1,14 @@
 #include "reports/report_table.h"
 
-#include <cfloat>
-#include <charconv>
-#include <cmath>
-
 #include "core/files.h"
 #include "core/text_field.h"
+#include "reports/report_building.h"
 
 namespace qdx {
 
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
-
-// A cell read as a 4-byte float; text that is not a number counts as 0.
-// The cells summed here were written by the number formatters, so plain
-// decimal text is read directly (as parse_single would: to a double, then
-// to a float); anything else goes through parse_single.
-float cell_value(const std::string& text, const Regional& regional) {
-    char buffer[32];
-    if (!text.empty() && text.size() < sizeof buffer && text[0] != '+') {
-        bool plain = true;
-        for (size_t i = 0; i < text.size(); ++i) {
-            char c = text[i];
-            if (c == regional.decimalSeparator)
-                c = '.';
-            else if (c == '.' || c == ' ')
-                plain = false;
-            buffer[i] = c;
-        }
-        double value = 0;
-        auto [end, error] = std::from_chars(buffer, buffer + text.size(), value);
-        if (plain && error == std::errc() && end == buffer + text.size() && std::isfinite(value) &&
-            std::fabs(value) <= FLT_MAX)
-            return static_cast<float>(value);
-    }
-    return parse_single(text, regional).value_or(0.0f);
-}
 
 // The trimmed caption as a file name; a path separator would leave the folder.
 std::string file_stem(const std::string& caption) {
@@ -98,8 +70,8 @@ void append_total_row(ReportTable& table, const std::vector<size_t>& summedColum
             cell = round3_text(cell, regional);
             if (r == last) continue;
             std::string& sum = total[summedColumns[i]];
-            sum = format_single(shown[i] + cell_value(cell, regional), regional);
-            shown[i] = cell_value(sum, regional);
+            sum = format_single(shown[i] + cell_single(cell, regional), regional);
+            shown[i] = cell_single(sum, regional);
         }
     }
 }

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "core/files.h"
 #include "core/ole_date.h"
+#include "reports/report_building.h"
 #include "support/test_support.h"
 
 namespace qdx {
@@ -126,6 +129,28 @@ TEST_F(ReportTableTest, SavesUnderTheTrimmedCaptionAndReplacesEarlierExports) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path() / "output"),
                             std::filesystem::directory_iterator()),
               2);  // the .txt and html/, no temporary files left
+}
+
+}  // namespace
+}  // namespace qdx
+
+namespace qdx {
+namespace {
+
+TEST(CellValue, ReadsCellsAsParseSingleDoes) {
+    Regional point, comma;
+    comma.decimalSeparator = ',';
+    std::mt19937 random(3);
+    for (int i = 0; i < 100000; ++i) {
+        float f = static_cast<float>(static_cast<int32_t>(random()) % 100000000) / 997.0f;
+        for (const Regional* r : {&point, &comma}) {
+            const std::string text = format_single(f, *r);
+            ASSERT_EQ(cell_single(text, *r), parse_single(text, *r).value_or(0.0f)) << text;
+        }
+    }
+    for (const char* odd :
+         {"", " 5", "5 ", "+3", "abc", "inf", "nan", "1e400", "1.5", "2,5", "1E-05"})
+        EXPECT_EQ(cell_single(odd, comma), parse_single(odd, comma).value_or(0.0f)) << odd;
 }
 
 }  // namespace
