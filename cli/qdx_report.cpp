@@ -9,6 +9,7 @@
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <string_view>
 
 #include "cli/qdx_report_options.h"
 #include "core/app_folder.h"
@@ -85,8 +86,10 @@ qdx::ReportTable build(qdx::AppState& state, const Options& o, int32_t id) {
 // reports of an affiliate's network say the value was incorrect.
 std::string failure_message(const qdx::AppState& state, const Options& o,
                             const std::exception& error) {
-    if (dynamic_cast<const qdx::ReportError*>(&error)) return error.what();
+    const bool refused = dynamic_cast<const qdx::ReportError*>(&error) != nullptr;
+    if (refused && std::string_view(error.what()) == "not available yet") return error.what();
     if (qdx::cli::takes_id(o.report)) return state.messages.incorrectValue;
+    if (refused) return error.what();
     return std::string("The report could not be made: ") + error.what();
 }
 
