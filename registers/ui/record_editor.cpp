@@ -10,13 +10,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include "core/files.h"
 #include "core/regional.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
+#include "registers/ui/search_grid_model.h"
 
 namespace qdx::ui {
 
@@ -112,7 +113,9 @@ void RecordEditor::buildCommonControls() {
     search_ = new QGridLayout;
     frameLayout->addLayout(search_);
     cmdDisplay_ = make_button(frame, "cmdDisplay", "Find");
-    grid_ = new QTableWidget(1, 1, frame);
+    grid_ = new QTableView(frame);
+    gridModel_ = new SearchGridModel(grid_);
+    grid_->setModel(gridModel_);
     grid_->setObjectName("MSFGView");
     grid_->setAccessibleName("Search results");
     grid_->horizontalHeader()->hide();
@@ -132,8 +135,8 @@ void RecordEditor::buildCommonControls() {
     connect(cmdEdit_, &QPushButton::clicked, this, &RecordEditor::edit);
     connect(cmdSave_, &QPushButton::clicked, this, &RecordEditor::save);
     connect(cmdDisplay_, &QPushButton::clicked, this, &RecordEditor::display);
-    connect(grid_, &QTableWidget::cellClicked, this, &RecordEditor::gridClicked);
-    connect(grid_, &QTableWidget::cellDoubleClicked, this, &RecordEditor::gridDoubleClicked);
+    connect(grid_, &QTableView::clicked, this, &RecordEditor::gridClicked);
+    connect(grid_, &QTableView::doubleClicked, this, &RecordEditor::gridDoubleClicked);
     connect(cmdSaveThisRecord_, &QPushButton::clicked, this,
             [this] { exportRange(current_, current_); });
     connect(cmdSaveAllRecords_, &QPushButton::clicked, this,
@@ -197,15 +200,7 @@ void RecordEditor::start() {
     order.insert(order.end(), {cmdDisplay_, grid_});
     for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
-    std::vector<std::string> titles = gridTitles();
-    grid_->setColumnCount(static_cast<int>(titles.size()));
-    for (size_t c = 0; c < titles.size(); ++c) {
-        auto* item = new QTableWidgetItem(fromAnsi(titles[c]));
-        QFont bold = item->font();
-        bold.setBold(true);
-        item->setFont(bold);
-        grid_->setItem(0, static_cast<int>(c), item);
-    }
+    gridModel_->setTitles(gridTitles());
     grid_->resizeColumnsToContents();
 
     AppState& state = context_.state;
@@ -364,47 +359,25 @@ void RecordEditor::display() {
     }
     if (found) {
         grid_->clearSelection();
-        grid_->setRowCount(1 + static_cast<int>(rows.size()));
-        for (size_t r = 0; r < rows.size(); ++r) {
-            for (size_t c = 0; c < rows[r].size(); ++c) {
-                grid_->setItem(static_cast<int>(r) + 1, static_cast<int>(c),
-                               new QTableWidgetItem(fromAnsi(rows[r][c])));
-            }
-        }
+        gridModel_->setRows(std::move(rows));
         grid_->resizeColumnsToContents();
         if (int column = sortColumnAfterSearch(); column >= 0) {
-            grid_->setCurrentCell(0, column);
+            grid_->setCurrentIndex(gridModel_->index(0, column));
         }
     }
     QApplication::restoreOverrideCursor();
     cmdDisplay_->setEnabled(true);
 }
 
-void RecordEditor::gridClicked(int row, int column) {
-    // Sorts the rows under the titles by the clicked column, rewriting the
-    // cells in place so that the selected row stays where it is.
-    GridRows rows;
-    for (int r = 1; r < grid_->rowCount(); ++r) {
-        std::vector<std::string> cells;
-        for (int c = 0; c < grid_->columnCount(); ++c) {
-            QTableWidgetItem* item = grid_->item(r, c);
-            cells.push_back(item ? toAnsi(item->text()) : std::string());
-        }
-        rows.push_back(std::move(cells));
-    }
-    sort_grid_rows(rows, static_cast<size_t>(column), context_.state.regional);
-    for (size_t r = 0; r < rows.size(); ++r) {
-        for (size_t c = 0; c < rows[r].size(); ++c) {
-            grid_->setItem(static_cast<int>(r) + 1, static_cast<int>(c),
-                           new QTableWidgetItem(fromAnsi(rows[r][c])));
-        }
-    }
-    grid_->setCurrentCell(row, column);
+void RecordEditor::gridClicked(const QModelIndex& index) {
+    // The selection stays on its row while the rows under it are sorted.
+    gridModel_->sortBy(index.column(), context_.state.regional);
+    grid_->setCurrentIndex(index);
 }
 
 void RecordEditor::gridDoubleClicked() {
-    QTableWidgetItem* cell = grid_->item(grid_->currentRow(), 0);
-    auto number = cell ? parse_long(toAnsi(cell->text()), context_.state.regional) : std::nullopt;
+    std::string cell = gridModel_->cell(grid_->currentIndex().row(), 0);
+    auto number = parse_long(cell, context_.state.regional);
     if (!number || *number < 1 || *number > recordCount_) {
         context_.message(this, appText(Msg::NoRecord), nullptr);
         return;

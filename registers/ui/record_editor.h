@@ -19,11 +19,12 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 namespace qdx::ui {
 
 class UiContext;
+class SearchGridModel;
 
 class RecordEditor : public QWidget {
     Q_OBJECT
@@ -80,7 +81,8 @@ class RecordEditor : public QWidget {
     int64_t current_ = 0;
     int editMode_ = kEmpty;
     QLineEdit* txtCurrent_Record;
-    QTableWidget* grid_;
+    QTableView* grid_;
+    SearchGridModel* gridModel_;
 
     void closeEvent(QCloseEvent* event) override;
 
@@ -100,7 +102,7 @@ class RecordEditor : public QWidget {
     void edit();
     void save();
     void display();
-    void gridClicked(int row, int column);
+    void gridClicked(const QModelIndex& index);
     void gridDoubleClicked();
     void exportRange(int64_t from, int64_t to);
     void unload();

@@ -1,5 +1,7 @@
 #include "registers/ui/affiliates_window.h"
 
+#include <QFont>
+
 #include "core/files.h"
 #include "registers/ui/communications_window.h"
 #include "registers/ui/window_fixture.h"
@@ -203,9 +205,9 @@ TEST_F(AffiliatesWindowTest, SearchFillsTheGridAndAnEmptySearchKeepsIt) {
     type(w, "txtSname", "ann");
     click(w, "cmdDisplay");
     EXPECT_EQ(gridColumn(w, 0), (std::vector<std::string>{"Affiliate's ID", "1", "2"}));
-    auto* grid = child<QTableWidget>(w, "MSFGView");
-    EXPECT_TRUE(grid->item(0, 12)->font().bold());
-    EXPECT_EQ(grid->item(0, 12)->text().toStdString(), "Date");
+    QModelIndex title = child<QTableView>(w, "MSFGView")->model()->index(0, 12);
+    EXPECT_TRUE(title.data(Qt::FontRole).value<QFont>().bold());
+    EXPECT_EQ(title.data().toString().toStdString(), "Date");
 
     type(w, "txtSname", "  ");
     click(w, "cmdDisplay");
@@ -225,17 +227,14 @@ TEST_F(AffiliatesWindowTest, DoubleClickOpensTheRecordOfTheSortedRow) {
     AffiliatesWindow* w = openWindow();
     type(w, "txtSreferenceid", "0");
     click(w, "cmdDisplay");
-    auto* grid = child<QTableWidget>(w, "MSFGView");
-
-    grid->setCurrentCell(0, 0);
-    emit grid->cellDoubleClicked(0, 0);
+    auto* grid = child<QTableView>(w, "MSFGView");
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    emit grid->doubleClicked(grid->currentIndex());
     EXPECT_EQ(messages, std::vector<std::string>{"Sorry, this record does not exist"});
     EXPECT_EQ(text(w, "txtCurrent_Record"), "3");
 
     // The click on row 1 of the Name column sorts first: Bob comes to row 1.
-    grid->setCurrentCell(1, 1);
-    emit grid->cellClicked(1, 1);
-    emit grid->cellDoubleClicked(1, 1);
+    clickCell(w, 1, 1, true);
     EXPECT_EQ(gridColumn(w, 1), (std::vector<std::string>{"Name", "Bob", "Mia", "Zoe"}));
     EXPECT_EQ(text(w, "txtCurrent_Record"), "2");
     EXPECT_EQ(text(w, "txtName").substr(0, 3), "Bob");

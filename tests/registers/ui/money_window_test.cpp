@@ -123,7 +123,7 @@ TEST_F(MoneyWindowTest, SearchByAffiliateListsItsRecordsByDate) {
     click(w, "cmdDisplay");
     EXPECT_EQ(gridColumn(w, 0), (std::vector<std::string>{"N of Record", "3", "1"}));
     EXPECT_EQ(gridColumn(w, 1), (std::vector<std::string>{"Date", "05/03/2003", "20/03/2003"}));
-    EXPECT_EQ(child<QTableWidget>(w, "MSFGView")->currentColumn(), 1);
+    EXPECT_EQ(child<QTableView>(w, "MSFGView")->currentIndex().column(), 1);
     type(w, "txtSAffID", "");
     type(w, "txtSdate", "31/02/2003");
     click(w, "cmdDisplay");

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <memory>
 #include <vector>
 
@@ -69,13 +69,20 @@ class WindowTest : public ::testing::Test {
     }
     // The grid's column as shown, titles row first.
     static std::vector<std::string> gridColumn(QWidget* window, int column) {
-        auto* grid = child<QTableWidget>(window, "MSFGView");
+        QAbstractItemModel* model = child<QTableView>(window, "MSFGView")->model();
         std::vector<std::string> cells;
-        for (int r = 0; r < grid->rowCount(); ++r) {
-            QTableWidgetItem* item = grid->item(r, column);
-            cells.push_back(item ? item->text().toStdString() : std::string());
+        for (int r = 0; r < model->rowCount(); ++r) {
+            cells.push_back(model->index(r, column).data().toString().toStdString());
         }
         return cells;
+    }
+    // Clicks a grid cell the way a mouse does: select it, click, double-click.
+    static void clickCell(QWidget* window, int row, int column, bool twice) {
+        auto* grid = child<QTableView>(window, "MSFGView");
+        QModelIndex index = grid->model()->index(row, column);
+        grid->setCurrentIndex(index);
+        emit grid->clicked(index);
+        if (twice) emit grid->doubleClicked(index);
     }
     int64_t records(const char* file, size_t length) {
         return RecordFile(state.dataFile(file), length).count();
