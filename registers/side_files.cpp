@@ -1,5 +1,8 @@
 #include "registers/side_files.h"
 
+#include <fstream>
+#include <iterator>
+
 #include "core/files.h"
 
 namespace qdx {
@@ -37,7 +40,10 @@ void write_side_file(const fs::path& path, std::string_view text) {
 
 std::optional<std::string> read_side_file(const fs::path& path) {
     if (!file_exists(path)) return std::nullopt;
-    return read_whole_file(path);
+    // A file that cannot be read leaves the box to the record's own field.
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::string side_text_for_line(std::string_view content) {

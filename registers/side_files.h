@@ -25,7 +25,7 @@ fs::path comments_file(const fs::path& appDir, int64_t n);  // comm/c<N>.txt
 
 // Replaces the file with the text and CR LF, creating its folder when missing.
 void write_side_file(const fs::path& path, std::string_view text);
-// The whole file, or nothing when it does not exist.
+// The whole file, or nothing when it does not exist or cannot be read.
 std::optional<std::string> read_side_file(const fs::path& path);
 // A side text as it appears inside an export line: every CR LF becomes a blank.
 std::string side_text_for_line(std::string_view content);
