@@ -106,19 +106,5 @@ TEST(SettingsExportLines, LastLevelKeepsItsSignPlace) {
     EXPECT_TRUE(settings_record_line(rec, Regional{}).ends_with(";7; 0 \r\n"));
 }
 
-TEST(SettingsExport, WritesHeaderAndRecordOrTheHeaderAlone) {
-    test::TempFolder folder;
-    AppState state(folder.path());
-    fs::path out = folder.path() / "output" / "APsettings.txt";
-    ensure_folder(state.dataDir());
-    export_settings(state, 0, 0);
-    EXPECT_EQ(test::read_file(out), settings_header_line());
-
-    test::write_settings(state, settings_from_boxes(good_boxes(), Regional{}));
-    export_settings(state, 1, 1);
-    EXPECT_EQ(test::read_file(out),
-              settings_header_line() + "Percents  ;50;30;$         ;10;5;2;0;0;0;0; 0 \r\n");
-}
-
 }  // namespace
 }  // namespace qdx

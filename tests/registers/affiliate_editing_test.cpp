@@ -80,24 +80,6 @@ TEST_F(AffiliateRegister, TextsAreTrimmedAndCutWithTheFlag) {
     EXPECT_EQ(rec.postCod, "1234567890");
 }
 
-TEST_F(AffiliateRegister, LevelComesFromTheReferrer) {
-    AffiliateRecord rec;
-    int64_t current = 3;
-    AffiliateBoxes b = new_affiliate(3, "2");
-    affiliate_from_boxes(b, rec, current, file, regional);
-    EXPECT_EQ(rec.level, 3);
-    EXPECT_EQ(rec.referrerId, 2);
-    EXPECT_EQ(rec.id, 3);
-    EXPECT_EQ(rec.date, ole_from_ymd(2003, 3, 15));
-    b.refId = "0";
-    affiliate_from_boxes(b, rec, current, file, regional);
-    EXPECT_EQ(rec.level, 1);
-    rec.level = 7;
-    b.refId = "-4";  // refused later; the Level stays as it was
-    affiliate_from_boxes(b, rec, current, file, regional);
-    EXPECT_EQ(rec.level, 7);
-}
-
 TEST_F(AffiliateRegister, LongAdditionalInfoLeavesTheFieldForTheSideFile) {
     AffiliateRecord rec;
     rec.additionalInfo = "kept";
@@ -123,18 +105,6 @@ TEST_F(AffiliateRegister, ReferrerMustExistBeInRangeAndNotBeItself) {
     EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::IncorrectValue, "txtRef_ID"}));
     AffiliateRecord second = test::affiliate(2, 2, 0, 0);
     EXPECT_EQ(check_referrer(second, 2, file), (CheckFailure{Msg::IncorrectValue, "txtRef_ID"}));
-}
-
-TEST(FirstAffiliate, AdmitsOnlyReferrerZero) {
-    test::TempFolder folder;
-    ensure_folder(folder.path() / "data");
-    RecordFile file(folder.path() / "data" / "affiliates.qdx", AffiliateRecord::kSize);
-    AffiliateRecord rec = test::affiliate(1, 1, 0, 0);
-    EXPECT_EQ(check_referrer(rec, 1, file), (CheckFailure{Msg::IncorrectValue, "txtRef_ID"}));
-    rec.referrerId = 5;  // no existence test with one record; out of range instead
-    EXPECT_EQ(check_referrer(rec, 1, file), (CheckFailure{Msg::IncorrectValue, "txtRef_ID"}));
-    rec.referrerId = 0;
-    EXPECT_EQ(check_referrer(rec, 1, file), std::nullopt);
 }
 
 TEST_F(AffiliateRegister, ReferrerFoundByIdWhenRecordsAreOutOfPlace) {

@@ -65,14 +65,6 @@ class RegisterExport : public ::testing::Test {
     AppState state{folder.path()};
 };
 
-TEST_F(RegisterExport, EmptyRegisterGivesTheHeaderAlone) {
-    ensure_folder(state.dataDir());
-    export_money(state, kSalesRegister, 1, 0);
-    EXPECT_EQ(exported("Sales.txt"), money_header_line());
-    export_money(state, kPaymentsRegister, 0, 0);
-    EXPECT_EQ(exported("Payments.txt"), money_header_line());
-}
-
 TEST_F(RegisterExport, SecondExportReplacesTheFirst) {
     test::write_money(state, file::kSales, {{1, 200, 37257}, {2, 0.5f, 37258}});
     export_money(state, kSalesRegister, 1, 2);
@@ -97,20 +89,6 @@ TEST_F(RegisterExport, AffiliatesCarryTheirSideFiles) {
     EXPECT_NE(text.find(";1;0;" + std::string(20, ' ') + ";1;"), std::string::npos);
     EXPECT_NE(text.find(";2;1;" + std::string(20, ' ') + std::string(30, 'i') + " ;2;"),
               std::string::npos);
-}
-
-TEST_F(RegisterExport, CommunicationsReadTheirThreeTexts) {
-    ensure_folder(state.dataDir());
-    {
-        RecordFile f(state.dataFile(file::kCommunications), CommunicationRecord::kSize);
-        f.write(1, CommunicationRecord{7, "Hello", 37257, 37258});
-    }
-    write_side_file(message_file(state.appDir, 1), "msg");
-    write_side_file(comments_file(state.appDir, 1), "com");
-    export_communications(state, 1, 1);
-    EXPECT_EQ(exported("communications.txt"), communication_header_line() + "7;Hello" +
-                                                  std::string(25, ' ') +
-                                                  ";msg ;01/01/2002;;02/01/2002;com \r\n");
 }
 
 }  // namespace

@@ -70,26 +70,6 @@ TEST_F(Search, EmptyTextsAndFailedConversions) {
     EXPECT_TRUE(communication_search("", "  ", "", "").empty);
 }
 
-TEST_F(Search, MoneyByAffiliateSortedByTheDateColumn) {
-    test::write_money(state, file::kSales,
-                      {{2, 10, ole_from_ymd(2003, 3, 20)},
-                       {1, 5, ole_from_ymd(2003, 3, 1)},
-                       {2, 12.5f, ole_from_ymd(2003, 3, 5)},
-                       {2, 7, ole_from_ymd(2003, 3, 12)}});
-    RecordFile file(state.dataFile(file::kSales), MoneyRecord::kSize);
-    auto request = money_search("", "2", regional);
-    GridRows rows = find_money(file, 4, request.criteria, regional);
-    EXPECT_EQ(column(rows, 0), (std::vector<std::string>{"3", "4", "1"}));
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"3", "05/03/2003", "2", "12.5"}));
-
-    request = money_search("12/03/2003", "2", regional);
-    EXPECT_EQ(column(find_money(file, 4, request.criteria, regional), 0),
-              (std::vector<std::string>{"4"}));
-    EXPECT_EQ(
-        money_grid_titles("Sum of a payment"),
-        (std::vector<std::string>{"N of Record", "Date", "Affiliate's ID", "Sum of a payment"}));
-}
-
 TEST_F(Search, CommunicationsCompareTexts) {
     ensure_folder(state.dataDir());
     RecordFile file(state.dataFile(file::kCommunications), CommunicationRecord::kSize);

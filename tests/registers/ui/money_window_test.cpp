@@ -142,5 +142,18 @@ TEST_F(MoneyWindowTest, SaveAllWritesHeaderAndEveryRecord) {
               read_file(state.dataFile(file::kSales)));
 }
 
+TEST_F(MoneyWindowTest, AFailedRecordWriteIsReported) {
+    // A data file on a full disk: every write fails.
+    ensure_folder(state.dataDir());
+    std::error_code ec;
+    fs::create_symlink("/dev/full", state.dataFile(file::kSales), ec);
+    if (ec) GTEST_SKIP() << "no /dev/full";
+    MoneyWindow* w = openSales();
+    createAndSave(w, "1", "10");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("Sorry, the record could not be saved.", 0), 0u) << messages[0];
+    EXPECT_EQ(w->editMode(), ui::RecordEditor::kCreating);
+}
+
 }  // namespace
 }  // namespace qdx::test
