@@ -23,8 +23,9 @@ ReportTable accounts_report(AppState& state, bool full) {
     const size_t width = full ? 14 : 4;
     table.cells.reserve(static_cast<size_t>(count_affiliates(state)) + 2);
     read_and_delete_accounts(state, [&](int64_t k, float income, float payments) {
-        auto& row = table.appendRow();
+        std::vector<std::string>& row = table.cells.emplace_back();
         row.reserve(width);
+        row.resize(4);
         row[0] = format_long(k);
         row[1] = format_single(income, regional);
         row[2] = format_single(payments, regional);
