@@ -6,19 +6,10 @@
 #include "core/accounts.h"
 #include "core/record_file.h"
 #include "core/records.h"
-#include "core/settings.h"
 #include "generated_sets.h"
 
 namespace qdx::bench {
 namespace {
-
-AppState state_for(const SampleSpec& spec) {
-    AppState state(prepared_folder(spec));
-    load_settings(state);
-    state.datefrom = spec.firstDay;
-    state.dateto = spec.firstDay + spec.days - 1;
-    return state;
-}
 
 void BM_ReadSalesOnce(benchmark::State& st) {
     AppState state = state_for(full_set());

@@ -18,15 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-AppState state_in(const fs::path& folder, const SampleSpec& spec) {
-    AppState state(folder);
-    load_settings(state);
-    state.datefrom = spec.firstDay;
-    state.dateto = spec.firstDay + spec.days - 1;
-    return state;
-}
-
-AppState full_state() { return state_in(prepared_folder(full_set()), full_set()); }
+AppState full_state() { return state_for(full_set()); }
 
 // The root with the most affiliates below it.
 int32_t large_network_root(const AppState& state) {
@@ -105,11 +97,11 @@ void BM_CheckDownlineAfter1000New(benchmark::State& st) {
 BENCHMARK(BM_CheckDownlineAfter1000New)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_PaymentsDueWithPages10000(benchmark::State& st) {
-    SampleSpec spec;
-    spec.affiliates = 10000;
-    spec.sales = 100000;
-    spec.payments = 10000;
-    AppState state = state_in(fresh_copy(spec, "pages"), spec);
+    SampleShape shape;
+    shape.affiliates = 10000;
+    shape.sales = 100000;
+    shape.payments = 10000;
+    AppState state = state_in(fresh_copy(shape, "pages"), shape);
     for (auto _ : st) benchmark::DoNotOptimize(payments_due_report(state, false, true).rowCount());
 }
 BENCHMARK(BM_PaymentsDueWithPages10000)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -2,21 +2,13 @@
 // payments-due and AP performance reports on the same set.
 #include <benchmark/benchmark.h>
 
-#include "core/settings.h"
 #include "generated_sets.h"
 #include "reports/reports.h"
 
 namespace qdx::bench {
 namespace {
 
-AppState report_state() {
-    const SampleSpec spec = full_set();
-    AppState state(prepared_folder(spec));
-    load_settings(state);
-    state.datefrom = spec.firstDay;
-    state.dateto = spec.firstDay + spec.days - 1;
-    return state;
-}
+AppState report_state() { return state_for(full_set()); }
 
 // Arg 0: short form, 1: full form.
 void BM_AccountsReportSavedAsText(benchmark::State& st) {

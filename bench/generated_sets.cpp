@@ -4,51 +4,62 @@
 #include <string>
 
 #include "core/files.h"
+#include "core/settings.h"
 
 namespace qdx::bench {
 
 namespace fs = std::filesystem;
 
-SampleSpec full_set() {
+SampleShape full_set() {
     long scale = 1;
     if (const char* s = std::getenv("QDX_BENCH_SCALE")) scale = std::max(1L, std::atol(s));
-    SampleSpec spec;
-    spec.affiliates = static_cast<int32_t>(1000000 / scale);
-    spec.sales = 10000000 / scale;
-    spec.payments = 1000000 / scale;
-    spec.maxDepth = 12;
-    return spec;
+    SampleShape shape;
+    shape.affiliates = static_cast<int32_t>(1000000 / scale);
+    shape.sales = 10000000 / scale;
+    shape.payments = 1000000 / scale;
+    shape.maxDepth = 12;
+    return shape;
 }
 
-SampleSpec small_set() {
-    SampleSpec spec;
-    spec.affiliates = 2000;
-    spec.sales = 20000;
-    spec.payments = 2000;
-    return spec;
+SampleShape small_set() {
+    SampleShape shape;
+    shape.affiliates = 2000;
+    shape.sales = 20000;
+    shape.payments = 2000;
+    return shape;
 }
 
-fs::path prepared_folder(const SampleSpec& spec) {
+fs::path prepared_folder(const SampleShape& shape) {
     fs::path dir = fs::temp_directory_path() /
-                   ("qdx-bench-" + std::to_string(spec.affiliates) + "-" +
-                    std::to_string(spec.sales) + "-" + std::to_string(spec.payments) + "-" +
-                    std::to_string(spec.seed));
+                   ("qdx-bench-" + std::to_string(shape.affiliates) + "-" +
+                    std::to_string(shape.sales) + "-" + std::to_string(shape.payments) + "-" +
+                    std::to_string(shape.seed));
     if (!file_exists(dir / "complete")) {
         fs::remove_all(dir);
         fs::create_directories(dir);
-        write_sample_program(dir, spec);
+        write_sample_program(dir, shape);
         write_file_atomically(dir / "complete", "");
     }
     return dir;
 }
 
-fs::path fresh_copy(const SampleSpec& spec, const char* tag) {
-    fs::path from = prepared_folder(spec);
+fs::path fresh_copy(const SampleShape& shape, const char* tag) {
+    fs::path from = prepared_folder(shape);
     fs::path to = fs::temp_directory_path() / (from.filename().string() + "-" + tag);
     fs::remove_all(to);
     fs::create_directories(to);
     fs::copy(from / "data", to / "data", fs::copy_options::recursive);
     return to;
 }
+
+AppState state_in(const fs::path& folder, const SampleShape& shape) {
+    AppState state(folder);
+    load_settings(state);
+    state.datefrom = shape.firstDay;
+    state.dateto = shape.firstDay + shape.days - 1;
+    return state;
+}
+
+AppState state_for(const SampleShape& shape) { return state_in(prepared_folder(shape), shape); }
 
 }  // namespace qdx::bench

@@ -3,6 +3,7 @@
 // the temporary folder between runs (keyed by size and seed).
 #include <filesystem>
 
+#include "core/app_state.h"
 #include "core/sample_program.h"
 
 namespace qdx::bench {
@@ -10,13 +11,18 @@ namespace qdx::bench {
 // The full set: 1,000,000 affiliates (forest up to 12 deep), 10,000,000
 // sales and 1,000,000 payments over a year. QDX_BENCH_SCALE (a divisor,
 // e.g. 10) shrinks it for a quick run.
-SampleSpec full_set();
+SampleShape full_set();
 // A small set on which the record-by-record procedures finish in seconds.
-SampleSpec small_set();
+SampleShape small_set();
 
 // The folder holding the set; generated on first use.
-std::filesystem::path prepared_folder(const SampleSpec& spec);
+std::filesystem::path prepared_folder(const SampleShape& shape);
 // A fresh copy of a prepared folder's data, for benchmarks that change it.
-std::filesystem::path fresh_copy(const SampleSpec& spec, const char* tag);
+std::filesystem::path fresh_copy(const SampleShape& shape, const char* tag);
+
+// The state of a program in `folder` with its settings loaded and the range
+// covering the whole generated year.
+AppState state_in(const std::filesystem::path& folder, const SampleShape& shape);
+AppState state_for(const SampleShape& shape);  // on the prepared folder
 
 }  // namespace qdx::bench

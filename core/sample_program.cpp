@@ -65,33 +65,33 @@ int32_t pick_referrer(int32_t id, const std::vector<int32_t>& levels, int32_t ma
 
 }  // namespace
 
-void write_sample_program(const fs::path& appDir, const SampleSpec& spec) {
+void write_sample_program(const fs::path& appDir, const SampleShape& shape) {
     AppState state(appDir);
     ensure_folder(state.dataDir());
-    std::mt19937 rng(spec.seed);
-    std::vector<int32_t> levels(static_cast<size_t>(spec.affiliates) + 1, 0);
-    const double span = spec.days;
+    std::mt19937 rng(shape.seed);
+    std::vector<int32_t> levels(static_cast<size_t>(shape.affiliates) + 1, 0);
+    const double span = shape.days;
     write_in_blocks<AffiliateRecord>(
-        state.dataFile(file::kAffiliates), spec.affiliates, [&](int64_t k) {
+        state.dataFile(file::kAffiliates), shape.affiliates, [&](int64_t k) {
             auto id = static_cast<int32_t>(k);
-            int32_t referrer = pick_referrer(id, levels, spec.maxDepth, rng);
+            int32_t referrer = pick_referrer(id, levels, shape.maxDepth, rng);
             int32_t level = referrer ? levels[static_cast<size_t>(referrer)] + 1 : 1;
             levels[static_cast<size_t>(id)] = level;
-            double date = spec.firstDay + std::floor(span * k / (spec.affiliates + 1.0));
+            double date = shape.firstDay + std::floor(span * k / (shape.affiliates + 1.0));
             return make_affiliate(id, referrer, level, date, rng);
         });
     auto money = [&](int64_t, float scale) {
         MoneyRecord m;
-        m.affiliateId = 1 + static_cast<int32_t>(rng() % static_cast<uint32_t>(spec.affiliates));
+        m.affiliateId = 1 + static_cast<int32_t>(rng() % static_cast<uint32_t>(shape.affiliates));
         m.sum = static_cast<float>(rng() % 100000) / 100.0f * scale;
-        m.date = spec.firstDay + static_cast<double>(rng() % static_cast<uint32_t>(spec.days));
+        m.date = shape.firstDay + static_cast<double>(rng() % static_cast<uint32_t>(shape.days));
         return m;
     };
-    write_in_blocks<MoneyRecord>(state.dataFile(file::kSales), spec.sales,
+    write_in_blocks<MoneyRecord>(state.dataFile(file::kSales), shape.sales,
                                  [&](int64_t k) { return money(k, 1.0f); });
-    write_in_blocks<MoneyRecord>(state.dataFile(file::kPayments), spec.payments,
+    write_in_blocks<MoneyRecord>(state.dataFile(file::kPayments), shape.payments,
                                  [&](int64_t k) { return money(k, 0.2f); });
-    if (spec.writeSettings) {
+    if (shape.writeSettings) {
         SettingsRecord s;
         s.type = "Percents";
         s.minPayment = 50;

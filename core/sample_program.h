@@ -7,7 +7,7 @@
 
 namespace qdx {
 
-struct SampleSpec {
+struct SampleShape {
     int32_t affiliates = 1000;
     int64_t sales = 10000;
     int64_t payments = 1000;
@@ -20,7 +20,7 @@ struct SampleSpec {
 
 // Writes data/affiliates.qdx, sales.qdx, payments.qdx (and apsettings.qdx)
 // under appDir, replacing any there.
-void write_sample_program(const std::filesystem::path& appDir, const SampleSpec& spec);
+void write_sample_program(const std::filesystem::path& appDir, const SampleShape& shape);
 
 // Appends `count` affiliates to an existing folder's affiliates file, each
 // referred by a random earlier affiliate (for incremental-update benchmarks).
