@@ -35,9 +35,10 @@ using Build = std::function<ReportTable(AppState&)>;
 
 void report_failure(UiContext& context, QWidget* parent, const std::exception& error,
                     OnFailure rule) {
-    // A report that is not available yet counts as an incorrect value too.
-    if (rule == OnFailure::SayIncorrectValue || dynamic_cast<const ReportError*>(&error)) {
+    if (rule == OnFailure::SayIncorrectValue) {
         context.message(parent, fromAnsi(context.state.messages.incorrectValue));
+    } else if (dynamic_cast<const ReportError*>(&error)) {
+        context.message(parent, fromAnsi(error.what()));  // a refusal that says why itself
     } else {
         context.message(parent, "The report could not be made: " + fromAnsi(error.what()));
     }

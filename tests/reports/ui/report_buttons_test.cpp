@@ -157,5 +157,13 @@ TEST_F(ReportButtonsTest, AFailureWhileComputingRestoresThePointerAndSaysSo) {
     EXPECT_EQ(reportWindow()->table().rowCount(), 0u);  // no stale report under the new name
 }
 
+TEST_F(ReportButtonsTest, ARefusedRangeSaysWhy) {
+    main->lineEdit("txtDateFrom")->setText("01/01/1950");
+    main->lineEdit("txtDateTo")->setText("01/01/2000");
+    click("cmdAPperformanceR");
+    EXPECT_EQ(messageTexts(), QStringList{"The range is too long: at most 501 months"});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 }  // namespace
 }  // namespace qdx::test
