@@ -44,8 +44,8 @@ int fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qdx::DemoSpec spec;
-    spec.lastDay = qdx::today_ole();
+    qdx::DemoOptions options;
+    options.lastDay = qdx::today_ole();
     std::string folder;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
@@ -58,15 +58,15 @@ int main(int argc, char** argv) {
         if (arg == "--seed") {
             auto seed = whole_number<uint32_t>(argv[++i]);
             if (!seed) return fail("the seed must be a whole number");
-            spec.seed = *seed;
+            options.seed = *seed;
         } else if (arg == "--affiliates") {
             auto n = whole_number<int32_t>(argv[++i]);
             if (!n || *n < 1) return fail("the number of affiliates must be 1 or more");
-            spec.affiliates = *n;
+            options.affiliates = *n;
         } else if (arg == "--last-day") {
             auto day = iso_date(argv[++i]);
             if (!day) return fail("the last day must be a date like 2025-12-31");
-            spec.lastDay = *day;
+            options.lastDay = *day;
         } else if (!arg.empty() && arg[0] == '-') {
             return fail("unknown option " + std::string(arg));
         } else if (folder.empty()) {
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     if (qdx::file_exists(std::filesystem::path(folder) / "data" / "affiliates.qdx"))
         return fail(folder + " already holds an affiliate program; choose a new folder");
     try {
-        qdx::DemoSummary made = qdx::write_demo_program(folder, spec);
+        qdx::DemoSummary made = qdx::write_demo_program(folder, options);
         std::printf(
             "Demo program written to %s: %d affiliates, %lld sales, %lld payments, "
             "%lld communications.\n",

@@ -307,13 +307,13 @@ SettingsRecord demo_settings() {
     return s;
 }
 
-DemoSummary write_bulk_demo(const fs::path& appDir, const DemoSpec& spec) {
-    SampleSpec sample;
-    sample.affiliates = spec.affiliates;
-    sample.sales = int64_t{10} * spec.affiliates;
-    sample.payments = spec.affiliates;
-    sample.seed = spec.seed;
-    sample.firstDay = spec.lastDay - 364;
+DemoSummary write_bulk_demo(const fs::path& appDir, const DemoOptions& options) {
+    SampleShape sample;
+    sample.affiliates = options.affiliates;
+    sample.sales = int64_t{10} * options.affiliates;
+    sample.payments = options.affiliates;
+    sample.seed = options.seed;
+    sample.firstDay = options.lastDay - 364;
     sample.days = 365;
     write_sample_program(appDir, sample);
     return {sample.affiliates, sample.sales, sample.payments, 0};
@@ -321,19 +321,19 @@ DemoSummary write_bulk_demo(const fs::path& appDir, const DemoSpec& spec) {
 
 }  // namespace
 
-DemoSummary write_demo_program(const fs::path& appDir, const DemoSpec& spec) {
-    if (spec.affiliates > kLargestDetailedDemo) return write_bulk_demo(appDir, spec);
+DemoSummary write_demo_program(const fs::path& appDir, const DemoOptions& options) {
+    if (options.affiliates > kLargestDetailedDemo) return write_bulk_demo(appDir, options);
 
     const AppState state(appDir);
     ensure_folder(state.dataDir());
-    Dice dice(spec.seed);
-    const double firstDay = spec.lastDay - 364;
+    Dice dice(options.seed);
+    const double firstDay = options.lastDay - 364;
     std::vector<AffiliateRecord> affiliates =
-        make_affiliates(appDir, std::max(1, spec.affiliates), firstDay, spec.lastDay, dice);
-    std::vector<Sale> sales = make_sales(affiliates, spec.lastDay, dice);
-    std::vector<MoneyRecord> payments = make_payments(affiliates, sales, firstDay, spec.lastDay);
+        make_affiliates(appDir, std::max(1, options.affiliates), firstDay, options.lastDay, dice);
+    std::vector<Sale> sales = make_sales(affiliates, options.lastDay, dice);
+    std::vector<MoneyRecord> payments = make_payments(affiliates, sales, firstDay, options.lastDay);
     std::vector<CommunicationRecord> talks =
-        make_communications(appDir, affiliates, spec.lastDay, dice);
+        make_communications(appDir, affiliates, options.lastDay, dice);
 
     std::vector<MoneyRecord> saleRecords;
     for (size_t i = 0; i < sales.size(); ++i) {

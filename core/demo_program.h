@@ -8,7 +8,7 @@
 
 namespace qdx {
 
-struct DemoSpec {
+struct DemoOptions {
     uint32_t seed = 1;
     int32_t affiliates = 40;
     double lastDay = 45996;  // the year of records ends on this OLE date (5 December 2025)
@@ -24,6 +24,6 @@ struct DemoSummary {
 
 // Writes the demo's data files and side files under appDir (the folders are
 // created as needed; register files there are replaced).
-DemoSummary write_demo_program(const std::filesystem::path& appDir, const DemoSpec& spec);
+DemoSummary write_demo_program(const std::filesystem::path& appDir, const DemoOptions& options);
 
 }  // namespace qdx
