@@ -2,7 +2,8 @@
 # `make test` builds and runs every test.
 BUILD ?= build
 JOBS ?= $(shell nproc)
-PACKAGES = cmake g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+PACKAGES = cmake g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
+           fonts-dejavu-core poppler-utils
 
 .PHONY: setup build run test bench demo install clean
 
