@@ -283,7 +283,40 @@ std::string format_double(double value, const Regional& regional) {
 
 std::string format_long(int64_t value) { return std::to_string(value); }
 
+namespace {
+
+// Plain decimal text as the number formatters write it: an optional minus,
+// digits with at most one regional separator, nothing else. Read directly;
+// both this and strtod round correctly, so the value is the same as the
+// general path's. Nothing when the text is not of that form.
+std::optional<double> parse_plain_decimal(std::string_view s, char separator) {
+    char buffer[40];
+    if (s.empty() || s.size() > sizeof buffer) return std::nullopt;
+    size_t i = s[0] == '-' ? 1 : 0;
+    bool point = false, digits = false;
+    for (size_t j = 0; j < s.size(); ++j) buffer[j] = s[j];
+    for (; i < s.size(); ++i) {
+        char c = s[i];
+        if (is_digit(c)) {
+            digits = true;
+        } else if (c == separator && !point) {
+            point = true;
+            buffer[i] = '.';
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digits) return std::nullopt;
+    double value = 0;
+    auto [end, error] = std::from_chars(buffer, buffer + s.size(), value);
+    if (error != std::errc() || end != buffer + s.size()) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
 std::optional<double> parse_number(std::string_view text, const Regional& regional) {
+    if (auto plain = parse_plain_decimal(text, regional.decimalSeparator)) return plain;
     std::string_view s = trim(text);
     if (s.empty()) return std::nullopt;
     // Only the regional separator counts as the decimal point.
