@@ -1,6 +1,12 @@
 #include "reports/report_table.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <random>
+
 #include "core/files.h"
+#include "core/record_file.h"
 #include "core/text_field.h"
 #include "reports/report_building.h"
 
@@ -9,6 +15,8 @@ namespace qdx {
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
+// Bytes of a text export gathered before they go to the file.
+constexpr size_t kPieceSize = 1 << 20;
 
 // The trimmed caption as a file name; a path separator would leave the folder.
 std::string file_stem(const std::string& caption) {
@@ -81,21 +89,81 @@ std::string title_line(const ReportTable& table, const AppState& state) {
            format_date(state.dateto, state.regional);
 }
 
-std::string export_text(const ReportTable& table, char separator, const AppState& state) {
-    std::string out = title_line(table, state) + kLineEnd + kLineEnd;
-    size_t size = out.size();
-    for (const auto& row : table.cells) {
-        size += row.size() + 2;
-        for (const auto& cell : row) size += cell.size();
-    }
-    out.reserve(size);
+namespace {
+
+// Renders the text export into `out`, handing it to `spill` whenever it holds
+// more than `spillAt` bytes, so that a file can be written piece by piece.
+template <typename Spill>
+void render_text(const ReportTable& table, char separator, const AppState& state, std::string& out,
+                 size_t spillAt, Spill spill) {
+    out += title_line(table, state);
+    out += kLineEnd;
+    out += kLineEnd;
     for (const auto& row : table.cells) {
         for (size_t c = 0; c < row.size(); ++c) {
             if (c > 0) out += separator;
             out += row[c];
         }
         out += kLineEnd;
+        if (out.size() > spillAt) spill(out);
     }
+}
+
+// Writes a file through a temporary file beside it and a rename, as
+// write_file_atomically does, but in pieces: a million-row export never has
+// to sit in memory whole.
+class PiecewiseFile {
+  public:
+    explicit PiecewiseFile(std::filesystem::path path) : path_(std::move(path)) {
+        // A name of its own, so that two programs saving at once do not meet.
+        temp_ = path_;
+        temp_ += ".tmp" + std::to_string(std::random_device{}());
+        out_.open(temp_, std::ios::binary | std::ios::trunc);
+        if (!out_) fail();
+    }
+    ~PiecewiseFile() {
+        if (committed_) return;
+        out_.close();
+        std::error_code ignored;
+        std::filesystem::remove(temp_, ignored);
+    }
+    PiecewiseFile(const PiecewiseFile&) = delete;
+    PiecewiseFile& operator=(const PiecewiseFile&) = delete;
+
+    void write(std::string_view bytes) {
+        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out_) fail();
+    }
+    void commit() {
+        out_.close();
+        if (!out_) fail();
+        std::error_code error;
+        std::filesystem::rename(temp_, path_, error);
+        if (error) throw FileError("Cannot write " + path_.string() + ": " + error.message());
+        committed_ = true;
+    }
+
+  private:
+    [[noreturn]] void fail() {
+        throw FileError("Cannot write " + path_.string() + ": " + std::strerror(errno));
+    }
+
+    std::filesystem::path path_, temp_;
+    std::ofstream out_;
+    bool committed_ = false;
+};
+
+}  // namespace
+
+std::string export_text(const ReportTable& table, char separator, const AppState& state) {
+    std::string out;
+    size_t size = title_line(table, state).size() + 4;
+    for (const auto& row : table.cells) {
+        size += row.size() + 2;
+        for (const auto& cell : row) size += cell.size();
+    }
+    out.reserve(size);
+    render_text(table, separator, state, out, std::string::npos, [](std::string&) {});
     return out;
 }
 
@@ -120,7 +188,16 @@ std::filesystem::path save_text(const ReportTable& table, char separator, const 
     auto folder = state.appDir / "output";
     ensure_folder(folder);
     auto path = folder / (file_stem(table.caption) + ".txt");
-    write_file_atomically(path, export_text(table, separator, state));
+    PiecewiseFile file(path);
+    std::string piece;
+    piece.reserve(kPieceSize + 4096);
+    auto spill = [&](std::string& out) {
+        file.write(out);
+        out.clear();
+    };
+    render_text(table, separator, state, piece, kPieceSize, spill);
+    spill(piece);
+    file.commit();
     return path;
 }
 
