@@ -39,18 +39,21 @@ void append_list(const AppState& state, int64_t id, const std::string& bytes) {
     write_bytes(downline_list_file(state, id), bytes, "ab");
 }
 
-// The counter's first number; nothing when the file holds none.
-std::optional<int64_t> read_counter(const AppState& state) {
-    std::string text = read_whole_file(downline_counter_file(state));
-    char* end = nullptr;
-    errno = 0;
-    long long value = std::strtoll(text.c_str(), &end, 10);
-    if (end == text.c_str() || errno == ERANGE || value < 0) return std::nullopt;
-    return value;
-}
-
 void write_counter(const AppState& state, int64_t count) {
     write_file_atomically(downline_counter_file(state), entry(count) + "\r\n");
+}
+
+// Packs lists 0..n from the list files when the index does not match them,
+// so that later downlines are read at once. A list that cannot be read is
+// left for get_downline to report.
+void index_list_files(const AppState& state, int64_t n) {
+    if (n > INT32_MAX) return;
+    try {
+        write_downline_index(state,
+                             read_list_files(DownlineFolder(state), static_cast<int32_t>(n)));
+    } catch (const std::runtime_error&) {
+        remove_if_exists(downline_index_file(state));
+    }
 }
 
 // Appends records c+1..n to the cache. Each record is added to its
@@ -60,12 +63,17 @@ void append_new_records(const AppState& state, const RecordFile& affiliates, int
     struct Outcome {
         bool replace = false;  // the file is recreated, not appended to
         std::string bytes;
+        std::vector<int32_t> ids;  // of a recreated file
     };
+    // The index of lists 0..c, read before the files change.
+    std::optional<PackedLists> before = load_downline_index(state);
     std::unordered_map<int64_t, Outcome> outcome;
     affiliates.scan(c + 1, n, [&](int64_t r, const uint8_t* bytes) {
         int32_t referrer = AffiliateRecord::decode(bytes).referrerId;
-        outcome[referrer].bytes += entry(r);
-        outcome[r] = Outcome{true, {}};
+        Outcome& o = outcome[referrer];
+        o.bytes += entry(r);
+        o.ids.push_back(static_cast<int32_t>(r));
+        outcome[r] = Outcome{true, {}, {}};
     });
     // Without a counter the next check rebuilds, so an interruption from
     // here on cannot leave the lists and the counter out of step.
@@ -77,9 +85,67 @@ void append_new_records(const AppState& state, const RecordFile& affiliates, int
             append_list(state, id, o.bytes);
     }
     write_counter(state, n);
+    if (!before || n > INT32_MAX) return index_list_files(state, n);
+
+    // Lists 0..n: recreated ones as written, appended ones as they are now
+    // on disk, the others as the index held them.
+    const DownlineFolder folder(state);
+    PackedLists after;
+    after.ids.reserve(before->ids.size() + static_cast<size_t>(n - c));
+    std::vector<int32_t> list;
+    for (int32_t id = 0; id <= static_cast<int32_t>(n); ++id) {
+        const auto found = outcome.find(id);
+        if (found != outcome.end() && found->second.replace) {
+            const auto& ids = found->second.ids;
+            after.push(true, ids.data(), ids.data() + ids.size());
+        } else if (found != outcome.end()) {
+            list.clear();
+            const bool listed = folder.read(id, list);
+            after.push(listed, list.data(), list.data() + list.size());
+        } else {
+            const auto k = static_cast<size_t>(id);
+            const int32_t* ids = before->ids.data();
+            after.push(before->exists[k], ids + before->start[k], ids + before->start[k + 1]);
+        }
+    }
+    write_downline_index(state, after);
+}
+
+// Lists 0..n as a rebuild writes them: every record in its referrer's list.
+PackedLists pack_referrals(const ReferralTree& tree) {
+    const int32_t n = tree.count();
+    std::vector<int64_t> start(static_cast<size_t>(n) + 2, 0);
+    for (int32_t r = 1; r <= n; ++r) {
+        const int32_t referrer = tree.referrerOf(r);
+        if (referrer >= 0 && referrer <= n) ++start[static_cast<size_t>(referrer) + 1];
+    }
+    for (size_t k = 1; k < start.size(); ++k) start[k] += start[k - 1];
+    PackedLists lists;
+    lists.n = n;
+    lists.ids.resize(static_cast<size_t>(start.back()));
+    std::vector<int64_t> fill(start.begin(), start.end() - 1);
+    for (int32_t r = 1; r <= n; ++r) {
+        const int32_t referrer = tree.referrerOf(r);
+        if (referrer >= 0 && referrer <= n)
+            lists.ids[static_cast<size_t>(fill[static_cast<size_t>(referrer)]++)] = r;
+    }
+    lists.start = std::move(start);
+    lists.exists.assign(static_cast<size_t>(n) + 1, true);
+    return lists;
 }
 
 }  // namespace
+
+// The counter's first number; nothing when the file holds none.
+std::optional<int64_t> read_downline_counter(const AppState& state) {
+    if (!file_exists(downline_counter_file(state))) return std::nullopt;
+    std::string text = read_whole_file(downline_counter_file(state));
+    char* end = nullptr;
+    errno = 0;
+    long long value = std::strtoll(text.c_str(), &end, 10);
+    if (end == text.c_str() || errno == ERANGE || value < 0) return std::nullopt;
+    return value;
+}
 
 std::filesystem::path downline_folder(const AppState& state) { return state.dataDir() / "dwl"; }
 
@@ -99,9 +165,10 @@ void check_downline(const AppState& state) {
     RecordFile affiliates(path, AffiliateRecord::kSize);
     const int64_t n = affiliates.count();
     // A counter that cannot be read is treated like a missing one.
-    std::optional<int64_t> c = read_counter(state);
+    std::optional<int64_t> c = read_downline_counter(state);
     if (!c || *c > n) return update_downline(state);
-    if (*c < n) append_new_records(state, affiliates, *c, n);
+    if (*c < n) return append_new_records(state, affiliates, *c, n);
+    if (!load_downline_index(state)) index_list_files(state, n);
 }
 
 void update_downline(const AppState& state) {
@@ -129,6 +196,7 @@ void update_downline(const AppState& state) {
     }
     for (const auto& [id, bytes] : strays) append_list(state, id, bytes);
     write_counter(state, n);
+    write_downline_index(state, pack_referrals(tree));
 }
 
 DownlineFolder::DownlineFolder(const AppState& state)
@@ -210,31 +278,44 @@ std::vector<int32_t> expand_downline(int32_t id, size_t capacity, const ListRead
 }
 
 std::vector<int32_t> get_downline(const AppState& state, int32_t id, size_t capacity) {
+    if (std::optional<PackedLists> index = load_downline_index(state))
+        return DownlineLists(state, std::move(*index)).downline(id, capacity);
     const DownlineFolder folder(state);
     return expand_downline(id, capacity, [&](int32_t member, std::vector<int32_t>& out) {
         return folder.read(member, out);
     });
 }
 
-DownlineLists DownlineLists::load(const AppState& state, int32_t count) {
-    DownlineLists lists;
-    lists.folder_ = std::make_shared<const DownlineFolder>(state);
-    const size_t size = count < 0 ? 0 : static_cast<size_t>(count) + 1;
-    lists.start_.reserve(size + 1);
-    lists.exists_.resize(size);
-    for (size_t id = 0; id < size; ++id) {
-        lists.start_.push_back(static_cast<int64_t>(lists.ids_.size()));
-        lists.exists_[id] = lists.folder_->read(static_cast<int64_t>(id), lists.ids_);
+PackedLists read_list_files(const DownlineFolder& folder, int32_t n) {
+    PackedLists lists;
+    lists.start.reserve(static_cast<size_t>(n) + 2);
+    lists.exists.reserve(static_cast<size_t>(n) + 1);
+    for (int32_t id = 0; id <= n; ++id) {
+        std::vector<int32_t>& ids = lists.ids;
+        lists.exists.push_back(folder.read(id, ids));
+        lists.start.push_back(static_cast<int64_t>(ids.size()));
+        lists.n = id;
     }
-    lists.start_.push_back(static_cast<int64_t>(lists.ids_.size()));
+    return lists;
+}
+
+DownlineLists::DownlineLists(const AppState& state, PackedLists packed)
+    : folder_(std::make_shared<const DownlineFolder>(state)), packed_(std::move(packed)) {}
+
+DownlineLists DownlineLists::load(const AppState& state, int32_t count) {
+    std::optional<PackedLists> index = load_downline_index(state);
+    if (index && index->n == count) return DownlineLists(state, std::move(*index));
+    DownlineLists lists(state, PackedLists{});
+    lists.packed_ = read_list_files(*lists.folder_, count);
     return lists;
 }
 
 bool DownlineLists::readList(int32_t id, std::vector<int32_t>& out) const {
-    if (id < 0 || static_cast<size_t>(id) >= exists_.size()) return folder_->read(id, out);
+    if (!packed_.covers(id)) return folder_->read(id, out);
     const auto k = static_cast<size_t>(id);
-    out.insert(out.end(), ids_.begin() + start_[k], ids_.begin() + start_[k + 1]);
-    return exists_[k];
+    const int32_t* ids = packed_.ids.data();
+    out.insert(out.end(), ids + packed_.start[k], ids + packed_.start[k + 1]);
+    return packed_.exists[k];
 }
 
 std::vector<int32_t> DownlineLists::downline(int32_t id, size_t capacity) const {

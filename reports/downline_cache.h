@@ -7,16 +7,20 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/app_state.h"
+#include "reports/downline_index.h"
 
 namespace qdx {
 
 std::filesystem::path downline_folder(const AppState& state);
 std::filesystem::path downline_list_file(const AppState& state, int64_t id);
 std::filesystem::path downline_counter_file(const AppState& state);
+// The counter's number; nothing when the file is missing or holds none.
+std::optional<int64_t> read_downline_counter(const AppState& state);
 
 // Brings the cache up to date with the affiliates file: only the records
 // added since the last update are read; a missing or oversized counter
@@ -24,11 +28,13 @@ std::filesystem::path downline_counter_file(const AppState& state);
 void check_downline(const AppState& state);
 // Rebuilds every list file and the counter from the affiliates file.
 void update_downline(const AppState& state);
+// Both keep the packed index (downline_index.h) in step with the list files.
 
 // Everybody below `id`, generation by generation (direct referrals first,
 // then their referrals grouped by parent, and so on, without depth limit).
 // Empty when `id` has no list file. A list that would grow beyond
 // `capacity`, which only a referral cycle causes, throws ReportError.
+// Reads the packed index when it matches the cache, the list files otherwise.
 std::vector<int32_t> get_downline(const AppState& state, int32_t id, size_t capacity);
 
 // The list files, opened by name relative to the cache folder: a downline
@@ -55,20 +61,24 @@ class DownlineFolder {
 using ListReader = std::function<bool(int32_t, std::vector<int32_t>&)>;
 std::vector<int32_t> expand_downline(int32_t id, size_t capacity, const ListReader& readList);
 
-// The list files of IDs 0..count read once into memory, for callers that
-// expand many downlines; IDs outside that range are read from disk.
+// The list files of IDs 0..count read once into memory (from the packed
+// index when it matches), for callers that expand many downlines; IDs
+// outside that range are read from disk.
 class DownlineLists {
   public:
     static DownlineLists load(const AppState& state, int32_t count);
+    DownlineLists() = default;
+    DownlineLists(const AppState& state, PackedLists packed);
     std::vector<int32_t> downline(int32_t id, size_t capacity) const;
 
   private:
     bool readList(int32_t id, std::vector<int32_t>& out) const;
 
     std::shared_ptr<const DownlineFolder> folder_;
-    std::vector<int64_t> start_;  // list of id: ids_[start_[id] .. start_[id+1])
-    std::vector<int32_t> ids_;
-    std::vector<bool> exists_;
+    PackedLists packed_;
 };
+
+// Lists 0..n read file by file.
+PackedLists read_list_files(const DownlineFolder& folder, int32_t n);
 
 }  // namespace qdx

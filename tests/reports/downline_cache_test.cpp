@@ -149,6 +149,7 @@ TEST_F(DownlineCacheTest, BadListTextIsAFailure) {
     add({0});
     check_downline(state);
     setList(1, " 2 x ");
+    remove_if_exists(downline_index_file(state));  // read file by file
     EXPECT_THROW(get_downline(state, 1, 10), ReportError);
 }
 
