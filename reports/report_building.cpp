@@ -57,14 +57,23 @@ int32_t row_id(const ReportTable& table, size_t row, const Regional& regional) {
 
 namespace {
 
-// Copies the record's fields into the row; moves them when `spare` says the
-// record is not needed again.
-void write_details(std::vector<std::string>& row, size_t first, bool withLevel, AffiliateRecord& a,
-                   bool spare) {
-    std::string* fields[] = {&a.name,    &a.surname, &a.street, &a.city, &a.country,
-                             &a.postCod, &a.phone,   &a.email,  &a.url};
-    for (size_t i = 0; i < 9; ++i) row[first + i] = spare ? std::move(*fields[i]) : *fields[i];
-    if (withLevel) row[first + 9] = format_long(a.level);
+// Where the detail fields lie in a stored affiliate record, in column order:
+// the cells are cut straight from the record's bytes, one allocation each.
+struct FieldSpan {
+    size_t offset, width;
+};
+constexpr FieldSpan kDetailFields[] = {
+    {0, width::kName},    {20, width::kSurname}, {40, width::kStreet},
+    {60, width::kCity},   {90, width::kCountry}, {80, width::kPostCod},
+    {110, width::kPhone}, {125, width::kEmail},  {155, width::kUrl}};
+constexpr size_t kLevelOffset = 213;
+
+void write_details(std::vector<std::string>& row, size_t first, bool withLevel,
+                   const uint8_t* record) {
+    for (size_t i = 0; i < 9; ++i)
+        row[first + i].assign(reinterpret_cast<const char*>(record) + kDetailFields[i].offset,
+                              kDetailFields[i].width);
+    if (withLevel) row[first + 9] = format_long(le::get_i32(record + kLevelOffset));
 }
 
 }  // namespace
@@ -90,23 +99,18 @@ void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLev
     const int64_t count = affiliates.count();
     auto next = wanted.begin();
     // IDs the file does not hold read as an all-zero record, as a read past its end does.
-    const uint8_t zeros[AffiliateRecord::kSize] = {};
-    AffiliateRecord absent = AffiliateRecord::decode(zeros);
+    const uint8_t absent[AffiliateRecord::kSize] = {};
     for (; next != wanted.end() && next->first < 1; ++next)
-        write_details(table.cells[next->second], firstColumn, withLevel, absent, false);
+        write_details(table.cells[next->second], firstColumn, withLevel, absent);
     if (next != wanted.end() && next->first <= count) {
         int64_t last = std::min<int64_t>(wanted.back().first, count);
         affiliates.scan(next->first, last, [&](int64_t k, const uint8_t* bytes) {
-            if (next == wanted.end() || next->first != k) return;
-            AffiliateRecord a = AffiliateRecord::decode(bytes);
-            for (; next != wanted.end() && next->first == k; ++next) {
-                const bool spare = next + 1 == wanted.end() || (next + 1)->first != k;
-                write_details(table.cells[next->second], firstColumn, withLevel, a, spare);
-            }
+            for (; next != wanted.end() && next->first == k; ++next)
+                write_details(table.cells[next->second], firstColumn, withLevel, bytes);
         });
     }
     for (; next != wanted.end(); ++next)
-        write_details(table.cells[next->second], firstColumn, withLevel, absent, false);
+        write_details(table.cells[next->second], firstColumn, withLevel, absent);
 }
 
 void read_and_delete_accounts(const AppState& state,
