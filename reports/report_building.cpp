@@ -93,7 +93,9 @@ void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLev
     std::vector<std::pair<int32_t, size_t>> wanted;
     wanted.reserve(endOfData - 1);
     for (size_t r = 1; r < endOfData; ++r) wanted.emplace_back(row_id(table, r, state.regional), r);
-    std::stable_sort(wanted.begin(), wanted.end());
+    // Most reports list affiliates by ID already; sorting would only cost a copy.
+    if (!std::is_sorted(wanted.begin(), wanted.end()))
+        std::stable_sort(wanted.begin(), wanted.end());
 
     RecordFile affiliates = open_input(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
     const int64_t count = affiliates.count();
