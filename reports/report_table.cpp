@@ -167,27 +167,44 @@ std::string export_text(const ReportTable& table, char separator, const AppState
     return out;
 }
 
-std::string export_html(const ReportTable& table, const AppState& state) {
-    std::string out = "<html> <body>";
+namespace {
+
+// Renders the HTML export into `out`, spilling it as render_text does.
+template <typename Spill>
+void render_html(const ReportTable& table, const AppState& state, std::string& out, size_t spillAt,
+                 Spill spill) {
+    out += "<html> <body>";
     out += kLineEnd;
-    out += title_line(table, state) + kLineEnd;
-    out += std::string("<br>") + kLineEnd + "<br>" + kLineEnd;
-    out += std::string("<table cellpadding=2 border=3 align='left'> ") + kLineEnd;
+    out += title_line(table, state);
+    out += kLineEnd;
+    out += "<br>";
+    out += kLineEnd;
+    out += "<br>";
+    out += kLineEnd;
+    out += "<table cellpadding=2 border=3 align='left'> ";
+    out += kLineEnd;
     for (size_t r = 0; r < table.rowCount(); ++r) {
         const char* open = r == 0 ? "<th>" : "<td>";
         const char* close = r == 0 ? "</th>" : "</td>";
-        out += std::string("<tr>") + kLineEnd;
-        for (const auto& cell : table.cells[r]) out += open + cell + close + kLineEnd;
-        out += std::string("</tr>") + kLineEnd;
+        out += "<tr>";
+        out += kLineEnd;
+        for (const auto& cell : table.cells[r]) {
+            out += open;
+            out += cell;
+            out += close;
+            out += kLineEnd;
+        }
+        out += "</tr>";
+        out += kLineEnd;
+        if (out.size() > spillAt) spill(out);
     }
-    out += std::string("</body> </html>") + kLineEnd;
-    return out;
+    out += "</body> </html>";
+    out += kLineEnd;
 }
 
-std::filesystem::path save_text(const ReportTable& table, char separator, const AppState& state) {
-    auto folder = state.appDir / "output";
-    ensure_folder(folder);
-    auto path = folder / (file_stem(table.caption) + ".txt");
+// Writes what `render(out, spillAt, spill)` produces to `path`, piece by piece.
+template <typename Render>
+void save_in_pieces(const std::filesystem::path& path, Render render) {
     PiecewiseFile file(path);
     std::string piece;
     piece.reserve(kPieceSize + 4096);
@@ -195,9 +212,26 @@ std::filesystem::path save_text(const ReportTable& table, char separator, const 
         file.write(out);
         out.clear();
     };
-    render_text(table, separator, state, piece, kPieceSize, spill);
+    render(piece, kPieceSize, spill);
     spill(piece);
     file.commit();
+}
+
+}  // namespace
+
+std::string export_html(const ReportTable& table, const AppState& state) {
+    std::string out;
+    render_html(table, state, out, std::string::npos, [](std::string&) {});
+    return out;
+}
+
+std::filesystem::path save_text(const ReportTable& table, char separator, const AppState& state) {
+    auto folder = state.appDir / "output";
+    ensure_folder(folder);
+    auto path = folder / (file_stem(table.caption) + ".txt");
+    save_in_pieces(path, [&](std::string& out, size_t spillAt, auto spill) {
+        render_text(table, separator, state, out, spillAt, spill);
+    });
     return path;
 }
 
@@ -205,7 +239,9 @@ std::filesystem::path save_html(const ReportTable& table, const AppState& state)
     auto folder = state.appDir / "output" / "html";
     ensure_folder(folder);
     auto path = folder / (file_stem(table.caption) + ".htm");
-    write_file_atomically(path, export_html(table, state));
+    save_in_pieces(path, [&](std::string& out, size_t spillAt, auto spill) {
+        render_html(table, state, out, spillAt, spill);
+    });
     return path;
 }
 

@@ -1,4 +1,4 @@
-// Saving a text export that is written to its file in several pieces.
+// Saving exports that are written to their files in several pieces.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -54,6 +54,13 @@ TEST_F(TextSavingTest, LargeExportIsSavedByteForByte) {
     save_text(shorter, ';', state);
     EXPECT_EQ(test::read_file(path), export_text(shorter, ';', state));
     EXPECT_EQ(files_in_output(), 1u);
+}
+
+TEST_F(TextSavingTest, LargeHtmlExportIsSavedByteForByte) {
+    const ReportTable t = large_table();
+    const std::string expected = export_html(t, state);
+    ASSERT_GT(expected.size(), 2u << 20);
+    EXPECT_EQ(test::read_file(save_html(t, state)), expected);
 }
 
 TEST_F(TextSavingTest, FailedSaveLeavesNoTemporaryFile) {
