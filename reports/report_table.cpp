@@ -15,7 +15,7 @@ namespace qdx {
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
-// Bytes of a text export gathered before they go to the file.
+// Bytes of an export gathered before they go to the file.
 constexpr size_t kPieceSize = 1 << 20;
 
 // The trimmed caption as a file name; a path separator would leave the folder.
