@@ -92,6 +92,8 @@ void append_new_records(const AppState& state, const RecordFile& affiliates, int
     const DownlineFolder folder(state);
     PackedLists after;
     after.ids.reserve(before->ids.size() + static_cast<size_t>(n - c));
+    after.length.reserve(static_cast<size_t>(n) + 1);
+    after.start.reserve(static_cast<size_t>(n) + 2);
     std::vector<int32_t> list;
     for (int32_t id = 0; id <= static_cast<int32_t>(n); ++id) {
         const auto found = outcome.find(id);
@@ -105,7 +107,7 @@ void append_new_records(const AppState& state, const RecordFile& affiliates, int
         } else {
             const auto k = static_cast<size_t>(id);
             const int32_t* ids = before->ids.data();
-            after.push(before->exists[k], ids + before->start[k], ids + before->start[k + 1]);
+            after.push(before->listed(id), ids + before->start[k], ids + before->start[k + 1]);
         }
     }
     write_downline_index(state, after);
@@ -130,7 +132,9 @@ PackedLists pack_referrals(const ReferralTree& tree) {
             lists.ids[static_cast<size_t>(fill[static_cast<size_t>(referrer)]++)] = r;
     }
     lists.start = std::move(start);
-    lists.exists.assign(static_cast<size_t>(n) + 1, true);
+    lists.length.resize(static_cast<size_t>(n) + 1);
+    for (size_t k = 0; k < lists.length.size(); ++k)
+        lists.length[k] = static_cast<int32_t>(lists.start[k + 1] - lists.start[k]);
     return lists;
 }
 
@@ -289,11 +293,12 @@ std::vector<int32_t> get_downline(const AppState& state, int32_t id, size_t capa
 PackedLists read_list_files(const DownlineFolder& folder, int32_t n) {
     PackedLists lists;
     lists.start.reserve(static_cast<size_t>(n) + 2);
-    lists.exists.reserve(static_cast<size_t>(n) + 1);
+    lists.length.reserve(static_cast<size_t>(n) + 1);
     for (int32_t id = 0; id <= n; ++id) {
-        std::vector<int32_t>& ids = lists.ids;
-        lists.exists.push_back(folder.read(id, ids));
-        lists.start.push_back(static_cast<int64_t>(ids.size()));
+        const size_t before = lists.ids.size();
+        const bool listed = folder.read(id, lists.ids);
+        lists.length.push_back(listed ? static_cast<int32_t>(lists.ids.size() - before) : -1);
+        lists.start.push_back(static_cast<int64_t>(lists.ids.size()));
         lists.n = id;
     }
     return lists;
@@ -315,7 +320,7 @@ bool DownlineLists::readList(int32_t id, std::vector<int32_t>& out) const {
     const auto k = static_cast<size_t>(id);
     const int32_t* ids = packed_.ids.data();
     out.insert(out.end(), ids + packed_.start[k], ids + packed_.start[k + 1]);
-    return packed_.exists[k];
+    return packed_.listed(id);
 }
 
 std::vector<int32_t> DownlineLists::downline(int32_t id, size_t capacity) const {

@@ -1,8 +1,10 @@
 #include "reports/downline_index.h"
 
 #include <climits>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "core/files.h"
@@ -13,11 +15,18 @@ namespace qdx {
 
 namespace {
 
-// Layout: magic, folder stamp, n, number of ids, checksum of the body; then
-// the body: n+1 list lengths (-1 for an ID without a list file) and the ids.
+// Layout: the header, then the body: n+1 list lengths (-1 for an ID
+// without a list file) and the ids, all in the machine's byte order.
 constexpr char kMagic[8] = {'Q', 'D', 'X', 'D', 'W', 'L', 'I', '1'};
-constexpr size_t kStampAt = 8;
-constexpr size_t kHeaderSize = 40;
+struct Header {
+    char magic[8];
+    int64_t stamp;  // the folder's time once the index was in place
+    int64_t n;
+    int64_t total;  // number of ids
+    uint64_t checksum;
+};
+static_assert(sizeof(Header) == 40);
+constexpr long kStampAt = offsetof(Header, stamp);
 
 // The folder's modification time; any entry created, renamed or removed in
 // it moves this on.
@@ -26,24 +35,26 @@ int64_t folder_stamp(const AppState& state) {
         std::filesystem::last_write_time(downline_folder(state)).time_since_epoch().count());
 }
 
-uint64_t checksum(const char* data, size_t size) {
-    uint64_t h = 14695981039346656037ull;  // FNV-1a
-    for (size_t i = 0; i < size; ++i) {
-        h ^= static_cast<unsigned char>(data[i]);
-        h *= 1099511628211ull;
+// FNV-1a over 64-bit words, continued from `h`.
+uint64_t checksum(const std::vector<int32_t>& values, uint64_t h = 14695981039346656037ull) {
+    size_t i = 0;
+    for (; i + 2 <= values.size(); i += 2) {
+        uint64_t word;
+        std::memcpy(&word, values.data() + i, 8);
+        h = (h ^ word) * 1099511628211ull;
     }
+    if (i < values.size()) h = (h ^ static_cast<uint32_t>(values[i])) * 1099511628211ull;
     return h;
 }
 
-int64_t get64(const std::string& bytes, size_t at) {
-    int64_t v;
-    std::memcpy(&v, bytes.data() + at, sizeof v);
-    return v;
+bool read_values(std::istream& in, std::vector<int32_t>& values) {
+    return static_cast<bool>(in.read(reinterpret_cast<char*>(values.data()),
+                                     static_cast<std::streamsize>(values.size() * 4)));
 }
 
-void put64(std::string& bytes, int64_t v) { bytes.append(reinterpret_cast<const char*>(&v), 8); }
-
-void put32(std::string& bytes, int32_t v) { bytes.append(reinterpret_cast<const char*>(&v), 4); }
+bool write_values(std::FILE* f, const std::vector<int32_t>& values) {
+    return values.empty() || std::fwrite(values.data(), 4, values.size(), f) == values.size();
+}
 
 void stamp(const std::filesystem::path& path, int64_t value) {
     std::FILE* f = std::fopen(path.c_str(), "r+b");
@@ -57,7 +68,7 @@ void stamp(const std::filesystem::path& path, int64_t value) {
 
 void PackedLists::push(bool listed, const int32_t* first, const int32_t* last) {
     ++n;
-    exists.push_back(listed);
+    length.push_back(listed ? static_cast<int32_t>(last - first) : -1);
     ids.insert(ids.end(), first, last);
     start.push_back(static_cast<int64_t>(ids.size()));
 }
@@ -73,57 +84,57 @@ std::optional<PackedLists> load_downline_index(const AppState& state) {
     const std::optional<int64_t> counter = read_downline_counter(state);
     if (!counter) return std::nullopt;
     const int64_t folderTime = folder_stamp(state);
-    const std::string bytes = read_whole_file(path);
-    if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, 8) != 0)
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const auto size = static_cast<uint64_t>(in.tellg());
+    in.seekg(0);
+    Header header;
+    if (!in || size < sizeof header || !in.read(reinterpret_cast<char*>(&header), sizeof header))
         return std::nullopt;
-    const int64_t n = get64(bytes, 16);
-    const int64_t total = get64(bytes, 24);
-    if (get64(bytes, kStampAt) != folderTime || n != *counter || n > INT32_MAX || total < 0 ||
-        bytes.size() != kHeaderSize + 4 * static_cast<uint64_t>(n + 1 + total))
-        return std::nullopt;
-    const char* body = bytes.data() + kHeaderSize;
-    if (static_cast<uint64_t>(get64(bytes, 32)) != checksum(body, bytes.size() - kHeaderSize))
+    if (std::memcmp(header.magic, kMagic, 8) != 0 || header.stamp != folderTime ||
+        header.n != *counter || header.n > INT32_MAX || header.total < 0 ||
+        header.total > static_cast<int64_t>(size) ||
+        size != sizeof header + 4 * static_cast<uint64_t>(header.n + 1 + header.total))
         return std::nullopt;
 
-    std::vector<int32_t> lengths(static_cast<size_t>(n) + 1);
-    std::memcpy(lengths.data(), body, lengths.size() * 4);
-    std::vector<int32_t> ids(static_cast<size_t>(total));
-    std::memcpy(ids.data(), body + lengths.size() * 4, ids.size() * 4);
     PackedLists lists;
-    lists.start.reserve(lengths.size() + 1);
-    lists.exists.reserve(lengths.size());
+    lists.length.resize(static_cast<size_t>(header.n) + 1);
+    lists.ids.resize(static_cast<size_t>(header.total));
+    if (!read_values(in, lists.length) || !read_values(in, lists.ids) ||
+        checksum(lists.ids, checksum(lists.length)) != header.checksum)
+        return std::nullopt;
+    lists.start.reserve(lists.length.size() + 1);
     int64_t at = 0;
-    for (int32_t length : lengths) {
-        if (length > total - at) return std::nullopt;
+    for (int32_t length : lists.length) {
+        if (length > header.total - at) return std::nullopt;
         at += length < 0 ? 0 : length;
-        lists.exists.push_back(length >= 0);
         lists.start.push_back(at);
     }
-    if (at != total) return std::nullopt;
-    lists.n = static_cast<int32_t>(n);
-    lists.ids = std::move(ids);
+    if (at != header.total) return std::nullopt;
+    lists.n = static_cast<int32_t>(header.n);
     return lists;
 }
 
 void write_downline_index(const AppState& state, const PackedLists& lists) {
-    std::string body;
-    body.reserve(4 * (static_cast<size_t>(lists.n) + 1 + lists.ids.size()));
-    for (int32_t id = 0; id <= lists.n; ++id) {
-        const auto k = static_cast<size_t>(id);
-        put32(body,
-              lists.exists[k] ? static_cast<int32_t>(lists.start[k + 1] - lists.start[k]) : -1);
-    }
-    body.append(reinterpret_cast<const char*>(lists.ids.data()), lists.ids.size() * 4);
-
-    std::string bytes(kMagic, 8);
-    put64(bytes, 0);  // stamped once the file is in place
-    put64(bytes, lists.n);
-    put64(bytes, static_cast<int64_t>(lists.ids.size()));
-    put64(bytes, static_cast<int64_t>(checksum(body.data(), body.size())));
-    bytes += body;
+    const Header header{{},
+                        0,
+                        lists.n,
+                        static_cast<int64_t>(lists.ids.size()),
+                        checksum(lists.ids, checksum(lists.length))};
     const auto path = downline_index_file(state);
-    write_file_atomically(path, bytes);
-    // Written in place, the stamp itself leaves the folder's time alone.
+    auto temp = path;
+    temp += ".tmp";
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f) throw FileError("cannot write " + temp.string());
+    bool ok = std::fwrite(kMagic, 8, 1, f) == 1 &&
+              std::fwrite(&header.stamp, sizeof header - 8, 1, f) == 1 &&
+              write_values(f, lists.length) && write_values(f, lists.ids);
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        throw FileError("cannot write " + path.string());
+    }
+    // Written in place, the stamp itself leaves the folder's time alone;
+    // until then the index reads as stale.
     stamp(path, folder_stamp(state));
 }
 

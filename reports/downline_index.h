@@ -14,14 +14,16 @@
 
 namespace qdx {
 
-// The lists of IDs 0..n in memory: list of id is ids[start[id] .. start[id+1]).
+// The lists of IDs 0..n in memory: list of id is ids[start[id] .. start[id+1]),
+// length[id] its size, or -1 when id has no list file at all.
 struct PackedLists {
     int32_t n = -1;
+    std::vector<int32_t> length;
     std::vector<int64_t> start{0};
-    std::vector<bool> exists;  // whether id has a list file at all
     std::vector<int32_t> ids;
 
     bool covers(int32_t id) const { return id >= 0 && id <= n; }
+    bool listed(int32_t id) const { return length[static_cast<size_t>(id)] >= 0; }
     // Adds the next id's list (ids n+1, n+2, ... in turn).
     void push(bool listed, const int32_t* first, const int32_t* last);
 };

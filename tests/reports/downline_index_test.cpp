@@ -70,7 +70,7 @@ class DownlineIndexTest : public ::testing::Test {
         ASSERT_TRUE(index.has_value());
         const PackedLists files = read_list_files(DownlineFolder(state), count);
         EXPECT_EQ(index->n, files.n);
-        EXPECT_EQ(index->exists, files.exists);
+        EXPECT_EQ(index->length, files.length);
         EXPECT_EQ(index->start, files.start);
         EXPECT_EQ(index->ids, files.ids);
     }
