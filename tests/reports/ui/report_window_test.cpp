@@ -17,18 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-ReportTable accounts_table() {
-    ReportTable t;
-    t.caption = "Accounts_Report";
-    t.setHeader(" Affiliate's ID     | Income       | Payments         |  Balance        ");
-    t.appendRow() = {"1", "12.346", "0", "12.346"};
-    t.appendRow() = {"2", "5.25", "1", "4.25"};
-    t.appendRow() = {" Total", "17.596", "1", "16.596"};
-    t.hasTotalRow = true;
-    t.setPrintLayout({0, 15, 30, 50, 70}, 4);
-    return t;
-}
-
 ReportTable payments_table(std::vector<std::vector<std::string>> rows) {
     ReportTable t;
     t.caption = "Payments_Report";
