@@ -87,6 +87,16 @@ TEST_P(ExampleExport, PrintsTheExpectedBytes) {
     EXPECT_EQ(o.out, test::read_file(fs::path(QDX_EXAMPLES_DIR) / line.expected));
 }
 
+// The index must be there and list exports: a missing or empty data folder is a
+// failure of its own, not a parameterised suite that silently runs nothing.
+TEST(ExampleData, IndexListsTheExpectedExports) {
+    const fs::path index = fs::path(QDX_EXAMPLES_DIR) / "INDEX.tsv";
+    ASSERT_TRUE(fs::exists(index)) << "the example folders are missing: " << index
+                                   << " should be in the repository";
+    EXPECT_FALSE(index_lines().empty()) << index << " lists no export";
+}
+
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ExampleExport);
 INSTANTIATE_TEST_SUITE_P(Index, ExampleExport, ::testing::ValuesIn(index_lines()),
                          [](const ::testing::TestParamInfo<GoldenLine>& info) {
                              std::string name;
