@@ -15,6 +15,7 @@
 #include "core/app_folder.h"
 #include "core/app_state.h"
 #include "core/ole_date.h"
+#include "core/record_append.h"
 #include "core/settings.h"
 #include "core/ui/system_regional.h"
 #include "reports/reports.h"
@@ -153,6 +154,7 @@ int main(int argc, char** argv) {
         if (!std::filesystem::is_directory(state.appDir))
             throw Refusal{"No application folder at " + state.appDir.string()};
         if (!lock.acquire(state.appDir)) throw Refusal{qdx::kFolderInUseMessage};
+        qdx::recover_interrupted_appends(state.dataDir());
         return run(state, *options);
     } catch (const Refusal& refusal) {
         std::cerr << refusal.message << "\n";

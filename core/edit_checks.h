@@ -24,23 +24,4 @@ const std::string& message_text(const Messages& messages, Msg which);
 inline constexpr const char* kTruncationWarning =
     "Warning !!! Some text will be truncated to the required format. ";
 
-// Writes files of text lines through a temporary file beside the target that
-// is renamed over it on commit, so that a failure never leaves half a file.
-class AtomicTextFile {
-  public:
-    explicit AtomicTextFile(std::filesystem::path target);
-    ~AtomicTextFile();
-    AtomicTextFile(const AtomicTextFile&) = delete;
-    AtomicTextFile& operator=(const AtomicTextFile&) = delete;
-
-    void write(std::string_view bytes);
-    void commit();  // throws FileError
-
-  private:
-    void flush();
-    std::filesystem::path target_, temp_;
-    std::string pending_;
-    int fd_ = -1;
-};
-
 }  // namespace qdx

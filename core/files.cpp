@@ -7,7 +7,9 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
+#include "core/atomic_file.h"
 #include "core/record_file.h"
 
 namespace qdx {
@@ -36,7 +38,24 @@ void remove_if_exists(const fs::path& path) {
 }
 
 void copy_replacing(const fs::path& from, const fs::path& to) {
-    write_file_atomically(to, read_whole_file(from));
+    struct Source {
+        int fd;
+        ~Source() {
+            if (fd >= 0) ::close(fd);
+        }
+    } source{::open(from.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (source.fd < 0)
+        throw FileError("Cannot read " + from.string() + ": " + std::strerror(errno));
+    AtomicFile out(to);
+    std::vector<char> block(1 << 20);
+    while (true) {
+        ssize_t n = ::read(source.fd, block.data(), block.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw FileError("Cannot read " + from.string() + ": " + std::strerror(errno));
+        if (n == 0) break;
+        out.write(block.data(), static_cast<size_t>(n));
+    }
+    out.commit();
 }
 
 std::string read_whole_file(const fs::path& path) {
@@ -46,42 +65,9 @@ std::string read_whole_file(const fs::path& path) {
 }
 
 void write_file_atomically(const fs::path& path, std::string_view bytes) {
-    fs::path temp = path;
-    temp += ".tmp" + std::to_string(::getpid());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) throw FileError("Cannot write " + path.string() + ": " + std::strerror(errno));
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            int err = n < 0 ? errno : ENOSPC;
-            ::close(fd);
-            ::unlink(temp.c_str());
-            throw FileError("Cannot write " + path.string() + ": " + std::strerror(err));
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        throw FileError("Cannot write " + path.string() + ": " + std::strerror(err));
-    }
-}
-
-AppendTransaction::AppendTransaction(fs::path path) : path_(std::move(path)) {
-    std::error_code ec;
-    existed_ = fs::is_regular_file(path_, ec);
-    if (existed_) length_ = fs::file_size(path_, ec);
-}
-
-AppendTransaction::~AppendTransaction() {
-    if (committed_) return;
-    std::error_code ec;
-    if (existed_)
-        fs::resize_file(path_, length_, ec);
-    else
-        fs::remove(path_, ec);
+    AtomicFile out(path);
+    out.write(bytes);
+    out.commit();
 }
 
 }  // namespace qdx

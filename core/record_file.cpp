@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/record_append.h"
+
 namespace qdx {
 
 int64_t record_count_for(uint64_t bytes, size_t length) {
@@ -41,13 +43,14 @@ RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
 
 void RecordFile::open(const std::filesystem::path& path, size_t recordLength) {
     close();
+    // Records half appended by a program that was stopped are never read.
+    recover_interrupted_append(path);
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         // A read-only copy can still be read.
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     }
-    if (fd < 0)
-        throw FileError("Cannot open " + path.string() + ": " + std::strerror(errno));
+    if (fd < 0) throw FileError("Cannot open " + path.string() + ": " + std::strerror(errno));
     fd_ = fd;
     length_ = recordLength;
     path_ = path;
@@ -93,9 +96,7 @@ static void write_all(int fd, const uint8_t* data, size_t size, off_t offset,
     }
 }
 
-void RecordFile::writeRaw(int64_t k, const uint8_t* buffer) {
-    writeBlock(k, buffer, 1);
-}
+void RecordFile::writeRaw(int64_t k, const uint8_t* buffer) { writeBlock(k, buffer, 1); }
 
 void RecordFile::writeBlock(int64_t first, const uint8_t* bytes, size_t count) {
     if (fd_ < 0 || first < 1) throw FileError("Cannot write record of " + path_.string());
@@ -124,7 +125,8 @@ void RecordFile::scanBlocks(
             done += static_cast<size_t>(got);
         }
         // A trailing fragment counted as a record reads as zeros past the end.
-        std::fill(block.begin() + static_cast<long>(done), block.begin() + static_cast<long>(want), 0);
+        std::fill(block.begin() + static_cast<long>(done), block.begin() + static_cast<long>(want),
+                  0);
         visit(k, block.data(), n);
         k += static_cast<int64_t>(n);
     }

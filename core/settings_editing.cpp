@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/atomic_file.h"
 #include "core/files.h"
 #include "core/record_file.h"
 #include "core/regional.h"
@@ -72,7 +73,7 @@ std::string settings_record_line(const SettingsRecord& r, const Regional& region
 
 void export_settings(const AppState& state, int64_t from, int64_t to) {
     ensure_folder(state.appDir / "output");
-    AtomicTextFile out(state.appDir / "output" / "APsettings.txt");
+    AtomicFile out(state.appDir / "output" / "APsettings.txt");
     out.write(settings_header_line());
     RecordFile file(state.dataFile(file::kSettings), SettingsRecord::kSize);
     int64_t last = std::min(to, file.count());

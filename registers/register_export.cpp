@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/edit_checks.h"
+#include "core/atomic_file.h"
 #include "core/files.h"
 #include "core/record_file.h"
 #include "core/regional.h"
@@ -64,7 +64,7 @@ template <class Record, class LineOf>
 void export_file(const AppState& state, const char* dataFile, const char* name, int64_t from,
                  int64_t to, const std::string& header, LineOf lineOf) {
     ensure_folder(state.appDir / "output");
-    AtomicTextFile out(state.appDir / "output" / name);
+    AtomicFile out(state.appDir / "output" / name);
     out.write(header);
     RecordFile file(state.dataFile(dataFile), Record::kSize);
     int64_t first = std::max<int64_t>(from, 1);

@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "core/accounts.h"
+#include "core/atomic_file.h"
 #include "core/files.h"
 #include "core/record_file.h"
 #include "core/records.h"
 #include "core/text_field.h"
 #include "core/tree.h"
 #include "reports/downline_cache.h"
+#include "reports/html_text.h"
 #include "reports/reports.h"
 
 namespace qdx {
@@ -59,6 +61,7 @@ struct PageWriter::Impl {
     std::vector<int32_t> idField;  // the record's own ID field, 1..count
     std::string fields;            // MemberFields of records 1..count
     AffiliateRecord absent;        // what a record beyond the file reads as
+    bool written = false;          // pages to put on disk at finish()
 
     explicit Impl(const AppState& s) : state(s) {}
 
@@ -248,13 +251,13 @@ void PageWriter::Impl::memberLine(std::string& out, int32_t member, int32_t root
     out += "</td><td>";
     out += format_long(ownId);
     out += "</td><td>";
-    out += name;
+    append_html_text(out, name);
     out += "</td><td>";
-    out += surname;
+    append_html_text(out, surname);
     out += "</td><td>";
-    out += email;
+    append_html_text(out, email);
     out += "</td> <td> ";
-    out += phone;
+    append_html_text(out, phone);
     out += "</td></tr>";
     out += kEnd;
 }
@@ -279,6 +282,14 @@ std::string PageWriter::Impl::downlinePage(int32_t id) {
     return out + "</body></html>" + kEnd;
 }
 
+namespace {
+void write_page(const std::filesystem::path& path, const std::string& text) {
+    AtomicFile page(path, AtomicFile::Sync::Later);
+    page.write(text);
+    page.commit();
+}
+}  // namespace
+
 PageWriter::PageWriter(const AppState& state) : impl_(std::make_unique<Impl>(state)) {
     build_activity(state);
     check_downline(state);
@@ -292,8 +303,13 @@ void PageWriter::write(int32_t id, float income) {
     const auto folder = impl_->state.appDir / "HTML";
     ensure_folder(folder);
     const std::string stem = " " + std::to_string(id);
-    write_file_atomically(folder / (stem + ".html"), impl_->earningsPage(id, income));
-    write_file_atomically(folder / (stem + "d.html"), impl_->downlinePage(id));
+    write_page(folder / (stem + ".html"), impl_->earningsPage(id, income));
+    write_page(folder / (stem + "d.html"), impl_->downlinePage(id));
+    impl_->written = true;
+}
+
+void PageWriter::finish() {
+    if (impl_->written) sync_filesystem(impl_->state.appDir / "HTML");
 }
 
 }  // namespace qdx

@@ -10,7 +10,7 @@
 namespace qdx {
 
 class PageWriter {
-public:
+  public:
     // Builds the activity file for the range and brings the downline cache
     // up to date (build_activity, check_downline), then loads what the pages
     // need once.
@@ -21,8 +21,11 @@ public:
 
     // HtmlRep: the two pages of affiliate `id` with the income of the range.
     void write(int32_t id, float income);
+    // Puts the pages written so far on disk: one sync for the whole batch,
+    // where a sync per page would take hours for a large network.
+    void finish();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

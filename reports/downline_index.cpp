@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "core/atomic_file.h"
 #include "core/files.h"
 #include "core/record_file.h"
 #include "reports/downline_cache.h"
@@ -50,10 +51,6 @@ uint64_t checksum(const std::vector<int32_t>& values, uint64_t h = 1469598103934
 bool read_values(std::istream& in, std::vector<int32_t>& values) {
     return static_cast<bool>(in.read(reinterpret_cast<char*>(values.data()),
                                      static_cast<std::streamsize>(values.size() * 4)));
-}
-
-bool write_values(std::FILE* f, const std::vector<int32_t>& values) {
-    return values.empty() || std::fwrite(values.data(), 4, values.size(), f) == values.size();
 }
 
 void stamp(const std::filesystem::path& path, int64_t value) {
@@ -121,18 +118,12 @@ void write_downline_index(const AppState& state, const PackedLists& lists) {
                         static_cast<int64_t>(lists.ids.size()),
                         checksum(lists.ids, checksum(lists.length))};
     const auto path = downline_index_file(state);
-    auto temp = path;
-    temp += ".tmp";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) throw FileError("cannot write " + temp.string());
-    bool ok = std::fwrite(kMagic, 8, 1, f) == 1 &&
-              std::fwrite(&header.stamp, sizeof header - 8, 1, f) == 1 &&
-              write_values(f, lists.length) && write_values(f, lists.ids);
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        throw FileError("cannot write " + path.string());
-    }
+    AtomicFile file(path);
+    file.write(kMagic, 8);
+    file.write(&header.stamp, sizeof header - 8);
+    file.write(lists.length.data(), lists.length.size() * 4);
+    file.write(lists.ids.data(), lists.ids.size() * 4);
+    file.commit();
     // Written in place, the stamp itself leaves the folder's time alone;
     // until then the index reads as stale.
     stamp(path, folder_stamp(state));

@@ -36,6 +36,7 @@ ReportTable payments_due_report(AppState& state, bool full, bool pages) {
             row[1] = format_single(balance, regional);
         }
     });
+    if (writer) writer->finish();
     append_total_row(table, {1}, regional);
 
     if (state.report.reportType == 2) {

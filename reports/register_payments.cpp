@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "core/files.h"
-#include "core/record_file.h"
+#include "core/record_append.h"
 #include "core/records.h"
 #include "reports/reports.h"
 
@@ -30,12 +30,7 @@ int register_payments(const AppState& state, const ReportTable& table) {
         payment.encode(bytes.data() + (i - 1) * MoneyRecord::kSize);
     }
 
-    AppendTransaction transaction(path);
-    {
-        RecordFile payments(path, MoneyRecord::kSize);
-        payments.writeBlock(payments.count() + 1, bytes.data(), rows);
-    }
-    transaction.commit();
+    append_records(path, MoneyRecord::kSize, bytes.data(), rows);
     return static_cast<int>(rows);
 }
 

@@ -1,13 +1,9 @@
 #include "reports/report_table.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <random>
-
+#include "core/atomic_file.h"
 #include "core/files.h"
-#include "core/record_file.h"
 #include "core/text_field.h"
+#include "reports/html_text.h"
 #include "reports/report_building.h"
 
 namespace qdx {
@@ -109,50 +105,6 @@ void render_text(const ReportTable& table, char separator, const AppState& state
     }
 }
 
-// Writes a file through a temporary file beside it and a rename, as
-// write_file_atomically does, but in pieces: a million-row export never has
-// to sit in memory whole.
-class PiecewiseFile {
-  public:
-    explicit PiecewiseFile(std::filesystem::path path) : path_(std::move(path)) {
-        // A name of its own, so that two programs saving at once do not meet.
-        temp_ = path_;
-        temp_ += ".tmp" + std::to_string(std::random_device{}());
-        out_.open(temp_, std::ios::binary | std::ios::trunc);
-        if (!out_) fail();
-    }
-    ~PiecewiseFile() {
-        if (committed_) return;
-        out_.close();
-        std::error_code ignored;
-        std::filesystem::remove(temp_, ignored);
-    }
-    PiecewiseFile(const PiecewiseFile&) = delete;
-    PiecewiseFile& operator=(const PiecewiseFile&) = delete;
-
-    void write(std::string_view bytes) {
-        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out_) fail();
-    }
-    void commit() {
-        out_.close();
-        if (!out_) fail();
-        std::error_code error;
-        std::filesystem::rename(temp_, path_, error);
-        if (error) throw FileError("Cannot write " + path_.string() + ": " + error.message());
-        committed_ = true;
-    }
-
-  private:
-    [[noreturn]] void fail() {
-        throw FileError("Cannot write " + path_.string() + ": " + std::strerror(errno));
-    }
-
-    std::filesystem::path path_, temp_;
-    std::ofstream out_;
-    bool committed_ = false;
-};
-
 }  // namespace
 
 std::string export_text(const ReportTable& table, char separator, const AppState& state) {
@@ -175,7 +127,7 @@ void render_html(const ReportTable& table, const AppState& state, std::string& o
                  Spill spill) {
     out += "<html> <body>";
     out += kLineEnd;
-    out += title_line(table, state);
+    append_html_text(out, title_line(table, state));
     out += kLineEnd;
     out += "<br>";
     out += kLineEnd;
@@ -190,7 +142,7 @@ void render_html(const ReportTable& table, const AppState& state, std::string& o
         out += kLineEnd;
         for (const auto& cell : table.cells[r]) {
             out += open;
-            out += cell;
+            append_html_text(out, cell);
             out += close;
             out += kLineEnd;
         }
@@ -205,7 +157,7 @@ void render_html(const ReportTable& table, const AppState& state, std::string& o
 // Writes what `render(out, spillAt, spill)` produces to `path`, piece by piece.
 template <typename Render>
 void save_in_pieces(const std::filesystem::path& path, Render render) {
-    PiecewiseFile file(path);
+    AtomicFile file(path);
     std::string piece;
     piece.reserve(kPieceSize + 4096);
     auto spill = [&](std::string& out) {

@@ -4,6 +4,7 @@
 
 #include "core/app_folder.h"
 #include "core/app_state.h"
+#include "core/record_append.h"
 #include "core/ui/main_window.h"
 #include "core/ui/system_regional.h"
 #include "core/ui/ui_context.h"
@@ -21,6 +22,11 @@ int main(int argc, char* argv[]) {
     if (!lock.acquire(state.appDir)) {
         context.message(nullptr, QString::fromUtf8(qdx::kFolderInUseMessage));
         return 1;
+    }
+    try {
+        qdx::recover_interrupted_appends(state.dataDir());
+    } catch (const std::exception& e) {
+        context.message(nullptr, QString::fromLocal8Bit(e.what()));
     }
 
     state.messages.setStartupWording();

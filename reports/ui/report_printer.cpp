@@ -6,9 +6,10 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <stdexcept>
-#include <system_error>
 
+#include "core/atomic_file.h"
 #include "core/files.h"
+#include "core/record_file.h"
 #include "core/regional.h"
 #include "core/text_field.h"
 #include "core/ui/qt_text.h"
@@ -125,22 +126,18 @@ bool paint_report(QPrinter& printer, const ReportTable& table, const AppState& s
 void print_report_to_pdf(const ReportTable& table, const AppState& state,
                          const std::filesystem::path& pdf) {
     if (pdf.has_parent_path()) ensure_folder(pdf.parent_path());
-    std::filesystem::path temporary = pdf;
-    temporary += ".tmp";
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(temporary.string()));
-    printer.setDocName(fromAnsi(table.caption));
-    printer.setCreator("Qdx");
-    if (!paint_report(printer, table, state)) {
-        remove_if_exists(temporary);
-        throw std::runtime_error("The file " + pdf.string() + " cannot be written.");
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, pdf, error);
-    if (error) {
-        remove_if_exists(temporary);
-        throw std::runtime_error("The file " + pdf.string() + " cannot be written.");
+    const std::string failure = "The file " + pdf.string() + " cannot be written.";
+    try {
+        AtomicFile file(pdf);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(file.temporaryPath().string()));
+        printer.setDocName(fromAnsi(table.caption));
+        printer.setCreator("Qdx");
+        if (!paint_report(printer, table, state)) throw std::runtime_error(failure);
+        file.commit();
+    } catch (const FileError&) {
+        throw std::runtime_error(failure);
     }
 }
 

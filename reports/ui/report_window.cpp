@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "core/record_append.h"
 #include "core/regional.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
@@ -234,6 +235,11 @@ void ReportWindow::registerPayments() {
     try {
         int written = register_payments(s, table());
         setStatus(QString("%1 payment(s) registered").arg(written));
+    } catch (const PartialAppendError& e) {
+        context_.message(this,
+                         "The payments could not be registered; the payments file may hold "
+                         "part of them: " +
+                             fromAnsi(e.what()));
     } catch (const std::exception& e) {
         context_.message(
             this, "The payments could not be registered; none was written: " + fromAnsi(e.what()));

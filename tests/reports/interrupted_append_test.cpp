@@ -1,0 +1,133 @@
+// Register payments stopped halfway: by a kill, or by a write that fails.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <cerrno>
+
+#include "core/files.h"
+#include "core/ole_date.h"
+#include "core/record_append.h"
+#include "core/record_file.h"
+#include "reports/reports.h"
+#include "support/kill_midway.h"
+#include "support/test_support.h"
+
+namespace qdx {
+namespace {
+
+namespace fs = std::filesystem;
+
+class InterruptedAppendTest : public ::testing::Test {
+  protected:
+    InterruptedAppendTest() : state(folder.path()) {
+        state.dateto = ole_from_ymd(2003, 3, 31);
+        test::write_money(state, file::kPayments,
+                          {{1, 5, state.dateto}, {2, 6, state.dateto}, {3, 7, state.dateto}});
+    }
+    fs::path payments() const { return state.dataFile(file::kPayments); }
+    // A payments-due table of `rows` affiliates, as the report hands it over.
+    static ReportTable due(int rows) {
+        ReportTable t;
+        t.setHeader(" Affiliate's ID     | Payments Due  ");
+        for (int i = 1; i <= rows; ++i) t.appendRow() = {std::to_string(i), "12.5"};
+        t.appendRow() = {" Total", "0"};
+        t.hasTotalRow = true;
+        return t;
+    }
+    size_t files_in_data() const {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(state.dataDir()), {}));
+    }
+    test::TempFolder folder;
+    AppState state;
+};
+
+TEST_F(InterruptedAppendTest, KilledMidAppendTheNextOpeningCutsThePartBack) {
+    const std::string before = test::read_file(payments());
+    ASSERT_TRUE(test::killed_while_writing(before.size() + 1000,
+                                           [&] { register_payments(state, due(50000)); }));
+    ASSERT_GT(fs::file_size(payments()), before.size());  // the kill left part of the records
+
+    RecordFile reopened(payments(), MoneyRecord::kSize);
+    EXPECT_EQ(reopened.count(), 3);
+    EXPECT_EQ(test::read_file(payments()), before);
+    EXPECT_EQ(files_in_data(), 1u);  // nothing left beside it
+}
+
+TEST_F(InterruptedAppendTest, KilledMidAppendTheNextStartCutsThePartBack) {
+    // A fragment too short to count as a record is overwritten by the first one.
+    std::string before = test::read_file(payments()) + "abc";
+    write_file_atomically(payments(), before);
+    ASSERT_TRUE(test::killed_while_writing(before.size() + 1000,
+                                           [&] { register_payments(state, due(50000)); }));
+    ASSERT_NE(test::read_file(payments()), before);
+
+    recover_interrupted_appends(state.dataDir());
+    EXPECT_EQ(test::read_file(payments()), before);
+    EXPECT_EQ(files_in_data(), 1u);
+    // And the next registering appends after the three records.
+    EXPECT_EQ(register_payments(state, due(2)), 2);
+    RecordFile after(payments(), MoneyRecord::kSize);
+    EXPECT_EQ(after.count(), 5);
+    EXPECT_EQ(after.read<MoneyRecord>(4).affiliateId, 1);
+}
+
+// Makes the rollback's cut fail while it lives.
+struct CannotCutBack {
+    CannotCutBack() {
+        detail::cut_back = [](int, off_t) {
+            errno = EIO;
+            return -1;
+        };
+    }
+    ~CannotCutBack() { detail::cut_back = ::ftruncate; }
+};
+
+// A write that stops at the file size limit fails with EFBIG instead of a kill.
+class SizeLimit {
+  public:
+    explicit SizeLimit(rlim_t bytes) : oldHandler_(::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        const rlimit limit{bytes, old_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~SizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        ::signal(SIGXFSZ, oldHandler_);
+    }
+
+  private:
+    rlimit old_{};
+    sighandler_t oldHandler_;
+};
+
+TEST_F(InterruptedAppendTest, AFailedWriteIsUndoneOrReportedAsPartial) {
+    const std::string before = test::read_file(payments());
+    {
+        SizeLimit limit(before.size() + 100);
+        try {
+            register_payments(state, due(500));
+            FAIL() << "the write should fail";
+        } catch (const PartialAppendError& e) {
+            FAIL() << e.what();
+        } catch (const FileError&) {
+        }
+        EXPECT_EQ(test::read_file(payments()), before);
+
+        CannotCutBack cannotCut;
+        try {
+            register_payments(state, due(500));
+            FAIL() << "the write should fail";
+        } catch (const PartialAppendError& e) {
+            EXPECT_NE(std::string(e.what()).find("may hold part of the records"),
+                      std::string::npos);
+            EXPECT_NE(std::string(e.what()).find("Input/output error"), std::string::npos);
+        }
+    }
+    EXPECT_GT(fs::file_size(payments()), before.size());
+    recover_interrupted_appends(state.dataDir());
+    EXPECT_EQ(test::read_file(payments()), before);
+}
+
+}  // namespace
+}  // namespace qdx
