@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/atomic_file.h"
 #include "core/files.h"
 #include "core/record_file.h"
 #include "support/kill_midway.h"
@@ -45,18 +44,6 @@ TEST(FileSavingTest, ATemporaryFileLeftByAKilledWriterGoesAtTheNextWrite) {
 
     write_file_atomically(target, "later");
     EXPECT_EQ(test::read_file(target), "later");
-    EXPECT_EQ(entries(folder.path()), 1u);
-}
-
-TEST(FileSavingTest, AnUncommittedFileLeavesTheTargetAsItWas) {
-    test::TempFolder folder;
-    const fs::path target = folder.path() / "APsettings.txt";
-    write_file_atomically(target, "earlier");
-    {
-        AtomicFile file(target);
-        file.write(std::string(3 << 20, 'y'));  // written through, past the buffer
-    }
-    EXPECT_EQ(test::read_file(target), "earlier");
     EXPECT_EQ(entries(folder.path()), 1u);
 }
 

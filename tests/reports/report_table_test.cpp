@@ -106,7 +106,7 @@ TEST_F(ReportTableTest, HtmlHasHeaderCellsOnlyInRowZero) {
               "<br>\r\n<br>\r\n"
               "<table cellpadding=2 border=3 align='left'> \r\n"
               "<tr>\r\n<th> Affiliate's ID     </th>\r\n<th> Payments Due  </th>\r\n</tr>\r\n"
-              "<tr>\r\n<td>1</td>\r\n<td>a<b</td>\r\n</tr>\r\n"
+              "<tr>\r\n<td>1</td>\r\n<td>a&lt;b</td>\r\n</tr>\r\n"
               "</body> </html>\r\n");
 }
 
