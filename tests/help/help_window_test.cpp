@@ -142,6 +142,7 @@ TEST_F(HelpMenu, WePayHandsTheWebPageToTheBrowserAndKeepsItInTheHistory) {
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], agreement);
     EXPECT_EQ(source(), agreement);
+    EXPECT_TRUE(pageText().contains("opened this page in your web browser"));
     EXPECT_TRUE(pageText().contains(agreement.toString()));
 
     click("cmdBack");
@@ -149,6 +150,21 @@ TEST_F(HelpMenu, WePayHandsTheWebPageToTheBrowserAndKeepsItInTheHistory) {
     click("cmdForward");
     EXPECT_EQ(source(), agreement);
     EXPECT_EQ(opened.size(), 1u);  // going through the history does not open it again
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(HelpMenu, WePaySaysPlainlyWhenNoBrowserCouldBeStarted) {
+    browserStarts = false;
+    choose("WePay");
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(pageText().contains("No web browser could be started"));
+    EXPECT_FALSE(pageText().contains("opened this page"));
+    EXPECT_TRUE(pageText().contains(opened[0].toString()));  // to copy into a browser
+
+    browserStarts = true;  // a browser is installed meanwhile: the same page, now opened
+    choose("WePay");
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(pageText().contains("opened this page in your web browser"));
     EXPECT_TRUE(messages.isEmpty());
 }
 
