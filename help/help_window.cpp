@@ -34,9 +34,16 @@ HelpBrowser::HelpBrowser(QWidget* parent) : QTextBrowser(parent) {}
 QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
     if (type == QTextDocument::ImageResource || type == QTextDocument::StyleSheetResource)
         return QTextBrowser::loadResource(type, name);
-    if (is_web_address(name))
-        return short_page("We have opened this page in your web browser.",
-                          "The page of the program's web site is shown by your web browser:", name);
+    if (is_web_address(name)) {
+        if (started_.contains(name))
+            return short_page(
+                "We have opened this page in your web browser.",
+                "The page of the program's web site is shown by your web browser:", name);
+        return short_page("No web browser could be started.",
+                          "This page of the program's web site was not opened. To read it, "
+                          "open this address in a web browser:",
+                          name);
+    }
     QVariant page = name.isLocalFile() && QFileInfo(name.toLocalFile()).isFile()
                         ? QTextBrowser::loadResource(type, name)
                         : QVariant();
@@ -48,8 +55,16 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
     return page;
 }
 
+void HelpBrowser::noteHandedOver(const QUrl& address, bool started) {
+    if (started)
+        started_.insert(address);
+    else
+        started_.remove(address);
+}
+
 HelpWindow::HelpWindow(QWidget* parent)
-    : QWidget(parent), openExternal([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
+    : QWidget(parent),
+      openExternal([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setObjectName("frmHelp");
     setWindowTitle("Help");
     resize(720, 560);
@@ -80,8 +95,9 @@ HelpWindow::HelpWindow(QWidget* parent)
     connect(forward_, &QPushButton::clicked, browser_, &QTextBrowser::forward);
     connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
         QUrl url = browser_->source().resolved(link);
-        if (url.isLocalFile() || is_web_address(url)) {
-            if (is_web_address(url) && openExternal) openExternal(url);
+        if (is_web_address(url)) {
+            showWebPage(url);
+        } else if (url.isLocalFile()) {
             browser_->setSource(url);
         } else if (openExternal) {
             openExternal(url);  // mailto: and the like
@@ -91,12 +107,20 @@ HelpWindow::HelpWindow(QWidget* parent)
 
 void HelpWindow::navigate(const QString& address) {
     QUrl url(address);
-    if (is_web_address(url)) {
-        if (openExternal) openExternal(url);
-    } else {
-        url = QUrl::fromLocalFile(address);
-    }
-    browser_->setSource(url);
+    if (is_web_address(url))
+        showWebPage(url);
+    else
+        browser_->setSource(QUrl::fromLocalFile(address));
+}
+
+// The system's browser shows a web page; the viewer keeps a page in its
+// history that says whether that browser could be started.
+void HelpWindow::showWebPage(const QUrl& address) {
+    browser_->noteHandedOver(address, openExternal && openExternal(address));
+    if (browser_->source() == address)
+        browser_->reload();
+    else
+        browser_->setSource(address);
 }
 
 const std::vector<HelpItem>& help_items() {
@@ -113,7 +137,7 @@ const std::vector<HelpItem>& help_items() {
 
 HelpOptions default_help_options(const UiContext& context) {
     return {help::help_folders(context.state.appDir, program_folder()),
-            [](const QUrl& url) { QDesktopServices::openUrl(url); }};
+            [](const QUrl& url) { return QDesktopServices::openUrl(url); }};
 }
 
 HelpWindow* open_help_item(UiContext& context, const HelpItem& item, const HelpOptions& options) {

@@ -2,6 +2,7 @@
 // frmHelp, the help viewer: one window reused by every item of the Help
 // menu, with its own history and Back and Forward buttons. It never shows a
 // message: a page that cannot be read is shown as an unreachable address.
+#include <QSet>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QWidget>
@@ -19,6 +20,9 @@ class UiContext;
 // The program's web site; the "We pay" item opens a page of it.
 extern const char* const kWebSite;
 
+// Opens an address in the system's browser; false when none could be started.
+using OpenExternal = std::function<bool(const QUrl&)>;
+
 // WebBrowser1: local pages through the text browser; an address it cannot
 // read, or a web address (handed to the system's browser), is shown as a
 // short page of its own so that it keeps its place in the history.
@@ -27,6 +31,12 @@ class HelpBrowser : public QTextBrowser {
   public:
     explicit HelpBrowser(QWidget* parent = nullptr);
     QVariant loadResource(int type, const QUrl& name) override;
+
+    // Whether the system's browser took the web address: its page says so.
+    void noteHandedOver(const QUrl& address, bool started);
+
+  private:
+    QSet<QUrl> started_;
 };
 
 class HelpWindow : public QWidget {
@@ -41,9 +51,11 @@ class HelpWindow : public QWidget {
     HelpBrowser* browser() const { return browser_; }
 
     // Opens a web address in the system's browser; tests replace it.
-    std::function<void(const QUrl&)> openExternal;
+    OpenExternal openExternal;
 
   private:
+    void showWebPage(const QUrl& address);
+
     HelpBrowser* browser_;
     QPushButton* back_;
     QPushButton* forward_;
@@ -61,7 +73,7 @@ const std::vector<HelpItem>& help_items();
 // Where the help window looks for pages and how it opens web addresses.
 struct HelpOptions {
     std::vector<std::filesystem::path> folders;  // searched in order
-    std::function<void(const QUrl&)> openExternal;
+    OpenExternal openExternal;
 };
 HelpOptions default_help_options(const UiContext& context);
 

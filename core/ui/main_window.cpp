@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -84,6 +85,7 @@ MainWindow::MainWindow(UiContext& context, QWidget* parent)
     setCentralWidget(client);
     buildControls(client);
     buildMenu();
+    giveMenuShortcutsPrecedence();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     // Opening the window.
@@ -122,7 +124,8 @@ void MainWindow::buildControls(QWidget* c) {
 
     make_button(c, "cmdAPperformanceR", "AP Performance", 3240, 1320, 1695);
     make_button(c, "cmdAccountsR", "Accounts", 3240, 2040, 1695);
-    make_button(c, "cmdPaymentsR", "Payments Due", 3240, 2760, 1185);  // wide enough for its caption
+    // Wide enough for its caption.
+    make_button(c, "cmdPaymentsR", "Payments Due", 3240, 2760, 1185);
     auto* html = new QCheckBox("HTM", c);
     html->setObjectName("chHTML");
     html->setAccessibleName("Also write the affiliate pages (HTM)");
@@ -132,8 +135,8 @@ void MainWindow::buildControls(QWidget* c) {
                   "txtAIDa", 1200);
     make_id_frame(c, "frameNetStructure", "Network Structure", 5520, 2280, "cmdNetStructureR",
                   "txtAIDn", 1200);
-    make_id_frame(c, "frameIncomeStructure", "Income Structure", 5520, 3480,
-                  "cmdIncomeStructureR", "txtAID", 1200);
+    make_id_frame(c, "frameIncomeStructure", "Income Structure", 5520, 3480, "cmdIncomeStructureR",
+                  "txtAID", 1200);
     make_id_frame(c, "frmDownline", "Downline", 3240, 3480, "cmdDownline", "txtAIDd", 1080);
 
     auto* type = new QGroupBox("Type of Report", c);
@@ -148,12 +151,13 @@ void MainWindow::buildControls(QWidget* c) {
     fullType->setGeometry(px(1560), px(330), px(1200), px(375));
 
     // Reading order: left column top to bottom, then the report column.
-    const char* order[] = {"cmdAffiliates", "cmdCommunications", "cmdSales", "cmdPayments",
-                           "cmdAPSettings", "txtDateFrom",       "txtDateTo", "cmdAPperformanceR",
-                           "cmdActivitiesR", "txtAIDa",          "cmdAccountsR", "cmdNetStructureR",
-                           "txtAIDn",       "cmdPaymentsR",      "chHTML",   "cmdDownline",
-                           "txtAIDd",       "cmdIncomeStructureR", "txtAID", "OptShort",
-                           "OptFull"};
+    const char* order[] = {"cmdAffiliates", "cmdCommunications", "cmdSales",
+                           "cmdPayments",   "cmdAPSettings",     "txtDateFrom",
+                           "txtDateTo",     "cmdAPperformanceR", "cmdActivitiesR",
+                           "txtAIDa",       "cmdAccountsR",      "cmdNetStructureR",
+                           "txtAIDn",       "cmdPaymentsR",      "chHTML",
+                           "cmdDownline",   "txtAIDd",           "cmdIncomeStructureR",
+                           "txtAID",        "OptShort",          "OptFull"};
     QWidget* previous = nullptr;
     for (const char* name : order) {
         auto* w = c->findChild<QWidget*>(name);
@@ -170,9 +174,9 @@ void MainWindow::buildMenu() {
         const char* caption;
         const char* keys;
     };
-    const Item items[] = {{"About", "&About", "Ctrl+A"},       {"UserGuide", "&User's Guide", "Ctrl+U"},
-                          {"FAQ", "&FAQ", "Ctrl+F"},           {"Cases", "&Cases", "Ctrl+C"},
-                          {"WePay", "&We pay", "Ctrl+P"},      {"Support", "&Support", "Ctrl+S"}};
+    const Item items[] = {{"About", "&About", "Ctrl+A"},  {"UserGuide", "&User's Guide", "Ctrl+U"},
+                          {"FAQ", "&FAQ", "Ctrl+F"},      {"Cases", "&Cases", "Ctrl+C"},
+                          {"WePay", "&We pay", "Ctrl+P"}, {"Support", "&Support", "Ctrl+S"}};
     for (const Item& item : items) {
         QAction* a = help->addAction(item.caption);
         a->setObjectName(item.name);
@@ -184,6 +188,26 @@ void MainWindow::buildMenu() {
     exit->setShortcut(QKeySequence("Ctrl+E"));
     // Exit ends the program at once, without the windows' own closing steps.
     connect(exit, &QAction::triggered, this, [] { QApplication::exit(0); });
+}
+
+// A text box claims Ctrl+A, Ctrl+C, Ctrl+U and Ctrl+E for its own editing
+// before a window shortcut is looked up; in this window's boxes the Help
+// menu's keys come first.
+void MainWindow::giveMenuShortcutsPrecedence() {
+    for (QLineEdit* box : findChildren<QLineEdit*>()) box->installEventFilter(this);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const QKeySequence keys(static_cast<QKeyEvent*>(event)->keyCombination());
+        for (const QAction* a : menuBar()->findChildren<QAction*>()) {
+            if (a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == keys) {
+                event->ignore();  // not wanted by the box: the shortcut runs
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::fillDates() {

@@ -15,7 +15,7 @@ class UiContext;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit MainWindow(UiContext& context, QWidget* parent = nullptr);
 
     // Reads the two date boxes into datefrom and dateto; on a box that is not
@@ -32,12 +32,14 @@ public:
     QLineEdit* lineEdit(const char* objectName) const;
     QAction* action(const char* objectName) const;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void buildControls(QWidget* client);
     void buildMenu();
+    void giveMenuShortcutsPrecedence();
     void fillDates();
 
     UiContext& context_;

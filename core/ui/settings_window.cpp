@@ -108,6 +108,10 @@ void SettingsWindow::buildControls() {
     cmbType_ = new QComboBox(this);
     cmbType_->setObjectName("cmbType");
     cmbType_->addItems({"Percents", "Fixed"});
+    // The box shows the stored Type as it is, even one that is not an entry
+    // of the list; typing is refused, an entry is chosen from the list.
+    cmbType_->setEditable(true);
+    cmbType_->lineEdit()->setReadOnly(true);
     cmbType_->setCurrentIndex(-1);
     cmbType_->setGeometry(px(3600), px(3840), px(1935), px(kBoxHeight));
     place_label(this, "lblType", "Type of payment", 240, 3840, cmbType_);
@@ -147,6 +151,7 @@ void SettingsWindow::toForm() {
     txtPeriodicity_->setText(fromAnsi(format_long(r.periodicity)));
     std::string type(trim(r.type));
     cmbType_->setCurrentIndex(type == "Percents" ? 0 : type == "Fixed" ? 1 : -1);
+    cmbType_->setEditText(fromAnsi(r.type));
     txtUnit_->setText(fromAnsi(r.unit));
     for (int k = 0; k < 8; ++k) {
         txtLevel_[k]->setText(fromAnsi(format_single(r.levels[k], regional)));

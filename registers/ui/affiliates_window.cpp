@@ -1,6 +1,7 @@
 #include "registers/ui/affiliates_window.h"
 
 #include <QLineEdit>
+#include <limits>
 
 #include "core/files.h"
 #include "core/regional.h"
@@ -29,6 +30,8 @@ AffiliatesWindow::AffiliatesWindow(UiContext& context)
     txtDate = addBox(4, 1, "lblLabel13", "Date", "txtDate");
     txtLevel = addBox(5, 1, "lblLabel14", "Level", "txtLevel");
     txtAdditional_Info = addBox(6, 1, "lblLabel12", "Additional Info", "txtAdditional_Info");
+    // It shows a whole side file, however long; the default limit would cut it.
+    txtAdditional_Info->setMaxLength(std::numeric_limits<int>::max());
 
     txtSname = addSearchBox(0, "lblLabel15", "Name", "txtSname");
     txtSsurname = addSearchBox(1, "lblLabel16", "Surname", "txtSsurname");

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "core/files.h"
@@ -23,8 +24,14 @@ namespace qdx::ui {
 
 std::string ansi(const QLineEdit* box) { return toAnsi(box->text()); }
 
+// The text as typed: toPlainText() would turn non-breaking spaces into
+// blanks, so the raw text is read and only its line breaks are converted.
 std::string ansi(const QPlainTextEdit* box) {
-    return toAnsi(box->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+    QString text = box->document()->toRawText();
+    for (QChar& c : text) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) c = QLatin1Char('\n');
+    }
+    return toAnsi(text.replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
 }
 
 void setAnsi(QLineEdit* box, const std::string& text) { box->setText(fromAnsi(text)); }

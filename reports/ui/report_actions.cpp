@@ -33,15 +33,19 @@ enum class OnFailure { SayIncorrectValue, SayWhatFailed };
 
 using Build = std::function<ReportTable(AppState&)>;
 
-void report_failure(UiContext& context, QWidget* parent, const std::exception& error,
-                    OnFailure rule) {
-    if (rule == OnFailure::SayIncorrectValue) {
-        context.message(parent, fromAnsi(context.state.messages.incorrectValue));
-    } else if (dynamic_cast<const ReportError*>(&error)) {
-        context.message(parent, fromAnsi(error.what()));  // a refusal that says why itself
-    } else {
-        context.message(parent, "The report could not be made: " + fromAnsi(error.what()));
-    }
+// The message for a failure; it is shown once the normal pointer is back.
+QString failure_text(const UiContext& context, const std::exception& error, OnFailure rule) {
+    if (rule == OnFailure::SayIncorrectValue)
+        return fromAnsi(context.state.messages.incorrectValue);
+    if (dynamic_cast<const ReportError*>(&error))
+        return fromAnsi(error.what());  // a refusal that says why itself
+    return "The report could not be made: " + fromAnsi(error.what());
+}
+
+// A report that failed leaves the window with the report it showed before.
+void report_failure(UiContext& context, ReportWindow* window, const QString& text) {
+    window->keepShownReport();
+    context.message(window, text);
 }
 
 // Names the report window, then computes the table under the hourglass and
@@ -51,13 +55,18 @@ void run_in_window(MainWindow& main, const std::string& caption, bool registerPa
     UiContext& context = main.context();
     ReportWindow* window = show_report_window(context);
     window->beginReport(caption, registerPayments);
-    WaitPointer wait;
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    try {
-        window->showTable(build(context.state));
-    } catch (const std::exception& error) {
-        report_failure(context, window, error, rule);
+    QString failure;
+    {
+        WaitPointer wait;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        try {
+            window->showTable(build(context.state));
+            return;
+        } catch (const std::exception& error) {
+            failure = failure_text(context, error, rule);
+        }
     }
+    report_failure(context, window, failure);
 }
 
 // Reads an affiliate ID box: empty, not a number or no such affiliate gets
@@ -152,18 +161,21 @@ void run_downline_report(MainWindow& main) {
     UiContext& context = main.context();
     bool full = main.fullReportSelected();
     // The downline is gathered before the window shows it.
-    ReportTable table;
+    QString failure;
     {
         WaitPointer wait;
         try {
-            table = downline_report(context.state, id, full);
-        } catch (const std::exception& error) {
-            QWidget* open = context.openWindow("frmReports");
-            report_failure(context, open ? open : &main, error, OnFailure::SayIncorrectValue);
+            ReportTable table = downline_report(context.state, id, full);
+            show_report_window(context)->showTable(std::move(table));
             return;
+        } catch (const std::exception& error) {
+            failure = failure_text(context, error, OnFailure::SayIncorrectValue);
         }
     }
-    show_report_window(context)->showTable(std::move(table));
+    if (auto* open = qobject_cast<ReportWindow*>(context.openWindow("frmReports")))
+        report_failure(context, open, failure);
+    else
+        context.message(&main, failure);
 }
 
 void wire_report_buttons(MainWindow& main) {

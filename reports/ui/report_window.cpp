@@ -152,11 +152,17 @@ void ReportWindow::buildControls() {
 void ReportWindow::beginReport(const std::string& caption, bool registerPayments) {
     setWindowTitle(fromAnsi(caption));
     register_->setVisible(registerPayments);
-    ReportTable empty;
-    empty.caption = caption;
-    empty.showRegisterPayments = registerPayments;
-    model_->setTable(std::move(empty));
     setStatus(QString());
+}
+
+void ReportWindow::keepShownReport() {
+    const ReportTable& shown = table();
+    if (shown.rowCount() == 0) {
+        register_->hide();  // nothing to register; the caption names the failed report
+        return;
+    }
+    setWindowTitle(fromAnsi(shown.caption));
+    register_->setVisible(shown.showRegisterPayments);
 }
 
 void ReportWindow::showTable(ReportTable table) {

@@ -23,9 +23,12 @@ class ReportWindow : public QWidget {
     // Fills txtFrom and txtTo with the range in force when the window loads.
     explicit ReportWindow(UiContext& context, QWidget* parent = nullptr);
 
-    // A report is starting: names the window, shows or hides "Register
-    // payments" and empties the grid.
+    // A report is starting: names the window and shows or hides "Register
+    // payments"; the grid keeps the report shown until the new one is ready.
     void beginReport(const std::string& caption, bool registerPayments);
+    // The new report failed: the window names the report its grid still
+    // shows, and offers "Register payments" only for a payments-due grid.
+    void keepShownReport();
     // Shows the finished report (caption and button from the table).
     void showTable(ReportTable table);
     const ReportTable& table() const;

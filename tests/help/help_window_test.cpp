@@ -4,7 +4,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <fstream>
 
 #include "core/ui/main_window.h"
@@ -35,7 +37,10 @@ class HelpMenu : public ::testing::Test {
             messages.push_back(r.text);
             return MessageAnswer::Ok;
         };
-        wire_help_menu(main, {{app.path()}, [this](const QUrl& url) { opened.push_back(url); }});
+        wire_help_menu(main, {{app.path()}, [this](const QUrl& url) {
+                                  opened.push_back(url);
+                                  return browserStarts;
+                              }});
     }
     ~HelpMenu() override {
         if (QWidget* w = context.openWindow("frmHelp")) delete w;
@@ -59,6 +64,7 @@ class HelpMenu : public ::testing::Test {
     MainWindow main;
     QStringList messages;
     std::vector<QUrl> opened;
+    bool browserStarts = true;
 };
 
 TEST_F(HelpMenu, SecondItemReusesTheViewerAndBackReturnsToTheFirst) {
@@ -136,6 +142,7 @@ TEST_F(HelpMenu, WePayHandsTheWebPageToTheBrowserAndKeepsItInTheHistory) {
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], agreement);
     EXPECT_EQ(source(), agreement);
+    EXPECT_TRUE(pageText().contains("opened this page in your web browser"));
     EXPECT_TRUE(pageText().contains(agreement.toString()));
 
     click("cmdBack");
@@ -143,6 +150,21 @@ TEST_F(HelpMenu, WePayHandsTheWebPageToTheBrowserAndKeepsItInTheHistory) {
     click("cmdForward");
     EXPECT_EQ(source(), agreement);
     EXPECT_EQ(opened.size(), 1u);  // going through the history does not open it again
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(HelpMenu, WePaySaysPlainlyWhenNoBrowserCouldBeStarted) {
+    browserStarts = false;
+    choose("WePay");
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(pageText().contains("No web browser could be started"));
+    EXPECT_FALSE(pageText().contains("opened this page"));
+    EXPECT_TRUE(pageText().contains(opened[0].toString()));  // to copy into a browser
+
+    browserStarts = true;  // a browser is installed meanwhile: the same page, now opened
+    choose("WePay");
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(pageText().contains("opened this page in your web browser"));
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -170,6 +192,42 @@ TEST_F(HelpMenu, ClosedViewerIsMadeAfreshWithAnEmptyHistory) {
     choose("FAQ");
     click("cmdBack");
     EXPECT_EQ(source(), page("more_info.html"));
+}
+
+TEST_F(HelpMenu, ShortcutsWinOverTheEditingKeysOfEveryBox) {
+    main.show();
+    QApplication::setActiveWindow(&main);
+    const QUrl agreement(QString(kWebSite) + "/ap_agreement.html");
+    const std::tuple<Qt::Key, const char*, QUrl> keys[] = {
+        {Qt::Key_A, "About", page("about.htm")},
+        {Qt::Key_U, "User Guide", page("user_guide.htm")},
+        {Qt::Key_F, "More Info", page("more_info.html")},
+        {Qt::Key_C, "Cases", page("cases.htm")},
+        {Qt::Key_P, "We pay", agreement},
+        {Qt::Key_S, "Support ", page("support.htm")}};
+    // Exit would end the test program: count its choosing instead.
+    int exits = 0;
+    QObject::disconnect(main.action("Exit"), &QAction::triggered, &main, nullptr);
+    QObject::connect(main.action("Exit"), &QAction::triggered, [&exits] { ++exits; });
+    for (const char* name :
+         {"txtDateFrom", "txtDateTo", "txtAIDa", "txtAIDn", "txtAID", "txtAIDd"}) {
+        QLineEdit* box = main.lineEdit(name);
+        box->setText("12");
+        for (const auto& [key, caption, address] : keys) {
+            QApplication::setActiveWindow(&main);
+            box->setFocus();
+            QTest::keyClick(box, key, Qt::ControlModifier);
+            ASSERT_NE(viewer(), nullptr) << name;
+            EXPECT_EQ(viewer()->windowTitle().toStdString(), caption) << name;
+            EXPECT_EQ(source(), address) << name << " " << caption;
+        }
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_E, Qt::ControlModifier);
+        EXPECT_EQ(box->text(), "12") << name;  // nothing selected away or erased
+    }
+    EXPECT_EQ(exits, 6);
+    EXPECT_EQ(opened.size(), 6u);  // We pay, once from each box
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 TEST(HelpWiring, MainWindowMenuOpensTheViewer) {

@@ -1,6 +1,7 @@
+#include "core/ui/main_window.h"
+
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -13,7 +14,6 @@
 #include "core/ole_date.h"
 #include "core/record_file.h"
 #include "core/records.h"
-#include "core/ui/main_window.h"
 #include "core/ui/ui_context.h"
 #include "support/test_support.h"
 
@@ -21,7 +21,7 @@ namespace qdx::ui {
 namespace {
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     MainWindowTest() {
         context.messageSink = [this](const MessageRequest& r) {
             messages.push_back(r.text);
@@ -63,7 +63,8 @@ TEST_F(MainWindowTest, CheckDatesStoresTheRangeOrNamesTheBadBox) {
     EXPECT_FALSE(w.check_dates());
     EXPECT_EQ(messages, QStringList{"Sorry, you entered an incorrect value"});
     EXPECT_EQ(QApplication::focusWidget(), w.lineEdit("txtDateTo"));
-    EXPECT_EQ(state.datefrom, ole_from_ymd(2003, 3, 2));  // the start was read before the end failed
+    EXPECT_EQ(state.datefrom,
+              ole_from_ymd(2003, 3, 2));  // the start was read before the end failed
 
     w.lineEdit("txtDateFrom")->setText("31/02/2003");
     EXPECT_FALSE(w.check_dates());
@@ -87,18 +88,6 @@ TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThem) {
     EXPECT_FALSE(w.fullReportSelected());
     EXPECT_EQ(w.findChild<QLabel*>("lbl3")->buddy(), w.lineEdit("txtDateFrom"));
     for (const char* id : {"txtAIDa", "txtAIDn", "txtAID", "txtAIDd"}) ASSERT_TRUE(w.lineEdit(id));
-}
-
-TEST_F(MainWindowTest, HelpMenuCarriesItsShortcuts) {
-    MainWindow& w = open(2003, 3, 31);
-    const std::pair<const char*, const char*> items[] = {
-        {"About", "Ctrl+A"}, {"UserGuide", "Ctrl+U"}, {"FAQ", "Ctrl+F"}, {"Cases", "Ctrl+C"},
-        {"WePay", "Ctrl+P"}, {"Support", "Ctrl+S"},  {"Exit", "Ctrl+E"}};
-    for (auto [name, keys] : items) {
-        ASSERT_TRUE(w.action(name)) << name;
-        EXPECT_EQ(w.action(name)->shortcut(), QKeySequence(keys)) << name;
-    }
-    EXPECT_EQ(w.action("UserGuide")->text(), "&User's Guide");
 }
 
 TEST_F(MainWindowTest, ClosingDeletesTheWorkingFiles) {

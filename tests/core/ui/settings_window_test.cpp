@@ -124,7 +124,7 @@ TEST_F(SettingsWindowTest, ExistingRecordIsShownAndExported) {
     SettingsWindow* w = openWindow();
     EXPECT_EQ(text(w, "txtMinPayment"), "50");
     EXPECT_EQ(text(w, "txtLevel2"), "5");
-    EXPECT_EQ(child<QComboBox>(w, "cmbType")->currentText().toStdString(), "Percents");
+    EXPECT_EQ(child<QComboBox>(w, "cmbType")->currentText().toStdString(), "Percents  ");
     EXPECT_EQ(text(w, "txtCurrent_Record"), "1");
     EXPECT_FALSE(enabled(w, "cmdCreate"));
     EXPECT_FALSE(enabled(w, "cmdSave"));
@@ -132,6 +132,15 @@ TEST_F(SettingsWindowTest, ExistingRecordIsShownAndExported) {
     std::string exported = read_file(folder.path() / "output" / "APsettings.txt");
     EXPECT_TRUE(exported.ends_with("\r\nPercents  ;50;30;$         ;10;5;2;0;0;0;0; 0 \r\n"))
         << exported;
+}
+
+TEST_F(SettingsWindowTest, TypeOutsideTheListIsShownAsStored) {
+    for (const char* stored : {"percents  ", "Fixed  x  "}) {
+        write_settings(state, settings(stored, {10}, 50));
+        SettingsWindow* w = openWindow();
+        EXPECT_EQ(child<QComboBox>(w, "cmbType")->currentText().toStdString(), stored);
+        w->close();
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <filesystem>
+#include <fstream>
 
 #include "core/files.h"
 #include "core/record_file.h"
@@ -137,24 +138,54 @@ TEST_F(ReportButtonsTest, IdBoxesAreCheckedBeforeTheDates) {
     EXPECT_EQ(reportWindow(), nullptr);
 }
 
-TEST_F(ReportButtonsTest, AFailureWhileComputingRestoresThePointerAndSaysSo) {
+TEST_F(ReportButtonsTest, AFailureKeepsTheShownReportAndRestoresThePointerBeforeSayingSo) {
+    std::vector<bool> hourglassUnderMessage;
+    context.messageSink = [this, &hourglassUnderMessage](const ui::MessageRequest& request) {
+        messages.push_back(request);
+        hourglassUnderMessage.push_back(QApplication::overrideCursor() != nullptr);
+        return answer;
+    };
     // A folder where a working file belongs makes the computation fail.
-    fs::create_directories(state.workFile(file::kActivity));
-    fs::create_directories(state.workFile(file::kAccounts));
+    auto breakWorkingFiles = [this](bool broken) {
+        for (const char* name : {file::kActivity, file::kAccounts}) {
+            if (broken)
+                fs::create_directories(state.workFile(name));
+            else
+                fs::remove(state.workFile(name));
+        }
+    };
+    breakWorkingFiles(true);
     main->lineEdit("txtAIDa")->setText("1");
     click("cmdActivitiesR");
     EXPECT_EQ(messageTexts(), QStringList{"Sorry, you entered an incorrect value"});
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     ASSERT_NE(reportWindow(), nullptr);
-    EXPECT_EQ(reportWindow()->windowTitle(), "Activity_Report;ID=1");
+    EXPECT_EQ(reportWindow()->windowTitle(), "Activity_Report;ID=1");  // nothing shown before
 
+    breakWorkingFiles(false);
+    click("cmdPaymentsR");
+    const std::vector<std::vector<std::string>> shown = reportWindow()->table().cells;
+    ASSERT_GE(shown.size(), 3u);
+    breakWorkingFiles(true);
     messages.clear();
+    click("cmdActivitiesR");
     click("cmdAccountsR");
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].text.startsWith("The report could not be made"))
-        << messages[0].text.toStdString();
+    fs::create_directories(state.dataDir());
+    std::ofstream(state.dataDir() / "dwl") << "not a folder";
+    main->lineEdit("txtAIDd")->setText("1");
+    click("cmdDownline");
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0].text, "Sorry, you entered an incorrect value");
+    EXPECT_TRUE(messages[1].text.startsWith("The report could not be made"))
+        << messages[1].text.toStdString();
+    EXPECT_EQ(messages[2].text, "Sorry, you entered an incorrect value");
+    EXPECT_EQ(hourglassUnderMessage, std::vector<bool>(4, false));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(reportWindow()->table().rowCount(), 0u);  // no stale report under the new name
+
+    // The window still shows the payments-due report, under its own name.
+    EXPECT_EQ(reportWindow()->table().cells, shown);
+    EXPECT_EQ(cell(0, 0).toStdString(), shown[1][0]);  // the grid shows it too
+    EXPECT_EQ(reportWindow()->windowTitle(), "Payments_Report");
+    EXPECT_FALSE(reportWindow()->findChild<QPushButton*>("cmdRegistrePayments")->isHidden());
 }
 
 TEST_F(ReportButtonsTest, ARefusedRangeSaysWhy) {
