@@ -209,6 +209,7 @@ std::string Regional::widenYear(std::string_view pattern) {
 }
 
 std::string format_date(double oleDate, const Regional& regional) {
+    if (!is_calendar_date(oleDate)) return kDamagedDate;
     Ymd d = ymd_from_ole(oleDate);
     const std::string& p = regional.shortDateFormat;
     std::string out;
@@ -353,17 +354,21 @@ std::optional<int16_t> parse_integer(std::string_view text, const Regional& regi
     return static_cast<int16_t>(r);
 }
 
+double round3(double value) { return std::nearbyint(value * 1000) / 1000; }
+
 std::string round3_text(std::string_view text, const Regional& regional) {
-    // The cell's value as a double, scaled by 1000 in double precision and
-    // rounded half to even there: a text such as "4.0295" lies just below
-    // the tie once read as a double, and so gives 4.029.
+    // A text such as "4.0295" lies just below the tie once read as a double,
+    // and so gives 4.029.
     auto value = parse_number(text, regional);
     if (!value) return "0";
-    return format_double(std::nearbyint(*value * 1000) / 1000, regional);
+    return round3_double(*value, regional);
 }
 
 std::string round3_double(double value, const Regional& regional) {
-    return round3_text(format_double(value, regional), regional);
+    // Rounded on the number itself: writing it out first would round twice.
+    const double rounded = round3(value);
+    if (!std::isfinite(rounded)) return "0";
+    return format_double(rounded, regional);
 }
 
 }  // namespace qdx

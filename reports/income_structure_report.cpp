@@ -67,7 +67,9 @@ ReportTable income_structure_report(AppState& state, int32_t id, bool full) {
         row[2] = format_single(records[i].volume, regional);
         row[3] = row[4] = format_single(settings.rewards[static_cast<size_t>(rank)], regional);
         if (settings.payType == 1) {
-            // The income is worked out from the texts just written, as shown.
+            // The income is worked out from the texts just written, as shown,
+            // and rounded as a number: its 15-digit text may already lie past
+            // the half (23.750500000000002 is written 23.7505).
             const double rate = parse_number(row[4], regional).value_or(0);
             const double sales = parse_number(row[2], regional).value_or(0);
             row[4] = round3_double(rate * sales / 100, regional);
