@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/ole_date.h"
 
 namespace qdx {
@@ -47,6 +49,16 @@ TEST(Dates, ShownInTheShortFormatWithFourDigitYears) {
     EXPECT_EQ(format_date(d, british()), "05/03/2003");
     EXPECT_EQ(format_date(d, german()), "05.03.2003");
     EXPECT_EQ(format_date(d, american()), "3/5/2003");
+}
+
+TEST(Dates, DamagedStoredDatesShowAsAQuestionMark) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (double damaged : {nan, inf, -inf, 1e300, -1e300, 9.3e18, 2958466.0, -657435.0})
+        EXPECT_EQ(format_date(damaged, british()), "?") << damaged;
+    EXPECT_EQ(format_date(2958465.5, british()), "31/12/9999");  // the last day, with a time
+    EXPECT_EQ(format_date(-657434, british()), "01/01/0100");
+    EXPECT_EQ(ymd_from_ole(nan).year, 1899);
 }
 
 TEST(Dates, ParsedLeniently) {
@@ -108,6 +120,9 @@ TEST(Numbers, RoundedToThreeDecimalsHalvesToEven) {
     EXPECT_EQ(round3_text("", r), "0");
     EXPECT_EQ(round3_text("17,5965", german()), "17,596");
     EXPECT_EQ(round3_double(3652.44, r), "3652.44");
+    // A double just above the half, whose 15-digit text is the half itself.
+    EXPECT_EQ(round3_double(2.5 * 950.02 / 100, r), "23.751");  // 23.750500000000002
+    EXPECT_EQ(round3_double(15 * 3.23 / 100, r), "0.485");      // 0.48450000000000004
     // Rounded on the value read as a double and scaled by 1000: 4.0295 is
     // 4029.4999... there, while 0.1305 scales to 130.5 exactly and goes to even.
     EXPECT_EQ(round3_text("4.0295", r), "4.029");
