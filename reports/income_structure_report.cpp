@@ -1,6 +1,7 @@
 // The income structure of one affiliate: its own sales and those of its
 // network down to the commission levels in use, with the reward of each
 // rank and the income it yields.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,8 @@ namespace {
 std::vector<ActivityRecord> mark_levels_in(const AppState& state, int32_t id) {
     const ReferralTree tree = ReferralTree::load(state);
     RecordFile activity(state.workFile(file::kActivity), ActivityRecord::kSize);
-    const int64_t m = activity.count();
+    // Only the affiliates' records: any beyond are left from a larger file.
+    const int64_t m = std::min<int64_t>(activity.count(), tree.count());
     std::vector<ActivityRecord> records(static_cast<size_t>(m) + 1);
     std::vector<uint8_t> bytes(static_cast<size_t>(m) * ActivityRecord::kSize);
     activity.scan(1, m, [&](int64_t i, const uint8_t* in) {

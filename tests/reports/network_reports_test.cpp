@@ -85,6 +85,20 @@ TEST_F(ActivitiesTest, AnAffiliatesNetworkStopsAtTheLevelsInUse) {
     EXPECT_EQ(body(activities_report(state, 2, false), 1), (Rows{{"2"}, {" Total"}}));
 }
 
+TEST_F(ActivitiesTest, StaleRecordsBeyondTheAffiliatesAreNotListed) {
+    {
+        RecordFile stale(state.workFile(file::kActivity), ActivityRecord::kSize);
+        for (int64_t k = 1; k <= 6; ++k) stale.write(k, ActivityRecord{50, 1});
+    }
+    EXPECT_EQ(body(activities_report(state, 0, false), 1), (Rows{{"1"}, {"2"}, {"3"}, {" Total"}}));
+    {
+        RecordFile stale(state.workFile(file::kActivity), ActivityRecord::kSize);
+        for (int64_t k = 1; k <= 6; ++k) stale.write(k, ActivityRecord{50, 1});
+    }
+    // Record 5 would rank as a root of the whole network.
+    EXPECT_EQ(body(income_structure_report(state, 0, false), 1), (Rows{{" Total"}}));
+}
+
 TEST_F(ActivitiesTest, NobodyActiveGivesOnlyTheTotal) {
     state.datefrom = state.dateto = ole_from_ymd(2004, 1, 1);
     EXPECT_EQ(body(activities_report(state, 0, false), 4), (Rows{{" Total", "", "0", "0"}}));
