@@ -76,6 +76,32 @@ TEST(Dates, ParsedLeniently) {
         EXPECT_FALSE(parse_date(text, british())) << text;
 }
 
+// Short formats with literal text and direction marks (as UTF-8 bytes, and
+// the code page's "?" for a letter it lacks): what is written reads back.
+TEST(Dates, LiteralTextAndDirectionMarksReadBack) {
+    const double day = ole_from_ymd(2003, 3, 15);
+    const std::string rlm = "\xE2\x80\x8F", alm = "\xD8\x9C", lrm = "\xE2\x80\x8E";
+    for (const std::string& pattern : std::vector<std::string>{
+             "d.MM.yyyy '\xD0\xB3'.", "d.MM.yyyy '?'.", "d 'de' MMMM 'de' yyyy", "yyyy'?'M'?'d'?'",
+             "dd''MM''yyyy", "d" + rlm + "/M" + rlm + "/yyyy", "d" + alm + "/M" + alm + "/yyyy",
+             lrm + "d/M/yyyy" + lrm}) {
+        Regional r;
+        r.shortDateFormat = pattern;
+        r.monthNames[2] = "marzo";
+        const std::string shown = format_date(day, r);
+        EXPECT_EQ(parse_date(shown, r), day) << pattern << " -> " << shown;
+    }
+    Regional arabic;
+    arabic.shortDateFormat = "d" + rlm + "/M" + rlm + "/yyyy";
+    EXPECT_EQ(format_date(day, arabic), "15/3/2003");
+    EXPECT_EQ(parse_date("15" + rlm + "/3" + rlm + "/2003", arabic), day);  // pasted with marks
+    Regional spanish;
+    spanish.shortDateFormat = "d 'de' MMMM 'de' yyyy";
+    spanish.monthNames[11] = "diciembre";
+    EXPECT_EQ(format_date(ole_from_ymd(2003, 12, 1), spanish), "1 de diciembre de 2003");
+    EXPECT_EQ(parse_date("1 de diciembre de 2003", spanish), ole_from_ymd(2003, 12, 1));
+}
+
 TEST(Numbers, ShortestGeneralForm) {
     Regional r = british();
     EXPECT_EQ(format_single(12.5f, r), "12.5");
