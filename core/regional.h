@@ -11,8 +11,9 @@
 namespace qdx {
 
 struct Regional {
-    // Short date pattern in d/dd/M/MM/MMM/MMMM/yyyy tokens; the year is
-    // always four digits so that no date loses its century.
+    // Short date pattern in d/dd/M/MM/MMM/MMMM/yyyy tokens and literal text
+    // ('quoted' or other characters; Windows-1252); the year is always four
+    // digits so that no date loses its century.
     std::string shortDateFormat = "dd/MM/yyyy";
     char decimalSeparator = '.';
     // Local month names (Windows-1252); English names are always understood too.
