@@ -30,6 +30,9 @@ Ymd civil_from_days(int64_t z) {
 }
 
 const int64_t kOleEpoch = days_from_civil(1899, 12, 30);
+// 1 January 100 and 31 December 9999.
+const double kFirstDay = static_cast<double>(days_from_civil(100, 1, 1) - kOleEpoch);
+const double kLastDay = static_cast<double>(days_from_civil(9999, 12, 31) - kOleEpoch);
 
 }  // namespace
 
@@ -47,12 +50,19 @@ bool is_valid_ymd(int year, int month, int day) {
 }
 
 double ole_from_ymd(int year, int month, int day) {
-    return static_cast<double>(days_from_civil(year, static_cast<unsigned>(month),
-                                               static_cast<unsigned>(day)) -
-                               kOleEpoch);
+    return static_cast<double>(
+        days_from_civil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+        kOleEpoch);
+}
+
+bool is_calendar_date(double date) {
+    // False for NaN too; checked before any conversion to an integer.
+    const double day = std::trunc(date);
+    return day >= kFirstDay && day <= kLastDay;
 }
 
 Ymd ymd_from_ole(double date) {
+    if (!is_calendar_date(date)) return Ymd{};
     // OLE dates before the epoch count the fraction towards the epoch; the
     // day is the whole part either way.
     return civil_from_days(static_cast<int64_t>(std::trunc(date)) + kOleEpoch);

@@ -12,7 +12,12 @@ struct Ymd {
 bool is_leap_year(int year);
 int days_in_month(int year, int month);
 double ole_from_ymd(int year, int month, int day);
-Ymd ymd_from_ole(double date);  // the day part; a time of day is dropped
+// Whether a stored date is a day of the years 100 to 9999, the days that can
+// be shown and typed; NaN, infinities and anything beyond are damaged data.
+bool is_calendar_date(double date);
+// The day part; a time of day is dropped. A date that is no calendar date
+// gives the epoch, 30 December 1899.
+Ymd ymd_from_ole(double date);
 bool is_valid_ymd(int year, int month, int day);
 
 // The same day one calendar month earlier, or the last day of that month

@@ -94,6 +94,117 @@ std::optional<int> small_number(const std::string& digits) {
     return std::atoi(digits.c_str());
 }
 
+// Direction marks a short date pattern or a pasted date may carry (U+200E,
+// U+200F, U+061C and the embedding and isolate controls), as UTF-8 bytes.
+// They are invisible and never part of a date.
+size_t direction_mark_at(std::string_view s, size_t i) {
+    auto at = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    if (i + 1 < s.size() && at(i) == 0xD8 && at(i + 1) == 0x9C) return 2;
+    if (i + 2 < s.size() && at(i) == 0xE2 && at(i + 1) == 0x80 &&
+        (at(i + 2) == 0x8E || at(i + 2) == 0x8F || (at(i + 2) >= 0xAA && at(i + 2) <= 0xAE)))
+        return 3;
+    if (i + 2 < s.size() && at(i) == 0xE2 && at(i + 1) == 0x81 && at(i + 2) >= 0xA6 &&
+        at(i + 2) <= 0xA9)
+        return 3;
+    return 0;
+}
+
+std::string without_direction_marks(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        if (size_t n = direction_mark_at(s, i)) {
+            i += n;
+        } else {
+            out += s[i++];
+        }
+    }
+    return out;
+}
+
+// A short date pattern as fields (a run of d, M or y) and literal text:
+// quoted text ('' is a quote) and any other character.
+struct PatternPart {
+    char field = 0;  // 'd', 'M', 'y', or 0 for literal text
+    size_t width = 0;
+    std::string literal;
+};
+
+std::vector<PatternPart> pattern_parts(std::string_view pattern) {
+    std::vector<PatternPart> parts;
+    auto literal = [&]() -> std::string& {
+        if (parts.empty() || parts.back().field != 0) parts.push_back({});
+        return parts.back().literal;
+    };
+    const std::string p = without_direction_marks(pattern);
+    for (size_t i = 0; i < p.size();) {
+        char c = p[i];
+        if (c == 'd' || c == 'M' || c == 'y') {
+            size_t j = i;
+            while (j < p.size() && p[j] == c) ++j;
+            parts.push_back({c, j - i, {}});
+            i = j;
+        } else if (c == '\'') {
+            if (i + 1 < p.size() && p[i + 1] == '\'') {
+                literal() += '\'';
+                i += 2;
+                continue;
+            }
+            std::string& text = literal();
+            size_t k = i + 1;
+            for (; k < p.size(); ++k) {
+                if (p[k] != '\'') {
+                    text += p[k];
+                } else if (k + 1 < p.size() && p[k + 1] == '\'') {
+                    text += p[k++];
+                } else {
+                    break;
+                }
+            }
+            i = k < p.size() ? k + 1 : k;
+        } else {
+            literal() += c;
+            ++i;
+        }
+    }
+    return parts;
+}
+
+bool is_date_separator(char c) {
+    return c == '/' || c == '-' || c == '.' || c == ',' || c == ' ' || c == '\t';
+}
+
+// The pattern's literal words (its literal text without separators and
+// blanks, such as the "г" of "d.MM.yyyy 'г'."), taken out of a typed date
+// where they stand as whole words, so that a date as shown reads back.
+std::string without_literal_words(std::string text, std::string_view pattern) {
+    for (const PatternPart& part : pattern_parts(pattern)) {
+        const std::string& l = part.literal;
+        for (size_t i = 0; i < l.size();) {
+            if (is_date_separator(l[i])) {
+                ++i;
+                continue;
+            }
+            size_t j = i;
+            while (j < l.size() && !is_date_separator(l[j])) ++j;
+            const std::string word = l.substr(i, j - i);
+            i = j;
+            for (size_t at = text.find(word); at != std::string::npos;
+                 at = text.find(word, at + 1)) {
+                const size_t end = at + word.size();
+                const bool alone =
+                    (at == 0 || !is_letter(text[at - 1]) || !is_letter(word[0])) &&
+                    (end == text.size() || !is_letter(text[end]) || !is_letter(word.back()));
+                if (alone) {
+                    text.replace(at, word.size(), " ");
+                    break;
+                }
+            }
+        }
+    }
+    return text;
+}
+
 // Positions of day, month and year in the short date pattern.
 struct Order {
     int day = 0, month = 1, year = 2;
@@ -103,19 +214,17 @@ Order order_of(std::string_view pattern) {
     Order order;
     int next = 0;
     bool seenD = false, seenM = false, seenY = false;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        char c = pattern[i];
-        if (c == 'd' && !seenD) {
+    for (const PatternPart& part : pattern_parts(pattern)) {
+        if (part.field == 'd' && !seenD) {
             order.day = next++;
             seenD = true;
-        } else if (c == 'M' && !seenM) {
+        } else if (part.field == 'M' && !seenM) {
             order.month = next++;
             seenM = true;
-        } else if (c == 'y' && !seenY) {
+        } else if (part.field == 'y' && !seenY) {
             order.year = next++;
             seenY = true;
         }
-        while (i + 1 < pattern.size() && pattern[i + 1] == c) ++i;
     }
     if (next != 3) return Order{};
     return order;
@@ -195,8 +304,10 @@ std::string general(double value, int digits, const Regional& regional) {
 
 std::string Regional::widenYear(std::string_view pattern) {
     std::string out;
+    bool quoted = false;
     for (size_t i = 0; i < pattern.size();) {
-        if (pattern[i] == 'y') {
+        if (pattern[i] == '\'') quoted = !quoted;  // '' toggles twice
+        if (pattern[i] == 'y' && !quoted) {
             size_t j = i;
             while (j < pattern.size() && pattern[j] == 'y') ++j;
             out += "yyyy";
@@ -209,45 +320,39 @@ std::string Regional::widenYear(std::string_view pattern) {
 }
 
 std::string format_date(double oleDate, const Regional& regional) {
+    if (!is_calendar_date(oleDate)) return kDamagedDate;
     Ymd d = ymd_from_ole(oleDate);
-    const std::string& p = regional.shortDateFormat;
     std::string out;
     char buffer[16];
-    for (size_t i = 0; i < p.size();) {
-        char c = p[i];
-        size_t j = i;
-        while (j < p.size() && p[j] == c) ++j;
-        size_t n = j - i;
-        if (c == 'd' && n <= 2) {
-            std::snprintf(buffer, sizeof buffer, n == 2 ? "%02d" : "%d", d.day);
+    for (const PatternPart& part : pattern_parts(regional.shortDateFormat)) {
+        const size_t n = part.width;
+        const auto month = static_cast<size_t>(d.month - 1);
+        if (part.field == 'd') {
+            std::snprintf(buffer, sizeof buffer, n >= 2 ? "%02d" : "%d", d.day);
             out += buffer;
-        } else if (c == 'M') {
-            if (n >= 4 && !regional.monthNames[d.month - 1].empty()) {
-                out += regional.monthNames[static_cast<size_t>(d.month - 1)];
-            } else if (n == 3 && !regional.monthAbbreviations[d.month - 1].empty()) {
-                out += regional.monthAbbreviations[static_cast<size_t>(d.month - 1)];
+        } else if (part.field == 'M') {
+            if (n >= 4 && !regional.monthNames[month].empty()) {
+                out += regional.monthNames[month];
+            } else if (n == 3 && !regional.monthAbbreviations[month].empty()) {
+                out += regional.monthAbbreviations[month];
             } else {
                 std::snprintf(buffer, sizeof buffer, n >= 2 ? "%02d" : "%d", d.month);
                 out += buffer;
             }
-        } else if (c == 'y') {
+        } else if (part.field == 'y') {
             std::snprintf(buffer, sizeof buffer, "%04d", d.year);
             out += buffer;
-        } else if (c == '\'') {
-            // Quoted literal text.
-            size_t k = i + 1;
-            while (k < p.size() && p[k] != '\'') out += p[k++];
-            j = k < p.size() ? k + 1 : k;
         } else {
-            out.append(n, c);
+            out += part.literal;
         }
-        i = j;
     }
     return out;
 }
 
 std::optional<double> parse_date(std::string_view text, const Regional& regional) {
-    auto tokens = tokenize(trim(text));
+    const std::string plain =
+        without_literal_words(without_direction_marks(text), regional.shortDateFormat);
+    auto tokens = tokenize(trim(plain));
     if (!tokens || tokens->size() != 3) return std::nullopt;
     const auto& t = *tokens;
     int words = 0, wordAt = -1;
@@ -353,17 +458,21 @@ std::optional<int16_t> parse_integer(std::string_view text, const Regional& regi
     return static_cast<int16_t>(r);
 }
 
+double round3(double value) { return std::nearbyint(value * 1000) / 1000; }
+
 std::string round3_text(std::string_view text, const Regional& regional) {
-    // The cell's value as a double, scaled by 1000 in double precision and
-    // rounded half to even there: a text such as "4.0295" lies just below
-    // the tie once read as a double, and so gives 4.029.
+    // A text such as "4.0295" lies just below the tie once read as a double,
+    // and so gives 4.029.
     auto value = parse_number(text, regional);
     if (!value) return "0";
-    return format_double(std::nearbyint(*value * 1000) / 1000, regional);
+    return round3_double(*value, regional);
 }
 
 std::string round3_double(double value, const Regional& regional) {
-    return round3_text(format_double(value, regional), regional);
+    // Rounded on the number itself: writing it out first would round twice.
+    const double rounded = round3(value);
+    if (!std::isfinite(rounded)) return "0";
+    return format_double(rounded, regional);
 }
 
 }  // namespace qdx

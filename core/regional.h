@@ -11,8 +11,9 @@
 namespace qdx {
 
 struct Regional {
-    // Short date pattern in d/dd/M/MM/MMM/MMMM/yyyy tokens; the year is
-    // always four digits so that no date loses its century.
+    // Short date pattern in d/dd/M/MM/MMM/MMMM/yyyy tokens and literal text
+    // ('quoted' or other characters; Windows-1252); the year is always four
+    // digits so that no date loses its century.
     std::string shortDateFormat = "dd/MM/yyyy";
     char decimalSeparator = '.';
     // Local month names (Windows-1252); English names are always understood too.
@@ -23,6 +24,11 @@ struct Regional {
     static std::string widenYear(std::string_view pattern);
 };
 
+// What a stored date that is no calendar date (NaN, infinite, out of the
+// years 100 to 9999) shows as, in windows, searches, exports and reports.
+inline constexpr const char* kDamagedDate = "?";
+
+// A date in the short date format; kDamagedDate for one that is no calendar date.
 std::string format_date(double oleDate, const Regional& regional);
 // Lenient parse as a system date parser would: the short format's day/month/
 // year order with "/", "-", "." or blanks between, ISO yyyy-mm-dd, month
@@ -44,11 +50,14 @@ std::optional<float> parse_single(std::string_view text, const Regional& regiona
 std::optional<int32_t> parse_long(std::string_view text, const Regional& regional);
 std::optional<int16_t> parse_integer(std::string_view text, const Regional& regional);
 
-// Rounds a number written as text to 3 decimals, halves to even, on its
-// decimal digits, and writes the result in plain decimal form. Text that is
-// not a number counts as 0.
+// Rounds to 3 decimals, halves to even, on the value scaled by 1000 in double
+// precision: 23.750500000000002 gives 23.751, an exact 0.0625 gives 0.062.
+double round3(double value);
+// Rounds a number written as text to 3 decimals (round3 of the value it reads
+// as) and writes the result in plain decimal form. Text that is not a number
+// counts as 0.
 std::string round3_text(std::string_view text, const Regional& regional);
-// The same for a double: rounded on its 15-significant-digit decimal form.
+// round3 of a double, written with at most 15 significant digits.
 std::string round3_double(double value, const Regional& regional);
 
 }  // namespace qdx

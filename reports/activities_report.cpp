@@ -1,6 +1,7 @@
 // Activities: every affiliate that sold something or brought in new direct
 // referrals in the range; for an ID, that affiliate and its network down to
 // the commission levels in use.
+#include <algorithm>
 #include <string>
 
 #include "core/accounts.h"
@@ -30,7 +31,9 @@ ReportTable activities_report(AppState& state, int32_t id, bool full) {
     const auto activityPath = state.workFile(file::kActivity);
     {
         RecordFile activity(activityPath, ActivityRecord::kSize);
-        activity.scan(1, activity.count(), [&](int64_t i, const uint8_t* bytes) {
+        // Only the affiliates' records: any beyond are left from a larger file.
+        const int64_t n = std::min<int64_t>(activity.count(), tree.count());
+        activity.scan(1, n, [&](int64_t i, const uint8_t* bytes) {
             if (id > 0 && tree.subLevel(id, static_cast<int32_t>(i), levels) == 0) return;
             const ActivityRecord a = ActivityRecord::decode(bytes);
             if (a.volume == 0 && a.newReferrals == 0) return;

@@ -223,7 +223,7 @@ std::string PageWriter::Impl::earningsPage(int32_t id, float income) {
         if (settings.payType == 1) {
             const float product = rate * v;  // single precision throughout
             const float share = product / 100.0f;
-            commission = parse_single(round3_double(share, regional), regional).value_or(0.0f);
+            commission = static_cast<float>(round3(share));
         }
         out += "<tr><td>" + format_long(i) + "</td><td>" + format_long(rank - 1) + "</td><td>" +
                format_single(v, regional) + "</td><td>" + format_single(rate, regional) +

@@ -47,7 +47,9 @@ ReportTable downline_report(AppState& state, int32_t id, bool full) {
     std::vector<size_t> renamedRows;
     std::vector<int32_t> renamedIds;
     visit_affiliates(state, members, [&](size_t i, const AffiliateRecord& a) {
-        if (a.date > state.dateto) return;
+        // Tested as "on or before", so that a NaN date fails it here as on
+        // the downline page.
+        if (!(a.date <= state.dateto)) return;
         auto& row = table.cells[i + 1];
         row[0] = format_long(static_cast<int64_t>(a.level) - rootLevel);
         row[1] = format_long(a.id);

@@ -1,6 +1,7 @@
 // The income structure of one affiliate: its own sales and those of its
 // network down to the commission levels in use, with the reward of each
 // rank and the income it yields.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,8 @@ namespace {
 std::vector<ActivityRecord> mark_levels_in(const AppState& state, int32_t id) {
     const ReferralTree tree = ReferralTree::load(state);
     RecordFile activity(state.workFile(file::kActivity), ActivityRecord::kSize);
-    const int64_t m = activity.count();
+    // Only the affiliates' records: any beyond are left from a larger file.
+    const int64_t m = std::min<int64_t>(activity.count(), tree.count());
     std::vector<ActivityRecord> records(static_cast<size_t>(m) + 1);
     std::vector<uint8_t> bytes(static_cast<size_t>(m) * ActivityRecord::kSize);
     activity.scan(1, m, [&](int64_t i, const uint8_t* in) {
@@ -67,7 +69,9 @@ ReportTable income_structure_report(AppState& state, int32_t id, bool full) {
         row[2] = format_single(records[i].volume, regional);
         row[3] = row[4] = format_single(settings.rewards[static_cast<size_t>(rank)], regional);
         if (settings.payType == 1) {
-            // The income is worked out from the texts just written, as shown.
+            // The income is worked out from the texts just written, as shown,
+            // and rounded as a number: its 15-digit text may already lie past
+            // the half (23.750500000000002 is written 23.7505).
             const double rate = parse_number(row[4], regional).value_or(0);
             const double sales = parse_number(row[2], regional).value_or(0);
             row[4] = round3_double(rate * sales / 100, regional);

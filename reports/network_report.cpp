@@ -36,6 +36,14 @@ bool affiliates_file_exists(const AppState& state) {
     return file_exists(state.dataFile(file::kAffiliates));
 }
 
+// A chain of n affiliates is at most n deep: a Level outside 1..n is damaged
+// data, and the tables, sized by Level, never grow past n + 1 rows for it.
+int32_t checked_level(const ReferralTree& tree, int32_t r) {
+    const int32_t level = tree.levelOf(r);
+    if (level < 1 || level > tree.count()) throw ReportError("Level beyond the referral tree");
+    return level;
+}
+
 }  // namespace
 
 NetworkLevels count_network(const AppState& state) {
@@ -45,7 +53,8 @@ NetworkLevels count_network(const AppState& state) {
     resize_levels(levels, 2);
     for (int32_t r = 1; r <= tree.count(); ++r) {
         // A deeper Level grows the tables to that Level plus one.
-        if (tree.levelOf(r) > levels.depth()) resize_levels(levels, tree.levelOf(r) + 1);
+        if (const int32_t level = checked_level(tree, r); level > levels.depth())
+            resize_levels(levels, level + 1);
         count_member(levels, state, tree, r);
     }
     return levels;
@@ -56,8 +65,7 @@ NetworkLevels count_network_of(const AppState& state, int32_t id) {
     const int32_t t = highest_rewarded_level(state.settings);
     if (!affiliates_file_exists(state)) return levels;
     const ReferralTree tree = ReferralTree::load(state);
-    const int32_t l0 = tree.levelOf(id);
-    if (l0 + t < 0) throw ReportError("level outside the table");
+    const int32_t l0 = checked_level(tree, id);
     resize_levels(levels, l0 + t);
     const size_t own = level_index(levels, l0);
     levels.netTotal[own] = 1;

@@ -120,7 +120,10 @@ void read_and_delete_accounts(const AppState& state,
     auto path = state.workFile(file::kAccounts);
     {
         RecordFile accounts(path, AccountRecord::kSize);
-        accounts.scan(1, accounts.count(), [&](int64_t k, const uint8_t* bytes) {
+        // Records beyond the affiliates are left from a larger file, and
+        // belong to nobody.
+        const int64_t n = std::min<int64_t>(accounts.count(), count_affiliates(state));
+        accounts.scan(1, n, [&](int64_t k, const uint8_t* bytes) {
             visit(k, le::get_f32(bytes), le::get_f32(bytes + 4));
         });
     }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/ole_date.h"
 
 namespace qdx {
@@ -49,6 +51,16 @@ TEST(Dates, ShownInTheShortFormatWithFourDigitYears) {
     EXPECT_EQ(format_date(d, american()), "3/5/2003");
 }
 
+TEST(Dates, DamagedStoredDatesShowAsAQuestionMark) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (double damaged : {nan, inf, -inf, 1e300, -1e300, 9.3e18, 2958466.0, -657435.0})
+        EXPECT_EQ(format_date(damaged, british()), "?") << damaged;
+    EXPECT_EQ(format_date(2958465.5, british()), "31/12/9999");  // the last day, with a time
+    EXPECT_EQ(format_date(-657434, british()), "01/01/0100");
+    EXPECT_EQ(ymd_from_ole(nan).year, 1899);
+}
+
 TEST(Dates, ParsedLeniently) {
     double march15 = ole_from_ymd(2003, 3, 15);
     for (const char* text : {"15/03/2003", "15-3-2003", "15.03.03", "15 3 2003", "2003-03-15",
@@ -62,6 +74,32 @@ TEST(Dates, ParsedLeniently) {
     for (const char* text : {"", "  ", "31/02/2003", "15/03/2003x", "15/13/2003", "abc",
                              "15//03/2003", "15/03", "15/03/2003/1", "15/03/203"})
         EXPECT_FALSE(parse_date(text, british())) << text;
+}
+
+// Short formats with literal text and direction marks (as UTF-8 bytes, and
+// the code page's "?" for a letter it lacks): what is written reads back.
+TEST(Dates, LiteralTextAndDirectionMarksReadBack) {
+    const double day = ole_from_ymd(2003, 3, 15);
+    const std::string rlm = "\xE2\x80\x8F", alm = "\xD8\x9C", lrm = "\xE2\x80\x8E";
+    for (const std::string& pattern : std::vector<std::string>{
+             "d.MM.yyyy '\xD0\xB3'.", "d.MM.yyyy '?'.", "d 'de' MMMM 'de' yyyy", "yyyy'?'M'?'d'?'",
+             "dd''MM''yyyy", "d" + rlm + "/M" + rlm + "/yyyy", "d" + alm + "/M" + alm + "/yyyy",
+             lrm + "d/M/yyyy" + lrm}) {
+        Regional r;
+        r.shortDateFormat = pattern;
+        r.monthNames[2] = "marzo";
+        const std::string shown = format_date(day, r);
+        EXPECT_EQ(parse_date(shown, r), day) << pattern << " -> " << shown;
+    }
+    Regional arabic;
+    arabic.shortDateFormat = "d" + rlm + "/M" + rlm + "/yyyy";
+    EXPECT_EQ(format_date(day, arabic), "15/3/2003");
+    EXPECT_EQ(parse_date("15" + rlm + "/3" + rlm + "/2003", arabic), day);  // pasted with marks
+    Regional spanish;
+    spanish.shortDateFormat = "d 'de' MMMM 'de' yyyy";
+    spanish.monthNames[11] = "diciembre";
+    EXPECT_EQ(format_date(ole_from_ymd(2003, 12, 1), spanish), "1 de diciembre de 2003");
+    EXPECT_EQ(parse_date("1 de diciembre de 2003", spanish), ole_from_ymd(2003, 12, 1));
 }
 
 TEST(Numbers, ShortestGeneralForm) {
@@ -108,6 +146,9 @@ TEST(Numbers, RoundedToThreeDecimalsHalvesToEven) {
     EXPECT_EQ(round3_text("", r), "0");
     EXPECT_EQ(round3_text("17,5965", german()), "17,596");
     EXPECT_EQ(round3_double(3652.44, r), "3652.44");
+    // A double just above the half, whose 15-digit text is the half itself.
+    EXPECT_EQ(round3_double(2.5 * 950.02 / 100, r), "23.751");  // 23.750500000000002
+    EXPECT_EQ(round3_double(15 * 3.23 / 100, r), "0.485");      // 0.48450000000000004
     // Rounded on the value read as a double and scaled by 1000: 4.0295 is
     // 4029.4999... there, while 0.1305 scales to 130.5 exactly and goes to even.
     EXPECT_EQ(round3_text("4.0295", r), "4.029");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "registers/check_failure_printer.h"
@@ -76,9 +78,10 @@ TEST_F(Search, CommunicationsCompareTexts) {
     file.write(1, CommunicationRecord{7, "Price list", 37257, 37258});
     file.write(2, CommunicationRecord{70, "Price list", 37257, 37258});
     file.write(3, CommunicationRecord{7, "Other", 37258, 37258});
+    file.write(4, CommunicationRecord{8, "Damaged", std::numeric_limits<double>::infinity(), 0});
     auto find = [&](const std::string& id, const std::string& subject, const std::string& date) {
         auto request = communication_search(id, subject, date, "");
-        return column(find_communications(file, 3, request.criteria, regional), 0);
+        return column(find_communications(file, 4, request.criteria, regional), 0);
     };
     EXPECT_EQ(find("7", "", ""), (std::vector<std::string>{"1", "3"}));
     EXPECT_TRUE(find("07", "", "").empty());
@@ -86,6 +89,7 @@ TEST_F(Search, CommunicationsCompareTexts) {
     EXPECT_EQ(find("", "PRICE LIST", ""), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(find("", "", "01/01/2002"), (std::vector<std::string>{"1", "2"}));
     EXPECT_TRUE(find("", "", "1/1/2002").empty());
+    EXPECT_EQ(find("", "", "?"), (std::vector<std::string>{"4"}));  // as it is shown
     auto request = communication_search("70", "", "", "");
     EXPECT_EQ(find_communications(file, 3, request.criteria, regional)[0],
               (std::vector<std::string>{"2", "70", "Price list", "01/01/2002", "02/01/2002"}));

@@ -122,6 +122,24 @@ TEST_F(AccountsTest, RowsAreRoundedAndTotalledAsShown) {
     EXPECT_EQ(t.cells[4][1], "17.596");
 }
 
+TEST_F(AccountsTest, StaleAccountsBeyondTheAffiliatesAddNoRows) {
+    // A longer accounts.qdx left behind, with the affiliates file restored
+    // from a back copy: its records 4 and 5 belong to nobody.
+    {
+        RecordFile stale(state.workFile(file::kAccounts), AccountRecord::kSize);
+        for (int64_t k = 1; k <= 5; ++k) stale.write(k, AccountRecord{50, 0});
+    }
+    worked(1);
+    EXPECT_EQ(accounts_report(state, false).rowCount(), 5u);  // 3 affiliates and the Total
+    {
+        RecordFile stale(state.workFile(file::kAccounts), AccountRecord::kSize);
+        for (int64_t k = 1; k <= 5; ++k) stale.write(k, AccountRecord{50, 0});
+    }
+    auto t = payments_due_report(state, false, true);
+    EXPECT_EQ(t.rowCount(), 2u);  // nobody earned the minimal payment
+    EXPECT_FALSE(file_exists(folder.path() / "HTML" / " 4.html"));
+}
+
 TEST_F(AccountsTest, DueWhenTheBalanceReachesTheMinimalPayment) {
     worked(10);
     test::write_money(state, file::kSales, {money(3, 200, march(15))});

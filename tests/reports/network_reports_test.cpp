@@ -2,6 +2,9 @@
 // hand-made programs.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+
 #include "core/accounts.h"
 #include "core/files.h"
 #include "core/ole_date.h"
@@ -82,6 +85,20 @@ TEST_F(ActivitiesTest, AnAffiliatesNetworkStopsAtTheLevelsInUse) {
     EXPECT_EQ(body(activities_report(state, 2, false), 1), (Rows{{"2"}, {" Total"}}));
 }
 
+TEST_F(ActivitiesTest, StaleRecordsBeyondTheAffiliatesAreNotListed) {
+    {
+        RecordFile stale(state.workFile(file::kActivity), ActivityRecord::kSize);
+        for (int64_t k = 1; k <= 6; ++k) stale.write(k, ActivityRecord{50, 1});
+    }
+    EXPECT_EQ(body(activities_report(state, 0, false), 1), (Rows{{"1"}, {"2"}, {"3"}, {" Total"}}));
+    {
+        RecordFile stale(state.workFile(file::kActivity), ActivityRecord::kSize);
+        for (int64_t k = 1; k <= 6; ++k) stale.write(k, ActivityRecord{50, 1});
+    }
+    // Record 5 would rank as a root of the whole network.
+    EXPECT_EQ(body(income_structure_report(state, 0, false), 1), (Rows{{" Total"}}));
+}
+
 TEST_F(ActivitiesTest, NobodyActiveGivesOnlyTheTotal) {
     state.datefrom = state.dateto = ole_from_ymd(2004, 1, 1);
     EXPECT_EQ(body(activities_report(state, 0, false), 4), (Rows{{" Total", "", "0", "0"}}));
@@ -109,6 +126,18 @@ TEST_F(IncomeStructureTest, OwnSalesAtSubLevelZeroThenTwoGenerations) {
                                 {"2", "1", "200", "5", "10"},
                                 {"3", "2", "300.5", "2", "6.01"},
                                 {" Total", "", "600.5", "", "26.01"}}));
+}
+
+TEST_F(NetworkReportsTest, IncomeJustAboveTheHalfRoundsUp) {
+    // The products are 23.750500000000002 and 0.48450000000000004 as doubles.
+    test::write_affiliates(state, {affiliate(1, 0, 1, march(1)), affiliate(2, 1, 2, march(1))});
+    useSettings("Percents", {2.5f, 15});
+    sale(1, 950.02f);
+    sale(2, 3.23f);
+    EXPECT_EQ(body(income_structure_report(state, 1, false), 5),
+              (Rows{{"1", "0", "950.02", "2.5", "23.751"},
+                    {"2", "1", "3.23", "15", "0.485"},
+                    {" Total", "", "953.25", "", "24.236"}}));
 }
 
 TEST_F(IncomeStructureTest, FixedRewardsPayTheRewardOncePerRow) {
@@ -244,6 +273,21 @@ TEST_F(NetworkTest, BrokenReferrerChainIsAFailure) {
     EXPECT_THROW(network_report(state, 2), ReportError);
 }
 
+TEST(NetworkDamageTest, LevelBeyondTheNumberOfAffiliatesIsAFailureNotATable) {
+    // Two affiliates cannot be three levels deep; a huge Level must not size
+    // the tables nor overflow when one is added to it.
+    for (int32_t damaged : {3, 10'000'000, INT32_MAX}) {
+        test::TempFolder folder;
+        AppState state(folder.path());
+        test::write_settings(state, test::settings("Percents", {10, 5}));
+        load_settings(state);
+        test::write_affiliates(state,
+                               {affiliate(1, 0, 1, march(1)), affiliate(2, 1, damaged, march(1))});
+        EXPECT_THROW(network_report(state, 0), ReportError) << damaged;
+        EXPECT_THROW(network_report(state, 2), ReportError) << damaged;
+    }
+}
+
 // 1 <- 2 <- 3, 2 <- 4 (registered after the range), 5 on top.
 class DownlineTest : public NetworkReportsTest {
   protected:
@@ -281,6 +325,11 @@ TEST_F(DownlineTest, MemberRegisteredAfterTheRangeLeavesAnEmptyRow) {
     state.dateto = march(31);
     t = downline_report(state, 2, true);
     EXPECT_EQ(t.cells[2], std::vector<std::string>(11));
+}
+
+TEST_F(DownlineTest, MemberWithANanDateIsNotRegisteredByTheRangesEnd) {
+    test::write_affiliates(state, {affiliate(6, 5, 2, std::numeric_limits<double>::quiet_NaN())});
+    EXPECT_EQ(downline_report(state, 5, false).cells[1], std::vector<std::string>(6));
 }
 
 TEST_F(DownlineTest, AffiliateWithoutReferralsGivesOnlyTheHeader) {
