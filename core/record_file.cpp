@@ -24,7 +24,10 @@ RecordFile::RecordFile(const std::filesystem::path& path, size_t recordLength) {
 RecordFile::~RecordFile() { close(); }
 
 RecordFile::RecordFile(RecordFile&& other) noexcept
-    : fd_(other.fd_), length_(other.length_), path_(std::move(other.path_)) {
+    : fd_(other.fd_),
+      readOnlyBecause_(other.readOnlyBecause_),
+      length_(other.length_),
+      path_(std::move(other.path_)) {
     other.fd_ = -1;
 }
 
@@ -32,6 +35,7 @@ RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
     if (this != &other) {
         close();
         fd_ = other.fd_;
+        readOnlyBecause_ = other.readOnlyBecause_;
         length_ = other.length_;
         path_ = std::move(other.path_);
         other.fd_ = -1;
@@ -42,13 +46,16 @@ RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
 void RecordFile::open(const std::filesystem::path& path, size_t recordLength) {
     close();
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    const int writeError = fd < 0 ? errno : 0;
     if (fd < 0) {
         // A read-only copy can still be read.
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     }
-    if (fd < 0)
-        throw FileError("Cannot open " + path.string() + ": " + std::strerror(errno));
+    if (fd < 0 && errno == ENOENT)  // the folder would not take the new file: say why
+        throw FileError("Cannot write " + path.string() + ": " + std::strerror(writeError));
+    if (fd < 0) throw FileError("Cannot open " + path.string() + ": " + std::strerror(errno));
     fd_ = fd;
+    readOnlyBecause_ = writeError;
     length_ = recordLength;
     path_ = path;
 }
@@ -93,12 +100,12 @@ static void write_all(int fd, const uint8_t* data, size_t size, off_t offset,
     }
 }
 
-void RecordFile::writeRaw(int64_t k, const uint8_t* buffer) {
-    writeBlock(k, buffer, 1);
-}
+void RecordFile::writeRaw(int64_t k, const uint8_t* buffer) { writeBlock(k, buffer, 1); }
 
 void RecordFile::writeBlock(int64_t first, const uint8_t* bytes, size_t count) {
     if (fd_ < 0 || first < 1) throw FileError("Cannot write record of " + path_.string());
+    if (readOnlyBecause_ != 0)
+        throw FileError("Cannot write " + path_.string() + ": " + std::strerror(readOnlyBecause_));
     write_all(fd_, bytes, count * length_,
               static_cast<off_t>(first - 1) * static_cast<off_t>(length_), path_);
 }
@@ -124,7 +131,8 @@ void RecordFile::scanBlocks(
             done += static_cast<size_t>(got);
         }
         // A trailing fragment counted as a record reads as zeros past the end.
-        std::fill(block.begin() + static_cast<long>(done), block.begin() + static_cast<long>(want), 0);
+        std::fill(block.begin() + static_cast<long>(done), block.begin() + static_cast<long>(want),
+                  0);
         visit(k, block.data(), n);
         k += static_cast<int64_t>(n);
     }

@@ -1,5 +1,6 @@
 #include "reports/downline_index.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstddef>
 #include <cstdio>
@@ -56,12 +57,20 @@ bool write_values(std::FILE* f, const std::vector<int32_t>& values) {
     return values.empty() || std::fwrite(values.data(), 4, values.size(), f) == values.size();
 }
 
+[[noreturn]] void cannot_write(const std::filesystem::path& path, int err) {
+    throw FileError("Cannot write " + path.string() + ": " + std::strerror(err));
+}
+
 void stamp(const std::filesystem::path& path, int64_t value) {
     std::FILE* f = std::fopen(path.c_str(), "r+b");
-    if (!f) throw FileError("cannot write " + path.string());
+    if (!f) cannot_write(path, errno);
     bool ok = std::fseek(f, kStampAt, SEEK_SET) == 0 && std::fwrite(&value, 8, 1, f) == 1;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) throw FileError("cannot write " + path.string());
+    int err = ok ? 0 : errno;
+    if (std::fclose(f) != 0 && ok) {
+        err = errno;
+        ok = false;
+    }
+    if (!ok) cannot_write(path, err);
 }
 
 }  // namespace
@@ -124,14 +133,22 @@ void write_downline_index(const AppState& state, const PackedLists& lists) {
     auto temp = path;
     temp += ".tmp";
     std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) throw FileError("cannot write " + temp.string());
+    if (!f) cannot_write(temp, errno);
     bool ok = std::fwrite(kMagic, 8, 1, f) == 1 &&
               std::fwrite(&header.stamp, sizeof header - 8, 1, f) == 1 &&
               write_values(f, lists.length) && write_values(f, lists.ids);
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
+    int err = ok ? 0 : errno;
+    if (std::fclose(f) != 0 && ok) {
+        err = errno;
+        ok = false;
+    }
+    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
+        err = errno;
+        ok = false;
+    }
+    if (!ok) {
         std::remove(temp.c_str());
-        throw FileError("cannot write " + path.string());
+        cannot_write(path, err);
     }
     // Written in place, the stamp itself leaves the folder's time alone;
     // until then the index reads as stale.

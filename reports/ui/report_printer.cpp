@@ -1,10 +1,15 @@
 #include "reports/ui/report_printer.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 #include <system_error>
 
@@ -127,6 +132,11 @@ void print_report_to_pdf(const ReportTable& table, const AppState& state,
     if (pdf.has_parent_path()) ensure_folder(pdf.parent_path());
     std::filesystem::path temporary = pdf;
     temporary += ".tmp";
+    // The printer says only that it could not start; the file system says why.
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw std::runtime_error("Cannot write " + pdf.string() + ": " + std::strerror(errno));
+    ::close(fd);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(temporary.string()));
@@ -140,7 +150,7 @@ void print_report_to_pdf(const ReportTable& table, const AppState& state,
     std::filesystem::rename(temporary, pdf, error);
     if (error) {
         remove_if_exists(temporary);
-        throw std::runtime_error("The file " + pdf.string() + " cannot be written.");
+        throw std::runtime_error("Cannot write " + pdf.string() + ": " + error.message());
     }
 }
 
