@@ -10,6 +10,7 @@
 #include "core/ui/main_window.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
+#include "reports/report_failures.h"
 #include "reports/reports.h"
 #include "reports/ui/report_window.h"
 
@@ -35,13 +36,9 @@ using Build = std::function<ReportTable(AppState&)>;
 
 void report_failure(UiContext& context, QWidget* parent, const std::exception& error,
                     OnFailure rule) {
-    if (rule == OnFailure::SayIncorrectValue) {
-        context.message(parent, fromAnsi(context.state.messages.incorrectValue));
-    } else if (dynamic_cast<const ReportError*>(&error)) {
-        context.message(parent, fromAnsi(error.what()));  // a refusal that says why itself
-    } else {
-        context.message(parent, "The report could not be made: " + fromAnsi(error.what()));
-    }
+    const bool takesId = rule == OnFailure::SayIncorrectValue;
+    context.message(parent,
+                    fromAnsi(report_failure_message(context.state.messages, takesId, error)));
 }
 
 // Names the report window, then computes the table under the hourglass and
