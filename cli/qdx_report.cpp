@@ -1,15 +1,17 @@
 // qdx-report: makes one report headless and writes on standard output the
 // bytes "Save as .txt" would write. Failures print the message the report
-// window would show and exit 1; usage errors exit 2.
+// window would show, naming the step that failed, and exit 1; usage errors
+// exit 2.
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLocale>
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iostream>
 #include <memory>
-#include <string_view>
 
 #include "cli/qdx_report_options.h"
 #include "core/app_folder.h"
@@ -18,6 +20,7 @@
 #include "core/record_append.h"
 #include "core/settings.h"
 #include "core/ui/system_regional.h"
+#include "reports/report_failures.h"
 #include "reports/reports.h"
 #include "reports/ui/report_printer.h"
 
@@ -83,39 +86,50 @@ qdx::ReportTable build(qdx::AppState& state, const Options& o, int32_t id) {
     throw Refusal{"unknown report"};
 }
 
-// The report window's answer to a failure while the report is computed: the
-// reports of an affiliate's network say the value was incorrect.
-std::string failure_message(const qdx::AppState& state, const Options& o,
-                            const std::exception& error) {
-    const bool refused = dynamic_cast<const qdx::ReportError*>(&error) != nullptr;
-    if (refused && std::string_view(error.what()) == "not available yet") return error.what();
-    if (qdx::cli::takes_id(o.report)) return state.messages.incorrectValue;
-    if (refused) return error.what();
-    return std::string("The report could not be made: ") + error.what();
+// Runs one step after the report was made; a failure says which step failed,
+// in the report window's words.
+template <class Step>
+void step(const char* failed, Step&& run) {
+    try {
+        run();
+    } catch (const std::exception& error) {
+        throw Refusal{failed + std::string(error.what())};
+    }
+}
+
+void print_to_stdout(const std::string& text) {
+    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    if (written && std::fflush(stdout) == 0) return;
+    throw Refusal{"The report could not be written to standard output: " +
+                  std::string(std::strerror(errno))};
 }
 
 int run(qdx::AppState& state, const Options& o) {
     // The ID reports check the ID box before the dates; the others have none.
     int32_t id = 0;
-    if (qdx::cli::takes_id(o.report)) id = read_id(state, o);
+    const bool takesId = qdx::cli::takes_id(o.report);
+    if (takesId) id = read_id(state, o);
     read_range(state, o);
     qdx::load_settings(state);
 
     qdx::ReportTable table;
     try {
         table = build(state, o, id);
-        if (o.registerPayments) qdx::register_payments(state, table);
-        if (o.save) {
-            qdx::save_text(table, o.separator, state);
-            qdx::save_html(table, state);
-        }
-        if (o.pdf) qdx::ui::print_report_to_pdf(table, state, *o.pdf);
     } catch (const std::exception& error) {
-        throw Refusal{failure_message(state, o, error)};
+        throw Refusal{qdx::report_failure_message(state.messages, takesId, error)};
     }
-    const std::string text = qdx::export_text(table, o.separator, state);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    if (o.save) {
+        step(qdx::kSaveTextFailed, [&] { qdx::save_text(table, o.separator, state); });
+        step(qdx::kSaveHtmlFailed, [&] { qdx::save_html(table, state); });
+    }
+    if (o.pdf) step(qdx::kPrintFailed, [&] { qdx::ui::print_report_to_pdf(table, state, *o.pdf); });
+    print_to_stdout(qdx::export_text(table, o.separator, state));
+    // Registering comes last: once the payments are written nothing else can
+    // fail, so a failure never leaves them written without the report that
+    // lists them.
+    if (o.registerPayments)
+        step(qdx::kRegisterFailed, [&] { qdx::register_payments(state, table); });
+    return 0;
 }
 
 // Printing needs fonts, and so a GUI application; headless unless told otherwise.
@@ -145,12 +159,13 @@ int main(int argc, char** argv) {
     // The engine formats numbers itself; keep the C library's own in "C".
     std::setlocale(LC_NUMERIC, "C");
 
-    qdx::AppState state(options->app ? std::filesystem::path(*options->app)
-                                     : qdx::choose_app_folder(qdx::program_folder()));
+    qdx::AppState state;
     state.regional = qdx::ui::regional_from_locale(QLocale::system());
 
     qdx::FolderLock lock;
     try {
+        state.appDir = options->app ? std::filesystem::path(*options->app)
+                                    : qdx::choose_app_folder(qdx::program_folder());
         if (!std::filesystem::is_directory(state.appDir))
             throw Refusal{"No application folder at " + state.appDir.string()};
         if (!lock.acquire(state.appDir)) throw Refusal{qdx::kFolderInUseMessage};

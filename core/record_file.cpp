@@ -26,7 +26,10 @@ RecordFile::RecordFile(const std::filesystem::path& path, size_t recordLength) {
 RecordFile::~RecordFile() { close(); }
 
 RecordFile::RecordFile(RecordFile&& other) noexcept
-    : fd_(other.fd_), length_(other.length_), path_(std::move(other.path_)) {
+    : fd_(other.fd_),
+      readOnlyBecause_(other.readOnlyBecause_),
+      length_(other.length_),
+      path_(std::move(other.path_)) {
     other.fd_ = -1;
 }
 
@@ -34,6 +37,7 @@ RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
     if (this != &other) {
         close();
         fd_ = other.fd_;
+        readOnlyBecause_ = other.readOnlyBecause_;
         length_ = other.length_;
         path_ = std::move(other.path_);
         other.fd_ = -1;
@@ -46,12 +50,16 @@ void RecordFile::open(const std::filesystem::path& path, size_t recordLength) {
     // Records half appended by a program that was stopped are never read.
     recover_interrupted_append(path);
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    const int writeError = fd < 0 ? errno : 0;
     if (fd < 0) {
         // A read-only copy can still be read.
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     }
+    if (fd < 0 && errno == ENOENT)  // the folder would not take the new file: say why
+        throw FileError("Cannot write " + path.string() + ": " + std::strerror(writeError));
     if (fd < 0) throw FileError("Cannot open " + path.string() + ": " + std::strerror(errno));
     fd_ = fd;
+    readOnlyBecause_ = writeError;
     length_ = recordLength;
     path_ = path;
 }
@@ -100,6 +108,8 @@ void RecordFile::writeRaw(int64_t k, const uint8_t* buffer) { writeBlock(k, buff
 
 void RecordFile::writeBlock(int64_t first, const uint8_t* bytes, size_t count) {
     if (fd_ < 0 || first < 1) throw FileError("Cannot write record of " + path_.string());
+    if (readOnlyBecause_ != 0)
+        throw FileError("Cannot write " + path_.string() + ": " + std::strerror(readOnlyBecause_));
     write_all(fd_, bytes, count * length_,
               static_cast<off_t>(first - 1) * static_cast<off_t>(length_), path_);
 }

@@ -20,7 +20,7 @@ struct FileError : std::runtime_error {
 int64_t record_count_for(uint64_t bytes, size_t recordLength);
 
 class RecordFile {
-public:
+  public:
     RecordFile() = default;
     // Opens for reading and writing, creating the file empty when missing.
     RecordFile(const std::filesystem::path& path, size_t recordLength);
@@ -68,8 +68,9 @@ public:
     // Writes `count` consecutive records from `bytes`, starting at record first.
     void writeBlock(int64_t first, const uint8_t* bytes, size_t count);
 
-private:
+  private:
     int fd_ = -1;
+    int readOnlyBecause_ = 0;  // errno of the read-write opening, when only reading was possible
     size_t length_ = 0;
     std::filesystem::path path_;
 };

@@ -23,12 +23,20 @@ namespace {
 
 std::string entry(int64_t id) { return " " + std::to_string(id) + " "; }
 
+[[noreturn]] void cannot_write(const std::filesystem::path& path, int err) {
+    throw FileError("Cannot write " + path.string() + ": " + std::strerror(err));
+}
+
 void write_bytes(const std::filesystem::path& path, const std::string& bytes, const char* mode) {
     std::FILE* f = std::fopen(path.c_str(), mode);
-    if (!f) throw FileError("cannot write " + path.string());
+    if (!f) cannot_write(path, errno);
     bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) throw FileError("cannot write " + path.string());
+    int err = ok ? 0 : errno;
+    if (std::fclose(f) != 0 && ok) {
+        err = errno;
+        ok = false;
+    }
+    if (!ok) cannot_write(path, err);
 }
 
 void replace_list(const AppState& state, int64_t id, const std::string& bytes) {

@@ -1,5 +1,6 @@
 #include "reports/downline_index.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstddef>
 #include <cstdio>
@@ -53,12 +54,20 @@ bool read_values(std::istream& in, std::vector<int32_t>& values) {
                                      static_cast<std::streamsize>(values.size() * 4)));
 }
 
+[[noreturn]] void cannot_write(const std::filesystem::path& path, int err) {
+    throw FileError("Cannot write " + path.string() + ": " + std::strerror(err));
+}
+
 void stamp(const std::filesystem::path& path, int64_t value) {
     std::FILE* f = std::fopen(path.c_str(), "r+b");
-    if (!f) throw FileError("cannot write " + path.string());
+    if (!f) cannot_write(path, errno);
     bool ok = std::fseek(f, kStampAt, SEEK_SET) == 0 && std::fwrite(&value, 8, 1, f) == 1;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) throw FileError("cannot write " + path.string());
+    int err = ok ? 0 : errno;
+    if (std::fclose(f) != 0 && ok) {
+        err = errno;
+        ok = false;
+    }
+    if (!ok) cannot_write(path, err);
 }
 
 }  // namespace

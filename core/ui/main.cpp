@@ -2,9 +2,9 @@
 // what every affiliate has earned and is owed.
 #include <QApplication>
 
-#include "core/app_folder.h"
 #include "core/app_state.h"
 #include "core/record_append.h"
+#include "core/ui/app_start.h"
 #include "core/ui/main_window.h"
 #include "core/ui/system_regional.h"
 #include "core/ui/ui_context.h"
@@ -14,15 +14,12 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Qdx");
 
-    qdx::AppState state(qdx::choose_app_folder(qdx::program_folder()));
+    qdx::AppState state;
     state.regional = qdx::ui::regional_from_locale();
     qdx::ui::UiContext context(state);
 
     qdx::FolderLock lock;
-    if (!lock.acquire(state.appDir)) {
-        context.message(nullptr, QString::fromUtf8(qdx::kFolderInUseMessage));
-        return 1;
-    }
+    if (!qdx::ui::open_app_folder(context, lock, qdx::program_folder())) return 1;
     try {
         qdx::recover_interrupted_appends(state.dataDir());
     } catch (const std::exception& e) {

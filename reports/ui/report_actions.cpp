@@ -10,6 +10,7 @@
 #include "core/ui/main_window.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
+#include "reports/report_failures.h"
 #include "reports/reports.h"
 #include "reports/ui/report_window.h"
 
@@ -35,11 +36,8 @@ using Build = std::function<ReportTable(AppState&)>;
 
 // The message for a failure; it is shown once the normal pointer is back.
 QString failure_text(const UiContext& context, const std::exception& error, OnFailure rule) {
-    if (rule == OnFailure::SayIncorrectValue)
-        return fromAnsi(context.state.messages.incorrectValue);
-    if (dynamic_cast<const ReportError*>(&error))
-        return fromAnsi(error.what());  // a refusal that says why itself
-    return "The report could not be made: " + fromAnsi(error.what());
+    const bool takesId = rule == OnFailure::SayIncorrectValue;
+    return fromAnsi(report_failure_message(context.state.messages, takesId, error));
 }
 
 // A report that failed leaves the window with the report it showed before.

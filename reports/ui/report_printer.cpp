@@ -1,5 +1,6 @@
 #include "reports/ui/report_printer.h"
 
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -136,8 +137,8 @@ void print_report_to_pdf(const ReportTable& table, const AppState& state,
         printer.setCreator("Qdx");
         if (!paint_report(printer, table, state)) throw std::runtime_error(failure);
         file.commit();
-    } catch (const FileError&) {
-        throw std::runtime_error(failure);
+    } catch (const FileError& e) {
+        throw std::runtime_error(e.what());  // says why the file cannot be written
     }
 }
 

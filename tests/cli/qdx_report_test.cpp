@@ -28,13 +28,20 @@ std::string quoted(const std::string& s) {
     return q + "'";
 }
 
-// Runs `qdx-report <args>` in `folder` with the locale given.
-Outcome run_in(const fs::path& folder, const std::string& args,
-               const std::string& locale = "en_GB.UTF-8") {
+struct Invocation {
+    std::string locale = "en_GB.UTF-8";
+    std::string env;  // further assignments before the program
+    std::string program = QDX_REPORT_PROGRAM;
+    std::string stdoutTo;  // where standard output goes; captured when empty
+};
+
+// Runs `qdx-report <args>` in `folder`.
+Outcome run_in(const fs::path& folder, const std::string& args, const Invocation& how = {}) {
     const fs::path out = folder / ".stdout", err = folder / ".stderr";
-    const std::string command = "cd " + quoted(folder.string()) + " && LC_ALL=" + locale + " " +
-                                quoted(QDX_REPORT_PROGRAM) + " " + args + " >" +
-                                quoted(out.string()) + " 2>" + quoted(err.string());
+    const std::string command = "cd " + quoted(folder.string()) + " && LC_ALL=" + how.locale + " " +
+                                how.env + " " + quoted(how.program) + " " + args + " >" +
+                                quoted(how.stdoutTo.empty() ? out.string() : how.stdoutTo) + " 2>" +
+                                quoted(err.string());
     const int status = std::system(command.c_str());
     Outcome o;
     o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -81,7 +88,9 @@ TEST_P(ExampleExport, PrintsTheExpectedBytes) {
     ASSERT_EQ(program, "qdx-report");
     while (words >> word) args += " " + word;
 
-    Outcome o = run_in(folder.path(), args, assignment.substr(7));
+    Invocation how;
+    how.locale = assignment.substr(7);
+    Outcome o = run_in(folder.path(), args, how);
     if (o.exitCode == 1 && o.err == "not available yet\n") GTEST_SKIP() << "not available yet";
     EXPECT_EQ(o.exitCode, 0) << o.err;
     EXPECT_EQ(o.out, test::read_file(fs::path(QDX_EXAMPLES_DIR) / line.expected));
@@ -91,8 +100,8 @@ TEST_P(ExampleExport, PrintsTheExpectedBytes) {
 // failure of its own, not a parameterised suite that silently runs nothing.
 TEST(ExampleData, IndexListsTheExpectedExports) {
     const fs::path index = fs::path(QDX_EXAMPLES_DIR) / "INDEX.tsv";
-    ASSERT_TRUE(fs::exists(index)) << "the example folders are missing: " << index
-                                   << " should be in the repository";
+    ASSERT_TRUE(fs::exists(index))
+        << "the example folders are missing: " << index << " should be in the repository";
     EXPECT_FALSE(index_lines().empty()) << index << " lists no export";
 }
 
@@ -121,9 +130,8 @@ class ReportProgram : public ::testing::Test {
         test::write_money(state, file::kSales, {{3, 200, march(15)}});
         test::write_money(state, file::kPayments, {{3, 15, march(10)}});
     }
-    Outcome run(const std::string& args, const std::string& locale = "en_GB.UTF-8") {
-        return run_in(folder.path(), "--app " + quoted(folder.path().string()) + " " + args,
-                      locale);
+    Outcome run(const std::string& args, const Invocation& how = {}) {
+        return run_in(folder.path(), "--app " + quoted(folder.path().string()) + " " + args, how);
     }
     int64_t paymentCount() {
         return RecordFile(state.dataFile(file::kPayments), MoneyRecord::kSize).count();
@@ -146,8 +154,9 @@ TEST_F(ReportProgram, WorkedExampleAccounts) {
 
 TEST_F(ReportProgram, RegionalDatesAndDecimalComma) {
     test::write_money(state, file::kSales, {{3, 1, march(16)}});
-    Outcome o =
-        run("--from 01.03.2003 --to 2003-03-31 --separator comma payments-due", "de_DE.UTF-8");
+    Invocation german;
+    german.locale = "de_DE.UTF-8";
+    Outcome o = run("--from 01.03.2003 --to 2003-03-31 --separator comma payments-due", german);
     EXPECT_EQ(o.exitCode, 0) << o.err;
     EXPECT_EQ(o.out,
               "Payments_Report from 01.03.2003 to 31.03.2003\r\n\r\n"
@@ -227,12 +236,83 @@ TEST_F(ReportProgram, UsageErrorsExitTwoWithTheUsage) {
     EXPECT_NE(help.out.find("payments-due"), std::string::npos);
 }
 
-TEST_F(ReportProgram, AFolderInUseIsRefused) {
-    FolderLock lock;
-    ASSERT_TRUE(lock.acquire(folder.path()));
-    Outcome o = run("accounts");
+// The steps after the report is made: each failure names its step, and the
+// payments are registered only once everything else is done.
+TEST_F(ReportProgram, EachStepSaysWhatFailedAndThenRegistersNothing) {
+    std::ofstream(folder.path() / "output") << "a file where the output folder belongs";
+    const std::string range = "--from 2003-03-01 --to 2003-03-31 ";
+    struct Case {
+        std::string args, failure;
+    } cases[] = {
+        {range + "--register --save payments-due", "The report could not be saved as text: "},
+        {range + "--save network 1", "The report could not be saved as text: "},
+        {range + "--register --pdf " + quoted(folder.path().string()) + " payments-due",
+         "The report could not be printed: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        Outcome o = run(c.args);
+        EXPECT_EQ(o.exitCode, 1);
+        EXPECT_NE(o.err.find(c.failure), std::string::npos) << o.err;
+        EXPECT_EQ(o.out, "");
+        EXPECT_EQ(paymentCount(), 1);
+    }
+}
+
+TEST_F(ReportProgram, AFullOutputIsToldAndNothingIsRegistered) {
+    Invocation full;
+    full.stdoutTo = "/dev/full";
+    Outcome o = run("--from 2003-03-01 --to 2003-03-31 --register payments-due", full);
     EXPECT_EQ(o.exitCode, 1);
-    EXPECT_EQ(o.err, std::string(kFolderInUseMessage) + "\n");
+    EXPECT_EQ(o.err,
+              "The report could not be written to standard output: No space left on device\n");
+    EXPECT_EQ(paymentCount(), 1);
+}
+
+TEST_F(ReportProgram, AFolderItCannotHoldIsRefused) {
+    {
+        FolderLock lock;
+        ASSERT_TRUE(lock.acquire(folder.path()));
+        Outcome o = run("accounts");
+        EXPECT_EQ(o.exitCode, 1);
+        EXPECT_EQ(o.err, std::string(kFolderInUseMessage) + "\n");
+    }
+    const fs::path lockFile = folder.path() / ".qdx.lock";
+    fs::remove(lockFile);
+    fs::create_directory(lockFile);  // a lock file that cannot be opened
+    Outcome o = run("--from 2003-03-01 --to 2003-03-31 --register payments-due");
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.err.rfind("The lock file " + lockFile.string() + " cannot be opened: ", 0), 0u)
+        << o.err;
+    EXPECT_EQ(paymentCount(), 1);
+}
+
+// An installed copy (the program beside ../share/qdx) keeps its data in the
+// per-user folder, even where it could write beside itself.
+TEST(InstalledReportProgram, UsesThePerUserFolderOrSaysWhichFolderFailed) {
+    test::TempFolder root;
+    fs::create_directories(root.path() / "bin");
+    fs::create_directories(root.path() / "share" / "qdx");
+    const fs::path program = root.path() / "bin" / "qdx-report";
+    std::error_code linked;
+    fs::create_hard_link(QDX_REPORT_PROGRAM, program, linked);
+    if (linked) fs::copy_file(QDX_REPORT_PROGRAM, program);
+
+    const fs::path home = root.path() / "home";
+    Invocation installed;
+    installed.program = program;
+    installed.env = "XDG_DATA_HOME=" + quoted(home.string());
+    Outcome o = run_in(root.path(), "accounts", installed);
+    EXPECT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_TRUE(fs::exists(home / "Qdx" / ".qdx.lock"));
+    EXPECT_FALSE(fs::exists(root.path() / "bin" / ".qdx.lock"));
+
+    installed.env = "XDG_DATA_HOME=/dev/null";
+    o = run_in(root.path(), "accounts", installed);
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.err,
+              "Qdx has no folder to keep its data in: an installed Qdx keeps it in /dev/null/Qdx, "
+              "which cannot be created: Not a directory.\n");
 }
 
 TEST_F(ReportProgram, DefaultRangeIsTheLastMonth) {

@@ -4,6 +4,7 @@
 
 #include "core/files.h"
 #include "core/ole_date.h"
+#include "core/record_file.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 
@@ -151,6 +152,18 @@ TEST_F(DownlineCacheTest, BadListTextIsAFailure) {
     setList(1, " 2 x ");
     remove_if_exists(downline_index_file(state));  // read file by file
     EXPECT_THROW(get_downline(state, 1, 10), ReportError);
+}
+
+TEST_F(DownlineCacheTest, AListThatCannotBeWrittenSaysWhy) {
+    add({0, 1});
+    std::filesystem::create_directories(downline_list_file(state, 1));  // a folder in its place
+    try {
+        check_downline(state);
+        FAIL() << "the cache was written";
+    } catch (const FileError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot write " + downline_list_file(state, 1).string() + ": Is a directory");
+    }
 }
 
 }  // namespace

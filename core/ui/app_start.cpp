@@ -1,0 +1,18 @@
+#include "core/ui/app_start.h"
+
+namespace qdx::ui {
+
+bool open_app_folder(UiContext& context, FolderLock& lock,
+                     const std::filesystem::path& programFolder) {
+    try {
+        context.state.appDir = choose_app_folder(programFolder);
+        if (lock.acquire(context.state.appDir)) return true;
+        context.message(nullptr, QString::fromUtf8(kFolderInUseMessage));
+    } catch (const AppFolderError& error) {
+        // Paths are the system's own, UTF-8 on this platform.
+        context.message(nullptr, QString::fromUtf8(error.what()));
+    }
+    return false;
+}
+
+}  // namespace qdx::ui

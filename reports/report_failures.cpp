@@ -1,0 +1,19 @@
+#include "reports/report_failures.h"
+
+#include "reports/reports.h"
+
+namespace qdx {
+
+const char* const kSaveTextFailed = "The report could not be saved as text: ";
+const char* const kSaveHtmlFailed = "The report could not be saved as HTML: ";
+const char* const kPrintFailed = "The report could not be printed: ";
+const char* const kRegisterFailed = "The payments could not be registered; none was written: ";
+
+std::string report_failure_message(const Messages& messages, bool takesId,
+                                   const std::exception& error) {
+    if (takesId) return messages.incorrectValue;
+    if (dynamic_cast<const ReportError*>(&error)) return error.what();
+    return std::string("The report could not be made: ") + error.what();
+}
+
+}  // namespace qdx
