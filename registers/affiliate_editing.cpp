@@ -1,6 +1,7 @@
 #include "registers/affiliate_editing.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "core/text_field.h"
 #include "registers/side_files.h"
@@ -59,7 +60,9 @@ bool affiliate_from_boxes(AffiliateBoxes& b, AffiliateRecord& r, int64_t& curren
     current = r.id;
 
     if (r.referrerId > 0) {
-        r.level = file.read<AffiliateRecord>(r.referrerId).level + 1;
+        // A damaged referrer's Level at the type's top stays there rather than wrap.
+        const int32_t above = file.read<AffiliateRecord>(r.referrerId).level;
+        r.level = above < std::numeric_limits<int32_t>::max() ? above + 1 : above;
     } else if (r.referrerId == 0) {
         r.level = 1;
     }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "registers/check_failure_printer.h"
@@ -78,6 +80,17 @@ TEST_F(AffiliateRegister, TextsAreTrimmedAndCutWithTheFlag) {
     fits.postCod = "12345678901";
     EXPECT_TRUE(affiliate_from_boxes(fits, rec, current, file, regional));
     EXPECT_EQ(rec.postCod, "1234567890");
+}
+
+TEST_F(AffiliateRegister, LevelIsTheReferrersPlusOneWithoutOverflow) {
+    AffiliateRecord rec;
+    int64_t current = 3;
+    AffiliateBoxes b = new_affiliate(3, "2");
+    affiliate_from_boxes(b, rec, current, file, regional);
+    EXPECT_EQ(rec.level, 3);
+    file.write(2, test::affiliate(2, 1, std::numeric_limits<int32_t>::max(), 37001));
+    affiliate_from_boxes(b, rec, current, file, regional);
+    EXPECT_EQ(rec.level, std::numeric_limits<int32_t>::max());
 }
 
 TEST_F(AffiliateRegister, LongAdditionalInfoLeavesTheFieldForTheSideFile) {
