@@ -55,7 +55,7 @@ test-sanitize: setup-clang $(SANITIZE_BUILD)/CMakeCache.txt
 	cd $(SANITIZE_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # Each fuzzer runs FUZZ_SECONDS on its corpus in $(FUZZ_BUILD)/fuzz/corpus,
-# starting from the seeds and regression inputs; what fails is kept in
+# starting from the seeds and regression inputs; failing inputs are kept in
 # $(FUZZ_BUILD)/fuzz/artifacts. Fails when any fuzzer found something.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
@@ -67,16 +67,7 @@ $(FUZZ_BUILD)/CMakeCache.txt:
 
 fuzz: setup-clang $(FUZZ_BUILD)/CMakeCache.txt
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) $(FUZZERS:%=--target qdx_fuzz_%)
-	@failed=; for f in $(FUZZERS); do \
-	  dir=$(FUZZ_BUILD)/fuzz; mkdir -p $$dir/corpus/$$f $$dir/artifacts/$$f; \
-	  echo "== fuzzing $$f for $(FUZZ_SECONDS) s"; \
-	  extra=; [ -d fuzz/regressions/$$f ] && extra=fuzz/regressions/$$f; \
-	  $$dir/qdx_fuzz_$$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
-	    -artifact_prefix=$$dir/artifacts/$$f/ $$dir/corpus/$$f $$dir/seeds/$$f $$extra \
-	    2>$$dir/$$f.log || { failed="$$failed $$f"; tail -40 $$dir/$$f.log; }; \
-	  grep -E '^(stat::number_of_executed_units|Done)' $$dir/$$f.log || true; \
-	done; \
-	if [ -n "$$failed" ]; then echo "fuzzers that found a fault:$$failed (see $(FUZZ_BUILD)/fuzz/artifacts)"; exit 1; fi
+	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZERS)
 
 bench: build
 	$(BUILD)/bench/qdx_bench
