@@ -10,8 +10,10 @@
 //   bytes 3-4  first day of the range, days after kFirstDay
 //   bytes 5-6  length of the range in days
 // A file the input does not reach is missing from the folder.
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -32,11 +34,27 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr std::string_view kScratchPrefix = "qdx-fuzz-reports-";
+
+// Folders of runs that ended without cleaning up: libFuzzer's child processes
+// leave by _exit, and a crash or an out-of-memory skips atexit as well.
+void remove_abandoned_folders(const fs::path& base) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(base, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(kScratchPrefix, 0) != 0) continue;
+        const long pid = std::strtol(name.c_str() + kScratchPrefix.size(), nullptr, 10);
+        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            fs::remove_all(entry.path(), ec);
+    }
+}
+
 // A folder of our own for the whole run; emptied before every input.
 const fs::path& scratch_folder() {
     static const fs::path folder = [] {
         fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        fs::path f = base / ("qdx-fuzz-reports-" + std::to_string(::getpid()));
+        remove_abandoned_folders(base);
+        fs::path f = base / (std::string(kScratchPrefix) + std::to_string(::getpid()));
         fs::remove_all(f);
         fs::create_directories(f);
         std::atexit([] { fs::remove_all(scratch_folder()); });
