@@ -1,14 +1,26 @@
 # Qdx: `make run` installs what is missing, builds and starts the program;
-# `make test` builds and runs every test.
+# `make test` builds and runs every test; `make test-sanitize` runs them again
+# built with AddressSanitizer and UndefinedBehaviorSanitizer; `make fuzz`
+# fuzzes the engine for FUZZ_SECONDS a fuzzer.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES = cmake g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
            fonts-dejavu-core poppler-utils
+# The sanitizer and fuzz builds use clang and its sanitizer and libFuzzer runtimes.
+CLANG_PACKAGES = clang-14 libclang-rt-14-dev
+CLANGXX = clang++-14
 
-.PHONY: setup build run test bench demo install clean
+.PHONY: setup setup-clang build run test test-sanitize fuzz bench demo install clean
 
 setup:
-	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	@$(MAKE) --no-print-directory install-packages NEEDED="$(PACKAGES)"
+
+setup-clang:
+	@$(MAKE) --no-print-directory install-packages NEEDED="$(PACKAGES) $(CLANG_PACKAGES)"
+
+.PHONY: install-packages
+install-packages:
+	@missing=$$(for p in $(NEEDED); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  if [ "$$(id -u)" = 0 ]; then \
 	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
@@ -30,6 +42,33 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer;
+# any finding fails its test. The fuzzers run over their seeds and regression
+# inputs as tests too.
+SANITIZE_BUILD ?= build-sanitize
+$(SANITIZE_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=$(CLANGXX) -DQDX_SANITIZE=ON -DQDX_BUILD_FUZZ=ON -DQDX_BUILD_BENCH=OFF
+
+test-sanitize: setup-clang $(SANITIZE_BUILD)/CMakeCache.txt
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Each fuzzer runs FUZZ_SECONDS on its corpus in $(FUZZ_BUILD)/fuzz/corpus,
+# starting from the seeds and regression inputs; failing inputs are kept in
+# $(FUZZ_BUILD)/fuzz/artifacts. Fails when any fuzzer found something.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZERS = records regional reports
+$(FUZZ_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=$(CLANGXX) -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
+	  -DQDX_SANITIZE=ON -DQDX_BUILD_FUZZ=ON -DQDX_BUILD_TESTS=OFF -DQDX_BUILD_BENCH=OFF
+
+fuzz: setup-clang $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) $(FUZZERS:%=--target qdx_fuzz_%)
+	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZERS)
+
 bench: build
 	$(BUILD)/bench/qdx_bench
 
@@ -50,4 +89,4 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
