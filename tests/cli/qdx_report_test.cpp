@@ -234,6 +234,9 @@ TEST_F(ReportProgram, UsageErrorsExitTwoWithTheUsage) {
     Outcome help = run("--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("payments-due"), std::string::npos);
+    Outcome version = run("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("qdx-report ", 0), 0u) << version.out;
 }
 
 // The steps after the report is made: each failure names its step, and the

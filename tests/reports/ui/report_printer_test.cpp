@@ -1,7 +1,5 @@
 // The short printout, read back from the PDF it makes where no printer is
 // installed: which columns, where, in which size, on how many pages.
-#include "reports/ui/report_printer.h"
-
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
@@ -12,6 +10,7 @@
 #include <iterator>
 
 #include "report_ui_fixture.h"
+#include "reports/print/report_printout.h"
 #include "reports/ui/report_window.h"
 
 namespace qdx::test {
@@ -80,7 +79,7 @@ ReportTable full_accounts() {
 }
 
 TEST_F(ReportPrinterTest, PrintsOnlyThePrintColumnsAtTheirPositionsSizesAndRowsApart) {
-    ui::print_report_to_pdf(full_accounts(), state, pdf());
+    print_report_to_pdf(full_accounts(), state, pdf());
     auto words = words_of(pdf());
     ASSERT_FALSE(words.empty());
     EXPECT_EQ(find_word(words, "Zebedee"), nullptr);
@@ -118,9 +117,8 @@ TEST_F(ReportPrinterTest, DownlineTitleEndsWithTodayAndItsLastRowIsPrintedLikeTh
     t.appendRow() = {"1", "6", "Ann", "Ames", "a@x", "1"};
     t.appendRow() = {"2", "9", "Bob", "Brown", "b@x", "2"};
     t.setPrintLayout({0, 7, 14, 25, 50, 65, 80}, 6);
-    EXPECT_EQ(ui::print_title(t, state),
-              "Downline of the Affiliate with ID= 5  Report on 31/03/2003");
-    ui::print_report_to_pdf(t, state, pdf());
+    EXPECT_EQ(print_title(t, state), "Downline of the Affiliate with ID= 5  Report on 31/03/2003");
+    print_report_to_pdf(t, state, pdf());
     auto words = words_of(pdf());
     EXPECT_NE(find_word(words, "on"), nullptr);
     EXPECT_EQ(find_word(words, "from"), nullptr);
@@ -136,7 +134,7 @@ TEST_F(ReportPrinterTest, RowsPastThePageBottomContinueOnANewPage) {
     t.appendRow() = {" Total", "150"};
     t.hasTotalRow = true;
     t.setPrintLayout({0, 10}, 2);
-    ui::print_report_to_pdf(t, state, pdf());
+    print_report_to_pdf(t, state, pdf());
     auto words = words_of(pdf());
     const Word* first = find_word(words, "row1");
     const Word* last = find_word(words, "row150");
