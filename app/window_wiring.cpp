@@ -12,45 +12,43 @@
 namespace qdx::ui {
 
 void wire_register_buttons(MainWindow& main) {
-    const std::pair<const char*, RegisterWindow> buttons[] = {
-        {"cmdAffiliates", RegisterWindow::Affiliates},
-        {"cmdCommunications", RegisterWindow::Communications},
-        {"cmdSales", RegisterWindow::Sales},
-        {"cmdPayments", RegisterWindow::Payments},
-        {"cmdAPSettings", RegisterWindow::Settings},
+    const std::pair<MainButton, RegisterWindow> buttons[] = {
+        {MainButton::Affiliates, RegisterWindow::Affiliates},
+        {MainButton::Communications, RegisterWindow::Communications},
+        {MainButton::Sales, RegisterWindow::Sales},
+        {MainButton::Payments, RegisterWindow::Payments},
+        {MainButton::APSettings, RegisterWindow::Settings},
     };
     UiContext& context = main.context();
-    for (auto [name, which] : buttons) {
-        QObject::connect(main.button(name), &QPushButton::clicked, &main,
+    for (auto [button, which] : buttons) {
+        QObject::connect(main.button(button), &QPushButton::clicked, &main,
                          [&context, which = which] { open_register_window(context, which); });
     }
 }
 
 void wire_report_buttons(MainWindow& main) {
-    // The main window outlives its buttons' connections, so the inputs may
-    // refer to it.
+    // The connections end with the main window, so the inputs may refer to it.
     ReportInputs inputs{main.context(), &main, [&main] { return main.check_dates(); },
                         [&main] { return main.fullReportSelected(); },
                         [&main] { return main.htmlPagesChecked(); }};
-    const std::pair<const char*, void (*)(const ReportInputs&)> plain[] = {
-        {"cmdAPperformanceR", run_ap_performance_report},
-        {"cmdAccountsR", run_accounts_report},
-        {"cmdPaymentsR", run_payments_due_report},
+    const std::pair<MainButton, void (*)(const ReportInputs&)> plain[] = {
+        {MainButton::APPerformance, run_ap_performance_report},
+        {MainButton::Accounts, run_accounts_report},
+        {MainButton::PaymentsDue, run_payments_due_report},
     };
-    for (auto [name, run] : plain) {
-        QObject::connect(main.button(name), &QPushButton::clicked, &main,
+    for (auto [button, run] : plain) {
+        QObject::connect(main.button(button), &QPushButton::clicked, &main,
                          [inputs, run = run] { run(inputs); });
     }
-    const std::tuple<const char*, const char*, void (*)(const ReportInputs&, QLineEdit*)> withId[] =
-        {
-            {"cmdActivitiesR", "txtAIDa", run_activities_report},
-            {"cmdNetStructureR", "txtAIDn", run_network_report},
-            {"cmdIncomeStructureR", "txtAID", run_income_structure_report},
-            {"cmdDownline", "txtAIDd", run_downline_report},
-        };
-    for (auto [name, boxName, run] : withId) {
-        QObject::connect(main.button(name), &QPushButton::clicked, &main,
-                         [inputs, box = main.lineEdit(boxName), run = run] { run(inputs, box); });
+    const std::pair<MainButton, void (*)(const ReportInputs&, QLineEdit*)> withId[] = {
+        {MainButton::Activities, run_activities_report},
+        {MainButton::NetStructure, run_network_report},
+        {MainButton::IncomeStructure, run_income_structure_report},
+        {MainButton::Downline, run_downline_report},
+    };
+    for (auto [button, run] : withId) {
+        QObject::connect(main.button(button), &QPushButton::clicked, &main,
+                         [inputs, box = main.idBox(button), run = run] { run(inputs, box); });
     }
 }
 
