@@ -333,5 +333,17 @@ TEST_F(ReportProgram, PdfOfTheShortReport) {
     EXPECT_EQ(test::read_file(pdf).rfind("%PDF", 0), 0u);
 }
 
+// Scheduled runs on servers without a desktop: no window library is loaded.
+TEST(ReportProgramLibraries, HoldNoWindowLibrary) {
+    test::TempFolder folder;
+    const fs::path list = folder.path() / "libraries";
+    const std::string command =
+        "ldd " + quoted(QDX_REPORT_PROGRAM) + " >" + quoted(list.string()) + " 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string libraries = test::read_file(list);
+    EXPECT_NE(libraries.find("libQt6Core"), std::string::npos) << libraries;
+    EXPECT_EQ(libraries.find("Widgets"), std::string::npos) << libraries;
+}
+
 }  // namespace
 }  // namespace qdx
