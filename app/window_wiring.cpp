@@ -6,11 +6,13 @@
 
 #include "app/main_window.h"
 #include "help/ui/help_window.h"
-#include "registers/ui/register_wiring.h"
+#include "registers/ui/open_register_window.h"
 #include "reports/ui/report_actions.h"
 
 namespace qdx::ui {
+namespace {
 
+// Each register and settings window opens once.
 void wire_register_buttons(MainWindow& main) {
     const std::pair<MainButton, RegisterWindow> buttons[] = {
         {MainButton::Affiliates, RegisterWindow::Affiliates},
@@ -26,6 +28,7 @@ void wire_register_buttons(MainWindow& main) {
     }
 }
 
+// Each report opens in the one report window.
 void wire_report_buttons(MainWindow& main) {
     // The connections end with the main window, so the inputs may refer to it.
     ReportInputs inputs{main.context(), &main, [&main] { return main.check_dates(); },
@@ -51,6 +54,7 @@ void wire_report_buttons(MainWindow& main) {
                          [inputs, box = main.idBox(button), run = run] { run(inputs, box); });
     }
 }
+}  // namespace
 
 void wire_help_menu(MainWindow& main, const HelpOptions& options) {
     UiContext& context = main.context();

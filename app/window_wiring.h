@@ -8,9 +8,7 @@ struct HelpOptions;
 
 void wire_main_window(MainWindow& main);
 
-// The three groups wire_main_window connects.
-void wire_register_buttons(MainWindow& main);
-void wire_report_buttons(MainWindow& main);
+// The Help menu's part of it, with the help folders and browser given.
 void wire_help_menu(MainWindow& main, const HelpOptions& options);
 
 }  // namespace qdx::ui

@@ -1,4 +1,4 @@
-#include "registers/ui/register_wiring.h"
+#include "registers/ui/open_register_window.h"
 
 #include "core/ui/ui_context.h"
 #include "registers/ui/affiliates_window.h"
