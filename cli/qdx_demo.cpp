@@ -47,8 +47,9 @@ int fail(const std::string& message) {
 
 int main(int argc, char** argv) {
     QCommandLineParser parser;
-    const QCommandLineOption help(QStringList{"h", "help"}), version("version"), seed("seed", "", "N"),
-        affiliates("affiliates", "", "N"), lastDay("last-day", "", "YYYY-MM-DD");
+    const QCommandLineOption help(QStringList{"h", "help"}), version("version"),
+        seed("seed", "", "N"), affiliates("affiliates", "", "N"),
+        lastDay("last-day", "", "YYYY-MM-DD");
     parser.addOptions({help, version, seed, affiliates, lastDay});
     // Latin-1 keeps every byte of the folder's name as it was typed.
     QStringList args;

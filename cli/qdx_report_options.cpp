@@ -91,9 +91,9 @@ bool takes_id(Report report) {
 
 std::optional<Options> parse_options(const std::vector<std::string>& args, std::string& error) {
     QCommandLineParser parser;
-    const QCommandLineOption help(QStringList{"h", "help"}), version("version"), app("app", "", "DIR"),
-        from("from", "", "DATE"), to("to", "", "DATE"), pdf("pdf", "", "FILE"),
-        separator("separator", "", "NAME"), full("full"), pages("pages"),
+    const QCommandLineOption help(QStringList{"h", "help"}), version("version"),
+        app("app", "", "DIR"), from("from", "", "DATE"), to("to", "", "DATE"),
+        pdf("pdf", "", "FILE"), separator("separator", "", "NAME"), full("full"), pages("pages"),
         registerPayments("register"), save("save");
     parser.addOptions(
         {help, version, app, from, to, pdf, separator, full, pages, registerPayments, save});
