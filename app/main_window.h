@@ -46,7 +46,8 @@ class MainWindow : public QMainWindow {
     // The affiliate ID box of a report that takes one; null for the others.
     QLineEdit* idBox(MainButton report) const;
 
-    // Controls by object name, as tests and the screenshot tool reach them.
+    // Controls by object name: the Help items (named in help_items()), and
+    // the boxes as tests and the screenshot tool reach them.
     QPushButton* button(const char* objectName) const;
     QLineEdit* lineEdit(const char* objectName) const;
     QAction* action(const char* objectName) const;
