@@ -30,8 +30,9 @@ install-packages:
 	  fi; \
 	fi
 
+# CMAKE_ARGS: further settings for a fresh build folder, e.g. -DQDX_WERROR=ON.
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
 
 build: setup $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)

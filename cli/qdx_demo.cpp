@@ -1,8 +1,8 @@
 // qdx-demo: writes a fresh demo affiliate program into an application folder.
 //   qdx-demo [--seed N] [--affiliates N] [--last-day YYYY-MM-DD] DIR
+#include <QCommandLineParser>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <optional>
 #include <string>
@@ -17,7 +17,9 @@ namespace {
 const char* const kUsage =
     "usage: qdx-demo [--seed N] [--affiliates N] [--last-day YYYY-MM-DD] DIR\n"
     "Writes a demo affiliate program (settings, affiliates, a year of sales and payments up to\n"
-    "the last day, default today, and communications) into the application folder DIR.\n";
+    "the last day, default today, and communications) into the application folder DIR.\n"
+    "  --help      this text\n"
+    "  --version   the program's version\n";
 
 template <class T>
 std::optional<T> whole_number(std::string_view text) {
@@ -44,37 +46,41 @@ int fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{"h", "help"}), version("version"),
+        seed("seed", "", "N"), affiliates("affiliates", "", "N"),
+        lastDay("last-day", "", "YYYY-MM-DD");
+    parser.addOptions({help, version, seed, affiliates, lastDay});
+    // Latin-1 keeps every byte of the folder's name as it was typed.
+    QStringList args;
+    for (int i = 0; i < argc; ++i) args << QString::fromLatin1(argv[i]);
+    if (!parser.parse(args)) return fail(parser.errorText().toStdString());
+    if (parser.isSet(help) || parser.isSet(version)) {
+        std::fputs(parser.isSet(help) ? kUsage : "qdx-demo " QDX_VERSION "\n", stdout);
+        return 0;
+    }
+
     qdx::DemoOptions options;
     options.lastDay = qdx::today_ole();
-    std::string folder;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        const bool takesValue = arg == "--seed" || arg == "--affiliates" || arg == "--last-day";
-        if (takesValue && i + 1 >= argc) return fail(std::string(arg) + " needs a value");
-        if (arg == "--seed") {
-            auto seed = whole_number<uint32_t>(argv[++i]);
-            if (!seed) return fail("the seed must be a whole number");
-            options.seed = *seed;
-        } else if (arg == "--affiliates") {
-            auto n = whole_number<int32_t>(argv[++i]);
-            if (!n || *n < 1) return fail("the number of affiliates must be 1 or more");
-            options.affiliates = *n;
-        } else if (arg == "--last-day") {
-            auto day = iso_date(argv[++i]);
-            if (!day) return fail("the last day must be a date like 2025-12-31");
-            options.lastDay = *day;
-        } else if (!arg.empty() && arg[0] == '-') {
-            return fail("unknown option " + std::string(arg));
-        } else if (folder.empty()) {
-            folder = arg;
-        } else {
-            return fail("only one folder, please");
-        }
+    if (parser.isSet(seed)) {
+        auto n = whole_number<uint32_t>(parser.value(seed).toStdString());
+        if (!n) return fail("the seed must be a whole number");
+        options.seed = *n;
     }
+    if (parser.isSet(affiliates)) {
+        auto n = whole_number<int32_t>(parser.value(affiliates).toStdString());
+        if (!n || *n < 1) return fail("the number of affiliates must be 1 or more");
+        options.affiliates = *n;
+    }
+    if (parser.isSet(lastDay)) {
+        auto day = iso_date(parser.value(lastDay).toStdString());
+        if (!day) return fail("the last day must be a date like 2025-12-31");
+        options.lastDay = *day;
+    }
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() > 1) return fail("only one folder, please");
+    const std::string folder =
+        folders.isEmpty() ? std::string() : folders[0].toLatin1().toStdString();
     if (folder.empty()) return fail("which folder?");
 
     // Never write over somebody's records.

@@ -20,9 +20,9 @@
 #include "core/record_append.h"
 #include "core/settings.h"
 #include "core/ui/system_regional.h"
+#include "reports/print/report_printout.h"
 #include "reports/report_failures.h"
 #include "reports/reports.h"
-#include "reports/ui/report_printer.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ int run(qdx::AppState& state, const Options& o) {
         step(qdx::kSaveTextFailed, [&] { qdx::save_text(table, o.separator, state); });
         step(qdx::kSaveHtmlFailed, [&] { qdx::save_html(table, state); });
     }
-    if (o.pdf) step(qdx::kPrintFailed, [&] { qdx::ui::print_report_to_pdf(table, state, *o.pdf); });
+    if (o.pdf) step(qdx::kPrintFailed, [&] { qdx::print_report_to_pdf(table, state, *o.pdf); });
     print_to_stdout(qdx::export_text(table, o.separator, state));
     // Registering comes last: once the payments are written nothing else can
     // fail, so a failure never leaves them written without the report that
@@ -149,8 +149,8 @@ int main(int argc, char** argv) {
         std::cerr << "qdx-report: " << error << "\n" << qdx::cli::kUsage;
         return 2;
     }
-    if (options->help) {
-        std::cout << qdx::cli::kUsage;
+    if (options->help || options->version) {
+        std::cout << (options->help ? qdx::cli::kUsage : qdx::cli::kVersion);
         return 0;
     }
 

@@ -1,5 +1,7 @@
-#include "qdx_report_options.h"
+#include "cli/qdx_report_options.h"
 
+#include <QCommandLineParser>
+#include <QRegularExpression>
 #include <utility>
 
 namespace qdx::cli {
@@ -20,7 +22,10 @@ const char* const kUsage =
     "  --save           also write output/<name>.txt and output/html/<name>.htm\n"
     "  --pdf FILE       print the short report into FILE\n"
     "  --help           this text\n"
+    "  --version        the program's version\n"
     "The report is written to standard output as \"Save as .txt\" writes it.\n";
+
+const char* const kVersion = "qdx-report " QDX_VERSION "\n";
 
 namespace {
 
@@ -47,6 +52,36 @@ std::optional<char> separator_named(const std::string& name) {
     return std::nullopt;
 }
 
+// Arguments pass through Latin-1 so that every byte of a path comes back as
+// it was typed, whatever the locale.
+QString text_of(const std::string& arg) { return QString::fromLatin1(arg); }
+std::string bytes_of(const QString& text) { return text.toLatin1().toStdString(); }
+
+const QStringList kValueOptions = {"app", "from", "to", "pdf", "separator"};
+
+// A negative ID ("network -3") would read as options; it is taken out before
+// parsing and reaches the ID check as it was typed.
+std::optional<std::string> take_negative_id(const std::vector<std::string>& args,
+                                            QStringList& rest) {
+    static const QRegularExpression number("^-[-0-9.,]+$");
+    std::optional<std::string> id;
+    size_t positionals = 0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const QString arg = text_of(args[i]);
+        rest << arg;
+        if (arg.startsWith("--") && kValueOptions.contains(arg.mid(2))) {
+            if (i + 1 < args.size()) rest << text_of(args[++i]);
+        } else if (!arg.startsWith('-') || arg == "-") {
+            ++positionals;
+        } else if (positionals == 1 && !id && number.match(arg).hasMatch()) {
+            rest.removeLast();
+            id = args[i];
+            ++positionals;
+        }
+    }
+    return id;
+}
+
 }  // namespace
 
 bool takes_id(Report report) {
@@ -55,71 +90,49 @@ bool takes_id(Report report) {
 }
 
 std::optional<Options> parse_options(const std::vector<std::string>& args, std::string& error) {
-    Options o;
-    std::vector<std::string> positional;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        std::optional<std::string> inlineValue;
-        if (arg.rfind("--", 0) == 0) {
-            if (auto eq = arg.find('='); eq != std::string::npos) {
-                inlineValue = arg.substr(eq + 1);
-                arg.resize(eq);
-            }
-        }
-        // The value of an option that takes one: "--app DIR" or "--app=DIR".
-        auto value = [&]() -> std::optional<std::string> {
-            if (inlineValue) return inlineValue;
-            if (i + 1 < args.size()) return args[++i];
-            error = "option " + arg + " needs a value";
-            return std::nullopt;
-        };
-        auto flag = [&](bool& target) {
-            if (inlineValue) {
-                error = "option " + arg + " takes no value";
-                return false;
-            }
-            target = true;
-            return true;
-        };
-        bool ok = true;
-        if (arg == "--help" || arg == "-h") {
-            o.help = true;
-        } else if (arg == "--app") {
-            ok = static_cast<bool>(o.app = value());
-        } else if (arg == "--from") {
-            ok = static_cast<bool>(o.from = value());
-        } else if (arg == "--to") {
-            ok = static_cast<bool>(o.to = value());
-        } else if (arg == "--pdf") {
-            ok = static_cast<bool>(o.pdf = value());
-        } else if (arg == "--separator") {
-            auto name = value();
-            auto separator = name ? separator_named(*name) : std::nullopt;
-            if (name && !separator) error = "unknown separator: " + *name;
-            ok = static_cast<bool>(separator);
-            if (ok) o.separator = *separator;
-        } else if (arg == "--full") {
-            ok = flag(o.full);
-        } else if (arg == "--pages") {
-            ok = flag(o.pages);
-        } else if (arg == "--register") {
-            ok = flag(o.registerPayments);
-        } else if (arg == "--save") {
-            ok = flag(o.save);
-        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
-            // Negative IDs reach the ID check as they were typed.
-            if (positional.size() == 1 &&
-                arg.find_first_not_of("-0123456789.,") == std::string::npos)
-                positional.push_back(arg);
-            else
-                error = "unknown option: " + arg, ok = false;
-        } else {
-            positional.push_back(arg);
-        }
-        if (!ok) return std::nullopt;
-    }
-    if (o.help) return o;
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{"h", "help"}), version("version"),
+        app("app", "", "DIR"), from("from", "", "DATE"), to("to", "", "DATE"),
+        pdf("pdf", "", "FILE"), separator("separator", "", "NAME"), full("full"), pages("pages"),
+        registerPayments("register"), save("save");
+    parser.addOptions(
+        {help, version, app, from, to, pdf, separator, full, pages, registerPayments, save});
 
+    QStringList rest{"qdx-report"};
+    const std::optional<std::string> negativeId = take_negative_id(args, rest);
+    if (!parser.parse(rest)) {
+        error = bytes_of(parser.errorText());
+        return std::nullopt;
+    }
+
+    Options o;
+    o.help = parser.isSet(help);
+    o.version = parser.isSet(version);
+    if (o.help || o.version) return o;
+    auto value = [&](const QCommandLineOption& option) -> std::optional<std::string> {
+        if (!parser.isSet(option)) return std::nullopt;
+        return bytes_of(parser.value(option));
+    };
+    o.app = value(app);
+    o.from = value(from);
+    o.to = value(to);
+    o.pdf = value(pdf);
+    if (auto name = value(separator)) {
+        auto chosen = separator_named(*name);
+        if (!chosen) {
+            error = "unknown separator: " + *name;
+            return std::nullopt;
+        }
+        o.separator = *chosen;
+    }
+    o.full = parser.isSet(full);
+    o.pages = parser.isSet(pages);
+    o.registerPayments = parser.isSet(registerPayments);
+    o.save = parser.isSet(save);
+
+    std::vector<std::string> positional;
+    for (const QString& arg : parser.positionalArguments()) positional.push_back(bytes_of(arg));
+    if (negativeId) positional.insert(positional.begin() + 1, *negativeId);
     if (positional.empty()) {
         error = "no REPORT given";
         return std::nullopt;

@@ -27,6 +27,7 @@ struct Options {
     bool save = false;
     std::optional<std::string> pdf;
     bool help = false;
+    bool version = false;
 };
 
 // The four reports of an affiliate's network take an ID.
@@ -37,5 +38,6 @@ bool takes_id(Report report);
 std::optional<Options> parse_options(const std::vector<std::string>& args, std::string& error);
 
 extern const char* const kUsage;
+extern const char* const kVersion;  // "qdx-report <version>\n"
 
 }  // namespace qdx::cli

@@ -3,11 +3,9 @@
 #include <QApplication>
 #include <QCursor>
 #include <QLineEdit>
-#include <QPushButton>
 #include <exception>
 #include <functional>
 
-#include "core/ui/main_window.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
 #include "reports/report_failures.h"
@@ -48,9 +46,9 @@ void report_failure(UiContext& context, ReportWindow* window, const QString& tex
 
 // Names the report window, then computes the table under the hourglass and
 // shows it there.
-void run_in_window(MainWindow& main, const std::string& caption, bool registerPayments,
+void run_in_window(const ReportInputs& inputs, const std::string& caption, bool registerPayments,
                    const Build& build, OnFailure rule) {
-    UiContext& context = main.context();
+    UiContext& context = inputs.context;
     ReportWindow* window = show_report_window(context);
     window->beginReport(caption, registerPayments);
     QString failure;
@@ -69,10 +67,9 @@ void run_in_window(MainWindow& main, const std::string& caption, bool registerPa
 
 // Reads an affiliate ID box: empty, not a number or no such affiliate gets
 // its message and ends the report.
-bool read_id(MainWindow& main, const char* boxName, int32_t& id) {
-    UiContext& context = main.context();
+bool read_id(const ReportInputs& inputs, QLineEdit* box, int32_t& id) {
+    UiContext& context = inputs.context;
     const Messages& m = context.state.messages;
-    QLineEdit* box = main.lineEdit(boxName);
     IdCheck check = IdCheck::NotANumber;
     try {
         check = check_report_id(context.state, toAnsi(box->text()), id);
@@ -83,13 +80,13 @@ bool read_id(MainWindow& main, const char* boxName, int32_t& id) {
         case IdCheck::Ok:
             return true;
         case IdCheck::Empty:
-            context.message(&main, m.enterData, box);
+            context.message(inputs.window, m.enterData, box);
             return false;
         case IdCheck::NoAffiliate:
-            context.message(&main, m.noAffiliate, box);
+            context.message(inputs.window, m.noAffiliate, box);
             return false;
         case IdCheck::NotANumber:
-            context.message(&main, m.incorrectValue, box);
+            context.message(inputs.window, m.incorrectValue, box);
             return false;
     }
     return false;
@@ -99,65 +96,65 @@ std::string id_text(int32_t id) { return std::to_string(id); }
 
 }  // namespace
 
-void run_accounts_report(MainWindow& main) {
-    if (!main.check_dates()) return;
-    bool full = main.fullReportSelected();
+void run_accounts_report(const ReportInputs& inputs) {
+    if (!inputs.readDates()) return;
+    bool full = inputs.fullReport();
     run_in_window(
-        main, "Accounts_Report", false, [full](AppState& s) { return accounts_report(s, full); },
+        inputs, "Accounts_Report", false, [full](AppState& s) { return accounts_report(s, full); },
         OnFailure::SayWhatFailed);
 }
 
-void run_payments_due_report(MainWindow& main) {
-    if (!main.check_dates()) return;
-    bool full = main.fullReportSelected();
-    bool pages = main.htmlPagesChecked();
+void run_payments_due_report(const ReportInputs& inputs) {
+    if (!inputs.readDates()) return;
+    bool full = inputs.fullReport();
+    bool pages = inputs.htmlPages();
     run_in_window(
-        main, "Payments_Report", true,
+        inputs, "Payments_Report", true,
         [full, pages](AppState& s) { return payments_due_report(s, full, pages); },
         OnFailure::SayWhatFailed);
 }
 
-void run_ap_performance_report(MainWindow& main) {
-    if (!main.check_dates()) return;
+void run_ap_performance_report(const ReportInputs& inputs) {
+    if (!inputs.readDates()) return;
     run_in_window(
-        main, "AP_Performance_Report", false, [](AppState& s) { return ap_performance_report(s); },
-        OnFailure::SayWhatFailed);
+        inputs, "AP_Performance_Report", false,
+        [](AppState& s) { return ap_performance_report(s); }, OnFailure::SayWhatFailed);
 }
 
-void run_activities_report(MainWindow& main) {
+void run_activities_report(const ReportInputs& inputs, QLineEdit* idBox) {
     int32_t id = 0;
-    if (!read_id(main, "txtAIDa", id) || !main.check_dates()) return;
-    bool full = main.fullReportSelected();
+    if (!read_id(inputs, idBox, id) || !inputs.readDates()) return;
+    bool full = inputs.fullReport();
     std::string caption = id > 0 ? "Activity_Report;ID=" + id_text(id) : "Activity_Report";
     run_in_window(
-        main, caption, false, [id, full](AppState& s) { return activities_report(s, id, full); },
+        inputs, caption, false, [id, full](AppState& s) { return activities_report(s, id, full); },
         OnFailure::SayIncorrectValue);
 }
 
-void run_income_structure_report(MainWindow& main) {
+void run_income_structure_report(const ReportInputs& inputs, QLineEdit* idBox) {
     int32_t id = 0;
-    if (!read_id(main, "txtAID", id) || !main.check_dates()) return;
-    bool full = main.fullReportSelected();
+    if (!read_id(inputs, idBox, id) || !inputs.readDates()) return;
+    bool full = inputs.fullReport();
     run_in_window(
-        main, "Affiliate's " + id_text(id) + " income structure Report", false,
+        inputs, "Affiliate's " + id_text(id) + " income structure Report", false,
         [id, full](AppState& s) { return income_structure_report(s, id, full); },
         OnFailure::SayIncorrectValue);
 }
 
-void run_network_report(MainWindow& main) {
+void run_network_report(const ReportInputs& inputs, QLineEdit* idBox) {
     int32_t id = 0;
-    if (!read_id(main, "txtAIDn", id) || !main.check_dates()) return;
+    if (!read_id(inputs, idBox, id) || !inputs.readDates()) return;
     // The caption names the affiliate once the report knows its upline.
     run_in_window(
-        main, "Net_Structure_Report", false, [id](AppState& s) { return network_report(s, id); },
+        inputs, "Net_Structure_Report", false, [id](AppState& s) { return network_report(s, id); },
         OnFailure::SayIncorrectValue);
 }
 
-void run_downline_report(MainWindow& main) {
+void run_downline_report(const ReportInputs& inputs, QLineEdit* idBox) {
     int32_t id = 0;
-    if (!read_id(main, "txtAIDd", id) || !main.check_dates()) return;
-    UiContext& context = main.context();
-    bool full = main.fullReportSelected();
+    if (!read_id(inputs, idBox, id) || !inputs.readDates()) return;
+    UiContext& context = inputs.context;
+    bool full = inputs.fullReport();
     // The downline is gathered before the window shows it.
     QString failure;
     {
@@ -173,23 +170,7 @@ void run_downline_report(MainWindow& main) {
     if (auto* open = qobject_cast<ReportWindow*>(context.openWindow("frmReports")))
         report_failure(context, open, failure);
     else
-        context.message(&main, failure);
-}
-
-void wire_report_buttons(MainWindow& main) {
-    const std::pair<const char*, void (*)(MainWindow&)> buttons[] = {
-        {"cmdAPperformanceR", run_ap_performance_report},
-        {"cmdAccountsR", run_accounts_report},
-        {"cmdPaymentsR", run_payments_due_report},
-        {"cmdActivitiesR", run_activities_report},
-        {"cmdNetStructureR", run_network_report},
-        {"cmdIncomeStructureR", run_income_structure_report},
-        {"cmdDownline", run_downline_report},
-    };
-    for (const auto& [name, run] : buttons) {
-        QObject::connect(main.button(name), &QPushButton::clicked, &main,
-                         [&main, run = run] { run(main); });
-    }
+        context.message(inputs.window, failure);
 }
 
 }  // namespace qdx::ui

@@ -1,20 +1,33 @@
 #pragma once
-// The main window's seven report buttons. Each reads its ID box (where it has
-// one) and the date range, opens the report window, computes the report
-// under the hourglass and hands the table over.
+// The seven reports asked for from the main window. Each reads its ID box
+// (where it has one) and the date range, opens the report window, computes
+// the report under the hourglass and hands the table over.
+#include <functional>
+
+class QLineEdit;
+class QWidget;
+
 namespace qdx::ui {
 
-class MainWindow;
+class UiContext;
 
-void run_accounts_report(MainWindow& main);
-void run_payments_due_report(MainWindow& main);
-void run_ap_performance_report(MainWindow& main);
-void run_activities_report(MainWindow& main);
-void run_income_structure_report(MainWindow& main);
-void run_network_report(MainWindow& main);
-void run_downline_report(MainWindow& main);
+// What a report reads from the window that asks for it; the app fills it
+// from the main window.
+struct ReportInputs {
+    UiContext& context;
+    QWidget* window;  // the asking window, parent of the messages about its boxes
+    // Reads the date range into the shared state; false after its message.
+    std::function<bool()> readDates;
+    std::function<bool()> fullReport;  // Full rather than Short
+    std::function<bool()> htmlPages;   // the affiliate pages beside Payments Due
+};
 
-// Connects the seven report buttons to the procedures above.
-void wire_report_buttons(MainWindow& main);
+void run_accounts_report(const ReportInputs& inputs);
+void run_payments_due_report(const ReportInputs& inputs);
+void run_ap_performance_report(const ReportInputs& inputs);
+void run_activities_report(const ReportInputs& inputs, QLineEdit* idBox);
+void run_income_structure_report(const ReportInputs& inputs, QLineEdit* idBox);
+void run_network_report(const ReportInputs& inputs, QLineEdit* idBox);
+void run_downline_report(const ReportInputs& inputs, QLineEdit* idBox);
 
 }  // namespace qdx::ui

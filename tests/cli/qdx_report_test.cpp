@@ -234,6 +234,9 @@ TEST_F(ReportProgram, UsageErrorsExitTwoWithTheUsage) {
     Outcome help = run("--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("payments-due"), std::string::npos);
+    Outcome version = run("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("qdx-report ", 0), 0u) << version.out;
 }
 
 // The steps after the report is made: each failure names its step, and the
@@ -328,6 +331,18 @@ TEST_F(ReportProgram, PdfOfTheShortReport) {
         run("--from 2003-03-01 --to 2003-03-31 --pdf " + quoted(pdf.string()) + " accounts");
     ASSERT_EQ(o.exitCode, 0) << o.err;
     EXPECT_EQ(test::read_file(pdf).rfind("%PDF", 0), 0u);
+}
+
+// Scheduled runs on servers without a desktop: no window library is loaded.
+TEST(ReportProgramLibraries, HoldNoWindowLibrary) {
+    test::TempFolder folder;
+    const fs::path list = folder.path() / "libraries";
+    const std::string command =
+        "ldd " + quoted(QDX_REPORT_PROGRAM) + " >" + quoted(list.string()) + " 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string libraries = test::read_file(list);
+    EXPECT_NE(libraries.find("libQt6Core"), std::string::npos) << libraries;
+    EXPECT_EQ(libraries.find("Widgets"), std::string::npos) << libraries;
 }
 
 }  // namespace

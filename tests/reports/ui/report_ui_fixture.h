@@ -10,7 +10,7 @@
 
 #include "core/ole_date.h"
 #include "core/ui/ui_context.h"
-#include "reports/report_table.h"
+#include "reports/accounts_table.h"
 #include "support/test_support.h"
 
 namespace qdx::test {
@@ -44,18 +44,5 @@ class ReportUiTest : public ::testing::Test {
     std::vector<ui::MessageRequest> messages;
     ui::MessageAnswer answer = ui::MessageAnswer::Ok;
 };
-
-// A short accounts report of two affiliates with its Total row.
-inline ReportTable accounts_table() {
-    ReportTable t;
-    t.caption = "Accounts_Report";
-    t.setHeader(" Affiliate's ID     | Income       | Payments         |  Balance        ");
-    t.appendRow() = {"1", "12.346", "0", "12.346"};
-    t.appendRow() = {"2", "5.25", "1", "4.25"};
-    t.appendRow() = {" Total", "17.596", "1", "16.596"};
-    t.hasTotalRow = true;
-    t.setPrintLayout({0, 15, 30, 50, 70}, 4);
-    return t;
-}
 
 }  // namespace qdx::test

@@ -1,4 +1,4 @@
-#include "core/ui/main_window.h"
+#include "app/main_window.h"
 
 #include <gtest/gtest.h>
 

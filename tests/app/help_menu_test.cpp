@@ -1,5 +1,3 @@
-#include "help/help_window.h"
-
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -9,9 +7,10 @@
 #include <QTest>
 #include <fstream>
 
-#include "core/ui/main_window.h"
+#include "app/main_window.h"
+#include "app/window_wiring.h"
 #include "core/ui/ui_context.h"
-#include "core/ui/window_wiring.h"
+#include "help/ui/help_window.h"
 #include "support/test_support.h"
 
 namespace qdx::ui {

@@ -1,4 +1,4 @@
-#include "core/settings_editing.h"
+#include "registers/settings_editing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include <QApplication>
 #include <utility>
 
+#include "app/main_window.h"
+#include "app/window_wiring.h"
 #include "core/files.h"
-#include "core/ui/main_window.h"
-#include "core/ui/window_wiring.h"
 #include "registers/ui/window_fixture.h"
 
 namespace qdx::test {

@@ -2,13 +2,13 @@
 // what every affiliate has earned and is owed.
 #include <QApplication>
 
+#include "app/app_start.h"
+#include "app/main_window.h"
+#include "app/window_wiring.h"
 #include "core/app_state.h"
 #include "core/record_append.h"
-#include "core/ui/app_start.h"
-#include "core/ui/main_window.h"
 #include "core/ui/system_regional.h"
 #include "core/ui/ui_context.h"
-#include "core/ui/window_wiring.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

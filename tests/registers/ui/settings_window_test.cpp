@@ -1,4 +1,4 @@
-#include "core/ui/settings_window.h"
+#include "registers/ui/settings_window.h"
 
 #include <QComboBox>
 

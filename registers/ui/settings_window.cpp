@@ -1,4 +1,4 @@
-#include "core/ui/settings_window.h"
+#include "registers/ui/settings_window.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -10,10 +10,10 @@
 #include "core/files.h"
 #include "core/regional.h"
 #include "core/settings.h"
-#include "core/settings_editing.h"
 #include "core/text_field.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
+#include "registers/settings_editing.h"
 
 namespace qdx::ui {
 

@@ -1,4 +1,4 @@
-#include "core/ui/app_start.h"
+#include "app/app_start.h"
 
 namespace qdx::ui {
 

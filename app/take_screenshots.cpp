@@ -9,11 +9,11 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/main_window.h"
+#include "app/window_wiring.h"
 #include "core/ole_date.h"
-#include "core/ui/main_window.h"
 #include "core/ui/system_regional.h"
 #include "core/ui/ui_context.h"
-#include "core/ui/window_wiring.h"
 
 namespace {
 

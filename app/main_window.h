@@ -13,6 +13,22 @@ namespace qdx::ui {
 
 class UiContext;
 
+// The buttons of the main window, for the app to connect.
+enum class MainButton {
+    Affiliates,
+    Communications,
+    Sales,
+    Payments,
+    APSettings,
+    APPerformance,
+    Accounts,
+    PaymentsDue,
+    Activities,
+    NetStructure,
+    IncomeStructure,
+    Downline
+};
+
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
@@ -26,8 +42,12 @@ class MainWindow : public QMainWindow {
     bool htmlPagesChecked() const;    // chHTML
     UiContext& context() { return context_; }
 
-    // The report buttons, register buttons and help items, so that each
-    // subsystem can wire its windows to them.
+    QPushButton* button(MainButton which) const;
+    // The affiliate ID box of a report that takes one; null for the others.
+    QLineEdit* idBox(MainButton report) const;
+
+    // Controls by object name: the Help items (named in help_items()), and
+    // the boxes as tests and the screenshot tool reach them.
     QPushButton* button(const char* objectName) const;
     QLineEdit* lineEdit(const char* objectName) const;
     QAction* action(const char* objectName) const;

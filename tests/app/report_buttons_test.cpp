@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/main_window.h"
+#include "app/window_wiring.h"
 #include "core/files.h"
 #include "core/record_file.h"
-#include "core/ui/main_window.h"
-#include "core/ui/window_wiring.h"
-#include "report_ui_fixture.h"
+#include "reports/ui/report_ui_fixture.h"
 #include "reports/ui/report_window.h"
 
 namespace qdx::test {

@@ -1,6 +1,5 @@
-#include "help/help_window.h"
+#include "help/ui/help_window.h"
 
-#include <QAction>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -9,7 +8,6 @@
 #include <QVBoxLayout>
 
 #include "core/app_folder.h"
-#include "core/ui/main_window.h"
 #include "core/ui/ui_context.h"
 #include "help/help_pages.h"
 
@@ -151,15 +149,6 @@ HelpWindow* open_help_item(UiContext& context, const HelpItem& item, const HelpO
             : QString::fromStdString(help::find_help_page(options.folders, item.page).string());
     window->navigate(address);
     return window;
-}
-
-void wire_help_menu(MainWindow& main, const HelpOptions& options) {
-    UiContext& context = main.context();
-    for (const HelpItem& item : help_items()) {
-        if (QAction* action = main.action(item.action))
-            QObject::connect(action, &QAction::triggered, &main,
-                             [&context, item, options] { open_help_item(context, item, options); });
-    }
 }
 
 }  // namespace qdx::ui

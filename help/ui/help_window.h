@@ -14,7 +14,6 @@ class QPushButton;
 
 namespace qdx::ui {
 
-class MainWindow;
 class UiContext;
 
 // The program's web site; the "We pay" item opens a page of it.
@@ -79,8 +78,5 @@ HelpOptions default_help_options(const UiContext& context);
 
 // Shows the one help window with the item's caption and page.
 HelpWindow* open_help_item(UiContext& context, const HelpItem& item, const HelpOptions& options);
-
-// Connects the six Help menu items of the main window.
-void wire_help_menu(MainWindow& main, const HelpOptions& options);
 
 }  // namespace qdx::ui

@@ -1,4 +1,4 @@
-#include "core/ui/main_window.h"
+#include "app/main_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -236,6 +236,30 @@ bool MainWindow::fullReportSelected() const {
 }
 
 bool MainWindow::htmlPagesChecked() const { return findChild<QCheckBox*>("chHTML")->isChecked(); }
+
+QPushButton* MainWindow::button(MainButton which) const {
+    static const char* const names[] = {
+        "cmdAffiliates",    "cmdCommunications",   "cmdSales",
+        "cmdPayments",      "cmdAPSettings",       "cmdAPperformanceR",
+        "cmdAccountsR",     "cmdPaymentsR",        "cmdActivitiesR",
+        "cmdNetStructureR", "cmdIncomeStructureR", "cmdDownline"};
+    return button(names[static_cast<int>(which)]);
+}
+
+QLineEdit* MainWindow::idBox(MainButton report) const {
+    switch (report) {
+        case MainButton::Activities:
+            return lineEdit("txtAIDa");
+        case MainButton::NetStructure:
+            return lineEdit("txtAIDn");
+        case MainButton::IncomeStructure:
+            return lineEdit("txtAID");
+        case MainButton::Downline:
+            return lineEdit("txtAIDd");
+        default:
+            return nullptr;
+    }
+}
 
 QPushButton* MainWindow::button(const char* name) const { return findChild<QPushButton*>(name); }
 QLineEdit* MainWindow::lineEdit(const char* name) const { return findChild<QLineEdit*>(name); }

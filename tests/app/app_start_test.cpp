@@ -1,6 +1,6 @@
 // The desktop program's start: no usable folder, or a folder it cannot
 // lock, is told in a message box and the program does not open.
-#include "core/ui/app_start.h"
+#include "app/app_start.h"
 
 #include <gtest/gtest.h>
 

@@ -1,1 +1,0 @@
-// Placeholder for a library whose sources are still to come.

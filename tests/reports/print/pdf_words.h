@@ -1,0 +1,51 @@
+#pragma once
+// The words of a PDF with their places, as poppler's pdftotext reads them.
+#include <QProcess>
+#include <QRegularExpression>
+#include <QString>
+#include <filesystem>
+#include <vector>
+
+namespace qdx::test {
+
+inline constexpr double kPointsPerTwip = 1.0 / 20.0;
+
+struct Word {
+    QString text;
+    double x = 0, y = 0, height = 0;  // points from the page's top left
+    int page = 0;
+};
+
+// Runs a poppler tool; an empty answer when it is not installed.
+inline QString run_tool(const QString& tool, const QStringList& arguments) {
+    QProcess p;
+    p.start(tool, arguments);
+    if (!p.waitForFinished(20000) || p.exitCode() != 0) return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+inline std::vector<Word> words_of(const std::filesystem::path& pdf) {
+    QString xml = run_tool("pdftotext", {"-bbox", QString::fromStdString(pdf.string()), "-"});
+    std::vector<Word> words;
+    int page = 0;
+    QRegularExpression item(
+        R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)</word>)re");
+    for (auto it = item.globalMatch(xml); it.hasNext();) {
+        auto m = it.next();
+        if (m.captured(0) == "<page ") {
+            ++page;
+            continue;
+        }
+        words.push_back({m.captured(4), m.captured(1).toDouble(), m.captured(2).toDouble(),
+                         m.captured(3).toDouble() - m.captured(2).toDouble(), page});
+    }
+    return words;
+}
+
+inline const Word* find_word(const std::vector<Word>& words, const QString& text, int nth = 0) {
+    for (const Word& w : words)
+        if (w.text == text && nth-- == 0) return &w;
+    return nullptr;
+}
+
+}  // namespace qdx::test

@@ -1,0 +1,107 @@
+// The short printout, read back from the PDF it makes where no printer is
+// installed: which columns, where, in which size, on how many pages.
+#include "reports/print/report_printout.h"
+
+#include <gtest/gtest.h>
+
+#include <QStandardPaths>
+#include <filesystem>
+
+#include "core/ole_date.h"
+#include "reports/accounts_table.h"
+#include "reports/print/pdf_words.h"
+#include "support/test_support.h"
+
+namespace qdx::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ReportPrintoutTest : public ::testing::Test {
+  protected:
+    ReportPrintoutTest() : state(folder.path()) {
+        state.messages.setStartupWording();
+        state.today = [] { return ole_from_ymd(2003, 3, 31); };
+        state.datefrom = ole_from_ymd(2003, 3, 1);
+        state.dateto = ole_from_ymd(2003, 3, 31);
+    }
+    void SetUp() override {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+            GTEST_SKIP() << "pdftotext is not installed";
+        }
+    }
+    fs::path pdf() const { return folder.path() / "out.pdf"; }
+
+    TempFolder folder;
+    AppState state;
+};
+
+TEST_F(ReportPrintoutTest, PrintsOnlyThePrintColumnsAtTheirPositionsSizesAndRowsApart) {
+    print_report_to_pdf(full_accounts(), state, pdf());
+    auto words = words_of(pdf());
+    ASSERT_FALSE(words.empty());
+    EXPECT_EQ(find_word(words, "Zebedee"), nullptr);
+    EXPECT_EQ(find_word(words, "Name"), nullptr);
+    ASSERT_NE(find_word(words, "Accounts_Report"), nullptr);
+    EXPECT_NE(find_word(words, "01/03/2003"), nullptr);
+
+    // Row 2: "2", "5.25", "1", "4.25" at 0, 15, 30 and 50 units of 120 twips.
+    const Word* id = find_word(words, "2");
+    ASSERT_NE(id, nullptr);
+    const double unit = 120 * kPointsPerTwip;
+    EXPECT_NEAR(find_word(words, "5.25")->x - id->x, 15 * unit, 0.5);
+    EXPECT_NEAR(find_word(words, "4.25")->x - id->x, 50 * unit, 0.5);
+    EXPECT_NEAR(find_word(words, "5.25")->y, id->y, 0.5);
+    // Rows lie 276 twips apart whatever their font.
+    const Word* one = find_word(words, "1");
+    ASSERT_NE(one, nullptr);
+    EXPECT_NEAR(id->y + id->height - (one->y + one->height), 276 * kPointsPerTwip, 0.5);
+
+    // Title 16 pt, header and Total 12 pt, data rows 9 pt.
+    const Word* title = find_word(words, "Accounts_Report");
+    const Word* header = find_word(words, "Income");
+    const Word* total = find_word(words, "Total");
+    ASSERT_TRUE(header && total);
+    EXPECT_NEAR(title->height / id->height, 16.0 / 9.0, 0.1);
+    EXPECT_NEAR(header->height / id->height, 12.0 / 9.0, 0.1);
+    EXPECT_NEAR(total->height, header->height, 0.2);
+    EXPECT_LT(title->y, header->y);
+}
+
+TEST_F(ReportPrintoutTest, DownlineTitleEndsWithTodayAndItsLastRowIsPrintedLikeTheOthers) {
+    ReportTable t;
+    t.caption = "Downline of the Affiliate with ID= 5  Report";
+    t.setHeader(" Sub-level  |  ID |Name     |Surname  | E-mail    |Phone  ");
+    t.appendRow() = {"1", "6", "Ann", "Ames", "a@x", "1"};
+    t.appendRow() = {"2", "9", "Bob", "Brown", "b@x", "2"};
+    t.setPrintLayout({0, 7, 14, 25, 50, 65, 80}, 6);
+    EXPECT_EQ(print_title(t, state), "Downline of the Affiliate with ID= 5  Report on 31/03/2003");
+    print_report_to_pdf(t, state, pdf());
+    auto words = words_of(pdf());
+    EXPECT_NE(find_word(words, "on"), nullptr);
+    EXPECT_EQ(find_word(words, "from"), nullptr);
+    ASSERT_TRUE(find_word(words, "Ann") && find_word(words, "Bob"));
+    EXPECT_NEAR(find_word(words, "Bob")->height, find_word(words, "Ann")->height, 0.1);
+}
+
+TEST_F(ReportPrintoutTest, RowsPastThePageBottomContinueOnANewPage) {
+    ReportTable t;
+    t.caption = "Activity_Report";
+    t.setHeader(" ID | Level ");
+    for (int k = 1; k <= 150; ++k) t.appendRow() = {"row" + std::to_string(k), "1"};
+    t.appendRow() = {" Total", "150"};
+    t.hasTotalRow = true;
+    t.setPrintLayout({0, 10}, 2);
+    print_report_to_pdf(t, state, pdf());
+    auto words = words_of(pdf());
+    const Word* first = find_word(words, "row1");
+    const Word* last = find_word(words, "row150");
+    ASSERT_TRUE(first && last && find_word(words, "Total"));
+    EXPECT_EQ(first->page, 1);
+    EXPECT_GE(last->page, 2);
+    for (int k = 1; k <= 150; ++k)
+        ASSERT_NE(find_word(words, QString("row%1").arg(k)), nullptr) << k;
+}
+
+}  // namespace
+}  // namespace qdx::test
