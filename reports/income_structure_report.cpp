@@ -10,7 +10,7 @@
 #include "core/records.h"
 #include "core/settings.h"
 #include "core/tree.h"
-#include "reports/grid_sort.h"
+#include "core/grid_sort.h"
 #include "reports/income_structure.h"
 #include "reports/report_building.h"
 #include "reports/reports.h"
@@ -83,7 +83,7 @@ ReportTable income_structure_report(AppState& state, int32_t id, bool full) {
         fill_affiliate_details(table, 5, true, state);
         // The data rows are sorted by sales; the Total row stays last.
         if (table.rowCount() > 2)
-            generic_ascending_sort(std::span(table.cells).subspan(1, table.rowCount() - 2), 2,
+            sort_grid_rows(std::span(table.cells).subspan(1, table.rowCount() - 2), 2,
                                    regional);
     }
     return table;
