@@ -11,7 +11,7 @@
 #include "core/record_file.h"
 #include "core/settings.h"
 #include "core/text_field.h"
-#include "reports/income_structure.h"
+#include "core/level_marks.h"
 #include "reports/network_counts.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
