@@ -20,21 +20,10 @@
 #include "core/settings.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
+#include "core/ui/window_parts.h"
 
 namespace qdx::ui {
 namespace {
-
-// Positions are given in twips; 15 twips make a pixel at 96 dpi.
-constexpr int px(int twips) { return twips / 15; }
-
-QPushButton* make_button(QWidget* parent, const char* name, const QString& caption, int x, int y,
-                         int w, int h = 495) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAccessibleName(caption);
-    b->setGeometry(px(x), px(y), px(w), px(h));
-    return b;
-}
 
 QLabel* make_label(QWidget* parent, const char* name, const QString& caption, int x, int y,
                    int w = 0) {
@@ -60,7 +49,7 @@ QGroupBox* make_id_frame(QWidget* parent, const char* frameName, const QString& 
     auto* frame = new QGroupBox(caption, parent);
     frame->setObjectName(frameName);
     frame->setGeometry(px(x), px(y), px(2055), px(960));
-    auto* b = make_button(frame, buttonName, "ID=", 120, 360, boxX - 240, 435);
+    auto* b = place_button(frame, buttonName, "ID=", 120, 360, boxX - 240, 435);
     b->setAccessibleName(caption + " report for the affiliate ID");
     auto* box = make_box(frame, boxName, boxX, 400, 735, caption + " affiliate ID");
     auto* label = new QLabel(frame);  // screen readers hear the frame's name for the box
@@ -106,11 +95,11 @@ void MainWindow::buildControls(QWidget* c) {
     auto* lbl1 = make_label(c, "lbl1", " REGISTRATION", 360, 120);
     lbl1->setFont(heading);
     lbl1->adjustSize();
-    make_button(c, "cmdAffiliates", "Affiliates", 240, 1320, 2535);
-    make_button(c, "cmdCommunications", "Communications", 240, 2040, 2535);
-    make_button(c, "cmdSales", "Sales/Leads", 240, 2760, 2535);
-    make_button(c, "cmdPayments", "Payments", 240, 3480, 2535);
-    make_button(c, "cmdAPSettings", "AP Settings", 240, 4200, 2535);
+    place_button(c, "cmdAffiliates", "Affiliates", 240, 1320, 2535);
+    place_button(c, "cmdCommunications", "Communications", 240, 2040, 2535);
+    place_button(c, "cmdSales", "Sales/Leads", 240, 2760, 2535);
+    place_button(c, "cmdPayments", "Payments", 240, 3480, 2535);
+    place_button(c, "cmdAPSettings", "AP Settings", 240, 4200, 2535);
 
     auto* lbl2 = make_label(c, "lbl2", "REPORTS", 3480, 120);
     lbl2->setFont(heading);
@@ -122,10 +111,10 @@ void MainWindow::buildControls(QWidget* c) {
     auto* to = make_box(c, "txtDateTo", 5040, 600, 1035, "Report range to");
     lbl4->setBuddy(to);
 
-    make_button(c, "cmdAPperformanceR", "AP Performance", 3240, 1320, 1695);
-    make_button(c, "cmdAccountsR", "Accounts", 3240, 2040, 1695);
+    place_button(c, "cmdAPperformanceR", "AP Performance", 3240, 1320, 1695);
+    place_button(c, "cmdAccountsR", "Accounts", 3240, 2040, 1695);
     // Wide enough for its caption.
-    make_button(c, "cmdPaymentsR", "Payments Due", 3240, 2760, 1185);
+    place_button(c, "cmdPaymentsR", "Payments Due", 3240, 2760, 1185);
     auto* html = new QCheckBox("HTM", c);
     html->setObjectName("chHTML");
     html->setAccessibleName("Also write the affiliate pages (HTM)");

@@ -10,7 +10,7 @@
 #include "core/edit_checks.h"
 #include "core/record_file.h"
 #include "core/regional.h"
-#include "registers/grid_sort.h"
+#include "core/grid_sort.h"
 
 namespace qdx {
 

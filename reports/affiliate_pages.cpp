@@ -4,18 +4,20 @@
 #include "reports/affiliate_pages.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "core/accounts.h"
 #include "core/atomic_file.h"
 #include "core/files.h"
+#include "core/level_marks.h"
 #include "core/record_file.h"
 #include "core/records.h"
+#include "core/referral_index.h"
 #include "core/text_field.h"
-#include "core/tree.h"
 #include "reports/downline_cache.h"
 #include "reports/html_text.h"
 #include "reports/reports.h"
@@ -39,23 +41,10 @@ struct MemberFields {
 
 struct PageWriter::Impl {
     const AppState& state;
-    ReferralTree tree;
+    ReferralIndex index;
     int32_t count = 0;  // affiliates on file
-
-    // Children of each referrer 0..count; referrers outside that range apart.
-    std::vector<int64_t> childStart;
-    std::vector<int32_t> children;
-    std::unordered_map<int32_t, std::vector<int32_t>> strayChildren;
-
     // The activity file as it stands, kept in step with every rank marking.
-    RecordFile activity;
-    std::vector<float> volume;     // 1..M
-    std::vector<int32_t> integer;  // 1..M, the record's integer field
-    bool markedOnce = false;
-    std::vector<int32_t> lastRanked;  // records the last marking ranked above 0
-
-    std::vector<uint32_t> seen;  // breadth-first visit marks by walk number
-    uint32_t walk = 0;
+    std::optional<LevelMarker> marker;
 
     DownlineLists lists;
     std::vector<int32_t> idField;  // the record's own ID field, 1..count
@@ -65,9 +54,8 @@ struct PageWriter::Impl {
 
     explicit Impl(const AppState& s) : state(s) {}
 
+    const ReferralTree& tree() const { return index.tree(); }
     void load();
-    std::vector<std::pair<int32_t, int32_t>> ranked(int32_t id);
-    void markLevels(const std::vector<std::pair<int32_t, int32_t>>& ranks);
     std::string earningsPage(int32_t id, float income);
     std::string downlinePage(int32_t id);
     void memberLine(std::string& out, int32_t member, int32_t rootLevel) const;
@@ -77,8 +65,8 @@ void PageWriter::Impl::load() {
     const auto path = state.dataFile(file::kAffiliates);
     if (file_exists(path)) {
         RecordFile affiliates(path, AffiliateRecord::kSize);
-        tree = ReferralTree::fromFile(affiliates);
-        count = tree.count();
+        index = ReferralIndex(ReferralTree::fromFile(affiliates));
+        count = index.count();
         idField.assign(static_cast<size_t>(count) + 1, 0);
         fields.reserve(static_cast<size_t>(count) * MemberFields::kWidth);
         affiliates.scan(1, count, [&](int64_t k, const uint8_t* bytes) {
@@ -89,111 +77,9 @@ void PageWriter::Impl::load() {
     }
     const uint8_t zeros[AffiliateRecord::kSize] = {};
     absent = AffiliateRecord::decode(zeros);
-
-    childStart.assign(static_cast<size_t>(count) + 2, 0);
-    for (int32_t r = 1; r <= count; ++r) {
-        const int32_t p = tree.referrerOf(r);
-        if (p >= 0 && p <= count)
-            ++childStart[static_cast<size_t>(p) + 1];
-        else
-            strayChildren[p].push_back(r);
-    }
-    for (size_t p = 1; p < childStart.size(); ++p) childStart[p] += childStart[p - 1];
-    children.resize(static_cast<size_t>(childStart.back()));
-    std::vector<int64_t> fill(childStart.begin(), childStart.end() - 1);
-    for (int32_t r = 1; r <= count; ++r) {
-        const int32_t p = tree.referrerOf(r);
-        if (p >= 0 && p <= count) children[static_cast<size_t>(fill[static_cast<size_t>(p)]++)] = r;
-    }
-    seen.assign(static_cast<size_t>(count) + 1, 0);
-
-    activity.open(state.workFile(file::kActivity), ActivityRecord::kSize);
-    const int64_t m = activity.count();
-    volume.assign(static_cast<size_t>(m) + 1, 0);
-    integer.assign(static_cast<size_t>(m) + 1, 0);
-    activity.scan(1, m, [&](int64_t i, const uint8_t* bytes) {
-        const ActivityRecord a = ActivityRecord::decode(bytes);
-        volume[static_cast<size_t>(i)] = a.volume;
-        integer[static_cast<size_t>(i)] = a.newReferrals;
-    });
-
+    // Every activity record is marked, also any beyond the affiliates.
+    marker.emplace(state, INT64_MAX);
     lists = DownlineLists::load(state, count);
-}
-
-// The records with volume above zero that rank under `id` (sub_level above
-// 0), in ascending record order: `id` itself at rank 1, then its downline
-// generation by generation down to levelsInUse.
-std::vector<std::pair<int32_t, int32_t>> PageWriter::Impl::ranked(int32_t id) {
-    std::vector<std::pair<int32_t, int32_t>> found;
-    const auto m = static_cast<int64_t>(volume.size()) - 1;
-    auto consider = [&](int32_t node, int32_t rank) {
-        if (node >= 1 && node <= m && volume[static_cast<size_t>(node)] > 0)
-            found.emplace_back(node, rank);
-    };
-    consider(id, 1);
-
-    ++walk;
-    if (tree.contains(id)) seen[static_cast<size_t>(id)] = walk;
-    std::vector<int32_t> generation{id}, next;
-    for (int32_t rank = 2; rank <= state.settings.levelsInUse && !generation.empty(); ++rank) {
-        next.clear();
-        for (int32_t parent : generation) {
-            const int32_t* first = nullptr;
-            const int32_t* last = nullptr;
-            if (parent >= 0 && parent <= count) {
-                first = children.data() + childStart[static_cast<size_t>(parent)];
-                last = children.data() + childStart[static_cast<size_t>(parent) + 1];
-            } else if (auto it = strayChildren.find(parent); it != strayChildren.end()) {
-                first = it->second.data();
-                last = first + it->second.size();
-            }
-            for (; first != last; ++first) {
-                // A member met again (only on a cycle) keeps its nearest rank.
-                if (seen[static_cast<size_t>(*first)] == walk) continue;
-                seen[static_cast<size_t>(*first)] = walk;
-                next.push_back(*first);
-                consider(*first, rank);
-            }
-        }
-        generation.swap(next);
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
-// mark_levels for `id`: every record with volume above zero gets its rank,
-// 0 outside the ranked set. After the first marking only the records whose
-// rank changes are written.
-void PageWriter::Impl::markLevels(const std::vector<std::pair<int32_t, int32_t>>& ranks) {
-    std::vector<int32_t> touched;
-    if (!markedOnce) {
-        for (size_t i = 1; i < volume.size(); ++i)
-            if (volume[i] > 0) integer[i] = 0;
-    } else {
-        for (int32_t i : lastRanked) {
-            integer[static_cast<size_t>(i)] = 0;
-            touched.push_back(i);
-        }
-    }
-    lastRanked.clear();
-    for (const auto& [i, rank] : ranks) {
-        integer[static_cast<size_t>(i)] = rank;
-        touched.push_back(i);
-        lastRanked.push_back(i);
-    }
-    if (!markedOnce) {
-        const size_t m = volume.size() - 1;
-        std::vector<uint8_t> bytes(m * ActivityRecord::kSize);
-        for (size_t i = 1; i <= m; ++i)
-            ActivityRecord{volume[i], integer[i]}.encode(bytes.data() +
-                                                         (i - 1) * ActivityRecord::kSize);
-        if (m > 0) activity.writeBlock(1, bytes.data(), m);
-        markedOnce = true;
-        return;
-    }
-    for (int32_t i : touched)
-        activity.write(
-            i, ActivityRecord{volume[static_cast<size_t>(i)], integer[static_cast<size_t>(i)]});
 }
 
 std::string PageWriter::Impl::earningsPage(int32_t id, float income) {
@@ -212,12 +98,11 @@ std::string PageWriter::Impl::earningsPage(int32_t id, float income) {
                "<tr> <th>ID   </th><th>Sub level</th><th>Sale   </th><th>Commissions</th>"
                "<th>Income   </th></tr>") +
            kEnd;
-    const auto ranks = ranked(id);
-    markLevels(ranks);
+    const auto ranks = marker->mark(index, id, state.settings.levelsInUse);
     const Settings& settings = state.settings;
     for (const auto& [i, rank] : ranks) {
         if (rank > 8) throw ReportError("rank out of range");
-        const float v = volume[static_cast<size_t>(i)];
+        const float v = marker->volume(i);
         const float rate = settings.rewards[static_cast<size_t>(rank)];
         float commission = rate;
         if (settings.payType == 1) {
@@ -236,7 +121,7 @@ void PageWriter::Impl::memberLine(std::string& out, int32_t member, int32_t root
     std::string_view name = absent.name, surname = absent.surname, email = absent.email,
                      phone = absent.phone;
     int32_t ownId = absent.id;
-    if (tree.contains(member)) {
+    if (tree().contains(member)) {
         std::string_view packed(
             fields.data() + static_cast<size_t>(member - 1) * MemberFields::kWidth,
             MemberFields::kWidth);
@@ -247,7 +132,7 @@ void PageWriter::Impl::memberLine(std::string& out, int32_t member, int32_t root
         ownId = idField[static_cast<size_t>(member)];
     }
     out += "<tr><td>";
-    out += format_long(static_cast<int64_t>(tree.levelOf(member)) - rootLevel);
+    out += format_long(static_cast<int64_t>(tree().levelOf(member)) - rootLevel);
     out += "</td><td>";
     out += format_long(ownId);
     out += "</td><td>";
@@ -275,8 +160,8 @@ std::string PageWriter::Impl::downlinePage(int32_t id) {
            kEnd;
     const std::vector<int32_t> members = lists.downline(id, static_cast<size_t>(count));
     // Nobody is listed on the page of an affiliate registered after the range.
-    if (tree.dateOf(id) <= state.dateto) {
-        const int32_t rootLevel = tree.levelOf(id);
+    if (tree().dateOf(id) <= state.dateto) {
+        const int32_t rootLevel = tree().levelOf(id);
         for (int32_t member : members) memberLine(out, member, rootLevel);
     }
     return out + "</body></html>" + kEnd;

@@ -9,12 +9,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <unordered_map>
 
 #include "core/files.h"
 #include "core/record_file.h"
 #include "core/records.h"
-#include "core/tree.h"
+#include "core/referral_index.h"
 #include "reports/reports.h"
 
 namespace qdx {
@@ -122,27 +123,16 @@ void append_new_records(const AppState& state, const RecordFile& affiliates, int
 }
 
 // Lists 0..n as a rebuild writes them: every record in its referrer's list.
-PackedLists pack_referrals(const ReferralTree& tree) {
-    const int32_t n = tree.count();
-    std::vector<int64_t> start(static_cast<size_t>(n) + 2, 0);
-    for (int32_t r = 1; r <= n; ++r) {
-        const int32_t referrer = tree.referrerOf(r);
-        if (referrer >= 0 && referrer <= n) ++start[static_cast<size_t>(referrer) + 1];
-    }
-    for (size_t k = 1; k < start.size(); ++k) start[k] += start[k - 1];
+PackedLists pack_referrals(const ReferralIndex& index) {
+    const int32_t n = index.count();
     PackedLists lists;
-    lists.n = n;
-    lists.ids.resize(static_cast<size_t>(start.back()));
-    std::vector<int64_t> fill(start.begin(), start.end() - 1);
-    for (int32_t r = 1; r <= n; ++r) {
-        const int32_t referrer = tree.referrerOf(r);
-        if (referrer >= 0 && referrer <= n)
-            lists.ids[static_cast<size_t>(fill[static_cast<size_t>(referrer)]++)] = r;
+    lists.length.reserve(static_cast<size_t>(n) + 1);
+    lists.start.reserve(static_cast<size_t>(n) + 2);
+    lists.ids.reserve(static_cast<size_t>(n));
+    for (int32_t id = 0; id <= n; ++id) {
+        const std::span<const int32_t> children = index.children(id);
+        lists.push(true, children.data(), children.data() + children.size());
     }
-    lists.start = std::move(start);
-    lists.length.resize(static_cast<size_t>(n) + 1);
-    for (size_t k = 0; k < lists.length.size(); ++k)
-        lists.length[k] = static_cast<int32_t>(lists.start[k + 1] - lists.start[k]);
     return lists;
 }
 
@@ -187,28 +177,25 @@ void update_downline(const AppState& state) {
     auto path = state.dataFile(file::kAffiliates);
     if (!file_exists(path)) return;
     ensure_folder(downline_folder(state));
-    ReferralTree tree = ReferralTree::fromFile(RecordFile(path, AffiliateRecord::kSize));
-    const int32_t n = tree.count();
+    const ReferralIndex index(ReferralTree::fromFile(RecordFile(path, AffiliateRecord::kSize)));
+    const int32_t n = index.count();
     remove_if_exists(downline_counter_file(state));
 
     // Lists 0..n are recreated; a referrer outside that range keeps its old
     // file and has the records appended.
-    std::vector<std::string> lists(static_cast<size_t>(n) + 1);
-    std::unordered_map<int32_t, std::string> strays;
-    for (int32_t r = 1; r <= n; ++r) {
-        int32_t referrer = tree.referrerOf(r);
-        if (referrer >= 0 && referrer <= n)
-            lists[static_cast<size_t>(referrer)] += entry(r);
-        else
-            strays[referrer] += entry(r);
-    }
+    std::string bytes;
     for (int32_t id = 0; id <= n; ++id) {
-        replace_list(state, id, lists[static_cast<size_t>(id)]);
-        std::string().swap(lists[static_cast<size_t>(id)]);
+        bytes.clear();
+        for (int32_t r : index.children(id)) bytes += entry(r);
+        replace_list(state, id, bytes);
     }
-    for (const auto& [id, bytes] : strays) append_list(state, id, bytes);
+    for (const auto& [id, referrals] : index.strays()) {
+        bytes.clear();
+        for (int32_t r : referrals) bytes += entry(r);
+        append_list(state, id, bytes);
+    }
     write_counter(state, n);
-    write_downline_index(state, pack_referrals(tree));
+    write_downline_index(state, pack_referrals(index));
 }
 
 DownlineFolder::DownlineFolder(const AppState& state)

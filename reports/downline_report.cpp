@@ -4,7 +4,7 @@
 
 #include "core/records.h"
 #include "core/tree.h"
-#include "reports/affiliate_lookup.h"
+#include "core/affiliate_lookup.h"
 #include "reports/downline_cache.h"
 #include "reports/report_building.h"
 #include "reports/reports.h"

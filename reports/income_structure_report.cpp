@@ -6,41 +6,16 @@
 #include <vector>
 
 #include "core/accounts.h"
+#include "core/grid_sort.h"
+#include "core/level_marks.h"
 #include "core/record_file.h"
 #include "core/records.h"
+#include "core/referral_index.h"
 #include "core/settings.h"
-#include "core/tree.h"
-#include "reports/grid_sort.h"
-#include "reports/income_structure.h"
 #include "reports/report_building.h"
 #include "reports/reports.h"
 
 namespace qdx {
-
-namespace {
-
-// mark_levels, handing back the records as written (index 0 unused).
-std::vector<ActivityRecord> mark_levels_in(const AppState& state, int32_t id) {
-    const ReferralTree tree = ReferralTree::load(state);
-    RecordFile activity(state.workFile(file::kActivity), ActivityRecord::kSize);
-    // Only the affiliates' records: any beyond are left from a larger file.
-    const int64_t m = std::min<int64_t>(activity.count(), tree.count());
-    std::vector<ActivityRecord> records(static_cast<size_t>(m) + 1);
-    std::vector<uint8_t> bytes(static_cast<size_t>(m) * ActivityRecord::kSize);
-    activity.scan(1, m, [&](int64_t i, const uint8_t* in) {
-        ActivityRecord& a = records[static_cast<size_t>(i)];
-        a = ActivityRecord::decode(in);
-        if (a.volume > 0)
-            a.newReferrals = tree.subLevel(id, static_cast<int32_t>(i), state.settings.levelsInUse);
-        a.encode(bytes.data() + static_cast<size_t>(i - 1) * ActivityRecord::kSize);
-    });
-    if (m > 0) activity.writeBlock(1, bytes.data(), static_cast<size_t>(m));
-    return records;
-}
-
-}  // namespace
-
-void mark_levels(const AppState& state, int32_t id) { mark_levels_in(state, id); }
 
 ReportTable income_structure_report(AppState& state, int32_t id, bool full) {
     // The levels in use follow the rewards as they stand; with no reward
@@ -53,20 +28,21 @@ ReportTable income_structure_report(AppState& state, int32_t id, bool full) {
     state.report.reportType = full ? 2 : 1;
 
     build_activity(state);
-    const std::vector<ActivityRecord> records = mark_levels_in(state, id);
+    ReferralIndex index(ReferralTree::load(state));
+    // Only the affiliates' records: any beyond are left from a larger file.
+    LevelMarker marker(state, index.count());
+    const auto ranks = marker.mark(index, id, state.settings.levelsInUse);
     table.setHeader("ID    | Sub-level  |  Sales     |Commissions  | Income  ");
     hand_over_print_layout(table, state, {0, 10, 30, 50, 70, 80}, 5);
 
     const Regional& regional = state.regional;
     const Settings& settings = state.settings;
-    for (size_t i = 1; i < records.size(); ++i) {
-        const int32_t rank = records[i].newReferrals;
-        if (!(records[i].volume > 0) || rank == 0) continue;
+    for (const auto& [i, rank] : ranks) {
         if (rank < 1 || rank > 8) throw ReportError("rank out of range");
         auto& row = table.appendRow();
-        row[0] = format_long(static_cast<int64_t>(i));
+        row[0] = format_long(i);
         row[1] = format_long(rank - 1);
-        row[2] = format_single(records[i].volume, regional);
+        row[2] = format_single(marker.volume(i), regional);
         row[3] = row[4] = format_single(settings.rewards[static_cast<size_t>(rank)], regional);
         if (settings.payType == 1) {
             // The income is worked out from the texts just written, as shown,
@@ -83,8 +59,7 @@ ReportTable income_structure_report(AppState& state, int32_t id, bool full) {
         fill_affiliate_details(table, 5, true, state);
         // The data rows are sorted by sales; the Total row stays last.
         if (table.rowCount() > 2)
-            generic_ascending_sort(std::span(table.cells).subspan(1, table.rowCount() - 2), 2,
-                                   regional);
+            sort_grid_rows(std::span(table.cells).subspan(1, table.rowCount() - 2), 2, regional);
     }
     return table;
 }

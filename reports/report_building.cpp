@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/affiliate_lookup.h"
 #include "core/files.h"
 #include "core/record_file.h"
 #include "core/tree.h"
@@ -89,30 +90,12 @@ void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLev
     const size_t endOfData = table.rowCount() - (table.hasTotalRow ? 1 : 0);
     if (endOfData <= 1) return;
 
-    // Rows by ID, so that one forward pass over the file serves them all.
-    std::vector<std::pair<int32_t, size_t>> wanted;
-    wanted.reserve(endOfData - 1);
-    for (size_t r = 1; r < endOfData; ++r) wanted.emplace_back(row_id(table, r, state.regional), r);
-    // Most reports list affiliates by ID already; sorting would only cost a copy.
-    if (!std::is_sorted(wanted.begin(), wanted.end()))
-        std::stable_sort(wanted.begin(), wanted.end());
-
-    RecordFile affiliates = open_input(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
-    const int64_t count = affiliates.count();
-    auto next = wanted.begin();
-    // IDs the file does not hold read as an all-zero record, as a read past its end does.
-    const uint8_t absent[AffiliateRecord::kSize] = {};
-    for (; next != wanted.end() && next->first < 1; ++next)
-        write_details(table.cells[next->second], firstColumn, withLevel, absent);
-    if (next != wanted.end() && next->first <= count) {
-        int64_t last = std::min<int64_t>(wanted.back().first, count);
-        affiliates.scan(next->first, last, [&](int64_t k, const uint8_t* bytes) {
-            for (; next != wanted.end() && next->first == k; ++next)
-                write_details(table.cells[next->second], firstColumn, withLevel, bytes);
-        });
-    }
-    for (; next != wanted.end(); ++next)
-        write_details(table.cells[next->second], firstColumn, withLevel, absent);
+    std::vector<int32_t> ids;
+    ids.reserve(endOfData - 1);
+    for (size_t r = 1; r < endOfData; ++r) ids.push_back(row_id(table, r, state.regional));
+    visit_affiliate_bytes(state, ids, [&](size_t i, const uint8_t* record) {
+        write_details(table.cells[i + 1], firstColumn, withLevel, record);
+    });
 }
 
 void read_and_delete_accounts(const AppState& state,

@@ -18,6 +18,7 @@
 #include "core/regional.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
+#include "core/ui/window_parts.h"
 #include "registers/ui/search_grid_model.h"
 
 namespace qdx::ui {
@@ -41,15 +42,6 @@ void setAnsi(QPlainTextEdit* box, const std::string& text) {
 }
 
 namespace {
-
-QPushButton* make_button(QWidget* parent, const char* name, const QString& caption,
-                         const QString& tooltip = {}) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAccessibleName(tooltip.isEmpty() ? caption : tooltip);
-    if (!tooltip.isEmpty()) b->setToolTip(tooltip);
-    return b;
-}
 
 // Writes failures the windows cannot prevent (a full disk, a read-only
 // folder) as a message instead of letting them pass.
@@ -406,14 +398,7 @@ void RecordEditor::unload() {
     if (unloaded_) return;
     unloaded_ = true;
     file_.close();
-    AppState& state = context_.state;
-    try {
-        ensure_folder(state.appDir / "backcopies");
-        auto data = state.dataFile(fileName_.c_str());
-        if (file_exists(data)) copy_replacing(data, state.appDir / "backcopies" / fileName_);
-    } catch (const std::exception& e) {
-        context_.message(this, file_failure("Sorry, the back copy could not be written.", e));
-    }
+    write_back_copy(context_, this, fileName_);
 }
 
 void RecordEditor::closeEvent(QCloseEvent* event) {

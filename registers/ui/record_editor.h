@@ -11,7 +11,7 @@
 
 #include "core/edit_checks.h"
 #include "core/record_file.h"
-#include "registers/grid_sort.h"
+#include "core/grid_sort.h"
 
 class QGridLayout;
 class QGroupBox;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/regional.h"
-#include "registers/grid_sort.h"
+#include "core/grid_sort.h"
 
 namespace qdx::ui {
 

@@ -13,14 +13,13 @@
 #include "core/text_field.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
+#include "core/ui/window_parts.h"
 #include "registers/settings_editing.h"
 
 namespace qdx::ui {
 
 namespace {
 
-// Positions are given in twips; 15 twips make a pixel at 96 dpi.
-constexpr int px(int twips) { return twips / 15; }
 constexpr int kBoxHeight = 315;
 
 QLabel* place_label(QWidget* parent, const char* name, const QString& caption, int x, int y,
@@ -41,15 +40,6 @@ QLineEdit* place_box(QWidget* parent, const QString& name, const QString& text, 
     box->setObjectName(name);
     box->setGeometry(px(x), px(y), px(width), px(kBoxHeight));
     return box;
-}
-
-QPushButton* place_button(QWidget* parent, const char* name, const QString& caption, int x, int y,
-                          int width) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAccessibleName(caption);
-    b->setGeometry(px(x), px(y), px(width), px(495));
-    return b;
 }
 
 std::string ansi(const QLineEdit* box) { return toAnsi(box->text()); }
@@ -225,17 +215,7 @@ void SettingsWindow::closeEvent(QCloseEvent* event) {
     if (!unloaded_) {
         unloaded_ = true;
         file_.close();
-        AppState& state = context_.state;
-        try {
-            ensure_folder(state.appDir / "backcopies");
-            auto data = state.dataFile(file::kSettings);
-            if (file_exists(data)) {
-                copy_replacing(data, state.appDir / "backcopies" / file::kSettings);
-            }
-        } catch (const std::exception& e) {
-            context_.message(this, QStringLiteral("Sorry, the back copy could not be written.\n") +
-                                       QString::fromLocal8Bit(e.what()));
-        }
+        write_back_copy(context_, this, file::kSettings);
     }
     event->accept();
 }

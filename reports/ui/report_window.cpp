@@ -16,6 +16,7 @@
 #include "core/regional.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
+#include "core/ui/window_parts.h"
 #include "reports/reports.h"
 #include "reports/ui/report_printer.h"
 #include "reports/ui/report_table_model.h"
@@ -27,13 +28,6 @@ namespace {
 // of a million rows.
 constexpr size_t kSampledRows = 200;
 constexpr int kCellPadding = 14;
-
-QPushButton* make_button(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAccessibleName(caption.trimmed());
-    return b;
-}
 
 QRadioButton* make_option(QWidget* parent, const char* name, const QString& caption) {
     auto* o = new QRadioButton(caption, parent);

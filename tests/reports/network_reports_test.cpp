@@ -11,8 +11,7 @@
 #include "core/record_file.h"
 #include "core/settings.h"
 #include "core/text_field.h"
-#include "reports/grid_sort.h"
-#include "reports/income_structure.h"
+#include "core/level_marks.h"
 #include "reports/network_counts.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
@@ -191,20 +190,6 @@ TEST_F(IncomeStructureTest, FullFormSortsDataRowsBySalesAndKeepsTheTotalLast) {
                                 {"1", "0", "600"},
                                 {" Total", "", "1500.5"}}));
     EXPECT_EQ(t.cells[3][14], "4");  // the details moved with their row
-}
-
-TEST(GridSortTest, NumbersCompareAsNumbersAndTheSortIsStable) {
-    Rows rows{{"a", "100"}, {"b", "9.5"}, {"c", "abc"}, {"d", ""}, {"e", "9.5"}, {"f", "-2"}};
-    generic_ascending_sort(rows, 1, Regional{});
-    std::string order;
-    for (auto& r : rows) order += r[0];
-    EXPECT_EQ(order, "dfbeac");
-
-    Regional comma;
-    comma.decimalSeparator = ',';
-    Rows decimals{{"x", "10,5"}, {"y", "9,75"}};
-    generic_ascending_sort(decimals, 1, comma);
-    EXPECT_EQ(decimals[0][0], "y");
 }
 
 // Levels: 1 and 6 at the top; 1 <- 2 <- 3 <- 4 <- 5; 7 under 2.

@@ -1,4 +1,4 @@
-#include "reports/grid_sort.h"
+#include "core/grid_sort.h"
 
 #include <algorithm>
 #include <optional>
@@ -28,8 +28,8 @@ bool less(const SortKey& a, const SortKey& b) {
 
 }  // namespace
 
-void generic_ascending_sort(std::span<std::vector<std::string>> rows, size_t column,
-                            const Regional& regional) {
+void sort_grid_rows(std::span<std::vector<std::string>> rows, size_t column,
+                    const Regional& regional) {
     // Keys are read once; the rows are then moved into their sorted order.
     std::vector<size_t> order(rows.size());
     std::vector<SortKey> keys;

@@ -1,0 +1,64 @@
+#include "core/level_marks.h"
+
+#include <algorithm>
+
+#include "core/records.h"
+
+namespace qdx {
+
+LevelMarker::LevelMarker(const AppState& state, int64_t last)
+    : activity_(state.workFile(file::kActivity), ActivityRecord::kSize) {
+    const int64_t m = std::min(last, activity_.count());
+    volume_.assign(static_cast<size_t>(m) + 1, 0);
+    integer_.assign(static_cast<size_t>(m) + 1, 0);
+    activity_.scan(1, m, [&](int64_t i, const uint8_t* bytes) {
+        const ActivityRecord a = ActivityRecord::decode(bytes);
+        volume_[static_cast<size_t>(i)] = a.volume;
+        integer_[static_cast<size_t>(i)] = a.newReferrals;
+    });
+}
+
+std::vector<std::pair<int32_t, int32_t>> LevelMarker::mark(ReferralIndex& index, int32_t id,
+                                                           int32_t levelsInUse) {
+    const auto m = static_cast<int64_t>(volume_.size()) - 1;
+    const auto ranks = index.ranks(id, levelsInUse, [&](int32_t node) {
+        return node >= 1 && node <= m && volume_[static_cast<size_t>(node)] > 0;
+    });
+    std::vector<int32_t> touched;
+    if (!markedOnce_) {
+        for (size_t i = 1; i < volume_.size(); ++i)
+            if (volume_[i] > 0) integer_[i] = 0;
+    } else {
+        for (int32_t i : lastRanked_) {
+            integer_[static_cast<size_t>(i)] = 0;
+            touched.push_back(i);
+        }
+    }
+    lastRanked_.clear();
+    for (const auto& [i, rank] : ranks) {
+        integer_[static_cast<size_t>(i)] = rank;
+        touched.push_back(i);
+        lastRanked_.push_back(i);
+    }
+    if (!markedOnce_) {
+        markedOnce_ = true;
+        const auto n = static_cast<size_t>(m);
+        std::vector<uint8_t> bytes(n * ActivityRecord::kSize);
+        for (size_t i = 1; i <= n; ++i)
+            ActivityRecord{volume_[i], integer_[i]}.encode(bytes.data() +
+                                                           (i - 1) * ActivityRecord::kSize);
+        if (n > 0) activity_.writeBlock(1, bytes.data(), n);
+        return ranks;
+    }
+    for (int32_t i : touched)
+        activity_.write(
+            i, ActivityRecord{volume_[static_cast<size_t>(i)], integer_[static_cast<size_t>(i)]});
+    return ranks;
+}
+
+void mark_levels(const AppState& state, int32_t id) {
+    ReferralIndex index(ReferralTree::load(state));
+    LevelMarker(state, index.count()).mark(index, id, state.settings.levelsInUse);
+}
+
+}  // namespace qdx

@@ -1,0 +1,40 @@
+#pragma once
+// mark_levels: the ranks of an affiliate's network written into the integer
+// field of the activity file.
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/record_file.h"
+#include "core/referral_index.h"
+
+namespace qdx {
+
+// Marks the activity records 1..last (at most the file's records) one
+// affiliate after another: every record with volume above zero gets its
+// rank under the affiliate (ReferralIndex::ranks), 0 outside. The first
+// marking writes the records in one block; later ones write only the
+// records whose rank changes.
+class LevelMarker {
+  public:
+    LevelMarker(const AppState& state, int64_t last);
+
+    // Marks for `id` and hands back the ranked records, ascending.
+    std::vector<std::pair<int32_t, int32_t>> mark(ReferralIndex& index, int32_t id,
+                                                  int32_t levelsInUse);
+    float volume(int32_t record) const { return volume_[static_cast<size_t>(record)]; }
+
+  private:
+    RecordFile activity_;
+    std::vector<float> volume_;     // 1..last
+    std::vector<int32_t> integer_;  // 1..last, the record's integer field
+    bool markedOnce_ = false;
+    std::vector<int32_t> lastRanked_;  // records the last marking ranked above 0
+};
+
+// One marking for `id` over the affiliates' records of the activity file;
+// any records beyond them are left from a larger file and stay as they are.
+void mark_levels(const AppState& state, int32_t id);
+
+}  // namespace qdx

@@ -1,0 +1,39 @@
+#include "core/referral_index.h"
+
+#include <gtest/gtest.h>
+
+#include "core/record_file.h"
+#include "support/test_support.h"
+
+namespace qdx {
+namespace {
+
+// The ranks walked down the children index agree with sub_level's walk up
+// the referrers for every upline: roots, the virtual root 0, referrers not on
+// file (negative or past the end), a self-referral and a cycle.
+TEST(ReferralIndex, RanksAgreeWithTheWalkUpTheReferrers) {
+    test::TempFolder folder;
+    AppState state{folder.path()};
+    // 1 <- 2 <- 3 <- 4; 5 names 40 (not on file), 6 <- 5; 7 names -3;
+    // 8 <- 9 <- 8 (a cycle); 10 names itself; 11 <- 12 under 0.
+    const int32_t referrers[] = {0, 1, 2, 3, 40, 5, -3, 9, 8, 10, 0, 11};
+    std::vector<AffiliateRecord> records;
+    for (int32_t k = 0; k < 12; ++k) records.push_back(test::affiliate(k + 1, referrers[k], 1, 0));
+    test::write_affiliates(state, records);
+    ReferralIndex index(ReferralTree::load(state));
+    const ReferralTree& tree = index.tree();
+
+    for (int32_t levels = 0; levels <= 6; ++levels) {
+        for (int32_t upline : {-3, 0, 1, 2, 5, 8, 9, 10, 11, 13, 40}) {
+            std::vector<std::pair<int32_t, int32_t>> walked;
+            for (int32_t r = 1; r <= tree.count(); ++r)
+                if (int32_t rank = tree.subLevel(upline, r, levels)) walked.emplace_back(r, rank);
+            const auto ranks =
+                index.ranks(upline, levels, [&](int32_t r) { return tree.contains(r); });
+            EXPECT_EQ(ranks, walked) << "upline " << upline << ", levels " << levels;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qdx
