@@ -12,14 +12,11 @@
 namespace qdx {
 
 struct MoneyRegister {
-    const char* windowName;  // frmSales, frmPayments
-    const char* caption;
+    const char* caption;  // Sales, Payments
     const char* dataFile;
     const char* exportFile;
     char detailsPrefix;  // addinfo/s<N>.txt or addinfo/p<N>.txt
-    const char* sumLabel;
-    const char* sumTitle;  // of the grid's sum column
-    const char* goToCaption;
+    FieldTable fields;   // in the order of the text export, then the search's
 };
 extern const MoneyRegister kSalesRegister;
 extern const MoneyRegister kPaymentsRegister;

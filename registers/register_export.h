@@ -16,7 +16,7 @@ std::string affiliate_header_line();
 std::string affiliate_record_line(const AffiliateRecord& record, std::string_view sideText,
                                   const Regional& regional);
 
-std::string money_header_line();
+std::string money_header_line(const MoneyRegister& reg);
 std::string money_record_line(const MoneyRecord& record, const Regional& regional);
 
 std::string communication_header_line();

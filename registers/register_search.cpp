@@ -4,6 +4,7 @@
 
 #include "core/records.h"
 #include "core/text_field.h"
+#include "registers/affiliate_editing.h"
 
 namespace qdx {
 
@@ -39,32 +40,33 @@ SearchRequest<AffiliateCriteria> affiliate_search(const std::string& name,
     request.empty = c.name.empty() && c.surname.empty() && c.email.empty() && ref.empty();
     if (!ref.empty()) {
         c.referrer = parse_long(ref, regional);
-        if (!c.referrer) request.failure = CheckFailure{Msg::IncorrectValue, "txtSreferenceid"};
+        if (!c.referrer) request.failure = CheckFailure{Msg::IncorrectValue, Field::FindReferrer};
     }
     return request;
 }
 
-std::vector<std::string> affiliate_grid_titles() {
-    return {"Affiliate's ID", "Name",   "Surname", "Street", "City",          "Post_Cod", "Country",
-            "Phone",          "E_mail", "URL",     "Level",  "Referrer's ID", "Date"};
-}
-
 GridRows find_affiliates(const RecordFile& file, int64_t recordCount, const AffiliateCriteria& c,
                          const Regional& regional) {
+    // The grid's columns after the record number, as the field table places them.
+    FieldTable fields = affiliate_fields();
+    const size_t columns = grid_titles(fields).size();
+    std::vector<const FieldSpec*> shown;
+    for (const FieldSpec& spec : fields) {
+        if (spec.gridColumn > 0) shown.push_back(&spec);
+    }
     GridRows rows;
     scan_records<AffiliateRecord>(file, recordCount, [&](int64_t k, const AffiliateRecord& r) {
         if (!field_matches(c.name, r.name) || !field_matches(c.surname, r.surname) ||
             !field_matches(c.email, r.email) || (c.referrer && *c.referrer != r.referrerId)) {
             return;
         }
-        std::vector<std::string> row{std::to_string(k)};
-        for (const std::string* text : {&r.name, &r.surname, &r.street, &r.city, &r.postCod,
-                                        &r.country, &r.phone, &r.email, &r.url}) {
-            row.emplace_back(trim_right(*text));
+        std::vector<std::string> row(columns);
+        row[0] = std::to_string(k);
+        for (const FieldSpec* spec : shown) {
+            const std::string* text = affiliate_text(r, spec->field);
+            row[spec->gridColumn] =
+                text ? std::string(trim_right(*text)) : affiliate_field_text(r, *spec, regional);
         }
-        row.push_back(format_long(r.level));
-        row.push_back(format_long(r.referrerId));
-        row.push_back(format_date(r.date, regional));
         rows.push_back(std::move(row));
     });
     return rows;
@@ -78,21 +80,17 @@ SearchRequest<MoneyCriteria> money_search(const std::string& date, const std::st
     if (!dateText.empty()) {
         request.criteria.date = parse_date(dateText, regional);
         if (!request.criteria.date) {
-            request.failure = CheckFailure{Msg::IncorrectValue, "txtSdate"};
+            request.failure = CheckFailure{Msg::IncorrectValue, Field::FindDate};
             return request;
         }
     }
     if (!idText.empty()) {
         request.criteria.affiliateId = parse_long(idText, regional);
         if (!request.criteria.affiliateId) {
-            request.failure = CheckFailure{Msg::IncorrectValue, "txtSAffID"};
+            request.failure = CheckFailure{Msg::IncorrectValue, Field::FindAffiliateId};
         }
     }
     return request;
-}
-
-std::vector<std::string> money_grid_titles(const std::string& sumTitle) {
-    return {"N of Record", "Date", "Affiliate's ID", sumTitle};
 }
 
 GridRows find_money(const RecordFile& file, int64_t recordCount, const MoneyCriteria& c,
@@ -121,10 +119,6 @@ SearchRequest<CommunicationCriteria> communication_search(const std::string& id,
     c.dateR = search_text(dateR);
     request.empty = c.id.empty() && c.subject.empty() && c.date.empty() && c.dateR.empty();
     return request;
-}
-
-std::vector<std::string> communication_grid_titles() {
-    return {"N of record", "Affiliate's ID", "Subject", "Date", "Date of responce"};
 }
 
 GridRows find_communications(const RecordFile& file, int64_t recordCount,

@@ -20,7 +20,6 @@ class MoneyWindow : public RecordEditor {
     void newRecordDefaults() override;
     bool checkAndWrite() override;
     void afterSave() override;
-    std::vector<std::string> gridTitles() const override;
     bool findRows(GridRows& rows) override;
     int sortColumnAfterSearch() const override { return 1; }
     void exportRecords(int64_t from, int64_t to) override;
