@@ -12,13 +12,7 @@ const FieldSpec& field_spec(FieldTable table, Field field) {
 }
 
 std::string export_header(FieldTable table) {
-    std::string line;
-    for (const FieldSpec& spec : table) {
-        if (!spec.exportTitle) continue;
-        if (!line.empty()) line += ';';
-        line += spec.exportTitle;
-    }
-    return line + "\r\n";
+    return export_line(table, [](const FieldSpec& spec) { return spec.exportTitle; });
 }
 
 std::vector<std::string> grid_titles(FieldTable table) {
@@ -30,6 +24,12 @@ std::vector<std::string> grid_titles(FieldTable table) {
         titles[spec.gridColumn] = spec.gridTitle;
     }
     return titles;
+}
+
+GridColumns::GridColumns(FieldTable table) : count_(grid_titles(table).size()) {
+    for (const FieldSpec& spec : table) {
+        if (spec.gridColumn > 0) shown_.push_back(&spec);
+    }
 }
 
 }  // namespace qdx

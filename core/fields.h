@@ -5,6 +5,7 @@
 // column in the search grid. The windows build their boxes from a table and
 // map each field to a box of their own.
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
@@ -83,7 +84,40 @@ const FieldSpec& field_spec(FieldTable table, Field field);
 
 // The export titles in table order, separated by semicolons, ending in CR LF.
 std::string export_header(FieldTable table);
+// A record's export line: `text(spec)` of each exported field in table order,
+// separated by semicolons, ending in CR LF.
+template <class TextOf>
+std::string export_line(FieldTable table, TextOf text) {
+    std::string line;
+    bool first = true;
+    for (const FieldSpec& spec : table) {
+        if (!spec.exportTitle) continue;
+        if (!first) line += ';';
+        first = false;
+        line += text(spec);
+    }
+    return line + "\r\n";
+}
+
 // The titles of the search grid's columns.
 std::vector<std::string> grid_titles(FieldTable table);
+
+// The search grid's columns as a table places them: the record number first.
+class GridColumns {
+  public:
+    explicit GridColumns(FieldTable table);
+    // Record k's row: `text(spec)` of each field shown.
+    template <class TextOf>
+    std::vector<std::string> row(int64_t k, TextOf text) const {
+        std::vector<std::string> cells(count_);
+        cells[0] = std::to_string(k);
+        for (const FieldSpec* spec : shown_) cells[spec->gridColumn] = text(*spec);
+        return cells;
+    }
+
+  private:
+    size_t count_;
+    std::vector<const FieldSpec*> shown_;
+};
 
 }  // namespace qdx

@@ -33,6 +33,19 @@ const MoneyRegister kSalesRegister{"Sales", file::kSales, "Sales.txt", 's', kSal
 const MoneyRegister kPaymentsRegister{"Payments", file::kPayments, "Payments.txt", 'p',
                                       kPaymentsFields};
 
+std::string money_field_text(const MoneyRecord& r, Field field, const Regional& regional) {
+    switch (field) {
+        case Field::AffiliateId:
+            return format_long(r.affiliateId);
+        case Field::Sum:
+            return format_single(r.sum, regional);
+        case Field::Date:
+            return format_date(r.date, regional);
+        default:
+            return {};
+    }
+}
+
 CheckResult check_money_boxes(const MoneyBoxes& b, int64_t current, int32_t affiliateCount,
                               const Regional& regional) {
     if (b.affiliateId.empty()) return CheckFailure{Msg::EnterData, Field::AffiliateId};

@@ -21,6 +21,9 @@ struct MoneyRegister {
 extern const MoneyRegister kSalesRegister;
 extern const MoneyRegister kPaymentsRegister;
 
+// A field of the record as the export and the grid write it.
+std::string money_field_text(const MoneyRecord& record, Field field, const Regional& regional);
+
 struct MoneyBoxes {
     std::string affiliateId, sum, date;
 };

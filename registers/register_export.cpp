@@ -17,22 +17,21 @@ std::string affiliate_header_line() { return export_header(affiliate_fields()); 
 
 std::string affiliate_record_line(const AffiliateRecord& r, std::string_view sideText,
                                   const Regional& regional) {
-    std::string line;
-    for (const FieldSpec& spec : affiliate_fields()) {
-        if (!spec.exportTitle) continue;
-        if (!line.empty()) line += ';';
-        line += affiliate_field_text(r, spec, regional);
+    return export_line(affiliate_fields(), [&](const FieldSpec& spec) {
+        std::string text = affiliate_field_text(r, spec, regional);
         // The long text of a side file follows the stored beginning.
-        if (spec.field == Field::AdditionalInfo) line += side_text_for_line(sideText);
-    }
-    return line + "\r\n";
+        if (spec.field == Field::AdditionalInfo) text += side_text_for_line(sideText);
+        return text;
+    });
 }
 
 std::string money_header_line(const MoneyRegister& reg) { return export_header(reg.fields); }
 
-std::string money_record_line(const MoneyRecord& r, const Regional& regional) {
-    return format_long(r.affiliateId) + ";" + format_single(r.sum, regional) + ";" +
-           format_date(r.date, regional) + "\r\n";
+std::string money_record_line(const MoneyRegister& reg, const MoneyRecord& r,
+                              const Regional& regional) {
+    return export_line(reg.fields, [&](const FieldSpec& spec) {
+        return money_field_text(r, spec.field, regional);
+    });
 }
 
 std::string communication_header_line() { return export_header(communication_fields()); }
@@ -40,10 +39,26 @@ std::string communication_header_line() { return export_header(communication_fie
 std::string communication_record_line(const CommunicationRecord& r, std::string_view message,
                                       std::string_view response, std::string_view comments,
                                       const Regional& regional) {
-    return format_long(r.affiliateId) + ";" + fit_field(r.subject, width::kSubject) + ";" +
-           side_text_for_line(message) + ";" + format_date(r.date, regional) + ";" +
-           side_text_for_line(response) + ";" + format_date(r.dateOfResponce, regional) + ";" +
-           side_text_for_line(comments) + "\r\n";
+    return export_line(communication_fields(), [&](const FieldSpec& spec) -> std::string {
+        switch (spec.field) {
+            case Field::AffiliateId:
+                return format_long(r.affiliateId);
+            case Field::Subject:
+                return fit_field(r.subject, spec.width);
+            case Field::Message:
+                return side_text_for_line(message);
+            case Field::Date:
+                return format_date(r.date, regional);
+            case Field::Response:
+                return side_text_for_line(response);
+            case Field::DateOfResponse:
+                return format_date(r.dateOfResponce, regional);
+            case Field::Comments:
+                return side_text_for_line(comments);
+            default:
+                return {};
+        }
+    });
 }
 
 namespace {
@@ -88,7 +103,7 @@ void export_affiliates(const AppState& state, int64_t from, int64_t to) {
 void export_money(const AppState& state, const MoneyRegister& reg, int64_t from, int64_t to) {
     export_file<MoneyRecord>(
         state, reg.dataFile, reg.exportFile, from, to, money_header_line(reg),
-        [&](int64_t, const MoneyRecord& r) { return money_record_line(r, state.regional); });
+        [&](int64_t, const MoneyRecord& r) { return money_record_line(reg, r, state.regional); });
 }
 
 void export_communications(const AppState& state, int64_t from, int64_t to) {

@@ -5,6 +5,7 @@
 #include "core/records.h"
 #include "core/text_field.h"
 #include "registers/affiliate_editing.h"
+#include "registers/communication_editing.h"
 
 namespace qdx {
 
@@ -47,27 +48,17 @@ SearchRequest<AffiliateCriteria> affiliate_search(const std::string& name,
 
 GridRows find_affiliates(const RecordFile& file, int64_t recordCount, const AffiliateCriteria& c,
                          const Regional& regional) {
-    // The grid's columns after the record number, as the field table places them.
-    FieldTable fields = affiliate_fields();
-    const size_t columns = grid_titles(fields).size();
-    std::vector<const FieldSpec*> shown;
-    for (const FieldSpec& spec : fields) {
-        if (spec.gridColumn > 0) shown.push_back(&spec);
-    }
+    const GridColumns columns(affiliate_fields());
     GridRows rows;
     scan_records<AffiliateRecord>(file, recordCount, [&](int64_t k, const AffiliateRecord& r) {
         if (!field_matches(c.name, r.name) || !field_matches(c.surname, r.surname) ||
             !field_matches(c.email, r.email) || (c.referrer && *c.referrer != r.referrerId)) {
             return;
         }
-        std::vector<std::string> row(columns);
-        row[0] = std::to_string(k);
-        for (const FieldSpec* spec : shown) {
-            const std::string* text = affiliate_text(r, spec->field);
-            row[spec->gridColumn] =
-                text ? std::string(trim_right(*text)) : affiliate_field_text(r, *spec, regional);
-        }
-        rows.push_back(std::move(row));
+        rows.push_back(columns.row(k, [&](const FieldSpec& spec) {
+            const std::string* text = affiliate_text(r, spec.field);
+            return text ? std::string(trim_right(*text)) : affiliate_field_text(r, spec, regional);
+        }));
     });
     return rows;
 }
@@ -93,17 +84,22 @@ SearchRequest<MoneyCriteria> money_search(const std::string& date, const std::st
     return request;
 }
 
-GridRows find_money(const RecordFile& file, int64_t recordCount, const MoneyCriteria& c,
-                    const Regional& regional) {
+int money_sort_column(const MoneyRegister& reg) {
+    return field_spec(reg.fields, Field::Date).gridColumn;
+}
+
+GridRows find_money(const MoneyRegister& reg, const RecordFile& file, int64_t recordCount,
+                    const MoneyCriteria& c, const Regional& regional) {
+    const GridColumns columns(reg.fields);
     GridRows rows;
     scan_records<MoneyRecord>(file, recordCount, [&](int64_t k, const MoneyRecord& r) {
         if ((c.date && *c.date != r.date) || (c.affiliateId && *c.affiliateId != r.affiliateId)) {
             return;
         }
-        rows.push_back({std::to_string(k), format_date(r.date, regional),
-                        format_long(r.affiliateId), format_single(r.sum, regional)});
+        rows.push_back(columns.row(
+            k, [&](const FieldSpec& spec) { return money_field_text(r, spec.field, regional); }));
     });
-    sort_grid_rows(rows, 1, regional);
+    sort_grid_rows(rows, money_sort_column(reg), regional);
     return rows;
 }
 
@@ -123,19 +119,33 @@ SearchRequest<CommunicationCriteria> communication_search(const std::string& id,
 
 GridRows find_communications(const RecordFile& file, int64_t recordCount,
                              const CommunicationCriteria& c, const Regional& regional) {
+    const GridColumns columns(communication_fields());
     GridRows rows;
-    scan_records<
-        CommunicationRecord>(file, recordCount, [&](int64_t k, const CommunicationRecord& r) {
-        std::string id = format_long(r.affiliateId);
-        std::string date = format_date(r.date, regional);
-        std::string dateR = format_date(r.dateOfResponce, regional);
-        if ((!c.id.empty() && c.id != id) || !field_matches(c.subject, r.subject) ||
-            (!c.date.empty() && c.date != to_lower(date)) ||
-            (!c.dateR.empty() && c.dateR != to_lower(dateR))) {
-            return;
-        }
-        rows.push_back({std::to_string(k), id, std::string(trim_right(r.subject)), date, dateR});
-    });
+    scan_records<CommunicationRecord>(
+        file, recordCount, [&](int64_t k, const CommunicationRecord& r) {
+            std::string id = format_long(r.affiliateId);
+            std::string date = format_date(r.date, regional);
+            std::string dateR = format_date(r.dateOfResponce, regional);
+            if ((!c.id.empty() && c.id != id) || !field_matches(c.subject, r.subject) ||
+                (!c.date.empty() && c.date != to_lower(date)) ||
+                (!c.dateR.empty() && c.dateR != to_lower(dateR))) {
+                return;
+            }
+            rows.push_back(columns.row(k, [&](const FieldSpec& spec) -> std::string {
+                switch (spec.field) {
+                    case Field::AffiliateId:
+                        return id;
+                    case Field::Subject:
+                        return std::string(trim_right(r.subject));
+                    case Field::Date:
+                        return date;
+                    case Field::DateOfResponse:
+                        return dateR;
+                    default:
+                        return {};
+                }
+            }));
+        });
     return rows;
 }
 

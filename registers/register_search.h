@@ -11,6 +11,7 @@
 #include "core/record_file.h"
 #include "core/regional.h"
 #include "registers/grid_sort.h"
+#include "registers/money_editing.h"
 
 namespace qdx {
 
@@ -43,8 +44,10 @@ struct MoneyCriteria {
 };
 SearchRequest<MoneyCriteria> money_search(const std::string& date, const std::string& affiliateId,
                                           const Regional& regional);
-GridRows find_money(const RecordFile& file, int64_t recordCount, const MoneyCriteria& criteria,
-                    const Regional& regional);
+GridRows find_money(const MoneyRegister& reg, const RecordFile& file, int64_t recordCount,
+                    const MoneyCriteria& criteria, const Regional& regional);
+// The grid column of the date, by which the rows are sorted.
+int money_sort_column(const MoneyRegister& reg);
 
 // Communications: every criterion compares texts, as written by the system.
 struct CommunicationCriteria {

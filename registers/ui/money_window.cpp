@@ -86,7 +86,7 @@ void MoneyWindow::afterSave() {
 bool MoneyWindow::findRows(GridRows& rows) {
     auto request = money_search(ansi(txtSdate), ansi(txtSAffID), context_.state.regional);
     if (request.empty || failed(request.failure)) return false;
-    rows = find_money(file_, recordCount_, request.criteria, context_.state.regional);
+    rows = find_money(reg_, file_, recordCount_, request.criteria, context_.state.regional);
     return true;
 }
 

@@ -3,6 +3,7 @@
 // affiliates, each record's details kept in a side file.
 #include "core/records.h"
 #include "registers/money_editing.h"
+#include "registers/register_search.h"
 #include "registers/ui/record_editor.h"
 
 namespace qdx::ui {
@@ -21,7 +22,7 @@ class MoneyWindow : public RecordEditor {
     bool checkAndWrite() override;
     void afterSave() override;
     bool findRows(GridRows& rows) override;
-    int sortColumnAfterSearch() const override { return 1; }
+    int sortColumnAfterSearch() const override { return money_sort_column(reg_); }
     void exportRecords(int64_t from, int64_t to) override;
 
   private:

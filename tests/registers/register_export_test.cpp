@@ -31,11 +31,14 @@ TEST(ExportLines, AffiliateFieldsAtFullWidthWithTheSideText) {
 TEST(ExportLines, MoneyAndCommunication) {
     EXPECT_EQ(money_header_line(kSalesRegister), "Affiliate ID;Sum;Date\r\n");
     EXPECT_EQ(money_header_line(kPaymentsRegister), "Affiliate ID;Sum;Date\r\n");
-    EXPECT_EQ(money_record_line({4, 12.5f, 37257}, Regional{}), "4;12.5;01/01/2002\r\n");
-    EXPECT_EQ(money_record_line({4, 100, 37257}, Regional{}), "4;100;01/01/2002\r\n");
+    EXPECT_EQ(money_record_line(kSalesRegister, {4, 12.5f, 37257}, Regional{}),
+              "4;12.5;01/01/2002\r\n");
+    EXPECT_EQ(money_record_line(kSalesRegister, {4, 100, 37257}, Regional{}),
+              "4;100;01/01/2002\r\n");
 
     // A damaged date is exported as "?", whatever the bytes hold.
-    EXPECT_EQ(money_record_line({4, 1, std::numeric_limits<double>::quiet_NaN()}, Regional{}),
+    EXPECT_EQ(money_record_line(kSalesRegister, {4, 1, std::numeric_limits<double>::quiet_NaN()},
+                                Regional{}),
               "4;1;?\r\n");
 
     CommunicationRecord c{7, "Hello", ole_from_ymd(2003, 2, 1), ole_from_ymd(2003, 2, 2)};
