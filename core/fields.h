@@ -69,6 +69,11 @@ constexpr Field reward_level(int level) {
     return static_cast<Field>(static_cast<int>(Field::Level1) + level - 1);
 }
 
+// The level, 1 to 8, of a reward field.
+constexpr int level_of(Field reward) {
+    return static_cast<int>(reward) - static_cast<int>(Field::Level1) + 1;
+}
+
 struct FieldSpec {
     Field field;
     size_t width = 0;                   // of a stored text; 0 for numbers, dates and side texts

@@ -73,19 +73,27 @@ SettingsRecord settings_from_boxes(const SettingsBoxes& b, const Regional& regio
 std::string settings_header_line() { return export_header(kFields); }
 
 std::string settings_record_line(const SettingsRecord& r, const Regional& regional) {
-    std::string line = fit_field(r.type, width::kSettingsType) + ";" +
-                       format_single(r.minPayment, regional) + ";" + format_long(r.periodicity) +
-                       ";" + fit_field(r.unit, width::kUnit) + ";";
-    for (int k = 0; k < 7; ++k) line += format_single(r.levels[k], regional) + ";";
-    // The last reward is written as a printed number: its sign place (a blank
-    // or the minus sign) before it and a blank after it.
-    float last = r.levels[7];
-    if (last < 0) {
-        line += format_single(last, regional) + " ";
-    } else {
-        line += " " + format_single(last == 0 ? 0.0f : last, regional) + " ";
-    }
-    return line + "\r\n";
+    return export_line(kFields, [&](const FieldSpec& spec) -> std::string {
+        switch (spec.field) {
+            case Field::PaymentType:
+                return fit_field(r.type, spec.width);
+            case Field::MinPayment:
+                return format_single(r.minPayment, regional);
+            case Field::Periodicity:
+                return format_long(r.periodicity);
+            case Field::Unit:
+                return fit_field(r.unit, spec.width);
+            case Field::Level8:
+                break;
+            default:
+                return format_single(r.levels[level_of(spec.field) - 1], regional);
+        }
+        // The last reward is written as a printed number: its sign place (a
+        // blank or the minus sign) before it and a blank after it.
+        float last = r.levels[7];
+        if (last < 0) return format_single(last, regional) + " ";
+        return " " + format_single(last == 0 ? 0.0f : last, regional) + " ";
+    });
 }
 
 void export_settings(const AppState& state, int64_t from, int64_t to) {

@@ -6,8 +6,8 @@ namespace qdx {
 
 namespace {
 
-// The twins differ only in how they name the sum. The grid sorts by date, so
-// the date comes first.
+// The twins differ only in how they name the sum. The grid, sorted by date,
+// shows the date right after the record number.
 constexpr FieldSpec kSalesFields[] = {
     {Field::Record, 0, nullptr, nullptr, "N of Record", 0},
     {Field::AffiliateId, 0, "Affiliate's ID", "Affiliate ID", "Affiliate's ID", 2},
