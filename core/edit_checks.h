@@ -1,10 +1,11 @@
 #pragma once
 // What a failed input check tells the window: which of the six shared
-// messages to show and which control gets the focus afterwards.
+// messages to show and which field is at fault; the window focuses its box.
 #include <optional>
 #include <string>
 
 #include "core/app_state.h"
+#include "core/fields.h"
 
 namespace qdx {
 
@@ -12,7 +13,7 @@ enum class Msg { EnterData, IncorrectValue, NoRecord, NoAffiliate, CreateRecord,
 
 struct CheckFailure {
     Msg message;
-    std::string focus;  // objectName of the control to focus
+    Field field;
     bool operator==(const CheckFailure&) const = default;
 };
 using CheckResult = std::optional<CheckFailure>;

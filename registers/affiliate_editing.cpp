@@ -8,17 +8,92 @@
 
 namespace qdx {
 
+namespace {
+
+// The grid shows the record number, which is the affiliate's ID, first.
+constexpr FieldSpec kFields[] = {
+    {Field::Record, 0, nullptr, nullptr, "Affiliate's ID", 0},
+    {Field::Name, width::kName, "Name", "Name", "Name", 1},
+    {Field::Surname, width::kSurname, "Surname", "Surname", "Surname", 2},
+    {Field::Street, width::kStreet, "Street", "Street", "Street", 3},
+    {Field::City, width::kCity, "City", "City", "City", 4},
+    {Field::PostCod, width::kPostCod, "Post Cod", "Post Cod", "Post_Cod", 5},
+    {Field::Country, width::kCountry, "Country", "Country", "Country", 6},
+    {Field::Phone, width::kPhone, "Phone", "Phone", "Phone", 7},
+    {Field::Email, width::kEmail, "E-mail", "E_mail", "E_mail", 8},
+    {Field::Url, width::kUrl, "URL", "URL", "URL", 9},
+    {Field::AffiliateId, 0, "Affiliate's ID", "Affiliate ID"},
+    {Field::ReferrerId, 0, "Referrer's ID", "Refference ID", "Referrer's ID", 11},
+    {Field::AdditionalInfo, width::kAdditionalInfo, "Additional Info", "Additional Info"},
+    {Field::Level, 0, "Level", "Level", "Level", 10},
+    {Field::Date, 0, "Date", "Date", "Date", 12},
+    {Field::FindName, 0, "Name"},
+    {Field::FindSurname, 0, "Surname"},
+    {Field::FindEmail, 0, "E-mail"},
+    {Field::FindReferrer, 0, "Referrer's ID"},
+};
+
+}  // namespace
+
+FieldTable affiliate_fields() { return kFields; }
+
+const std::string* affiliate_text(const AffiliateRecord& r, Field field) {
+    switch (field) {
+        case Field::Name:
+            return &r.name;
+        case Field::Surname:
+            return &r.surname;
+        case Field::Street:
+            return &r.street;
+        case Field::City:
+            return &r.city;
+        case Field::PostCod:
+            return &r.postCod;
+        case Field::Country:
+            return &r.country;
+        case Field::Phone:
+            return &r.phone;
+        case Field::Email:
+            return &r.email;
+        case Field::Url:
+            return &r.url;
+        case Field::AdditionalInfo:
+            return &r.additionalInfo;
+        default:
+            return nullptr;
+    }
+}
+
+std::string affiliate_field_text(const AffiliateRecord& r, const FieldSpec& spec,
+                                 const Regional& regional) {
+    if (const std::string* text = affiliate_text(r, spec.field)) {
+        return fit_field(*text, spec.width);
+    }
+    switch (spec.field) {
+        case Field::AffiliateId:
+            return format_long(r.id);
+        case Field::ReferrerId:
+            return format_long(r.referrerId);
+        case Field::Level:
+            return format_long(r.level);
+        case Field::Date:
+            return format_date(r.date, regional);
+        default:
+            return {};
+    }
+}
+
 CheckResult check_affiliate_boxes(const AffiliateBoxes& b, int64_t current,
                                   const Regional& regional) {
-    if (b.name.empty()) return CheckFailure{Msg::EnterData, "txtName"};
-    if (b.affiliateId.empty()) return CheckFailure{Msg::EnterData, "txtAffiliateID"};
+    if (b.name.empty()) return CheckFailure{Msg::EnterData, Field::Name};
+    if (b.affiliateId.empty()) return CheckFailure{Msg::EnterData, Field::AffiliateId};
     auto id = parse_long(b.affiliateId, regional);
-    if (!id || *id != current) return CheckFailure{Msg::IncorrectValue, "txtAffiliateID"};
-    if (b.refId.empty()) return CheckFailure{Msg::EnterData, "txtRef_ID"};
-    if (b.date.empty()) return CheckFailure{Msg::EnterData, "txtDate"};
-    if (current < 1) return CheckFailure{Msg::CreateRecord, "cmdCreate"};
-    if (!parse_long(b.refId, regional)) return CheckFailure{Msg::IncorrectValue, "txtRef_ID"};
-    if (!parse_date(b.date, regional)) return CheckFailure{Msg::IncorrectValue, "txtDate"};
+    if (!id || *id != current) return CheckFailure{Msg::IncorrectValue, Field::AffiliateId};
+    if (b.refId.empty()) return CheckFailure{Msg::EnterData, Field::ReferrerId};
+    if (b.date.empty()) return CheckFailure{Msg::EnterData, Field::Date};
+    if (current < 1) return CheckFailure{Msg::CreateRecord, Field::Record};
+    if (!parse_long(b.refId, regional)) return CheckFailure{Msg::IncorrectValue, Field::ReferrerId};
+    if (!parse_date(b.date, regional)) return CheckFailure{Msg::IncorrectValue, Field::Date};
     return std::nullopt;
 }
 
@@ -90,10 +165,10 @@ bool affiliate_exists(const RecordFile& file, int64_t recordCount, int32_t id) {
 
 CheckResult check_referrer(const AffiliateRecord& r, int64_t recordCount, const RecordFile& file) {
     if (recordCount > 1 && r.referrerId > 0 && !affiliate_exists(file, recordCount, r.referrerId)) {
-        return CheckFailure{Msg::NoRecord, "txtRef_ID"};
+        return CheckFailure{Msg::NoRecord, Field::ReferrerId};
     }
     if (r.referrerId < 0 || r.referrerId > recordCount || r.referrerId == r.id) {
-        return CheckFailure{Msg::IncorrectValue, "txtRef_ID"};
+        return CheckFailure{Msg::IncorrectValue, Field::ReferrerId};
     }
     return std::nullopt;
 }

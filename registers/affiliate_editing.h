@@ -12,6 +12,15 @@
 
 namespace qdx {
 
+// The affiliate's fields in the order of the text export, then the search's.
+FieldTable affiliate_fields();
+
+// A field of the record as the export writes it: texts at their stored width.
+std::string affiliate_field_text(const AffiliateRecord& record, const FieldSpec& spec,
+                                 const Regional& regional);
+// The stored text of a text field, or null for a number or a date.
+const std::string* affiliate_text(const AffiliateRecord& record, Field field);
+
 // The boxes as typed, in Windows-1252.
 struct AffiliateBoxes {
     std::string name, surname, street, city, postCod, country, phone, email, url;

@@ -10,6 +10,9 @@
 
 namespace qdx {
 
+// The communication's fields in the order of the text export, then the search's.
+FieldTable communication_fields();
+
 struct CommunicationBoxes {
     std::string id, subject, message, date, responce, dateR, comments;
 };

@@ -4,26 +4,62 @@
 
 namespace qdx {
 
-const MoneyRegister kSalesRegister{"frmSales", "Sales", file::kSales, "Sales.txt",
-                                   's',        "Sum ",  "Sum ",       "Go to the record N"};
-const MoneyRegister kPaymentsRegister{
-    "frmPayments", "Payments",       file::kPayments,    "Payments.txt",
-    'p',           "Sum of Payment", "Sum of a payment", "Go to the record N"};
+namespace {
+
+// The twins differ only in how they name the sum. The grid, sorted by date,
+// shows the date right after the record number.
+constexpr FieldSpec kSalesFields[] = {
+    {Field::Record, 0, nullptr, nullptr, "N of Record", 0},
+    {Field::AffiliateId, 0, "Affiliate's ID", "Affiliate ID", "Affiliate's ID", 2},
+    {Field::Sum, 0, "Sum ", "Sum", "Sum ", 3},
+    {Field::Date, 0, "Date", "Date", "Date", 1},
+    {Field::Details, 0, "Details"},
+    {Field::FindDate, 0, "Date"},
+    {Field::FindAffiliateId, 0, "Affiliate's ID"},
+};
+constexpr FieldSpec kPaymentsFields[] = {
+    {Field::Record, 0, nullptr, nullptr, "N of Record", 0},
+    {Field::AffiliateId, 0, "Affiliate's ID", "Affiliate ID", "Affiliate's ID", 2},
+    {Field::Sum, 0, "Sum of Payment", "Sum", "Sum of a payment", 3},
+    {Field::Date, 0, "Date", "Date", "Date", 1},
+    {Field::Details, 0, "Details"},
+    {Field::FindDate, 0, "Date"},
+    {Field::FindAffiliateId, 0, "Affiliate's ID"},
+};
+
+}  // namespace
+
+const MoneyRegister kSalesRegister{"Sales", file::kSales, "Sales.txt", 's', kSalesFields};
+const MoneyRegister kPaymentsRegister{"Payments", file::kPayments, "Payments.txt", 'p',
+                                      kPaymentsFields};
+
+std::string money_field_text(const MoneyRecord& r, Field field, const Regional& regional) {
+    switch (field) {
+        case Field::AffiliateId:
+            return format_long(r.affiliateId);
+        case Field::Sum:
+            return format_single(r.sum, regional);
+        case Field::Date:
+            return format_date(r.date, regional);
+        default:
+            return {};
+    }
+}
 
 CheckResult check_money_boxes(const MoneyBoxes& b, int64_t current, int32_t affiliateCount,
                               const Regional& regional) {
-    if (b.affiliateId.empty()) return CheckFailure{Msg::EnterData, "txtAffiliateID"};
-    if (b.sum.empty()) return CheckFailure{Msg::EnterData, "txtSum"};
-    if (b.date.empty()) return CheckFailure{Msg::EnterData, "txtDate"};
+    if (b.affiliateId.empty()) return CheckFailure{Msg::EnterData, Field::AffiliateId};
+    if (b.sum.empty()) return CheckFailure{Msg::EnterData, Field::Sum};
+    if (b.date.empty()) return CheckFailure{Msg::EnterData, Field::Date};
     auto id = parse_long(b.affiliateId, regional);
-    if (!id) return CheckFailure{Msg::IncorrectValue, "txtAffiliateID"};
+    if (!id) return CheckFailure{Msg::IncorrectValue, Field::AffiliateId};
     auto sum = parse_single(b.sum, regional);
-    if (!sum) return CheckFailure{Msg::IncorrectValue, "txtSum"};
-    if (!parse_date(b.date, regional)) return CheckFailure{Msg::IncorrectValue, "txtDate"};
-    if (*id < 1) return CheckFailure{Msg::IncorrectValue, "txtAffiliateID"};
-    if (*id > affiliateCount) return CheckFailure{Msg::NoAffiliate, "txtAffiliateID"};
-    if (*sum < 0) return CheckFailure{Msg::IncorrectValue, "txtSum"};
-    if (current < 1) return CheckFailure{Msg::CreateRecord, "cmdCreate"};
+    if (!sum) return CheckFailure{Msg::IncorrectValue, Field::Sum};
+    if (!parse_date(b.date, regional)) return CheckFailure{Msg::IncorrectValue, Field::Date};
+    if (*id < 1) return CheckFailure{Msg::IncorrectValue, Field::AffiliateId};
+    if (*id > affiliateCount) return CheckFailure{Msg::NoAffiliate, Field::AffiliateId};
+    if (*sum < 0) return CheckFailure{Msg::IncorrectValue, Field::Sum};
+    if (current < 1) return CheckFailure{Msg::CreateRecord, Field::Record};
     return std::nullopt;
 }
 

@@ -12,17 +12,17 @@
 namespace qdx {
 
 struct MoneyRegister {
-    const char* windowName;  // frmSales, frmPayments
-    const char* caption;
+    const char* caption;  // Sales, Payments
     const char* dataFile;
     const char* exportFile;
     char detailsPrefix;  // addinfo/s<N>.txt or addinfo/p<N>.txt
-    const char* sumLabel;
-    const char* sumTitle;  // of the grid's sum column
-    const char* goToCaption;
+    FieldTable fields;   // in the order of the text export, then the search's
 };
 extern const MoneyRegister kSalesRegister;
 extern const MoneyRegister kPaymentsRegister;
+
+// A field of the record as the export and the grid write it.
+std::string money_field_text(const MoneyRecord& record, Field field, const Regional& regional);
 
 struct MoneyBoxes {
     std::string affiliateId, sum, date;

@@ -7,53 +7,58 @@
 #include "core/record_file.h"
 #include "core/regional.h"
 #include "core/text_field.h"
+#include "registers/affiliate_editing.h"
+#include "registers/communication_editing.h"
 #include "registers/side_files.h"
 
 namespace qdx {
 
-std::string affiliate_header_line() {
-    return "Name;Surname;Street;City;Post Cod;Country;Phone;E_mail;URL;Affiliate ID;"
-           "Refference ID;Additional Info;Level;Date\r\n";
-}
+std::string affiliate_header_line() { return export_header(affiliate_fields()); }
 
 std::string affiliate_record_line(const AffiliateRecord& r, std::string_view sideText,
                                   const Regional& regional) {
-    std::string line;
-    for (auto [text, width] : {std::pair{&r.name, width::kName},
-                               {&r.surname, width::kSurname},
-                               {&r.street, width::kStreet},
-                               {&r.city, width::kCity},
-                               {&r.postCod, width::kPostCod},
-                               {&r.country, width::kCountry},
-                               {&r.phone, width::kPhone},
-                               {&r.email, width::kEmail},
-                               {&r.url, width::kUrl}}) {
-        line += fit_field(*text, width) + ";";
-    }
-    line += format_long(r.id) + ";" + format_long(r.referrerId) + ";";
-    line += fit_field(r.additionalInfo, width::kAdditionalInfo) + side_text_for_line(sideText);
-    line += ";" + format_long(r.level) + ";" + format_date(r.date, regional) + "\r\n";
-    return line;
+    return export_line(affiliate_fields(), [&](const FieldSpec& spec) {
+        std::string text = affiliate_field_text(r, spec, regional);
+        // The long text of a side file follows the stored beginning.
+        if (spec.field == Field::AdditionalInfo) text += side_text_for_line(sideText);
+        return text;
+    });
 }
 
-std::string money_header_line() { return "Affiliate ID;Sum;Date\r\n"; }
+std::string money_header_line(const MoneyRegister& reg) { return export_header(reg.fields); }
 
-std::string money_record_line(const MoneyRecord& r, const Regional& regional) {
-    return format_long(r.affiliateId) + ";" + format_single(r.sum, regional) + ";" +
-           format_date(r.date, regional) + "\r\n";
+std::string money_record_line(const MoneyRegister& reg, const MoneyRecord& r,
+                              const Regional& regional) {
+    return export_line(reg.fields, [&](const FieldSpec& spec) {
+        return money_field_text(r, spec.field, regional);
+    });
 }
 
-std::string communication_header_line() {
-    return "Affiliate ID;Subject;Message;Date;Responce;Date of responce;Comments\r\n";
-}
+std::string communication_header_line() { return export_header(communication_fields()); }
 
 std::string communication_record_line(const CommunicationRecord& r, std::string_view message,
                                       std::string_view response, std::string_view comments,
                                       const Regional& regional) {
-    return format_long(r.affiliateId) + ";" + fit_field(r.subject, width::kSubject) + ";" +
-           side_text_for_line(message) + ";" + format_date(r.date, regional) + ";" +
-           side_text_for_line(response) + ";" + format_date(r.dateOfResponce, regional) + ";" +
-           side_text_for_line(comments) + "\r\n";
+    return export_line(communication_fields(), [&](const FieldSpec& spec) -> std::string {
+        switch (spec.field) {
+            case Field::AffiliateId:
+                return format_long(r.affiliateId);
+            case Field::Subject:
+                return fit_field(r.subject, spec.width);
+            case Field::Message:
+                return side_text_for_line(message);
+            case Field::Date:
+                return format_date(r.date, regional);
+            case Field::Response:
+                return side_text_for_line(response);
+            case Field::DateOfResponse:
+                return format_date(r.dateOfResponce, regional);
+            case Field::Comments:
+                return side_text_for_line(comments);
+            default:
+                return {};
+        }
+    });
 }
 
 namespace {
@@ -97,8 +102,8 @@ void export_affiliates(const AppState& state, int64_t from, int64_t to) {
 
 void export_money(const AppState& state, const MoneyRegister& reg, int64_t from, int64_t to) {
     export_file<MoneyRecord>(
-        state, reg.dataFile, reg.exportFile, from, to, money_header_line(),
-        [&](int64_t, const MoneyRecord& r) { return money_record_line(r, state.regional); });
+        state, reg.dataFile, reg.exportFile, from, to, money_header_line(reg),
+        [&](int64_t, const MoneyRecord& r) { return money_record_line(reg, r, state.regional); });
 }
 
 void export_communications(const AppState& state, int64_t from, int64_t to) {

@@ -16,8 +16,9 @@ std::string affiliate_header_line();
 std::string affiliate_record_line(const AffiliateRecord& record, std::string_view sideText,
                                   const Regional& regional);
 
-std::string money_header_line();
-std::string money_record_line(const MoneyRecord& record, const Regional& regional);
+std::string money_header_line(const MoneyRegister& reg);
+std::string money_record_line(const MoneyRegister& reg, const MoneyRecord& record,
+                              const Regional& regional);
 
 std::string communication_header_line();
 std::string communication_record_line(const CommunicationRecord& record, std::string_view message,

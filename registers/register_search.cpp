@@ -4,6 +4,8 @@
 
 #include "core/records.h"
 #include "core/text_field.h"
+#include "registers/affiliate_editing.h"
+#include "registers/communication_editing.h"
 
 namespace qdx {
 
@@ -39,33 +41,24 @@ SearchRequest<AffiliateCriteria> affiliate_search(const std::string& name,
     request.empty = c.name.empty() && c.surname.empty() && c.email.empty() && ref.empty();
     if (!ref.empty()) {
         c.referrer = parse_long(ref, regional);
-        if (!c.referrer) request.failure = CheckFailure{Msg::IncorrectValue, "txtSreferenceid"};
+        if (!c.referrer) request.failure = CheckFailure{Msg::IncorrectValue, Field::FindReferrer};
     }
     return request;
 }
 
-std::vector<std::string> affiliate_grid_titles() {
-    return {"Affiliate's ID", "Name",   "Surname", "Street", "City",          "Post_Cod", "Country",
-            "Phone",          "E_mail", "URL",     "Level",  "Referrer's ID", "Date"};
-}
-
 GridRows find_affiliates(const RecordFile& file, int64_t recordCount, const AffiliateCriteria& c,
                          const Regional& regional) {
+    const GridColumns columns(affiliate_fields());
     GridRows rows;
     scan_records<AffiliateRecord>(file, recordCount, [&](int64_t k, const AffiliateRecord& r) {
         if (!field_matches(c.name, r.name) || !field_matches(c.surname, r.surname) ||
             !field_matches(c.email, r.email) || (c.referrer && *c.referrer != r.referrerId)) {
             return;
         }
-        std::vector<std::string> row{std::to_string(k)};
-        for (const std::string* text : {&r.name, &r.surname, &r.street, &r.city, &r.postCod,
-                                        &r.country, &r.phone, &r.email, &r.url}) {
-            row.emplace_back(trim_right(*text));
-        }
-        row.push_back(format_long(r.level));
-        row.push_back(format_long(r.referrerId));
-        row.push_back(format_date(r.date, regional));
-        rows.push_back(std::move(row));
+        rows.push_back(columns.row(k, [&](const FieldSpec& spec) {
+            const std::string* text = affiliate_text(r, spec.field);
+            return text ? std::string(trim_right(*text)) : affiliate_field_text(r, spec, regional);
+        }));
     });
     return rows;
 }
@@ -78,34 +71,35 @@ SearchRequest<MoneyCriteria> money_search(const std::string& date, const std::st
     if (!dateText.empty()) {
         request.criteria.date = parse_date(dateText, regional);
         if (!request.criteria.date) {
-            request.failure = CheckFailure{Msg::IncorrectValue, "txtSdate"};
+            request.failure = CheckFailure{Msg::IncorrectValue, Field::FindDate};
             return request;
         }
     }
     if (!idText.empty()) {
         request.criteria.affiliateId = parse_long(idText, regional);
         if (!request.criteria.affiliateId) {
-            request.failure = CheckFailure{Msg::IncorrectValue, "txtSAffID"};
+            request.failure = CheckFailure{Msg::IncorrectValue, Field::FindAffiliateId};
         }
     }
     return request;
 }
 
-std::vector<std::string> money_grid_titles(const std::string& sumTitle) {
-    return {"N of Record", "Date", "Affiliate's ID", sumTitle};
+int money_sort_column(const MoneyRegister& reg) {
+    return field_spec(reg.fields, Field::Date).gridColumn;
 }
 
-GridRows find_money(const RecordFile& file, int64_t recordCount, const MoneyCriteria& c,
-                    const Regional& regional) {
+GridRows find_money(const MoneyRegister& reg, const RecordFile& file, int64_t recordCount,
+                    const MoneyCriteria& c, const Regional& regional) {
+    const GridColumns columns(reg.fields);
     GridRows rows;
     scan_records<MoneyRecord>(file, recordCount, [&](int64_t k, const MoneyRecord& r) {
         if ((c.date && *c.date != r.date) || (c.affiliateId && *c.affiliateId != r.affiliateId)) {
             return;
         }
-        rows.push_back({std::to_string(k), format_date(r.date, regional),
-                        format_long(r.affiliateId), format_single(r.sum, regional)});
+        rows.push_back(columns.row(
+            k, [&](const FieldSpec& spec) { return money_field_text(r, spec.field, regional); }));
     });
-    sort_grid_rows(rows, 1, regional);
+    sort_grid_rows(rows, money_sort_column(reg), regional);
     return rows;
 }
 
@@ -123,25 +117,35 @@ SearchRequest<CommunicationCriteria> communication_search(const std::string& id,
     return request;
 }
 
-std::vector<std::string> communication_grid_titles() {
-    return {"N of record", "Affiliate's ID", "Subject", "Date", "Date of responce"};
-}
-
 GridRows find_communications(const RecordFile& file, int64_t recordCount,
                              const CommunicationCriteria& c, const Regional& regional) {
+    const GridColumns columns(communication_fields());
     GridRows rows;
-    scan_records<
-        CommunicationRecord>(file, recordCount, [&](int64_t k, const CommunicationRecord& r) {
-        std::string id = format_long(r.affiliateId);
-        std::string date = format_date(r.date, regional);
-        std::string dateR = format_date(r.dateOfResponce, regional);
-        if ((!c.id.empty() && c.id != id) || !field_matches(c.subject, r.subject) ||
-            (!c.date.empty() && c.date != to_lower(date)) ||
-            (!c.dateR.empty() && c.dateR != to_lower(dateR))) {
-            return;
-        }
-        rows.push_back({std::to_string(k), id, std::string(trim_right(r.subject)), date, dateR});
-    });
+    scan_records<CommunicationRecord>(
+        file, recordCount, [&](int64_t k, const CommunicationRecord& r) {
+            std::string id = format_long(r.affiliateId);
+            std::string date = format_date(r.date, regional);
+            std::string dateR = format_date(r.dateOfResponce, regional);
+            if ((!c.id.empty() && c.id != id) || !field_matches(c.subject, r.subject) ||
+                (!c.date.empty() && c.date != to_lower(date)) ||
+                (!c.dateR.empty() && c.dateR != to_lower(dateR))) {
+                return;
+            }
+            rows.push_back(columns.row(k, [&](const FieldSpec& spec) -> std::string {
+                switch (spec.field) {
+                    case Field::AffiliateId:
+                        return id;
+                    case Field::Subject:
+                        return std::string(trim_right(r.subject));
+                    case Field::Date:
+                        return date;
+                    case Field::DateOfResponse:
+                        return dateR;
+                    default:
+                        return {};
+                }
+            }));
+        });
     return rows;
 }
 

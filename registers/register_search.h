@@ -1,7 +1,7 @@
 #pragma once
 // The registers' searches: the search texts read into criteria (numbers and
 // dates converted first), and the grid rows of the matching records, the
-// record number in column 0.
+// record number in column 0 (the titles come from each register's field table).
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,6 +11,7 @@
 #include "core/record_file.h"
 #include "core/regional.h"
 #include "core/grid_sort.h"
+#include "registers/money_editing.h"
 
 namespace qdx {
 
@@ -33,7 +34,6 @@ SearchRequest<AffiliateCriteria> affiliate_search(const std::string& name,
                                                   const std::string& email,
                                                   const std::string& referrer,
                                                   const Regional& regional);
-std::vector<std::string> affiliate_grid_titles();
 GridRows find_affiliates(const RecordFile& file, int64_t recordCount,
                          const AffiliateCriteria& criteria, const Regional& regional);
 
@@ -44,9 +44,10 @@ struct MoneyCriteria {
 };
 SearchRequest<MoneyCriteria> money_search(const std::string& date, const std::string& affiliateId,
                                           const Regional& regional);
-std::vector<std::string> money_grid_titles(const std::string& sumTitle);
-GridRows find_money(const RecordFile& file, int64_t recordCount, const MoneyCriteria& criteria,
-                    const Regional& regional);
+GridRows find_money(const MoneyRegister& reg, const RecordFile& file, int64_t recordCount,
+                    const MoneyCriteria& criteria, const Regional& regional);
+// The grid column of the date, by which the rows are sorted.
+int money_sort_column(const MoneyRegister& reg);
 
 // Communications: every criterion compares texts, as written by the system.
 struct CommunicationCriteria {
@@ -56,7 +57,6 @@ SearchRequest<CommunicationCriteria> communication_search(const std::string& id,
                                                           const std::string& subject,
                                                           const std::string& date,
                                                           const std::string& dateR);
-std::vector<std::string> communication_grid_titles();
 GridRows find_communications(const RecordFile& file, int64_t recordCount,
                              const CommunicationCriteria& criteria, const Regional& regional);
 

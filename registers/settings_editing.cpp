@@ -11,32 +11,51 @@
 namespace qdx {
 
 namespace {
-constexpr const char* kTypes[] = {"Percents", "Fixed"};
-}
 
-std::string level_box_name(int level) { return "txtLevel" + std::to_string(level); }
+constexpr const char* kTypes[] = {"Percents", "Fixed"};
+
+constexpr FieldSpec kFields[] = {
+    {Field::PaymentType, width::kSettingsType, "Type of payment", "Type of payment"},
+    {Field::MinPayment, 0, "Minimal payment", "MinPayment"},
+    {Field::Periodicity, 0, "Periodicity of payments (days)", "Periodicity"},
+    {Field::Unit, width::kUnit, "Unit of payment", "Unit"},
+    {Field::Level1, 0, "  the affiliate", "L1"},
+    {Field::Level2, 0, " 1-st level's sub affiliates", "L2"},
+    {Field::Level3, 0, " 2-nd level's sub affiliates", "L3"},
+    {Field::Level4, 0, " 3-rd level's sub affiliates", "L4"},
+    {Field::Level5, 0, " 4-th level's sub affiliates", "L5"},
+    {Field::Level6, 0, " 5-th level's sub affiliates", "L6"},
+    {Field::Level7, 0, " 6-th level's sub affiliates", "L7"},
+    {Field::Level8, 0, " 7-th level's sub affiliates", "L8"},
+};
+
+}  // namespace
+
+FieldTable settings_fields() { return kFields; }
 
 CheckResult check_settings(const SettingsBoxes& b, const Regional& regional) {
-    if (b.minPayment.empty()) return CheckFailure{Msg::EnterData, "txtMinPayment"};
-    if (b.periodicity.empty()) return CheckFailure{Msg::EnterData, "txtPeriodicity"};
-    if (b.unit.empty()) return CheckFailure{Msg::EnterData, "txtUnit"};
-    if (b.typeIndex != 0 && b.typeIndex != 1) return CheckFailure{Msg::SelectValue, "cmbType"};
-    if (b.levels[0].empty()) return CheckFailure{Msg::EnterData, level_box_name(1)};
+    if (b.minPayment.empty()) return CheckFailure{Msg::EnterData, Field::MinPayment};
+    if (b.periodicity.empty()) return CheckFailure{Msg::EnterData, Field::Periodicity};
+    if (b.unit.empty()) return CheckFailure{Msg::EnterData, Field::Unit};
+    if (b.typeIndex != 0 && b.typeIndex != 1) {
+        return CheckFailure{Msg::SelectValue, Field::PaymentType};
+    }
+    if (b.levels[0].empty()) return CheckFailure{Msg::EnterData, Field::Level1};
     // Every number must convert: the minimal payment, the levels, then the periodicity.
     if (!parse_single(b.minPayment, regional)) {
-        return CheckFailure{Msg::IncorrectValue, "txtMinPayment"};
+        return CheckFailure{Msg::IncorrectValue, Field::MinPayment};
     }
     for (int k = 0; k < 8; ++k) {
         if (!parse_single(b.levels[k], regional)) {
-            return CheckFailure{Msg::IncorrectValue, level_box_name(k + 1)};
+            return CheckFailure{Msg::IncorrectValue, reward_level(k + 1)};
         }
     }
     if (!parse_integer(b.periodicity, regional)) {
-        return CheckFailure{Msg::IncorrectValue, "txtPeriodicity"};
+        return CheckFailure{Msg::IncorrectValue, Field::Periodicity};
     }
     // Lower levels may earn nothing, but the seller always earns.
     if (*parse_single(b.levels[0], regional) == 0) {
-        return CheckFailure{Msg::IncorrectValue, level_box_name(1)};
+        return CheckFailure{Msg::IncorrectValue, Field::Level1};
     }
     return std::nullopt;
 }
@@ -51,24 +70,30 @@ SettingsRecord settings_from_boxes(const SettingsBoxes& b, const Regional& regio
     return r;
 }
 
-std::string settings_header_line() {
-    return "Type of payment;MinPayment;Periodicity;Unit;L1;L2;L3;L4;L5;L6;L7;L8\r\n";
-}
+std::string settings_header_line() { return export_header(kFields); }
 
 std::string settings_record_line(const SettingsRecord& r, const Regional& regional) {
-    std::string line = fit_field(r.type, width::kSettingsType) + ";" +
-                       format_single(r.minPayment, regional) + ";" + format_long(r.periodicity) +
-                       ";" + fit_field(r.unit, width::kUnit) + ";";
-    for (int k = 0; k < 7; ++k) line += format_single(r.levels[k], regional) + ";";
-    // The last reward is written as a printed number: its sign place (a blank
-    // or the minus sign) before it and a blank after it.
-    float last = r.levels[7];
-    if (last < 0) {
-        line += format_single(last, regional) + " ";
-    } else {
-        line += " " + format_single(last == 0 ? 0.0f : last, regional) + " ";
-    }
-    return line + "\r\n";
+    return export_line(kFields, [&](const FieldSpec& spec) -> std::string {
+        switch (spec.field) {
+            case Field::PaymentType:
+                return fit_field(r.type, spec.width);
+            case Field::MinPayment:
+                return format_single(r.minPayment, regional);
+            case Field::Periodicity:
+                return format_long(r.periodicity);
+            case Field::Unit:
+                return fit_field(r.unit, spec.width);
+            case Field::Level8:
+                break;
+            default:
+                return format_single(r.levels[level_of(spec.field) - 1], regional);
+        }
+        // The last reward is written as a printed number: its sign place (a
+        // blank or the minus sign) before it and a blank after it.
+        float last = r.levels[7];
+        if (last < 0) return format_single(last, regional) + " ";
+        return " " + format_single(last == 0 ? 0.0f : last, regional) + " ";
+    });
 }
 
 void export_settings(const AppState& state, int64_t from, int64_t to) {

@@ -18,8 +18,8 @@ struct SettingsBoxes {
     std::array<std::string, 8> levels;
 };
 
-// Control names of the level boxes, txtLevel1 .. txtLevel8.
-std::string level_box_name(int level);
+// The settings record's fields in the order of the text export.
+FieldTable settings_fields();
 
 // Runs the seven checks in their order; the first failure wins.
 CheckResult check_settings(const SettingsBoxes& boxes, const Regional& regional);

@@ -13,30 +13,31 @@
 namespace qdx::ui {
 
 AffiliatesWindow::AffiliatesWindow(UiContext& context)
-    : RecordEditor(context, "frmAffiliates", file::kAffiliates, AffiliateRecord::kSize) {
+    : RecordEditor(context, "frmAffiliates", file::kAffiliates, AffiliateRecord::kSize,
+                   affiliate_fields()) {
     setWindowTitle("Affiliates ");
     // Contact fields down the left, the affiliate's place in the program on the right.
-    txtName = addBox(0, 0, "lblLabel1", "Name", "txtName");
-    txtSurname = addBox(1, 0, "lblLabel2", "Surname", "txtSurname");
-    txtStreet = addBox(2, 0, "lblLabel3", "Street", "txtStreet");
-    txtCity = addBox(3, 0, "lblLabel4", "City", "txtCity");
-    txtPost_Cod = addBox(4, 0, "lblLabel5", "Post Cod", "txtPost_Cod");
-    txtCountry = addBox(5, 0, "lblLabel6", "Country", "txtCountry");
-    txtPhone = addBox(6, 0, "lblLabel7", "Phone", "txtPhone");
-    txtE_mail = addBox(0, 1, "lblLabel8", "E-mail", "txtE_mail");
-    txtURL = addBox(1, 1, "lblLabel9", "URL", "txtURL");
-    txtAffiliateID = addBox(2, 1, "lblLabel10", "Affiliate's ID", "txtAffiliateID");
-    txtRef_ID = addBox(3, 1, "lblLabel11", "Referrer's ID", "txtRef_ID");
-    txtDate = addBox(4, 1, "lblLabel13", "Date", "txtDate");
-    txtLevel = addBox(5, 1, "lblLabel14", "Level", "txtLevel");
-    txtAdditional_Info = addBox(6, 1, "lblLabel12", "Additional Info", "txtAdditional_Info");
+    txtName = addBox(Field::Name, 0, 0, "lblLabel1", "txtName");
+    txtSurname = addBox(Field::Surname, 1, 0, "lblLabel2", "txtSurname");
+    txtStreet = addBox(Field::Street, 2, 0, "lblLabel3", "txtStreet");
+    txtCity = addBox(Field::City, 3, 0, "lblLabel4", "txtCity");
+    txtPost_Cod = addBox(Field::PostCod, 4, 0, "lblLabel5", "txtPost_Cod");
+    txtCountry = addBox(Field::Country, 5, 0, "lblLabel6", "txtCountry");
+    txtPhone = addBox(Field::Phone, 6, 0, "lblLabel7", "txtPhone");
+    txtE_mail = addBox(Field::Email, 0, 1, "lblLabel8", "txtE_mail");
+    txtURL = addBox(Field::Url, 1, 1, "lblLabel9", "txtURL");
+    txtAffiliateID = addBox(Field::AffiliateId, 2, 1, "lblLabel10", "txtAffiliateID");
+    txtRef_ID = addBox(Field::ReferrerId, 3, 1, "lblLabel11", "txtRef_ID");
+    txtDate = addBox(Field::Date, 4, 1, "lblLabel13", "txtDate");
+    txtLevel = addBox(Field::Level, 5, 1, "lblLabel14", "txtLevel");
+    txtAdditional_Info = addBox(Field::AdditionalInfo, 6, 1, "lblLabel12", "txtAdditional_Info");
     // It shows a whole side file, however long; the default limit would cut it.
     txtAdditional_Info->setMaxLength(std::numeric_limits<int>::max());
 
-    txtSname = addSearchBox(0, "lblLabel15", "Name", "txtSname");
-    txtSsurname = addSearchBox(1, "lblLabel16", "Surname", "txtSsurname");
-    txtSemail = addSearchBox(2, "lblLabel17", "E-mail", "txtSemail");
-    txtSreferenceid = addSearchBox(3, "lblLabel18", "Referrer's ID", "txtSreferenceid");
+    txtSname = addSearchBox(Field::FindName, 0, "lblLabel15", "txtSname");
+    txtSsurname = addSearchBox(Field::FindSurname, 1, "lblLabel16", "txtSsurname");
+    txtSemail = addSearchBox(Field::FindEmail, 2, "lblLabel17", "txtSemail");
+    txtSreferenceid = addSearchBox(Field::FindReferrer, 3, "lblLabel18", "txtSreferenceid");
     setGoToCaption("Go To the record N");
     resize(760, 640);
     start();
@@ -125,8 +126,6 @@ bool AffiliatesWindow::checkAndWrite() {
     write_affiliate(file_, context_.state.appDir, current_, buffer_, ansi(txtAdditional_Info));
     return true;
 }
-
-std::vector<std::string> AffiliatesWindow::gridTitles() const { return affiliate_grid_titles(); }
 
 bool AffiliatesWindow::findRows(GridRows& rows) {
     auto request = affiliate_search(ansi(txtSname), ansi(txtSsurname), ansi(txtSemail),

@@ -13,23 +13,23 @@
 namespace qdx::ui {
 
 CommunicationsWindow::CommunicationsWindow(UiContext& context)
-    : RecordEditor(context, "frmCommunications", file::kCommunications,
-                   CommunicationRecord::kSize) {
+    : RecordEditor(context, "frmCommunications", file::kCommunications, CommunicationRecord::kSize,
+                   communication_fields()) {
     // From the moment this window opens, every window speaks its wording.
     context.state.messages.setVariantWording();
     setWindowTitle("Communications ");
     // The record's short fields in two columns, then its three texts.
-    txtID = addBox(0, 0, "lblLabel1", "Affiliate's ID", "txtID");
-    txtSubject = addBox(0, 1, "lblLabel2", "Subject", "txtSubject");
-    txtDate = addBox(1, 0, "lblLabel6", "Date", "txtDate");
-    txtDate_R = addBox(1, 1, "lblLabel13", "Date of responce", "txtDate_R");
-    txtMessage = addTextArea(2, 0, "lblLabel3", "Message", "txtMessage", true);
-    txtResponce = addTextArea(3, 0, "lblLabel8", "Responce", "txtResponce", true);
-    txtComments = addTextArea(4, 0, "lblLabel12", "Comments", "txtComments", true);
-    txtSID = addSearchBox(0, "lblLabel15", "ID", "txtSID");
-    txtSsubject = addSearchBox(1, "lblLabel16", "Subject", "txtSsubject");
-    txtSdate = addSearchBox(2, "lblLabel17", "Date", "txtSdate");
-    txtSdate_r = addSearchBox(3, "lblLabel18", "Date of responce", "txtSdate_r");
+    txtID = addBox(Field::AffiliateId, 0, 0, "lblLabel1", "txtID");
+    txtSubject = addBox(Field::Subject, 0, 1, "lblLabel2", "txtSubject");
+    txtDate = addBox(Field::Date, 1, 0, "lblLabel6", "txtDate");
+    txtDate_R = addBox(Field::DateOfResponse, 1, 1, "lblLabel13", "txtDate_R");
+    txtMessage = addTextArea(Field::Message, 2, 0, "lblLabel3", "txtMessage", true);
+    txtResponce = addTextArea(Field::Response, 3, 0, "lblLabel8", "txtResponce", true);
+    txtComments = addTextArea(Field::Comments, 4, 0, "lblLabel12", "txtComments", true);
+    txtSID = addSearchBox(Field::FindAffiliateId, 0, "lblLabel15", "txtSID");
+    txtSsubject = addSearchBox(Field::FindSubject, 1, "lblLabel16", "txtSsubject");
+    txtSdate = addSearchBox(Field::FindDate, 2, "lblLabel17", "txtSdate");
+    txtSdate_r = addSearchBox(Field::FindDateOfResponse, 3, "lblLabel18", "txtSdate_r");
     setGoToCaption("Go To the record N");
     resize(760, 680);
     start();
@@ -85,10 +85,6 @@ bool CommunicationsWindow::checkAndWrite() {
     if (!typed.responce.empty()) write_side_file(response_file(appDir, current_), typed.responce);
     if (!typed.comments.empty()) write_side_file(comments_file(appDir, current_), typed.comments);
     return true;
-}
-
-std::vector<std::string> CommunicationsWindow::gridTitles() const {
-    return communication_grid_titles();
 }
 
 bool CommunicationsWindow::findRows(GridRows& rows) {

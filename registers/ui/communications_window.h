@@ -19,7 +19,6 @@ class CommunicationsWindow : public RecordEditor {
     void inputFields(bool enabled) override;
     void newRecordDefaults() override;
     bool checkAndWrite() override;
-    std::vector<std::string> gridTitles() const override;
     bool findRows(GridRows& rows) override;
     void exportRecords(int64_t from, int64_t to) override;
 

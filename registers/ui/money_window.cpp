@@ -14,15 +14,17 @@
 namespace qdx::ui {
 
 MoneyWindow::MoneyWindow(UiContext& context, const MoneyRegister& reg)
-    : RecordEditor(context, reg.windowName, reg.dataFile, MoneyRecord::kSize), reg_(reg) {
+    : RecordEditor(context, ("frm" + std::string(reg.caption)).c_str(), reg.dataFile,
+                   MoneyRecord::kSize, reg.fields),
+      reg_(reg) {
     setWindowTitle(reg.caption);
-    txtAffiliateID = addBox(0, 0, "lblLabel1", "Affiliate's ID", "txtAffiliateID");
-    txtSum = addBox(1, 0, "lblLabel2", reg.sumLabel, "txtSum");
-    txtDate = addBox(2, 0, "lblLabel3", "Date", "txtDate");
-    txtDetails = addTextArea(3, 0, "Label1", "Details", "txtDetails");
-    txtSdate = addSearchBox(0, "lblLabel4", "Date", "txtSdate");
-    txtSAffID = addSearchBox(1, "lblLabel5", "Affiliate's ID", "txtSAffID");
-    setGoToCaption(reg.goToCaption);
+    txtAffiliateID = addBox(Field::AffiliateId, 0, 0, "lblLabel1", "txtAffiliateID");
+    txtSum = addBox(Field::Sum, 1, 0, "lblLabel2", "txtSum");
+    txtDate = addBox(Field::Date, 2, 0, "lblLabel3", "txtDate");
+    txtDetails = addTextArea(Field::Details, 3, 0, "Label1", "txtDetails");
+    txtSdate = addSearchBox(Field::FindDate, 0, "lblLabel4", "txtSdate");
+    txtSAffID = addSearchBox(Field::FindAffiliateId, 1, "lblLabel5", "txtSAffID");
+    setGoToCaption("Go to the record N");
     resize(560, 540);
     start();
 }
@@ -81,14 +83,10 @@ void MoneyWindow::afterSave() {
     toForm();
 }
 
-std::vector<std::string> MoneyWindow::gridTitles() const {
-    return money_grid_titles(reg_.sumTitle);
-}
-
 bool MoneyWindow::findRows(GridRows& rows) {
     auto request = money_search(ansi(txtSdate), ansi(txtSAffID), context_.state.regional);
     if (request.empty || failed(request.failure)) return false;
-    rows = find_money(file_, recordCount_, request.criteria, context_.state.regional);
+    rows = find_money(reg_, file_, recordCount_, request.criteria, context_.state.regional);
     return true;
 }
 

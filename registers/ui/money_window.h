@@ -3,6 +3,7 @@
 // affiliates, each record's details kept in a side file.
 #include "core/records.h"
 #include "registers/money_editing.h"
+#include "registers/register_search.h"
 #include "registers/ui/record_editor.h"
 
 namespace qdx::ui {
@@ -20,9 +21,8 @@ class MoneyWindow : public RecordEditor {
     void newRecordDefaults() override;
     bool checkAndWrite() override;
     void afterSave() override;
-    std::vector<std::string> gridTitles() const override;
     bool findRows(GridRows& rows) override;
-    int sortColumnAfterSearch() const override { return 1; }
+    int sortColumnAfterSearch() const override { return money_sort_column(reg_); }
     void exportRecords(int64_t from, int64_t to) override;
 
   private:

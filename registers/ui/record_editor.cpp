@@ -52,8 +52,8 @@ QString file_failure(const char* what, const std::exception& e) {
 }  // namespace
 
 RecordEditor::RecordEditor(UiContext& context, const char* objectName, const char* fileName,
-                           size_t recordLength)
-    : context_(context), fileName_(fileName), recordLength_(recordLength) {
+                           size_t recordLength, FieldTable fields)
+    : context_(context), fileName_(fileName), recordLength_(recordLength), fieldTable_(fields) {
     setObjectName(objectName);
     buildCommonControls();
 }
@@ -104,6 +104,8 @@ void RecordEditor::buildCommonControls() {
          {cmdCreate_, cmdEdit_, cmdSave_, cmdSaveThisRecord_, cmdSaveAllRecords_}) {
         actions->addWidget(b);
     }
+    // With no record to save, the way on is to create one.
+    boxes_.add(Field::Record, cmdCreate_);
     page->addLayout(actions);
 
     auto* frame = new QGroupBox("Search", this);
@@ -150,20 +152,24 @@ QLabel* RecordEditor::makeLabel(const char* name, const char* caption, QWidget* 
     return label;
 }
 
-QLineEdit* RecordEditor::addBox(int row, int column, const char* labelName, const char* caption,
+QLineEdit* RecordEditor::addBox(Field field, int row, int column, const char* labelName,
                                 const char* boxName) {
     auto* box = new QLineEdit(fields_->parentWidget());
     box->setObjectName(boxName);
+    boxes_.add(field, box);
+    const char* caption = field_spec(fieldTable_, field).caption;
     fields_->addWidget(makeLabel(labelName, caption, box), row, column * 2);
     fields_->addWidget(box, row, column * 2 + 1);
     fieldOrder_.push_back(box);
     return box;
 }
 
-QPlainTextEdit* RecordEditor::addTextArea(int row, int column, const char* labelName,
-                                          const char* caption, const char* boxName, bool wide) {
+QPlainTextEdit* RecordEditor::addTextArea(Field field, int row, int column, const char* labelName,
+                                          const char* boxName, bool wide) {
     auto* box = new QPlainTextEdit(fields_->parentWidget());
     box->setObjectName(boxName);
+    boxes_.add(field, box);
+    const char* caption = field_spec(fieldTable_, field).caption;
     box->setTabChangesFocus(true);
     box->setFixedHeight(64);
     fields_->addWidget(makeLabel(labelName, caption, box), row, column * 2, Qt::AlignTop);
@@ -172,10 +178,12 @@ QPlainTextEdit* RecordEditor::addTextArea(int row, int column, const char* label
     return box;
 }
 
-QLineEdit* RecordEditor::addSearchBox(int column, const char* labelName, const char* caption,
+QLineEdit* RecordEditor::addSearchBox(Field field, int column, const char* labelName,
                                       const char* boxName) {
     auto* box = new QLineEdit(cmdDisplay_->parentWidget());
     box->setObjectName(boxName);
+    boxes_.add(field, box);
+    const char* caption = field_spec(fieldTable_, field).caption;
     search_->addWidget(makeLabel(labelName, caption, box), 0, column * 2);
     search_->addWidget(box, 0, column * 2 + 1);
     searchOrder_.push_back(box);
@@ -199,7 +207,7 @@ void RecordEditor::start() {
     order.insert(order.end(), {cmdDisplay_, grid_});
     for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
-    gridModel_->setTitles(gridTitles());
+    gridModel_->setTitles(grid_titles(fieldTable_));
     grid_->resizeColumnsToContents();
 
     AppState& state = context_.state;
@@ -248,10 +256,7 @@ void RecordEditor::enabledFrm(int mode) {
 }
 
 bool RecordEditor::failed(const CheckResult& result) {
-    if (!result) return false;
-    auto* focus = findChild<QWidget*>(QString::fromStdString(result->focus));
-    context_.message(this, message_text(context_.state.messages, result->message), focus);
-    return true;
+    return report_failure(context_, this, result, boxes_);
 }
 
 void RecordEditor::warnTruncated() { context_.message(this, QString(kTruncationWarning)); }

@@ -12,6 +12,7 @@
 #include "core/edit_checks.h"
 #include "core/record_file.h"
 #include "core/grid_sort.h"
+#include "core/ui/field_boxes.h"
 
 class QGridLayout;
 class QGroupBox;
@@ -37,17 +38,16 @@ class RecordEditor : public QWidget {
 
   protected:
     RecordEditor(UiContext& context, const char* objectName, const char* fileName,
-                 size_t recordLength);
+                 size_t recordLength, FieldTable fields);
 
-    // Building the window: the boxes of the record and of the search, each
-    // with its caption label as buddy, in reading order.
-    QLineEdit* addBox(int row, int column, const char* labelName, const char* caption,
-                      const char* boxName);
+    // Building the window: the boxes of the record's fields and of the
+    // search, each with its caption from the field table on a label that is
+    // its buddy, in reading order.
+    QLineEdit* addBox(Field field, int row, int column, const char* labelName, const char* boxName);
     // A multi-line box; `wide` spans the width of both columns.
-    QPlainTextEdit* addTextArea(int row, int column, const char* labelName, const char* caption,
+    QPlainTextEdit* addTextArea(Field field, int row, int column, const char* labelName,
                                 const char* boxName, bool wide = false);
-    QLineEdit* addSearchBox(int column, const char* labelName, const char* caption,
-                            const char* boxName);
+    QLineEdit* addSearchBox(Field field, int column, const char* labelName, const char* boxName);
     void setGoToCaption(const QString& caption);
     // Opens the file and shows the last record (Form_Load); called by the
     // window once its boxes exist.
@@ -62,14 +62,13 @@ class RecordEditor : public QWidget {
     // The save's checks in order, then the writing; false when a check failed.
     virtual bool checkAndWrite() = 0;
     virtual void afterSave() {}
-    virtual std::vector<std::string> gridTitles() const = 0;
     // The rows found, or false when there is nothing to show (empty search
     // texts, or a failed conversion already reported).
     virtual bool findRows(GridRows& rows) = 0;
     virtual int sortColumnAfterSearch() const { return -1; }
     virtual void exportRecords(int64_t from, int64_t to) = 0;
 
-    // Shows a failed check's message and focuses its control; true if failed.
+    // Shows a failed check's message and focuses its field's box; true if failed.
     bool failed(const CheckResult& result);
     void warnTruncated();
     void showCurrentNumber();
@@ -109,6 +108,8 @@ class RecordEditor : public QWidget {
 
     std::string fileName_;
     size_t recordLength_;
+    FieldTable fieldTable_;
+    FieldBoxes boxes_;
     bool unloaded_ = false;
     QGridLayout* fields_;
     QGridLayout* search_;

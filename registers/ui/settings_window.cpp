@@ -44,14 +44,11 @@ QLineEdit* place_box(QWidget* parent, const QString& name, const QString& text, 
 
 std::string ansi(const QLineEdit* box) { return toAnsi(box->text()); }
 
-}  // namespace
-
-QString level_caption(int level) {
-    if (level == 1) return QStringLiteral("  the affiliate");
-    int below = level - 1;
-    const char* suffix = below == 1 ? "-st" : below == 2 ? "-nd" : below == 3 ? "-rd" : "-th";
-    return QStringLiteral(" %1%2 level's sub affiliates").arg(below).arg(suffix);
+QString caption(Field field) {
+    return QString::fromUtf8(field_spec(settings_fields(), field).caption);
 }
+
+}  // namespace
 
 SettingsWindow::SettingsWindow(UiContext& context) : context_(context) {
     setObjectName("frmAPSettings");
@@ -84,10 +81,11 @@ void SettingsWindow::buildControls() {
     QWidget* previous = nullptr;
     for (int k = 1; k <= 8; ++k) {
         int y = 720 + 360 * (k - 1);
-        auto name = QString::fromStdString(level_box_name(k));
-        txtLevel_[k - 1] = place_box(this, name, "0", 3600, y);
+        txtLevel_[k - 1] = place_box(this, QStringLiteral("txtLevel%1").arg(k), "0", 3600, y);
+        boxes_.add(reward_level(k), txtLevel_[k - 1]);
         auto labelName = QStringLiteral("lblLabels%1").arg(k).toLatin1();
-        place_label(this, labelName.constData(), level_caption(k), 240, y, txtLevel_[k - 1]);
+        place_label(this, labelName.constData(), caption(reward_level(k)), 240, y,
+                    txtLevel_[k - 1]);
         txtLevel_[k - 1]->setAccessibleName(QStringLiteral("Reward for level %1").arg(k));
         if (previous) setTabOrder(previous, txtLevel_[k - 1]);
         previous = txtLevel_[k - 1];
@@ -104,14 +102,17 @@ void SettingsWindow::buildControls() {
     cmbType_->lineEdit()->setReadOnly(true);
     cmbType_->setCurrentIndex(-1);
     cmbType_->setGeometry(px(3600), px(3840), px(1935), px(kBoxHeight));
-    place_label(this, "lblType", "Type of payment", 240, 3840, cmbType_);
+    place_label(this, "lblType", caption(Field::PaymentType), 240, 3840, cmbType_);
     txtMinPayment_ = place_box(this, "txtMinPayment", "10", 3600, 4200);
-    place_label(this, "lblMinPayment", "Minimal payment", 240, 4200, txtMinPayment_);
+    place_label(this, "lblMinPayment", caption(Field::MinPayment), 240, 4200, txtMinPayment_);
     txtPeriodicity_ = place_box(this, "txtPeriodicity", "30", 3600, 4560);
-    place_label(this, "lblPeriodicity", "Periodicity of payments (days)", 240, 4560,
-                txtPeriodicity_);
+    place_label(this, "lblPeriodicity", caption(Field::Periodicity), 240, 4560, txtPeriodicity_);
     txtUnit_ = place_box(this, "txtUnit", "", 3600, 4920);
-    place_label(this, "lblUnit", "Unit of payment", 240, 4920, txtUnit_);
+    place_label(this, "lblUnit", caption(Field::Unit), 240, 4920, txtUnit_);
+    boxes_.add(Field::PaymentType, cmbType_);
+    boxes_.add(Field::MinPayment, txtMinPayment_);
+    boxes_.add(Field::Periodicity, txtPeriodicity_);
+    boxes_.add(Field::Unit, txtUnit_);
 
     auto* frame = new QGroupBox(this);
     frame->setObjectName("frmNavigation");
@@ -183,11 +184,7 @@ void SettingsWindow::save() {
     boxes.typeIndex = cmbType_->currentIndex();
     for (int k = 0; k < 8; ++k) boxes.levels[k] = ansi(txtLevel_[k]);
     AppState& state = context_.state;
-    if (CheckResult failure = check_settings(boxes, state.regional)) {
-        auto* focus = findChild<QWidget*>(QString::fromStdString(failure->focus));
-        context_.message(this, message_text(state.messages, failure->message), focus);
-        return;
-    }
+    if (report_failure(context_, this, check_settings(boxes, state.regional), boxes_)) return;
     try {
         file_.write(1, settings_from_boxes(boxes, state.regional));
     } catch (const std::exception& e) {

@@ -6,6 +6,7 @@
 
 #include "core/edit_checks.h"
 #include "core/record_file.h"
+#include "core/ui/field_boxes.h"
 
 class QComboBox;
 class QLineEdit;
@@ -41,9 +42,7 @@ class SettingsWindow : public QWidget {
     QComboBox* cmbType_;
     QLineEdit *txtMinPayment_, *txtPeriodicity_, *txtUnit_, *txtCurrent_Record_;
     QPushButton *cmdCreate_, *cmdSave_, *cmdSaveThisRecord_;
+    FieldBoxes boxes_;
 };
-
-// " 1-st level's sub affiliates" for level 2 and so on; "  the affiliate" for 1.
-QString level_caption(int level);
 
 }  // namespace qdx::ui

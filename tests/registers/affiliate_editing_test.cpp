@@ -28,23 +28,24 @@ TEST(AffiliateBoxChecks, RunInOrderAndTheFirstFailureWins) {
     b.name = "";
     b.affiliateId = "";
     b.date = "";
-    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::EnterData, "txtName"}));
+    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::EnterData, Field::Name}));
     b.name = " ";  // a blank is text
-    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::EnterData, "txtAffiliateID"}));
+    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::EnterData, Field::AffiliateId}));
     b.affiliateId = "3";
     EXPECT_EQ(check_affiliate_boxes(b, 4, r),
-              (CheckFailure{Msg::IncorrectValue, "txtAffiliateID"}));
+              (CheckFailure{Msg::IncorrectValue, Field::AffiliateId}));
     b.affiliateId = "4";
-    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::EnterData, "txtRef_ID"}));
+    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::EnterData, Field::ReferrerId}));
     b.refId = "x";
-    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::EnterData, "txtDate"}));
+    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::EnterData, Field::Date}));
     b.date = "not a date";
     b.affiliateId = "0";
-    EXPECT_EQ(check_affiliate_boxes(b, 0, r), (CheckFailure{Msg::CreateRecord, "cmdCreate"}));
+    EXPECT_EQ(check_affiliate_boxes(b, 0, r), (CheckFailure{Msg::CreateRecord, Field::Record}));
     b.affiliateId = "4";
-    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::IncorrectValue, "txtRef_ID"}));
+    EXPECT_EQ(check_affiliate_boxes(b, 4, r),
+              (CheckFailure{Msg::IncorrectValue, Field::ReferrerId}));
     b.refId = "2";
-    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::IncorrectValue, "txtDate"}));
+    EXPECT_EQ(check_affiliate_boxes(b, 4, r), (CheckFailure{Msg::IncorrectValue, Field::Date}));
     b.date = "31/03/2003";
     EXPECT_EQ(check_affiliate_boxes(b, 4, r), std::nullopt);
 }
@@ -109,15 +110,16 @@ TEST_F(AffiliateRegister, LongAdditionalInfoLeavesTheFieldForTheSideFile) {
 
 TEST_F(AffiliateRegister, ReferrerMustExistBeInRangeAndNotBeItself) {
     AffiliateRecord rec = test::affiliate(3, 9, 0, 0);
-    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::NoRecord, "txtRef_ID"}));
+    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::NoRecord, Field::ReferrerId}));
     rec.referrerId = 2;
     EXPECT_EQ(check_referrer(rec, 3, file), std::nullopt);
     rec.referrerId = 3;  // itself, not written yet: not found
-    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::NoRecord, "txtRef_ID"}));
+    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::NoRecord, Field::ReferrerId}));
     rec.referrerId = -1;
-    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::IncorrectValue, "txtRef_ID"}));
+    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::IncorrectValue, Field::ReferrerId}));
     AffiliateRecord second = test::affiliate(2, 2, 0, 0);
-    EXPECT_EQ(check_referrer(second, 2, file), (CheckFailure{Msg::IncorrectValue, "txtRef_ID"}));
+    EXPECT_EQ(check_referrer(second, 2, file),
+              (CheckFailure{Msg::IncorrectValue, Field::ReferrerId}));
 }
 
 TEST_F(AffiliateRegister, ReferrerFoundByIdWhenRecordsAreOutOfPlace) {
@@ -125,9 +127,9 @@ TEST_F(AffiliateRegister, ReferrerFoundByIdWhenRecordsAreOutOfPlace) {
     AffiliateRecord moved = test::affiliate(5, 0, 1, 0);
     file.write(2, moved);
     AffiliateRecord rec = test::affiliate(3, 2, 0, 0);
-    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::NoRecord, "txtRef_ID"}));
+    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::NoRecord, Field::ReferrerId}));
     rec.referrerId = 5;  // found, but above the record count
-    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::IncorrectValue, "txtRef_ID"}));
+    EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::IncorrectValue, Field::ReferrerId}));
 }
 
 TEST_F(AffiliateRegister, WritesTheRecordAndLongInfoToItsSideFile) {

@@ -9,7 +9,8 @@ namespace qdx {
 inline void PrintTo(const CheckFailure& failure, std::ostream* os) {
     static const char* const names[] = {"EnterData",   "IncorrectValue", "NoRecord",
                                         "NoAffiliate", "CreateRecord",   "SelectValue"};
-    *os << names[static_cast<int>(failure.message)] << " -> " << failure.focus;
+    *os << names[static_cast<int>(failure.message)] << " -> field "
+        << static_cast<int>(failure.field);
 }
 
 }  // namespace qdx

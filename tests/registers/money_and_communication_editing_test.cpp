@@ -11,28 +11,30 @@ namespace {
 TEST(MoneyChecks, RunInOrderAndTheFirstFailureWins) {
     Regional r;
     MoneyBoxes b{"", "", ""};
-    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::EnterData, "txtAffiliateID"}));
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::EnterData, Field::AffiliateId}));
     b.affiliateId = "x";
-    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::EnterData, "txtSum"}));
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::EnterData, Field::Sum}));
     b.sum = "y";
-    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::EnterData, "txtDate"}));
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::EnterData, Field::Date}));
     b.date = "z";
-    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::IncorrectValue, "txtAffiliateID"}));
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r),
+              (CheckFailure{Msg::IncorrectValue, Field::AffiliateId}));
     b.affiliateId = "7";
-    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::IncorrectValue, "txtSum"}));
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::IncorrectValue, Field::Sum}));
     b.sum = "-1";
-    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::IncorrectValue, "txtDate"}));
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::IncorrectValue, Field::Date}));
     b.date = "01/01/2002";
     b.affiliateId = "0";
-    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::IncorrectValue, "txtAffiliateID"}));
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r),
+              (CheckFailure{Msg::IncorrectValue, Field::AffiliateId}));
     b.affiliateId = "7";  // of 5 affiliates
-    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::NoAffiliate, "txtAffiliateID"}));
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::NoAffiliate, Field::AffiliateId}));
     b.affiliateId = "5";
-    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::IncorrectValue, "txtSum"}));
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::IncorrectValue, Field::Sum}));
     b.sum = "0";
-    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::CreateRecord, "cmdCreate"}));
+    EXPECT_EQ(check_money_boxes(b, 0, 5, r), (CheckFailure{Msg::CreateRecord, Field::Record}));
     EXPECT_EQ(check_money_boxes(b, 1, 5, r), std::nullopt);
-    EXPECT_EQ(check_money_boxes(b, 1, 0, r), (CheckFailure{Msg::NoAffiliate, "txtAffiliateID"}));
+    EXPECT_EQ(check_money_boxes(b, 1, 0, r), (CheckFailure{Msg::NoAffiliate, Field::AffiliateId}));
 }
 
 TEST(MoneyRecordFromBoxes, ConvertsEachBox) {
@@ -53,16 +55,19 @@ CommunicationBoxes communication(const std::string& subject) {
 TEST(CommunicationChecks, RunInOrderAndTheFirstFailureWins) {
     Regional r;
     CommunicationBoxes b{"", "", "", "", "", "", ""};
-    EXPECT_EQ(check_communication_boxes(b, 0, r), (CheckFailure{Msg::EnterData, "txtID"}));
+    EXPECT_EQ(check_communication_boxes(b, 0, r),
+              (CheckFailure{Msg::EnterData, Field::AffiliateId}));
     b.id = "x";
-    EXPECT_EQ(check_communication_boxes(b, 0, r), (CheckFailure{Msg::EnterData, "txtSubject"}));
+    EXPECT_EQ(check_communication_boxes(b, 0, r), (CheckFailure{Msg::EnterData, Field::Subject}));
     b.subject = "Hello";
-    EXPECT_EQ(check_communication_boxes(b, 0, r), (CheckFailure{Msg::CreateRecord, "cmdCreate"}));
-    EXPECT_EQ(check_communication_boxes(b, 1, r), (CheckFailure{Msg::IncorrectValue, "txtID"}));
+    EXPECT_EQ(check_communication_boxes(b, 0, r), (CheckFailure{Msg::CreateRecord, Field::Record}));
+    EXPECT_EQ(check_communication_boxes(b, 1, r),
+              (CheckFailure{Msg::IncorrectValue, Field::AffiliateId}));
     b.id = "-3";  // any whole number will do
-    EXPECT_EQ(check_communication_boxes(b, 1, r), (CheckFailure{Msg::IncorrectValue, "txtDate"}));
+    EXPECT_EQ(check_communication_boxes(b, 1, r), (CheckFailure{Msg::IncorrectValue, Field::Date}));
     b.date = "01/02/2003";
-    EXPECT_EQ(check_communication_boxes(b, 1, r), (CheckFailure{Msg::IncorrectValue, "txtDate_R"}));
+    EXPECT_EQ(check_communication_boxes(b, 1, r),
+              (CheckFailure{Msg::IncorrectValue, Field::DateOfResponse}));
     b.dateR = "02/02/2003";
     EXPECT_EQ(check_communication_boxes(b, 1, r), std::nullopt);
 }

@@ -29,12 +29,16 @@ TEST(ExportLines, AffiliateFieldsAtFullWidthWithTheSideText) {
 }
 
 TEST(ExportLines, MoneyAndCommunication) {
-    EXPECT_EQ(money_header_line(), "Affiliate ID;Sum;Date\r\n");
-    EXPECT_EQ(money_record_line({4, 12.5f, 37257}, Regional{}), "4;12.5;01/01/2002\r\n");
-    EXPECT_EQ(money_record_line({4, 100, 37257}, Regional{}), "4;100;01/01/2002\r\n");
+    EXPECT_EQ(money_header_line(kSalesRegister), "Affiliate ID;Sum;Date\r\n");
+    EXPECT_EQ(money_header_line(kPaymentsRegister), "Affiliate ID;Sum;Date\r\n");
+    EXPECT_EQ(money_record_line(kSalesRegister, {4, 12.5f, 37257}, Regional{}),
+              "4;12.5;01/01/2002\r\n");
+    EXPECT_EQ(money_record_line(kSalesRegister, {4, 100, 37257}, Regional{}),
+              "4;100;01/01/2002\r\n");
 
     // A damaged date is exported as "?", whatever the bytes hold.
-    EXPECT_EQ(money_record_line({4, 1, std::numeric_limits<double>::quiet_NaN()}, Regional{}),
+    EXPECT_EQ(money_record_line(kSalesRegister, {4, 1, std::numeric_limits<double>::quiet_NaN()},
+                                Regional{}),
               "4;1;?\r\n");
 
     CommunicationRecord c{7, "Hello", ole_from_ymd(2003, 2, 1), ole_from_ymd(2003, 2, 2)};
@@ -75,12 +79,12 @@ TEST_F(RegisterExport, SecondExportReplacesTheFirst) {
     test::write_money(state, file::kSales, {{1, 200, 37257}, {2, 0.5f, 37258}});
     export_money(state, kSalesRegister, 1, 2);
     EXPECT_EQ(exported("Sales.txt"),
-              money_header_line() + "1;200;01/01/2002\r\n2;0.5;02/01/2002\r\n");
+              money_header_line(kSalesRegister) + "1;200;01/01/2002\r\n2;0.5;02/01/2002\r\n");
     export_money(state, kSalesRegister, 2, 2);
-    EXPECT_EQ(exported("Sales.txt"), money_header_line() + "2;0.5;02/01/2002\r\n");
+    EXPECT_EQ(exported("Sales.txt"), money_header_line(kSalesRegister) + "2;0.5;02/01/2002\r\n");
     // A record being created is past the end of the file.
     export_money(state, kSalesRegister, 3, 3);
-    EXPECT_EQ(exported("Sales.txt"), money_header_line());
+    EXPECT_EQ(exported("Sales.txt"), money_header_line(kSalesRegister));
     EXPECT_EQ(
         std::distance(fs::directory_iterator(folder.path() / "output"), fs::directory_iterator()),
         1);

@@ -6,6 +6,7 @@
 
 #include "core/files.h"
 #include "core/ole_date.h"
+#include "registers/affiliate_editing.h"
 #include "registers/check_failure_printer.h"
 #include "support/test_support.h"
 
@@ -34,7 +35,7 @@ TEST_F(Search, AffiliatesMatchWholeFieldsIgnoringCase) {
     ASSERT_FALSE(request.empty);
     GridRows rows = find_affiliates(file, 4, request.criteria, regional);
     EXPECT_EQ(column(rows, 0), (std::vector<std::string>{"1", "2", "4"}));
-    EXPECT_EQ(rows[1].size(), affiliate_grid_titles().size());
+    EXPECT_EQ(rows[1].size(), grid_titles(affiliate_fields()).size());
     EXPECT_EQ(rows[1][1], "ANN");
     EXPECT_EQ(rows[1][10], "2");  // Level
     EXPECT_EQ(rows[1][11], "1");  // Referrer's ID
@@ -48,13 +49,13 @@ TEST_F(Search, AffiliatesMatchWholeFieldsIgnoringCase) {
 TEST_F(Search, EmptyTextsAndFailedConversions) {
     EXPECT_TRUE(affiliate_search(" ", "", "", "  ", regional).empty);
     auto letters = affiliate_search("", "", "", "abc", regional);
-    EXPECT_EQ(letters.failure, (CheckFailure{Msg::IncorrectValue, "txtSreferenceid"}));
+    EXPECT_EQ(letters.failure, (CheckFailure{Msg::IncorrectValue, Field::FindReferrer}));
     EXPECT_TRUE(money_search("", " ", regional).empty);
     // The date is converted first.
     EXPECT_EQ(money_search("32/01/2002", "x", regional).failure,
-              (CheckFailure{Msg::IncorrectValue, "txtSdate"}));
+              (CheckFailure{Msg::IncorrectValue, Field::FindDate}));
     EXPECT_EQ(money_search("", "x", regional).failure,
-              (CheckFailure{Msg::IncorrectValue, "txtSAffID"}));
+              (CheckFailure{Msg::IncorrectValue, Field::FindAffiliateId}));
     EXPECT_TRUE(communication_search("", "  ", "", "").empty);
 }
 

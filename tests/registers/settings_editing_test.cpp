@@ -20,7 +20,7 @@ SettingsBoxes good_boxes() {
     return b;
 }
 
-CheckFailure failure(Msg m, const std::string& focus) { return CheckFailure{m, focus}; }
+CheckFailure failure(Msg m, Field field) { return CheckFailure{m, field}; }
 
 TEST(SettingsChecks, AcceptWhatTheWindowCanSave) {
     EXPECT_EQ(check_settings(good_boxes(), Regional{}), std::nullopt);
@@ -38,37 +38,37 @@ TEST(SettingsChecks, RunInOrderAndTheFirstFailureWins) {
     b.unit = "";
     b.typeIndex = -1;
     b.levels[0] = "";
-    EXPECT_EQ(check_settings(b, r), failure(Msg::EnterData, "txtMinPayment"));
+    EXPECT_EQ(check_settings(b, r), failure(Msg::EnterData, Field::MinPayment));
     b.minPayment = "x";
-    EXPECT_EQ(check_settings(b, r), failure(Msg::EnterData, "txtPeriodicity"));
+    EXPECT_EQ(check_settings(b, r), failure(Msg::EnterData, Field::Periodicity));
     b.periodicity = "x";
     // The unit is checked before the type and the levels.
-    EXPECT_EQ(check_settings(b, r), failure(Msg::EnterData, "txtUnit"));
+    EXPECT_EQ(check_settings(b, r), failure(Msg::EnterData, Field::Unit));
     b.unit = "$";
-    EXPECT_EQ(check_settings(b, r), failure(Msg::SelectValue, "cmbType"));
+    EXPECT_EQ(check_settings(b, r), failure(Msg::SelectValue, Field::PaymentType));
     b.typeIndex = 2;
-    EXPECT_EQ(check_settings(b, r), failure(Msg::SelectValue, "cmbType"));
+    EXPECT_EQ(check_settings(b, r), failure(Msg::SelectValue, Field::PaymentType));
     b.typeIndex = 1;
-    EXPECT_EQ(check_settings(b, r), failure(Msg::EnterData, "txtLevel1"));
+    EXPECT_EQ(check_settings(b, r), failure(Msg::EnterData, Field::Level1));
     b.levels[0] = "0";
     b.levels[4] = "five";
     // Conversions: minimal payment, then the levels, then the periodicity.
-    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, "txtMinPayment"));
+    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, Field::MinPayment));
     b.minPayment = "10";
-    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, "txtLevel5"));
+    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, Field::Level5));
     b.levels[4] = "0";
-    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, "txtPeriodicity"));
+    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, Field::Periodicity));
     b.periodicity = "40000";  // beyond an Integer
-    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, "txtPeriodicity"));
+    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, Field::Periodicity));
     b.periodicity = "30";
     // Level 1 of 0 is refused only after every box converted.
-    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, "txtLevel1"));
+    EXPECT_EQ(check_settings(b, r), failure(Msg::IncorrectValue, Field::Level1));
 }
 
 TEST(SettingsChecks, AnEmptyLowerLevelDoesNotConvert) {
     SettingsBoxes b = good_boxes();
     b.levels[2] = "";
-    EXPECT_EQ(check_settings(b, Regional{}), failure(Msg::IncorrectValue, "txtLevel3"));
+    EXPECT_EQ(check_settings(b, Regional{}), failure(Msg::IncorrectValue, Field::Level3));
 }
 
 TEST(SettingsRecordFromBoxes, CutsTheUnitAndNamesTheType) {
