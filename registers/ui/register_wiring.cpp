@@ -27,8 +27,11 @@ void open_on_click(MainWindow& main, const char* button, const char* window, Mak
 void wire_register_windows(MainWindow& main) {
     open_on_click(main, "cmdAffiliates", "frmAffiliates",
                   [](UiContext& c) { return new AffiliatesWindow(c); });
-    open_on_click(main, "cmdCommunications", "frmCommunications",
-                  [](UiContext& c) { return new CommunicationsWindow(c); });
+    open_on_click(main, "cmdCommunications", "frmCommunications", [](UiContext& c) {
+        // From the moment this window opens, every window speaks its wording.
+        c.state.messages.setVariantWording();
+        return new CommunicationsWindow(c);
+    });
     open_on_click(main, "cmdSales", "frmSales",
                   [](UiContext& c) { return new MoneyWindow(c, kSalesRegister); });
     open_on_click(main, "cmdPayments", "frmPayments",
