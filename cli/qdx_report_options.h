@@ -4,17 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "reports/report_request.h"
+
 namespace qdx::cli {
 
-enum class Report {
-    Accounts,
-    PaymentsDue,
-    ApPerformance,
-    Activities,
-    IncomeStructure,
-    Network,
-    Downline
-};
+using Report = ReportKind;
 
 struct Options {
     Report report = Report::Accounts;
@@ -28,9 +22,6 @@ struct Options {
     std::optional<std::string> pdf;
     bool help = false;
 };
-
-// The four reports of an affiliate's network take an ID.
-bool takes_id(Report report);
 
 // Parses the arguments after the program name; on a usage error returns
 // nothing and sets `error`.

@@ -54,13 +54,11 @@ std::vector<Period> split_periods(double datefrom, double dateto) {
     return periods;
 }
 
-ReportTable ap_performance_report(AppState& state) {
-    ReportTable table;
-    table.caption = "AP_Performance_Report";
-    table.showRegisterPayments = false;
+ReportTable ap_performance_report(const AppState& state, const ReportRequest& request) {
+    ReportTable table = start_report(request);
 
-    const auto periods = split_periods(state.datefrom, state.dateto);
-    hand_over_print_layout(table, state, {0, 9, 18, 34, 50}, 5);
+    const auto periods = split_periods(request.datefrom, request.dateto);
+    table.setPrintLayout({0, 9, 18, 34, 50}, 5);
     table.setHeader(" From      |  To        | Sales        | Payments      | Income       ");
     const Regional& regional = state.regional;
     for (const Period& p : periods) {

@@ -42,20 +42,21 @@ std::vector<ActivityRecord> mark_levels_in(const AppState& state, int32_t id) {
 
 void mark_levels(const AppState& state, int32_t id) { mark_levels_in(state, id); }
 
-ReportTable income_structure_report(AppState& state, int32_t id, bool full) {
+ReportTable income_structure_report(const AppState& shared, const ReportRequest& request) {
+    AppState state = with_range(shared, request);
+    const int32_t id = request.id;
     // The levels in use follow the rewards as they stand; with no reward
-    // above zero they stay as they were.
+    // above zero they stay as they were. (load_settings has applied the same
+    // rule to the same rewards, so the shared value never differs.)
     if (int32_t highest = highest_rewarded_level(state.settings); highest > 0)
         state.settings.levelsInUse = highest;
 
-    ReportTable table;
-    table.caption = "Affiliate's " + std::to_string(id) + " income structure Report";
-    state.report.reportType = full ? 2 : 1;
+    ReportTable table = start_report(request);
 
     build_activity(state);
     const std::vector<ActivityRecord> records = mark_levels_in(state, id);
     table.setHeader("ID    | Sub-level  |  Sales     |Commissions  | Income  ");
-    hand_over_print_layout(table, state, {0, 10, 30, 50, 70, 80}, 5);
+    table.setPrintLayout({0, 10, 30, 50, 70, 80}, 5);
 
     const Regional& regional = state.regional;
     const Settings& settings = state.settings;
@@ -79,7 +80,7 @@ ReportTable income_structure_report(AppState& state, int32_t id, bool full) {
     }
     append_total_row(table, {4, 2}, regional);
 
-    if (full) {
+    if (request.full) {
         fill_affiliate_details(table, 5, true, state);
         // The data rows are sorted by sales; the Total row stays last.
         if (table.rowCount() > 2)

@@ -13,12 +13,11 @@
 
 namespace qdx {
 
-void hand_over_print_layout(ReportTable& table, AppState& state,
-                            std::initializer_list<int16_t> positions, int16_t columns) {
-    table.printPos = state.report.printPos;
-    table.setPrintLayout(positions, columns);
-    state.report.printPos = table.printPos;
-    state.report.printCols = table.printCols;
+AppState with_range(const AppState& state, const ReportRequest& request) {
+    AppState ranged = state;
+    ranged.datefrom = request.datefrom;
+    ranged.dateto = request.dateto;
+    return ranged;
 }
 
 // A cell read as a 4-byte float; text that is not a number counts as 0.

@@ -1,6 +1,7 @@
 #pragma once
-// Steps the report procedures share: the print-layout hand-over, the
-// affiliate detail columns of the full forms, and the accounts working file.
+// Steps the report procedures share: the table a report starts from, the
+// range it computes over, the affiliate detail columns of the full forms, and
+// the accounts working file.
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -8,14 +9,18 @@
 
 #include "core/app_state.h"
 #include "core/records.h"
+#include "reports/report_request.h"
 #include "reports/report_table.h"
 
 namespace qdx {
 
-// Sets the first entries of printPos and printCols; entries the report does
-// not set keep the values the last report left in the shared hand-over.
-void hand_over_print_layout(ReportTable& table, AppState& state,
-                            std::initializer_list<int16_t> positions, int16_t columns);
+// An empty table for the request: its caption and "Register payments" as the
+// kind of report has them (report_kinds.cpp).
+ReportTable start_report(const ReportRequest& request);
+
+// The state the working-file computations read, with the request's range in
+// force; the caller's state is left as it is.
+AppState with_range(const AppState& state, const ReportRequest& request);
 
 // The full form's detail columns from `firstColumn` on: Name, Surname,
 // Street, City, Country, Post_Cod, Phone, E_mail, URL at their stored widths,

@@ -5,12 +5,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <exception>
-#include <functional>
 
 #include "core/ui/main_window.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
 #include "reports/report_failures.h"
+#include "reports/report_kinds.h"
 #include "reports/reports.h"
 #include "reports/ui/report_window.h"
 
@@ -27,17 +27,9 @@ class WaitPointer {
     WaitPointer& operator=(const WaitPointer&) = delete;
 };
 
-// How a report answers a failure while it is computed: the four reports of
-// an affiliate's network say the value was incorrect whatever failed; the
-// others name the failure.
-enum class OnFailure { SayIncorrectValue, SayWhatFailed };
-
-using Build = std::function<ReportTable(AppState&)>;
-
 // The message for a failure; it is shown once the normal pointer is back.
 QString failure_text(const UiContext& context, const std::exception& error, OnFailure rule) {
-    const bool takesId = rule == OnFailure::SayIncorrectValue;
-    return fromAnsi(report_failure_message(context.state.messages, takesId, error));
+    return fromAnsi(report_failure_message(context.state.messages, rule, error));
 }
 
 // A report that failed leaves the window with the report it showed before.
@@ -48,126 +40,36 @@ void report_failure(UiContext& context, ReportWindow* window, const QString& tex
 
 // Names the report window, then computes the table under the hourglass and
 // shows it there.
-void run_in_window(MainWindow& main, const std::string& caption, bool registerPayments,
-                   const Build& build, OnFailure rule) {
+void run_in_window(MainWindow& main, const ReportKindInfo& kind, const ReportRequest& request) {
     UiContext& context = main.context();
     ReportWindow* window = show_report_window(context);
-    window->beginReport(caption, registerPayments);
+    window->beginReport(kind.caption(request.id), kind.registersPayments);
     QString failure;
     {
         WaitPointer wait;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         try {
-            window->showTable(build(context.state));
+            window->showTable(make_report(context.state, request));
             return;
         } catch (const std::exception& error) {
-            failure = failure_text(context, error, rule);
+            failure = failure_text(context, error, kind.onFailure);
         }
     }
     report_failure(context, window, failure);
 }
 
-// Reads an affiliate ID box: empty, not a number or no such affiliate gets
-// its message and ends the report.
-bool read_id(MainWindow& main, const char* boxName, int32_t& id) {
+// The downline is gathered before the window shows it.
+void run_before_window(MainWindow& main, const ReportKindInfo& kind, const ReportRequest& request) {
     UiContext& context = main.context();
-    const Messages& m = context.state.messages;
-    QLineEdit* box = main.lineEdit(boxName);
-    IdCheck check = IdCheck::NotANumber;
-    try {
-        check = check_report_id(context.state, toAnsi(box->text()), id);
-    } catch (const std::exception&) {
-        // An unreadable affiliates file ends the report like a wrong value.
-    }
-    switch (check) {
-        case IdCheck::Ok:
-            return true;
-        case IdCheck::Empty:
-            context.message(&main, m.enterData, box);
-            return false;
-        case IdCheck::NoAffiliate:
-            context.message(&main, m.noAffiliate, box);
-            return false;
-        case IdCheck::NotANumber:
-            context.message(&main, m.incorrectValue, box);
-            return false;
-    }
-    return false;
-}
-
-std::string id_text(int32_t id) { return std::to_string(id); }
-
-}  // namespace
-
-void run_accounts_report(MainWindow& main) {
-    if (!main.check_dates()) return;
-    bool full = main.fullReportSelected();
-    run_in_window(
-        main, "Accounts_Report", false, [full](AppState& s) { return accounts_report(s, full); },
-        OnFailure::SayWhatFailed);
-}
-
-void run_payments_due_report(MainWindow& main) {
-    if (!main.check_dates()) return;
-    bool full = main.fullReportSelected();
-    bool pages = main.htmlPagesChecked();
-    run_in_window(
-        main, "Payments_Report", true,
-        [full, pages](AppState& s) { return payments_due_report(s, full, pages); },
-        OnFailure::SayWhatFailed);
-}
-
-void run_ap_performance_report(MainWindow& main) {
-    if (!main.check_dates()) return;
-    run_in_window(
-        main, "AP_Performance_Report", false, [](AppState& s) { return ap_performance_report(s); },
-        OnFailure::SayWhatFailed);
-}
-
-void run_activities_report(MainWindow& main) {
-    int32_t id = 0;
-    if (!read_id(main, "txtAIDa", id) || !main.check_dates()) return;
-    bool full = main.fullReportSelected();
-    std::string caption = id > 0 ? "Activity_Report;ID=" + id_text(id) : "Activity_Report";
-    run_in_window(
-        main, caption, false, [id, full](AppState& s) { return activities_report(s, id, full); },
-        OnFailure::SayIncorrectValue);
-}
-
-void run_income_structure_report(MainWindow& main) {
-    int32_t id = 0;
-    if (!read_id(main, "txtAID", id) || !main.check_dates()) return;
-    bool full = main.fullReportSelected();
-    run_in_window(
-        main, "Affiliate's " + id_text(id) + " income structure Report", false,
-        [id, full](AppState& s) { return income_structure_report(s, id, full); },
-        OnFailure::SayIncorrectValue);
-}
-
-void run_network_report(MainWindow& main) {
-    int32_t id = 0;
-    if (!read_id(main, "txtAIDn", id) || !main.check_dates()) return;
-    // The caption names the affiliate once the report knows its upline.
-    run_in_window(
-        main, "Net_Structure_Report", false, [id](AppState& s) { return network_report(s, id); },
-        OnFailure::SayIncorrectValue);
-}
-
-void run_downline_report(MainWindow& main) {
-    int32_t id = 0;
-    if (!read_id(main, "txtAIDd", id) || !main.check_dates()) return;
-    UiContext& context = main.context();
-    bool full = main.fullReportSelected();
-    // The downline is gathered before the window shows it.
     QString failure;
     {
         WaitPointer wait;
         try {
-            ReportTable table = downline_report(context.state, id, full);
+            ReportTable table = make_report(context.state, request);
             show_report_window(context)->showTable(std::move(table));
             return;
         } catch (const std::exception& error) {
-            failure = failure_text(context, error, OnFailure::SayIncorrectValue);
+            failure = failure_text(context, error, kind.onFailure);
         }
     }
     if (auto* open = qobject_cast<ReportWindow*>(context.openWindow("frmReports")))
@@ -176,19 +78,71 @@ void run_downline_report(MainWindow& main) {
         context.message(&main, failure);
 }
 
+// Reads an affiliate ID box: empty, not a number or no such affiliate gets
+// its message and ends the report.
+bool read_id(MainWindow& main, const char* boxName, int32_t& id) {
+    UiContext& context = main.context();
+    QLineEdit* box = main.lineEdit(boxName);
+    IdCheck check = IdCheck::NotANumber;
+    try {
+        check = check_report_id(context.state, toAnsi(box->text()), id);
+    } catch (const std::exception&) {
+        // An unreadable affiliates file ends the report like a wrong value.
+    }
+    if (check == IdCheck::Ok) return true;
+    context.message(&main, id_check_message(context.state.messages, check), box);
+    return false;
+}
+
+// The main window's boxes that hold the ID of the reports that take one.
+const char* id_box(ReportKind kind) {
+    switch (kind) {
+        case ReportKind::Activities:
+            return "txtAIDa";
+        case ReportKind::IncomeStructure:
+            return "txtAID";
+        case ReportKind::Network:
+            return "txtAIDn";
+        case ReportKind::Downline:
+            return "txtAIDd";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+void run_report(MainWindow& main, ReportKind kind) {
+    const ReportKindInfo& info = report_kind(kind);
+    ReportRequest request;
+    request.kind = kind;
+    // The ID box is checked before the dates.
+    if (info.takesId && !read_id(main, id_box(kind), request.id)) return;
+    if (!main.check_dates()) return;
+    const AppState& state = main.context().state;
+    request.datefrom = state.datefrom;
+    request.dateto = state.dateto;
+    request.full = main.fullReportSelected();
+    request.pages = kind == ReportKind::PaymentsDue && main.htmlPagesChecked();
+    if (kind == ReportKind::Downline)
+        run_before_window(main, info, request);
+    else
+        run_in_window(main, info, request);
+}
+
 void wire_report_buttons(MainWindow& main) {
-    const std::pair<const char*, void (*)(MainWindow&)> buttons[] = {
-        {"cmdAPperformanceR", run_ap_performance_report},
-        {"cmdAccountsR", run_accounts_report},
-        {"cmdPaymentsR", run_payments_due_report},
-        {"cmdActivitiesR", run_activities_report},
-        {"cmdNetStructureR", run_network_report},
-        {"cmdIncomeStructureR", run_income_structure_report},
-        {"cmdDownline", run_downline_report},
+    const std::pair<const char*, ReportKind> buttons[] = {
+        {"cmdAPperformanceR", ReportKind::ApPerformance},
+        {"cmdAccountsR", ReportKind::Accounts},
+        {"cmdPaymentsR", ReportKind::PaymentsDue},
+        {"cmdActivitiesR", ReportKind::Activities},
+        {"cmdNetStructureR", ReportKind::Network},
+        {"cmdIncomeStructureR", ReportKind::IncomeStructure},
+        {"cmdDownline", ReportKind::Downline},
     };
-    for (const auto& [name, run] : buttons) {
+    for (const auto& [name, kind] : buttons) {
         QObject::connect(main.button(name), &QPushButton::clicked, &main,
-                         [&main, run = run] { run(main); });
+                         [&main, kind = kind] { run_report(main, kind); });
     }
 }
 
