@@ -67,14 +67,16 @@ ReportTable income_structure_report(const AppState& shared, const ReportRequest&
         auto& row = table.appendRow();
         row[0] = format_long(static_cast<int64_t>(i));
         row[1] = format_long(rank - 1);
-        row[2] = format_single(records[i].volume, regional);
-        row[3] = row[4] = format_single(settings.rewards[static_cast<size_t>(rank)], regional);
+        const float volume = records[i].volume;
+        const float reward = settings.rewards[static_cast<size_t>(rank)];
+        row[2] = format_single(volume, regional);
+        row[3] = row[4] = format_single(reward, regional);
         if (settings.payType == 1) {
-            // The income is worked out from the texts just written, as shown,
-            // and rounded as a number: its 15-digit text may already lie past
-            // the half (23.750500000000002 is written 23.7505).
-            const double rate = parse_number(row[4], regional).value_or(0);
-            const double sales = parse_number(row[2], regional).value_or(0);
+            // The income is worked out from the values as shown, and rounded
+            // as a number: its 15-digit text may already lie past the half
+            // (23.750500000000002 is written 23.7505).
+            const double rate = shown_value(reward, regional);
+            const double sales = shown_value(volume, regional);
             row[4] = round3_double(rate * sales / 100, regional);
         }
     }

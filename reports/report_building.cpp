@@ -45,6 +45,14 @@ float cell_single(const std::string& text, const Regional& regional) {
     return parse_single(text, regional).value_or(0.0f);
 }
 
+double shown_value(float value, const Regional& regional) {
+    return parse_number(format_single(value, regional), regional).value_or(0);
+}
+
+float shown_single(float value, const Regional& regional) {
+    return cell_single(format_single(value, regional), regional);
+}
+
 int32_t row_id(const ReportTable& table, size_t row, const Regional& regional) {
     const std::string& text = table.cells[row][0];
     // The reports write plain decimal IDs; anything else goes the long way.
