@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/main_window.h"
+#include "core/ui/ui_context.h"
 #include "help/ui/help_window.h"
 #include "registers/ui/open_register_window.h"
 #include "reports/ui/report_actions.h"
@@ -23,8 +24,12 @@ void wire_register_buttons(MainWindow& main) {
     };
     UiContext& context = main.context();
     for (auto [button, which] : buttons) {
-        QObject::connect(main.button(button), &QPushButton::clicked, &main,
-                         [&context, which = which] { open_register_window(context, which); });
+        QObject::connect(main.button(button), &QPushButton::clicked, &main, [&context, which = which] {
+            // From the moment the communications window opens, every window
+            // speaks its wording.
+            if (which == RegisterWindow::Communications) context.state.messages.setVariantWording();
+            open_register_window(context, which);
+        });
     }
 }
 
@@ -34,24 +39,18 @@ void wire_report_buttons(MainWindow& main) {
     ReportInputs inputs{main.context(), &main, [&main] { return main.check_dates(); },
                         [&main] { return main.fullReportSelected(); },
                         [&main] { return main.htmlPagesChecked(); }};
-    const std::pair<MainButton, void (*)(const ReportInputs&)> plain[] = {
-        {MainButton::APPerformance, run_ap_performance_report},
-        {MainButton::Accounts, run_accounts_report},
-        {MainButton::PaymentsDue, run_payments_due_report},
+    const std::pair<MainButton, ReportKind> buttons[] = {
+        {MainButton::APPerformance, ReportKind::ApPerformance},
+        {MainButton::Accounts, ReportKind::Accounts},
+        {MainButton::PaymentsDue, ReportKind::PaymentsDue},
+        {MainButton::Activities, ReportKind::Activities},
+        {MainButton::NetStructure, ReportKind::Network},
+        {MainButton::IncomeStructure, ReportKind::IncomeStructure},
+        {MainButton::Downline, ReportKind::Downline},
     };
-    for (auto [button, run] : plain) {
+    for (auto [button, kind] : buttons) {
         QObject::connect(main.button(button), &QPushButton::clicked, &main,
-                         [inputs, run = run] { run(inputs); });
-    }
-    const std::pair<MainButton, void (*)(const ReportInputs&, QLineEdit*)> withId[] = {
-        {MainButton::Activities, run_activities_report},
-        {MainButton::NetStructure, run_network_report},
-        {MainButton::IncomeStructure, run_income_structure_report},
-        {MainButton::Downline, run_downline_report},
-    };
-    for (auto [button, run] : withId) {
-        QObject::connect(main.button(button), &QPushButton::clicked, &main,
-                         [inputs, box = main.idBox(button), run = run] { run(inputs, box); });
+                         [inputs, kind = kind, box = main.idBox(button)] { run_report(inputs, kind, box); });
     }
 }
 }  // namespace

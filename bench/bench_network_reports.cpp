@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "core/tree.h"
 #include "generated_sets.h"
+#include "report_asking.h"
 #include "reports/downline_cache.h"
 #include "reports/reports.h"
 
@@ -47,7 +48,8 @@ int32_t report_id(benchmark::State& st, const AppState& state) {
 void BM_ActivitiesReport(benchmark::State& st) {
     AppState state = full_state();
     const int32_t id = report_id(st, state);
-    for (auto _ : st) benchmark::DoNotOptimize(activities_report(state, id, false).rowCount());
+    for (auto _ : st)
+        benchmark::DoNotOptimize(ask(state, ReportKind::Activities, id, false).rowCount());
 }
 BENCHMARK(BM_ActivitiesReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
@@ -55,14 +57,14 @@ void BM_IncomeStructureReport(benchmark::State& st) {
     AppState state = full_state();
     const int32_t id = report_id(st, state);
     for (auto _ : st)
-        benchmark::DoNotOptimize(income_structure_report(state, id, false).rowCount());
+        benchmark::DoNotOptimize(ask(state, ReportKind::IncomeStructure, id, false).rowCount());
 }
 BENCHMARK(BM_IncomeStructureReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_NetworkReport(benchmark::State& st) {
     AppState state = full_state();
     const int32_t id = report_id(st, state);
-    for (auto _ : st) benchmark::DoNotOptimize(network_report(state, id).rowCount());
+    for (auto _ : st) benchmark::DoNotOptimize(ask(state, ReportKind::Network, id).rowCount());
 }
 BENCHMARK(BM_NetworkReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
@@ -72,7 +74,8 @@ void BM_DownlineReport(benchmark::State& st) {
     AppState state = full_state();
     check_downline(state);
     const int32_t id = report_id(st, state);
-    for (auto _ : st) benchmark::DoNotOptimize(downline_report(state, id, false).rowCount());
+    for (auto _ : st)
+        benchmark::DoNotOptimize(ask(state, ReportKind::Downline, id, false).rowCount());
 }
 BENCHMARK(BM_DownlineReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
@@ -102,7 +105,8 @@ void BM_PaymentsDueWithPages10000(benchmark::State& st) {
     shape.sales = 100000;
     shape.payments = 10000;
     AppState state = state_in(fresh_copy(shape, "pages"), shape);
-    for (auto _ : st) benchmark::DoNotOptimize(payments_due_report(state, false, true).rowCount());
+    for (auto _ : st)
+        benchmark::DoNotOptimize(ask(state, ReportKind::PaymentsDue, 0, false, true).rowCount());
 }
 BENCHMARK(BM_PaymentsDueWithPages10000)->Unit(benchmark::kMillisecond)->Iterations(1);
 

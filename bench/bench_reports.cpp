@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "generated_sets.h"
+#include "report_asking.h"
 #include "reports/reports.h"
 
 namespace qdx::bench {
@@ -16,7 +17,7 @@ void BM_AccountsReportSavedAsText(benchmark::State& st) {
     const bool full = st.range(0) == 1;
     st.SetLabel(full ? "full" : "short");
     for (auto _ : st) {
-        ReportTable table = accounts_report(state, full);
+        ReportTable table = ask(state, ReportKind::Accounts, 0, full);
         save_text(table, ';', state);
         benchmark::DoNotOptimize(table.rowCount());
     }
@@ -29,13 +30,14 @@ BENCHMARK(BM_AccountsReportSavedAsText)
 
 void BM_PaymentsDueReport(benchmark::State& st) {
     AppState state = report_state();
-    for (auto _ : st) benchmark::DoNotOptimize(payments_due_report(state, false, false).rowCount());
+    for (auto _ : st)
+        benchmark::DoNotOptimize(ask(state, ReportKind::PaymentsDue, 0, false, false).rowCount());
 }
 BENCHMARK(BM_PaymentsDueReport)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_ApPerformanceReport(benchmark::State& st) {
     AppState state = report_state();
-    for (auto _ : st) benchmark::DoNotOptimize(ap_performance_report(state).rowCount());
+    for (auto _ : st) benchmark::DoNotOptimize(ask(state, ReportKind::ApPerformance).rowCount());
 }
 BENCHMARK(BM_ApPerformanceReport)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -22,12 +22,12 @@
 #include "core/ui/system_regional.h"
 #include "reports/print/report_printout.h"
 #include "reports/report_failures.h"
+#include "reports/report_kinds.h"
 #include "reports/reports.h"
 
 namespace {
 
 using qdx::cli::Options;
-using qdx::cli::Report;
 
 // A failure whose message is the one the report window would show.
 struct Refusal {
@@ -36,11 +36,11 @@ struct Refusal {
 
 // The range as the main window reads it: each box parsed by the regional
 // settings; the boxes open on one month before today and today.
-void read_range(qdx::AppState& state, const Options& o) {
+void read_range(const qdx::AppState& state, const Options& o, qdx::ReportRequest& request) {
     const double today = state.today();
     for (auto [text, target, preset] :
-         {std::tuple{&o.from, &state.datefrom, qdx::one_month_before(today)},
-          std::tuple{&o.to, &state.dateto, today}}) {
+         {std::tuple{&o.from, &request.datefrom, qdx::one_month_before(today)},
+          std::tuple{&o.to, &request.dateto, today}}) {
         if (!*text) {
             *target = preset;
             continue;
@@ -53,37 +53,9 @@ void read_range(qdx::AppState& state, const Options& o) {
 
 int32_t read_id(const qdx::AppState& state, const Options& o) {
     int32_t id = 0;
-    switch (qdx::check_report_id(state, o.id.value_or(""), id)) {
-        case qdx::IdCheck::Ok:
-            return id;
-        case qdx::IdCheck::Empty:
-            throw Refusal{state.messages.enterData};
-        case qdx::IdCheck::NoAffiliate:
-            throw Refusal{state.messages.noAffiliate};
-        case qdx::IdCheck::NotANumber:
-            break;
-    }
-    throw Refusal{state.messages.incorrectValue};
-}
-
-qdx::ReportTable build(qdx::AppState& state, const Options& o, int32_t id) {
-    switch (o.report) {
-        case Report::Accounts:
-            return qdx::accounts_report(state, o.full);
-        case Report::PaymentsDue:
-            return qdx::payments_due_report(state, o.full, o.pages);
-        case Report::ApPerformance:
-            return qdx::ap_performance_report(state);
-        case Report::Activities:
-            return qdx::activities_report(state, id, o.full);
-        case Report::IncomeStructure:
-            return qdx::income_structure_report(state, id, o.full);
-        case Report::Network:
-            return qdx::network_report(state, id);
-        case Report::Downline:
-            return qdx::downline_report(state, id, o.full);
-    }
-    throw Refusal{"unknown report"};
+    const qdx::IdCheck check = qdx::check_report_id(state, o.id.value_or(""), id);
+    if (check != qdx::IdCheck::Ok) throw Refusal{qdx::id_check_message(state.messages, check)};
+    return id;
 }
 
 // Runs one step after the report was made; a failure says which step failed,
@@ -105,18 +77,21 @@ void print_to_stdout(const std::string& text) {
 }
 
 int run(qdx::AppState& state, const Options& o) {
+    const qdx::ReportKindInfo& kind = qdx::report_kind(o.report);
+    qdx::ReportRequest request;
+    request.kind = o.report;
     // The ID reports check the ID box before the dates; the others have none.
-    int32_t id = 0;
-    const bool takesId = qdx::cli::takes_id(o.report);
-    if (takesId) id = read_id(state, o);
-    read_range(state, o);
+    if (kind.takesId) request.id = read_id(state, o);
+    read_range(state, o, request);
+    request.full = o.full;
+    request.pages = o.pages;
     qdx::load_settings(state);
 
     qdx::ReportTable table;
     try {
-        table = build(state, o, id);
+        table = qdx::make_report(state, request);
     } catch (const std::exception& error) {
-        throw Refusal{qdx::report_failure_message(state.messages, takesId, error)};
+        throw Refusal{qdx::report_failure_message(state.messages, kind.onFailure, error)};
     }
     if (o.save) {
         step(qdx::kSaveTextFailed, [&] { qdx::save_text(table, o.separator, state); });

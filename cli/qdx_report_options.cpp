@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <utility>
 
+#include "reports/report_kinds.h"
+
 namespace qdx::cli {
 
 const char* const kUsage =
@@ -28,22 +30,6 @@ const char* const kUsage =
 const char* const kVersion = "qdx-report " QDX_VERSION "\n";
 
 namespace {
-
-const std::pair<const char*, Report> kReports[] = {
-    {"accounts", Report::Accounts},
-    {"payments-due", Report::PaymentsDue},
-    {"ap-performance", Report::ApPerformance},
-    {"activities", Report::Activities},
-    {"income-structure", Report::IncomeStructure},
-    {"network", Report::Network},
-    {"downline", Report::Downline},
-};
-
-std::optional<Report> report_named(const std::string& name) {
-    for (const auto& [text, report] : kReports)
-        if (name == text) return report;
-    return std::nullopt;
-}
 
 std::optional<char> separator_named(const std::string& name) {
     if (name == "semicolon") return ';';
@@ -83,11 +69,6 @@ std::optional<std::string> take_negative_id(const std::vector<std::string>& args
 }
 
 }  // namespace
-
-bool takes_id(Report report) {
-    return report == Report::Activities || report == Report::IncomeStructure ||
-           report == Report::Network || report == Report::Downline;
-}
 
 std::optional<Options> parse_options(const std::vector<std::string>& args, std::string& error) {
     QCommandLineParser parser;
@@ -137,13 +118,13 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
         error = "no REPORT given";
         return std::nullopt;
     }
-    auto report = report_named(positional[0]);
+    const ReportKindInfo* report = report_kind_named(positional[0]);
     if (!report) {
         error = "unknown REPORT: " + positional[0];
         return std::nullopt;
     }
-    o.report = *report;
-    const size_t allowed = takes_id(o.report) ? 2 : 1;
+    o.report = report->kind;
+    const size_t allowed = report->takesId ? 2 : 1;
     if (positional.size() > allowed) {
         error = "too many arguments for " + positional[0];
         return std::nullopt;

@@ -4,17 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "reports/report_request.h"
+
 namespace qdx::cli {
 
-enum class Report {
-    Accounts,
-    PaymentsDue,
-    ApPerformance,
-    Activities,
-    IncomeStructure,
-    Network,
-    Downline
-};
+using Report = ReportKind;
 
 struct Options {
     Report report = Report::Accounts;
@@ -29,9 +23,6 @@ struct Options {
     bool help = false;
     bool version = false;
 };
-
-// The four reports of an affiliate's network take an ID.
-bool takes_id(Report report);
 
 // Parses the arguments after the program name; on a usage error returns
 // nothing and sets `error`.

@@ -1,7 +1,7 @@
 #pragma once
 // The state the program shares between its windows and operations: the
-// application folder, the report range, the six message texts, the program
-// settings and the report hand-over values. The application owns one
+// application folder, the range last read from the main window, the six
+// message texts, the program settings and the regional settings. The application owns one
 // instance and passes it on; tests make as many as they like.
 #include <array>
 #include <cstdint>
@@ -30,13 +30,6 @@ struct Settings {
     int32_t levelsInUse = 0;
 };
 
-// Values a report hands to the report window alongside its table.
-struct ReportHandover {
-    std::array<int16_t, 11> printPos{};  // column positions in units of 120 twips
-    int16_t printCols = 0;
-    int16_t reportType = 1;  // 1 short, 2 full
-};
-
 // Names of the files under the application folder.
 namespace file {
 constexpr const char* kAffiliates = "affiliates.qdx";
@@ -54,7 +47,6 @@ struct AppState {
     double dateto = 0;
     Messages messages;
     Settings settings;
-    ReportHandover report;
     Regional regional;
     std::function<double()> today;  // OLE date of today; the system clock unless a test sets it
 

@@ -7,15 +7,14 @@
 
 namespace qdx {
 
-ReportTable accounts_report(AppState& state, bool full) {
-    state.report.reportType = full ? 2 : 1;
-    ReportTable table;
-    table.caption = "Accounts_Report";
-    table.showRegisterPayments = false;
+ReportTable accounts_report(const AppState& shared, const ReportRequest& request) {
+    const AppState state = with_range(shared, request);
+    const bool full = request.full;
+    ReportTable table = start_report(request);
 
     build_accounts(state);
     table.setHeader(" Affiliate's ID     | Income       | Payments         |  Balance        ");
-    hand_over_print_layout(table, state, {0, 15, 30, 50, 70}, 4);
+    table.setPrintLayout({0, 15, 30, 50, 70}, 4);
 
     const Regional& regional = state.regional;
     // Rows get room for the full form's details at once: widening a million
@@ -33,7 +32,7 @@ ReportTable accounts_report(AppState& state, bool full) {
     });
     append_total_row(table, {1, 2, 3}, regional);
 
-    if (state.report.reportType == 2) fill_affiliate_details(table, 4, true, state);
+    if (full) fill_affiliate_details(table, 4, true, state);
     return table;
 }
 

@@ -14,16 +14,15 @@
 
 namespace qdx {
 
-ReportTable activities_report(AppState& state, int32_t id, bool full) {
-    ReportTable table;
-    table.caption = "Activity_Report";
-    if (id > 0) table.caption += ";ID=" + std::to_string(id);
-    state.report.reportType = full ? 2 : 1;
+ReportTable activities_report(const AppState& shared, const ReportRequest& request) {
+    const AppState state = with_range(shared, request);
+    const int32_t id = request.id;
+    ReportTable table = start_report(request);
 
     build_activity(state);
     table.setHeader(
         " Affiliate's ID     | Level  | Number of Subaffiliates      | Volume of Sales       ");
-    hand_over_print_layout(table, state, {0, 15, 25, 56}, 4);
+    table.setPrintLayout({0, 15, 25, 56}, 4);
 
     const Regional& regional = state.regional;
     const ReferralTree tree = ReferralTree::load(state);
@@ -47,7 +46,7 @@ ReportTable activities_report(AppState& state, int32_t id, bool full) {
     append_total_row(table, {2, 3}, regional);
     remove_if_exists(activityPath);
 
-    if (full) fill_affiliate_details(table, 4, false, state);
+    if (request.full) fill_affiliate_details(table, 4, false, state);
     return table;
 }
 

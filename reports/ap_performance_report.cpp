@@ -17,11 +17,13 @@ namespace {
 bool on_or_before(double a, double b) { return std::floor(a) <= std::floor(b); }
 
 // Adds every record's sum dated within a period to that period's cell in
-// `column`. The running sum lives in the cell's text, as the grid keeps it:
-// each addition reads the text back as a 4-byte float.
-void add_up(ReportTable& table, const std::vector<Period>& periods, size_t column,
-            const std::filesystem::path& path, const Regional& regional) {
+// `column`. The running sum is kept as the cell shows it: each addition is
+// read back from its text as a 4-byte float. Returns the sums as shown.
+std::vector<float> add_up(ReportTable& table, const std::vector<Period>& periods, size_t column,
+                          const std::filesystem::path& path, const Regional& regional) {
     std::vector<float> shown(periods.size(), 0.0f);
+    std::vector<float> last(periods.size(), 0.0f);  // the latest sum, before it is shown
+    std::vector<bool> added(periods.size(), false);
     RecordFile file(path, MoneyRecord::kSize);
     file.scan(1, file.count(), [&](int64_t, const uint8_t* bytes) {
         const float sum = le::get_f32(bytes + 4);
@@ -33,10 +35,13 @@ void add_up(ReportTable& table, const std::vector<Period>& periods, size_t colum
         if (after == periods.begin()) return;
         const size_t p = static_cast<size_t>(after - periods.begin()) - 1;
         if (!(periods[p].start <= date && date <= periods[p].end)) return;
-        std::string& cell = table.cells[p + 1][column];
-        cell = format_single(shown[p] + sum, regional);
-        shown[p] = cell_single(cell, regional);
+        last[p] = shown[p] + sum;
+        shown[p] = shown_single(last[p], regional);
+        added[p] = true;
     });
+    for (size_t p = 0; p < periods.size(); ++p)
+        if (added[p]) table.cells[p + 1][column] = format_single(last[p], regional);
+    return shown;
 }
 
 }  // namespace
@@ -54,13 +59,11 @@ std::vector<Period> split_periods(double datefrom, double dateto) {
     return periods;
 }
 
-ReportTable ap_performance_report(AppState& state) {
-    ReportTable table;
-    table.caption = "AP_Performance_Report";
-    table.showRegisterPayments = false;
+ReportTable ap_performance_report(const AppState& state, const ReportRequest& request) {
+    ReportTable table = start_report(request);
 
-    const auto periods = split_periods(state.datefrom, state.dateto);
-    hand_over_print_layout(table, state, {0, 9, 18, 34, 50}, 5);
+    const auto periods = split_periods(request.datefrom, request.dateto);
+    table.setPrintLayout({0, 9, 18, 34, 50}, 5);
     table.setHeader(" From      |  To        | Sales        | Payments      | Income       ");
     const Regional& regional = state.regional;
     for (const Period& p : periods) {
@@ -72,15 +75,10 @@ ReportTable ap_performance_report(AppState& state) {
     }
 
     ensure_folder(state.dataDir());
-    add_up(table, periods, 2, state.dataFile(file::kSales), regional);
-    add_up(table, periods, 3, state.dataFile(file::kPayments), regional);
-
-    for (size_t r = 1; r < table.rowCount(); ++r) {
-        auto& row = table.cells[r];
-        const float sales = cell_single(row[2], regional);
-        const float payments = cell_single(row[3], regional);
-        row[4] = format_single(sales - payments, regional);
-    }
+    const auto sales = add_up(table, periods, 2, state.dataFile(file::kSales), regional);
+    const auto payments = add_up(table, periods, 3, state.dataFile(file::kPayments), regional);
+    for (size_t p = 0; p < periods.size(); ++p)
+        table.cells[p + 1][4] = format_single(sales[p] - payments[p], regional);
     append_total_row(table, {4, 2, 3}, regional);
     return table;
 }

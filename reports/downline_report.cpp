@@ -23,18 +23,18 @@ void put_address(std::vector<std::string>& row, const AffiliateRecord& a) {
 
 }  // namespace
 
-ReportTable downline_report(AppState& state, int32_t id, bool full) {
+ReportTable downline_report(const AppState& state, const ReportRequest& request) {
+    const int32_t id = request.id;
+    const bool full = request.full;
     const int32_t n = count_affiliates(state);
     const int32_t rootLevel = get_level(state, id);
     check_downline(state);
     // Room for everybody: only a referral cycle can outgrow it.
     const std::vector<int32_t> members = get_downline(state, id, static_cast<size_t>(n) + 5);
 
-    ReportTable table;
-    table.caption = "Downline of the Affiliate with ID= " + std::to_string(id) + "  Report";
-    state.report.reportType = full ? 2 : 1;
+    ReportTable table = start_report(request);
     table.setHeader(" Sub-level  |  ID |Name     |Surname  | E-mail    |Phone  ");
-    hand_over_print_layout(table, state, {0, 7, 14, 25, 50, 65, 80}, 6);
+    table.setPrintLayout({0, 7, 14, 25, 50, 65, 80}, 6);
     if (full) {
         table.setColumnCount(11);
         const char* extra[] = {"Street", "City", "Country", "Post_Cod", "URL"};
@@ -49,7 +49,7 @@ ReportTable downline_report(AppState& state, int32_t id, bool full) {
     visit_affiliates(state, members, [&](size_t i, const AffiliateRecord& a) {
         // Tested as "on or before", so that a NaN date fails it here as on
         // the downline page.
-        if (!(a.date <= state.dateto)) return;
+        if (!(a.date <= request.dateto)) return;
         auto& row = table.cells[i + 1];
         row[0] = format_long(static_cast<int64_t>(a.level) - rootLevel);
         row[1] = format_long(a.id);

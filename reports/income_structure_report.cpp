@@ -17,15 +17,16 @@
 
 namespace qdx {
 
-ReportTable income_structure_report(AppState& state, int32_t id, bool full) {
+ReportTable income_structure_report(const AppState& shared, const ReportRequest& request) {
+    AppState state = with_range(shared, request);
+    const int32_t id = request.id;
     // The levels in use follow the rewards as they stand; with no reward
-    // above zero they stay as they were.
+    // above zero they stay as they were. (load_settings has applied the same
+    // rule to the same rewards, so the shared value never differs.)
     if (int32_t highest = highest_rewarded_level(state.settings); highest > 0)
         state.settings.levelsInUse = highest;
 
-    ReportTable table;
-    table.caption = "Affiliate's " + std::to_string(id) + " income structure Report";
-    state.report.reportType = full ? 2 : 1;
+    ReportTable table = start_report(request);
 
     build_activity(state);
     ReferralIndex index(ReferralTree::load(state));
@@ -33,7 +34,7 @@ ReportTable income_structure_report(AppState& state, int32_t id, bool full) {
     LevelMarker marker(state, index.count());
     const auto ranks = marker.mark(index, id, state.settings.levelsInUse);
     table.setHeader("ID    | Sub-level  |  Sales     |Commissions  | Income  ");
-    hand_over_print_layout(table, state, {0, 10, 30, 50, 70, 80}, 5);
+    table.setPrintLayout({0, 10, 30, 50, 70, 80}, 5);
 
     const Regional& regional = state.regional;
     const Settings& settings = state.settings;
@@ -42,20 +43,22 @@ ReportTable income_structure_report(AppState& state, int32_t id, bool full) {
         auto& row = table.appendRow();
         row[0] = format_long(i);
         row[1] = format_long(rank - 1);
-        row[2] = format_single(marker.volume(i), regional);
-        row[3] = row[4] = format_single(settings.rewards[static_cast<size_t>(rank)], regional);
+        const float volume = marker.volume(i);
+        const float reward = settings.rewards[static_cast<size_t>(rank)];
+        row[2] = format_single(volume, regional);
+        row[3] = row[4] = format_single(reward, regional);
         if (settings.payType == 1) {
-            // The income is worked out from the texts just written, as shown,
-            // and rounded as a number: its 15-digit text may already lie past
-            // the half (23.750500000000002 is written 23.7505).
-            const double rate = parse_number(row[4], regional).value_or(0);
-            const double sales = parse_number(row[2], regional).value_or(0);
+            // The income is worked out from the values as shown, and rounded
+            // as a number: its 15-digit text may already lie past the half
+            // (23.750500000000002 is written 23.7505).
+            const double rate = shown_value(reward, regional);
+            const double sales = shown_value(volume, regional);
             row[4] = round3_double(rate * sales / 100, regional);
         }
     }
     append_total_row(table, {4, 2}, regional);
 
-    if (full) {
+    if (request.full) {
         fill_affiliate_details(table, 5, true, state);
         // The data rows are sorted by sales; the Total row stays last.
         if (table.rowCount() > 2)

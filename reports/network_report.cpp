@@ -87,19 +87,20 @@ NetworkLevels count_network_of(const AppState& state, int32_t id) {
     return levels;
 }
 
-ReportTable network_report(AppState& state, int32_t id) {
-    ReportTable table;
-    table.caption = "Net_Structure_Report";
+ReportTable network_report(const AppState& shared, const ReportRequest& request) {
+    const AppState state = with_range(shared, request);
+    const int32_t id = request.id;
+    ReportTable table = start_report(request);
     const int32_t rootLevel = id > 0 ? get_level(state, id) : 0;
     const NetworkLevels levels = id != 0 ? count_network_of(state, id) : count_network(state);
 
     if (id > 0) {
         table.caption = "Sub Net Structure Report for the Affiliate with ID=" + std::to_string(id);
         table.setHeader(" Level   | Total affiliates    | New affiliates   | ID    ");
-        hand_over_print_layout(table, state, {0, 8, 25, 40, 50}, 4);
+        table.setPrintLayout({0, 8, 25, 40, 50}, 4);
     } else {
         table.setHeader(" Level   | Total affiliates    | New affiliates     ");
-        hand_over_print_layout(table, state, {0, 9, 30, 50}, 3);
+        table.setPrintLayout({0, 9, 30, 50}, 3);
     }
     for (int32_t k = 1; k <= levels.depth(); ++k) {
         auto& row = table.appendRow();

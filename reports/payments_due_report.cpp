@@ -10,19 +10,17 @@
 
 namespace qdx {
 
-ReportTable payments_due_report(AppState& state, bool full, bool pages) {
-    state.report.reportType = full ? 2 : 1;
-    ReportTable table;
-    table.caption = "Payments_Report";
-    table.showRegisterPayments = true;
+ReportTable payments_due_report(const AppState& shared, const ReportRequest& request) {
+    const AppState state = with_range(shared, request);
+    ReportTable table = start_report(request);
 
     build_accounts(state);
     // The pages read the activity file and the downline cache it brings up to date.
     std::unique_ptr<PageWriter> writer;
-    if (pages) writer = std::make_unique<PageWriter>(state);
+    if (request.pages) writer = std::make_unique<PageWriter>(state);
 
     table.setHeader(" Affiliate's ID     | Payments Due  ");
-    hand_over_print_layout(table, state, {0, 15, 40}, 2);
+    table.setPrintLayout({0, 15, 40}, 2);
 
     const Regional& regional = state.regional;
     const float minPayment = state.settings.minPayment;
@@ -39,7 +37,7 @@ ReportTable payments_due_report(AppState& state, bool full, bool pages) {
     if (writer) writer->finish();
     append_total_row(table, {1}, regional);
 
-    if (state.report.reportType == 2) {
+    if (request.full) {
         ensure_folder(state.dataDir());
         fill_affiliate_details(table, 2, true, state);
     }

@@ -26,7 +26,7 @@ int register_payments(const AppState& state, const ReportTable& table) {
         if (!id || !sum) throw ReportError("Row " + std::to_string(i) + " holds no payment");
         payment.affiliateId = *id;
         payment.sum = *sum;
-        payment.date = state.dateto;
+        payment.date = table.request.dateto;
         payment.encode(bytes.data() + (i - 1) * MoneyRecord::kSize);
     }
 

@@ -14,12 +14,11 @@
 
 namespace qdx {
 
-void hand_over_print_layout(ReportTable& table, AppState& state,
-                            std::initializer_list<int16_t> positions, int16_t columns) {
-    table.printPos = state.report.printPos;
-    table.setPrintLayout(positions, columns);
-    state.report.printPos = table.printPos;
-    state.report.printCols = table.printCols;
+AppState with_range(const AppState& state, const ReportRequest& request) {
+    AppState ranged = state;
+    ranged.datefrom = request.datefrom;
+    ranged.dateto = request.dateto;
+    return ranged;
 }
 
 // A cell read as a 4-byte float; text that is not a number counts as 0.
@@ -45,6 +44,14 @@ float cell_single(const std::string& text, const Regional& regional) {
             return static_cast<float>(value);
     }
     return parse_single(text, regional).value_or(0.0f);
+}
+
+double shown_value(float value, const Regional& regional) {
+    return parse_number(format_single(value, regional), regional).value_or(0);
+}
+
+float shown_single(float value, const Regional& regional) {
+    return cell_single(format_single(value, regional), regional);
 }
 
 int32_t row_id(const ReportTable& table, size_t row, const Regional& regional) {

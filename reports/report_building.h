@@ -1,6 +1,7 @@
 #pragma once
-// Steps the report procedures share: the print-layout hand-over, the
-// affiliate detail columns of the full forms, and the accounts working file.
+// Steps the report procedures share: the table a report starts from, the
+// range it computes over, the affiliate detail columns of the full forms, and
+// the accounts working file.
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -8,14 +9,18 @@
 
 #include "core/app_state.h"
 #include "core/records.h"
+#include "reports/report_request.h"
 #include "reports/report_table.h"
 
 namespace qdx {
 
-// Sets the first entries of printPos and printCols; entries the report does
-// not set keep the values the last report left in the shared hand-over.
-void hand_over_print_layout(ReportTable& table, AppState& state,
-                            std::initializer_list<int16_t> positions, int16_t columns);
+// An empty table for the request: its caption and "Register payments" as the
+// kind of report has them (report_kinds.cpp).
+ReportTable start_report(const ReportRequest& request);
+
+// The state the working-file computations read, with the request's range in
+// force; the caller's state is left as it is.
+AppState with_range(const AppState& state, const ReportRequest& request);
 
 // The full form's detail columns from `firstColumn` on: Name, Surname,
 // Street, City, Country, Post_Cod, Phone, E_mail, URL at their stored widths,
@@ -33,6 +38,12 @@ void read_and_delete_accounts(const AppState& state,
 // A cell read as a 4-byte float, as parse_single reads it; text that is not
 // a number counts as 0. Fast for the text the number formatters write.
 float cell_single(const std::string& text, const Regional& regional);
+
+// A number as the report shows it and reads it back: the value of its text in
+// the shortest general form (7 significant digits), 0 when that is not a
+// number. Running sums and products are formed on this value, as on a cell.
+double shown_value(float value, const Regional& regional);
+float shown_single(float value, const Regional& regional);
 
 // Parses a data row's ID cell; 0 when it is not a number.
 int32_t row_id(const ReportTable& table, size_t row, const Regional& regional);

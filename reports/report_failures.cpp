@@ -9,11 +9,25 @@ const char* const kSaveHtmlFailed = "The report could not be saved as HTML: ";
 const char* const kPrintFailed = "The report could not be printed: ";
 const char* const kRegisterFailed = "The payments could not be registered; none was written: ";
 
-std::string report_failure_message(const Messages& messages, bool takesId,
+std::string report_failure_message(const Messages& messages, OnFailure rule,
                                    const std::exception& error) {
-    if (takesId) return messages.incorrectValue;
+    if (rule == OnFailure::SayIncorrectValue) return messages.incorrectValue;
     if (dynamic_cast<const ReportError*>(&error)) return error.what();
     return std::string("The report could not be made: ") + error.what();
+}
+
+std::string id_check_message(const Messages& messages, IdCheck check) {
+    switch (check) {
+        case IdCheck::Ok:
+            return {};
+        case IdCheck::Empty:
+            return messages.enterData;
+        case IdCheck::NoAffiliate:
+            return messages.noAffiliate;
+        case IdCheck::NotANumber:
+            break;
+    }
+    return messages.incorrectValue;
 }
 
 }  // namespace qdx

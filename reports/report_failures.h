@@ -8,11 +8,18 @@
 
 namespace qdx {
 
-// A report that could not be computed. The four reports of an affiliate's
-// network (`takesId`) answer every failure with msgIncorrectValue; the others
-// say what failed, a ReportError in its own words.
-std::string report_failure_message(const Messages& messages, bool takesId,
+// How a report answers a failure while it is computed: the four reports of
+// an affiliate's network say the value was incorrect whatever failed; the
+// others say what failed, a ReportError in its own words.
+enum class OnFailure { SayIncorrectValue, SayWhatFailed };
+
+std::string report_failure_message(const Messages& messages, OnFailure rule,
                                    const std::exception& error);
+
+enum class IdCheck { Ok, Empty, NotANumber, NoAffiliate };
+// What the ID check answers: empty msgEnterData, outside 0..count_affiliates
+// msgNoAffiliate, not a whole number msgIncorrectValue; nothing when Ok.
+std::string id_check_message(const Messages& messages, IdCheck check);
 
 // The beginnings of the messages of the later steps; the failure follows.
 extern const char* const kSaveTextFailed;

@@ -1,7 +1,8 @@
 #pragma once
-// A report as the report window shows it: caption, a grid of text cells whose
-// row 0 is the header, an optional bold Total row last, and the print layout.
-// The table renders its own text and HTML exports; windows only display it.
+// A report as the report window shows it: the request it was made for, its
+// caption, a grid of text cells whose row 0 is the header, an optional bold
+// Total row last, and the print layout. The table renders its own text and
+// HTML exports; windows only display it.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -9,16 +10,18 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "reports/report_request.h"
 
 namespace qdx {
 
 struct ReportTable {
-    std::string caption;  // the report name, e.g. "Accounts_Report"
+    ReportRequest request;
+    std::string caption;                          // the report name, e.g. "Accounts_Report"
     std::vector<std::vector<std::string>> cells;  // cells[row][column]; row 0 is the header
     bool hasTotalRow = false;                     // the last row is the bold Total row
     bool showRegisterPayments = false;            // only the payments-due report
-    std::array<int16_t, 11> printPos{};
-    int16_t printCols = 0;
+    std::array<int16_t, 11> printPos{};           // column positions in units of 120 twips
+    int16_t printCols = 0;                        // the short printout shows columns 0..printCols-1
 
     size_t rowCount() const { return cells.size(); }
     size_t columnCount() const { return cells.empty() ? 0 : cells[0].size(); }
@@ -45,7 +48,7 @@ void append_total_row(ReportTable& table, const std::vector<size_t>& summedColum
 std::string export_text(const ReportTable& table, char separator, const AppState& state);
 // The HTML export, line for line as the report window writes it.
 std::string export_html(const ReportTable& table, const AppState& state);
-// "<caption> from <datefrom> to <dateto>".
+// "<caption> from <datefrom> to <dateto>", the range of the table's request.
 std::string title_line(const ReportTable& table, const AppState& state);
 
 // File names: the trimmed caption plus ".txt" in <app>/output, plus ".htm"

@@ -15,8 +15,6 @@ namespace qdx::ui {
 CommunicationsWindow::CommunicationsWindow(UiContext& context)
     : RecordEditor(context, "frmCommunications", file::kCommunications, CommunicationRecord::kSize,
                    communication_fields()) {
-    // From the moment this window opens, every window speaks its wording.
-    context.state.messages.setVariantWording();
     setWindowTitle("Communications ");
     // The record's short fields in two columns, then its three texts.
     txtID = addBox(Field::AffiliateId, 0, 0, "lblLabel1", "txtID");

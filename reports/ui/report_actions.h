@@ -4,6 +4,8 @@
 // the report under the hourglass and hands the table over.
 #include <functional>
 
+#include "reports/report_request.h"
+
 class QLineEdit;
 class QWidget;
 
@@ -22,12 +24,8 @@ struct ReportInputs {
     std::function<bool()> htmlPages;   // the affiliate pages beside Payments Due
 };
 
-void run_accounts_report(const ReportInputs& inputs);
-void run_payments_due_report(const ReportInputs& inputs);
-void run_ap_performance_report(const ReportInputs& inputs);
-void run_activities_report(const ReportInputs& inputs, QLineEdit* idBox);
-void run_income_structure_report(const ReportInputs& inputs, QLineEdit* idBox);
-void run_network_report(const ReportInputs& inputs, QLineEdit* idBox);
-void run_downline_report(const ReportInputs& inputs, QLineEdit* idBox);
+// Asks for the report of this kind and shows it; idBox holds the affiliate's
+// ID of the reports that take one.
+void run_report(const ReportInputs& inputs, ReportKind kind, QLineEdit* idBox = nullptr);
 
 }  // namespace qdx::ui

@@ -227,7 +227,7 @@ void ReportWindow::printReport() {
 void ReportWindow::registerPayments() {
     const AppState& s = context_.state;
     QString question = "The payments from the Report will be registered on the date  " +
-                       fromAnsi(format_date(s.dateto, s.regional));
+                       fromAnsi(format_date(table().request.dateto, s.regional));
     if (context_.message(this, question, MessageButtons::OkCancel, "Warninig") !=
         MessageAnswer::Ok) {
         return;

@@ -41,5 +41,19 @@ TEST_F(WindowTest, EachRegisterButtonOpensOneWindow) {
     EXPECT_TRUE(file_exists(folder.path() / "backcopies" / "communications.qdx"));
 }
 
+TEST_F(WindowTest, OpeningCommunicationsSwitchesToTheVariantWording) {
+    auto* main = open(new ui::MainWindow(context));
+    ui::wire_main_window(*main);
+    main->button("cmdAffiliates")->click();
+    EXPECT_EQ(state.messages.enterData, "Please enter data into the field");
+    main->button("cmdCommunications")->click();
+    EXPECT_EQ(state.messages.enterData, "Please enter the data to the field");
+    EXPECT_EQ(state.messages.incorrectValue, "Sorry, you entered not correct value");
+    EXPECT_EQ(state.messages.noAffiliate, "Sorry, there is no an Affiliate with this ID");
+    for (const char* window : {"frmAffiliates", "frmCommunications"})
+        if (QWidget* opened = context.openWindow(window)) opened->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 }  // namespace
 }  // namespace qdx::test

@@ -188,6 +188,28 @@ TEST_F(ReportButtonsTest, AFailureKeepsTheShownReportAndRestoresThePointerBefore
     EXPECT_FALSE(reportWindow()->findChild<QPushButton*>("cmdRegistrePayments")->isHidden());
 }
 
+TEST_F(ReportButtonsTest, TheShownReportKeepsItsRangeWhenALaterReportFails) {
+    click("cmdPaymentsR");
+    // A later report reads April, then fails over its working file.
+    main->lineEdit("txtDateFrom")->setText("01/04/2003");
+    main->lineEdit("txtDateTo")->setText("30/04/2003");
+    fs::create_directories(state.workFile(file::kAccounts));
+    click("cmdPaymentsR");
+    ASSERT_EQ(messages.size(), 1u);
+
+    ui::ReportWindow* w = reportWindow();
+    w->saveText();
+    EXPECT_EQ(read_file(folder.path() / "output" / "Payments_Report.txt")
+                  .rfind("Payments_Report from 01/03/2003 to 31/03/2003\r\n", 0),
+              0u);
+    w->registerPayments();
+    EXPECT_EQ(messages.back().text,
+              "The payments from the Report will be registered on the date  31/03/2003");
+    RecordFile paid(state.dataFile(file::kPayments), MoneyRecord::kSize);
+    ASSERT_EQ(paid.count(), 2);
+    EXPECT_EQ(paid.read<MoneyRecord>(2).date, ole_from_ymd(2003, 3, 31));
+}
+
 TEST_F(ReportButtonsTest, ARefusedRangeSaysWhy) {
     main->lineEdit("txtDateFrom")->setText("01/01/1950");
     main->lineEdit("txtDateTo")->setText("01/01/2000");

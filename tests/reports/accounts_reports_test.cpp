@@ -6,6 +6,7 @@
 #include "core/record_file.h"
 #include "core/settings.h"
 #include "core/text_field.h"
+#include "reports/report_asking.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 
@@ -50,7 +51,7 @@ TEST_F(AccountsTest, WorkedExampleWithANegativeBalance) {
     worked();
     test::write_money(state, file::kSales, {money(3, 200, march(15))});
     test::write_money(state, file::kPayments, {money(2, 12.5f, march(10))});
-    auto t = accounts_report(state, false);
+    auto t = ask(state, ReportKind::Accounts, 0, false);
     EXPECT_EQ(t.caption, "Accounts_Report");
     EXPECT_FALSE(t.showRegisterPayments);
     ASSERT_EQ(t.rowCount(), 5u);
@@ -65,7 +66,7 @@ TEST_F(AccountsTest, WorkedExampleWithANegativeBalance) {
 
 TEST_F(AccountsTest, NoAffiliatesGiveHeaderAndZeroTotal) {
     for (bool full : {false, true}) {
-        auto t = accounts_report(state, full);
+        auto t = ask(state, ReportKind::Accounts, 0, full);
         ASSERT_EQ(t.rowCount(), 2u);
         EXPECT_EQ(t.columnCount(), full ? 14u : 4u);
         EXPECT_EQ(t.cells[1][0], " Total");
@@ -79,25 +80,9 @@ TEST_F(AccountsTest, NoAffiliatesGiveHeaderAndZeroTotal) {
     }
 }
 
-TEST_F(AccountsTest, HandOverSetsPrintLayoutAndReportType) {
-    state.report.printPos.fill(99);
-    accounts_report(state, true);
-    EXPECT_EQ(state.report.reportType, 2);
-    EXPECT_EQ(state.report.printCols, 4);
-    EXPECT_EQ(state.report.printPos[4], 70);
-    EXPECT_EQ(state.report.printPos[5], 99);  // left as the last report set it
-
-    auto t = payments_due_report(state, false, false);
-    EXPECT_EQ(state.report.reportType, 1);
-    EXPECT_EQ(state.report.printCols, 2);
-    EXPECT_EQ(t.printCols, 2);
-    EXPECT_EQ(t.printPos[2], 40);
-    EXPECT_EQ(t.printPos[3], 50);  // from the accounts report before
-}
-
 TEST_F(AccountsTest, FullFormCarriesFixedWidthFields) {
     worked();
-    auto t = accounts_report(state, true);
+    auto t = ask(state, ReportKind::Accounts, 0, true);
     ASSERT_EQ(t.columnCount(), 14u);
     EXPECT_EQ(t.cells[0][4], "Name");
     EXPECT_EQ(t.cells[0][8], "Country");
@@ -116,7 +101,7 @@ TEST_F(AccountsTest, RowsAreRoundedAndTotalledAsShown) {
     state.settings.payType = 2;  // Fixed sums per sale
     state.settings.rewards = {0, 12.3456f, 5.25f};
     test::write_money(state, file::kSales, {money(2, 1, march(2))});
-    auto t = accounts_report(state, false);
+    auto t = ask(state, ReportKind::Accounts, 0, false);
     EXPECT_EQ(t.cells[1][1], "5.25");
     EXPECT_EQ(t.cells[2][1], "12.346");
     EXPECT_EQ(t.cells[4][1], "17.596");
@@ -130,12 +115,13 @@ TEST_F(AccountsTest, StaleAccountsBeyondTheAffiliatesAddNoRows) {
         for (int64_t k = 1; k <= 5; ++k) stale.write(k, AccountRecord{50, 0});
     }
     worked(1);
-    EXPECT_EQ(accounts_report(state, false).rowCount(), 5u);  // 3 affiliates and the Total
+    EXPECT_EQ(ask(state, ReportKind::Accounts, 0, false).rowCount(),
+              5u);  // 3 affiliates and the Total
     {
         RecordFile stale(state.workFile(file::kAccounts), AccountRecord::kSize);
         for (int64_t k = 1; k <= 5; ++k) stale.write(k, AccountRecord{50, 0});
     }
-    auto t = payments_due_report(state, false, true);
+    auto t = ask(state, ReportKind::PaymentsDue, 0, false, true);
     EXPECT_EQ(t.rowCount(), 2u);  // nobody earned the minimal payment
     EXPECT_FALSE(file_exists(folder.path() / "HTML" / " 4.html"));
 }
@@ -143,7 +129,7 @@ TEST_F(AccountsTest, StaleAccountsBeyondTheAffiliatesAddNoRows) {
 TEST_F(AccountsTest, DueWhenTheBalanceReachesTheMinimalPayment) {
     worked(10);
     test::write_money(state, file::kSales, {money(3, 200, march(15))});
-    auto t = payments_due_report(state, false, false);
+    auto t = ask(state, ReportKind::PaymentsDue, 0, false, false);
     EXPECT_EQ(t.caption, "Payments_Report");
     EXPECT_TRUE(t.showRegisterPayments);
     ASSERT_EQ(t.rowCount(), 4u);
@@ -157,7 +143,7 @@ TEST_F(AccountsTest, DueWhenTheBalanceReachesTheMinimalPayment) {
 TEST_F(AccountsTest, MinimalPaymentZeroListsEveryoneNotNegative) {
     worked(0);
     test::write_money(state, file::kPayments, {money(1, 3, march(3))});
-    auto t = payments_due_report(state, true, false);
+    auto t = ask(state, ReportKind::PaymentsDue, 0, true, false);
     ASSERT_EQ(t.rowCount(), 4u);
     EXPECT_EQ(row(t, 1)[0], "2");
     EXPECT_EQ(row(t, 1)[1], "0");
@@ -170,7 +156,7 @@ TEST_F(AccountsTest, MinimalPaymentZeroListsEveryoneNotNegative) {
 TEST_F(AccountsTest, PagesAreWrittenForEveryAffiliateDueOrNot) {
     worked(15);
     test::write_money(state, file::kSales, {money(3, 200, march(15))});
-    auto t = payments_due_report(state, false, true);
+    auto t = ask(state, ReportKind::PaymentsDue, 0, false, true);
     ASSERT_EQ(t.rowCount(), 3u);  // only affiliate 3 is due
     for (const char* page : {" 1.html", " 1d.html", " 2.html", " 2d.html", " 3.html", " 3d.html"})
         EXPECT_TRUE(file_exists(folder.path() / "HTML" / page)) << page;
@@ -181,7 +167,7 @@ TEST_F(AccountsTest, RegisteringTwiceOverTheSameRange) {
     worked(5);
     test::write_money(state, file::kSales, {money(3, 123.4567f, march(15))});
     test::write_money(state, file::kPayments, {money(1, 1, ole_from_ymd(2003, 2, 1))});
-    auto first = payments_due_report(state, false, false);
+    auto first = ask(state, ReportKind::PaymentsDue, 0, false, false);
     ASSERT_EQ(first.rowCount(), 4u);
     EXPECT_EQ(first.cells[2][1], "12.346");  // affiliate 3's 10 % of 123.4567
     EXPECT_EQ(register_payments(state, first), 2);
@@ -195,7 +181,7 @@ TEST_F(AccountsTest, RegisteringTwiceOverTheSameRange) {
     EXPECT_EQ(written[2].date, march(31));  // dateto, not today
 
     // Balances now hold only what the rounding left: nobody is due.
-    auto second = payments_due_report(state, false, false);
+    auto second = ask(state, ReportKind::PaymentsDue, 0, false, false);
     ASSERT_EQ(second.rowCount(), 2u);
     EXPECT_EQ(register_payments(state, second), 0);
     EXPECT_EQ(payments().size(), 3u);

@@ -1,4 +1,5 @@
 #pragma once
+#include "core/ole_date.h"
 #include "reports/report_table.h"
 
 namespace qdx::test {
@@ -6,6 +7,7 @@ namespace qdx::test {
 // A short accounts report of two affiliates with its Total row.
 inline ReportTable accounts_table() {
     ReportTable t;
+    t.request = {ReportKind::Accounts, ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
     t.caption = "Accounts_Report";
     t.setHeader(" Affiliate's ID     | Income       | Payments         |  Balance        ");
     t.appendRow() = {"1", "12.346", "0", "12.346"};

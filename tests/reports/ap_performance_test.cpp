@@ -3,6 +3,7 @@
 
 #include "core/ole_date.h"
 #include "reports/ap_periods.h"
+#include "reports/report_asking.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 
@@ -81,11 +82,11 @@ TEST_F(ApPerformanceTest, SumsByPeriodWithBothEndsIncluded) {
                        {3, 20, ymd(2003, 3, 10)},
                        {3, 99, ymd(2003, 3, 11)}});  // after it
     test::write_money(state, file::kPayments, {{1, 30.25f, ymd(2003, 3, 1)}});
-    auto t = ap_performance_report(state);
+    auto t = ask(state, ReportKind::ApPerformance);
     EXPECT_EQ(t.caption, "AP_Performance_Report");
     EXPECT_FALSE(t.showRegisterPayments);
     EXPECT_EQ(t.printCols, 5);
-    EXPECT_EQ(state.report.printPos[4], 50);
+    EXPECT_EQ(t.printPos[4], 50);
     using Cells = std::vector<std::string>;
     ASSERT_EQ(t.rowCount(), 5u);
     EXPECT_EQ(t.cells[0], (Cells{" From      ", "  To        ", " Sales        ", " Payments      ",
@@ -104,13 +105,13 @@ TEST_F(ApPerformanceTest, RunningSumsKeepSevenDigitsInTheCell) {
                        {1, 0.4f, ymd(2003, 2, 2)},
                        {1, 0.4f, ymd(2003, 2, 3)},
                        {1, 0.4f, ymd(2003, 2, 4)}});
-    auto t = ap_performance_report(state);
+    auto t = ask(state, ReportKind::ApPerformance);
     EXPECT_EQ(t.cells[2][2], "1234567");
 }
 
 TEST_F(ApPerformanceTest, ReversedRangeGivesOneEmptyRowAndMissingFilesCountAsEmpty) {
     std::swap(state.datefrom, state.dateto);
-    auto t = ap_performance_report(state);
+    auto t = ask(state, ReportKind::ApPerformance);
     ASSERT_EQ(t.rowCount(), 3u);
     EXPECT_EQ(t.cells[1][0], "10/03/2003");
     EXPECT_EQ(t.cells[1][1], "15/01/2003");

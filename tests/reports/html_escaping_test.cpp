@@ -3,6 +3,7 @@
 
 #include "core/ole_date.h"
 #include "core/settings.h"
+#include "reports/report_asking.h"
 #include "reports/report_table.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
@@ -32,7 +33,7 @@ class HtmlEscapingTest : public ::testing::Test {
 };
 
 TEST_F(HtmlEscapingTest, TheUplinesDownlinePageShowsTheTextsAsText) {
-    payments_due_report(state, false, true);
+    ask(state, ReportKind::PaymentsDue, 0, false, true);
     const std::string page = test::read_file(state.appDir / "HTML" / " 1d.html");
     EXPECT_NE(page.find("<td>" + kShown + "  </td>"), std::string::npos) << page;
     EXPECT_NE(page.find("<td>Tom &amp; &lt;b&gt;Jerry&lt;/b&gt;  </td>"), std::string::npos);
@@ -41,7 +42,7 @@ TEST_F(HtmlEscapingTest, TheUplinesDownlinePageShowsTheTextsAsText) {
 }
 
 TEST_F(HtmlEscapingTest, TheHtmlExportShowsTheTextsAsText) {
-    const ReportTable table = payments_due_report(state, true, false);
+    const ReportTable table = ask(state, ReportKind::PaymentsDue, 0, true, false);
     const std::string html = test::read_file(save_html(table, state));
     EXPECT_NE(html.find("<td>" + kShown), std::string::npos) << html;
     EXPECT_NE(html.find("Tom &amp; &lt;b&gt;Jerry&lt;/b&gt;"), std::string::npos);

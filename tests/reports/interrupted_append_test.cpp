@@ -27,8 +27,9 @@ class InterruptedAppendTest : public ::testing::Test {
     }
     fs::path payments() const { return state.dataFile(file::kPayments); }
     // A payments-due table of `rows` affiliates, as the report hands it over.
-    static ReportTable due(int rows) {
+    ReportTable due(int rows) const {
         ReportTable t;
+        t.request = {ReportKind::PaymentsDue, state.dateto, state.dateto};
         t.setHeader(" Affiliate's ID     | Payments Due  ");
         for (int i = 1; i <= rows; ++i) t.appendRow() = {std::to_string(i), "12.5"};
         t.appendRow() = {" Total", "0"};

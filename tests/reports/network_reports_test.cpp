@@ -13,6 +13,7 @@
 #include "core/text_field.h"
 #include "core/level_marks.h"
 #include "reports/network_counts.h"
+#include "reports/report_asking.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 
@@ -63,7 +64,7 @@ class ActivitiesTest : public NetworkReportsTest {
 };
 
 TEST_F(ActivitiesTest, ListsSellersAndRecruitersWithTheirReferralsOnTheRangesEnds) {
-    ReportTable t = activities_report(state, 0, false);
+    ReportTable t = ask(state, ReportKind::Activities, 0, false);
     EXPECT_EQ(t.caption, "Activity_Report");
     EXPECT_EQ(t.cells[0][2], " Number of Subaffiliates      ");
     EXPECT_EQ(body(t, 4), (Rows{{"1", "1", "1", "0"},
@@ -71,17 +72,17 @@ TEST_F(ActivitiesTest, ListsSellersAndRecruitersWithTheirReferralsOnTheRangesEnd
                                 {"3", "3", "0", "200"},
                                 {" Total", "", "2", "200"}}));
     EXPECT_FALSE(file_exists(state.workFile(file::kActivity)));
-    EXPECT_EQ(state.report.printCols, 4);
-    EXPECT_EQ(state.report.printPos[3], 56);
+    EXPECT_EQ(t.printCols, 4);
+    EXPECT_EQ(t.printPos[3], 56);
 }
 
 TEST_F(ActivitiesTest, AnAffiliatesNetworkStopsAtTheLevelsInUse) {
-    ReportTable t = activities_report(state, 2, false);
+    ReportTable t = ask(state, ReportKind::Activities, 2, false);
     EXPECT_EQ(t.caption, "Activity_Report;ID=2");
     EXPECT_EQ(body(t, 1), (Rows{{"2"}, {"3"}, {" Total"}}));
 
     state.settings.levelsInUse = 1;
-    EXPECT_EQ(body(activities_report(state, 2, false), 1), (Rows{{"2"}, {" Total"}}));
+    EXPECT_EQ(body(ask(state, ReportKind::Activities, 2, false), 1), (Rows{{"2"}, {" Total"}}));
 }
 
 TEST_F(ActivitiesTest, StaleRecordsBeyondTheAffiliatesAreNotListed) {
@@ -89,18 +90,20 @@ TEST_F(ActivitiesTest, StaleRecordsBeyondTheAffiliatesAreNotListed) {
         RecordFile stale(state.workFile(file::kActivity), ActivityRecord::kSize);
         for (int64_t k = 1; k <= 6; ++k) stale.write(k, ActivityRecord{50, 1});
     }
-    EXPECT_EQ(body(activities_report(state, 0, false), 1), (Rows{{"1"}, {"2"}, {"3"}, {" Total"}}));
+    EXPECT_EQ(body(ask(state, ReportKind::Activities, 0, false), 1),
+              (Rows{{"1"}, {"2"}, {"3"}, {" Total"}}));
     {
         RecordFile stale(state.workFile(file::kActivity), ActivityRecord::kSize);
         for (int64_t k = 1; k <= 6; ++k) stale.write(k, ActivityRecord{50, 1});
     }
     // Record 5 would rank as a root of the whole network.
-    EXPECT_EQ(body(income_structure_report(state, 0, false), 1), (Rows{{" Total"}}));
+    EXPECT_EQ(body(ask(state, ReportKind::IncomeStructure, 0, false), 1), (Rows{{" Total"}}));
 }
 
 TEST_F(ActivitiesTest, NobodyActiveGivesOnlyTheTotal) {
     state.datefrom = state.dateto = ole_from_ymd(2004, 1, 1);
-    EXPECT_EQ(body(activities_report(state, 0, false), 4), (Rows{{" Total", "", "0", "0"}}));
+    EXPECT_EQ(body(ask(state, ReportKind::Activities, 0, false), 4),
+              (Rows{{" Total", "", "0", "0"}}));
 }
 
 // A chain 1 <- 2 <- 3 <- 4, with 5 under 1 selling nothing.
@@ -119,7 +122,7 @@ class IncomeStructureTest : public NetworkReportsTest {
 
 TEST_F(IncomeStructureTest, OwnSalesAtSubLevelZeroThenTwoGenerations) {
     useSettings("Percents", {10, 5, 2});
-    ReportTable t = income_structure_report(state, 1, false);
+    ReportTable t = ask(state, ReportKind::IncomeStructure, 1, false);
     EXPECT_EQ(t.caption, "Affiliate's 1 income structure Report");
     EXPECT_EQ(body(t, 5), (Rows{{"1", "0", "100", "10", "10"},
                                 {"2", "1", "200", "5", "10"},
@@ -133,7 +136,7 @@ TEST_F(NetworkReportsTest, IncomeJustAboveTheHalfRoundsUp) {
     useSettings("Percents", {2.5f, 15});
     sale(1, 950.02f);
     sale(2, 3.23f);
-    EXPECT_EQ(body(income_structure_report(state, 1, false), 5),
+    EXPECT_EQ(body(ask(state, ReportKind::IncomeStructure, 1, false), 5),
               (Rows{{"1", "0", "950.02", "2.5", "23.751"},
                     {"2", "1", "3.23", "15", "0.485"},
                     {" Total", "", "953.25", "", "24.236"}}));
@@ -141,7 +144,7 @@ TEST_F(NetworkReportsTest, IncomeJustAboveTheHalfRoundsUp) {
 
 TEST_F(IncomeStructureTest, FixedRewardsPayTheRewardOncePerRow) {
     useSettings("Fixed", {10, 5, 2});
-    EXPECT_EQ(body(income_structure_report(state, 2, false), 5),
+    EXPECT_EQ(body(ask(state, ReportKind::IncomeStructure, 2, false), 5),
               (Rows{{"2", "0", "200", "10", "10"},
                     {"3", "1", "300.5", "5", "5"},
                     {"4", "2", "400", "2", "2"},
@@ -150,19 +153,19 @@ TEST_F(IncomeStructureTest, FixedRewardsPayTheRewardOncePerRow) {
 
 TEST_F(IncomeStructureTest, WholeNetworkRanksRootsAsLevelTwo) {
     useSettings("Percents", {10, 5, 2});
-    EXPECT_EQ(body(income_structure_report(state, 0, false), 2),
+    EXPECT_EQ(body(ask(state, ReportKind::IncomeStructure, 0, false), 2),
               (Rows{{"1", "1"}, {"2", "2"}, {" Total", ""}}));
 }
 
 TEST_F(IncomeStructureTest, LevelsInUseFollowTheRewardsUnlessNoneIsPositive) {
     useSettings("Percents", {10, 5});
     state.settings.levelsInUse = 6;
-    income_structure_report(state, 1, false);
-    EXPECT_EQ(state.settings.levelsInUse, 2);
+    EXPECT_EQ(body(ask(state, ReportKind::IncomeStructure, 1, false), 1),
+              (Rows{{"1"}, {"2"}, {" Total"}}));
+    EXPECT_EQ(state.settings.levelsInUse, 6);  // the shared settings stay as they are
     state.settings.rewards = {};
-    state.settings.levelsInUse = 6;
-    income_structure_report(state, 1, false);
-    EXPECT_EQ(state.settings.levelsInUse, 6);
+    EXPECT_EQ(body(ask(state, ReportKind::IncomeStructure, 1, false), 1),
+              (Rows{{"1"}, {"2"}, {"3"}, {"4"}, {" Total"}}));
 }
 
 TEST_F(IncomeStructureTest, MarkLevelsRanksOnlyRecordsWithVolume) {
@@ -181,7 +184,7 @@ TEST_F(IncomeStructureTest, MarkLevelsRanksOnlyRecordsWithVolume) {
 TEST_F(IncomeStructureTest, FullFormSortsDataRowsBySalesAndKeepsTheTotalLast) {
     useSettings("Percents", {10, 5, 2, 1});
     sale(1, 500);
-    ReportTable t = income_structure_report(state, 1, true);
+    ReportTable t = ask(state, ReportKind::IncomeStructure, 1, true);
     ASSERT_EQ(t.columnCount(), 15u);
     EXPECT_EQ(t.cells[0][14], "Level");
     EXPECT_EQ(body(t, 3), (Rows{{"2", "1", "200"},
@@ -207,7 +210,7 @@ class NetworkTest : public NetworkReportsTest {
 TEST_F(NetworkTest, OnlyTopLevelAffiliatesGiveTwoRows) {
     test::write_affiliates(state, {affiliate(1, 0, 1, march(1)), affiliate(2, 0, 1, march(31)),
                                    affiliate(3, 0, 1, ole_from_ymd(2003, 4, 1))});
-    ReportTable t = network_report(state, 0);
+    ReportTable t = ask(state, ReportKind::Network, 0);
     EXPECT_EQ(t.caption, "Net_Structure_Report");
     EXPECT_EQ(t.columnCount(), 3u);
     EXPECT_EQ(body(t, 3), (Rows{{"1", "3", "2"}, {"2", "0", "0"}, {" Total", "3", "2"}}));
@@ -224,7 +227,7 @@ TEST_F(NetworkTest, WholeNetworkGrowsToTheDeepestLevelPlusOne) {
 TEST_F(NetworkTest, TopLevelAffiliateShowsItselfAndThreeGenerations) {
     chain();
     useSettings("Percents", {10, 5, 2});
-    ReportTable t = network_report(state, 1);
+    ReportTable t = ask(state, ReportKind::Network, 1);
     EXPECT_EQ(t.caption, "Sub Net Structure Report for the Affiliate with ID=1");
     EXPECT_EQ(body(t, 4), (Rows{{"1", "0", "0", "1"},
                                 {"2", "1", "0", ""},
@@ -238,24 +241,24 @@ TEST_F(NetworkTest, LevelThreeAffiliateShowsItsUplineIds) {
     chain();
     useSettings("Percents", {10, 5});
     state.settings.levelsInUse = 7;
-    EXPECT_EQ(body(network_report(state, 3), 4), (Rows{{"1", "0", "0", "1"},
-                                                       {"2", "0", "0", "2"},
-                                                       {"3", "0", "0", "3"},
-                                                       {"4", "1", "0", ""},
-                                                       {"5", "1", "1", ""},
-                                                       {" Total", "2", "1", ""}}));
+    EXPECT_EQ(body(ask(state, ReportKind::Network, 3), 4), (Rows{{"1", "0", "0", "1"},
+                                                                 {"2", "0", "0", "2"},
+                                                                 {"3", "0", "0", "3"},
+                                                                 {"4", "1", "0", ""},
+                                                                 {"5", "1", "1", ""},
+                                                                 {" Total", "2", "1", ""}}));
     EXPECT_EQ(state.settings.levelsInUse, 7);  // the report does not change it
 }
 
 TEST_F(NetworkTest, NoRewardListsOnlyTheUpline) {
     chain();
-    EXPECT_EQ(body(network_report(state, 2), 4),
+    EXPECT_EQ(body(ask(state, ReportKind::Network, 2), 4),
               (Rows{{"1", "0", "0", "1"}, {"2", "0", "0", "2"}, {" Total", "0", "0", ""}}));
 }
 
 TEST_F(NetworkTest, BrokenReferrerChainIsAFailure) {
     test::write_affiliates(state, {affiliate(1, 0, 1, march(1)), affiliate(2, 0, 3, march(1))});
-    EXPECT_THROW(network_report(state, 2), ReportError);
+    EXPECT_THROW(ask(state, ReportKind::Network, 2), ReportError);
 }
 
 TEST(NetworkDamageTest, LevelBeyondTheNumberOfAffiliatesIsAFailureNotATable) {
@@ -268,8 +271,8 @@ TEST(NetworkDamageTest, LevelBeyondTheNumberOfAffiliatesIsAFailureNotATable) {
         load_settings(state);
         test::write_affiliates(state,
                                {affiliate(1, 0, 1, march(1)), affiliate(2, 1, damaged, march(1))});
-        EXPECT_THROW(network_report(state, 0), ReportError) << damaged;
-        EXPECT_THROW(network_report(state, 2), ReportError) << damaged;
+        EXPECT_THROW(ask(state, ReportKind::Network, 0), ReportError) << damaged;
+        EXPECT_THROW(ask(state, ReportKind::Network, 2), ReportError) << damaged;
     }
 }
 
@@ -287,7 +290,7 @@ class DownlineTest : public NetworkReportsTest {
 };
 
 TEST_F(DownlineTest, WholeNetworkShowsStoredLevels) {
-    ReportTable t = downline_report(state, 0, false);
+    ReportTable t = ask(state, ReportKind::Downline, 0, false);
     EXPECT_EQ(t.caption, "Downline of the Affiliate with ID= 0  Report");
     EXPECT_FALSE(t.hasTotalRow);
     EXPECT_EQ(body(t, 3), (Rows{{"1", "1", "Al                  "},
@@ -295,12 +298,12 @@ TEST_F(DownlineTest, WholeNetworkShowsStoredLevels) {
                                 {"2", "2", "Bo                  "},
                                 {"3", "3", "Cy                  "},
                                 {"", "", ""}}));
-    EXPECT_EQ(state.report.printCols, 6);
+    EXPECT_EQ(t.printCols, 6);
 }
 
 TEST_F(DownlineTest, MemberRegisteredAfterTheRangeLeavesAnEmptyRow) {
     state.dateto = ole_from_ymd(2003, 6, 1);
-    ReportTable t = downline_report(state, 2, true);
+    ReportTable t = ask(state, ReportKind::Downline, 2, true);
     ASSERT_EQ(t.columnCount(), 11u);
     EXPECT_EQ(t.cells[0][6], "Street");
     EXPECT_EQ(t.cells[2][0], "1");
@@ -308,28 +311,28 @@ TEST_F(DownlineTest, MemberRegisteredAfterTheRangeLeavesAnEmptyRow) {
     EXPECT_EQ(t.cells[2][10], fit_field("www.example.com", 30));
 
     state.dateto = march(31);
-    t = downline_report(state, 2, true);
+    t = ask(state, ReportKind::Downline, 2, true);
     EXPECT_EQ(t.cells[2], std::vector<std::string>(11));
 }
 
 TEST_F(DownlineTest, MemberWithANanDateIsNotRegisteredByTheRangesEnd) {
     test::write_affiliates(state, {affiliate(6, 5, 2, std::numeric_limits<double>::quiet_NaN())});
-    EXPECT_EQ(downline_report(state, 5, false).cells[1], std::vector<std::string>(6));
+    EXPECT_EQ(ask(state, ReportKind::Downline, 5, false).cells[1], std::vector<std::string>(6));
 }
 
 TEST_F(DownlineTest, AffiliateWithoutReferralsGivesOnlyTheHeader) {
-    EXPECT_EQ(downline_report(state, 5, false).rowCount(), 1u);
+    EXPECT_EQ(ask(state, ReportKind::Downline, 5, false).rowCount(), 1u);
 }
 
 TEST_F(DownlineTest, NewAffiliatesAppearWithoutRebuild) {
-    downline_report(state, 1, false);
+    ask(state, ReportKind::Downline, 1, false);
     test::write_affiliates(state, {affiliate(6, 3, 4, march(2), "Fay")});
-    EXPECT_EQ(downline_report(state, 1, false).cells.back()[1], "6");
+    EXPECT_EQ(ask(state, ReportKind::Downline, 1, false).cells.back()[1], "6");
 }
 
 TEST_F(DownlineTest, ReferralCycleFailsInsteadOfHanging) {
     test::write_affiliates(state, {affiliate(6, 7, 2, march(1)), affiliate(7, 6, 2, march(1))});
-    EXPECT_THROW(downline_report(state, 6, false), ReportError);
+    EXPECT_THROW(ask(state, ReportKind::Downline, 6, false), ReportError);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ class ReportTableTest : public ::testing::Test {
     }
     ReportTable twoColumns(std::initializer_list<std::pair<const char*, const char*>> rows) {
         ReportTable t;
+        t.request = {ReportKind::PaymentsDue, state.datefrom, state.dateto};
         t.caption = "Payments_Report";
         t.setHeader(" Affiliate's ID     | Payments Due  ");
         for (auto [id, sum] : rows) {
@@ -120,7 +121,7 @@ TEST_F(ReportTableTest, SavesUnderTheTrimmedCaptionAndReplacesEarlierExports) {
     EXPECT_EQ(test::read_file(text), export_text(t, ';', state));
     EXPECT_EQ(test::read_file(html), export_html(t, state));
 
-    state.datefrom = ole_from_ymd(2004, 1, 1);
+    t.request.datefrom = ole_from_ymd(2004, 1, 1);
     t.cells[1][1] = "6";
     save_text(t, ';', state);
     save_html(t, state);

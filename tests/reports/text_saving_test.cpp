@@ -15,13 +15,11 @@ namespace {
 
 class TextSavingTest : public ::testing::Test {
   protected:
-    TextSavingTest() : state(folder.path()) {
-        state.datefrom = ole_from_ymd(2003, 3, 1);
-        state.dateto = ole_from_ymd(2003, 3, 31);
-    }
+    TextSavingTest() : state(folder.path()) {}
     // Rows of uneven length, some 2.5 MB in all, so that several pieces are written.
     static ReportTable large_table() {
         ReportTable t;
+        t.request = {ReportKind::Accounts, ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
         t.caption = "Accounts_Report";
         t.setHeader(" Affiliate's ID     | Income       | Name ");
         for (int i = 1; i <= 30000; ++i) {

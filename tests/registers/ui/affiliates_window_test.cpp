@@ -3,7 +3,6 @@
 #include <QFont>
 
 #include "core/files.h"
-#include "registers/ui/communications_window.h"
 #include "registers/ui/window_fixture.h"
 
 namespace qdx::test {
@@ -193,7 +192,7 @@ TEST_F(AffiliatesWindowTest, EmptyNameMessageFollowsTheWordingInForce) {
     createAndSave(w, "", "0");
     EXPECT_EQ(messages.back(), "Please enter data into the field");
     EXPECT_EQ(focused(w), "txtName");
-    open(new ui::CommunicationsWindow(context));
+    state.messages.setVariantWording();  // as opening the communications window does
     click(w, "cmdSave");
     EXPECT_EQ(messages.back(), "Please enter the data to the field");
 }

@@ -19,6 +19,7 @@ namespace fs = std::filesystem;
 
 ReportTable payments_table(std::vector<std::vector<std::string>> rows) {
     ReportTable t;
+    t.request = {ReportKind::PaymentsDue, ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
     t.caption = "Payments_Report";
     t.showRegisterPayments = true;
     t.setHeader(" Affiliate's ID     | Payments Due  ");

@@ -1,0 +1,28 @@
+#pragma once
+// What a report is asked for with: which report, over which range, for which
+// affiliate, in which form. The finished table carries it, so saving,
+// printing and registering payments use the range the report was made for.
+#include <cstdint>
+
+namespace qdx {
+
+enum class ReportKind {
+    Accounts,
+    PaymentsDue,
+    ApPerformance,
+    Activities,
+    IncomeStructure,
+    Network,
+    Downline
+};
+
+struct ReportRequest {
+    ReportKind kind = ReportKind::Accounts;
+    double datefrom = 0;  // both days included
+    double dateto = 0;
+    int32_t id = 0;      // the affiliate, for the reports that take one; 0 the whole network
+    bool full = false;   // Full rather than Short
+    bool pages = false;  // payments due: also write every affiliate's pages
+};
+
+}  // namespace qdx
