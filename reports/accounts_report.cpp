@@ -25,10 +25,11 @@ ReportTable accounts_report(const AppState& shared, const ReportRequest& request
         std::vector<std::string>& row = table.cells.emplace_back();
         row.reserve(width);
         row.resize(4);
-        row[0] = format_long(k);
-        row[1] = format_single(income, regional);
-        row[2] = format_single(payments, regional);
-        row[3] = format_single(income - payments, regional);
+        const size_t r = table.rowCount() - 1;
+        put_long(table, r, 0, k);
+        put_single(table, r, 1, income, regional);
+        put_single(table, r, 2, payments, regional);
+        put_single(table, r, 3, income - payments, regional);
     });
     append_total_row(table, {1, 2, 3}, regional);
 

@@ -36,11 +36,12 @@ ReportTable activities_report(const AppState& shared, const ReportRequest& reque
             if (id > 0 && tree.subLevel(id, static_cast<int32_t>(i), levels) == 0) return;
             const ActivityRecord a = ActivityRecord::decode(bytes);
             if (a.volume == 0 && a.newReferrals == 0) return;
-            auto& row = table.appendRow();
-            row[0] = format_long(i);
-            row[1] = format_long(tree.levelOf(i));
-            row[2] = format_long(a.newReferrals);
-            row[3] = format_single(a.volume, regional);
+            table.appendRow();
+            const size_t r = table.rowCount() - 1;
+            put_long(table, r, 0, i);
+            put_long(table, r, 1, tree.levelOf(i));
+            put_long(table, r, 2, a.newReferrals);
+            put_single(table, r, 3, a.volume, regional);
         });
     }
     append_total_row(table, {2, 3}, regional);

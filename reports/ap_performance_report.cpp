@@ -40,7 +40,7 @@ std::vector<float> add_up(ReportTable& table, const std::vector<Period>& periods
         added[p] = true;
     });
     for (size_t p = 0; p < periods.size(); ++p)
-        if (added[p]) table.cells[p + 1][column] = format_single(last[p], regional);
+        if (added[p]) put_single(table, p + 1, column, last[p], regional);
     return shown;
 }
 
@@ -70,15 +70,16 @@ ReportTable ap_performance_report(const AppState& state, const ReportRequest& re
         auto& row = table.appendRow();
         row[0] = format_date(p.start, regional);
         row[1] = format_date(p.end, regional);
-        row[2] = "0";
-        row[3] = "0";
+        const size_t r = table.rowCount() - 1;
+        put_long(table, r, 2, 0);
+        put_long(table, r, 3, 0);
     }
 
     ensure_folder(state.dataDir());
     const auto sales = add_up(table, periods, 2, state.dataFile(file::kSales), regional);
     const auto payments = add_up(table, periods, 3, state.dataFile(file::kPayments), regional);
     for (size_t p = 0; p < periods.size(); ++p)
-        table.cells[p + 1][4] = format_single(sales[p] - payments[p], regional);
+        put_single(table, p + 1, 4, sales[p] - payments[p], regional);
     append_total_row(table, {4, 2, 3}, regional);
     return table;
 }

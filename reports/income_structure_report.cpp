@@ -40,20 +40,23 @@ ReportTable income_structure_report(const AppState& shared, const ReportRequest&
     const Settings& settings = state.settings;
     for (const auto& [i, rank] : ranks) {
         if (rank < 1 || rank > 8) throw ReportError("rank out of range");
-        auto& row = table.appendRow();
-        row[0] = format_long(i);
-        row[1] = format_long(rank - 1);
+        table.appendRow();
+        const size_t r = table.rowCount() - 1;
         const float volume = marker.volume(i);
         const float reward = settings.rewards[static_cast<size_t>(rank)];
-        row[2] = format_single(volume, regional);
-        row[3] = row[4] = format_single(reward, regional);
+        put_long(table, r, 0, i);
+        put_long(table, r, 1, rank - 1);
+        put_single(table, r, 2, volume, regional);
+        put_single(table, r, 3, reward, regional);
         if (settings.payType == 1) {
             // The income is worked out from the values as shown, and rounded
             // as a number: its 15-digit text may already lie past the half
             // (23.750500000000002 is written 23.7505).
             const double rate = shown_value(reward, regional);
             const double sales = shown_value(volume, regional);
-            row[4] = round3_double(rate * sales / 100, regional);
+            put_rounded(table, r, 4, rate * sales / 100, regional);
+        } else {
+            put_single(table, r, 4, reward, regional);
         }
     }
     append_total_row(table, {4, 2}, regional);

@@ -103,14 +103,19 @@ ReportTable network_report(const AppState& shared, const ReportRequest& request)
         table.setPrintLayout({0, 9, 30, 50}, 3);
     }
     for (int32_t k = 1; k <= levels.depth(); ++k) {
-        auto& row = table.appendRow();
-        row[0] = format_long(k);
-        row[1] = format_long(levels.netTotal[static_cast<size_t>(k)]);
-        row[2] = format_long(levels.netNew[static_cast<size_t>(k)]);
+        table.appendRow();
+        const size_t r = table.rowCount() - 1;
+        const int64_t total = levels.netTotal[static_cast<size_t>(k)];
+        const int64_t added = levels.netNew[static_cast<size_t>(k)];
+        put_long(table, r, 0, k);
         // The upline's rows show the member's ID and count nothing.
         if (id > 0 && k <= rootLevel) {
-            row[3] = row[2];
-            row[2] = row[1] = "0";
+            put_long(table, r, 3, added);
+            put_long(table, r, 2, 0);
+            put_long(table, r, 1, 0);
+        } else {
+            put_long(table, r, 1, total);
+            put_long(table, r, 2, added);
         }
     }
     append_total_row(table, {1, 2}, state.regional);

@@ -29,9 +29,10 @@ ReportTable payments_due_report(const AppState& shared, const ReportRequest& req
         if (writer) writer->write(static_cast<int32_t>(k), income);
         const float balance = income - payments;
         if (balance >= minPayment) {
-            auto& row = table.appendRow();
-            row[0] = format_long(k);
-            row[1] = format_single(balance, regional);
+            table.appendRow();
+            const size_t r = table.rowCount() - 1;
+            put_long(table, r, 0, k);
+            put_single(table, r, 1, balance, regional);
         }
     });
     if (writer) writer->finish();

@@ -1,5 +1,8 @@
 // "Register payments": one payment per listed affiliate, dated the end of the
 // range, appended after the last record of the payments file.
+#include <cfloat>
+#include <climits>
+#include <cmath>
 #include <vector>
 
 #include "core/files.h"
@@ -21,11 +24,12 @@ int register_payments(const AppState& state, const ReportTable& table) {
     std::vector<uint8_t> bytes(rows * MoneyRecord::kSize);
     for (size_t i = 1; i < endOfData; ++i) {
         MoneyRecord payment;
-        auto id = parse_long(table.cells[i][0], state.regional);
-        auto sum = parse_single(table.cells[i][1], state.regional);
-        if (!id || !sum) throw ReportError("Row " + std::to_string(i) + " holds no payment");
-        payment.affiliateId = *id;
-        payment.sum = *sum;
+        const double id = std::nearbyint(table.number(i, 0));
+        const double sum = table.number(i, 1);
+        if (!(id >= INT32_MIN && id <= INT32_MAX) || !(std::fabs(sum) <= FLT_MAX))
+            throw ReportError("Row " + std::to_string(i) + " holds no payment");
+        payment.affiliateId = static_cast<int32_t>(id);
+        payment.sum = static_cast<float>(sum);
         payment.date = table.request.dateto;
         payment.encode(bytes.data() + (i - 1) * MoneyRecord::kSize);
     }

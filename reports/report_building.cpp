@@ -1,9 +1,6 @@
 #include "reports/report_building.h"
 
 #include <algorithm>
-#include <cfloat>
-#include <charconv>
-#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -19,48 +16,6 @@ AppState with_range(const AppState& state, const ReportRequest& request) {
     ranged.datefrom = request.datefrom;
     ranged.dateto = request.dateto;
     return ranged;
-}
-
-// A cell read as a 4-byte float; text that is not a number counts as 0.
-// The cells summed here were written by the number formatters, so plain
-// decimal text is read directly (as parse_single would: to a double, then
-// to a float); anything else goes through parse_single.
-float cell_single(const std::string& text, const Regional& regional) {
-    char buffer[32];
-    if (!text.empty() && text.size() < sizeof buffer && text[0] != '+') {
-        bool plain = true;
-        for (size_t i = 0; i < text.size(); ++i) {
-            char c = text[i];
-            if (c == regional.decimalSeparator)
-                c = '.';
-            else if (c == '.' || c == ' ')
-                plain = false;
-            buffer[i] = c;
-        }
-        double value = 0;
-        auto [end, error] = std::from_chars(buffer, buffer + text.size(), value);
-        if (plain && error == std::errc() && end == buffer + text.size() && std::isfinite(value) &&
-            std::fabs(value) <= FLT_MAX)
-            return static_cast<float>(value);
-    }
-    return parse_single(text, regional).value_or(0.0f);
-}
-
-double shown_value(float value, const Regional& regional) {
-    return parse_number(format_single(value, regional), regional).value_or(0);
-}
-
-float shown_single(float value, const Regional& regional) {
-    return cell_single(format_single(value, regional), regional);
-}
-
-int32_t row_id(const ReportTable& table, size_t row, const Regional& regional) {
-    const std::string& text = table.cells[row][0];
-    // The reports write plain decimal IDs; anything else goes the long way.
-    int32_t id = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
-    if (error == std::errc() && end == text.data() + text.size()) return id;
-    return parse_long(text, regional).value_or(0);
 }
 
 namespace {
@@ -99,7 +54,7 @@ void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLev
 
     std::vector<int32_t> ids;
     ids.reserve(endOfData - 1);
-    for (size_t r = 1; r < endOfData; ++r) ids.push_back(row_id(table, r, state.regional));
+    for (size_t r = 1; r < endOfData; ++r) ids.push_back(table.rowId(r));
     visit_affiliate_bytes(state, ids, [&](size_t i, const uint8_t* record) {
         write_details(table.cells[i + 1], firstColumn, withLevel, record);
     });

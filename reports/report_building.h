@@ -35,17 +35,4 @@ void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLev
 void read_and_delete_accounts(const AppState& state,
                               const std::function<void(int64_t, float, float)>& visit);
 
-// A cell read as a 4-byte float, as parse_single reads it; text that is not
-// a number counts as 0. Fast for the text the number formatters write.
-float cell_single(const std::string& text, const Regional& regional);
-
-// A number as the report shows it and reads it back: the value of its text in
-// the shortest general form (7 significant digits), 0 when that is not a
-// number. Running sums and products are formed on this value, as on a cell.
-double shown_value(float value, const Regional& regional);
-float shown_single(float value, const Regional& regional);
-
-// Parses a data row's ID cell; 0 when it is not a number.
-int32_t row_id(const ReportTable& table, size_t row, const Regional& regional);
-
 }  // namespace qdx

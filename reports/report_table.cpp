@@ -1,5 +1,9 @@
 #include "reports/report_table.h"
 
+#include <cfloat>
+#include <climits>
+#include <cmath>
+
 #include "core/atomic_file.h"
 #include "core/files.h"
 #include "core/text_field.h"
@@ -56,28 +60,80 @@ void ReportTable::setPrintLayout(std::initializer_list<int16_t> positions, int16
     printCols = columns;
 }
 
+void ReportTable::put(size_t row, size_t column, std::string text, double value) {
+    cells[row][column] = std::move(text);
+    if (numbers.size() <= column) numbers.resize(column + 1);
+    std::vector<double>& values = numbers[column];
+    if (values.size() <= row) values.resize(rowCount(), std::nan(""));
+    values[row] = value;
+}
+
+double ReportTable::number(size_t row, size_t column) const {
+    if (column >= numbers.size() || row >= numbers[column].size()) return std::nan("");
+    return numbers[column][row];
+}
+
+int32_t ReportTable::rowId(size_t row) const {
+    // As an ID box reads a number: halves to even, 0 outside the 4-byte range.
+    const double id = std::nearbyint(number(row, 0));
+    if (!(id >= INT32_MIN && id <= INT32_MAX)) return 0;
+    return static_cast<int32_t>(id);
+}
+
+double shown_value(float value, const Regional& regional) {
+    return parse_number(format_single(value, regional), regional).value_or(0);
+}
+
+double shown_value(double value, const Regional& regional) {
+    return parse_number(format_double(value, regional), regional).value_or(0);
+}
+
+float as_single(double value) {
+    if (!(std::fabs(value) <= FLT_MAX)) return 0.0f;
+    return static_cast<float>(value);
+}
+
+float shown_single(float value, const Regional& regional) {
+    return as_single(shown_value(value, regional));
+}
+
+void put_long(ReportTable& table, size_t row, size_t column, int64_t value) {
+    table.put(row, column, format_long(value), static_cast<double>(value));
+}
+
+void put_single(ReportTable& table, size_t row, size_t column, float value,
+                const Regional& regional) {
+    table.put(row, column, format_single(value, regional), shown_value(value, regional));
+}
+
+void put_rounded(ReportTable& table, size_t row, size_t column, double value,
+                 const Regional& regional) {
+    // Rounded on the number itself: writing it out first would round twice.
+    double rounded = round3(value);
+    if (!std::isfinite(rounded)) rounded = 0;
+    table.put(row, column, format_double(rounded, regional), shown_value(rounded, regional));
+}
+
 void append_total_row(ReportTable& table, const std::vector<size_t>& summedColumns,
                       const Regional& regional) {
-    auto& total = table.appendRow();
-    total[0] = " Total";
-    for (size_t c : summedColumns) total[c] = "0";
+    const size_t last = table.rowCount();
+    table.appendRow()[0] = " Total";
+    for (size_t c : summedColumns) table.put(last, c, "0", 0);
     table.hasTotalRow = true;
 
-    const size_t last = table.rowCount() - 1;
-    // The running totals live in the Total cells' text, as the grid keeps
-    // them; `shown` holds what that text reads back as.
+    // `shown` is the running total as its cell reads back after each addition.
     std::vector<float> shown(summedColumns.size(), 0.0f);
-    for (size_t r = 1; r <= last; ++r) {
-        auto& row = table.cells[r];
+    for (size_t r = 1; r < last; ++r) {
         for (size_t i = 0; i < summedColumns.size(); ++i) {
-            std::string& cell = row[summedColumns[i]];
-            cell = round3_text(cell, regional);
-            if (r == last) continue;
-            std::string& sum = total[summedColumns[i]];
-            sum = format_single(shown[i] + cell_single(cell, regional), regional);
-            shown[i] = cell_single(sum, regional);
+            const size_t c = summedColumns[i];
+            const double n = table.number(r, c);
+            put_rounded(table, r, c, std::isnan(n) ? 0 : n, regional);
+            const float sum = shown[i] + as_single(table.number(r, c));
+            put_single(table, last, c, sum, regional);
+            shown[i] = as_single(table.number(last, c));
         }
     }
+    for (size_t c : summedColumns) put_rounded(table, last, c, table.number(last, c), regional);
 }
 
 std::string title_line(const ReportTable& table, const AppState& state) {

@@ -4,6 +4,7 @@
 // Total row last, and the print layout. The table renders its own text and
 // HTML exports; windows only display it.
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,6 +24,11 @@ struct ReportTable {
     std::array<int16_t, 11> printPos{};           // column positions in units of 120 twips
     int16_t printCols = 0;                        // the short printout shows columns 0..printCols-1
 
+    // The numbers behind the cells, for the steps that compute on a finished
+    // table (totals, row IDs, payments): numbers[column][row] is the value the
+    // cell's text reads back as, NaN where no number was put.
+    std::vector<std::vector<double>> numbers;
+
     size_t rowCount() const { return cells.size(); }
     size_t columnCount() const { return cells.empty() ? 0 : cells[0].size(); }
 
@@ -34,12 +40,39 @@ struct ReportTable {
     // Appends an empty row and returns it.
     std::vector<std::string>& appendRow();
     void setPrintLayout(std::initializer_list<int16_t> positions, int16_t columns);
+
+    // Puts a number into a cell: the text the report shows and the value
+    // that text reads back as.
+    void put(size_t row, size_t column, std::string text, double value);
+    // The number of a cell; NaN when it holds none.
+    double number(size_t row, size_t column) const;
+    // A data row's affiliate ID, from column 0; 0 when it holds none.
+    int32_t rowId(size_t row) const;
 };
+
+// Cells holding numbers, written as the reports write them.
+void put_long(ReportTable& table, size_t row, size_t column, int64_t value);
+// The shortest general form (7 significant digits).
+void put_single(ReportTable& table, size_t row, size_t column, float value,
+                const Regional& regional);
+// Rounded to 3 decimals, halves to even, at most 15 significant digits.
+void put_rounded(ReportTable& table, size_t row, size_t column, double value,
+                 const Regional& regional);
+
+// A number as a report shows it and reads it back: the value of its text (0
+// when that is not a number). Running sums and products are formed on this
+// value, as on a cell.
+double shown_value(float value, const Regional& regional);
+double shown_value(double value, const Regional& regional);
+// A value read back as a 4-byte float; 0 beyond the float range.
+float as_single(double value);
+float shown_single(float value, const Regional& regional);
 
 // Appends the Total row: " Total" in column 0, "0" in each summed column;
 // then every summed cell of rows 1..last is rounded to 3 decimals, halves to
-// even, and (rows before the Total) added to the Total cell as 4-byte floats.
-// The Total row itself is rounded last.
+// even (a cell without a number becomes 0), and (rows before the Total) added
+// to the Total cell as 4-byte floats, the running total read back as shown
+// after each addition. The Total row itself is rounded last.
 void append_total_row(ReportTable& table, const std::vector<size_t>& summedColumns,
                       const Regional& regional);
 

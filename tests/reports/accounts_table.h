@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+
 #include "core/ole_date.h"
 #include "reports/report_table.h"
 
@@ -10,10 +12,13 @@ inline ReportTable accounts_table() {
     t.request = {ReportKind::Accounts, ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
     t.caption = "Accounts_Report";
     t.setHeader(" Affiliate's ID     | Income       | Payments         |  Balance        ");
-    t.appendRow() = {"1", "12.346", "0", "12.346"};
-    t.appendRow() = {"2", "5.25", "1", "4.25"};
-    t.appendRow() = {" Total", "17.596", "1", "16.596"};
-    t.hasTotalRow = true;
+    const Regional regional;
+    for (const std::array<float, 4>& row :
+         {std::array<float, 4>{1, 12.346f, 0, 12.346f}, {2, 5.25f, 1, 4.25f}}) {
+        t.appendRow();
+        for (size_t c = 0; c < 4; ++c) put_single(t, t.rowCount() - 1, c, row[c], regional);
+    }
+    append_total_row(t, {1, 2, 3}, regional);
     t.setPrintLayout({0, 15, 30, 50, 70}, 4);
     return t;
 }

@@ -36,7 +36,11 @@ TEST(DetailColumns, EachColumnHoldsItsFieldAtFullWidth) {
     ReportTable t;
     t.setHeader("ID");
     // Out of order, twice the same, one past the file's end and one not a number.
-    for (const char* id : {"3", "1", "3", "9", "x"}) t.appendRow()[0] = id;
+    for (int id : {3, 1, 3, 9}) {
+        t.appendRow();
+        put_long(t, t.rowCount() - 1, 0, id);
+    }
+    t.appendRow()[0] = "x";
     fill_affiliate_details(t, 1, true, state);
 
     ASSERT_EQ(t.columnCount(), 11u);

@@ -31,9 +31,12 @@ class InterruptedAppendTest : public ::testing::Test {
         ReportTable t;
         t.request = {ReportKind::PaymentsDue, state.dateto, state.dateto};
         t.setHeader(" Affiliate's ID     | Payments Due  ");
-        for (int i = 1; i <= rows; ++i) t.appendRow() = {std::to_string(i), "12.5"};
-        t.appendRow() = {" Total", "0"};
-        t.hasTotalRow = true;
+        for (int i = 1; i <= rows; ++i) {
+            t.appendRow();
+            put_long(t, static_cast<size_t>(i), 0, i);
+            put_single(t, static_cast<size_t>(i), 1, 12.5f, state.regional);
+        }
+        append_total_row(t, {1}, state.regional);
         return t;
     }
     size_t files_in_data() const {

@@ -17,15 +17,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-ReportTable payments_table(std::vector<std::vector<std::string>> rows) {
+ReportTable payments_table(std::vector<std::pair<int32_t, float>> rows) {
     ReportTable t;
     t.request = {ReportKind::PaymentsDue, ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
     t.caption = "Payments_Report";
     t.showRegisterPayments = true;
     t.setHeader(" Affiliate's ID     | Payments Due  ");
-    for (auto& r : rows) t.appendRow() = r;
-    t.appendRow() = {" Total", "0"};
-    t.hasTotalRow = true;
+    for (auto [id, sum] : rows) {
+        t.appendRow();
+        put_long(t, t.rowCount() - 1, 0, id);
+        put_single(t, t.rowCount() - 1, 1, sum, Regional());
+    }
+    append_total_row(t, {1}, Regional());
     return t;
 }
 
@@ -104,7 +107,7 @@ TEST_F(ReportWindowTest, SavesThatCannotBeWrittenSaySoAndLeaveNoFile) {
 
 TEST_F(ReportWindowTest, RegisterPaymentsAsksAndAppendsOnePaymentPerDataRowDatedTheRangeEnd) {
     write_money(state, file::kPayments, {{9, 1.5f, ole_from_ymd(2003, 1, 2)}});
-    ui::ReportWindow* w = open(payments_table({{"3", "12.5"}, {"7", "4"}}));
+    ui::ReportWindow* w = open(payments_table({{3, 12.5f}, {7, 4}}));
     answer = ui::MessageAnswer::Cancel;
     click(w, "cmdRegistrePayments");
     ASSERT_EQ(messages.size(), 1u);
@@ -130,7 +133,9 @@ TEST_F(ReportWindowTest, RegisterPaymentsAsksAndAppendsOnePaymentPerDataRowDated
 
 TEST_F(ReportWindowTest, RegisterPaymentsThatFailsPartWayWritesNoneAndSaysSo) {
     write_money(state, file::kPayments, {{9, 1.5f, ole_from_ymd(2003, 1, 2)}});
-    ui::ReportWindow* w = open(payments_table({{"3", "12.5"}, {"x", "4"}}));
+    ReportTable table = payments_table({{3, 12.5f}, {7, 4}});
+    table.numbers[0][2] = std::nan("");  // the second row names no affiliate
+    ui::ReportWindow* w = open(std::move(table));
     click(w, "cmdRegistrePayments");
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_TRUE(messages[1].text.startsWith("The payments could not be registered"));
