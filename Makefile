@@ -1,16 +1,18 @@
 # Qdx: `make run` installs what is missing, builds and starts the program;
 # `make test` builds and runs every test; `make test-sanitize` runs them again
-# built with AddressSanitizer and UndefinedBehaviorSanitizer; `make fuzz`
-# fuzzes the engine for FUZZ_SECONDS a fuzzer.
+# built with AddressSanitizer and UndefinedBehaviorSanitizer; `make format-check`
+# checks every source's layout; `make fuzz` fuzzes the engine for FUZZ_SECONDS
+# a fuzzer.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES = cmake g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
            fonts-dejavu-core poppler-utils
 # The sanitizer and fuzz builds use clang and its sanitizer and libFuzzer runtimes.
-CLANG_PACKAGES = clang-14 libclang-rt-14-dev
+CLANG_PACKAGES = clang-14 libclang-rt-14-dev clang-format-14
 CLANGXX = clang++-14
+CLANG_FORMAT = clang-format-14
 
-.PHONY: setup setup-clang build run test test-sanitize fuzz bench demo install clean
+.PHONY: setup setup-clang build run test test-sanitize format-check fuzz bench demo install clean
 
 setup:
 	@$(MAKE) --no-print-directory install-packages NEEDED="$(PACKAGES)"
@@ -54,6 +56,12 @@ $(SANITIZE_BUILD)/CMakeCache.txt:
 test-sanitize: setup-clang $(SANITIZE_BUILD)/CMakeCache.txt
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Every C++ source laid out as .clang-format says; lists the files that are not.
+format-check: setup-clang
+	@bad=$$(git ls-files '*.cpp' '*.h' | while read f; do \
+	  $(CLANG_FORMAT) --dry-run -Werror "$$f" >/dev/null 2>&1 || echo "$$f"; done); \
+	if [ -n "$$bad" ]; then echo "Not formatted (run $(CLANG_FORMAT) -i on them):"; echo "$$bad"; exit 1; fi
 
 # Each fuzzer runs FUZZ_SECONDS on its corpus in $(FUZZ_BUILD)/fuzz/corpus,
 # starting from the seeds and regression inputs; failing inputs are kept in

@@ -24,12 +24,14 @@ void wire_register_buttons(MainWindow& main) {
     };
     UiContext& context = main.context();
     for (auto [button, which] : buttons) {
-        QObject::connect(main.button(button), &QPushButton::clicked, &main, [&context, which = which] {
-            // From the moment the communications window opens, every window
-            // speaks its wording.
-            if (which == RegisterWindow::Communications) context.state.messages.setVariantWording();
-            open_register_window(context, which);
-        });
+        QObject::connect(main.button(button), &QPushButton::clicked, &main,
+                         [&context, which = which] {
+                             // From the moment the communications window opens, every window
+                             // speaks its wording.
+                             if (which == RegisterWindow::Communications)
+                                 context.state.messages.setVariantWording();
+                             open_register_window(context, which);
+                         });
     }
 }
 
@@ -49,8 +51,9 @@ void wire_report_buttons(MainWindow& main) {
         {MainButton::Downline, ReportKind::Downline},
     };
     for (auto [button, kind] : buttons) {
-        QObject::connect(main.button(button), &QPushButton::clicked, &main,
-                         [inputs, kind = kind, box = main.idBox(button)] { run_report(inputs, kind, box); });
+        QObject::connect(
+            main.button(button), &QPushButton::clicked, &main,
+            [inputs, kind = kind, box = main.idBox(button)] { run_report(inputs, kind, box); });
     }
 }
 }  // namespace

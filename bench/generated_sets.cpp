@@ -30,10 +30,10 @@ SampleShape small_set() {
 }
 
 fs::path prepared_folder(const SampleShape& shape) {
-    fs::path dir = fs::temp_directory_path() /
-                   ("qdx-bench-" + std::to_string(shape.affiliates) + "-" +
-                    std::to_string(shape.sales) + "-" + std::to_string(shape.payments) + "-" +
-                    std::to_string(shape.seed));
+    fs::path dir =
+        fs::temp_directory_path() /
+        ("qdx-bench-" + std::to_string(shape.affiliates) + "-" + std::to_string(shape.sales) + "-" +
+         std::to_string(shape.payments) + "-" + std::to_string(shape.seed));
     if (!file_exists(dir / "complete")) {
         fs::remove_all(dir);
         fs::create_directories(dir);

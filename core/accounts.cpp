@@ -24,7 +24,8 @@ template <class R>
 void write_records(RecordFile& file, const std::vector<R>& records) {
     if (records.size() <= 1) return;
     std::vector<uint8_t> bytes((records.size() - 1) * R::kSize);
-    for (size_t k = 1; k < records.size(); ++k) records[k].encode(bytes.data() + (k - 1) * R::kSize);
+    for (size_t k = 1; k < records.size(); ++k)
+        records[k].encode(bytes.data() + (k - 1) * R::kSize);
     file.writeBlock(1, bytes.data(), records.size() - 1);
 }
 

@@ -15,9 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kNames[] = {"Anna",  "Ben",   "Carla", "David", "Eva",  "Frank",
-                              "Greta", "Hugo",  "Ines",  "Jonas", "Kai",  "Lena",
-                              "Marco", "Nora",  "Oskar", "Paula", "Rafa", "Sara"};
+const char* const kNames[] = {"Anna",  "Ben",  "Carla", "David", "Eva",  "Frank",
+                              "Greta", "Hugo", "Ines",  "Jonas", "Kai",  "Lena",
+                              "Marco", "Nora", "Oskar", "Paula", "Rafa", "Sara"};
 const char* const kSurnames[] = {"Smith", "Novak",  "Jensen", "Rossi",  "Garcia",
                                  "Meyer", "Dubois", "Kowal",  "Larsen", "Silva"};
 

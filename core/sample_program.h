@@ -11,10 +11,10 @@ struct SampleShape {
     int32_t affiliates = 1000;
     int64_t sales = 10000;
     int64_t payments = 1000;
-    int32_t maxDepth = 12;     // levels of the referral forest
+    int32_t maxDepth = 12;  // levels of the referral forest
     uint32_t seed = 1;
-    double firstDay = 45658;   // 1 January 2025
-    int32_t days = 365;        // sales, payments and registrations spread over these days
+    double firstDay = 45658;    // 1 January 2025
+    int32_t days = 365;         // sales, payments and registrations spread over these days
     bool writeSettings = true;  // Percents 10, 5, 3, 2, 1, 1, 0.5, 0.5; minimal payment 50
 };
 

@@ -26,7 +26,7 @@ RecordFile open_input(const std::filesystem::path& path, size_t recordLength);
 
 // The referrer, level and registration date of every affiliate, read in one pass.
 class ReferralTree {
-public:
+  public:
     static ReferralTree load(const AppState& state);
     static ReferralTree fromFile(const RecordFile& affiliates);
 
@@ -38,7 +38,7 @@ public:
     // sub_level over the loaded table, with at most levelsInUse - 1 steps.
     int32_t subLevel(int32_t upline, int32_t affiliate, int32_t levelsInUse) const;
 
-private:
+  private:
     std::vector<int32_t> referrer_{0}, level_{0};
     std::vector<double> date_{0};
 };

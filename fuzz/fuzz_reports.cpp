@@ -28,6 +28,7 @@
 #include "core/settings.h"
 #include "core/tree.h"
 #include "fuzz/report_input.h"
+#include "reports/report_kinds.h"
 #include "reports/reports.h"
 
 namespace fs = std::filesystem;
@@ -68,23 +69,16 @@ void write_file(const fs::path& path, std::string_view bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-qdx::ReportTable build(qdx::AppState& state, const qdx::fuzz::ReportInput& in, int32_t id) {
-    switch (in.report) {
-        case 0:
-            return qdx::accounts_report(state, in.full);
-        case 1:
-            return qdx::payments_due_report(state, in.full, in.pages);
-        case 2:
-            return qdx::ap_performance_report(state);
-        case 3:
-            return qdx::activities_report(state, id, in.full);
-        case 4:
-            return qdx::income_structure_report(state, id, in.full);
-        case 5:
-            return qdx::network_report(state, id);
-        default:
-            return qdx::downline_report(state, id, in.full);
-    }
+// The header's report numbers follow the order of the report kinds.
+qdx::ReportRequest request(const qdx::fuzz::ReportInput& in, int32_t id) {
+    qdx::ReportRequest r;
+    r.kind = static_cast<qdx::ReportKind>(in.report);
+    r.datefrom = in.datefrom;
+    r.dateto = in.dateto;
+    r.id = id;
+    r.full = in.full;
+    r.pages = in.pages;
+    return r;
 }
 
 }  // namespace
@@ -101,8 +95,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t k = 0; k < input->files.size(); ++k)
         write_file(state.dataFile(qdx::fuzz::kRegisterFiles[k]), input->files[k]);
 
-    state.datefrom = input->datefrom;
-    state.dateto = input->dateto;
     try {
         qdx::load_settings(state);
         // The ID box as the main window checks it.
@@ -111,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (qdx::check_report_id(state, std::to_string(input->id % (int64_t(count) + 1)), id) !=
             qdx::IdCheck::Ok)
             return 0;
-        qdx::ReportTable table = build(state, *input, id);
+        qdx::ReportTable table = qdx::make_report(state, request(*input, id));
         (void)qdx::export_text(table, '\t', state);
         if (input->report == 1 && input->registerPayments) qdx::register_payments(state, table);
     } catch (const qdx::FileError&) {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "core/edit_checks.h"
+#include "core/grid_sort.h"
 #include "core/record_file.h"
 #include "core/regional.h"
-#include "core/grid_sort.h"
 #include "registers/money_editing.h"
 
 namespace qdx {

@@ -2,9 +2,9 @@
 // generation by generation, from the downline cache.
 #include <string>
 
+#include "core/affiliate_lookup.h"
 #include "core/records.h"
 #include "core/tree.h"
-#include "core/affiliate_lookup.h"
 #include "reports/downline_cache.h"
 #include "reports/report_building.h"
 #include "reports/reports.h"

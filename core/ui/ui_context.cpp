@@ -23,8 +23,7 @@ UiContext::UiContext(AppState& s) : state(s), messageSink(show_message_box) {}
 
 MessageAnswer UiContext::message(QWidget* parent, const QString& text, MessageButtons buttons,
                                  const QString& title) {
-    return messageSink(
-        {parent, title.isEmpty() ? QString(kProgramTitle) : title, text, buttons});
+    return messageSink({parent, title.isEmpty() ? QString(kProgramTitle) : title, text, buttons});
 }
 
 void UiContext::message(QWidget* parent, const std::string& ansiText, QWidget* focus) {

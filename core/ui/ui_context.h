@@ -22,7 +22,7 @@ struct MessageRequest {
 };
 
 class UiContext {
-public:
+  public:
     explicit UiContext(AppState& state);
 
     AppState& state;
@@ -42,7 +42,7 @@ public:
     QWidget* showOnce(const QString& key, const std::function<QWidget*()>& create);
     QWidget* openWindow(const QString& key) const;
 
-private:
+  private:
     QMap<QString, QPointer<QWidget>> windows_;
 };
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/edit_checks.h"
-#include "core/record_file.h"
 #include "core/grid_sort.h"
+#include "core/record_file.h"
 #include "core/ui/field_boxes.h"
 
 class QGridLayout;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/regional.h"
 #include "core/grid_sort.h"
+#include "core/regional.h"
 
 namespace qdx::ui {
 
