@@ -1,6 +1,12 @@
+// The downline cache: its list files, its counter, and the packed index kept
+// beside them, which must always give the downlines the list files give.
 #include "reports/downline_cache.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <random>
 
 #include "core/files.h"
 #include "core/ole_date.h"
@@ -11,25 +17,39 @@
 namespace qdx {
 namespace {
 
-using test::affiliate;
+namespace fs = std::filesystem;
+using Ids = std::vector<int32_t>;
+
+// A downline read one way or another; a cycle shows as {-1}.
+template <class Read>
+Ids or_cycle(Read read) {
+    try {
+        return read();
+    } catch (const ReportError&) {
+        return {-1};
+    }
+}
 
 class DownlineCacheTest : public ::testing::Test {
   protected:
     DownlineCacheTest() : state(folder.path()) {}
 
-    // Affiliates given as referrers of records 1, 2, ...; levels are not used here.
-    void add(std::initializer_list<int32_t> referrers) {
+    // Affiliates given as the referrers of the next records; levels are not used here.
+    void add(const Ids& referrers) {
         std::vector<AffiliateRecord> records;
-        int32_t id = count();
-        for (int32_t r : referrers) records.push_back(affiliate(++id, r, 1, day));
+        for (int32_t r : referrers) records.push_back(test::affiliate(++count, r, 1, day));
         test::write_affiliates(state, records);
     }
-    int32_t count() const {
-        return file_exists(state.dataFile(file::kAffiliates))
-                   ? static_cast<int32_t>(
-                         read_whole_file(state.dataFile(file::kAffiliates)).size() /
-                         AffiliateRecord::kSize)
-                   : 0;
+    // Random referrers among the records so far, a few top-level and a few ahead.
+    void addRandom(int how_many) {
+        Ids referrers;
+        for (int32_t next = count + 1; next <= count + how_many; ++next) {
+            const int pick = static_cast<int>(random() % 10);
+            referrers.push_back(pick == 0   ? 0
+                                : pick == 1 ? next + 1 + static_cast<int32_t>(random() % 5)
+                                            : static_cast<int32_t>(random() % uint32_t(next)));
+        }
+        add(referrers);
     }
     std::string list(int64_t id) const { return test::read_file(downline_list_file(state, id)); }
     std::string counter() const { return test::read_file(downline_counter_file(state)); }
@@ -37,13 +57,38 @@ class DownlineCacheTest : public ::testing::Test {
         ensure_folder(downline_folder(state));
         write_file_atomically(downline_list_file(state, id), bytes);
     }
+    // The index is in use and holds exactly what the list files hold.
+    void expectIndexMatchesFiles() {
+        std::optional<PackedLists> index = load_downline_index(state);
+        ASSERT_TRUE(index.has_value());
+        const PackedLists files = read_list_files(DownlineFolder(state), count);
+        EXPECT_EQ(index->n, files.n);
+        EXPECT_EQ(index->length, files.length);
+        EXPECT_EQ(index->start, files.start);
+        EXPECT_EQ(index->ids, files.ids);
+    }
+    // get_downline gives what opening every member's list file in turn gives.
+    void expectSameDownlines() {
+        const size_t capacity = static_cast<size_t>(count) + 5;
+        const DownlineFolder files(state);
+        auto read = [&](int32_t member, Ids& out) { return files.read(member, out); };
+        for (int32_t id : {0, 1, 2, 3, count / 2, count, count + 3})
+            EXPECT_EQ(or_cycle([&] { return get_downline(state, id, capacity); }),
+                      or_cycle([&] { return expand_downline(id, capacity, read); }))
+                << id;
+    }
 
     test::TempFolder folder;
     AppState state;
     double day = ole_from_ymd(2003, 3, 1);
+    int32_t count = 0;
+    std::mt19937 random{1};
 };
 
 TEST_F(DownlineCacheTest, ListFilesHoldDirectReferralsWithBlanksAroundEachNumber) {
+    check_downline(state);  // no affiliates file: only the folder
+    EXPECT_TRUE(folder_exists(downline_folder(state)));
+    EXPECT_FALSE(file_exists(downline_counter_file(state)));
     add({0, 1, 1, 2, 0, 1, 0, 0, 0, 0, 0, 1});
     check_downline(state);
     EXPECT_EQ(list(0), " 1  5  7  8  9  10  11 ");
@@ -53,13 +98,6 @@ TEST_F(DownlineCacheTest, ListFilesHoldDirectReferralsWithBlanksAroundEachNumber
     EXPECT_TRUE(file_exists(downline_list_file(state, 12)));
     EXPECT_FALSE(file_exists(downline_list_file(state, 13)));
     EXPECT_EQ(counter(), " 12 \r\n");
-}
-
-TEST_F(DownlineCacheTest, NoAffiliatesFileLeavesOnlyTheFolder) {
-    check_downline(state);
-    EXPECT_TRUE(folder_exists(downline_folder(state)));
-    EXPECT_FALSE(file_exists(downline_counter_file(state)));
-    EXPECT_TRUE(get_downline(state, 0, 10).empty());
 }
 
 TEST_F(DownlineCacheTest, NewAffiliatesAreAppendedWithoutRebuild) {
@@ -88,25 +126,23 @@ TEST_F(DownlineCacheTest, NewRecordsAreTakenInRecordOrder) {
     EXPECT_EQ(list(1), " 3 ");
 }
 
-TEST_F(DownlineCacheTest, MissingOrOversizedOrUnreadableCounterRebuilds) {
+TEST_F(DownlineCacheTest, MissingOversizedOrUnreadableCounterRebuildsListsAndIndex) {
     add({0, 1, 1});
     check_downline(state);
-    setList(2, " 77 ");
-    remove_if_exists(downline_counter_file(state));
-    check_downline(state);
-    EXPECT_EQ(list(2), "");
-    EXPECT_EQ(counter(), " 3 \r\n");
-
-    setList(2, " 77 ");
-    write_file_atomically(downline_counter_file(state), " 40 \r\n");
-    check_downline(state);
-    EXPECT_EQ(list(2), "");
-    EXPECT_EQ(counter(), " 3 \r\n");
-
-    setList(2, " 77 ");
-    write_file_atomically(downline_counter_file(state), "");
-    check_downline(state);
-    EXPECT_EQ(list(2), "");
+    for (const char* counterText : std::initializer_list<const char*>{"", " 40 \r\n", nullptr}) {
+        SCOPED_TRACE(counterText ? counterText : "no counter");
+        setList(2, " 77 ");
+        if (counterText) {
+            write_file_atomically(downline_counter_file(state), counterText);
+        } else {
+            remove_if_exists(downline_counter_file(state));
+            EXPECT_FALSE(load_downline_index(state).has_value());
+        }
+        check_downline(state);
+        EXPECT_EQ(list(2), "");
+        EXPECT_EQ(counter(), " 3 \r\n");
+        expectIndexMatchesFiles();
+    }
 }
 
 TEST_F(DownlineCacheTest, RebuildListsEveryRecordOnceWhateverTheOrder) {
@@ -120,43 +156,22 @@ TEST_F(DownlineCacheTest, RebuildListsEveryRecordOnceWhateverTheOrder) {
     EXPECT_EQ(counter(), " 5 \r\n");
 }
 
-TEST_F(DownlineCacheTest, DownlineComesGenerationByGeneration) {
+TEST_F(DownlineCacheTest, DownlineComesGenerationByGenerationWithoutDepthLimit) {
     //        1
     //      2   3
     //     4 5   6
     //     7
-    add({0, 1, 1, 2, 2, 3, 4, 0});
+    add({0, 1, 1, 2, 2, 3, 4, 0, 7, 9, 10, 11});  // 7 <- 9 <- 10 <- 11 <- 12
     check_downline(state);
-    EXPECT_EQ(get_downline(state, 1, 10), (std::vector<int32_t>{2, 3, 4, 5, 6, 7}));
-    EXPECT_EQ(get_downline(state, 0, 10), (std::vector<int32_t>{1, 8, 2, 3, 4, 5, 6, 7}));
-    EXPECT_TRUE(get_downline(state, 7, 10).empty());
-    EXPECT_TRUE(get_downline(state, 42, 10).empty());  // no list file
-}
-
-TEST_F(DownlineCacheTest, FiveGenerationChainHasNoDepthLimit) {
-    add({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
-    check_downline(state);
-    EXPECT_EQ(get_downline(state, 1, 20), (std::vector<int32_t>{2, 3, 4, 5, 6, 7, 8, 9, 10}));
-}
-
-TEST_F(DownlineCacheTest, ReferralCycleOutgrowsTheCapacityInsteadOfHanging) {
-    add({0, 3, 2});  // 2 and 3 refer to each other
-    check_downline(state);
-    EXPECT_THROW(get_downline(state, 2, 8), ReportError);
-    EXPECT_EQ(get_downline(state, 1, 8), std::vector<int32_t>{});
-}
-
-TEST_F(DownlineCacheTest, BadListTextIsAFailure) {
-    add({0});
-    check_downline(state);
-    setList(1, " 2 x ");
-    remove_if_exists(downline_index_file(state));  // read file by file
-    EXPECT_THROW(get_downline(state, 1, 10), ReportError);
+    EXPECT_EQ(get_downline(state, 1, 20), (Ids{2, 3, 4, 5, 6, 7, 9, 10, 11, 12}));
+    EXPECT_EQ(get_downline(state, 0, 20), (Ids{1, 8, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12}));
+    EXPECT_TRUE(get_downline(state, 12, 20).empty());
+    EXPECT_TRUE(get_downline(state, 42, 20).empty());  // no list file
 }
 
 TEST_F(DownlineCacheTest, AListThatCannotBeWrittenSaysWhy) {
     add({0, 1});
-    std::filesystem::create_directories(downline_list_file(state, 1));  // a folder in its place
+    fs::create_directories(downline_list_file(state, 1));  // a folder in its place
     try {
         check_downline(state);
         FAIL() << "the cache was written";
@@ -164,6 +179,84 @@ TEST_F(DownlineCacheTest, AListThatCannotBeWrittenSaysWhy) {
         EXPECT_EQ(std::string(error.what()),
                   "Cannot write " + downline_list_file(state, 1).string() + ": Is a directory");
     }
+}
+
+TEST_F(DownlineCacheTest, IndexFollowsTheListFilesAsAffiliatesAreAddedInSteps) {
+    for (uint32_t seed : {1u, 2u, 3u}) {
+        random.seed(seed);
+        remove_if_exists(state.dataFile(file::kAffiliates));
+        fs::remove_all(downline_folder(state));
+        count = 0;
+        for (int step : {1, 40, 3, 200, 1, 57}) {
+            addRandom(step);
+            check_downline(state);
+            expectIndexMatchesFiles();
+            expectSameDownlines();
+        }
+    }
+}
+
+TEST_F(DownlineCacheTest, ListsChangedBesideTheIndexAreReadFromTheFiles) {
+    add({0, 1, 1, 2});
+    check_downline(state);
+    setList(1, " 3 ");
+    // Moves the folder's time on as any later change to its entries would.
+    const fs::path dwl = downline_folder(state);
+    fs::last_write_time(dwl, fs::last_write_time(dwl) + std::chrono::seconds(2));
+    EXPECT_FALSE(load_downline_index(state).has_value());
+    EXPECT_EQ(get_downline(state, 0, 9), (Ids{1, 3}));
+    // The next check packs the lists as they now are.
+    check_downline(state);
+    expectIndexMatchesFiles();
+    EXPECT_EQ(get_downline(state, 0, 9), (Ids{1, 3}));
+}
+
+TEST_F(DownlineCacheTest, DamagedShortOrStaleIndexIsNotTrusted) {
+    addRandom(100);
+    check_downline(state);
+    const fs::path index = downline_index_file(state);
+    const std::string good = read_whole_file(index);
+    {
+        // Changed in place, which leaves the folder's time alone.
+        std::fstream f(index, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(good.size() - 3));
+        f.put(static_cast<char>(good[good.size() - 3] ^ 0x10));
+    }
+    EXPECT_FALSE(load_downline_index(state).has_value());
+    expectSameDownlines();
+    fs::resize_file(index, good.size() - 4);
+    EXPECT_FALSE(load_downline_index(state).has_value());
+    expectSameDownlines();
+    fs::resize_file(index, 10);
+    EXPECT_FALSE(load_downline_index(state).has_value());
+
+    // An index of another count, put back in place.
+    add({2});
+    check_downline(state);
+    std::ofstream(index, std::ios::binary) << good;
+    EXPECT_FALSE(load_downline_index(state).has_value());
+    expectSameDownlines();
+}
+
+TEST_F(DownlineCacheTest, CacheWithoutIndexGetsOneAtTheNextCheck) {
+    add({0, 1, 1});
+    check_downline(state);
+    remove_if_exists(downline_index_file(state));
+    setList(2, " 1 ");  // hand-made cycle 1 -> 2 -> 1, kept as written
+    check_downline(state);
+    expectIndexMatchesFiles();
+    EXPECT_THROW(get_downline(state, 1, 8), ReportError);
+    EXPECT_EQ(get_downline(state, 3, 8), Ids{});
+}
+
+TEST_F(DownlineCacheTest, UnreadableListLeavesNoIndexAndFailsWhenRead) {
+    add({0, 1});
+    check_downline(state);
+    setList(1, " 2 x ");
+    remove_if_exists(downline_index_file(state));
+    EXPECT_NO_THROW(check_downline(state));
+    EXPECT_FALSE(file_exists(downline_index_file(state)));
+    EXPECT_THROW(get_downline(state, 0, 9), ReportError);
 }
 
 }  // namespace

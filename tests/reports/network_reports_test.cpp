@@ -11,8 +11,6 @@
 #include "core/record_file.h"
 #include "core/settings.h"
 #include "core/text_field.h"
-#include "core/level_marks.h"
-#include "reports/network_counts.h"
 #include "reports/report_asking.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
@@ -65,45 +63,24 @@ class ActivitiesTest : public NetworkReportsTest {
 
 TEST_F(ActivitiesTest, ListsSellersAndRecruitersWithTheirReferralsOnTheRangesEnds) {
     ReportTable t = ask(state, ReportKind::Activities, 0, false);
-    EXPECT_EQ(t.caption, "Activity_Report");
-    EXPECT_EQ(t.cells[0][2], " Number of Subaffiliates      ");
     EXPECT_EQ(body(t, 4), (Rows{{"1", "1", "1", "0"},
                                 {"2", "2", "1", "0"},
                                 {"3", "3", "0", "200"},
                                 {" Total", "", "2", "200"}}));
     EXPECT_FALSE(file_exists(state.workFile(file::kActivity)));
-    EXPECT_EQ(t.printCols, 4);
-    EXPECT_EQ(t.printPos[3], 56);
-}
-
-TEST_F(ActivitiesTest, AnAffiliatesNetworkStopsAtTheLevelsInUse) {
-    ReportTable t = ask(state, ReportKind::Activities, 2, false);
-    EXPECT_EQ(t.caption, "Activity_Report;ID=2");
-    EXPECT_EQ(body(t, 1), (Rows{{"2"}, {"3"}, {" Total"}}));
-
-    state.settings.levelsInUse = 1;
-    EXPECT_EQ(body(ask(state, ReportKind::Activities, 2, false), 1), (Rows{{"2"}, {" Total"}}));
 }
 
 TEST_F(ActivitiesTest, StaleRecordsBeyondTheAffiliatesAreNotListed) {
-    {
+    auto leaveStaleActivity = [&] {
         RecordFile stale(state.workFile(file::kActivity), ActivityRecord::kSize);
         for (int64_t k = 1; k <= 6; ++k) stale.write(k, ActivityRecord{50, 1});
-    }
+    };
+    leaveStaleActivity();
     EXPECT_EQ(body(ask(state, ReportKind::Activities, 0, false), 1),
               (Rows{{"1"}, {"2"}, {"3"}, {" Total"}}));
-    {
-        RecordFile stale(state.workFile(file::kActivity), ActivityRecord::kSize);
-        for (int64_t k = 1; k <= 6; ++k) stale.write(k, ActivityRecord{50, 1});
-    }
+    leaveStaleActivity();
     // Record 5 would rank as a root of the whole network.
     EXPECT_EQ(body(ask(state, ReportKind::IncomeStructure, 0, false), 1), (Rows{{" Total"}}));
-}
-
-TEST_F(ActivitiesTest, NobodyActiveGivesOnlyTheTotal) {
-    state.datefrom = state.dateto = ole_from_ymd(2004, 1, 1);
-    EXPECT_EQ(body(ask(state, ReportKind::Activities, 0, false), 4),
-              (Rows{{" Total", "", "0", "0"}}));
 }
 
 // A chain 1 <- 2 <- 3 <- 4, with 5 under 1 selling nothing.
@@ -120,16 +97,6 @@ class IncomeStructureTest : public NetworkReportsTest {
     }
 };
 
-TEST_F(IncomeStructureTest, OwnSalesAtSubLevelZeroThenTwoGenerations) {
-    useSettings("Percents", {10, 5, 2});
-    ReportTable t = ask(state, ReportKind::IncomeStructure, 1, false);
-    EXPECT_EQ(t.caption, "Affiliate's 1 income structure Report");
-    EXPECT_EQ(body(t, 5), (Rows{{"1", "0", "100", "10", "10"},
-                                {"2", "1", "200", "5", "10"},
-                                {"3", "2", "300.5", "2", "6.01"},
-                                {" Total", "", "600.5", "", "26.01"}}));
-}
-
 TEST_F(NetworkReportsTest, IncomeJustAboveTheHalfRoundsUp) {
     // The products are 23.750500000000002 and 0.48450000000000004 as doubles.
     test::write_affiliates(state, {affiliate(1, 0, 1, march(1)), affiliate(2, 1, 2, march(1))});
@@ -140,15 +107,6 @@ TEST_F(NetworkReportsTest, IncomeJustAboveTheHalfRoundsUp) {
               (Rows{{"1", "0", "950.02", "2.5", "23.751"},
                     {"2", "1", "3.23", "15", "0.485"},
                     {" Total", "", "953.25", "", "24.236"}}));
-}
-
-TEST_F(IncomeStructureTest, FixedRewardsPayTheRewardOncePerRow) {
-    useSettings("Fixed", {10, 5, 2});
-    EXPECT_EQ(body(ask(state, ReportKind::IncomeStructure, 2, false), 5),
-              (Rows{{"2", "0", "200", "10", "10"},
-                    {"3", "1", "300.5", "5", "5"},
-                    {"4", "2", "400", "2", "2"},
-                    {" Total", "", "900.5", "", "17"}}));
 }
 
 TEST_F(IncomeStructureTest, WholeNetworkRanksRootsAsLevelTwo) {
@@ -168,25 +126,11 @@ TEST_F(IncomeStructureTest, LevelsInUseFollowTheRewardsUnlessNoneIsPositive) {
               (Rows{{"1"}, {"2"}, {"3"}, {"4"}, {" Total"}}));
 }
 
-TEST_F(IncomeStructureTest, MarkLevelsRanksOnlyRecordsWithVolume) {
-    useSettings("Percents", {10, 5, 2});
-    build_activity(state);  // 1 and 2 each have one new referral
-    mark_levels(state, 2);
-    RecordFile f(state.workFile(file::kActivity), ActivityRecord::kSize);
-    EXPECT_EQ(f.read<ActivityRecord>(1).newReferrals, 0);  // sells, above 2
-    EXPECT_EQ(f.read<ActivityRecord>(2).newReferrals, 1);  // itself
-    EXPECT_EQ(f.read<ActivityRecord>(4).newReferrals, 3);
-    EXPECT_EQ(f.read<ActivityRecord>(5).newReferrals, 0);  // no volume: untouched
-    mark_levels(state, 5);
-    EXPECT_EQ(f.read<ActivityRecord>(2).newReferrals, 0);
-}
-
 TEST_F(IncomeStructureTest, FullFormSortsDataRowsBySalesAndKeepsTheTotalLast) {
     useSettings("Percents", {10, 5, 2, 1});
     sale(1, 500);
     ReportTable t = ask(state, ReportKind::IncomeStructure, 1, true);
     ASSERT_EQ(t.columnCount(), 15u);
-    EXPECT_EQ(t.cells[0][14], "Level");
     EXPECT_EQ(body(t, 3), (Rows{{"2", "1", "200"},
                                 {"3", "2", "300.5"},
                                 {"4", "3", "400"},
@@ -210,31 +154,8 @@ class NetworkTest : public NetworkReportsTest {
 TEST_F(NetworkTest, OnlyTopLevelAffiliatesGiveTwoRows) {
     test::write_affiliates(state, {affiliate(1, 0, 1, march(1)), affiliate(2, 0, 1, march(31)),
                                    affiliate(3, 0, 1, ole_from_ymd(2003, 4, 1))});
-    ReportTable t = ask(state, ReportKind::Network, 0);
-    EXPECT_EQ(t.caption, "Net_Structure_Report");
-    EXPECT_EQ(t.columnCount(), 3u);
-    EXPECT_EQ(body(t, 3), (Rows{{"1", "3", "2"}, {"2", "0", "0"}, {" Total", "3", "2"}}));
-}
-
-TEST_F(NetworkTest, WholeNetworkGrowsToTheDeepestLevelPlusOne) {
-    chain();
-    NetworkLevels levels = count_network(state);
-    EXPECT_EQ(levels.depth(), 6);  // level 3 gives 4 rows, level 5 then gives 6
-    EXPECT_EQ(levels.netTotal, (std::vector<int32_t>{0, 2, 1, 2, 1, 1, 0}));
-    EXPECT_EQ(levels.netNew, (std::vector<int32_t>{0, 2, 0, 2, 0, 1, 0}));
-}
-
-TEST_F(NetworkTest, TopLevelAffiliateShowsItselfAndThreeGenerations) {
-    chain();
-    useSettings("Percents", {10, 5, 2});
-    ReportTable t = ask(state, ReportKind::Network, 1);
-    EXPECT_EQ(t.caption, "Sub Net Structure Report for the Affiliate with ID=1");
-    EXPECT_EQ(body(t, 4), (Rows{{"1", "0", "0", "1"},
-                                {"2", "1", "0", ""},
-                                {"3", "2", "2", ""},
-                                {"4", "1", "0", ""},
-                                {" Total", "4", "2", ""}}));
-    EXPECT_EQ(state.settings.levelsInUse, 3);
+    EXPECT_EQ(body(ask(state, ReportKind::Network, 0), 3),
+              (Rows{{"1", "3", "2"}, {"2", "0", "0"}, {" Total", "3", "2"}}));
 }
 
 TEST_F(NetworkTest, LevelThreeAffiliateShowsItsUplineIds) {
@@ -290,22 +211,18 @@ class DownlineTest : public NetworkReportsTest {
 };
 
 TEST_F(DownlineTest, WholeNetworkShowsStoredLevels) {
-    ReportTable t = ask(state, ReportKind::Downline, 0, false);
-    EXPECT_EQ(t.caption, "Downline of the Affiliate with ID= 0  Report");
-    EXPECT_FALSE(t.hasTotalRow);
-    EXPECT_EQ(body(t, 3), (Rows{{"1", "1", "Al                  "},
-                                {"1", "5", "Ed                  "},
-                                {"2", "2", "Bo                  "},
-                                {"3", "3", "Cy                  "},
-                                {"", "", ""}}));
-    EXPECT_EQ(t.printCols, 6);
+    EXPECT_EQ(body(ask(state, ReportKind::Downline, 0, false), 3),
+              (Rows{{"1", "1", "Al                  "},
+                    {"1", "5", "Ed                  "},
+                    {"2", "2", "Bo                  "},
+                    {"3", "3", "Cy                  "},
+                    {"", "", ""}}));
 }
 
 TEST_F(DownlineTest, MemberRegisteredAfterTheRangeLeavesAnEmptyRow) {
     state.dateto = ole_from_ymd(2003, 6, 1);
     ReportTable t = ask(state, ReportKind::Downline, 2, true);
     ASSERT_EQ(t.columnCount(), 11u);
-    EXPECT_EQ(t.cells[0][6], "Street");
     EXPECT_EQ(t.cells[2][0], "1");
     EXPECT_EQ(t.cells[2][6], "Long Road           ");  // the last row too
     EXPECT_EQ(t.cells[2][10], fit_field("www.example.com", 30));
@@ -320,19 +237,10 @@ TEST_F(DownlineTest, MemberWithANanDateIsNotRegisteredByTheRangesEnd) {
     EXPECT_EQ(ask(state, ReportKind::Downline, 5, false).cells[1], std::vector<std::string>(6));
 }
 
-TEST_F(DownlineTest, AffiliateWithoutReferralsGivesOnlyTheHeader) {
-    EXPECT_EQ(ask(state, ReportKind::Downline, 5, false).rowCount(), 1u);
-}
-
 TEST_F(DownlineTest, NewAffiliatesAppearWithoutRebuild) {
     ask(state, ReportKind::Downline, 1, false);
     test::write_affiliates(state, {affiliate(6, 3, 4, march(2), "Fay")});
     EXPECT_EQ(ask(state, ReportKind::Downline, 1, false).cells.back()[1], "6");
-}
-
-TEST_F(DownlineTest, ReferralCycleFailsInsteadOfHanging) {
-    test::write_affiliates(state, {affiliate(6, 7, 2, march(1)), affiliate(7, 6, 2, march(1))});
-    EXPECT_THROW(ask(state, ReportKind::Downline, 6, false), ReportError);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// Totals, HTML export and saving of a report table; the numbers behind the cells.
 #include "reports/report_table.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 
 #include "core/files.h"
 #include "core/ole_date.h"
+#include "core/record_file.h"
 #include "reports/report_building.h"
 #include "support/test_support.h"
 
@@ -32,34 +34,13 @@ class ReportTableTest : public ::testing::Test {
         }
         return t;
     }
+    size_t filesInOutput() const {
+        return static_cast<size_t>(
+            std::distance(std::filesystem::directory_iterator(folder.path() / "output"), {}));
+    }
     test::TempFolder folder;
     AppState state;
 };
-
-TEST_F(ReportTableTest, HeaderSplitsOnBarsKeepingBlanks) {
-    ReportTable t;
-    t.setHeader(" From      |  To        || Income ");
-    ASSERT_EQ(t.columnCount(), 4u);
-    EXPECT_EQ(t.cells[0][0], " From      ");
-    EXPECT_EQ(t.cells[0][1], "  To        ");
-    EXPECT_EQ(t.cells[0][2], "");
-    EXPECT_EQ(t.cells[0][3], " Income ");
-    t.appendRow();
-    t.setColumnCount(6);
-    EXPECT_EQ(t.cells[1].size(), 6u);
-    EXPECT_EQ(t.cells[0][3], " Income ");
-}
-
-TEST_F(ReportTableTest, TotalSumsTheRoundedCells) {
-    auto t = twoColumns({{"1", "12.3456"}, {"2", "5.25"}});
-    append_total_row(t, {1}, state.regional);
-    ASSERT_EQ(t.rowCount(), 4u);
-    EXPECT_TRUE(t.hasTotalRow);
-    EXPECT_EQ(t.cells[1][1], "12.346");
-    EXPECT_EQ(t.cells[2][1], "5.25");
-    EXPECT_EQ(t.cells[3][0], " Total");
-    EXPECT_EQ(t.cells[3][1], "17.596");
-}
 
 TEST_F(ReportTableTest, TotalOfNoRowsIsZeroAndNegativesCountNegatively) {
     auto empty = twoColumns({});
@@ -81,26 +62,6 @@ TEST_F(ReportTableTest, TotalKeepsSevenDigitsBetweenAdditions) {
     EXPECT_EQ(t.cells[5][1], "1234567");
 }
 
-TEST_F(ReportTableTest, TextExportKeepsBlanksAndEndsEveryLineWithCrLf) {
-    auto t = twoColumns({{"1", "5.25"}});
-    append_total_row(t, {1}, state.regional);
-    EXPECT_EQ(export_text(t, ';', state),
-              "Payments_Report from 01/03/2003 to 31/03/2003\r\n\r\n"
-              " Affiliate's ID     ; Payments Due  \r\n1;5.25\r\n Total;5.25\r\n");
-    EXPECT_EQ(export_text(t, ' ', state).substr(49),
-              " Affiliate's ID       Payments Due  \r\n1 5.25\r\n Total 5.25\r\n");
-}
-
-TEST_F(ReportTableTest, DecimalCommaIsNotQuotedWithTheCommaSeparator) {
-    state.regional.decimalSeparator = ',';
-    state.regional.shortDateFormat = "dd.MM.yyyy";
-    auto t = twoColumns({{"1", "12,3456"}, {"2", "5,25"}});
-    append_total_row(t, {1}, state.regional);
-    EXPECT_EQ(export_text(t, ',', state),
-              "Payments_Report from 01.03.2003 to 31.03.2003\r\n\r\n"
-              " Affiliate's ID     , Payments Due  \r\n1,12,346\r\n2,5,25\r\n Total,17,596\r\n");
-}
-
 TEST_F(ReportTableTest, HtmlHasHeaderCellsOnlyInRowZero) {
     auto t = twoColumns({{"1", "a<b"}});
     EXPECT_EQ(export_html(t, state),
@@ -113,25 +74,41 @@ TEST_F(ReportTableTest, HtmlHasHeaderCellsOnlyInRowZero) {
               "</body> </html>\r\n");
 }
 
-TEST_F(ReportTableTest, SavesUnderTheTrimmedCaptionAndReplacesEarlierExports) {
-    auto t = twoColumns({{"1", "5"}});
-    t.caption = " Accounts_Report ";
-    auto text = save_text(t, ';', state);
-    auto html = save_html(t, state);
-    EXPECT_EQ(text, folder.path() / "output" / "Accounts_Report.txt");
-    EXPECT_EQ(html, folder.path() / "output" / "html" / "Accounts_Report.htm");
-    EXPECT_EQ(test::read_file(text), export_text(t, ';', state));
-    EXPECT_EQ(test::read_file(html), export_html(t, state));
+// Rows of uneven length, some 2.5 MB in all, so that several pieces are written.
+ReportTable large_table() {
+    ReportTable t;
+    t.request = {ReportKind::Accounts, ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
+    t.caption = "Accounts_Report";
+    t.setHeader(" Affiliate's ID     | Income       | Name ");
+    for (int i = 1; i <= 30000; ++i)
+        t.appendRow() = {
+            std::to_string(i), std::to_string(i * 7 % 1000) + ".25",
+            std::string(static_cast<size_t>(i % 150), static_cast<char>('A' + i % 26))};
+    return t;
+}
 
-    t.request.datefrom = ole_from_ymd(2004, 1, 1);
-    t.cells[1][1] = "6";
-    save_text(t, ';', state);
-    save_html(t, state);
-    EXPECT_EQ(test::read_file(text), export_text(t, ';', state));
-    EXPECT_EQ(test::read_file(html), export_html(t, state));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path() / "output"),
-                            std::filesystem::directory_iterator()),
-              2);  // the .txt and html/, no temporary files left
+TEST_F(ReportTableTest, LargeExportsAreSavedByteForByte) {
+    const ReportTable t = large_table();
+    const std::string expected = export_text(t, ';', state);
+    ASSERT_GT(expected.size(), 2u << 20);
+    auto path = save_text(t, ';', state);
+    EXPECT_EQ(test::read_file(path), expected);
+    EXPECT_EQ(test::read_file(save_html(t, state)), export_html(t, state));
+
+    // Saved again over a longer file, nothing of the old one remains.
+    ReportTable shorter = t;
+    shorter.cells.resize(10);
+    save_text(shorter, ';', state);
+    EXPECT_EQ(test::read_file(path), export_text(shorter, ';', state));
+    EXPECT_EQ(filesInOutput(), 2u);  // the text and html/: no temporary file
+}
+
+TEST_F(ReportTableTest, FailedSaveLeavesNoTemporaryFile) {
+    // A folder where the export should go: the final rename must fail.
+    std::filesystem::create_directories(folder.path() / "output" / "Accounts_Report.txt" / "x");
+    EXPECT_THROW(save_text(large_table(), ';', state), FileError);
+    EXPECT_TRUE(folder_exists(folder.path() / "output" / "Accounts_Report.txt" / "x"));
+    EXPECT_EQ(filesInOutput(), 1u);
 }
 
 }  // namespace

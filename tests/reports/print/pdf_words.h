@@ -8,24 +8,17 @@
 
 namespace qdx::test {
 
-inline constexpr double kPointsPerTwip = 1.0 / 20.0;
-
 struct Word {
     QString text;
     double x = 0, y = 0, height = 0;  // points from the page's top left
     int page = 0;
 };
 
-// Runs a poppler tool; an empty answer when it is not installed.
-inline QString run_tool(const QString& tool, const QStringList& arguments) {
-    QProcess p;
-    p.start(tool, arguments);
-    if (!p.waitForFinished(20000) || p.exitCode() != 0) return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 inline std::vector<Word> words_of(const std::filesystem::path& pdf) {
-    QString xml = run_tool("pdftotext", {"-bbox", QString::fromStdString(pdf.string()), "-"});
+    QProcess p;
+    p.start("pdftotext", {"-bbox", QString::fromStdString(pdf.string()), "-"});
+    p.waitForFinished(20000);
+    const QString xml = QString::fromUtf8(p.readAllStandardOutput());
     std::vector<Word> words;
     int page = 0;
     QRegularExpression item(
