@@ -1,0 +1,79 @@
+#pragma once
+// Records brought into a register from a CSV file: every row passes the
+// checks its window makes on a save, in the same order and wording; then all
+// rows are appended in file order in one append (all or none), their side
+// files written as the windows write them. A ledger in data/ remembers each
+// imported file, so that the same file is not imported twice by mistake.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+
+namespace qdx {
+
+enum class ImportKind { Sales, Payments, Affiliates };
+
+enum class ImportDates { Iso, Regional };  // yyyy-mm-dd, or the regional short form
+
+struct ImportOptions {
+    char delimiter = ',';
+    ImportDates dates = ImportDates::Iso;
+    bool partial = false;  // import the good rows, the bad ones to <file>.rejected.csv
+    bool force = false;    // import a file the ledger already knows
+};
+
+// A row that cannot be imported as it stands: its line, the column, and the
+// message its window would show (or a clear one about the file).
+struct ImportProblem {
+    int64_t line = 0;
+    std::string column;
+    std::string message;
+};
+
+// What reading and checking a file found; nothing has been written yet.
+struct ImportPlan {
+    ImportKind kind = ImportKind::Sales;
+    std::filesystem::path file;
+    ImportOptions options;
+    int64_t rows = 0;                 // data rows that pass
+    double totalSum = 0;              // sales and payments: the sum of the rows that pass
+    std::vector<std::string> header;  // the register's columns, as stored
+    std::vector<std::vector<std::string>> preview;  // the first rows as they will be stored
+    std::vector<ImportProblem> problems;            // the first 100
+    int64_t problemCount = 0;                       // all of them
+    std::vector<std::string> ignoredColumns;
+    std::vector<ImportProblem> warnings;  // texts cut to their field, as the window cuts them
+    // Set when the ledger knows this file: "this file was imported on <date>: N records".
+    std::optional<std::string> alreadyImported;
+
+    // Whether running it would write anything.
+    bool importable() const;
+};
+
+// How far a long step is: `done` of `total` rows; answers false to cancel.
+using ImportProgress = std::function<bool(int64_t done, int64_t total)>;
+
+// Reads and checks the file. Throws FileError when it cannot be read.
+ImportPlan plan_import(const AppState& state, ImportKind kind, const std::filesystem::path& file,
+                       const ImportOptions& options, const ImportProgress& progress = {});
+
+struct ImportResult {
+    int64_t firstRecord = 0;  // the number of the first record written
+    int64_t records = 0;
+    std::optional<std::filesystem::path> rejected;  // with `partial`: the bad rows
+};
+
+// Writes what `plan` holds (checked again against the files as they are now):
+// all of it or, on any failure, nothing. Throws FileError or ImportRefused.
+ImportResult run_import(const AppState& state, const ImportPlan& plan,
+                        const ImportProgress& progress = {});
+
+struct ImportRefused : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace qdx

@@ -1,0 +1,17 @@
+#pragma once
+// Reports and registers as spreadsheets open them without a wizard, beside
+// the text exports (which stay as they are): UTF-8 CSV, one header row,
+// numbers with a decimal point and no padding, dates as yyyy-mm-dd.
+#include <filesystem>
+#include <string>
+
+#include "core/app_state.h"
+#include "reports/report_table.h"
+
+namespace qdx {
+
+std::string export_csv(const ReportTable& table, const AppState& state);
+// output/<trimmed caption>.csv, through a temporary file.
+std::filesystem::path save_csv(const ReportTable& table, const AppState& state);
+
+}  // namespace qdx
