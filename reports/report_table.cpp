@@ -1,6 +1,7 @@
 #include "reports/report_table.h"
 
 #include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
 
@@ -80,12 +81,39 @@ int32_t ReportTable::rowId(size_t row) const {
     return static_cast<int32_t>(id);
 }
 
+namespace {
+
+// The value of a text the number formatters wrote, as parse_number reads it
+// (0 when it is not a number). Their plain and exponent forms are read
+// directly: both ways round correctly, so the value is the same.
+double read_back(const std::string& text, const Regional& regional) {
+    char buffer[40];
+    if (!text.empty() && text.size() < sizeof buffer && text[0] != '+') {
+        bool plain = true;
+        for (size_t i = 0; i < text.size(); ++i) {
+            char c = text[i];
+            if (c == regional.decimalSeparator)
+                c = '.';
+            else if (c == '.' || c == ' ')
+                plain = false;
+            buffer[i] = c;
+        }
+        double value = 0;
+        auto [end, error] = std::from_chars(buffer, buffer + text.size(), value);
+        if (plain && error == std::errc() && end == buffer + text.size() && std::isfinite(value))
+            return value;
+    }
+    return parse_number(text, regional).value_or(0);
+}
+
+}  // namespace
+
 double shown_value(float value, const Regional& regional) {
-    return parse_number(format_single(value, regional), regional).value_or(0);
+    return read_back(format_single(value, regional), regional);
 }
 
 double shown_value(double value, const Regional& regional) {
-    return parse_number(format_double(value, regional), regional).value_or(0);
+    return read_back(format_double(value, regional), regional);
 }
 
 float as_single(double value) {
@@ -121,19 +149,24 @@ void append_total_row(ReportTable& table, const std::vector<size_t>& summedColum
     for (size_t c : summedColumns) table.put(last, c, "0", 0);
     table.hasTotalRow = true;
 
-    // `shown` is the running total as its cell reads back after each addition.
+    // The running total is kept as its cell shows it: `shown` is what the
+    // cell reads back as after each addition, `sum` the latest addition.
     std::vector<float> shown(summedColumns.size(), 0.0f);
+    std::vector<float> sum(summedColumns.size(), 0.0f);
     for (size_t r = 1; r < last; ++r) {
         for (size_t i = 0; i < summedColumns.size(); ++i) {
             const size_t c = summedColumns[i];
             const double n = table.number(r, c);
             put_rounded(table, r, c, std::isnan(n) ? 0 : n, regional);
-            const float sum = shown[i] + as_single(table.number(r, c));
-            put_single(table, last, c, sum, regional);
-            shown[i] = as_single(table.number(last, c));
+            sum[i] = shown[i] + as_single(table.number(r, c));
+            shown[i] = shown_single(sum[i], regional);
         }
     }
-    for (size_t c : summedColumns) put_rounded(table, last, c, table.number(last, c), regional);
+    for (size_t i = 0; i < summedColumns.size(); ++i) {
+        const size_t c = summedColumns[i];
+        if (last > 1) put_single(table, last, c, sum[i], regional);
+        put_rounded(table, last, c, table.number(last, c), regional);
+    }
 }
 
 std::string title_line(const ReportTable& table, const AppState& state) {
