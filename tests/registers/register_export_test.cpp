@@ -30,12 +30,8 @@ TEST(ExportLines, AffiliateFieldsAtFullWidthWithTheSideText) {
 
 TEST(ExportLines, MoneyAndCommunication) {
     EXPECT_EQ(money_header_line(kSalesRegister), "Affiliate ID;Sum;Date\r\n");
-    EXPECT_EQ(money_header_line(kPaymentsRegister), "Affiliate ID;Sum;Date\r\n");
     EXPECT_EQ(money_record_line(kSalesRegister, {4, 12.5f, 37257}, Regional{}),
               "4;12.5;01/01/2002\r\n");
-    EXPECT_EQ(money_record_line(kSalesRegister, {4, 100, 37257}, Regional{}),
-              "4;100;01/01/2002\r\n");
-
     // A damaged date is exported as "?", whatever the bytes hold.
     EXPECT_EQ(money_record_line(kSalesRegister, {4, 1, std::numeric_limits<double>::quiet_NaN()},
                                 Regional{}),
@@ -46,24 +42,6 @@ TEST(ExportLines, MoneyAndCommunication) {
               "7;Hello" + std::string(25, ' ') + ";Hi there ;01/02/2003;;02/02/2003;note \r\n");
     EXPECT_EQ(communication_header_line(),
               "Affiliate ID;Subject;Message;Date;Responce;Date of responce;Comments\r\n");
-}
-
-TEST(SideFiles, PathsAndCrLfEnding) {
-    fs::path app = "/app";
-    EXPECT_EQ(affiliate_info_file(app, 12), fs::path("/app/addinfo/12.txt"));
-    EXPECT_EQ(money_details_file(app, 's', 3), fs::path("/app/addinfo/s3.txt"));
-    EXPECT_EQ(money_details_file(app, 'p', 3), fs::path("/app/addinfo/p3.txt"));
-    EXPECT_EQ(message_file(app, 4), fs::path("/app/comm/4.txt"));
-    EXPECT_EQ(response_file(app, 4), fs::path("/app/comm/r4.txt"));
-    EXPECT_EQ(comments_file(app, 4), fs::path("/app/comm/c4.txt"));
-
-    test::TempFolder folder;
-    fs::path file = folder.path() / "comm" / "4.txt";
-    write_side_file(file, "first");
-    write_side_file(file, "second");
-    EXPECT_EQ(read_side_file(file), "second\r\n");
-    EXPECT_EQ(read_side_file(folder.path() / "comm" / "5.txt"), std::nullopt);
-    EXPECT_EQ(side_text_for_line("a\r\nb\rc\n\r\n"), "a b\rc\n ");
 }
 
 class RegisterExport : public ::testing::Test {
