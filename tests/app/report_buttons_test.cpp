@@ -45,9 +45,6 @@ class ReportButtonsTest : public ReportUiTest {
         auto* grid = reportWindow()->findChild<QTableView*>("MsfReport");
         return grid->model()->index(row, column).data().toString();
     }
-    int payments() const {
-        return static_cast<int>(RecordFile(state.dataFile(file::kPayments), 16).count());
-    }
 
     std::unique_ptr<ui::MainWindow> main;
 };
@@ -99,20 +96,6 @@ TEST_F(ReportButtonsTest, ALaterReportReusesTheWindowAndKeepsItsRangeBoxes) {
     click("cmdAPperformanceR");
     EXPECT_EQ(first->windowTitle(), "AP_Performance_Report");
     EXPECT_TRUE(first->findChild<QPushButton*>("cmdRegistrePayments")->isHidden());
-}
-
-TEST_F(ReportButtonsTest, PaymentsDueRegistersItsRowsAfterConfirmation) {
-    click("cmdPaymentsR");
-    reportWindow()->findChild<QPushButton*>("cmdRegistrePayments")->click();
-    EXPECT_EQ(payments(), 2);
-    MoneyRecord paid = RecordFile(state.dataFile(file::kPayments), 16).read<MoneyRecord>(2);
-    EXPECT_EQ(paid.affiliateId, 1);
-    EXPECT_EQ(paid.sum, 20.0f);
-    EXPECT_EQ(paid.date, ole_from_ymd(2003, 3, 31));
-
-    // Run again over the same range: affiliate 1 is paid up.
-    click("cmdPaymentsR");
-    EXPECT_EQ(reportWindow()->table().rowCount(), 2u);
 }
 
 TEST_F(ReportButtonsTest, IdBoxesAreCheckedBeforeTheDates) {

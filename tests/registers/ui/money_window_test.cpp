@@ -28,7 +28,7 @@ class MoneyWindowTest : public WindowTest {
     int64_t sales() { return records(file::kSales, MoneyRecord::kSize); }
 };
 
-TEST_F(MoneyWindowTest, NewSaleStartsOnTodayWithTheNextNumber) {
+TEST_F(MoneyWindowTest, NewSaleStartsOnTodayAndKeepsItsDetailsBeside) {
     write_money(state, file::kSales, {{1, 10, 37257}, {2, 20, 37258}});
     MoneyWindow* w = openSales();
     EXPECT_EQ(text(w, "txtSum"), "20");
@@ -37,6 +37,9 @@ TEST_F(MoneyWindowTest, NewSaleStartsOnTodayWithTheNextNumber) {
     EXPECT_EQ(text(w, "txtCurrent_Record"), "3");
     EXPECT_EQ(text(w, "txtDate"), "31/03/2003");
     EXPECT_EQ(text(w, "txtSum"), "");
+    createAndSave(w, "3", "12.5", "paid by card");
+    EXPECT_EQ(read_file(folder.path() / "addinfo" / "s3.txt"), "paid by card\r\n");
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(MoneyWindowTest, AffiliateMustBeRegisteredAndSumNotNegative) {
@@ -66,33 +69,20 @@ TEST_F(MoneyWindowTest, AffiliateMustBeRegisteredAndSumNotNegative) {
     EXPECT_EQ(w->editMode(), ui::RecordEditor::kBrowsing);
 }
 
-TEST_F(MoneyWindowTest, DetailsGoToTheirSideFileAndComeBackWithCrLf) {
-    write_money(state, file::kSales, {{1, 10, 37257}, {2, 20, 37258}});
-    write_money(state, file::kPayments, {{1, 10, 37257}, {2, 20, 37258}});
-    MoneyWindow* s = openSales();
-    createAndSave(s, "3", "12.5", "paid by card");
-    EXPECT_EQ(read_file(folder.path() / "addinfo" / "s3.txt"), "paid by card\r\n");
-
-    MoneyWindow* p = openPayments();
-    createAndSave(p, "3", "5", "cheque");
-    EXPECT_EQ(read_file(folder.path() / "addinfo" / "p3.txt"), "cheque\r\n");
-    EXPECT_TRUE(messages.empty());
-
-    // Empty details write nothing but the folder exists.
-    createAndSave(p, "1", "5");
-    EXPECT_FALSE(file_exists(folder.path() / "addinfo" / "p4.txt"));
-}
-
+// A payment registered by a report while the window is open is counted.
 TEST_F(MoneyWindowTest, CreateCountsPaymentsAppendedWhileOpen) {
     write_money(state, file::kPayments, {{1, 10, 37257}, {2, 20, 37258}});
     MoneyWindow* w = openPayments();
-    write_money(state, file::kPayments, {{3, 30, 37259}});  // registered by a report
-    createAndSave(w, "4", "1");
+    write_money(state, file::kPayments, {{3, 30, 37259}});
+    createAndSave(w, "4", "1", "cheque");
     EXPECT_EQ(text(w, "txtCurrent_Record"), "4");
     RecordFile file(state.dataFile(file::kPayments), MoneyRecord::kSize);
     EXPECT_EQ(file.count(), 4);
     EXPECT_EQ(file.read<MoneyRecord>(3).affiliateId, 3);
     EXPECT_EQ(file.read<MoneyRecord>(4).affiliateId, 4);
+    EXPECT_EQ(read_file(folder.path() / "addinfo" / "p4.txt"), "cheque\r\n");
+    createAndSave(w, "1", "5");  // empty details write no file
+    EXPECT_FALSE(file_exists(folder.path() / "addinfo" / "p5.txt"));
 }
 
 TEST_F(MoneyWindowTest, SearchByAffiliateListsItsRecordsByDate) {

@@ -97,7 +97,7 @@ TEST_F(SettingsWindowTest, SaveStoresLoadsAndExportsTheRecord) {
               read_file(state.dataFile(file::kSettings)));
 }
 
-TEST_F(SettingsWindowTest, ExistingRecordIsShownAndExported) {
+TEST_F(SettingsWindowTest, StoredRecordIsShownAsStoredAndExported) {
     write_settings(state, settings("Percents", {10, 5, 2}, 50));
     SettingsWindow* w = openWindow();
     EXPECT_EQ(text(w, "txtMinPayment"), "50");
@@ -108,14 +108,12 @@ TEST_F(SettingsWindowTest, ExistingRecordIsShownAndExported) {
     std::string exported = read_file(folder.path() / "output" / "APsettings.txt");
     EXPECT_TRUE(exported.ends_with("\r\nPercents  ;50;30;$         ;10;5;2;0;0;0;0; 0 \r\n"))
         << exported;
-}
-
-TEST_F(SettingsWindowTest, TypeOutsideTheListIsShownAsStored) {
-    for (const char* stored : {"percents  ", "Fixed  x  "}) {
+    w->close();
+    for (const char* stored : {"percents  ", "Fixed  x  "}) {  // outside the list
         write_settings(state, settings(stored, {10}, 50));
-        SettingsWindow* w = openWindow();
-        EXPECT_EQ(child<QComboBox>(w, "cmbType")->currentText().toStdString(), stored);
-        w->close();
+        SettingsWindow* shown = openWindow();
+        EXPECT_EQ(child<QComboBox>(shown, "cmbType")->currentText().toStdString(), stored);
+        shown->close();
     }
 }
 
