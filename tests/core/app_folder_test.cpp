@@ -46,13 +46,6 @@ TEST(FolderLock, ALockFileThatCannotBeOpenedIsRefusedByName) {
     }
 }
 
-TEST(AppFolder, WritableProgramFolderIsUsedAndPerUserFolderFollowsXdg) {
-    test::TempFolder dir;
-    EXPECT_EQ(choose_app_folder(dir.path()), dir.path());
-    DataHome home(dir.path());
-    EXPECT_EQ(per_user_folder(), dir.path() / "Qdx");
-}
-
 TEST(AppFolder, AnInstalledCopyKeepsItsDataInThePerUserFolderEvenWhereItCouldWrite) {
     test::TempFolder dir;
     fs::create_directories(dir.path() / "bin");

@@ -64,47 +64,13 @@ TEST_F(Worked, SettingsLoadAndLevelsInUse) {
     EXPECT_EQ(state.settings.levelsInUse, 1);
 }
 
-// Percents of each sale, or fixed rewards whatever its sum, climb the tree;
-// both ends of the range count.
-TEST_F(Worked, CommissionsClimbTheTreeOverTheWholeRange) {
-    use_settings(test::settings("Percents", {10, 5, 2}));
-    sale(march(31));
-    sale(march(1), 400);
-    sale(ole_from_ymd(2003, 4, 1));
-    test::write_money(
-        state, file::kPayments,
-        {MoneyRecord{3, 15, march(10)}, MoneyRecord{3, 99, ole_from_ymd(2003, 2, 28)}});
-    build_accounts(state);
-    auto a = accounts();
-    ASSERT_EQ(a.size(), 3u);
-    EXPECT_EQ(a[2].income, 60);
-    EXPECT_EQ(a[1].income, 30);
-    EXPECT_EQ(a[0].income, 12);
-    EXPECT_EQ(a[2].payments, 15);
-
-    use_settings(test::settings("Fixed", {10, 5, 2}));
-    build_accounts(state);
-    a = accounts();
-    EXPECT_EQ(a[2].income, 20);
-    EXPECT_EQ(a[1].income, 10);
-    EXPECT_EQ(a[0].income, 4);
-}
-
-TEST_F(Worked, NoSettingsNoIncomeButPaymentsAndActivity) {
+TEST_F(Worked, NoSettingsNoIncomeButPayments) {
     sale(march(15));
     test::write_money(state, file::kPayments, {MoneyRecord{3, 15, march(10)}});
     build_accounts(state);
-    build_activity(state);
     auto a = accounts();
     EXPECT_EQ(a[2].income, 0);
     EXPECT_EQ(a[2].payments, 15);
-    auto act = read_all<ActivityRecord>(state.workFile(file::kActivity));
-    ASSERT_EQ(act.size(), 3u);
-    EXPECT_EQ(act[0].newReferrals, 1);
-    EXPECT_EQ(act[1].newReferrals, 1);
-    EXPECT_EQ(act[2].newReferrals, 0);
-    EXPECT_EQ(act[2].volume, 200);
-    EXPECT_EQ(act[0].volume, 0);
 }
 
 TEST_F(Worked, BadIdsAreSkippedAndStaleRecordsKept) {

@@ -8,7 +8,6 @@
 #include "core/ole_date.h"
 #include "core/record_file.h"
 #include "core/records.h"
-#include "core/text_field.h"
 #include "support/test_support.h"
 
 namespace qdx {
@@ -35,43 +34,20 @@ std::map<std::string, std::string> folder_contents(const fs::path& folder) {
     return files;
 }
 
-class Demo : public ::testing::Test {
-  protected:
-    void SetUp() override { made = write_demo_program(app.path(), {7, 40, kLastDay}); }
-    fs::path data(const char* name) const { return app.path() / "data" / name; }
-
-    test::TempFolder app;
-    DemoSummary made;
-};
-
-TEST_F(Demo, IsTheSameForTheSameSeedAndDiffersForAnother) {
-    test::TempFolder again, other;
+TEST(Demo, IsTheSameForTheSameSeedAndDiffersForAnother) {
+    test::TempFolder first, again, other;
+    write_demo_program(first.path(), {7, 40, kLastDay});
     write_demo_program(again.path(), {7, 40, kLastDay});
     write_demo_program(other.path(), {8, 40, kLastDay});
-    auto first = folder_contents(app.path());
-    EXPECT_EQ(first, folder_contents(again.path()));
-    EXPECT_NE(first.at("data/affiliates.qdx"),
+    auto files = folder_contents(first.path());
+    EXPECT_EQ(files, folder_contents(again.path()));
+    EXPECT_NE(files.at("data/affiliates.qdx"),
               folder_contents(other.path()).at("data/affiliates.qdx"));
-}
-
-TEST_F(Demo, FilesHoldTheRecordsItReports) {
-    EXPECT_EQ(made.affiliates, 40);
-    EXPECT_EQ(RecordFile(data("affiliates.qdx"), AffiliateRecord::kSize).count(), 40);
-    EXPECT_EQ(RecordFile(data("sales.qdx"), MoneyRecord::kSize).count(), made.sales);
-    EXPECT_EQ(RecordFile(data("payments.qdx"), MoneyRecord::kSize).count(), made.payments);
-    EXPECT_EQ(RecordFile(data("communications.qdx"), CommunicationRecord::kSize).count(),
-              made.communications);
-    EXPECT_GT(made.sales, 200);  // a year of sales by forty affiliates
-    EXPECT_GT(made.payments, 10);
-    EXPECT_GE(made.communications, 10);
-    auto settings = read_all<SettingsRecord>(data("apsettings.qdx"));
-    ASSERT_EQ(settings.size(), 1u);
-    EXPECT_EQ(trim(settings[0].type), "Percents");
 }
 
 // Each affiliate joins after its referrer, one level below it, within the
 // year; every root has a downline and the tree is four or five deep.
-TEST(DemoSeeds, EverySeedGivesAConsistentNetwork) {
+TEST(Demo, EverySeedGivesAConsistentNetwork) {
     for (uint32_t seed = 1; seed <= 12; ++seed) {
         SCOPED_TRACE(seed);
         test::TempFolder app;
@@ -99,68 +75,14 @@ TEST(DemoSeeds, EverySeedGivesAConsistentNetwork) {
         EXPECT_GE(deepest, 4);
         EXPECT_LE(deepest, 5);
         for (const AffiliateRecord& a : affiliates) {
-            if (a.referrerId == 0) EXPECT_GT(children[a.id], 0) << "root " << a.id;
+            if (a.referrerId == 0) {
+                EXPECT_GT(children[a.id], 0) << "root " << a.id;
+            }
         }
     }
 }
 
-TEST_F(Demo, SalesAndPaymentsFitTheAffiliatesAndTheYear) {
-    auto affiliates = read_all<AffiliateRecord>(data("affiliates.qdx"));
-    auto sales = read_all<MoneyRecord>(data("sales.qdx"));
-    double previous = 0;
-    for (const MoneyRecord& s : sales) {
-        ASSERT_GE(s.affiliateId, 1);
-        ASSERT_LE(s.affiliateId, 40);
-        EXPECT_GE(s.date, affiliates[static_cast<size_t>(s.affiliateId - 1)].date);
-        EXPECT_LE(s.date, kLastDay);
-        EXPECT_GE(s.date, previous);  // entered in the order they happened
-        EXPECT_GT(s.sum, 0.0f);
-        previous = s.date;
-    }
-    EXPECT_GE(sales.back().date, one_month_before(kLastDay));  // the last month is busy too
-
-    // Payouts on month ends, of at least the minimal payment, the last month still open.
-    for (const MoneyRecord& p : read_all<MoneyRecord>(data("payments.qdx"))) {
-        ASSERT_GE(p.affiliateId, 1);
-        ASSERT_LE(p.affiliateId, 40);
-        EXPECT_EQ(p.date, last_day_of_month(p.date));
-        EXPECT_LE(p.date, one_month_before(kLastDay));
-        EXPECT_GE(p.sum, 50.0f);
-    }
-}
-
-TEST_F(Demo, CommunicationsAreAnsweredWithinTheYear) {
-    for (const CommunicationRecord& c : read_all<CommunicationRecord>(data("communications.qdx"))) {
-        ASSERT_GE(c.affiliateId, 1);
-        ASSERT_LE(c.affiliateId, 40);
-        EXPECT_NE(trim(c.subject), "");
-        EXPECT_LE(c.date, c.dateOfResponce);
-        EXPECT_LE(c.dateOfResponce, kLastDay);
-    }
-}
-
-// Side texts end in CR LF; a long affiliate text sits beside an empty field,
-// and every communication has its message.
-TEST_F(Demo, SideTextsBelongToTheirRecords) {
-    auto affiliates = read_all<AffiliateRecord>(data("affiliates.qdx"));
-    int affiliateTexts = 0;
-    for (const auto& [name, bytes] : folder_contents(app.path())) {
-        if (name.rfind("data/", 0) == 0) continue;
-        SCOPED_TRACE(name);
-        EXPECT_TRUE(bytes.ends_with("\r\n"));
-        const std::string stem = fs::path(name).stem().string();
-        if (name.rfind("addinfo/", 0) == 0 && std::isdigit(static_cast<unsigned char>(stem[0]))) {
-            EXPECT_GT(bytes.size(), 22u);  // short texts live in the record
-            EXPECT_EQ(trim(affiliates.at(std::stoul(stem) - 1).additionalInfo), "");
-            ++affiliateTexts;
-        }
-    }
-    EXPECT_GT(affiliateTexts, 0);
-    for (int n = 1; n <= made.communications; ++n)
-        EXPECT_TRUE(fs::exists(app.path() / "comm" / (std::to_string(n) + ".txt"))) << n;
-}
-
-TEST(DemoSizes, LargeDemosAreWrittenInBulk) {
+TEST(Demo, LargeDemosAreWrittenInBulk) {
     test::TempFolder app;
     DemoSummary made = write_demo_program(app.path(), {3, kLargestDetailedDemo + 1000, kLastDay});
     RecordFile affiliates(app.path() / "data" / "affiliates.qdx", AffiliateRecord::kSize);

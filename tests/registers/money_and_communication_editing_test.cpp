@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "core/ole_date.h"
-#include "registers/check_failure_printer.h"
 #include "registers/communication_editing.h"
 #include "registers/money_editing.h"
 

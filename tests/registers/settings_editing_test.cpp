@@ -4,7 +4,6 @@
 
 #include "core/files.h"
 #include "core/ole_date.h"
-#include "registers/check_failure_printer.h"
 #include "support/test_support.h"
 
 namespace qdx {
