@@ -32,16 +32,6 @@ class AffiliatesWindowTest : public WindowTest {
     std::string name(AffiliatesWindow* w) { return text(w, "txtName").substr(0, 5); }
 };
 
-TEST_F(AffiliatesWindowTest, MissingFileOpensEmptyWithOnlyCreate) {
-    AffiliatesWindow* w = openWindow();
-    EXPECT_TRUE(file_exists(state.dataFile(file::kAffiliates)));
-    EXPECT_EQ(w->editMode(), RecordEditor::kEmpty);
-    EXPECT_TRUE(enabled(w, "cmdCreate"));
-    for (const char* off : {"cmdSave", "cmdEdit", "cmdNext", "txtName"})
-        EXPECT_FALSE(enabled(w, off)) << off;
-    EXPECT_TRUE(messages.empty());
-}
-
 TEST_F(AffiliatesWindowTest, OpensOnTheLastRecordAndCreateNumbersTheNext) {
     addAffiliates(3);
     AffiliatesWindow* w = openWindow();
@@ -135,24 +125,6 @@ TEST_F(AffiliatesWindowTest, NamesAreCutWithAWarningAndAMissingOneIsAskedFor) {
     state.messages.setVariantWording();  // as opening the communications window does
     click(w, "cmdSave");
     EXPECT_EQ(messages.back(), "Please enter the data to the field");
-}
-
-TEST_F(AffiliatesWindowTest, SearchFillsTheGridAndAnEmptySearchKeepsIt) {
-    write_affiliates(state, {affiliate(1, 0, 1, 37257, "Ann"), affiliate(2, 1, 2, 37257, "ANN"),
-                             affiliate(3, 1, 2, 37257, "Anna")});
-    AffiliatesWindow* w = openWindow();
-    type(w, "txtSname", "ann");
-    click(w, "cmdDisplay");
-    const std::vector<std::string> found{"Affiliate's ID", "1", "2"};
-    EXPECT_EQ(gridColumn(w, 0), found);
-    type(w, "txtSname", "  ");
-    click(w, "cmdDisplay");
-    EXPECT_EQ(gridColumn(w, 0), found);
-    type(w, "txtSreferenceid", "x");
-    click(w, "cmdDisplay");
-    EXPECT_EQ(messages.back(), "Sorry, you entered an incorrect value");
-    EXPECT_EQ(focused(w), "txtSreferenceid");
-    EXPECT_EQ(gridColumn(w, 0), found);
 }
 
 TEST_F(AffiliatesWindowTest, DoubleClickOpensTheRecordOfTheSortedRow) {

@@ -94,17 +94,6 @@ TEST_F(MoneyWindowTest, SearchByAffiliateListsItsRecordsByDate) {
     EXPECT_EQ(gridColumn(w, 0).size(), 3u);
 }
 
-TEST_F(MoneyWindowTest, SaveAllWritesHeaderAndEveryRecord) {
-    write_money(state, file::kSales, {{1, 10, 37257}, {2, 0.5f, 37258}});
-    MoneyWindow* w = openSales();
-    click(w, "cmdSaveAllRecords");
-    EXPECT_EQ(read_file(folder.path() / "output" / "Sales.txt"),
-              "Affiliate ID;Sum;Date\r\n1;10;01/01/2002\r\n2;0.5;02/01/2002\r\n");
-    w->close();
-    EXPECT_EQ(read_file(folder.path() / "backcopies" / "sales.qdx"),
-              read_file(state.dataFile(file::kSales)));
-}
-
 TEST_F(MoneyWindowTest, AFailedRecordWriteIsReported) {
     // A data file on a full disk: every write fails.
     ensure_folder(state.dataDir());
