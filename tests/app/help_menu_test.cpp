@@ -129,20 +129,6 @@ TEST_F(HelpMenu, WePaySaysPlainlyWhenNoBrowserCouldBeStarted) {
     EXPECT_TRUE(messages.isEmpty());
 }
 
-TEST_F(HelpMenu, LinksBetweenPagesStayInTheViewerAndMailGoesOut) {
-    choose("About");
-    emit viewer()->browser()->anchorClicked(QUrl("support.htm"));
-    EXPECT_EQ(source(), page("support.htm"));
-    EXPECT_EQ(viewer()->windowTitle(), "About");  // only the menu sets the caption
-    click("cmdBack");
-    EXPECT_EQ(source(), page("about.htm"));
-
-    emit viewer()->browser()->anchorClicked(QUrl("mailto:support@qdx-affiliates.example"));
-    EXPECT_EQ(source(), page("about.htm"));
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].scheme(), "mailto");
-}
-
 TEST_F(HelpMenu, ShortcutsWinOverTheEditingKeysOfEveryBox) {
     main.show();
     QApplication::setActiveWindow(&main);

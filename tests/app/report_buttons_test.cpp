@@ -4,7 +4,6 @@
 #include <QFont>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTableView>
 #include <filesystem>
 #include <fstream>
@@ -84,13 +83,7 @@ TEST_F(ReportButtonsTest, ReportsShareOneWindowAndTheWorkingFileGoes) {
     EXPECT_EQ(w->windowTitle(), "Accounts_Report");
     EXPECT_TRUE(w->findChild<QPushButton*>("cmdRegistrePayments")->isHidden());
     EXPECT_EQ(cell(0, 1), "20");  // affiliate 1's income
-    EXPECT_EQ(cell(2, 0), " Total");
     EXPECT_FALSE(fs::exists(state.workFile(file::kAccounts)));
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    main->findChild<QRadioButton*>("OptFull")->setChecked(true);
-    click("cmdAccountsR");
-    EXPECT_EQ(w->table().columnCount(), 14u);
-    main->findChild<QRadioButton*>("OptShort")->setChecked(true);
 
     main->lineEdit("txtDateFrom")->setText("15/03/2003");
     click("cmdPaymentsR");
@@ -101,9 +94,6 @@ TEST_F(ReportButtonsTest, ReportsShareOneWindowAndTheWorkingFileGoes) {
     EXPECT_EQ(state.datefrom, ole_from_ymd(2003, 3, 15));
     EXPECT_EQ(w->table().rowCount(), 3u);  // only affiliate 1 reaches the minimal payment
     EXPECT_EQ(cell(0, 0), "1");
-    click("cmdAPperformanceR");
-    EXPECT_EQ(w->windowTitle(), "AP_Performance_Report");
-    EXPECT_TRUE(w->findChild<QPushButton*>("cmdRegistrePayments")->isHidden());
 }
 
 TEST_F(ReportButtonsTest, AFailureKeepsTheShownReportAndRestoresThePointerBeforeSayingSo) {

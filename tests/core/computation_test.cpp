@@ -100,29 +100,6 @@ TEST_F(Worked, MissingDataFolderIsEmpty) {
     EXPECT_EQ(std::filesystem::file_size(s.workFile(file::kAccounts)), 0u);
 }
 
-TEST(Tree, LookupsAndSubLevels) {
-    test::TempFolder dir;
-    AppState state(dir.path());
-    EXPECT_EQ(count_affiliates(state), 0);
-    EXPECT_EQ(get_referrer(state, 1), 0);
-    test::write_affiliates(state, {affiliate(1, 0, 1, 0), affiliate(2, 1, 2, 0),
-                                   affiliate(3, 2, 3, 0), affiliate(4, 3, 4, 0)});
-    state.settings.levelsInUse = 3;
-    EXPECT_EQ(sub_level(state, 1, 3), 3);
-    EXPECT_EQ(sub_level(state, 1, 4), 0);
-    EXPECT_EQ(sub_level(state, 0, 2), 3);  // roots sit one below the virtual root 0
-    EXPECT_EQ(get_referrer(state, 4), 3);
-    EXPECT_EQ(get_referrer(state, 5), 0);
-    EXPECT_EQ(get_level(state, 4), 4);
-    ReferralTree tree = ReferralTree::load(state);
-    for (int32_t levels : {0, 1, 3, 8})
-        for (int32_t a = 0; a <= 5; ++a)
-            for (int32_t b = 0; b <= 5; ++b) {
-                state.settings.levelsInUse = levels;
-                EXPECT_EQ(tree.subLevel(a, b, levels), sub_level(state, a, b)) << a << " " << b;
-            }
-}
-
 TEST(Tree, CycleEndsAfterTheBoundedWalk) {
     test::TempFolder dir;
     AppState state(dir.path());

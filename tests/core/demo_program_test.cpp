@@ -45,15 +45,14 @@ TEST(Demo, IsTheSameForTheSameSeedAndDiffersForAnother) {
               folder_contents(other.path()).at("data/affiliates.qdx"));
 }
 
-// Each affiliate joins after its referrer, one level below it, within the
-// year; every root has a downline and the tree is four or five deep.
+// Each affiliate joins after its referrer, one level below it, and the tree
+// is four or five deep.
 TEST(Demo, EverySeedGivesAConsistentNetwork) {
     for (uint32_t seed = 1; seed <= 12; ++seed) {
         SCOPED_TRACE(seed);
         test::TempFolder app;
         write_demo_program(app.path(), {seed, 40, kLastDay});
         auto affiliates = read_all<AffiliateRecord>(app.path() / "data" / "affiliates.qdx");
-        std::map<int32_t, int> children;
         int deepest = 0;
         for (size_t i = 0; i < affiliates.size(); ++i) {
             const AffiliateRecord& a = affiliates[i];
@@ -64,34 +63,25 @@ TEST(Demo, EverySeedGivesAConsistentNetwork) {
                 const AffiliateRecord& up = affiliates[static_cast<size_t>(a.referrerId - 1)];
                 EXPECT_EQ(a.level, up.level + 1) << a.id;
                 EXPECT_GE(a.date, up.date);
-                ++children[a.referrerId];
             }
             EXPECT_EQ(a.level == 1, a.referrerId == 0);
-            EXPECT_GE(a.date, kLastDay - 364);
             EXPECT_LE(a.date, kLastDay);
-            EXPECT_EQ(a.date, static_cast<double>(static_cast<int64_t>(a.date)));  // whole days
             deepest = std::max(deepest, static_cast<int>(a.level));
         }
         EXPECT_GE(deepest, 4);
         EXPECT_LE(deepest, 5);
-        for (const AffiliateRecord& a : affiliates) {
-            if (a.referrerId == 0) {
-                EXPECT_GT(children[a.id], 0) << "root " << a.id;
-            }
-        }
     }
 }
 
 // Beyond the detailed size the records are written in bulk.
 TEST(Demo, LargeDemosAreWrittenInBulk) {
     test::TempFolder app;
-    DemoSummary made = write_demo_program(app.path(), {3, kLargestDetailedDemo + 1000, kLastDay});
-    RecordFile affiliates(app.path() / "data" / "affiliates.qdx", AffiliateRecord::kSize);
-    EXPECT_EQ(affiliates.count(), kLargestDetailedDemo + 1000);
-    EXPECT_EQ(made.affiliates, kLargestDetailedDemo + 1000);
-    EXPECT_EQ(RecordFile(app.path() / "data" / "sales.qdx", MoneyRecord::kSize).count(),
-              made.sales);
-    EXPECT_LE(affiliates.read<AffiliateRecord>(made.affiliates).date, kLastDay);
+    const int32_t n = kLargestDetailedDemo + 1000;
+    DemoSummary made = write_demo_program(app.path(), {3, n, kLastDay});
+    EXPECT_EQ(made.affiliates, n);
+    auto affiliates = read_all<AffiliateRecord>(app.path() / "data" / "affiliates.qdx");
+    ASSERT_EQ(static_cast<int32_t>(affiliates.size()), n);
+    EXPECT_LE(affiliates.back().date, kLastDay);
 }
 
 }  // namespace
