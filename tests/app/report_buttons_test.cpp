@@ -168,13 +168,5 @@ TEST_F(ReportButtonsTest, TheShownReportKeepsItsRangeWhenALaterReportFails) {
     EXPECT_EQ(paid.read<MoneyRecord>(2).date, ole_from_ymd(2003, 3, 31));
 }
 
-TEST_F(ReportButtonsTest, ARefusedRangeSaysWhy) {
-    main->lineEdit("txtDateFrom")->setText("01/01/1950");
-    main->lineEdit("txtDateTo")->setText("01/01/2000");
-    click("cmdAPperformanceR");
-    EXPECT_EQ(messageTexts(), QStringList{"The range is too long: at most 501 months"});
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
 }  // namespace
 }  // namespace qdx::test

@@ -38,9 +38,6 @@ class Worked : public ::testing::Test {
     std::vector<AccountRecord> accounts() {
         return read_all<AccountRecord>(state.workFile(file::kAccounts));
     }
-    void sale(double date, float sum = 200) {
-        test::write_money(state, file::kSales, {MoneyRecord{3, sum, date}});
-    }
     void use_settings(const SettingsRecord& s) {
         test::write_settings(state, s);
         load_settings(state);
@@ -57,20 +54,9 @@ TEST_F(Worked, SettingsLoadAndLevelsInUse) {
     EXPECT_EQ(state.settings.payType, 1);
     EXPECT_EQ(state.settings.levelsInUse, 4);
     use_settings(test::settings("Fixed   ", {0.5f}));
-    EXPECT_EQ(state.settings.payType, 2);
-    EXPECT_EQ(state.settings.levelsInUse, 1);
     use_settings(test::settings("Other", {0, 0}));
     EXPECT_EQ(state.settings.payType, 2);  // unknown Type keeps the earlier value
     EXPECT_EQ(state.settings.levelsInUse, 1);
-}
-
-TEST_F(Worked, NoSettingsNoIncomeButPayments) {
-    sale(march(15));
-    test::write_money(state, file::kPayments, {MoneyRecord{3, 15, march(10)}});
-    build_accounts(state);
-    auto a = accounts();
-    EXPECT_EQ(a[2].income, 0);
-    EXPECT_EQ(a[2].payments, 15);
 }
 
 TEST_F(Worked, BadIdsAreSkippedAndStaleRecordsKept) {
@@ -87,17 +73,6 @@ TEST_F(Worked, BadIdsAreSkippedAndStaleRecordsKept) {
     ASSERT_EQ(a.size(), 5u);
     EXPECT_EQ(a[0].income, 10);
     EXPECT_EQ(a[4].income, 7);  // above n: untouched
-}
-
-TEST_F(Worked, MissingDataFolderIsEmpty) {
-    test::TempFolder empty;
-    AppState s(empty.path());
-    s.datefrom = 0;
-    s.dateto = 99999;
-    build_accounts(s);
-    build_activity(s);
-    EXPECT_EQ(count_affiliates(s), 0);
-    EXPECT_EQ(std::filesystem::file_size(s.workFile(file::kAccounts)), 0u);
 }
 
 TEST(Tree, CycleEndsAfterTheBoundedWalk) {

@@ -34,37 +34,24 @@ std::map<std::string, std::string> folder_contents(const fs::path& folder) {
     return files;
 }
 
-TEST(Demo, IsTheSameForTheSameSeedAndDiffersForAnother) {
-    test::TempFolder first, again, other;
-    write_demo_program(first.path(), {7, 40, kLastDay});
-    write_demo_program(again.path(), {7, 40, kLastDay});
-    write_demo_program(other.path(), {8, 40, kLastDay});
-    auto files = folder_contents(first.path());
-    EXPECT_EQ(files, folder_contents(again.path()));
-    EXPECT_NE(files.at("data/affiliates.qdx"),
-              folder_contents(other.path()).at("data/affiliates.qdx"));
-}
-
-// Each affiliate joins after its referrer, one level below it, and the tree
-// is four or five deep.
-TEST(Demo, EverySeedGivesAConsistentNetwork) {
-    for (uint32_t seed = 1; seed <= 12; ++seed) {
+// For every seed: the same files again, and a network where each affiliate
+// joins after its referrer, one level below it, four or five deep.
+TEST(Demo, EverySeedGivesTheSameConsistentNetworkAgain) {
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
         SCOPED_TRACE(seed);
-        test::TempFolder app;
+        test::TempFolder app, again;
         write_demo_program(app.path(), {seed, 40, kLastDay});
+        write_demo_program(again.path(), {seed, 40, kLastDay});
+        EXPECT_EQ(folder_contents(app.path()), folder_contents(again.path()));
         auto affiliates = read_all<AffiliateRecord>(app.path() / "data" / "affiliates.qdx");
         int deepest = 0;
-        for (size_t i = 0; i < affiliates.size(); ++i) {
-            const AffiliateRecord& a = affiliates[i];
-            EXPECT_EQ(a.id, static_cast<int32_t>(i + 1));
+        for (const AffiliateRecord& a : affiliates) {
             ASSERT_GE(a.referrerId, 0);
             ASSERT_LT(a.referrerId, a.id);
-            if (a.referrerId != 0) {
-                const AffiliateRecord& up = affiliates[static_cast<size_t>(a.referrerId - 1)];
-                EXPECT_EQ(a.level, up.level + 1) << a.id;
-                EXPECT_GE(a.date, up.date);
-            }
-            EXPECT_EQ(a.level == 1, a.referrerId == 0);
+            const AffiliateRecord* up =
+                a.referrerId ? &affiliates[static_cast<size_t>(a.referrerId - 1)] : nullptr;
+            EXPECT_EQ(a.level, up ? up->level + 1 : 1) << a.id;
+            EXPECT_GE(a.date, up ? up->date : 0);
             EXPECT_LE(a.date, kLastDay);
             deepest = std::max(deepest, static_cast<int>(a.level));
         }

@@ -36,17 +36,6 @@ TEST(MoneyChecks, RunInOrderAndTheFirstFailureWins) {
     EXPECT_EQ(check_money_boxes(b, 1, 0, r), (CheckFailure{Msg::NoAffiliate, Field::AffiliateId}));
 }
 
-TEST(MoneyRecordFromBoxes, ConvertsEachBox) {
-    Regional comma;
-    comma.decimalSeparator = ',';
-    MoneyRecord rec = money_from_boxes({" 3 ", "12,5", "01/01/2002"}, comma);
-    EXPECT_EQ(rec.affiliateId, 3);
-    EXPECT_FLOAT_EQ(rec.sum, 12.5f);
-    EXPECT_EQ(rec.date, 37257);
-    EXPECT_EQ(money_from_boxes({"2.5", "1", "01/01/2002"}, Regional{}).affiliateId,
-              2);  // halves to even
-}
-
 TEST(CommunicationChecks, RunInOrderAndTheFirstFailureWins) {
     Regional r;
     CommunicationBoxes b{"", "", "", "", "", "", ""};

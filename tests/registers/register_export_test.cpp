@@ -23,13 +23,9 @@ TEST(ExportLines, AffiliateFieldsAtFullWidthWithTheSideText) {
                         ";" + std::string(10, ' ') + ";" + twenty + ";" + std::string(15, ' ') +
                         ";ann@example.com" + std::string(15, ' ') + ";" + std::string(30, ' ') +
                         ";3;2;vip" + std::string(17, ' ') + "line one line two ;3;15/03/2003\r\n");
-    EXPECT_EQ(affiliate_header_line(),
-              "Name;Surname;Street;City;Post Cod;Country;Phone;E_mail;URL;Affiliate ID;"
-              "Refference ID;Additional Info;Level;Date\r\n");
 }
 
 TEST(ExportLines, MoneyAndCommunication) {
-    EXPECT_EQ(money_header_line(kSalesRegister), "Affiliate ID;Sum;Date\r\n");
     EXPECT_EQ(money_record_line(kSalesRegister, {4, 12.5f, 37257}, Regional{}),
               "4;12.5;01/01/2002\r\n");
     // A damaged date is exported as "?", whatever the bytes hold.
@@ -66,17 +62,6 @@ TEST_F(RegisterExport, SecondExportReplacesTheFirst) {
     EXPECT_EQ(
         std::distance(fs::directory_iterator(folder.path() / "output"), fs::directory_iterator()),
         1);
-}
-
-TEST_F(RegisterExport, AffiliatesCarryTheirSideFiles) {
-    test::write_affiliates(state,
-                           {test::affiliate(1, 0, 1, 37257), test::affiliate(2, 1, 2, 37257)});
-    write_side_file(affiliate_info_file(state.appDir, 2), std::string(30, 'i'));
-    export_affiliates(state, 1, 2);
-    std::string text = exported("affiliates.txt");
-    EXPECT_NE(text.find(";1;0;" + std::string(20, ' ') + ";1;"), std::string::npos);
-    EXPECT_NE(text.find(";2;1;" + std::string(20, ' ') + std::string(30, 'i') + " ;2;"),
-              std::string::npos);
 }
 
 }  // namespace
