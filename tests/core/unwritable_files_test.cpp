@@ -25,33 +25,30 @@ int write_open_error(const fs::path& path) {
     return 0;
 }
 
-TEST(UnwritableFiles, AWorkingFileTheFolderWillNotTakeSaysWhyNotThatItIsMissing) {
-    AppState state("/sys");
-    const fs::path accounts = state.workFile(file::kAccounts);
-    const int why = write_open_error(accounts);
-    if (why == 0 || why == ENOENT) GTEST_SKIP() << "/sys takes new files here";
+// Runs `write` and expects the error that names `path` and says why.
+template <class Write>
+void expect_cannot_write(const fs::path& path, Write write) {
+    const int why = write_open_error(path);
+    if (why == 0 || why == ENOENT) GTEST_SKIP() << path << " takes writes here";
     try {
-        build_accounts(state);
-        FAIL() << "the working file was written";
+        write();
+        ADD_FAILURE() << path << " was written";
     } catch (const FileError& error) {
         EXPECT_EQ(std::string(error.what()),
-                  "Cannot write " + accounts.string() + ": " + std::strerror(why));
+                  "Cannot write " + path.string() + ": " + std::strerror(why));
     }
+}
+
+// Not "missing": a working file the folder will not take.
+TEST(UnwritableFiles, AWorkingFileTheFolderWillNotTakeSaysWhy) {
+    AppState state("/sys");
+    expect_cannot_write(state.workFile(file::kAccounts), [&] { build_accounts(state); });
 }
 
 TEST(UnwritableFiles, WritingARecordFileOpenedOnlyForReadingSaysWhy) {
     const fs::path readOnly = "/sys/kernel/notes";
-    const int why = write_open_error(readOnly);
-    if (why == 0 || why == ENOENT) GTEST_SKIP() << readOnly << " opens for writing here";
-    RecordFile file(readOnly, MoneyRecord::kSize);
-    MoneyRecord payment;
-    try {
-        file.write(1, payment);
-        FAIL() << "the record was written";
-    } catch (const FileError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Cannot write " + readOnly.string() + ": " + std::strerror(why));
-    }
+    RecordFile file(readOnly, MoneyRecord::kSize);  // opens for reading
+    expect_cannot_write(readOnly, [&] { file.write(1, MoneyRecord{}); });
 }
 
 }  // namespace

@@ -6,8 +6,6 @@
 
 #include "core/files.h"
 #include "core/ole_date.h"
-#include "registers/check_failure_printer.h"
-#include "registers/side_files.h"
 #include "support/test_support.h"
 
 namespace qdx {
@@ -63,21 +61,29 @@ class AffiliateRegister : public ::testing::Test {
     Regional regional;
 };
 
+// Texts are trimmed and cut to their fields, with the flag that warns; a
+// long additional info leaves the record's field for the side file.
 TEST_F(AffiliateRegister, TextsAreTrimmedAndCutWithTheFlag) {
     AffiliateBoxes b = new_affiliate(3, "2");
     b.name = "  Ann  ";
     b.surname = "Abcdefghijklmnopqrstuvwxy";  // 25 characters
     AffiliateRecord rec;
+    rec.additionalInfo = "kept";
+    b.additionalInfo = std::string(21, 'x');
     int64_t current = 3;
     EXPECT_TRUE(affiliate_from_boxes(b, rec, current, file, regional));
     EXPECT_EQ(rec.name, "Ann" + std::string(17, ' '));
     EXPECT_EQ(b.name, "Ann");
     EXPECT_EQ(b.surname, "Abcdefghijklmnopqrst");
     EXPECT_EQ(rec.surname, "Abcdefghijklmnopqrst");
+    EXPECT_EQ(rec.additionalInfo, "kept");
+    EXPECT_EQ(b.additionalInfo, std::string(21, 'x'));
 
     AffiliateBoxes fits = new_affiliate(3, "2");
     fits.postCod = "1234567890";
+    fits.additionalInfo = std::string(20, 'y');
     EXPECT_FALSE(affiliate_from_boxes(fits, rec, current, file, regional));
+    EXPECT_EQ(rec.additionalInfo, std::string(20, 'y'));
     fits.postCod = "12345678901";
     EXPECT_TRUE(affiliate_from_boxes(fits, rec, current, file, regional));
     EXPECT_EQ(rec.postCod, "1234567890");
@@ -94,20 +100,6 @@ TEST_F(AffiliateRegister, LevelIsTheReferrersPlusOneWithoutOverflow) {
     EXPECT_EQ(rec.level, std::numeric_limits<int32_t>::max());
 }
 
-TEST_F(AffiliateRegister, LongAdditionalInfoLeavesTheFieldForTheSideFile) {
-    AffiliateRecord rec;
-    rec.additionalInfo = "kept";
-    int64_t current = 3;
-    AffiliateBoxes b = new_affiliate(3, "0");
-    b.additionalInfo = std::string(21, 'x');
-    affiliate_from_boxes(b, rec, current, file, regional);
-    EXPECT_EQ(rec.additionalInfo, "kept");
-    EXPECT_EQ(b.additionalInfo, std::string(21, 'x'));
-    b.additionalInfo = std::string(20, 'y');
-    affiliate_from_boxes(b, rec, current, file, regional);
-    EXPECT_EQ(rec.additionalInfo, std::string(20, 'y'));
-}
-
 TEST_F(AffiliateRegister, ReferrerMustExistBeInRangeAndNotBeItself) {
     AffiliateRecord rec = test::affiliate(3, 9, 0, 0);
     EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::NoRecord, Field::ReferrerId}));
@@ -122,26 +114,13 @@ TEST_F(AffiliateRegister, ReferrerMustExistBeInRangeAndNotBeItself) {
               (CheckFailure{Msg::IncorrectValue, Field::ReferrerId}));
 }
 
+// Record 2 holds affiliate 5: the existence test reads the IDs.
 TEST_F(AffiliateRegister, ReferrerFoundByIdWhenRecordsAreOutOfPlace) {
-    // Record 2 holds affiliate 5: the existence test reads the IDs.
-    AffiliateRecord moved = test::affiliate(5, 0, 1, 0);
-    file.write(2, moved);
+    file.write(2, test::affiliate(5, 0, 1, 0));
     AffiliateRecord rec = test::affiliate(3, 2, 0, 0);
     EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::NoRecord, Field::ReferrerId}));
     rec.referrerId = 5;  // found, but above the record count
     EXPECT_EQ(check_referrer(rec, 3, file), (CheckFailure{Msg::IncorrectValue, Field::ReferrerId}));
-}
-
-TEST_F(AffiliateRegister, WritesTheRecordAndLongInfoToItsSideFile) {
-    AffiliateRecord rec = test::affiliate(3, 2, 3, 0);
-    std::string info(30, 'z');
-    write_affiliate(file, state.appDir, 3, rec, info);
-    EXPECT_EQ(file.count(), 3);
-    EXPECT_EQ(file.read<AffiliateRecord>(3).level, 3);
-    EXPECT_EQ(test::read_file(affiliate_info_file(state.appDir, 3)), info + "\r\n");
-
-    write_affiliate(file, state.appDir, 2, test::affiliate(2, 1, 2, 0), std::string(20, 'q'));
-    EXPECT_FALSE(file_exists(affiliate_info_file(state.appDir, 2)));
 }
 
 }  // namespace

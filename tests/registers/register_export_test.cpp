@@ -23,19 +23,11 @@ TEST(ExportLines, AffiliateFieldsAtFullWidthWithTheSideText) {
                         ";" + std::string(10, ' ') + ";" + twenty + ";" + std::string(15, ' ') +
                         ";ann@example.com" + std::string(15, ' ') + ";" + std::string(30, ' ') +
                         ";3;2;vip" + std::string(17, ' ') + "line one line two ;3;15/03/2003\r\n");
-    EXPECT_EQ(affiliate_header_line(),
-              "Name;Surname;Street;City;Post Cod;Country;Phone;E_mail;URL;Affiliate ID;"
-              "Refference ID;Additional Info;Level;Date\r\n");
 }
 
 TEST(ExportLines, MoneyAndCommunication) {
-    EXPECT_EQ(money_header_line(kSalesRegister), "Affiliate ID;Sum;Date\r\n");
-    EXPECT_EQ(money_header_line(kPaymentsRegister), "Affiliate ID;Sum;Date\r\n");
     EXPECT_EQ(money_record_line(kSalesRegister, {4, 12.5f, 37257}, Regional{}),
               "4;12.5;01/01/2002\r\n");
-    EXPECT_EQ(money_record_line(kSalesRegister, {4, 100, 37257}, Regional{}),
-              "4;100;01/01/2002\r\n");
-
     // A damaged date is exported as "?", whatever the bytes hold.
     EXPECT_EQ(money_record_line(kSalesRegister, {4, 1, std::numeric_limits<double>::quiet_NaN()},
                                 Regional{}),
@@ -46,24 +38,6 @@ TEST(ExportLines, MoneyAndCommunication) {
               "7;Hello" + std::string(25, ' ') + ";Hi there ;01/02/2003;;02/02/2003;note \r\n");
     EXPECT_EQ(communication_header_line(),
               "Affiliate ID;Subject;Message;Date;Responce;Date of responce;Comments\r\n");
-}
-
-TEST(SideFiles, PathsAndCrLfEnding) {
-    fs::path app = "/app";
-    EXPECT_EQ(affiliate_info_file(app, 12), fs::path("/app/addinfo/12.txt"));
-    EXPECT_EQ(money_details_file(app, 's', 3), fs::path("/app/addinfo/s3.txt"));
-    EXPECT_EQ(money_details_file(app, 'p', 3), fs::path("/app/addinfo/p3.txt"));
-    EXPECT_EQ(message_file(app, 4), fs::path("/app/comm/4.txt"));
-    EXPECT_EQ(response_file(app, 4), fs::path("/app/comm/r4.txt"));
-    EXPECT_EQ(comments_file(app, 4), fs::path("/app/comm/c4.txt"));
-
-    test::TempFolder folder;
-    fs::path file = folder.path() / "comm" / "4.txt";
-    write_side_file(file, "first");
-    write_side_file(file, "second");
-    EXPECT_EQ(read_side_file(file), "second\r\n");
-    EXPECT_EQ(read_side_file(folder.path() / "comm" / "5.txt"), std::nullopt);
-    EXPECT_EQ(side_text_for_line("a\r\nb\rc\n\r\n"), "a b\rc\n ");
 }
 
 class RegisterExport : public ::testing::Test {
@@ -88,17 +62,6 @@ TEST_F(RegisterExport, SecondExportReplacesTheFirst) {
     EXPECT_EQ(
         std::distance(fs::directory_iterator(folder.path() / "output"), fs::directory_iterator()),
         1);
-}
-
-TEST_F(RegisterExport, AffiliatesCarryTheirSideFiles) {
-    test::write_affiliates(state,
-                           {test::affiliate(1, 0, 1, 37257), test::affiliate(2, 1, 2, 37257)});
-    write_side_file(affiliate_info_file(state.appDir, 2), std::string(30, 'i'));
-    export_affiliates(state, 1, 2);
-    std::string text = exported("affiliates.txt");
-    EXPECT_NE(text.find(";1;0;" + std::string(20, ' ') + ";1;"), std::string::npos);
-    EXPECT_NE(text.find(";2;1;" + std::string(20, ' ') + std::string(30, 'i') + " ;2;"),
-              std::string::npos);
 }
 
 }  // namespace

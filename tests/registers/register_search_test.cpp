@@ -7,7 +7,6 @@
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "registers/affiliate_editing.h"
-#include "registers/check_failure_printer.h"
 #include "support/test_support.h"
 
 namespace qdx {
@@ -32,15 +31,8 @@ TEST_F(Search, AffiliatesMatchWholeFieldsIgnoringCase) {
                 test::affiliate(3, 1, 2, 37257, "Anna"), test::affiliate(4, 0, 1, 37257, "  ann")});
     RecordFile file(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
     auto request = affiliate_search(" ann ", "", "", "", regional);
-    ASSERT_FALSE(request.empty);
-    GridRows rows = find_affiliates(file, 4, request.criteria, regional);
-    EXPECT_EQ(column(rows, 0), (std::vector<std::string>{"1", "2", "4"}));
-    EXPECT_EQ(rows[1].size(), grid_titles(affiliate_fields()).size());
-    EXPECT_EQ(rows[1][1], "ANN");
-    EXPECT_EQ(rows[1][10], "2");  // Level
-    EXPECT_EQ(rows[1][11], "1");  // Referrer's ID
-    EXPECT_EQ(rows[1][12], "01/01/2002");
-
+    EXPECT_EQ(column(find_affiliates(file, 4, request.criteria, regional), 0),
+              (std::vector<std::string>{"1", "2", "4"}));
     request = affiliate_search("ann", "", "", "0", regional);
     EXPECT_EQ(column(find_affiliates(file, 4, request.criteria, regional), 0),
               (std::vector<std::string>{"1", "4"}));

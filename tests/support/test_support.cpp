@@ -2,9 +2,10 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <random>
+#include <stdexcept>
 
 #include "core/files.h"
 #include "core/record_file.h"
@@ -14,12 +15,9 @@ namespace qdx::test {
 namespace fs = std::filesystem;
 
 TempFolder::TempFolder() {
-    std::random_device rd;
-    for (;;) {
-        path_ = fs::temp_directory_path() /
-                ("qdx-test-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
-        if (fs::create_directory(path_)) break;
-    }
+    std::string pattern = (fs::temp_directory_path() / "qdx-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
+    path_ = pattern;
 }
 
 TempFolder::~TempFolder() {

