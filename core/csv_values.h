@@ -1,0 +1,25 @@
+#pragma once
+// Values as a spreadsheet reads them in any region: numbers with a decimal
+// point and no padding, dates as yyyy-mm-dd.
+#include <string>
+#include <vector>
+
+namespace qdx {
+
+// The shortest fixed-point form that reads back as the value; empty for NaN
+// and infinities, "0" for minus zero.
+std::string csv_number(double value);
+// The same for a value stored as a 4-byte float, without the digits its
+// widening to double would add.
+std::string csv_number(float value);
+// yyyy-mm-dd; empty for a stored date that is no calendar date.
+std::string csv_date(double oleDate);
+
+// One record of UTF-8 CSV ending in CR LF: fields (Windows-1252) quoted when
+// they hold the delimiter, a quote or a line break, quotes doubled.
+std::string csv_record(const std::vector<std::string>& fields, char delimiter = ',');
+
+// Marks the text as UTF-8 for spreadsheets that would otherwise guess.
+inline constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
+
+}  // namespace qdx
