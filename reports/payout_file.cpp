@@ -90,6 +90,19 @@ PayoutResult write_payout_file(const AppState& state, const ReportTable& table, 
     return result;
 }
 
+std::string payout_summary(const PayoutResult& result, PayoutLayout layout) {
+    std::string text = "The payout file " + result.file.string() + " lists " +
+                       std::to_string(result.rows) + " payment(s), " + csv_number(result.total) +
+                       " in all.";
+    if (result.withoutEmail.empty()) return text;
+    text += layout == PayoutLayout::MassPayment
+                ? "\nLeft out, as they have no e-mail to pay to: affiliate ID "
+                : "\nWithout an e-mail (written with an empty one): affiliate ID ";
+    for (size_t i = 0; i < result.withoutEmail.size(); ++i)
+        text += (i ? ", " : "") + std::to_string(result.withoutEmail[i]);
+    return text + ".";
+}
+
 std::filesystem::path default_payout_path(const AppState& state, const ReportTable& table) {
     return state.appDir / "output" / ("payout_" + csv_date(table.request.dateto) + ".csv");
 }

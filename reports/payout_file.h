@@ -30,6 +30,10 @@ struct PayoutResult {
 PayoutResult write_payout_file(const AppState& state, const ReportTable& table, PayoutLayout layout,
                                const std::string& currency, const std::filesystem::path& file);
 
+// What was written, in a few lines for the person who asked: the file, the
+// count and total, and the affiliates without an e-mail and what became of them.
+std::string payout_summary(const PayoutResult& result, PayoutLayout layout);
+
 // Where the payout file goes unless told otherwise:
 // output/payout_<yyyy-mm-dd of the range's end>.csv.
 std::filesystem::path default_payout_path(const AppState& state, const ReportTable& table);
