@@ -9,6 +9,7 @@
 #include "help/ui/help_window.h"
 #include "registers/ui/open_register_window.h"
 #include "reports/ui/report_actions.h"
+#include "reports/ui/report_window.h"
 
 namespace qdx::ui {
 namespace {
@@ -56,6 +57,19 @@ void wire_report_buttons(MainWindow& main) {
             [inputs, kind = kind, box = main.idBox(button)] { run_report(inputs, kind, box); });
     }
 }
+// The File menu: the payout file of the Payments Due report the report
+// window shows.
+void wire_file_menu(MainWindow& main) {
+    UiContext& context = main.context();
+    QObject::connect(main.action("WritePayout"), &QAction::triggered, &main, [&context, &main] {
+        if (auto* reports = qobject_cast<ReportWindow*>(context.openWindow("frmReports"))) {
+            reports->writePayoutFile();
+            return;
+        }
+        context.message(&main, kMakePaymentsDueFirst);
+    });
+}
+
 }  // namespace
 
 void wire_help_menu(MainWindow& main, const HelpOptions& options) {
@@ -70,6 +84,7 @@ void wire_help_menu(MainWindow& main, const HelpOptions& options) {
 void wire_main_window(MainWindow& main) {
     wire_report_buttons(main);
     wire_register_buttons(main);
+    wire_file_menu(main);
     wire_help_menu(main, default_help_options(main.context()));
 }
 
