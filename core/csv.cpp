@@ -49,6 +49,11 @@ class Reader {
         } else {
             utf8_ = valid_utf8(s_);
         }
+        // A NUL byte anywhere means a file that is not text (a picture, a
+        // spreadsheet's own format): refused before any of it is taken.
+        if (const size_t nul = s_.find('\0'); nul != std::string_view::npos)
+            throw Error(1 + std::count(s_.begin(), s_.begin() + static_cast<ptrdiff_t>(nul), '\n'),
+                        "the file holds a NUL byte: it is not a text file");
     }
 
     void run(const std::function<bool(Record&&)>& visit) {
@@ -86,9 +91,6 @@ class Reader {
         if (i_ - recordStart_ > kMaxRecordBytes)
             throw Error(recordLine_, "a line longer than 1 MB: this is not a CSV file of records");
     }
-    void check_byte(char c) const {
-        if (c == '\0') throw Error(line_, "the file holds a NUL byte: it is not a text file");
-    }
 
     std::string field() {
         const int64_t startLine = line_;
@@ -99,7 +101,6 @@ class Reader {
                 if (i_ >= s_.size()) throw Error(startLine, "a quoted field is not closed");
                 check_length();
                 const char c = s_[i_];
-                check_byte(c);
                 if (c == '"') {
                     if (i_ + 1 < s_.size() && s_[i_ + 1] == '"') {
                         text += '"';
@@ -120,7 +121,6 @@ class Reader {
             while (i_ < s_.size()) {
                 const char c = s_[i_];
                 if (c == delimiter_ || c == '\n' || c == '\r') break;
-                check_byte(c);
                 ++i_;
                 if (i_ - recordStart_ > kMaxRecordBytes) check_length();
             }
