@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/cp1252.h"
 #include "core/ole_date.h"
 
 namespace qdx {
@@ -31,25 +30,6 @@ std::string csv_date(double oleDate) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", d.year, d.month, d.day);
     return buffer;
-}
-
-std::string csv_record(const std::vector<std::string>& fields, char delimiter) {
-    std::string line;
-    for (size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) line += delimiter;
-        const std::string text = cp1252_to_utf8(fields[i]);
-        if (text.find_first_of(std::string{delimiter, '"', '\r', '\n'}) == std::string::npos) {
-            line += text;
-            continue;
-        }
-        line += '"';
-        for (char c : text) {
-            if (c == '"') line += '"';
-            line += c;
-        }
-        line += '"';
-    }
-    return line + "\r\n";
 }
 
 }  // namespace qdx

@@ -2,7 +2,6 @@
 // Values as a spreadsheet reads them in any region: numbers with a decimal
 // point and no padding, dates as yyyy-mm-dd.
 #include <string>
-#include <vector>
 
 namespace qdx {
 
@@ -14,10 +13,6 @@ std::string csv_number(double value);
 std::string csv_number(float value);
 // yyyy-mm-dd; empty for a stored date that is no calendar date.
 std::string csv_date(double oleDate);
-
-// One record of UTF-8 CSV ending in CR LF: fields (Windows-1252) quoted when
-// they hold the delimiter, a quote or a line break, quotes doubled.
-std::string csv_record(const std::vector<std::string>& fields, char delimiter = ',');
 
 // Marks the text as UTF-8 for spreadsheets that would otherwise guess.
 inline constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";

@@ -1,6 +1,7 @@
 #include "registers/register_csv.h"
 
 #include "core/atomic_file.h"
+#include "core/csv.h"
 #include "core/csv_values.h"
 #include "core/files.h"
 #include "core/record_file.h"
@@ -35,7 +36,7 @@ fs::path export_csv_file(const AppState& state, const char* dataFile, const std:
     std::vector<std::string> fields;
     for (const FieldSpec& spec : table)
         if (spec.exportTitle) fields.push_back(spec.exportTitle);
-    out.write(csv_record(fields));
+    out.write(csv::line(fields));
     const fs::path data = state.dataFile(dataFile);
     if (file_exists(data)) {
         RecordFile file(data, Record::kSize);
@@ -45,7 +46,7 @@ fs::path export_csv_file(const AppState& state, const char* dataFile, const std:
                 fields.clear();
                 for (const FieldSpec& spec : table)
                     if (spec.exportTitle) fields.push_back(valueOf(k, record, spec));
-                out.write(csv_record(fields));
+                out.write(csv::line(fields));
             });
     }
     out.commit();

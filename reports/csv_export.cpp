@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/atomic_file.h"
+#include "core/csv.h"
 #include "core/csv_values.h"
 #include "core/files.h"
 #include "core/text_field.h"
@@ -35,7 +36,7 @@ std::string export_csv(const ReportTable& table, const AppState&) {
         for (size_t c = 0; c < table.cells[r].size(); ++c)
             fields.push_back(r == 0 ? std::string(trim(table.cells[r][c]))
                                     : cell_value(table, r, c));
-        out += csv_record(fields);
+        out += csv::line(fields);
     }
     return out;
 }

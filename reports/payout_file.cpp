@@ -4,6 +4,7 @@
 
 #include "core/affiliate_lookup.h"
 #include "core/atomic_file.h"
+#include "core/csv.h"
 #include "core/csv_values.h"
 #include "core/files.h"
 #include "core/record_file.h"
@@ -57,7 +58,7 @@ PayoutResult write_payout_file(const AppState& state, const ReportTable& table, 
     std::string out;
     if (!mass) {
         out += kUtf8Bom;
-        out += csv_record({"Affiliate ID", "Name", "Surname", "E-mail", "Amount", "Unit"});
+        out += csv::line({"Affiliate ID", "Name", "Surname", "E-mail", "Amount", "Unit"});
     }
     const std::string unit = mass ? std::string() : unit_of_payment(state);
     const std::string note =
@@ -74,9 +75,9 @@ PayoutResult write_payout_file(const AppState& state, const ReportTable& table, 
             if (mass) continue;
         }
         if (mass)
-            out += csv_record({email, csv_number(amount), currency, id, note});
+            out += csv::line({email, csv_number(amount), currency, id, note});
         else
-            out += csv_record(
+            out += csv::line(
                 {id, trimmed(a.name), trimmed(a.surname), email, csv_number(amount), unit});
         ++result.rows;
         result.total += amount;
