@@ -237,6 +237,22 @@ void RecordEditor::start() {
     enabledFrm(editMode_);
 }
 
+void RecordEditor::showAppendedRecords() {
+    if (editMode_ == kCreating || editMode_ == kEditing || !file_.isOpen()) return;
+    try {
+        recordCount_ = file_.count();
+    } catch (const std::exception& e) {
+        context_.message(this, file_failure("Sorry, the data file cannot be read.", e));
+        return;
+    }
+    current_ = recordCount_;
+    if (recordCount_ > 0) {
+        showRecord(current_);
+        editMode_ = kBrowsing;
+    }
+    enabledFrm(editMode_);
+}
+
 void RecordEditor::navigation(bool enabled) {
     for (QWidget* w : {static_cast<QWidget*>(cmdFirst_), static_cast<QWidget*>(cmdLast_),
                        static_cast<QWidget*>(cmdNext_), static_cast<QWidget*>(cmdPrevious_),

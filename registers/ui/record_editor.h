@@ -36,6 +36,9 @@ class RecordEditor : public QWidget {
     int64_t currentRecord() const { return current_; }
     int64_t recordCount() const { return recordCount_; }
     int editMode() const { return editMode_; }
+    // Records were appended elsewhere (an import): counts them and, unless a
+    // record is being typed, shows the last one.
+    void showAppendedRecords();
 
   protected:
     RecordEditor(UiContext& context, const char* objectName, const char* fileName,
