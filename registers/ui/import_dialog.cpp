@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -164,12 +165,25 @@ void ImportDialog::buildControls() {
 
 ImportProgress ImportDialog::progressBar() {
     return [this](int64_t done, int64_t total) {
-        progress_->show();
-        // Scaled to the bar's int range whatever the line count.
-        progress_->setRange(0, 1000);
-        progress_->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        return true;
+        // Scaled to an int range whatever the line count.
+        const int value = total > 0 ? static_cast<int>(done * 1000 / total) : 0;
+        if (isVisible()) {
+            progress_->show();
+            progress_->setRange(0, 1000);
+            progress_->setValue(value);
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return true;
+        }
+        if (!checking_) {
+            checking_ =
+                new QProgressDialog("Checking the file...", "Cancel", 0, 1000, parentWidget());
+            checking_->setObjectName("dlgImportChecking");
+            checking_->setWindowModality(Qt::WindowModal);
+            checking_->setMinimumDuration(400);
+        }
+        checking_->setValue(value);
+        cancelled_ = checking_->wasCanceled();
+        return !cancelled_;
     };
 }
 
@@ -194,6 +208,8 @@ void ImportDialog::checkFile() {
     }
     QApplication::restoreOverrideCursor();
     progress_->hide();
+    delete checking_;
+    checking_ = nullptr;
     showPlan();
 }
 
@@ -263,6 +279,7 @@ void import_from_file(UiContext& context, QWidget* parent, ImportKind kind) {
          "CSV files (*.csv *.txt);;All files (*)", false});
     if (chosen.isEmpty()) return;
     ImportDialog dialog(context, parent, kind, std::filesystem::path(chosen.toStdString()));
+    if (dialog.cancelled()) return;
     if (context.runDialog(dialog) != QDialog::Accepted || !dialog.result()) return;
     if (open) open->showAppendedRecords();
     QString done = QString("%1 record(s) imported into %2, numbers %3 to %4.")

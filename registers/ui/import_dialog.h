@@ -12,6 +12,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QProgressBar;
+class QProgressDialog;
 class QPushButton;
 class QTableWidget;
 
@@ -29,6 +30,8 @@ class ImportDialog : public QDialog {
     const ImportPlan& plan() const { return plan_; }
     // What Import wrote; nothing until it has.
     const std::optional<ImportResult>& result() const { return result_; }
+    // The first check was cancelled before the dialog showed.
+    bool cancelled() const { return cancelled_; }
 
   private:
     void buildControls();
@@ -41,6 +44,8 @@ class ImportDialog : public QDialog {
     UiContext& context_;
     ImportPlan plan_;
     std::optional<ImportResult> result_;
+    QProgressDialog* checking_ = nullptr;  // the first check's progress, before the dialog shows
+    bool cancelled_ = false;
     QComboBox* delimiter_;
     QComboBox* dates_;
     QCheckBox* again_;
