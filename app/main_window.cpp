@@ -156,6 +156,18 @@ void MainWindow::buildControls(QWidget* c) {
 }
 
 void MainWindow::buildMenu() {
+    QMenu* fileMenu = menuBar()->addMenu("&File");
+    fileMenu->setObjectName("mnuFile");
+    const std::pair<const char*, const char*> fileItems[] = {
+        {"ImportSales", "Import &sales..."},
+        {"ImportPayments", "Import &payments..."},
+        {"ImportAffiliates", "Import &affiliates..."},
+        {"WritePayout", "&Write payout file..."}};
+    for (auto [name, caption] : fileItems) {
+        if (std::string_view(name) == "WritePayout") fileMenu->addSeparator();
+        fileMenu->addAction(caption)->setObjectName(name);
+    }
+
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("mnuHelp");
     struct Item {

@@ -4,8 +4,11 @@
 //   xvfb-run -s "-screen 0 1280x1024x24" qdx-screenshots demo help/pages/images 2025-12-05
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
@@ -91,6 +94,36 @@ int main(int argc, char* argv[]) {
 
     failures += !save(open("cmdAccountsR", "frmReports"), out + "/report.png");
     failures += !save(open("cmdPaymentsR", "frmReports"), out + "/payments_due.png");
+
+    // The payout dialog over the Payments Due report: pictured, then cancelled.
+    context.dialogSink = [&](QDialog& dialog) {
+        dialog.move(60, 60);
+        dialog.show();
+        failures += !save(&dialog, out + "/payout_dialog.png");
+        return int(QDialog::Rejected);
+    };
+    press(context.openWindow("frmReports"), "cmdWritePayout");
+
+    // The import preview of a small sales file with one bad row: pictured,
+    // then cancelled, so that nothing is imported.
+    QTemporaryDir scratch;
+    const QString csv = scratch.filePath("sales.csv");
+    QFile file(csv);
+    if (file.open(QIODevice::WriteOnly)) {
+        const QByteArray day = QByteArray(argv[3]);
+        file.write("affiliate_id,date,sum,details\r\n1," + day + ",120.50,Order 1001\r\n2," + day +
+                   ",35,\"Order 1002, gift\"\r\n99999," + day + ",10,Order 1003\r\n3," + day +
+                   ",80.25,Order 1004\r\n");
+        file.close();
+    }
+    context.fileSink = [csv](const qdx::ui::FileRequest&) { return csv; };
+    context.dialogSink = [&](QDialog& dialog) {
+        dialog.move(40, 40);
+        dialog.show();
+        failures += !save(&dialog, out + "/import_preview.png");
+        return int(QDialog::Rejected);
+    };
+    main->action("ImportSales")->trigger();
 
     main->action("UserGuide")->trigger();
     settle();

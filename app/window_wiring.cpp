@@ -7,8 +7,10 @@
 #include "app/main_window.h"
 #include "core/ui/ui_context.h"
 #include "help/ui/help_window.h"
+#include "registers/ui/import_dialog.h"
 #include "registers/ui/open_register_window.h"
 #include "reports/ui/report_actions.h"
+#include "reports/ui/report_window.h"
 
 namespace qdx::ui {
 namespace {
@@ -56,6 +58,27 @@ void wire_report_buttons(MainWindow& main) {
             [inputs, kind = kind, box = main.idBox(button)] { run_report(inputs, kind, box); });
     }
 }
+// The File menu: imports, and the payout file of the Payments Due report the
+// report window shows.
+void wire_file_menu(MainWindow& main) {
+    UiContext& context = main.context();
+    const std::pair<const char*, ImportKind> imports[] = {
+        {"ImportSales", ImportKind::Sales},
+        {"ImportPayments", ImportKind::Payments},
+        {"ImportAffiliates", ImportKind::Affiliates}};
+    for (auto [name, kind] : imports)
+        QObject::connect(
+            main.action(name), &QAction::triggered, &main,
+            [&context, &main, kind = kind] { import_from_file(context, &main, kind); });
+    QObject::connect(main.action("WritePayout"), &QAction::triggered, &main, [&context, &main] {
+        if (auto* reports = qobject_cast<ReportWindow*>(context.openWindow("frmReports"))) {
+            reports->writePayoutFile();
+            return;
+        }
+        context.message(&main, kMakePaymentsDueFirst);
+    });
+}
+
 }  // namespace
 
 void wire_help_menu(MainWindow& main, const HelpOptions& options) {
@@ -70,6 +93,7 @@ void wire_help_menu(MainWindow& main, const HelpOptions& options) {
 void wire_main_window(MainWindow& main) {
     wire_report_buttons(main);
     wire_register_buttons(main);
+    wire_file_menu(main);
     wire_help_menu(main, default_help_options(main.context()));
 }
 

@@ -20,6 +20,8 @@
 #include "core/record_append.h"
 #include "core/settings.h"
 #include "core/ui/system_regional.h"
+#include "reports/csv_export.h"
+#include "reports/payout_file.h"
 #include "reports/print/report_printout.h"
 #include "reports/report_failures.h"
 #include "reports/report_kinds.h"
@@ -76,6 +78,24 @@ void print_to_stdout(const std::string& text) {
                   std::string(std::strerror(errno))};
 }
 
+// The payout file; what it holds (and who has no e-mail) goes to standard
+// error, as standard output carries the report.
+void write_payout(const qdx::AppState& state, const Options& o, const qdx::ReportTable& table) {
+    const auto layout = o.massPayment ? qdx::PayoutLayout::MassPayment : qdx::PayoutLayout::Qdx;
+    std::string currency;
+    if (o.massPayment) {
+        currency = o.currency.value_or(qdx::remembered_currency(state));
+        if (currency.empty())
+            throw Refusal{"The mass-payment form needs a currency: --currency CODE"};
+    }
+    qdx::PayoutResult result;
+    step(qdx::kPayoutFailed, [&] {
+        result = qdx::write_payout_file(state, table, layout, currency, *o.payout);
+        if (o.massPayment) qdx::remember_currency(state, currency);
+    });
+    std::cerr << qdx::payout_summary(result, layout) << "\n";
+}
+
 int run(qdx::AppState& state, const Options& o) {
     const qdx::ReportKindInfo& kind = qdx::report_kind(o.report);
     qdx::ReportRequest request;
@@ -97,7 +117,9 @@ int run(qdx::AppState& state, const Options& o) {
         step(qdx::kSaveTextFailed, [&] { qdx::save_text(table, o.separator, state); });
         step(qdx::kSaveHtmlFailed, [&] { qdx::save_html(table, state); });
     }
+    if (o.csv) step(qdx::kSaveCsvFailed, [&] { qdx::save_csv(table, state); });
     if (o.pdf) step(qdx::kPrintFailed, [&] { qdx::print_report_to_pdf(table, state, *o.pdf); });
+    if (o.payout) write_payout(state, o, table);
     print_to_stdout(qdx::export_text(table, o.separator, state));
     // Registering comes last: once the payments are written nothing else can
     // fail, so a failure never leaves them written without the report that

@@ -23,6 +23,10 @@ const char* const kUsage =
     "  --register       payments-due: register the listed payments\n"
     "  --save           also write output/<name>.txt and output/html/<name>.htm\n"
     "  --pdf FILE       print the short report into FILE\n"
+    "  --csv            also write output/<name>.csv (decimal points, yyyy-mm-dd dates)\n"
+    "  --payout FILE    payments-due: write the payout file of the listed rows to FILE\n"
+    "  --payout-layout qdx|mass   Qdx's own columns (default) or the mass-payment form\n"
+    "  --currency CODE  the mass-payment form's currency (default: the one last used)\n"
     "  --help           this text\n"
     "  --version        the program's version\n"
     "The report is written to standard output as \"Save as .txt\" writes it.\n";
@@ -43,7 +47,8 @@ std::optional<char> separator_named(const std::string& name) {
 QString text_of(const std::string& arg) { return QString::fromLatin1(arg); }
 std::string bytes_of(const QString& text) { return text.toLatin1().toStdString(); }
 
-const QStringList kValueOptions = {"app", "from", "to", "pdf", "separator"};
+const QStringList kValueOptions = {"app",    "from",          "to",       "pdf",
+                                   "payout", "payout-layout", "currency", "separator"};
 
 // A negative ID ("network -3") would read as options; it is taken out before
 // parsing and reaches the ID check as it was typed.
@@ -75,9 +80,10 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
     const QCommandLineOption help(QStringList{"h", "help"}), version("version"),
         app("app", "", "DIR"), from("from", "", "DATE"), to("to", "", "DATE"),
         pdf("pdf", "", "FILE"), separator("separator", "", "NAME"), full("full"), pages("pages"),
-        registerPayments("register"), save("save");
-    parser.addOptions(
-        {help, version, app, from, to, pdf, separator, full, pages, registerPayments, save});
+        registerPayments("register"), save("save"), csv("csv"), payout("payout", "", "FILE"),
+        payoutLayout("payout-layout", "", "LAYOUT"), currency("currency", "", "CODE");
+    parser.addOptions({help, version, app, from, to, pdf, separator, full, pages, registerPayments,
+                       save, csv, payout, payoutLayout, currency});
 
     QStringList rest{"qdx-report"};
     const std::optional<std::string> negativeId = take_negative_id(args, rest);
@@ -110,6 +116,20 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
     o.pages = parser.isSet(pages);
     o.registerPayments = parser.isSet(registerPayments);
     o.save = parser.isSet(save);
+    o.csv = parser.isSet(csv);
+    o.payout = value(payout);
+    o.currency = value(currency);
+    if (auto layout = value(payoutLayout)) {
+        if (*layout != "qdx" && *layout != "mass") {
+            error = "unknown payout layout: " + *layout;
+            return std::nullopt;
+        }
+        o.massPayment = *layout == "mass";
+    }
+    if (!o.payout && (parser.isSet(payoutLayout) || o.currency)) {
+        error = std::string(o.currency ? "--currency" : "--payout-layout") + " needs --payout FILE";
+        return std::nullopt;
+    }
 
     std::vector<std::string> positional;
     for (const QString& arg : parser.positionalArguments()) positional.push_back(bytes_of(arg));
@@ -130,8 +150,11 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
         return std::nullopt;
     }
     if (positional.size() == 2) o.id = positional[1];
-    if ((o.pages || o.registerPayments) && o.report != Report::PaymentsDue) {
-        error = std::string(o.pages ? "--pages" : "--register") + " applies to payments-due only";
+    if ((o.pages || o.registerPayments || o.payout) && o.report != Report::PaymentsDue) {
+        error = std::string(o.pages    ? "--pages"
+                            : o.payout ? "--payout"
+                                       : "--register") +
+                " applies to payments-due only";
         return std::nullopt;
     }
     return o;

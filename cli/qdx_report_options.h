@@ -20,6 +20,10 @@ struct Options {
     bool registerPayments = false;
     bool save = false;
     std::optional<std::string> pdf;
+    bool csv = false;
+    std::optional<std::string> payout;    // the payout file to write
+    bool massPayment = false;             // its layout: the mass-payment form, else Qdx's own
+    std::optional<std::string> currency;  // of the mass-payment form
     bool help = false;
     bool version = false;
 };

@@ -1,6 +1,6 @@
 // Makes the fuzzers' seed inputs from the example application folders:
 //   qdx_fuzz_seeds EXAMPLES_DIR OUT_DIR
-// writes OUT_DIR/{records,regional,reports}/ with a few small inputs each.
+// writes OUT_DIR/{records,regional,reports,csv}/ with a few small inputs each.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path examples = argv[1], out = argv[2];
-    for (const char* target : {"records", "regional", "reports"})
+    for (const char* target : {"records", "regional", "reports", "csv"})
         fs::create_directories(out / target);
 
     std::vector<fs::path> worlds;
@@ -76,6 +76,18 @@ int main(int argc, char** argv) {
                            "2,5e-3"};
     for (size_t k = 0; k < std::size(typed); ++k)
         write(out / "regional" / ("typed-" + std::to_string(k)), typed[k]);
+
+    // Files to import, as spreadsheets and shops write them: the first byte
+    // is the delimiter.
+    const char* files[] = {
+        ",\xEF\xBB\xBF\"affiliate_id\",\"date\",\"sum\",\"details\"\r\n"
+        "\"2\",\"2003-03-10\",\"12.5\",\"Order 71, \"\"blue\"\"\"\r\n"
+        "3,2003-03-11,1000,\"two\r\nlines\"\r\n",
+        ";Name;Surname;Referrer's ID;Date\nRen\xE9;M\xFCller;0;15.03.2003\nAnn;;1;16.03.2003\n",
+        "\taffiliate_id\tdate\tsum\n1\t15/03/2003\t1,5\n\n2\t\"16/03/2003\"\t2\n",
+        ",a,b\n\"unclosed,1\n"};
+    for (size_t k = 0; k < std::size(files); ++k)
+        write(out / "csv" / ("file-" + std::to_string(k)), files[k]);
 
     for (size_t w = 0; w < worlds.size(); ++w) {
         const fs::path data = worlds[w] / "app" / "data";

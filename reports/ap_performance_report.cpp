@@ -67,10 +67,10 @@ ReportTable ap_performance_report(const AppState& state, const ReportRequest& re
     table.setHeader(" From      |  To        | Sales        | Payments      | Income       ");
     const Regional& regional = state.regional;
     for (const Period& p : periods) {
-        auto& row = table.appendRow();
-        row[0] = format_date(p.start, regional);
-        row[1] = format_date(p.end, regional);
+        table.appendRow();
         const size_t r = table.rowCount() - 1;
+        put_date(table, r, 0, p.start, regional);
+        put_date(table, r, 1, p.end, regional);
         put_long(table, r, 2, 0);
         put_long(table, r, 3, 0);
     }

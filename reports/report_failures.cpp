@@ -7,6 +7,8 @@ namespace qdx {
 const char* const kSaveTextFailed = "The report could not be saved as text: ";
 const char* const kSaveHtmlFailed = "The report could not be saved as HTML: ";
 const char* const kPrintFailed = "The report could not be printed: ";
+const char* const kSaveCsvFailed = "The report could not be saved as CSV: ";
+const char* const kPayoutFailed = "The payout file could not be written; it is as it was: ";
 const char* const kRegisterFailed = "The payments could not be registered; none was written: ";
 
 std::string report_failure_message(const Messages& messages, OnFailure rule,

@@ -25,6 +25,8 @@ std::string id_check_message(const Messages& messages, IdCheck check);
 extern const char* const kSaveTextFailed;
 extern const char* const kSaveHtmlFailed;
 extern const char* const kPrintFailed;
+extern const char* const kSaveCsvFailed;
+extern const char* const kPayoutFailed;
 extern const char* const kRegisterFailed;
 
 }  // namespace qdx

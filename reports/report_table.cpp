@@ -1,5 +1,6 @@
 #include "reports/report_table.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <climits>
@@ -123,6 +124,13 @@ float as_single(double value) {
 
 float shown_single(float value, const Regional& regional) {
     return as_single(shown_value(value, regional));
+}
+
+void put_date(ReportTable& table, size_t row, size_t column, double date,
+              const Regional& regional) {
+    table.put(row, column, format_date(date, regional), date);
+    auto& marked = table.dateColumns;
+    if (std::find(marked.begin(), marked.end(), column) == marked.end()) marked.push_back(column);
 }
 
 void put_long(ReportTable& table, size_t row, size_t column, int64_t value) {

@@ -28,6 +28,8 @@ struct ReportTable {
     // table (totals, row IDs, payments): numbers[column][row] is the value the
     // cell's text reads back as, NaN where no number was put.
     std::vector<std::vector<double>> numbers;
+    // Columns whose numbers are dates (OLE dates), not amounts.
+    std::vector<size_t> dateColumns;
 
     size_t rowCount() const { return cells.size(); }
     size_t columnCount() const { return cells.empty() ? 0 : cells[0].size(); }
@@ -50,6 +52,9 @@ struct ReportTable {
     int32_t rowId(size_t row) const;
 };
 
+// A date cell: the regional short date, the OLE date as its number; marks
+// the column as one of dates.
+void put_date(ReportTable& table, size_t row, size_t column, double date, const Regional& regional);
 // Cells holding numbers, written as the reports write them.
 void put_long(ReportTable& table, size_t row, size_t column, int64_t value);
 // The shortest general form (7 significant digits).

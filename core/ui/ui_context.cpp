@@ -1,5 +1,6 @@
 #include "core/ui/ui_context.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 #include "core/ui/qt_text.h"
@@ -19,7 +20,19 @@ MessageAnswer show_message_box(const MessageRequest& request) {
     return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
 
-UiContext::UiContext(AppState& s) : state(s), messageSink(show_message_box) {}
+QString show_file_dialog(const FileRequest& request) {
+    if (request.save)
+        return QFileDialog::getSaveFileName(request.parent, request.caption, request.suggested,
+                                            request.filter);
+    return QFileDialog::getOpenFileName(request.parent, request.caption, request.suggested,
+                                        request.filter);
+}
+
+UiContext::UiContext(AppState& s)
+    : state(s),
+      messageSink(show_message_box),
+      fileSink(show_file_dialog),
+      dialogSink([](QDialog& dialog) { return dialog.exec(); }) {}
 
 MessageAnswer UiContext::message(QWidget* parent, const QString& text, MessageButtons buttons,
                                  const QString& title) {

@@ -1,6 +1,7 @@
 #pragma once
 // What every window gets from the application: the shared state, the one
 // route for message boxes, and the registry that keeps each window single.
+#include <QDialog>
 #include <QMap>
 #include <QPointer>
 #include <QString>
@@ -21,6 +22,15 @@ struct MessageRequest {
     MessageButtons buttons;
 };
 
+// A file to open or to save to, as the file dialog asks for it.
+struct FileRequest {
+    QWidget* parent;
+    QString caption;
+    QString suggested;  // a folder, or a file to save to
+    QString filter;     // "CSV files (*.csv)"
+    bool save;
+};
+
 class UiContext {
   public:
     explicit UiContext(AppState& state);
@@ -37,6 +47,14 @@ class UiContext {
     // Shows an engine text (Windows-1252) and then puts the focus on `focus`.
     void message(QWidget* parent, const std::string& ansiText, QWidget* focus);
 
+    // File dialogs and other modal dialogs come through here too, so that
+    // tests answer them: `fileSink` returns the chosen path (empty when
+    // cancelled); `dialogSink` runs a dialog and returns its result.
+    std::function<QString(const FileRequest&)> fileSink;
+    std::function<int(QDialog&)> dialogSink;
+    QString chooseFile(const FileRequest& request) { return fileSink(request); }
+    int runDialog(QDialog& dialog) { return dialogSink(dialog); }
+
     // Each window exists once: show() brings an open one forward, otherwise
     // makes it with `create` (which gives it WA_DeleteOnClose).
     QWidget* showOnce(const QString& key, const std::function<QWidget*()>& create);
@@ -47,6 +65,7 @@ class UiContext {
 };
 
 MessageAnswer show_message_box(const MessageRequest& request);
+QString show_file_dialog(const FileRequest& request);
 
 extern const char* const kProgramTitle;
 

@@ -6,6 +6,7 @@
 #include "core/files.h"
 #include "core/regional.h"
 #include "core/ui/ui_context.h"
+#include "registers/register_csv.h"
 #include "registers/register_export.h"
 #include "registers/register_search.h"
 #include "registers/side_files.h"
@@ -137,6 +138,10 @@ bool AffiliatesWindow::findRows(GridRows& rows) {
 
 void AffiliatesWindow::exportRecords(int64_t from, int64_t to) {
     export_affiliates(context_.state, from, to);
+}
+
+std::filesystem::path AffiliatesWindow::exportCsv() {
+    return export_affiliates_csv(context_.state);
 }
 
 }  // namespace qdx::ui

@@ -6,6 +6,7 @@
 #include "core/files.h"
 #include "core/regional.h"
 #include "core/ui/ui_context.h"
+#include "registers/register_csv.h"
 #include "registers/register_export.h"
 #include "registers/register_search.h"
 #include "registers/side_files.h"
@@ -95,6 +96,10 @@ bool CommunicationsWindow::findRows(GridRows& rows) {
 
 void CommunicationsWindow::exportRecords(int64_t from, int64_t to) {
     export_communications(context_.state, from, to);
+}
+
+std::filesystem::path CommunicationsWindow::exportCsv() {
+    return export_communications_csv(context_.state);
 }
 
 }  // namespace qdx::ui

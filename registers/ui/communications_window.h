@@ -21,6 +21,7 @@ class CommunicationsWindow : public RecordEditor {
     bool checkAndWrite() override;
     bool findRows(GridRows& rows) override;
     void exportRecords(int64_t from, int64_t to) override;
+    std::filesystem::path exportCsv() override;
 
   private:
     CommunicationRecord buffer_;

@@ -7,6 +7,7 @@
 #include "core/regional.h"
 #include "core/tree.h"
 #include "core/ui/ui_context.h"
+#include "registers/register_csv.h"
 #include "registers/register_export.h"
 #include "registers/register_search.h"
 #include "registers/side_files.h"
@@ -93,5 +94,7 @@ bool MoneyWindow::findRows(GridRows& rows) {
 void MoneyWindow::exportRecords(int64_t from, int64_t to) {
     export_money(context_.state, reg_, from, to);
 }
+
+std::filesystem::path MoneyWindow::exportCsv() { return export_money_csv(context_.state, reg_); }
 
 }  // namespace qdx::ui

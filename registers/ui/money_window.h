@@ -24,6 +24,7 @@ class MoneyWindow : public RecordEditor {
     bool findRows(GridRows& rows) override;
     int sortColumnAfterSearch() const override { return money_sort_column(reg_); }
     void exportRecords(int64_t from, int64_t to) override;
+    std::filesystem::path exportCsv() override;
 
   private:
     std::string today() const;

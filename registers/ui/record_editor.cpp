@@ -100,10 +100,17 @@ void RecordEditor::buildCommonControls() {
     cmdSave_ = make_button(this, "cmdSave", "Save this record");
     cmdSaveThisRecord_ = make_button(this, "cmdSaveThisRecord", "Save this record as txt");
     cmdSaveAllRecords_ = make_button(this, "cmdSaveAllRecords", "Save all records as txt");
+    cmdSaveCsv_ = make_button(this, "cmdSaveCsv", "Save as .csv",
+                              "Save all records as .csv, for a spreadsheet");
     for (QPushButton* b :
-         {cmdCreate_, cmdEdit_, cmdSave_, cmdSaveThisRecord_, cmdSaveAllRecords_}) {
+         {cmdCreate_, cmdEdit_, cmdSave_, cmdSaveThisRecord_, cmdSaveAllRecords_, cmdSaveCsv_}) {
         actions->addWidget(b);
     }
+    csvSaved_ = new QLabel(this);
+    csvSaved_->setObjectName("lblCsvSaved");
+    csvSaved_->setAccessibleName("Where the CSV file was saved");
+    csvSaved_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    actions->addWidget(csvSaved_, 1);
     // With no record to save, the way on is to create one.
     boxes_.add(Field::Record, cmdCreate_);
     page->addLayout(actions);
@@ -142,6 +149,7 @@ void RecordEditor::buildCommonControls() {
             [this] { exportRange(current_, current_); });
     connect(cmdSaveAllRecords_, &QPushButton::clicked, this,
             [this] { exportRange(1, recordCount_); });
+    connect(cmdSaveCsv_, &QPushButton::clicked, this, &RecordEditor::saveCsv);
 }
 
 QLabel* RecordEditor::makeLabel(const char* name, const char* caption, QWidget* buddy) {
@@ -200,9 +208,9 @@ void RecordEditor::start() {
     search_->setColumnStretch(static_cast<int>(searchOrder_.size()) * 2 + 1, 1);
     // Tab order follows the reading order of the window.
     std::vector<QWidget*> order = fieldOrder_;
-    order.insert(order.end(),
-                 {cmdFirst_, cmdPrevious_, txtCurrent_Record, cmdNext_, cmdLast_, cmdGoTo_,
-                  cmdCreate_, cmdEdit_, cmdSave_, cmdSaveThisRecord_, cmdSaveAllRecords_});
+    order.insert(order.end(), {cmdFirst_, cmdPrevious_, txtCurrent_Record, cmdNext_, cmdLast_,
+                               cmdGoTo_, cmdCreate_, cmdEdit_, cmdSave_, cmdSaveThisRecord_,
+                               cmdSaveAllRecords_, cmdSaveCsv_});
     order.insert(order.end(), searchOrder_.begin(), searchOrder_.end());
     order.insert(order.end(), {cmdDisplay_, grid_});
     for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
@@ -225,6 +233,22 @@ void RecordEditor::start() {
         editMode_ = kBrowsing;
     } else {
         editMode_ = kEmpty;
+    }
+    enabledFrm(editMode_);
+}
+
+void RecordEditor::showAppendedRecords() {
+    if (editMode_ == kCreating || editMode_ == kEditing || !file_.isOpen()) return;
+    try {
+        recordCount_ = file_.count();
+    } catch (const std::exception& e) {
+        context_.message(this, file_failure("Sorry, the data file cannot be read.", e));
+        return;
+    }
+    current_ = recordCount_;
+    if (recordCount_ > 0) {
+        showRecord(current_);
+        editMode_ = kBrowsing;
     }
     enabledFrm(editMode_);
 }
@@ -396,6 +420,15 @@ void RecordEditor::exportRange(int64_t from, int64_t to) {
         exportRecords(from, to);
     } catch (const std::exception& e) {
         context_.message(this, file_failure("Sorry, the text file could not be written.", e));
+    }
+}
+
+void RecordEditor::saveCsv() {
+    try {
+        csvSaved_->setText("Saved as " + QString::fromStdString(exportCsv().string()));
+    } catch (const std::exception& e) {
+        csvSaved_->clear();
+        context_.message(this, file_failure("Sorry, the CSV file could not be written.", e));
     }
 }
 

@@ -6,6 +6,7 @@
 // search and its export lines.
 #include <QWidget>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ class RecordEditor : public QWidget {
     int64_t currentRecord() const { return current_; }
     int64_t recordCount() const { return recordCount_; }
     int editMode() const { return editMode_; }
+    // Records were appended elsewhere (an import): counts them and, unless a
+    // record is being typed, shows the last one.
+    void showAppendedRecords();
 
   protected:
     RecordEditor(UiContext& context, const char* objectName, const char* fileName,
@@ -67,6 +71,8 @@ class RecordEditor : public QWidget {
     virtual bool findRows(GridRows& rows) = 0;
     virtual int sortColumnAfterSearch() const { return -1; }
     virtual void exportRecords(int64_t from, int64_t to) = 0;
+    // Every record as CSV; returns the file written.
+    virtual std::filesystem::path exportCsv() = 0;
 
     // Shows a failed check's message and focuses its field's box; true if failed.
     bool failed(const CheckResult& result);
@@ -104,6 +110,7 @@ class RecordEditor : public QWidget {
     void gridClicked(const QModelIndex& index);
     void gridDoubleClicked();
     void exportRange(int64_t from, int64_t to);
+    void saveCsv();
     void unload();
 
     std::string fileName_;
@@ -115,6 +122,8 @@ class RecordEditor : public QWidget {
     QGridLayout* search_;
     QPushButton *cmdFirst_, *cmdPrevious_, *cmdNext_, *cmdLast_, *cmdGoTo_;
     QPushButton *cmdCreate_, *cmdEdit_, *cmdSave_, *cmdSaveThisRecord_, *cmdSaveAllRecords_;
+    QPushButton* cmdSaveCsv_;
+    QLabel* csvSaved_;
     QPushButton* cmdDisplay_;
     std::vector<QWidget*> fieldOrder_, searchOrder_;
 };

@@ -14,10 +14,15 @@
 
 #include "core/record_append.h"
 #include "core/regional.h"
+#include "core/text_field.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
 #include "core/ui/window_parts.h"
+#include "reports/csv_export.h"
+#include "reports/payout_file.h"
+#include "reports/report_failures.h"
 #include "reports/reports.h"
+#include "reports/ui/payout_dialog.h"
 #include "reports/ui/report_printer.h"
 #include "reports/ui/report_table_model.h"
 
@@ -52,6 +57,9 @@ QString path_text(const std::filesystem::path& path) {
 }
 
 }  // namespace
+
+const char* const kMakePaymentsDueFirst =
+    "Make the Payments Due report first: the payout file lists the payments that report shows.";
 
 ReportWindow::ReportWindow(UiContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window), context_(context), model_(new ReportTableModel(this)) {
@@ -97,9 +105,18 @@ void ReportWindow::buildControls() {
     options->addWidget(comma_);
     options->addWidget(semicolon_);
     auto* saveHtml = make_button(this, "cmdSaveHTM", "Save as .html");
+    auto* saveCsv = make_button(this, "cmdSaveCSV", "Save as .csv");
     auto* print = make_button(this, "cmdPrint", "Print short Report");
     register_ = make_button(this, "cmdRegistrePayments", "Register payments");
     register_->hide();
+    payout_ = make_button(this, "cmdWritePayout", "Write payout file...");
+    payout_->hide();
+    registerSummary_ = new QLabel(this);
+    registerSummary_->setObjectName("lblRegisterSummary");
+    registerSummary_->setAccessibleName("What Register payments would write");
+    registerSummary_->setWordWrap(true);
+    registerSummary_->setMaximumWidth(register_->sizeHint().width() * 2);
+    registerSummary_->hide();
 
     status_ = new QLabel(this);
     status_->setObjectName("lblStatus");
@@ -118,10 +135,14 @@ void ReportWindow::buildControls() {
     buttons->addWidget(saveText);
     buttons->addWidget(frame);
     buttons->addWidget(saveHtml);
+    buttons->addWidget(saveCsv);
     buttons->addSpacing(12);
     buttons->addWidget(print);
     buttons->addSpacing(12);
     buttons->addWidget(register_);
+    buttons->addWidget(registerSummary_);
+    buttons->addSpacing(12);
+    buttons->addWidget(payout_);
     buttons->addStretch();
 
     auto* middle = new QHBoxLayout;
@@ -133,36 +154,39 @@ void ReportWindow::buildControls() {
     page->addLayout(middle, 1);
     page->addWidget(status_);
 
-    QWidget* order[] = {from_,  to_,        grid_,    saveText, space_,
-                        comma_, semicolon_, saveHtml, print,    register_};
+    QWidget* order[] = {from_,      to_,      grid_,   saveText, space_,    comma_,
+                        semicolon_, saveHtml, saveCsv, print,    register_, payout_};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     connect(saveText, &QPushButton::clicked, this, &ReportWindow::saveText);
     connect(saveHtml, &QPushButton::clicked, this, &ReportWindow::saveHtml);
+    connect(saveCsv, &QPushButton::clicked, this, &ReportWindow::saveCsv);
     connect(print, &QPushButton::clicked, this, &ReportWindow::printReport);
+    connect(payout_, &QPushButton::clicked, this, &ReportWindow::writePayoutFile);
     connect(register_, &QPushButton::clicked, this, &ReportWindow::registerPayments);
 }
 
 void ReportWindow::beginReport(const std::string& caption, bool registerPayments) {
     setWindowTitle(fromAnsi(caption));
-    register_->setVisible(registerPayments);
+    showPaymentsControls(registerPayments);
     setStatus(QString());
 }
 
 void ReportWindow::keepShownReport() {
     const ReportTable& shown = table();
     if (shown.rowCount() == 0) {
-        register_->hide();  // nothing to register; the caption names the failed report
+        showPaymentsControls(false);  // nothing to register; the caption names the failed report
         return;
     }
     setWindowTitle(fromAnsi(shown.caption));
-    register_->setVisible(shown.showRegisterPayments);
+    showPaymentsControls(shown.showRegisterPayments);
 }
 
 void ReportWindow::showTable(ReportTable table) {
     setWindowTitle(fromAnsi(table.caption));
-    register_->setVisible(table.showRegisterPayments);
+    const bool payments = table.showRegisterPayments;
     model_->setTable(std::move(table));
+    showPaymentsControls(payments);
     sizeColumns();
     setStatus(QString());
 }
@@ -185,6 +209,25 @@ void ReportWindow::sizeColumns() {
         if (last > 0) width = std::max(width, bold.horizontalAdvance(fromAnsi(t.cells[last][c])));
         grid_->setColumnWidth(static_cast<int>(c), width + kCellPadding);
     }
+}
+
+void ReportWindow::showPaymentsControls(bool shown) {
+    register_->setVisible(shown);
+    payout_->setVisible(shown);
+    registerSummary_->setVisible(shown);
+    const ReportTable& t = table();
+    if (!shown || t.request.kind != ReportKind::PaymentsDue || t.rowCount() == 0) {
+        registerSummary_->clear();
+        return;
+    }
+    const size_t rows = t.rowCount() - 1 - (t.hasTotalRow ? 1 : 0);
+    const QString total =
+        t.hasTotalRow ? fromAnsi(std::string(trim(t.cells.back()[1]))) : QString("0");
+    registerSummary_->setText(
+        QString("Would write %1 payment(s), %2 in all, dated %3")
+            .arg(rows)
+            .arg(total)
+            .arg(fromAnsi(format_date(t.request.dateto, context_.state.regional))));
 }
 
 char ReportWindow::separator() const {
@@ -210,6 +253,35 @@ void ReportWindow::saveHtml() {
         setStatus("Saved as " + path_text(save_html(table(), context_.state)));
     } catch (const std::exception& e) {
         context_.message(this, "The report could not be saved as HTML: " + fromAnsi(e.what()));
+    }
+}
+
+void ReportWindow::saveCsv() {
+    try {
+        setStatus("Saved as " + path_text(save_csv(table(), context_.state)));
+    } catch (const std::exception& e) {
+        context_.message(this, kSaveCsvFailed + fromAnsi(e.what()));
+    }
+}
+
+void ReportWindow::writePayoutFile() {
+    const ReportTable& t = table();
+    const AppState& s = context_.state;
+    if (t.request.kind != ReportKind::PaymentsDue || t.rowCount() == 0) {
+        context_.message(this, kMakePaymentsDueFirst);
+        return;
+    }
+    PayoutDialog dialog(context_, this, default_payout_path(s, t), remembered_currency(s));
+    if (context_.runDialog(dialog) != QDialog::Accepted) return;
+    try {
+        const PayoutLayout layout = dialog.layout();
+        const PayoutResult result =
+            write_payout_file(s, t, layout, dialog.currency(), dialog.file());
+        if (layout == PayoutLayout::MassPayment) remember_currency(s, dialog.currency());
+        setStatus("Saved as " + path_text(result.file));
+        context_.message(this, QString::fromStdString(payout_summary(result, layout)));
+    } catch (const std::exception& e) {
+        context_.message(this, kPayoutFailed + fromAnsi(e.what()));
     }
 }
 

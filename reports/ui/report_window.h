@@ -40,13 +40,21 @@ class ReportWindow : public QWidget {
 
     void saveText();
     void saveHtml();
+    void saveCsv();
     void printReport();
     void registerPayments();
+    // Asks the layout (and the currency of the mass-payment form), writes the
+    // payout file of the Payments Due report shown and says what it holds;
+    // for any other report says to make that one first.
+    void writePayoutFile();
 
   private:
     void buildControls();
     void setStatus(const QString& text);
     void sizeColumns();
+    // "Register payments", "Write payout file..." and the line that says what
+    // registering would write: only beside a payments-due grid.
+    void showPaymentsControls(bool shown);
 
     UiContext& context_;
     ReportTableModel* model_;
@@ -57,8 +65,13 @@ class ReportWindow : public QWidget {
     QRadioButton* comma_;
     QRadioButton* semicolon_;
     QPushButton* register_;
+    QPushButton* payout_;
+    QLabel* registerSummary_;
     QLabel* status_;
 };
+
+// What "Write payout file..." says when no Payments Due report is shown.
+extern const char* const kMakePaymentsDueFirst;
 
 // Shows the report window once (key "frmReports"), making it when needed.
 ReportWindow* show_report_window(UiContext& context);

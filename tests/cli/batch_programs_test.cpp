@@ -183,6 +183,26 @@ TEST_F(ReportProgram, RegisterAppendsTheListedPaymentsOnce) {
     EXPECT_EQ(paymentCount(), 3);
 }
 
+TEST_F(ReportProgram, PayoutFileAndCsvComeBesideTheReport) {
+    const auto payout = folder.path() / "payout.csv";
+    Outcome o = run("--from 2003-03-01 --to 2003-03-31 --csv --payout " + quoted(payout.string()) +
+                    " --payout-layout mass --currency EUR payments-due");
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    // No affiliate here has an e-mail: the form is left empty and says why.
+    EXPECT_NE(o.err.find("lists 0 payment(s), 0 in all.\nLeft out, as they have no e-mail to "
+                         "pay to: affiliate ID 2, 3."),
+              std::string::npos)
+        << o.err;
+    EXPECT_EQ(test::read_file(payout), "");
+    EXPECT_NE(test::read_file(folder.path() / "output" / "Payments_Report.csv").find("3,5\r\n"),
+              std::string::npos);
+    // The currency is remembered for the next run.
+    ASSERT_EQ(run("--from 2003-03-01 --to 2003-03-31 --payout " + quoted(payout.string()) +
+                  " --payout-layout mass payments-due")
+                  .exitCode,
+              0);
+}
+
 TEST_F(ReportProgram, PagesComeWithPaymentsDue) {
     Outcome o = run("--from 2003-03-01 --to 2003-03-31 --pages payments-due");
     ASSERT_EQ(o.exitCode, 0) << o.err;
@@ -213,9 +233,11 @@ TEST_F(ReportProgram, FailuresPrintTheWindowsMessageAndExitOne) {
 }
 
 TEST_F(ReportProgram, UsageErrorsExitTwoWithTheUsage) {
-    for (const char* args : {"", "bogus", "accounts 3", "--separator tab accounts",
-                             "--pages accounts", "--register ap-performance", "--from",
-                             "--frobnicate accounts", "--full=yes accounts", "network 1 2"}) {
+    for (const char* args :
+         {"", "bogus", "accounts 3", "--separator tab accounts", "--pages accounts",
+          "--register ap-performance", "--from", "--frobnicate accounts", "--full=yes accounts",
+          "network 1 2", "--payout p.csv accounts", "--currency EUR payments-due",
+          "--payout p.csv --payout-layout xml payments-due"}) {
         SCOPED_TRACE(args);
         Outcome o = run(args);
         EXPECT_EQ(o.exitCode, 2);
@@ -242,6 +264,12 @@ TEST_F(ReportProgram, EachStepSaysWhatFailedAndThenRegistersNothing) {
         {range + "--save network 1", "The report could not be saved as text: "},
         {range + "--register --pdf " + quoted(folder.path().string()) + " payments-due",
          "The report could not be printed: "},
+        {range + "--register --csv payments-due", "The report could not be saved as CSV: "},
+        {range + "--register --payout " + quoted((folder.path() / "output" / "p.csv").string()) +
+             " payments-due",
+         "The payout file could not be written; it is as it was: "},
+        {range + "--register --payout p.csv --payout-layout mass payments-due",
+         "The mass-payment form needs a currency"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);

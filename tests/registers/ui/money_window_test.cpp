@@ -1,5 +1,7 @@
 #include "registers/ui/money_window.h"
 
+#include <fstream>
+
 #include "core/files.h"
 #include "registers/ui/window_fixture.h"
 
@@ -87,6 +89,23 @@ TEST_F(MoneyWindowTest, SearchByAffiliateListsItsRecordsByDate) {
     EXPECT_EQ(gridColumn(w, 0), (std::vector<std::string>{"N of Record", "3", "1"}));
     EXPECT_EQ(gridColumn(w, 1), (std::vector<std::string>{"Date", "05/03/2003", "20/03/2003"}));
     EXPECT_EQ(child<QTableView>(w, "MSFGView")->currentIndex().column(), 1);
+}
+
+TEST_F(MoneyWindowTest, SaveAsCsvWritesEveryRecordAndSaysWhereOrWhatFailed) {
+    write_money(state, file::kPayments, {{1, 10, 37257}, {2, 0.5f, 37258}});
+    MoneyWindow* w = openPayments();
+    std::ofstream(folder.path() / "output") << "a file where the output folder belongs";
+    click(w, "cmdSaveCsv");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("Sorry, the CSV file could not be written.", 0), 0u);
+
+    fs::remove(folder.path() / "output");
+    click(w, "cmdSaveCsv");
+    EXPECT_EQ(read_file(folder.path() / "output" / "payments.csv"),
+              "\xEF\xBB\xBF"
+              "Affiliate ID,Sum,Date\r\n1,10,2002-01-01\r\n2,0.5,2002-01-02\r\n");
+    EXPECT_NE(child<QLabel>(w, "lblCsvSaved")->text().indexOf("payments.csv"), -1);
+    EXPECT_EQ(messages.size(), 1u);
 }
 
 TEST_F(MoneyWindowTest, AFailedRecordWriteIsReported) {

@@ -1,7 +1,9 @@
 // The report window on its own: the grid, the exports, printing, Register payments.
 #include "reports/ui/report_window.h"
 
+#include <QDialog>
 #include <QFont>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -137,6 +139,51 @@ TEST_F(ReportWindowTest, RegisterPaymentsThatFailsPartWayWritesNoneAndSaysSo) {
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_TRUE(messages[1].text.startsWith("The payments could not be registered"));
     EXPECT_EQ(paymentCount(), 1);
+}
+
+// Save as .csv, Write payout file... and the line beside Register payments.
+TEST_F(ReportWindowTest, PayoutFileCsvAndTheRegisterSummaryBesideAPaymentsDueGrid) {
+    AffiliateRecord ann = affiliate(3, 0, 1, ole_from_ymd(2003, 1, 1));
+    ann.email = "ann@example.com";
+    write_affiliates(state,
+                     {affiliate(1, 0, 1, 0), affiliate(2, 0, 1, 0), ann, affiliate(4, 0, 1, 0),
+                      affiliate(5, 0, 1, 0), affiliate(6, 0, 1, 0), affiliate(7, 0, 1, 0)});
+    ui::ReportWindow* w = open(accounts_table());
+    EXPECT_FALSE(child<QPushButton>(w, "cmdWritePayout")->isVisible());
+    w->writePayoutFile();  // as the File menu asks it
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, ui::kMakePaymentsDueFirst);
+
+    w->showTable(payments_table({{3, 12.5f}, {7, 4}}));
+    EXPECT_EQ(child<QLabel>(w, "lblRegisterSummary")->text(),
+              "Would write 2 payment(s), 16.5 in all, dated 31/03/2003");
+
+    click(w, "cmdSaveCSV");
+    EXPECT_EQ(read_file(folder.path() / "output" / "Payments_Report.csv"),
+              "\xEF\xBB\xBF"
+              "Affiliate's ID,Payments Due\r\n3,12.5\r\n7,4\r\nTotal,16.5\r\n");
+
+    // The dialog is answered as a person would: the mass-payment form in
+    // francs. The next time it offers the same currency.
+    context.dialogSink = [&](QDialog& dialog) {
+        child<QRadioButton>(&dialog, "optPayoutMass")->click();
+        child<QLineEdit>(&dialog, "txtCurrency")->setText("chf");
+        return int(QDialog::Accepted);
+    };
+    click(w, "cmdWritePayout");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[1].text.contains("lists 1 payment(s), 12.5 in all"));
+    EXPECT_TRUE(messages[1].text.contains("no e-mail to pay to: affiliate ID 7."));
+    EXPECT_EQ(read_file(folder.path() / "output" / "payout_2003-03-31.csv"),
+              "ann@example.com,12.5,CHF,3,Qdx payout 2003-03-01 to 2003-03-31\r\n");
+    QString offered;
+    context.dialogSink = [&](QDialog& dialog) {
+        offered = child<QLineEdit>(&dialog, "txtCurrency")->text();
+        return int(QDialog::Rejected);
+    };
+    click(w, "cmdWritePayout");
+    EXPECT_EQ(offered, "CHF");
+    EXPECT_EQ(messages.size(), 2u);
 }
 
 }  // namespace

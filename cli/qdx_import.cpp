@@ -1,0 +1,208 @@
+// qdx-import: brings sales, payments or affiliates in from a CSV file, all
+// rows or none, for scheduled runs. Exit 0 imported (or, with --dry-run,
+// importable), 1 refused with the reasons on standard error, 2 usage.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QLocale>
+#include <clocale>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/app_folder.h"
+#include "core/app_state.h"
+#include "core/cp1252.h"
+#include "core/record_append.h"
+#include "core/regional.h"
+#include "core/text_field.h"
+#include "core/ui/system_regional.h"
+#include "registers/import/csv_import.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: qdx-import [options] sales|payments|affiliates FILE\n"
+    "  FILE: a CSV file with a header row; sales and payments take the columns\n"
+    "        affiliate_id, date, sum and optionally details; affiliates the columns of\n"
+    "        the affiliates export (Name, Surname, ..., Referrer's ID, Date, Additional Info)\n"
+    "  --app DIR                  the application folder (default: as the desktop program\n"
+    "                             finds it)\n"
+    "  --dry-run                  check the file and report, write nothing\n"
+    "  --delimiter ,|;|tab        the field delimiter (default ,)\n"
+    "  --date-format iso|regional dates as yyyy-mm-dd (default) or the regional short format\n"
+    "  --partial                  sales and payments: import the good rows and write the\n"
+    "                             bad ones to FILE.rejected.csv\n"
+    "  --force                    import a file that was imported before\n"
+    "  --help                     this text\n"
+    "  --version                  the program's version\n";
+
+const char* const kVersion = "qdx-import " QDX_VERSION "\n";
+constexpr size_t kProblemsShown = 100;
+
+struct Options {
+    qdx::ImportKind kind = qdx::ImportKind::Sales;
+    std::string file;
+    std::optional<std::string> app;
+    bool dryRun = false;
+    qdx::ImportOptions import;
+    bool help = false, version = false;
+};
+
+// Arguments pass through Latin-1 so that every byte of a path comes back as
+// it was typed, whatever the locale.
+std::string bytes_of(const QString& text) { return text.toLatin1().toStdString(); }
+
+std::optional<Options> parse_options(int argc, char** argv, std::string& error) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i) args << QString::fromLatin1(argv[i]);
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{"h", "help"}), version("version"),
+        app("app", "", "DIR"), dryRun("dry-run"), delimiter("delimiter", "", "CHAR"),
+        dateFormat("date-format", "", "FORM"), partial("partial"), force("force");
+    parser.addOptions({help, version, app, dryRun, delimiter, dateFormat, partial, force});
+    if (!parser.parse(args)) {
+        error = bytes_of(parser.errorText());
+        return std::nullopt;
+    }
+    Options o;
+    o.help = parser.isSet(help);
+    o.version = parser.isSet(version);
+    if (o.help || o.version) return o;
+    if (parser.isSet(app)) o.app = bytes_of(parser.value(app));
+    o.dryRun = parser.isSet(dryRun);
+    o.import.partial = parser.isSet(partial);
+    o.import.force = parser.isSet(force);
+    if (parser.isSet(delimiter)) {
+        const std::string d = bytes_of(parser.value(delimiter));
+        if (d == "," || d == ";") {
+            o.import.delimiter = d[0];
+        } else if (d == "tab" || d == "\t") {
+            o.import.delimiter = '\t';
+        } else {
+            error = "unknown delimiter: " + d;
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet(dateFormat)) {
+        const std::string f = bytes_of(parser.value(dateFormat));
+        if (f == "iso") {
+            o.import.dates = qdx::ImportDates::Iso;
+        } else if (f == "regional") {
+            o.import.dates = qdx::ImportDates::Regional;
+        } else {
+            error = "unknown date format: " + f;
+            return std::nullopt;
+        }
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2) {
+        error = positional.size() < 2 ? "a register and a FILE are needed" : "too many arguments";
+        return std::nullopt;
+    }
+    const std::string kind = bytes_of(positional[0]);
+    if (kind == "sales") {
+        o.kind = qdx::ImportKind::Sales;
+    } else if (kind == "payments") {
+        o.kind = qdx::ImportKind::Payments;
+    } else if (kind == "affiliates") {
+        o.kind = qdx::ImportKind::Affiliates;
+    } else {
+        error = "unknown register: " + kind;
+        return std::nullopt;
+    }
+    o.file = bytes_of(positional[1]);
+    return o;
+}
+
+// Texts from the file are Windows-1252; the terminal takes UTF-8.
+std::string where(const qdx::ImportProblem& p) {
+    std::string place = p.line > 0 ? "line " + std::to_string(p.line) : "";
+    if (!p.column.empty()) place += (place.empty() ? "column " : ", column ") + p.column;
+    return qdx::cp1252_to_utf8(place.empty() ? place : place + ": ");
+}
+
+void list(const std::vector<qdx::ImportProblem>& items, int64_t count) {
+    for (const qdx::ImportProblem& p : items)
+        std::cerr << where(p) << qdx::cp1252_to_utf8(std::string(qdx::trim_right(p.message)))
+                  << "\n";
+    if (count > static_cast<int64_t>(items.size()))
+        std::cerr << "and " << count - static_cast<int64_t>(items.size()) << " more\n";
+}
+
+int run(const qdx::AppState& state, const Options& o) {
+    const qdx::ImportPlan plan = qdx::plan_import(state, o.kind, o.file, o.import);
+    if (!plan.ignoredColumns.empty()) {
+        std::string names;
+        for (const std::string& c : plan.ignoredColumns) names += (names.empty() ? "" : ", ") + c;
+        std::cerr << "columns ignored: " << qdx::cp1252_to_utf8(names) << "\n";
+    }
+    list(plan.warnings, static_cast<int64_t>(plan.warnings.size()));
+    list(plan.problems, plan.problemCount);
+    if (plan.alreadyImported) std::cerr << *plan.alreadyImported << "\n";
+    if (!plan.importable()) {
+        if (o.import.partial && o.kind == qdx::ImportKind::Affiliates && plan.problemCount > 0)
+            std::cerr << "Affiliates are imported all or none: the IDs after a bad row would "
+                         "change.\n";
+        if (plan.rows == 0 && plan.problemCount == 0 && !plan.alreadyImported)
+            std::cerr << "Nothing to import.\n";
+        return 1;
+    }
+    const std::string total = qdx::format_double(plan.totalSum, state.regional);
+    if (o.dryRun) {
+        std::cout << plan.rows << " rows can be imported";
+        if (o.kind != qdx::ImportKind::Affiliates) std::cout << ", total sum " << total;
+        std::cout << "; nothing was written (dry run).\n";
+        return plan.problemCount > 0 ? 1 : 0;
+    }
+    const qdx::ImportResult result = qdx::run_import(state, plan);
+    std::cout << "Imported " << result.records << " records, " << result.firstRecord << " to "
+              << result.firstRecord + result.records - 1;
+    if (o.kind != qdx::ImportKind::Affiliates) std::cout << ", total sum " << total;
+    std::cout << ".\n";
+    if (result.rejected)
+        std::cerr << plan.problemCount << " rows were left out and written to "
+                  << result.rejected->string() << "\n";
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName("Qdx");
+    // The engine formats numbers itself; keep the C library's own in "C".
+    std::setlocale(LC_NUMERIC, "C");
+
+    std::string error;
+    auto options = parse_options(argc, argv, error);
+    if (!options) {
+        std::cerr << "qdx-import: " << error << "\n" << kUsage;
+        return 2;
+    }
+    if (options->help || options->version) {
+        std::cout << (options->help ? kUsage : kVersion);
+        return 0;
+    }
+
+    qdx::AppState state;
+    state.regional = qdx::ui::regional_from_locale(QLocale::system());
+    qdx::FolderLock lock;
+    try {
+        state.appDir = options->app ? std::filesystem::path(*options->app)
+                                    : qdx::choose_app_folder(qdx::program_folder());
+        if (!std::filesystem::is_directory(state.appDir)) {
+            std::cerr << "No application folder at " << state.appDir.string() << "\n";
+            return 1;
+        }
+        if (!lock.acquire(state.appDir)) {
+            std::cerr << qdx::kFolderInUseMessage << "\n";
+            return 1;
+        }
+        qdx::recover_interrupted_appends(state.dataDir());
+        return run(state, *options);
+    } catch (const std::exception& failure) {
+        std::cerr << failure.what() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,20 @@
+#pragma once
+// Values as a spreadsheet reads them in any region: numbers with a decimal
+// point and no padding, dates as yyyy-mm-dd.
+#include <string>
+
+namespace qdx {
+
+// The shortest fixed-point form that reads back as the value; empty for NaN
+// and infinities, "0" for minus zero.
+std::string csv_number(double value);
+// The same for a value stored as a 4-byte float, without the digits its
+// widening to double would add.
+std::string csv_number(float value);
+// yyyy-mm-dd; empty for a stored date that is no calendar date.
+std::string csv_date(double oleDate);
+
+// Marks the text as UTF-8 for spreadsheets that would otherwise guess.
+inline constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
+
+}  // namespace qdx

@@ -1,0 +1,260 @@
+#include "registers/import/csv_import.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "core/atomic_file.h"
+#include "core/files.h"
+#include "core/ole_date.h"
+#include "core/record_append.h"
+#include "core/record_file.h"
+#include "core/records.h"
+#include "registers/import/import_ledger.h"
+#include "registers/import/import_rows.h"
+#include "registers/side_files.h"
+#include "reports/downline_cache.h"
+
+namespace qdx {
+
+namespace fs = std::filesystem;
+
+bool ImportPlan::importable() const {
+    // Bad affiliate rows cannot be left out: the IDs of the rows after them,
+    // which later rows may name as referrers, would change.
+    const bool partialAllowed = options.partial && kind != ImportKind::Affiliates;
+    return rows > 0 && !alreadyImported && (problemCount == 0 || partialAllowed);
+}
+
+namespace {
+
+const char* register_name(ImportKind kind) {
+    switch (kind) {
+        case ImportKind::Sales:
+            return "sales";
+        case ImportKind::Payments:
+            return "payments";
+        default:
+            return "affiliates";
+    }
+}
+
+const char* data_file(ImportKind kind) {
+    switch (kind) {
+        case ImportKind::Sales:
+            return file::kSales;
+        case ImportKind::Payments:
+            return file::kPayments;
+        default:
+            return file::kAffiliates;
+    }
+}
+
+size_t record_length(ImportKind kind) {
+    return kind == ImportKind::Affiliates ? AffiliateRecord::kSize : MoneyRecord::kSize;
+}
+
+std::string read_import_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw FileError("The file " + path.string() + " cannot be read.");
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw FileError("The file " + path.string() + " cannot be read to its end.");
+    return bytes;
+}
+
+std::string iso_date(double ole) {
+    const Ymd d = ymd_from_ole(ole);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
+    return text;
+}
+
+constexpr int64_t kProgressStep = 8192;
+
+ImportPass make_pass(const AppState& state, ImportKind kind, const fs::path& file,
+                     const ImportOptions& options, const ImportProgress& progress) {
+    ImportPass pass;
+    pass.plan.kind = kind;
+    pass.plan.file = file;
+    pass.plan.options = options;
+    pass.recordLength = record_length(kind);
+    pass.plan.header =
+        kind == ImportKind::Affiliates ? affiliate_preview_header() : money_preview_header();
+
+    const std::string bytes = read_import_file(file);
+    pass.size = bytes.size();
+    pass.hash = file_hash(bytes);
+    if (!options.force) {
+        if (auto earlier = find_in_ledger(state, pass.size, pass.hash, register_name(kind))) {
+            pass.plan.alreadyImported = "this file was imported on " + earlier->date + ": " +
+                                        std::to_string(earlier->last - earlier->first + 1) +
+                                        " records";
+        }
+    }
+    const fs::path data = state.dataFile(data_file(kind));
+    if (file_exists(data))
+        pass.firstRecord = record_count_for(fs::file_size(data), pass.recordLength) + 1;
+
+    const int64_t lines = std::count(bytes.begin(), bytes.end(), '\n') + 1;
+    std::optional<ColumnMap> columns;
+    std::unique_ptr<RowChecks> checks;
+    int64_t dataRows = 0, lastLine = 0;
+    const auto reject = [&](const csv::Record& row) {
+        if (!options.partial) return;
+        std::vector<std::string> cells = row.fields;
+        const ImportProblem& p = pass.lastProblem;
+        cells.push_back(p.column.empty() ? p.message : p.column + ": " + p.message);
+        pass.rejected.push_back(std::move(cells));
+    };
+    try {
+        csv::read(bytes, options.delimiter, [&](csv::Record&& row) {
+            lastLine = row.line;
+            if (!columns) {
+                std::vector<std::string> problems;
+                columns.emplace(
+                    kind == ImportKind::Affiliates ? affiliate_columns() : money_columns(),
+                    row.fields, problems);
+                for (const std::string& p : problems) pass.addProblem(row.line, "", p);
+                if (!problems.empty()) return false;  // no row can be read without its columns
+                pass.headerRow = row.fields;
+                pass.plan.ignoredColumns = columns->ignored();
+                checks = kind == ImportKind::Affiliates
+                             ? affiliate_checks(state, *columns, options)
+                             : money_checks(state, kind, *columns, options);
+                return true;
+            }
+            ++dataRows;
+            if (row.fields.size() != pass.headerRow.size()) {
+                pass.addProblem(row.line, "",
+                                std::to_string(row.fields.size()) +
+                                    " fields where the header has " +
+                                    std::to_string(pass.headerRow.size()));
+                reject(row);
+            } else if (checks->take(row, pass)) {
+                ++pass.plan.rows;
+            } else {
+                reject(row);
+            }
+            if (progress && dataRows % kProgressStep == 0 && !progress(row.line, lines))
+                throw ImportRefused("The import was cancelled.");
+            return true;
+        });
+    } catch (const csv::Error& error) {
+        pass.addProblem(error.line, "", error.what());
+        // The rest of the file is unknown: nothing of it is imported.
+        pass.plan.rows = 0;
+        pass.plan.totalSum = 0;
+        pass.plan.preview.clear();
+        pass.records.clear();
+        pass.sideFiles.clear();
+        return pass;
+    }
+    if (!columns) {
+        pass.addProblem(1, "", "the file is empty");
+    } else if (checks && dataRows == 0) {
+        pass.addProblem(lastLine + 1, "", "the file holds no rows below its header");
+    }
+    if (progress) progress(lines, lines);
+    return pass;
+}
+
+// Side files of record numbers past the end of the register belong to no
+// record (an import killed after writing them); a new record must not show
+// them as its own.
+void remove_stale_side_files(const fs::path& folder, const std::string& prefix, int64_t first,
+                             int64_t last) {
+    if (!folder_exists(folder)) return;
+    const FolderListing listing(folder);
+    for (int64_t n = first; n <= last; ++n) {
+        const std::string name = side_file_name(prefix, n);
+        if (listing.contains(name)) remove_if_exists(folder / name);
+    }
+}
+
+void write_rejected(const ImportPass& pass, const fs::path& to) {
+    AtomicFile out(to);
+    out.write("\xEF\xBB\xBF");  // spreadsheets then read it as UTF-8
+    std::vector<std::string> header = pass.headerRow;
+    header.push_back("problem");
+    out.write(csv::line(header, pass.plan.options.delimiter));
+    for (const auto& row : pass.rejected) out.write(csv::line(row, pass.plan.options.delimiter));
+    out.commit();
+}
+
+}  // namespace
+
+ImportPlan plan_import(const AppState& state, ImportKind kind, const fs::path& file,
+                       const ImportOptions& options, const ImportProgress& progress) {
+    return make_pass(state, kind, file, options, progress).plan;
+}
+
+ImportResult run_import(const AppState& state, const ImportPlan& plan,
+                        const ImportProgress& progress) {
+    ImportPass pass = make_pass(state, plan.kind, plan.file, plan.options, progress);
+    const ImportPlan& now = pass.plan;
+    if (now.alreadyImported) throw ImportRefused(*now.alreadyImported);
+    if (now.rows != plan.rows || now.problemCount != plan.problemCount)
+        throw ImportRefused("The file or the registers changed since the file was checked.");
+    if (!now.importable()) {
+        if (!now.problems.empty()) {
+            const ImportProblem& p = now.problems.front();
+            throw ImportRefused("line " + std::to_string(p.line) + ": " + p.message);
+        }
+        throw ImportRefused("The file holds nothing to import.");
+    }
+
+    const fs::path data = state.dataFile(data_file(plan.kind));
+    ensure_folder(state.dataDir());
+    if (!file_exists(data)) write_file_atomically(data, "");
+    const int64_t first = pass.firstRecord, last = first + now.rows - 1;
+
+    // The windows make addinfo on every save of a sale or payment.
+    const fs::path addinfo = state.appDir / "addinfo";
+    if (plan.kind != ImportKind::Affiliates) ensure_folder(addinfo);
+    const std::string prefix = plan.kind == ImportKind::Sales      ? "s"
+                               : plan.kind == ImportKind::Payments ? "p"
+                                                                   : "";
+    remove_stale_side_files(addinfo, prefix, first, last);
+    std::vector<fs::path> written;
+    try {
+        for (const auto& [path, text] : pass.sideFiles) {
+            write_side_file(path, text);
+            written.push_back(path);
+        }
+        append_records(data, pass.recordLength, pass.records.data(), static_cast<size_t>(now.rows));
+    } catch (...) {
+        for (const fs::path& path : written) {
+            std::error_code ignored;
+            fs::remove(path, ignored);
+        }
+        throw;
+    }
+
+    ImportResult result;
+    result.firstRecord = first;
+    result.records = now.rows;
+    try {
+        if (!pass.rejected.empty()) {
+            result.rejected = fs::path(plan.file.string() + ".rejected.csv");
+            write_rejected(pass, *result.rejected);
+        }
+        add_to_ledger(state, {pass.size, pass.hash, iso_date(state.today()),
+                              register_name(plan.kind), first, last});
+    } catch (const std::exception& error) {
+        throw FileError("The " + std::to_string(now.rows) + " records were imported, but " +
+                        error.what());
+    }
+    // A cache in use is brought up to date now; one never built is left to
+    // the downline report, which builds it when first asked.
+    if (plan.kind == ImportKind::Affiliates && read_downline_counter(state)) {
+        try {
+            check_downline(state);
+        } catch (const std::exception&) {
+            // The downline report checks the cache again before it reads it.
+        }
+    }
+    return result;
+}
+
+}  // namespace qdx

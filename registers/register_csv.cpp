@@ -1,0 +1,127 @@
+#include "registers/register_csv.h"
+
+#include "core/atomic_file.h"
+#include "core/csv.h"
+#include "core/csv_values.h"
+#include "core/files.h"
+#include "core/record_file.h"
+#include "core/text_field.h"
+#include "registers/affiliate_editing.h"
+#include "registers/communication_editing.h"
+#include "registers/side_files.h"
+
+namespace qdx {
+
+namespace {
+
+// A side file's text without the line end every side file closes with.
+std::string side_value(const FolderListing& listing, const fs::path& path) {
+    if (!listing.contains(path.filename().string())) return {};
+    std::string text = read_whole_file(path);
+    if (text.ends_with("\r\n")) text.resize(text.size() - 2);
+    return text;
+}
+
+std::string text_value(const std::string& stored) { return std::string(trim_right(stored)); }
+
+// Writes output/<name>: the export titles of `table`, then a record per
+// stored record, `valueOf(k, record, spec)` for each exported field.
+template <class Record, class ValueOf>
+fs::path export_csv_file(const AppState& state, const char* dataFile, const std::string& name,
+                         FieldTable table, ValueOf valueOf) {
+    const fs::path folder = state.appDir / "output";
+    ensure_folder(folder);
+    AtomicFile out(folder / name);
+    out.write(kUtf8Bom);
+    std::vector<std::string> fields;
+    for (const FieldSpec& spec : table)
+        if (spec.exportTitle) fields.push_back(spec.exportTitle);
+    out.write(csv::line(fields));
+    const fs::path data = state.dataFile(dataFile);
+    if (file_exists(data)) {
+        RecordFile file(data, Record::kSize);
+        if (file.count() > 0)
+            file.scan(1, file.count(), [&](int64_t k, const uint8_t* bytes) {
+                const Record record = Record::decode(bytes);
+                fields.clear();
+                for (const FieldSpec& spec : table)
+                    if (spec.exportTitle) fields.push_back(valueOf(k, record, spec));
+                out.write(csv::line(fields));
+            });
+    }
+    out.commit();
+    return folder / name;
+}
+
+}  // namespace
+
+fs::path export_affiliates_csv(const AppState& state) {
+    FolderListing addinfo(state.appDir / "addinfo");
+    return export_csv_file<AffiliateRecord>(
+        state, file::kAffiliates, "affiliates.csv", affiliate_fields(),
+        [&](int64_t, const AffiliateRecord& r, const FieldSpec& spec) -> std::string {
+            switch (spec.field) {
+                case Field::AffiliateId:
+                    return std::to_string(r.id);
+                case Field::ReferrerId:
+                    return std::to_string(r.referrerId);
+                case Field::Level:
+                    return std::to_string(r.level);
+                case Field::Date:
+                    return csv_date(r.date);
+                case Field::AdditionalInfo: {
+                    // A text longer than its field is kept whole in a side file.
+                    std::string side = side_value(addinfo, affiliate_info_file(state.appDir, r.id));
+                    return side.empty() ? text_value(r.additionalInfo) : side;
+                }
+                default:
+                    const std::string* text = affiliate_text(r, spec.field);
+                    return text ? text_value(*text) : std::string();
+            }
+        });
+}
+
+fs::path export_money_csv(const AppState& state, const MoneyRegister& reg) {
+    return export_csv_file<MoneyRecord>(
+        state, reg.dataFile, to_lower(reg.caption) + ".csv", reg.fields,
+        [](int64_t, const MoneyRecord& r, const FieldSpec& spec) -> std::string {
+            switch (spec.field) {
+                case Field::AffiliateId:
+                    return std::to_string(r.affiliateId);
+                case Field::Sum:
+                    return csv_number(r.sum);
+                case Field::Date:
+                    return csv_date(r.date);
+                default:
+                    return {};
+            }
+        });
+}
+
+fs::path export_communications_csv(const AppState& state) {
+    FolderListing comm(state.appDir / "comm");
+    return export_csv_file<CommunicationRecord>(
+        state, file::kCommunications, "communications.csv", communication_fields(),
+        [&](int64_t k, const CommunicationRecord& r, const FieldSpec& spec) -> std::string {
+            switch (spec.field) {
+                case Field::AffiliateId:
+                    return std::to_string(r.affiliateId);
+                case Field::Subject:
+                    return text_value(r.subject);
+                case Field::Message:
+                    return side_value(comm, message_file(state.appDir, k));
+                case Field::Date:
+                    return csv_date(r.date);
+                case Field::Response:
+                    return side_value(comm, response_file(state.appDir, k));
+                case Field::DateOfResponse:
+                    return csv_date(r.dateOfResponce);
+                case Field::Comments:
+                    return side_value(comm, comments_file(state.appDir, k));
+                default:
+                    return {};
+            }
+        });
+}
+
+}  // namespace qdx

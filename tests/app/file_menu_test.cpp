@@ -1,0 +1,97 @@
+// The File menu: imports through their preview, and the payout file.
+#include <QCoreApplication>
+#include <QDialog>
+#include <QTableWidget>
+#include <fstream>
+
+#include "app/main_window.h"
+#include "app/window_wiring.h"
+#include "registers/ui/money_window.h"
+#include "registers/ui/window_fixture.h"
+#include "reports/ui/report_window.h"
+
+namespace qdx::test {
+namespace {
+
+class FileMenuTest : public WindowTest {
+  protected:
+    void SetUp() override {
+        write_affiliates(state, {affiliate(1, 0, 1, 37257), affiliate(2, 1, 2, 37257)});
+        write_money(state, file::kSales, {{1, 10, 37257}});
+        main = open(new ui::MainWindow(context));
+        ui::wire_main_window(*main);
+    }
+    void TearDown() override {
+        for (const char* w : {"frmSales", "frmReports"})
+            if (QWidget* opened = context.openWindow(w)) opened->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // Offers `contents` as the file chosen in the file dialog.
+    void chooseFile(const std::string& contents) {
+        const auto path = folder.path() / "sales.csv";
+        std::ofstream(path, std::ios::binary) << contents;
+        context.fileSink = [path](const ui::FileRequest&) {
+            return QString::fromStdString(path.string());
+        };
+    }
+    ui::MainWindow* main = nullptr;
+};
+
+TEST_F(FileMenuTest, ImportShowsThePreviewAndTheOpenSalesWindowShowsTheNewRecords) {
+    main->button("cmdSales")->click();
+    auto* sales = qobject_cast<ui::MoneyWindow*>(context.openWindow("frmSales"));
+    ASSERT_NE(sales, nullptr);
+
+    // A row with a problem: nothing can be imported, and the dialog says where.
+    chooseFile("affiliate_id,date,sum\r\n1,2003-03-05,4\r\n9,2003-03-06,5\r\n");
+    QStringList problem;
+    context.dialogSink = [&](QDialog& dialog) {
+        auto* problems = child<QTableWidget>(&dialog, "tblImportProblems");
+        for (int c = 0; c < problems->columnCount(); ++c) problem << problems->item(0, c)->text();
+        EXPECT_FALSE(child<QPushButton>(&dialog, "cmdImport")->isEnabled());
+        return int(QDialog::Rejected);
+    };
+    main->action("ImportSales")->trigger();
+    EXPECT_EQ(problem.value(0), "3");
+    EXPECT_EQ(problem.value(1), "affiliate_id");
+
+    chooseFile(
+        "\xEF\xBB\xBF"
+        "Date,Sum,Affiliate_ID\r\n2003-03-05,4.5,1\r\n2003-03-06,5,2\r\n");
+    QString summary;
+    int previewRows = 0;
+    context.dialogSink = [&](QDialog& dialog) {
+        summary = child<QLabel>(&dialog, "lblImportSummary")->text();
+        previewRows = child<QTableWidget>(&dialog, "tblImportPreview")->rowCount();
+        click(&dialog, "cmdImport");
+        return dialog.result();
+    };
+    main->action("ImportSales")->trigger();
+    EXPECT_TRUE(summary.startsWith("2 record(s) to import into sales, 9.5 in all."))
+        << summary.toStdString();
+    EXPECT_EQ(previewRows, 2);
+    EXPECT_EQ(sales->recordCount(), 3);
+    EXPECT_EQ(sales->currentRecord(), 3);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back(), "2 record(s) imported into sales, numbers 2 to 3.");
+
+    // The same file again is refused unless asked for.
+    bool offeredAgain = false;
+    context.dialogSink = [&](QDialog& dialog) {
+        offeredAgain = child<QWidget>(&dialog, "chkImportAgain")->isVisibleTo(&dialog);
+        EXPECT_FALSE(child<QPushButton>(&dialog, "cmdImport")->isEnabled());
+        return int(QDialog::Rejected);
+    };
+    main->action("ImportSales")->trigger();
+    EXPECT_TRUE(offeredAgain);
+    EXPECT_EQ(records(file::kSales, MoneyRecord::kSize), 3);
+}
+
+TEST_F(FileMenuTest, WritePayoutFileNeedsTheReportFirst) {
+    main->action("WritePayout")->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], ui::kMakePaymentsDueFirst);
+}
+
+}  // namespace
+}  // namespace qdx::test

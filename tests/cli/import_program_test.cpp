@@ -1,0 +1,98 @@
+// qdx-import run as a program: exit codes, the reasons on standard error,
+// and a scheduled run's file imported once.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "core/files.h"
+#include "core/ole_date.h"
+#include "core/record_file.h"
+#include "support/test_support.h"
+
+namespace qdx {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+// Runs `qdx-import --app <folder>/app <args>` in `folder`.
+Outcome import(const fs::path& folder, const std::string& args) {
+    const fs::path out = folder / ".stdout", err = folder / ".stderr";
+    const std::string command = "cd '" + folder.string() + "' && LC_ALL=en_GB.UTF-8 '" +
+                                QDX_IMPORT_PROGRAM + "' --app app " + args + " >'" + out.string() +
+                                "' 2>'" + err.string() + "'";
+    const int status = std::system(command.c_str());
+    Outcome o;
+    o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    o.out = test::read_file(out);
+    o.err = test::read_file(err);
+    return o;
+}
+
+class ImportProgramTest : public ::testing::Test {
+  protected:
+    ImportProgramTest() : state(folder.path() / "app") {
+        const double day = ole_from_ymd(2003, 3, 1);
+        test::write_affiliates(state,
+                               {test::affiliate(1, 0, 1, day), test::affiliate(2, 1, 2, day)});
+    }
+    void csv(const std::string& name, const std::string& bytes) {
+        write_file_atomically(folder.path() / name, bytes);
+    }
+    int64_t sales() const {
+        return RecordFile(state.dataFile(file::kSales), MoneyRecord::kSize).count();
+    }
+    test::TempFolder folder;
+    AppState state;
+};
+
+TEST_F(ImportProgramTest, UsageErrorsExitTwo) {
+    csv("in.csv", "affiliate_id,date,sum\n1,2003-03-05,4\n");
+    for (const char* args : {"", "sales", "orders in.csv", "--delimiter : sales in.csv",
+                             "--date-format us sales in.csv", "sales in.csv more"}) {
+        const Outcome o = import(folder.path(), args);
+        EXPECT_EQ(o.exitCode, 2) << args;
+        EXPECT_NE(o.err.find("usage: qdx-import"), std::string::npos) << args;
+    }
+    EXPECT_EQ(import(folder.path(), "--help").exitCode, 0);
+    EXPECT_FALSE(fs::exists(state.dataFile(file::kSales)));
+}
+
+TEST_F(ImportProgramTest, RefusalsListTheFirstHundredReasonsByLineAndColumn) {
+    std::string bytes = "affiliate_id\tdate\tsum\n";
+    for (int i = 0; i < 150; ++i) bytes += "3\t05/03/2003\t1\n";
+    csv("bad.tsv", bytes);
+    const Outcome o = import(folder.path(), "--delimiter tab --date-format regional sales bad.tsv");
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.err.substr(0, o.err.find('\n') + 1),
+              "line 2, column affiliate_id: Sorry, there is no Affiliate with that ID\n");
+    EXPECT_NE(o.err.find("line 101, column affiliate_id"), std::string::npos);
+    EXPECT_EQ(o.err.find("line 102,"), std::string::npos);
+    EXPECT_NE(o.err.find("\nand 50 more\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists(state.dataFile(file::kSales)));
+}
+
+TEST_F(ImportProgramTest, AFileIsImportedOnceAndAgainOnlyWhenForced) {
+    csv("in.csv", "Affiliate_ID;Date;Sum\n1;05/03/2003;4.5\n2;06/03/2003;1\n");
+    const std::string args = "--delimiter ';' --date-format regional sales in.csv";
+    const Outcome dry = import(folder.path(), "--dry-run " + args);
+    EXPECT_EQ(dry.exitCode, 0);
+    EXPECT_EQ(dry.out, "2 rows can be imported, total sum 5.5; nothing was written (dry run).\n");
+    EXPECT_FALSE(fs::exists(state.dataFile(file::kSales)));
+
+    const Outcome first = import(folder.path(), args);
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(first.out, "Imported 2 records, 1 to 2, total sum 5.5.\n");
+    const Outcome second = import(folder.path(), args);
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_NE(second.err.find(": 2 records"), std::string::npos);
+    EXPECT_EQ(sales(), 2);
+    EXPECT_EQ(import(folder.path(), "--force " + args).exitCode, 0);
+    EXPECT_EQ(sales(), 4);
+}
+
+}  // namespace
+}  // namespace qdx
