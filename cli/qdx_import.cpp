@@ -156,8 +156,8 @@ int run(const qdx::AppState& state, const Options& o) {
         return plan.problemCount > 0 ? 1 : 0;
     }
     const qdx::ImportResult result = qdx::run_import(state, plan);
-    std::cout << "Imported " << result.records << " records, " << result.firstRecord << " to "
-              << result.firstRecord + result.records - 1;
+    std::cout << "Imported " << result.records << (result.records == 1 ? " record, " : " records, ")
+              << result.firstRecord << " to " << result.firstRecord + result.records - 1;
     if (o.kind != qdx::ImportKind::Affiliates) std::cout << ", total sum " << total;
     std::cout << ".\n";
     if (result.rejected)
