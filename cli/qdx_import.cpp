@@ -148,7 +148,8 @@ int run(const qdx::AppState& state, const Options& o) {
             std::cerr << "Nothing to import.\n";
         return 1;
     }
-    const std::string total = qdx::format_double(plan.totalSum, state.regional);
+    // As the reports write their totals: to 3 decimals.
+    const std::string total = qdx::round3_double(plan.totalSum, state.regional);
     if (o.dryRun) {
         std::cout << plan.rows << " rows can be imported";
         if (o.kind != qdx::ImportKind::Affiliates) std::cout << ", total sum " << total;
