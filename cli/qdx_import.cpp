@@ -148,7 +148,8 @@ int run(const qdx::AppState& state, const Options& o) {
             std::cerr << "Nothing to import.\n";
         return 1;
     }
-    const std::string total = qdx::format_double(plan.totalSum, state.regional);
+    // As the reports write their totals: to 3 decimals.
+    const std::string total = qdx::round3_double(plan.totalSum, state.regional);
     if (o.dryRun) {
         std::cout << plan.rows << " rows can be imported";
         if (o.kind != qdx::ImportKind::Affiliates) std::cout << ", total sum " << total;
@@ -156,8 +157,8 @@ int run(const qdx::AppState& state, const Options& o) {
         return plan.problemCount > 0 ? 1 : 0;
     }
     const qdx::ImportResult result = qdx::run_import(state, plan);
-    std::cout << "Imported " << result.records << " records, " << result.firstRecord << " to "
-              << result.firstRecord + result.records - 1;
+    std::cout << "Imported " << result.records << (result.records == 1 ? " record, " : " records, ")
+              << result.firstRecord << " to " << result.firstRecord + result.records - 1;
     if (o.kind != qdx::ImportKind::Affiliates) std::cout << ", total sum " << total;
     std::cout << ".\n";
     if (result.rejected)

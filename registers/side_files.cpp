@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/atomic_file.h"
 #include "core/files.h"
 
 namespace qdx {
@@ -36,6 +37,14 @@ void write_side_file(const fs::path& path, std::string_view text) {
     std::string bytes(text);
     bytes += "\r\n";
     write_file_atomically(path, bytes);
+}
+
+void write_side_file_unsynced(const fs::path& path, std::string_view text) {
+    ensure_folder(path.parent_path());
+    AtomicFile file(path, AtomicFile::Sync::Later);
+    file.write(text);
+    file.write("\r\n");
+    file.commit();
 }
 
 std::optional<std::string> read_side_file(const fs::path& path) {

@@ -25,6 +25,9 @@ fs::path comments_file(const fs::path& appDir, int64_t n);  // comm/c<N>.txt
 
 // Replaces the file with the text and CR LF, creating its folder when missing.
 void write_side_file(const fs::path& path, std::string_view text);
+// The same without syncing the file: for a batch of many, which the caller
+// then syncs once (sync_filesystem, core/atomic_file.h).
+void write_side_file_unsynced(const fs::path& path, std::string_view text);
 // The whole file, or nothing when it does not exist or cannot be read.
 std::optional<std::string> read_side_file(const fs::path& path);
 // A side text as it appears inside an export line: every CR LF becomes a blank.

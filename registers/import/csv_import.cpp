@@ -219,9 +219,10 @@ ImportResult run_import(const AppState& state, const ImportPlan& plan,
     std::vector<fs::path> written;
     try {
         for (const auto& [path, text] : pass.sideFiles) {
-            write_side_file(path, text);
+            write_side_file_unsynced(path, text);
             written.push_back(path);
         }
+        if (!written.empty()) sync_filesystem(addinfo);
         append_records(data, pass.recordLength, pass.records.data(), static_cast<size_t>(now.rows));
     } catch (...) {
         for (const fs::path& path : written) {

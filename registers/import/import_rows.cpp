@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cctype>
 
 #include "core/files.h"
@@ -124,8 +125,9 @@ class AffiliateChecks : public RowChecks {
         : state_(state), columns_(columns), options_(options) {
         // The copy lives outside the application folder: one left by a
         // killed import is never mistaken for a register.
-        copy_ = fs::temp_directory_path() /
-                ("qdx-import-" + std::to_string(::getpid()) + "-" + file::kAffiliates);
+        static std::atomic<int> made{0};
+        copy_ = fs::temp_directory_path() / ("qdx-import-" + std::to_string(::getpid()) + "-" +
+                                             std::to_string(++made) + "-" + file::kAffiliates);
         const fs::path real = state.dataFile(file::kAffiliates);
         if (file_exists(real))
             copy_replacing(real, copy_);
