@@ -349,7 +349,30 @@ std::string format_date(double oleDate, const Regional& regional) {
     return out;
 }
 
+namespace {
+
+// yyyy-mm-dd (months and days of one or two digits), the form files bring:
+// read directly, as the general reading below reads it in every region.
+std::optional<std::optional<double>> iso_date(std::string_view s) {
+    if (s.size() < 8 || s.size() > 10) return std::nullopt;
+    const size_t dash1 = 4, dash2 = s.find('-', 5);
+    if (s[dash1] != '-' || dash2 == std::string_view::npos) return std::nullopt;
+    const std::string_view y = s.substr(0, 4), m = s.substr(5, dash2 - 5), d = s.substr(dash2 + 1);
+    auto digits = [](std::string_view part, size_t most) {
+        if (part.empty() || part.size() > most) return false;
+        for (char c : part)
+            if (!is_digit(c)) return false;
+        return true;
+    };
+    if (!digits(y, 4) || !digits(m, 2) || !digits(d, 2)) return std::nullopt;
+    return make_date(year_of(std::string(y)), small_number(std::string(m)),
+                     small_number(std::string(d)));
+}
+
+}  // namespace
+
 std::optional<double> parse_date(std::string_view text, const Regional& regional) {
+    if (auto iso = iso_date(text)) return *iso;
     const std::string plain =
         without_literal_words(without_direction_marks(text), regional.shortDateFormat);
     auto tokens = tokenize(trim(plain));

@@ -72,9 +72,40 @@ std::string iso_date(double ole) {
 
 constexpr int64_t kProgressStep = 8192;
 
+// Size and time of the last change of the files a pass reads besides the
+// import file; a file that is not there counts as empty.
+std::vector<std::pair<uintmax_t, fs::file_time_type>> registers_now(const AppState& state,
+                                                                    ImportKind kind) {
+    std::vector<std::pair<uintmax_t, fs::file_time_type>> now;
+    for (const char* name : {data_file(kind), file::kAffiliates}) {
+        std::error_code error;
+        const fs::path path = state.dataFile(name);
+        const uintmax_t size = fs::file_size(path, error);
+        now.emplace_back(error ? 0 : size,
+                         error ? fs::file_time_type() : fs::last_write_time(path, error));
+    }
+    return now;
+}
+
+bool same_options(const ImportOptions& a, const ImportOptions& b) {
+    return a.delimiter == b.delimiter && a.dates == b.dates && a.partial == b.partial &&
+           a.force == b.force;
+}
+
+// Whether a pass still holds what checking the file again would give: the
+// same options, the same bytes, the registers unchanged since.
+bool still_as_checked(const AppState& state, const ImportPlan& plan, const ImportPass& pass) {
+    if (!same_options(plan.options, pass.plan.options) || plan.file != pass.plan.file ||
+        plan.kind != pass.plan.kind || registers_now(state, plan.kind) != pass.registers)
+        return false;
+    const std::string bytes = read_import_file(plan.file);
+    return bytes.size() == pass.size && file_hash(bytes) == pass.hash;
+}
+
 ImportPass make_pass(const AppState& state, ImportKind kind, const fs::path& file,
                      const ImportOptions& options, const ImportProgress& progress) {
     ImportPass pass;
+    pass.registers = registers_now(state, kind);
     pass.plan.kind = kind;
     pass.plan.file = file;
     pass.plan.options = options;
@@ -186,12 +217,19 @@ void write_rejected(const ImportPass& pass, const fs::path& to) {
 
 ImportPlan plan_import(const AppState& state, ImportKind kind, const fs::path& file,
                        const ImportOptions& options, const ImportProgress& progress) {
-    return make_pass(state, kind, file, options, progress).plan;
+    auto pass = std::make_shared<ImportPass>(make_pass(state, kind, file, options, progress));
+    ImportPlan plan = pass->plan;
+    plan.checked = std::move(pass);
+    return plan;
 }
 
 ImportResult run_import(const AppState& state, const ImportPlan& plan,
                         const ImportProgress& progress) {
-    ImportPass pass = make_pass(state, plan.kind, plan.file, plan.options, progress);
+    std::shared_ptr<const ImportPass> kept = plan.checked;
+    if (!kept || !still_as_checked(state, plan, *kept))
+        kept = std::make_shared<ImportPass>(
+            make_pass(state, plan.kind, plan.file, plan.options, progress));
+    const ImportPass& pass = *kept;
     const ImportPlan& now = pass.plan;
     if (now.alreadyImported) throw ImportRefused(*now.alreadyImported);
     if (now.rows != plan.rows || now.problemCount != plan.problemCount)

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@
 namespace qdx {
 
 enum class ImportKind { Sales, Payments, Affiliates };
+
+struct ImportPass;  // the rows as checked, encoded
 
 enum class ImportDates { Iso, Regional };  // yyyy-mm-dd, or the regional short form
 
@@ -49,6 +52,10 @@ struct ImportPlan {
     std::vector<ImportProblem> warnings;  // texts cut to their field, as the window cuts them
     // Set when the ledger knows this file: "this file was imported on <date>: N records".
     std::optional<std::string> alreadyImported;
+
+    // The checked rows, kept so that run_import need not check them again
+    // while the file and the registers stay as they were.
+    std::shared_ptr<const ImportPass> checked;
 
     // Whether running it would write anything.
     bool importable() const;

@@ -27,6 +27,9 @@ struct ImportPass {
     uint64_t size = 0;
     std::string hash;
     ImportProblem lastProblem;  // also when it is past the first 100
+    // The registers the checks read, as they were when the pass began: size
+    // and time of the last change of the register and of the affiliates.
+    std::vector<std::pair<uintmax_t, std::filesystem::file_time_type>> registers;
 
     void addProblem(int64_t line, std::string column, std::string message);
 };
