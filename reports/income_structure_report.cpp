@@ -2,6 +2,7 @@
 // network down to the commission levels in use, with the reward of each
 // rank and the income it yields.
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -38,25 +39,29 @@ ReportTable income_structure_report(const AppState& shared, const ReportRequest&
 
     const Regional& regional = state.regional;
     const Settings& settings = state.settings;
+    // Each rank's reward as shown, written once: the rows of a rank share it.
+    std::array<std::string, 9> rewardText;
+    std::array<double, 9> rewardShown{};
+    for (size_t k = 1; k <= 8; ++k) {
+        rewardText[k] = format_single(settings.rewards[k], regional);
+        rewardShown[k] = shown_value(settings.rewards[k], regional);
+    }
     for (const auto& [i, rank] : ranks) {
         if (rank < 1 || rank > 8) throw ReportError("rank out of range");
         table.appendRow();
         const size_t r = table.rowCount() - 1;
-        const float volume = marker.volume(i);
-        const float reward = settings.rewards[static_cast<size_t>(rank)];
+        const auto k = static_cast<size_t>(rank);
         put_long(table, r, 0, i);
         put_long(table, r, 1, rank - 1);
-        put_single(table, r, 2, volume, regional);
-        put_single(table, r, 3, reward, regional);
+        put_single(table, r, 2, marker.volume(i), regional);
+        table.put(r, 3, rewardText[k], rewardShown[k]);
         if (settings.payType == 1) {
             // The income is worked out from the values as shown, and rounded
             // as a number: its 15-digit text may already lie past the half
             // (23.750500000000002 is written 23.7505).
-            const double rate = shown_value(reward, regional);
-            const double sales = shown_value(volume, regional);
-            put_rounded(table, r, 4, rate * sales / 100, regional);
+            put_rounded(table, r, 4, table.number(r, 3) * table.number(r, 2) / 100, regional);
         } else {
-            put_single(table, r, 4, reward, regional);
+            table.put(r, 4, rewardText[k], rewardShown[k]);
         }
     }
     append_total_row(table, {4, 2}, regional);

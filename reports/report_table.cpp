@@ -139,7 +139,9 @@ void put_long(ReportTable& table, size_t row, size_t column, int64_t value) {
 
 void put_single(ReportTable& table, size_t row, size_t column, float value,
                 const Regional& regional) {
-    table.put(row, column, format_single(value, regional), shown_value(value, regional));
+    std::string text = format_single(value, regional);
+    const double shown = read_back(text, regional);
+    table.put(row, column, std::move(text), shown);
 }
 
 void put_rounded(ReportTable& table, size_t row, size_t column, double value,
@@ -147,7 +149,9 @@ void put_rounded(ReportTable& table, size_t row, size_t column, double value,
     // Rounded on the number itself: writing it out first would round twice.
     double rounded = round3(value);
     if (!std::isfinite(rounded)) rounded = 0;
-    table.put(row, column, format_double(rounded, regional), shown_value(rounded, regional));
+    std::string text = format_double(rounded, regional);
+    const double shown = read_back(text, regional);
+    table.put(row, column, std::move(text), shown);
 }
 
 void append_total_row(ReportTable& table, const std::vector<size_t>& summedColumns,
