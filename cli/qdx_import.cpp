@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/batch_folder.h"
 #include "core/app_folder.h"
 #include "core/app_state.h"
 #include "core/cp1252.h"
-#include "core/record_append.h"
 #include "core/regional.h"
 #include "core/text_field.h"
 #include "core/ui/system_regional.h"
@@ -190,17 +190,7 @@ int main(int argc, char** argv) {
     state.regional = qdx::ui::regional_from_locale(QLocale::system());
     qdx::FolderLock lock;
     try {
-        state.appDir = options->app ? std::filesystem::path(*options->app)
-                                    : qdx::choose_app_folder(qdx::program_folder());
-        if (!std::filesystem::is_directory(state.appDir)) {
-            std::cerr << "No application folder at " << state.appDir.string() << "\n";
-            return 1;
-        }
-        if (!lock.acquire(state.appDir)) {
-            std::cerr << qdx::kFolderInUseMessage << "\n";
-            return 1;
-        }
-        qdx::recover_interrupted_appends(state.dataDir());
+        qdx::cli::open_batch_folder(state, options->app, lock);
         return run(state, *options);
     } catch (const std::exception& failure) {
         std::cerr << failure.what() << "\n";

@@ -13,11 +13,11 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/batch_folder.h"
 #include "cli/qdx_report_options.h"
 #include "core/app_folder.h"
 #include "core/app_state.h"
 #include "core/ole_date.h"
-#include "core/record_append.h"
 #include "core/settings.h"
 #include "core/ui/system_regional.h"
 #include "reports/csv_export.h"
@@ -161,12 +161,7 @@ int main(int argc, char** argv) {
 
     qdx::FolderLock lock;
     try {
-        state.appDir = options->app ? std::filesystem::path(*options->app)
-                                    : qdx::choose_app_folder(qdx::program_folder());
-        if (!std::filesystem::is_directory(state.appDir))
-            throw Refusal{"No application folder at " + state.appDir.string()};
-        if (!lock.acquire(state.appDir)) throw Refusal{qdx::kFolderInUseMessage};
-        qdx::recover_interrupted_appends(state.dataDir());
+        qdx::cli::open_batch_folder(state, options->app, lock);
         return run(state, *options);
     } catch (const Refusal& refusal) {
         std::cerr << refusal.message << "\n";

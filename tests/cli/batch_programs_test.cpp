@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/program_run.h"
 #include "core/app_folder.h"
 #include "core/files.h"
 #include "core/ole_date.h"
@@ -17,39 +18,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int exitCode = -1;
-    std::string out, err;
-};
+using test::Outcome;
+using test::quoted;
 
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-struct Invocation {
-    std::string locale = "en_GB.UTF-8";
-    std::string env;  // further assignments before the program
-    std::string program = QDX_REPORT_PROGRAM;
-    std::string stdoutTo;  // where standard output goes; captured when empty
+struct Invocation : test::Invocation {
+    Invocation() { program = QDX_REPORT_PROGRAM; }
 };
 
 // Runs `qdx-report <args>` (or the program named in `how`) in `folder`.
 Outcome run_in(const fs::path& folder, const std::string& args, const Invocation& how = {}) {
-    const fs::path out = folder / ".stdout", err = folder / ".stderr";
-    const std::string command = "cd " + quoted(folder.string()) + " && LC_ALL=" + how.locale + " " +
-                                how.env + " " + quoted(how.program) + " " + args + " >" +
-                                quoted(how.stdoutTo.empty() ? out.string() : how.stdoutTo) + " 2>" +
-                                quoted(err.string());
-    const int status = std::system(command.c_str());
-    Outcome o;
-    o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    o.out = test::read_file(out);
-    o.err = test::read_file(err);
-    fs::remove(out);
-    fs::remove(err);
-    return o;
+    return test::run_program(folder, args, how);
 }
 
 struct GoldenLine {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include "cli/program_run.h"
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
@@ -13,23 +14,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int exitCode = -1;
-    std::string out, err;
-};
+using test::Outcome;
 
 // Runs `qdx-import --app <folder>/app <args>` in `folder`.
 Outcome import(const fs::path& folder, const std::string& args) {
-    const fs::path out = folder / ".stdout", err = folder / ".stderr";
-    const std::string command = "cd '" + folder.string() + "' && LC_ALL=en_GB.UTF-8 '" +
-                                QDX_IMPORT_PROGRAM + "' --app app " + args + " >'" + out.string() +
-                                "' 2>'" + err.string() + "'";
-    const int status = std::system(command.c_str());
-    Outcome o;
-    o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    o.out = test::read_file(out);
-    o.err = test::read_file(err);
-    return o;
+    test::Invocation how;
+    how.program = QDX_IMPORT_PROGRAM;
+    return test::run_program(folder, "--app app " + args, how);
 }
 
 class ImportProgramTest : public ::testing::Test {
