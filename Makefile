@@ -68,7 +68,7 @@ format-check: setup-clang
 # $(FUZZ_BUILD)/fuzz/artifacts. Fails when any fuzzer found something.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZERS = records regional reports
+FUZZERS = records regional reports csv
 $(FUZZ_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_CXX_COMPILER=$(CLANGXX) -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
