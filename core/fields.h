@@ -74,7 +74,7 @@ constexpr int level_of(Field reward) {
     return static_cast<int>(reward) - static_cast<int>(Field::Level1) + 1;
 }
 
-struct FieldSpec {
+struct FieldEntry {
     Field field;
     size_t width = 0;                   // of a stored text; 0 for numbers, dates and side texts
     const char* caption = nullptr;      // of its box in the window
@@ -82,24 +82,24 @@ struct FieldSpec {
     const char* gridTitle = nullptr;    // of its column in the search grid
     int gridColumn = -1;                // -1 when not shown in the grid
 };
-using FieldTable = std::span<const FieldSpec>;
+using FieldTable = std::span<const FieldEntry>;
 
 // The entry of `field`; every field a window or a line asks for is listed.
-const FieldSpec& field_spec(FieldTable table, Field field);
+const FieldEntry& field_entry(FieldTable table, Field field);
 
 // The export titles in table order, separated by semicolons, ending in CR LF.
 std::string export_header(FieldTable table);
-// A record's export line: `text(spec)` of each exported field in table order,
+// A record's export line: `text(entry)` of each exported field in table order,
 // separated by semicolons, ending in CR LF.
 template <class TextOf>
 std::string export_line(FieldTable table, TextOf text) {
     std::string line;
     bool first = true;
-    for (const FieldSpec& spec : table) {
-        if (!spec.exportTitle) continue;
+    for (const FieldEntry& entry : table) {
+        if (!entry.exportTitle) continue;
         if (!first) line += ';';
         first = false;
-        line += text(spec);
+        line += text(entry);
     }
     return line + "\r\n";
 }
@@ -111,18 +111,18 @@ std::vector<std::string> grid_titles(FieldTable table);
 class GridColumns {
   public:
     explicit GridColumns(FieldTable table);
-    // Record k's row: `text(spec)` of each field shown.
+    // Record k's row: `text(entry)` of each field shown.
     template <class TextOf>
     std::vector<std::string> row(int64_t k, TextOf text) const {
         std::vector<std::string> cells(count_);
         cells[0] = std::to_string(k);
-        for (const FieldSpec* spec : shown_) cells[spec->gridColumn] = text(*spec);
+        for (const FieldEntry* entry : shown_) cells[entry->gridColumn] = text(*entry);
         return cells;
     }
 
   private:
     size_t count_;
-    std::vector<const FieldSpec*> shown_;
+    std::vector<const FieldEntry*> shown_;
 };
 
 }  // namespace qdx

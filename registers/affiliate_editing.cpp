@@ -11,7 +11,7 @@ namespace qdx {
 namespace {
 
 // The grid shows the record number, which is the affiliate's ID, first.
-constexpr FieldSpec kFields[] = {
+constexpr FieldEntry kFields[] = {
     {Field::Record, 0, nullptr, nullptr, "Affiliate's ID", 0},
     {Field::Name, width::kName, "Name", "Name", "Name", 1},
     {Field::Surname, width::kSurname, "Surname", "Surname", "Surname", 2},
@@ -64,12 +64,12 @@ const std::string* affiliate_text(const AffiliateRecord& r, Field field) {
     }
 }
 
-std::string affiliate_field_text(const AffiliateRecord& r, const FieldSpec& spec,
+std::string affiliate_field_text(const AffiliateRecord& r, const FieldEntry& entry,
                                  const Regional& regional) {
-    if (const std::string* text = affiliate_text(r, spec.field)) {
-        return fit_field(*text, spec.width);
+    if (const std::string* text = affiliate_text(r, entry.field)) {
+        return fit_field(*text, entry.width);
     }
-    switch (spec.field) {
+    switch (entry.field) {
         case Field::AffiliateId:
             return format_long(r.id);
         case Field::ReferrerId:

@@ -16,7 +16,7 @@ namespace qdx {
 FieldTable affiliate_fields();
 
 // A field of the record as the export writes it: texts at their stored width.
-std::string affiliate_field_text(const AffiliateRecord& record, const FieldSpec& spec,
+std::string affiliate_field_text(const AffiliateRecord& record, const FieldEntry& entry,
                                  const Regional& regional);
 // The stored text of a text field, or null for a number or a date.
 const std::string* affiliate_text(const AffiliateRecord& record, Field field);

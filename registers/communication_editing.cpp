@@ -7,7 +7,7 @@ namespace qdx {
 namespace {
 
 // The message, response and comments live in side files.
-constexpr FieldSpec kFields[] = {
+constexpr FieldEntry kFields[] = {
     {Field::Record, 0, nullptr, nullptr, "N of record", 0},
     {Field::AffiliateId, 0, "Affiliate's ID", "Affiliate ID", "Affiliate's ID", 1},
     {Field::Subject, width::kSubject, "Subject", "Subject", "Subject", 2},

@@ -8,7 +8,7 @@ namespace {
 
 // The twins differ only in how they name the sum. The grid, sorted by date,
 // shows the date right after the record number.
-constexpr FieldSpec kSalesFields[] = {
+constexpr FieldEntry kSalesFields[] = {
     {Field::Record, 0, nullptr, nullptr, "N of Record", 0},
     {Field::AffiliateId, 0, "Affiliate's ID", "Affiliate ID", "Affiliate's ID", 2},
     {Field::Sum, 0, "Sum ", "Sum", "Sum ", 3},
@@ -17,7 +17,7 @@ constexpr FieldSpec kSalesFields[] = {
     {Field::FindDate, 0, "Date"},
     {Field::FindAffiliateId, 0, "Affiliate's ID"},
 };
-constexpr FieldSpec kPaymentsFields[] = {
+constexpr FieldEntry kPaymentsFields[] = {
     {Field::Record, 0, nullptr, nullptr, "N of Record", 0},
     {Field::AffiliateId, 0, "Affiliate's ID", "Affiliate ID", "Affiliate's ID", 2},
     {Field::Sum, 0, "Sum of Payment", "Sum", "Sum of a payment", 3},

@@ -25,7 +25,7 @@ std::string side_value(const FolderListing& listing, const fs::path& path) {
 std::string text_value(const std::string& stored) { return std::string(trim_right(stored)); }
 
 // Writes output/<name>: the export titles of `table`, then a record per
-// stored record, `valueOf(k, record, spec)` for each exported field.
+// stored record, `valueOf(k, record, entry)` for each exported field.
 template <class Record, class ValueOf>
 fs::path export_csv_file(const AppState& state, const char* dataFile, const std::string& name,
                          FieldTable table, ValueOf valueOf) {
@@ -34,8 +34,8 @@ fs::path export_csv_file(const AppState& state, const char* dataFile, const std:
     AtomicFile out(folder / name);
     out.write(kUtf8Bom);
     std::vector<std::string> fields;
-    for (const FieldSpec& spec : table)
-        if (spec.exportTitle) fields.push_back(spec.exportTitle);
+    for (const FieldEntry& entry : table)
+        if (entry.exportTitle) fields.push_back(entry.exportTitle);
     out.write(csv::line(fields));
     const fs::path data = state.dataFile(dataFile);
     if (file_exists(data)) {
@@ -44,8 +44,8 @@ fs::path export_csv_file(const AppState& state, const char* dataFile, const std:
             file.scan(1, file.count(), [&](int64_t k, const uint8_t* bytes) {
                 const Record record = Record::decode(bytes);
                 fields.clear();
-                for (const FieldSpec& spec : table)
-                    if (spec.exportTitle) fields.push_back(valueOf(k, record, spec));
+                for (const FieldEntry& entry : table)
+                    if (entry.exportTitle) fields.push_back(valueOf(k, record, entry));
                 out.write(csv::line(fields));
             });
     }
@@ -59,8 +59,8 @@ fs::path export_affiliates_csv(const AppState& state) {
     FolderListing addinfo(state.appDir / "addinfo");
     return export_csv_file<AffiliateRecord>(
         state, file::kAffiliates, "affiliates.csv", affiliate_fields(),
-        [&](int64_t, const AffiliateRecord& r, const FieldSpec& spec) -> std::string {
-            switch (spec.field) {
+        [&](int64_t, const AffiliateRecord& r, const FieldEntry& entry) -> std::string {
+            switch (entry.field) {
                 case Field::AffiliateId:
                     return std::to_string(r.id);
                 case Field::ReferrerId:
@@ -75,7 +75,7 @@ fs::path export_affiliates_csv(const AppState& state) {
                     return side.empty() ? text_value(r.additionalInfo) : side;
                 }
                 default:
-                    const std::string* text = affiliate_text(r, spec.field);
+                    const std::string* text = affiliate_text(r, entry.field);
                     return text ? text_value(*text) : std::string();
             }
         });
@@ -84,8 +84,8 @@ fs::path export_affiliates_csv(const AppState& state) {
 fs::path export_money_csv(const AppState& state, const MoneyRegister& reg) {
     return export_csv_file<MoneyRecord>(
         state, reg.dataFile, to_lower(reg.caption) + ".csv", reg.fields,
-        [](int64_t, const MoneyRecord& r, const FieldSpec& spec) -> std::string {
-            switch (spec.field) {
+        [](int64_t, const MoneyRecord& r, const FieldEntry& entry) -> std::string {
+            switch (entry.field) {
                 case Field::AffiliateId:
                     return std::to_string(r.affiliateId);
                 case Field::Sum:
@@ -102,8 +102,8 @@ fs::path export_communications_csv(const AppState& state) {
     FolderListing comm(state.appDir / "comm");
     return export_csv_file<CommunicationRecord>(
         state, file::kCommunications, "communications.csv", communication_fields(),
-        [&](int64_t k, const CommunicationRecord& r, const FieldSpec& spec) -> std::string {
-            switch (spec.field) {
+        [&](int64_t k, const CommunicationRecord& r, const FieldEntry& entry) -> std::string {
+            switch (entry.field) {
                 case Field::AffiliateId:
                     return std::to_string(r.affiliateId);
                 case Field::Subject:

@@ -17,10 +17,10 @@ std::string affiliate_header_line() { return export_header(affiliate_fields()); 
 
 std::string affiliate_record_line(const AffiliateRecord& r, std::string_view sideText,
                                   const Regional& regional) {
-    return export_line(affiliate_fields(), [&](const FieldSpec& spec) {
-        std::string text = affiliate_field_text(r, spec, regional);
+    return export_line(affiliate_fields(), [&](const FieldEntry& entry) {
+        std::string text = affiliate_field_text(r, entry, regional);
         // The long text of a side file follows the stored beginning.
-        if (spec.field == Field::AdditionalInfo) text += side_text_for_line(sideText);
+        if (entry.field == Field::AdditionalInfo) text += side_text_for_line(sideText);
         return text;
     });
 }
@@ -29,8 +29,8 @@ std::string money_header_line(const MoneyRegister& reg) { return export_header(r
 
 std::string money_record_line(const MoneyRegister& reg, const MoneyRecord& r,
                               const Regional& regional) {
-    return export_line(reg.fields, [&](const FieldSpec& spec) {
-        return money_field_text(r, spec.field, regional);
+    return export_line(reg.fields, [&](const FieldEntry& entry) {
+        return money_field_text(r, entry.field, regional);
     });
 }
 
@@ -39,12 +39,12 @@ std::string communication_header_line() { return export_header(communication_fie
 std::string communication_record_line(const CommunicationRecord& r, std::string_view message,
                                       std::string_view response, std::string_view comments,
                                       const Regional& regional) {
-    return export_line(communication_fields(), [&](const FieldSpec& spec) -> std::string {
-        switch (spec.field) {
+    return export_line(communication_fields(), [&](const FieldEntry& entry) -> std::string {
+        switch (entry.field) {
             case Field::AffiliateId:
                 return format_long(r.affiliateId);
             case Field::Subject:
-                return fit_field(r.subject, spec.width);
+                return fit_field(r.subject, entry.width);
             case Field::Message:
                 return side_text_for_line(message);
             case Field::Date:

@@ -55,9 +55,9 @@ GridRows find_affiliates(const RecordFile& file, int64_t recordCount, const Affi
             !field_matches(c.email, r.email) || (c.referrer && *c.referrer != r.referrerId)) {
             return;
         }
-        rows.push_back(columns.row(k, [&](const FieldSpec& spec) {
-            const std::string* text = affiliate_text(r, spec.field);
-            return text ? std::string(trim_right(*text)) : affiliate_field_text(r, spec, regional);
+        rows.push_back(columns.row(k, [&](const FieldEntry& entry) {
+            const std::string* text = affiliate_text(r, entry.field);
+            return text ? std::string(trim_right(*text)) : affiliate_field_text(r, entry, regional);
         }));
     });
     return rows;
@@ -85,7 +85,7 @@ SearchRequest<MoneyCriteria> money_search(const std::string& date, const std::st
 }
 
 int money_sort_column(const MoneyRegister& reg) {
-    return field_spec(reg.fields, Field::Date).gridColumn;
+    return field_entry(reg.fields, Field::Date).gridColumn;
 }
 
 GridRows find_money(const MoneyRegister& reg, const RecordFile& file, int64_t recordCount,
@@ -96,8 +96,9 @@ GridRows find_money(const MoneyRegister& reg, const RecordFile& file, int64_t re
         if ((c.date && *c.date != r.date) || (c.affiliateId && *c.affiliateId != r.affiliateId)) {
             return;
         }
-        rows.push_back(columns.row(
-            k, [&](const FieldSpec& spec) { return money_field_text(r, spec.field, regional); }));
+        rows.push_back(columns.row(k, [&](const FieldEntry& entry) {
+            return money_field_text(r, entry.field, regional);
+        }));
     });
     sort_grid_rows(rows, money_sort_column(reg), regional);
     return rows;
@@ -131,8 +132,8 @@ GridRows find_communications(const RecordFile& file, int64_t recordCount,
                 (!c.dateR.empty() && c.dateR != to_lower(dateR))) {
                 return;
             }
-            rows.push_back(columns.row(k, [&](const FieldSpec& spec) -> std::string {
-                switch (spec.field) {
+            rows.push_back(columns.row(k, [&](const FieldEntry& entry) -> std::string {
+                switch (entry.field) {
                     case Field::AffiliateId:
                         return id;
                     case Field::Subject:

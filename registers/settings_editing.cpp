@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char* kTypes[] = {"Percents", "Fixed"};
 
-constexpr FieldSpec kFields[] = {
+constexpr FieldEntry kFields[] = {
     {Field::PaymentType, width::kSettingsType, "Type of payment", "Type of payment"},
     {Field::MinPayment, 0, "Minimal payment", "MinPayment"},
     {Field::Periodicity, 0, "Periodicity of payments (days)", "Periodicity"},
@@ -73,20 +73,20 @@ SettingsRecord settings_from_boxes(const SettingsBoxes& b, const Regional& regio
 std::string settings_header_line() { return export_header(kFields); }
 
 std::string settings_record_line(const SettingsRecord& r, const Regional& regional) {
-    return export_line(kFields, [&](const FieldSpec& spec) -> std::string {
-        switch (spec.field) {
+    return export_line(kFields, [&](const FieldEntry& entry) -> std::string {
+        switch (entry.field) {
             case Field::PaymentType:
-                return fit_field(r.type, spec.width);
+                return fit_field(r.type, entry.width);
             case Field::MinPayment:
                 return format_single(r.minPayment, regional);
             case Field::Periodicity:
                 return format_long(r.periodicity);
             case Field::Unit:
-                return fit_field(r.unit, spec.width);
+                return fit_field(r.unit, entry.width);
             case Field::Level8:
                 break;
             default:
-                return format_single(r.levels[level_of(spec.field) - 1], regional);
+                return format_single(r.levels[level_of(entry.field) - 1], regional);
         }
         // The last reward is written as a printed number: its sign place (a
         // blank or the minus sign) before it and a blank after it.

@@ -165,7 +165,7 @@ QLineEdit* RecordEditor::addBox(Field field, int row, int column, const char* la
     auto* box = new QLineEdit(fields_->parentWidget());
     box->setObjectName(boxName);
     boxes_.add(field, box);
-    const char* caption = field_spec(fieldTable_, field).caption;
+    const char* caption = field_entry(fieldTable_, field).caption;
     fields_->addWidget(makeLabel(labelName, caption, box), row, column * 2);
     fields_->addWidget(box, row, column * 2 + 1);
     fieldOrder_.push_back(box);
@@ -177,7 +177,7 @@ QPlainTextEdit* RecordEditor::addTextArea(Field field, int row, int column, cons
     auto* box = new QPlainTextEdit(fields_->parentWidget());
     box->setObjectName(boxName);
     boxes_.add(field, box);
-    const char* caption = field_spec(fieldTable_, field).caption;
+    const char* caption = field_entry(fieldTable_, field).caption;
     box->setTabChangesFocus(true);
     box->setFixedHeight(64);
     fields_->addWidget(makeLabel(labelName, caption, box), row, column * 2, Qt::AlignTop);
@@ -191,7 +191,7 @@ QLineEdit* RecordEditor::addSearchBox(Field field, int column, const char* label
     auto* box = new QLineEdit(cmdDisplay_->parentWidget());
     box->setObjectName(boxName);
     boxes_.add(field, box);
-    const char* caption = field_spec(fieldTable_, field).caption;
+    const char* caption = field_entry(fieldTable_, field).caption;
     search_->addWidget(makeLabel(labelName, caption, box), 0, column * 2);
     search_->addWidget(box, 0, column * 2 + 1);
     searchOrder_.push_back(box);

@@ -45,7 +45,7 @@ QLineEdit* place_box(QWidget* parent, const QString& name, const QString& text, 
 std::string ansi(const QLineEdit* box) { return toAnsi(box->text()); }
 
 QString caption(Field field) {
-    return QString::fromUtf8(field_spec(settings_fields(), field).caption);
+    return QString::fromUtf8(field_entry(settings_fields(), field).caption);
 }
 
 }  // namespace
