@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "core/atomic_file.h"
+#include "core/csv_values.h"
 #include "core/files.h"
-#include "core/ole_date.h"
 #include "core/record_append.h"
 #include "core/record_file.h"
 #include "core/records.h"
@@ -61,13 +61,6 @@ std::string read_import_file(const fs::path& path) {
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw FileError("The file " + path.string() + " cannot be read to its end.");
     return bytes;
-}
-
-std::string iso_date(double ole) {
-    const Ymd d = ymd_from_ole(ole);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
-    return text;
 }
 
 constexpr int64_t kProgressStep = 8192;
@@ -278,7 +271,7 @@ ImportResult run_import(const AppState& state, const ImportPlan& plan,
             result.rejected = fs::path(plan.file.string() + ".rejected.csv");
             write_rejected(pass, *result.rejected);
         }
-        add_to_ledger(state, {pass.size, pass.hash, iso_date(state.today()),
+        add_to_ledger(state, {pass.size, pass.hash, csv_date(state.today()),
                               register_name(plan.kind), first, last});
     } catch (const std::exception& error) {
         throw FileError("The " + std::to_string(now.rows) + " records were imported, but " +
