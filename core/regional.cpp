@@ -414,9 +414,10 @@ std::string format_long(int64_t value) { return std::to_string(value); }
 namespace {
 
 // Plain decimal text as the number formatters write it: an optional minus,
-// digits with at most one regional separator, nothing else. Read directly;
-// both this and strtod round correctly, so the value is the same as the
-// general path's. Nothing when the text is not of that form.
+// digits with at most one regional separator, an optional exponent (E+07),
+// nothing else. Read directly; both this and strtod round correctly, so the
+// value is the same as the general path's. Nothing when the text is not of
+// that form or lies beyond what a double holds.
 std::optional<double> parse_plain_decimal(std::string_view s, char separator) {
     char buffer[40];
     if (s.empty() || s.size() > sizeof buffer) return std::nullopt;
@@ -430,6 +431,13 @@ std::optional<double> parse_plain_decimal(std::string_view s, char separator) {
         } else if (c == separator && !point) {
             point = true;
             buffer[i] = '.';
+        } else if ((c == 'E' || c == 'e') && digits) {
+            size_t j = i + 1;
+            if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+            if (j == s.size()) return std::nullopt;
+            for (; j < s.size(); ++j)
+                if (!is_digit(s[j])) return std::nullopt;
+            break;
         } else {
             return std::nullopt;
         }

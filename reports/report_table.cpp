@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cfloat>
-#include <charconv>
 #include <climits>
 #include <cmath>
 
@@ -84,26 +83,8 @@ int32_t ReportTable::rowId(size_t row) const {
 
 namespace {
 
-// The value of a text the number formatters wrote, as parse_number reads it
-// (0 when it is not a number). Their plain and exponent forms are read
-// directly: both ways round correctly, so the value is the same.
+// The value of a text the number formatters wrote (0 when it is not a number).
 double read_back(const std::string& text, const Regional& regional) {
-    char buffer[40];
-    if (!text.empty() && text.size() < sizeof buffer && text[0] != '+') {
-        bool plain = true;
-        for (size_t i = 0; i < text.size(); ++i) {
-            char c = text[i];
-            if (c == regional.decimalSeparator)
-                c = '.';
-            else if (c == '.' || c == ' ')
-                plain = false;
-            buffer[i] = c;
-        }
-        double value = 0;
-        auto [end, error] = std::from_chars(buffer, buffer + text.size(), value);
-        if (plain && error == std::errc() && end == buffer + text.size() && std::isfinite(value))
-            return value;
-    }
     return parse_number(text, regional).value_or(0);
 }
 
