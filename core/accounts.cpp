@@ -32,10 +32,13 @@ void write_records(RecordFile& file, const std::vector<R>& records) {
 // Calls visit(affiliateId, sum) for every record of a sales or payments file
 // dated in the range, in record order.
 template <class Visit>
-void scan_money(const AppState& state, const char* name, Visit visit) {
+void scan_money(const AppState& state, const char* name, Progress& progress, const char* stage,
+                Visit visit) {
     RecordFile f = open_input(state.dataFile(name), MoneyRecord::kSize);
     if (!f.isOpen()) return;
-    f.scanBlocks(1, f.count(), [&](int64_t, const uint8_t* bytes, size_t n) {
+    progress.stage(stage, f.count(), "records");
+    f.scanBlocks(1, f.count(), [&](int64_t first, const uint8_t* bytes, size_t n) {
+        progress.step(first - 1);
         for (size_t i = 0; i < n; ++i, bytes += MoneyRecord::kSize)
             if (in_range(state, le::get_f64(bytes + 8)))
                 visit(le::get_i32(bytes), le::get_f32(bytes + 4));
@@ -81,7 +84,7 @@ size_t deepest_paying_level(const Settings& settings) {
 
 }  // namespace
 
-void build_accounts(const AppState& state) {
+void build_accounts(const AppState& state, Progress& progress) {
     RecordFile accountsFile(state.workFile(file::kAccounts), AccountRecord::kSize);
     ReferralTree tree = ReferralTree::load(state);
     const int32_t n = tree.count();
@@ -98,8 +101,10 @@ void build_accounts(const AppState& state) {
         return tree.contains(id) ? &up[static_cast<size_t>(id) * kLevels] : nullptr;
     };
     RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
-    if (sales.isOpen())
-        sales.scanBlocks(1, sales.count(), [&](int64_t, const uint8_t* bytes, size_t count) {
+    if (sales.isOpen()) {
+        progress.stage("Adding up the sales", sales.count(), "sales");
+        sales.scanBlocks(1, sales.count(), [&](int64_t first, const uint8_t* bytes, size_t count) {
+            progress.step(first - 1);
             constexpr size_t kRowAhead = 16, kAccountsAhead = 8;
             for (size_t i = 0; i < count; ++i) {
                 const uint8_t* sale = bytes + i * MoneyRecord::kSize;
@@ -122,19 +127,21 @@ void build_accounts(const AppState& state) {
                 }
             }
         });
+    }
     sales.close();
-    scan_money(state, file::kPayments, [&](int32_t id, float sum) {
-        if (!tree.contains(id)) return;
-        float& total = paid[static_cast<size_t>(id)];
-        total = add_single(total, sum);
-    });
+    scan_money(state, file::kPayments, progress, "Adding up the payments",
+               [&](int32_t id, float sum) {
+                   if (!tree.contains(id)) return;
+                   float& total = paid[static_cast<size_t>(id)];
+                   total = add_single(total, sum);
+               });
 
     std::vector<AccountRecord> accounts(static_cast<size_t>(n) + 1);
     for (size_t k = 1; k < accounts.size(); ++k) accounts[k] = {income[k], paid[k]};
     write_records(accountsFile, accounts);
 }
 
-void build_activity(const AppState& state) {
+void build_activity(const AppState& state, Progress& progress) {
     RecordFile affiliates = open_input(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
     ReferralTree tree = affiliates.isOpen() ? ReferralTree::fromFile(affiliates) : ReferralTree{};
     affiliates.close();
@@ -147,7 +154,7 @@ void build_activity(const AppState& state) {
         if (r != 0 && in_range(state, tree.dateOf(k)) && tree.contains(r))
             ++activity[static_cast<size_t>(r)].newReferrals;
     }
-    scan_money(state, file::kSales, [&](int32_t id, float sum) {
+    scan_money(state, file::kSales, progress, "Adding up the sales", [&](int32_t id, float sum) {
         if (!tree.contains(id)) return;
         auto& volume = activity[static_cast<size_t>(id)].volume;
         volume = add_single(volume, sum);

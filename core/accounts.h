@@ -4,6 +4,7 @@
 // Every sum is formed as: read the Single, add in double, round to Single,
 // in record order, so the totals match the order of entry exactly.
 #include "core/app_state.h"
+#include "core/progress.h"
 
 namespace qdx {
 
@@ -14,10 +15,18 @@ float level_reward(const Settings& settings, int level, float sum);
 // the range, climbing up to eight levels of the tree, and payments in the
 // range. Sales and payments whose affiliate is not in the affiliates file are
 // skipped.
-void build_accounts(const AppState& state);
+void build_accounts(const AppState& state, Progress& progress);
+inline void build_accounts(const AppState& state) {
+    Progress none;
+    build_accounts(state, none);
+}
 // Rewrites records 1..n of activity.qdx: each affiliate's own sales volume in
 // the range and its direct referrals registered in the range.
-void build_activity(const AppState& state);
+void build_activity(const AppState& state, Progress& progress);
+inline void build_activity(const AppState& state) {
+    Progress none;
+    build_activity(state, none);
+}
 
 // The same computations done record by record, opening the affiliates file
 // at every referrer lookup. Slow; kept as the reference the fast ones are

@@ -7,12 +7,13 @@
 
 namespace qdx {
 
-ReportTable accounts_report(const AppState& shared, const ReportRequest& request) {
+ReportTable accounts_report(const AppState& shared, const ReportRequest& request,
+                            Progress& progress) {
     const AppState state = with_range(shared, request);
     const bool full = request.full;
     ReportTable table = start_report(request);
 
-    build_accounts(state);
+    build_accounts(state, progress);
     table.setHeader(" Affiliate's ID     | Income       | Payments         |  Balance        ");
     table.setPrintLayout({0, 15, 30, 50, 70}, 4);
 
@@ -21,16 +22,19 @@ ReportTable accounts_report(const AppState& shared, const ReportRequest& request
     // rows later would move every cell.
     const size_t width = full ? 14 : 4;
     table.cells.reserve(static_cast<size_t>(count_affiliates(state)) + 2);
-    read_and_delete_accounts(state, [&](int64_t k, float income, float payments) {
-        std::vector<std::string>& row = table.cells.emplace_back();
-        row.reserve(width);
-        row.resize(4);
-        const size_t r = table.rowCount() - 1;
-        put_long(table, r, 0, k);
-        put_single(table, r, 1, income, regional);
-        put_single(table, r, 2, payments, regional);
-        put_single(table, r, 3, income - payments, regional);
-    });
+    read_and_delete_accounts(
+        state,
+        [&](int64_t k, float income, float payments) {
+            std::vector<std::string>& row = table.cells.emplace_back();
+            row.reserve(width);
+            row.resize(4);
+            const size_t r = table.rowCount() - 1;
+            put_long(table, r, 0, k);
+            put_single(table, r, 1, income, regional);
+            put_single(table, r, 2, payments, regional);
+            put_single(table, r, 3, income - payments, regional);
+        },
+        progress);
     append_total_row(table, {1, 2, 3}, regional);
 
     if (full) fill_affiliate_details(table, 4, true, state);

@@ -14,12 +14,13 @@
 
 namespace qdx {
 
-ReportTable activities_report(const AppState& shared, const ReportRequest& request) {
+ReportTable activities_report(const AppState& shared, const ReportRequest& request,
+                              Progress& progress) {
     const AppState state = with_range(shared, request);
     const int32_t id = request.id;
     ReportTable table = start_report(request);
 
-    build_activity(state);
+    build_activity(state, progress);
     table.setHeader(
         " Affiliate's ID     | Level  | Number of Subaffiliates      | Volume of Sales       ");
     table.setPrintLayout({0, 15, 25, 56}, 4);
@@ -32,7 +33,9 @@ ReportTable activities_report(const AppState& shared, const ReportRequest& reque
         RecordFile activity(activityPath, ActivityRecord::kSize);
         // Only the affiliates' records: any beyond are left from a larger file.
         const int64_t n = std::min<int64_t>(activity.count(), tree.count());
+        progress.stage("Listing the activities", n, "affiliates");
         activity.scan(1, n, [&](int64_t i, const uint8_t* bytes) {
+            progress.step(i);
             if (id > 0 && tree.subLevel(id, static_cast<int32_t>(i), levels) == 0) return;
             const ActivityRecord a = ActivityRecord::decode(bytes);
             if (a.volume == 0 && a.newReferrals == 0) return;

@@ -175,9 +175,10 @@ void write_page(const std::filesystem::path& path, const std::string& text) {
 }
 }  // namespace
 
-PageWriter::PageWriter(const AppState& state) : impl_(std::make_unique<Impl>(state)) {
-    build_activity(state);
-    check_downline(state);
+PageWriter::PageWriter(const AppState& state, Progress& progress)
+    : impl_(std::make_unique<Impl>(state)) {
+    build_activity(state, progress);
+    check_downline(state, progress);
     impl_->load();
 }
 

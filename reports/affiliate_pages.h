@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/app_state.h"
+#include "core/progress.h"
 
 namespace qdx {
 
@@ -14,7 +15,7 @@ class PageWriter {
     // Builds the activity file for the range and brings the downline cache
     // up to date (build_activity, check_downline), then loads what the pages
     // need once.
-    explicit PageWriter(const AppState& state);
+    PageWriter(const AppState& state, Progress& progress);
     ~PageWriter();
     PageWriter(const PageWriter&) = delete;
     PageWriter& operator=(const PageWriter&) = delete;

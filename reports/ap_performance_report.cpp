@@ -59,7 +59,8 @@ std::vector<Period> split_periods(double datefrom, double dateto) {
     return periods;
 }
 
-ReportTable ap_performance_report(const AppState& state, const ReportRequest& request) {
+ReportTable ap_performance_report(const AppState& state, const ReportRequest& request,
+                                  Progress& progress) {
     ReportTable table = start_report(request);
 
     const auto periods = split_periods(request.datefrom, request.dateto);
@@ -76,7 +77,9 @@ ReportTable ap_performance_report(const AppState& state, const ReportRequest& re
     }
 
     ensure_folder(state.dataDir());
+    progress.stage("Adding up the sales by month", 0, "months");
     const auto sales = add_up(table, periods, 2, state.dataFile(file::kSales), regional);
+    progress.stage("Adding up the payments by month", 0, "months");
     const auto payments = add_up(table, periods, 3, state.dataFile(file::kPayments), regional);
     for (size_t p = 0; p < periods.size(); ++p)
         put_single(table, p + 1, 4, sales[p] - payments[p], regional);

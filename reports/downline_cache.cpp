@@ -159,21 +159,21 @@ std::filesystem::path downline_counter_file(const AppState& state) {
     return downline_folder(state) / "numb.qdx";
 }
 
-void check_downline(const AppState& state) {
+void check_downline(const AppState& state, Progress& progress) {
     ensure_folder(downline_folder(state));
     auto path = state.dataFile(file::kAffiliates);
     if (!file_exists(path)) return;
-    if (!file_exists(downline_counter_file(state))) return update_downline(state);
+    if (!file_exists(downline_counter_file(state))) return update_downline(state, progress);
     RecordFile affiliates(path, AffiliateRecord::kSize);
     const int64_t n = affiliates.count();
     // A counter that cannot be read is treated like a missing one.
     std::optional<int64_t> c = read_downline_counter(state);
-    if (!c || *c > n) return update_downline(state);
+    if (!c || *c > n) return update_downline(state, progress);
     if (*c < n) return append_new_records(state, affiliates, *c, n);
     if (!load_downline_index(state)) index_list_files(state, n);
 }
 
-void update_downline(const AppState& state) {
+void update_downline(const AppState& state, Progress& progress) {
     auto path = state.dataFile(file::kAffiliates);
     if (!file_exists(path)) return;
     ensure_folder(downline_folder(state));
@@ -182,9 +182,12 @@ void update_downline(const AppState& state) {
     remove_if_exists(downline_counter_file(state));
 
     // Lists 0..n are recreated; a referrer outside that range keeps its old
-    // file and has the records appended.
+    // file and has the records appended. Stopped half-way, the cache has no
+    // counter and is rebuilt at its next check.
+    progress.stage("Writing the downline lists", n + 1, "affiliates");
     std::string bytes;
     for (int32_t id = 0; id <= n; ++id) {
+        progress.step(id);
         bytes.clear();
         for (int32_t r : index.children(id)) bytes += entry(r);
         replace_list(state, id, bytes);

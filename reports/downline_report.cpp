@@ -23,12 +23,13 @@ void put_address(std::vector<std::string>& row, const AffiliateRecord& a) {
 
 }  // namespace
 
-ReportTable downline_report(const AppState& state, const ReportRequest& request) {
+ReportTable downline_report(const AppState& state, const ReportRequest& request,
+                            Progress& progress) {
     const int32_t id = request.id;
     const bool full = request.full;
     const int32_t n = count_affiliates(state);
     const int32_t rootLevel = get_level(state, id);
-    check_downline(state);
+    check_downline(state, progress);
     // Room for everybody: only a referral cycle can outgrow it.
     const std::vector<int32_t> members = get_downline(state, id, static_cast<size_t>(n) + 5);
 
@@ -46,7 +47,9 @@ ReportTable downline_report(const AppState& state, const ReportRequest& request)
     // form's address comes from the record the row's ID names.
     std::vector<size_t> renamedRows;
     std::vector<int32_t> renamedIds;
+    progress.stage("Listing the downline", static_cast<int64_t>(members.size()), "affiliates");
     visit_affiliates(state, members, [&](size_t i, const AffiliateRecord& a) {
+        progress.step(static_cast<int64_t>(i));
         // Tested as "on or before", so that a NaN date fails it here as on
         // the downline page.
         if (!(a.date <= request.dateto)) return;

@@ -18,7 +18,8 @@
 
 namespace qdx {
 
-ReportTable income_structure_report(const AppState& shared, const ReportRequest& request) {
+ReportTable income_structure_report(const AppState& shared, const ReportRequest& request,
+                                    Progress& progress) {
     AppState state = with_range(shared, request);
     const int32_t id = request.id;
     // The levels in use follow the rewards as they stand; with no reward
@@ -29,11 +30,13 @@ ReportTable income_structure_report(const AppState& shared, const ReportRequest&
 
     ReportTable table = start_report(request);
 
-    build_activity(state);
+    build_activity(state, progress);
     ReferralIndex index(ReferralTree::load(state));
     // Only the affiliates' records: any beyond are left from a larger file.
     LevelMarker marker(state, index.count());
+    progress.stage("Marking the network's levels", 0, "affiliates");
     const auto ranks = marker.mark(index, id, state.settings.levelsInUse);
+    progress.check();
     table.setHeader("ID    | Sub-level  |  Sales     |Commissions  | Income  ");
     table.setPrintLayout({0, 10, 30, 50, 70, 80}, 5);
 

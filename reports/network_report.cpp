@@ -87,10 +87,12 @@ NetworkLevels count_network_of(const AppState& state, int32_t id) {
     return levels;
 }
 
-ReportTable network_report(const AppState& shared, const ReportRequest& request) {
+ReportTable network_report(const AppState& shared, const ReportRequest& request,
+                           Progress& progress) {
     const AppState state = with_range(shared, request);
     const int32_t id = request.id;
     ReportTable table = start_report(request);
+    progress.stage("Counting the network", 0, "affiliates");
     const int32_t rootLevel = id > 0 ? get_level(state, id) : 0;
     const NetworkLevels levels = id != 0 ? count_network_of(state, id) : count_network(state);
 

@@ -12,7 +12,7 @@
 
 namespace qdx {
 
-int register_payments(const AppState& state, const ReportTable& table) {
+int register_payments(const AppState& state, const ReportTable& table, Progress& progress) {
     const auto path = state.dataFile(file::kPayments);
     if (!file_exists(path)) return 0;
 
@@ -22,7 +22,9 @@ int register_payments(const AppState& state, const ReportTable& table) {
 
     // Convert every row before writing, so that a bad cell writes nothing.
     std::vector<uint8_t> bytes(rows * MoneyRecord::kSize);
+    progress.stage("Registering the payments", static_cast<int64_t>(rows), "payments");
     for (size_t i = 1; i < endOfData; ++i) {
+        progress.step(static_cast<int64_t>(i));
         MoneyRecord payment;
         const double id = std::nearbyint(table.number(i, 0));
         const double sum = table.number(i, 1);
@@ -34,6 +36,8 @@ int register_payments(const AppState& state, const ReportTable& table) {
         payment.encode(bytes.data() + (i - 1) * MoneyRecord::kSize);
     }
 
+    // The last moment a stop can be taken back: the append is all or none.
+    progress.check();
     append_records(path, MoneyRecord::kSize, bytes.data(), rows);
     return static_cast<int>(rows);
 }

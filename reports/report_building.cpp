@@ -61,14 +61,17 @@ void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLev
 }
 
 void read_and_delete_accounts(const AppState& state,
-                              const std::function<void(int64_t, float, float)>& visit) {
+                              const std::function<void(int64_t, float, float)>& visit,
+                              Progress& progress) {
     auto path = state.workFile(file::kAccounts);
     {
         RecordFile accounts(path, AccountRecord::kSize);
         // Records beyond the affiliates are left from a larger file, and
         // belong to nobody.
         const int64_t n = std::min<int64_t>(accounts.count(), count_affiliates(state));
+        progress.stage("Listing the accounts", n, "affiliates");
         accounts.scan(1, n, [&](int64_t k, const uint8_t* bytes) {
+            progress.step(k);
             visit(k, le::get_f32(bytes), le::get_f32(bytes + 4));
         });
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/app_state.h"
+#include "core/progress.h"
 #include "core/records.h"
 #include "reports/report_request.h"
 #include "reports/report_table.h"
@@ -33,6 +34,7 @@ void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLev
 // Reads accounts.qdx in record order, handing each record to
 // `visit(k, income, payments)`, then deletes the file.
 void read_and_delete_accounts(const AppState& state,
-                              const std::function<void(int64_t, float, float)>& visit);
+                              const std::function<void(int64_t, float, float)>& visit,
+                              Progress& progress);
 
 }  // namespace qdx

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "core/files.h"
 #include "reports/report_building.h"
 #include "reports/reports.h"
 
@@ -48,8 +49,15 @@ const ReportKindInfo* report_kind_named(std::string_view commandName) {
     return nullptr;
 }
 
-ReportTable make_report(const AppState& state, const ReportRequest& request) {
-    return report_kind(request.kind).build(state, request);
+ReportTable make_report(const AppState& state, const ReportRequest& request, Progress& progress) {
+    try {
+        return report_kind(request.kind).build(state, request, progress);
+    } catch (const Cancelled&) {
+        // The accounts file is only ever half-made here; the activity file is
+        // written whole or not at all.
+        remove_if_exists(state.workFile(file::kAccounts));
+        throw;
+    }
 }
 
 ReportTable start_report(const ReportRequest& request) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/app_state.h"
+#include "core/progress.h"
 #include "reports/report_failures.h"
 #include "reports/report_request.h"
 #include "reports/report_table.h"
@@ -22,7 +23,7 @@ struct ReportKindInfo {
     // The caption while the report is made; the network report names its
     // affiliate once it knows the upline.
     std::string (*caption)(int32_t id);
-    ReportTable (*build)(const AppState& state, const ReportRequest& request);
+    ReportTable (*build)(const AppState& state, const ReportRequest& request, Progress& progress);
 };
 
 std::span<const ReportKindInfo> report_kinds();
@@ -33,6 +34,12 @@ const ReportKindInfo* report_kind_named(std::string_view commandName);
 // Builds the report asked for; the table carries the request. Throws
 // (FileError or ReportError) on a run-time failure. The caller has checked
 // the ID (check_report_id) for the reports that take one.
-ReportTable make_report(const AppState& state, const ReportRequest& request);
+// Says how far it is through `progress` and throws Cancelled when asked to
+// stop, with the working files it had begun removed.
+ReportTable make_report(const AppState& state, const ReportRequest& request, Progress& progress);
+inline ReportTable make_report(const AppState& state, const ReportRequest& request) {
+    Progress none;
+    return make_report(state, request, none);
+}
 
 }  // namespace qdx

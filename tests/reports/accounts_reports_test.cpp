@@ -55,6 +55,25 @@ TEST_F(AccountsTest, RowsAreRoundedAndTotalledAsShown) {
     EXPECT_EQ(t.cells[4][1], "17.596");
 }
 
+TEST_F(AccountsTest, AStoppedReportSaysHowFarItWasAndLeavesNoWorkingFile) {
+    worked();
+    test::write_money(state, file::kSales, {money(3, 100, march(2)), money(2, 50, march(3))});
+    std::stop_source stop;
+    std::vector<std::string> stages;
+    Progress progress(stop.get_token(), [&](const ProgressReport& r) {
+        if (r.done == 0) stages.push_back(r.what);
+        if (r.what == "Listing the accounts" && r.done > 0) stop.request_stop();
+    });
+    const ReportRequest request{ReportKind::PaymentsDue, state.datefrom, state.dateto};
+    EXPECT_THROW(make_report(state, request, progress), Cancelled);
+    EXPECT_EQ(stages, (std::vector<std::string>{"Adding up the sales", "Adding up the payments",
+                                                "Listing the accounts"}));
+    EXPECT_FALSE(file_exists(state.workFile(file::kAccounts)));
+
+    Progress unstopped;
+    EXPECT_EQ(make_report(state, request, unstopped).rowCount(), 5u);
+}
+
 TEST_F(AccountsTest, StaleAccountsBeyondTheAffiliatesAddNoRows) {
     // A longer accounts.qdx left behind, with the affiliates file restored
     // from a back copy: its records 4 and 5 belong to nobody.

@@ -144,7 +144,8 @@ TEST(AffiliatePagesRandomTest, PagesAndActivityFileMatchTheLongWay) {
         std::vector<float> incomes;
         for (int id = 1; id <= n + 2; ++id) incomes.push_back(pick(0, 2) ? 1.5f * pick(0, 9) : 0);
 
-        PageWriter writer(a);
+        Progress none;
+        PageWriter writer(a, none);
         for (int id = 1; id <= n + 2; ++id) writer.write(id, incomes[static_cast<size_t>(id - 1)]);
         writer.write(0, 3);  // IDs start at 1: no page
         EXPECT_FALSE(file_exists(a.appDir / "HTML" / " 0.html"));
