@@ -170,17 +170,20 @@ Pages lay_out(QPagedPaintDevice& device, const ReportTable& table, const AppStat
     auto gap = [&p](double points) { return points * 1.5 * p.dots; };
     std::vector<double> widths = measure_columns(table, rows, columns, kRowPoints, device);
     const double natural = sum_with_gaps(widths, gap(kRowPoints));
-    if (natural > p.area.width()) {
-        // Smaller type until the columns fit across; at the smallest size the
-        // columns share the width and long texts are shortened.
-        p.points = std::max(kSmallestPoints, kRowPoints * p.area.width() / natural);
+    double total = natural;
+    // Smaller type until the columns fit across (type does not narrow quite
+    // in proportion, hence a few tries); at the smallest size the columns
+    // share the width and long texts are shortened.
+    for (int attempt = 0; attempt < 6 && total > p.area.width() && p.points > kSmallestPoints;
+         ++attempt) {
+        p.points = std::max(kSmallestPoints, p.points * p.area.width() / total * 0.995);
         widths = measure_columns(table, rows, columns, p.points, device);
-        const double total = sum_with_gaps(widths, gap(p.points));
-        if (total > p.area.width()) {
-            const double room = p.area.width() - (total - sum_with_gaps(widths, 0));
-            const double scale = std::max(0.0, room) / sum_with_gaps(widths, 0);
-            for (double& w : widths) w *= scale;
-        }
+        total = sum_with_gaps(widths, gap(p.points));
+    }
+    if (total > p.area.width()) {
+        const double texts = sum_with_gaps(widths, 0);
+        const double room = std::max(0.0, p.area.width() - (total - texts));
+        for (double& w : widths) w *= room / texts;
     }
     double x = 0;
     for (size_t c = 0; c < columns; ++c) {
