@@ -1,5 +1,6 @@
 #include "reports/print/print_preview.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
@@ -372,7 +373,8 @@ PreviewChart chart_from_picture(const QPicture& picture, PreviewChart::Page page
 
 QPageLayout::Orientation preferred_orientation(const ReportTable& table) {
     // Measured as the PDF's A4 page would print it upright.
-    QPdfWriter probe(QString("/dev/null"));
+    QBuffer nowhere;  // nothing is painted on the probe
+    QPdfWriter probe(&nowhere);
     probe.setPageLayout(QPageLayout(
         QPageSize(QPageSize::A4), QPageLayout::Portrait,
         QMarginsF(kMarginPoints, kMarginPoints, kMarginPoints, kMarginPoints), QPageLayout::Point));
