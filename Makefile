@@ -80,6 +80,7 @@ fuzz: setup-clang $(FUZZ_BUILD)/CMakeCache.txt
 
 bench: build
 	$(BUILD)/bench/qdx_bench
+	$(BUILD)/bench/qdx_print_bench
 
 # `make demo` writes a fresh demo affiliate program into $(BUILD)/demo, puts
 # Qdx and its help pages beside it (Qdx keeps its data in its own folder) and

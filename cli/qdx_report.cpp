@@ -22,6 +22,7 @@
 #include "core/ui/system_regional.h"
 #include "reports/csv_export.h"
 #include "reports/payout_file.h"
+#include "reports/print/print_preview.h"
 #include "reports/print/report_printout.h"
 #include "reports/report_failures.h"
 #include "reports/report_kinds.h"
@@ -119,6 +120,8 @@ int run(qdx::AppState& state, const Options& o) {
     }
     if (o.csv) step(qdx::kSaveCsvFailed, [&] { qdx::save_csv(table, state); });
     if (o.pdf) step(qdx::kPrintFailed, [&] { qdx::print_report_to_pdf(table, state, *o.pdf); });
+    if (o.previewPdf)
+        step(qdx::kPrintFailed, [&] { qdx::print_preview_to_pdf(table, state, *o.previewPdf); });
     if (o.payout) write_payout(state, o, table);
     print_to_stdout(qdx::export_text(table, o.separator, state));
     // Registering comes last: once the payments are written nothing else can
@@ -151,7 +154,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    auto app = make_application(argc, argv, options->pdf.has_value());
+    auto app = make_application(argc, argv, options->pdf || options->previewPdf);
     QCoreApplication::setApplicationName("Qdx");
     // The engine formats numbers itself; keep the C library's own in "C".
     std::setlocale(LC_NUMERIC, "C");

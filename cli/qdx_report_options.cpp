@@ -23,6 +23,8 @@ const char* const kUsage =
     "  --register       payments-due: register the listed payments\n"
     "  --save           also write output/<name>.txt and output/html/<name>.htm\n"
     "  --pdf FILE       print the short report into FILE\n"
+    "  --preview-pdf FILE  write the print preview (columns laid out to fit, header\n"
+    "                   on every page, pages numbered) into FILE\n"
     "  --csv            also write output/<name>.csv (decimal points, yyyy-mm-dd dates)\n"
     "  --payout FILE    payments-due: write the payout file of the listed rows to FILE\n"
     "  --payout-layout qdx|mass   Qdx's own columns (default) or the mass-payment form\n"
@@ -47,7 +49,7 @@ std::optional<char> separator_named(const std::string& name) {
 QString text_of(const std::string& arg) { return QString::fromLatin1(arg); }
 std::string bytes_of(const QString& text) { return text.toLatin1().toStdString(); }
 
-const QStringList kValueOptions = {"app",    "from",          "to",       "pdf",
+const QStringList kValueOptions = {"app",    "from",          "to",       "pdf",      "preview-pdf",
                                    "payout", "payout-layout", "currency", "separator"};
 
 // A negative ID ("network -3") would read as options; it is taken out before
@@ -79,11 +81,12 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{"h", "help"}), version("version"),
         app("app", "", "DIR"), from("from", "", "DATE"), to("to", "", "DATE"),
-        pdf("pdf", "", "FILE"), separator("separator", "", "NAME"), full("full"), pages("pages"),
+        pdf("pdf", "", "FILE"), previewPdf("preview-pdf", "", "FILE"),
+        separator("separator", "", "NAME"), full("full"), pages("pages"),
         registerPayments("register"), save("save"), csv("csv"), payout("payout", "", "FILE"),
         payoutLayout("payout-layout", "", "LAYOUT"), currency("currency", "", "CODE");
-    parser.addOptions({help, version, app, from, to, pdf, separator, full, pages, registerPayments,
-                       save, csv, payout, payoutLayout, currency});
+    parser.addOptions({help, version, app, from, to, pdf, previewPdf, separator, full, pages,
+                       registerPayments, save, csv, payout, payoutLayout, currency});
 
     QStringList rest{"qdx-report"};
     const std::optional<std::string> negativeId = take_negative_id(args, rest);
@@ -104,6 +107,7 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
     o.from = value(from);
     o.to = value(to);
     o.pdf = value(pdf);
+    o.previewPdf = value(previewPdf);
     if (auto name = value(separator)) {
         auto chosen = separator_named(*name);
         if (!chosen) {

@@ -20,6 +20,7 @@ struct Options {
     bool registerPayments = false;
     bool save = false;
     std::optional<std::string> pdf;
+    std::optional<std::string> previewPdf;  // the print preview, as a PDF
     bool csv = false;
     std::optional<std::string> payout;    // the payout file to write
     bool massPayment = false;             // its layout: the mass-payment form, else Qdx's own

@@ -4,8 +4,8 @@
 #include <QPrinterInfo>
 #include <stdexcept>
 
-#include "core/text_field.h"
 #include "core/ui/qt_text.h"
+#include "reports/print/print_preview.h"
 #include "reports/print/report_printout.h"
 
 namespace qdx::ui {
@@ -24,7 +24,7 @@ PrintOutcome print_report(const ReportTable& table, const AppState& state) {
         outcome.printerName = info.printerName();
         return outcome;
     }
-    outcome.pdf = state.appDir / "output" / (std::string(trim(table.caption)) + ".pdf");
+    outcome.pdf = state.appDir / "output" / pdf_file_name(table.caption);
     print_report_to_pdf(table, state, outcome.pdf);
     return outcome;
 }

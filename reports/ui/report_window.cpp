@@ -107,6 +107,7 @@ void ReportWindow::buildControls() {
     auto* saveHtml = make_button(this, "cmdSaveHTM", "Save as .html");
     auto* saveCsv = make_button(this, "cmdSaveCSV", "Save as .csv");
     auto* print = make_button(this, "cmdPrint", "Print short Report");
+    auto* preview = make_button(this, "cmdPrintPreview", "Print preview...");
     register_ = make_button(this, "cmdRegistrePayments", "Register payments");
     register_->hide();
     payout_ = make_button(this, "cmdWritePayout", "Write payout file...");
@@ -138,6 +139,7 @@ void ReportWindow::buildControls() {
     buttons->addWidget(saveCsv);
     buttons->addSpacing(12);
     buttons->addWidget(print);
+    buttons->addWidget(preview);
     buttons->addSpacing(12);
     buttons->addWidget(register_);
     buttons->addWidget(registerSummary_);
@@ -154,14 +156,15 @@ void ReportWindow::buildControls() {
     page->addLayout(middle, 1);
     page->addWidget(status_);
 
-    QWidget* order[] = {from_,      to_,      grid_,   saveText, space_,    comma_,
-                        semicolon_, saveHtml, saveCsv, print,    register_, payout_};
+    QWidget* order[] = {from_,    to_,     grid_, saveText, space_,    comma_, semicolon_,
+                        saveHtml, saveCsv, print, preview,  register_, payout_};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     connect(saveText, &QPushButton::clicked, this, &ReportWindow::saveText);
     connect(saveHtml, &QPushButton::clicked, this, &ReportWindow::saveHtml);
     connect(saveCsv, &QPushButton::clicked, this, &ReportWindow::saveCsv);
     connect(print, &QPushButton::clicked, this, &ReportWindow::printReport);
+    connect(preview, &QPushButton::clicked, this, &ReportWindow::printPreview);
     connect(payout_, &QPushButton::clicked, this, &ReportWindow::writePayoutFile);
     connect(register_, &QPushButton::clicked, this, &ReportWindow::registerPayments);
 }
@@ -295,6 +298,8 @@ void ReportWindow::printReport() {
         context_.message(this, "The report could not be printed: " + fromAnsi(e.what()));
     }
 }
+
+void ReportWindow::printPreview() { show_print_preview(context_, this, table(), chartSource_); }
 
 void ReportWindow::registerPayments() {
     const AppState& s = context_.state;

@@ -3,8 +3,10 @@
 // range it was opened with, and the buttons that save the shown report as
 // text or HTML, print its short form and register the payments it lists.
 #include <QWidget>
+#include <utility>
 
 #include "reports/report_table.h"
+#include "reports/ui/report_preview.h"
 
 class QLabel;
 class QLineEdit;
@@ -42,6 +44,12 @@ class ReportWindow : public QWidget {
     void saveHtml();
     void saveCsv();
     void printReport();
+    // "Print preview...": the report laid out for paper, with page setup.
+    void printPreview();
+    // The chart printed with the preview (on its first or last page), asked
+    // each time the preview opens; without a source, or when it gives
+    // nothing, the preview prints the table alone.
+    void setPreviewChartSource(PreviewChartSource source) { chartSource_ = std::move(source); }
     void registerPayments();
     // Asks the layout (and the currency of the mass-payment form), writes the
     // payout file of the Payments Due report shown and says what it holds;
@@ -68,6 +76,7 @@ class ReportWindow : public QWidget {
     QPushButton* payout_;
     QLabel* registerSummary_;
     QLabel* status_;
+    PreviewChartSource chartSource_;
 };
 
 // What "Write payout file..." says when no Payments Due report is shown.

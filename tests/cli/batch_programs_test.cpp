@@ -139,8 +139,13 @@ TEST_F(ReportProgram, RegionalDatesAndDecimalComma) {
 }
 
 TEST_F(ReportProgram, SaveWritesTheSameBytesAsStandardOutput) {
-    Outcome o = run("--from 2003-03-01 --to 2003-03-31 --separator space --save --full accounts");
+    const auto preview = folder.path() / "preview.pdf";
+    Outcome o =
+        run("--from 2003-03-01 --to 2003-03-31 --separator space --save --full "
+            "--preview-pdf " +
+            quoted(preview.string()) + " accounts");
     ASSERT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_EQ(test::read_file(preview).rfind("%PDF", 0), 0u);
     EXPECT_EQ(test::read_file(folder.path() / "output" / "Accounts_Report.txt"), o.out);
     const std::string html =
         test::read_file(folder.path() / "output" / "html" / "Accounts_Report.htm");
@@ -241,6 +246,8 @@ TEST_F(ReportProgram, EachStepSaysWhatFailedAndThenRegistersNothing) {
         {range + "--register --save payments-due", "The report could not be saved as text: "},
         {range + "--save network 1", "The report could not be saved as text: "},
         {range + "--register --pdf " + quoted(folder.path().string()) + " payments-due",
+         "The report could not be printed: "},
+        {range + "--register --preview-pdf " + quoted(folder.path().string()) + " payments-due",
          "The report could not be printed: "},
         {range + "--register --csv payments-due", "The report could not be saved as CSV: "},
         {range + "--register --payout " + quoted((folder.path() / "output" / "p.csv").string()) +

@@ -12,6 +12,7 @@ struct Word {
     QString text;
     double x = 0, y = 0, height = 0;  // points from the page's top left
     int page = 0;
+    double right = 0;  // x of the word's right edge
 };
 
 inline std::vector<Word> words_of(const std::filesystem::path& pdf) {
@@ -22,15 +23,24 @@ inline std::vector<Word> words_of(const std::filesystem::path& pdf) {
     std::vector<Word> words;
     int page = 0;
     QRegularExpression item(
-        R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)</word>)re");
+        R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
     for (auto it = item.globalMatch(xml); it.hasNext();) {
         auto m = it.next();
         if (m.captured(0) == "<page ") {
             ++page;
             continue;
         }
-        words.push_back({m.captured(4), m.captured(1).toDouble(), m.captured(2).toDouble(),
-                         m.captured(3).toDouble() - m.captured(2).toDouble(), page});
+        // As typed: the XML's entities undone, ligatures ("ﬃ") taken apart.
+        QString text = m.captured(5)
+                           .replace("&apos;", "'")
+                           .replace("&quot;", "\"")
+                           .replace("&lt;", "<")
+                           .replace("&gt;", ">")
+                           .replace("&amp;", "&")
+                           .normalized(QString::NormalizationForm_KC);
+        words.push_back({text, m.captured(1).toDouble(), m.captured(2).toDouble(),
+                         m.captured(4).toDouble() - m.captured(2).toDouble(), page,
+                         m.captured(3).toDouble()});
     }
     return words;
 }

@@ -5,6 +5,9 @@
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
@@ -98,6 +101,45 @@ TEST_F(ReportWindowTest, SavesThatCannotBeWrittenSaySoAndLeaveNoFile) {
     EXPECT_EQ(messages[0].title, "Qdx");
     EXPECT_EQ(messages[0].buttons, ui::MessageButtons::Ok);
     EXPECT_TRUE(w->statusText().isEmpty());
+}
+
+// The preview dialog, its pages printed into a PDF as its Print button would
+// print them: the report's cells and the chart the window offers.
+TEST_F(ReportWindowTest, PrintPreviewOpensOnTheReportWithTheChartOfTheWindow) {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "no pdftotext";
+    ui::ReportWindow* w = open(full_accounts());
+    int asked = 0;
+    w->setPreviewChartSource([&asked]() -> std::optional<PreviewChart> {
+        ++asked;
+        PreviewChart chart;
+        chart.page = PreviewChart::Page::First;
+        chart.paint = [](QPainter& painter, const QRectF& area) {
+            painter.drawText(area, Qt::AlignCenter, "ChartMark");
+        };
+        return chart;
+    });
+    const fs::path file = folder.path() / "preview.pdf";
+    bool shown = false;
+    context.dialogSink = [&](QDialog& dialog) {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(&dialog);
+        EXPECT_NE(preview, nullptr);
+        if (!preview) return int(QDialog::Rejected);
+        shown = true;
+        preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+        preview->printer()->setOutputFileName(QString::fromStdString(file.string()));
+        emit preview->paintRequested(preview->printer());
+        return int(QDialog::Rejected);
+    };
+    click(w, "cmdPrintPreview");
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(messages.empty());
+    const auto words = words_of(file);
+    const Word* chart = find_word(words, "ChartMark");
+    const Word* total = find_word(words, "16.596");
+    ASSERT_TRUE(chart && total);
+    EXPECT_LT(chart->y, total->y);  // on the first page, above the table
+    EXPECT_NE(find_word(words, "Page"), nullptr);
 }
 
 TEST_F(ReportWindowTest, PrintWithoutAPrinterWritesAPdfIntoOutputWithoutAMessageBox) {
