@@ -10,10 +10,12 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTabWidget;
 class QTableView;
 
 namespace qdx::ui {
 
+class ChartPage;
 class ReportTableModel;
 class UiContext;
 
@@ -68,6 +70,8 @@ class ReportWindow : public QWidget {
     QPushButton* payout_;
     QLabel* registerSummary_;
     QLabel* status_;
+    QTabWidget* views_;  // the grid, and the chart of the reports that have one
+    ChartPage* chart_;
 };
 
 // What "Write payout file..." says when no Payments Due report is shown.
