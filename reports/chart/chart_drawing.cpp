@@ -31,13 +31,15 @@ namespace {
 
 constexpr int kLabelGap = 12;  // pixels between two category labels
 
+// Colours are taken from the palette's active group, also while the widget
+// that shows the chart is disabled.
 // Series colours from the palette's highlight, turned round the colour
 // wheel, kept light on a dark background and dark on a light one.
 QColor series_colour(const QPalette& palette, size_t index, size_t count) {
-    const QColor base = palette.color(QPalette::Highlight);
+    const QColor base = palette.color(QPalette::Active, QPalette::Highlight);
     const int hue = base.hslHue() < 0 ? 210 : base.hslHue();
     const int saturation = std::max(base.hslSaturation(), 140);
-    const bool darkBackground = palette.color(QPalette::Base).lightness() < 128;
+    const bool darkBackground = palette.color(QPalette::Active, QPalette::Base).lightness() < 128;
     const int lightness =
         darkBackground ? std::max(base.lightness(), 150) : std::min(base.lightness(), 120);
     const int turn = 360 / static_cast<int>(std::max<size_t>(count, 3));
@@ -51,11 +53,12 @@ QColor blend(const QColor& a, const QColor& b, double share) {
 }
 
 void colour_axis(QAbstractAxis* axis, const QPalette& palette) {
-    const QColor text = palette.color(QPalette::Text);
+    const QColor text = palette.color(QPalette::Active, QPalette::Text);
     axis->setLabelsBrush(text);
     axis->setTitleBrush(text);
-    axis->setLinePen(QPen(blend(palette.color(QPalette::Base), text, 0.6), 1));
-    axis->setGridLinePen(QPen(blend(palette.color(QPalette::Base), text, 0.15), 1));
+    axis->setLinePen(QPen(blend(palette.color(QPalette::Active, QPalette::Base), text, 0.6), 1));
+    axis->setGridLinePen(
+        QPen(blend(palette.color(QPalette::Active, QPalette::Base), text, 0.15), 1));
 }
 
 // Ticks at 1, 2 or 5 times a power of ten, about five of them, covering the
@@ -119,11 +122,11 @@ QChart* make_chart(const ChartData& data, ChartStyle style, const QPalette& pale
                    const Regional& regional) {
     auto* chart = new QChart;
     chart->setTitle(fromAnsi(data.title));
-    chart->setBackgroundBrush(palette.color(QPalette::Base));
+    chart->setBackgroundBrush(palette.color(QPalette::Active, QPalette::Base));
     chart->setBackgroundPen(Qt::NoPen);
     chart->setBackgroundRoundness(0);
-    chart->setTitleBrush(palette.color(QPalette::Text));
-    chart->legend()->setLabelColor(palette.color(QPalette::Text));
+    chart->setTitleBrush(palette.color(QPalette::Active, QPalette::Text));
+    chart->legend()->setLabelColor(palette.color(QPalette::Active, QPalette::Text));
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setAnimationOptions(QChart::NoAnimation);
 
@@ -171,16 +174,16 @@ QChart* make_chart(const ChartData& data, ChartStyle style, const QPalette& pale
     return chart;
 }
 
-void fit_category_labels(QChart& chart, const ChartData& data) {
+void fit_category_labels(QChart& chart, const ChartData& data, double plotWidth) {
     QCategoryAxis* axis = base_axis(chart);
     if (!axis) return;
     QFontMetrics metrics(axis->labelsFont());
     int widest = 0;
     for (const std::string& c : data.categories)
         widest = std::max(widest, metrics.horizontalAdvance(fromAnsi(c)));
-    double width = chart.plotArea().width();
-    if (width <= 0) width = chart.size().width() * 0.85;
-    const int every = label_step(data, width, widest);
+    if (plotWidth <= 0) plotWidth = chart.plotArea().width();
+    if (plotWidth <= 0) plotWidth = chart.size().width() * 0.85;
+    const int every = label_step(data, plotWidth, widest);
     QStringList wanted;
     for (size_t i = 0; i < data.categories.size(); i += static_cast<size_t>(every))
         wanted << fromAnsi(data.categories[i]);
@@ -229,7 +232,7 @@ QByteArray render_chart(const ChartData& data, ChartStyle style, const QPalette&
         scene.render(&painter, area, area);
     } else {
         QImage image(size, QImage::Format_ARGB32);
-        image.fill(palette.color(QPalette::Base));
+        image.fill(palette.color(QPalette::Active, QPalette::Base));
         {
             QPainter painter(&image);
             painter.setRenderHint(QPainter::Antialiasing);

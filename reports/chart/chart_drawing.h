@@ -27,8 +27,8 @@ inline constexpr QSize kFileSize{1000, 600};
 QChart* make_chart(const ChartData& data, ChartStyle style, const QPalette& palette,
                    const Regional& regional);
 // Shows every n-th category label, n as small as lets them stand apart at the
-// chart's present plot width.
-void fit_category_labels(QChart& chart, const ChartData& data);
+// plot width given (the chart's present one when 0).
+void fit_category_labels(QChart& chart, const ChartData& data, double plotWidth = 0);
 
 // PNG or SVG by the file's extension (either case); nothing for another one.
 std::optional<ChartFormat> chart_format(const std::filesystem::path& file);

@@ -70,10 +70,11 @@ void ChartPage::redraw() {
         const auto style =
             style_->currentIndex() == 1 ? chart::ChartStyle::Lines : chart::ChartStyle::Columns;
         QChart* chart = chart::make_chart(*data_, style, palette(), context_.state.regional);
-        view_->setChart(chart);
         // The labels along the base are thinned again whenever the plot narrows or widens.
-        connect(chart, &QChart::plotAreaChanged, this,
-                [this, chart] { chart::fit_category_labels(*chart, *data_); });
+        connect(chart, &QChart::plotAreaChanged, this, [this, chart](const QRectF& plot) {
+            chart::fit_category_labels(*chart, *data_, plot.width());
+        });
+        view_->setChart(chart);
     }
     delete old;  // the view gives up a chart it is handed a new one for
     save_->setEnabled(data_.has_value());
