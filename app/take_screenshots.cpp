@@ -1,6 +1,8 @@
-// qdx-screenshots APPDIR OUTDIR LAST-DAY: opens the real windows on an
-// application folder (the demo program) and saves a picture of each into
-// OUTDIR for the user's guide. Run it under Xvfb, for example
+// qdx-screenshots APPDIR OUTDIR LAST-DAY [CHARTDIR]: opens the real windows
+// on an application folder (the demo program) and saves a picture of each
+// into OUTDIR for the user's guide, and the report window's chart page, on
+// the light palette and on a dark one, into CHARTDIR (OUTDIR unless given).
+// Run it under Xvfb, for example
 //   xvfb-run -s "-screen 0 1280x1024x24" qdx-screenshots demo help/pages/images 2025-12-05
 #include <QAction>
 #include <QApplication>
@@ -8,6 +10,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -15,6 +18,7 @@
 #include "app/main_window.h"
 #include "app/window_wiring.h"
 #include "core/ole_date.h"
+#include "core/regional.h"
 #include "core/ui/system_regional.h"
 #include "core/ui/ui_context.h"
 
@@ -49,8 +53,8 @@ void press(QWidget* window, const char* button) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: qdx-screenshots APPDIR OUTDIR YYYY-MM-DD\n");
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: qdx-screenshots APPDIR OUTDIR YYYY-MM-DD [CHARTDIR]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[2]);
@@ -124,6 +128,31 @@ int main(int argc, char* argv[]) {
         return int(QDialog::Rejected);
     };
     main->action("ImportSales")->trigger();
+
+    // The chart page of AP Performance over the year, as the window's palette
+    // colours it: the light one, then a dark one.
+    const QString charts = argc == 5 ? QString::fromLocal8Bit(argv[4]) : out;
+    type_into(main, "txtDateFrom",
+              QString::fromStdString(qdx::format_date(lastDay - 364, state.regional)));
+    QWidget* report = open("cmdAPperformanceR", "frmReports");
+    if (auto* views = report ? report->findChild<QTabWidget*>("tabReportView") : nullptr) {
+        views->setCurrentIndex(1);
+        report->resize(980, 620);
+        failures += !save(report, charts + "/report_chart.png");
+        QPalette dark;
+        for (auto [role, colour] : {std::pair{QPalette::Window, QColor(45, 45, 48)},
+                                    {QPalette::Base, QColor(30, 30, 32)},
+                                    {QPalette::Button, QColor(55, 55, 58)},
+                                    {QPalette::Text, QColor(230, 230, 230)},
+                                    {QPalette::WindowText, QColor(230, 230, 230)},
+                                    {QPalette::ButtonText, QColor(230, 230, 230)},
+                                    {QPalette::Highlight, QColor(64, 140, 220)}})
+            dark.setColor(role, colour);
+        report->setPalette(dark);
+        failures += !save(report, charts + "/report_chart_dark.png");
+    } else {
+        ++failures;
+    }
 
     main->action("UserGuide")->trigger();
     settle();

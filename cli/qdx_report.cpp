@@ -2,6 +2,7 @@
 // bytes "Save as .txt" would write. Failures print the message the report
 // window would show, naming the step that failed, and exit 1; usage errors
 // exit 2.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLocale>
@@ -20,6 +21,7 @@
 #include "core/ole_date.h"
 #include "core/settings.h"
 #include "core/ui/system_regional.h"
+#include "reports/chart/chart_drawing.h"
 #include "reports/csv_export.h"
 #include "reports/payout_file.h"
 #include "reports/print/print_preview.h"
@@ -97,6 +99,18 @@ void write_payout(const qdx::AppState& state, const Options& o, const qdx::Repor
     std::cerr << qdx::payout_summary(result, layout) << "\n";
 }
 
+// The chart as the report window draws it, on the application's palette.
+void write_chart(const qdx::AppState& state, const Options& o, const qdx::ReportTable& table) {
+    const auto chart = qdx::chart_data(table, state);
+    if (!chart) return;
+    const auto style =
+        o.chartLines ? qdx::chart::ChartStyle::Lines : qdx::chart::ChartStyle::Columns;
+    step(qdx::chart::kSaveChartFailed, [&] {
+        qdx::chart::save_chart(*chart, style, QApplication::palette(), state.regional,
+                               std::filesystem::path(*o.chart));
+    });
+}
+
 int run(qdx::AppState& state, const Options& o) {
     const qdx::ReportKindInfo& kind = qdx::report_kind(o.report);
     qdx::ReportRequest request;
@@ -122,6 +136,7 @@ int run(qdx::AppState& state, const Options& o) {
     if (o.pdf) step(qdx::kPrintFailed, [&] { qdx::print_report_to_pdf(table, state, *o.pdf); });
     if (o.previewPdf)
         step(qdx::kPrintFailed, [&] { qdx::print_preview_to_pdf(table, state, *o.previewPdf); });
+    if (o.chart) write_chart(state, o, table);
     if (o.payout) write_payout(state, o, table);
     print_to_stdout(qdx::export_text(table, o.separator, state));
     // Registering comes last: once the payments are written nothing else can
@@ -132,10 +147,12 @@ int run(qdx::AppState& state, const Options& o) {
     return 0;
 }
 
-// Printing needs fonts, and so a GUI application; headless unless told otherwise.
-std::unique_ptr<QCoreApplication> make_application(int& argc, char** argv, bool printing) {
-    if (!printing) return std::make_unique<QCoreApplication>(argc, argv);
+// Printing needs fonts, and so a GUI application, and a chart Qt Charts'
+// widgets; headless (offscreen) unless told otherwise.
+std::unique_ptr<QCoreApplication> make_application(int& argc, char** argv, const Options& o) {
+    if (!o.pdf && !o.previewPdf && !o.chart) return std::make_unique<QCoreApplication>(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (o.chart) return std::make_unique<QApplication>(argc, argv);
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
@@ -154,7 +171,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    auto app = make_application(argc, argv, options->pdf || options->previewPdf);
+    auto app = make_application(argc, argv, *options);
     QCoreApplication::setApplicationName("Qdx");
     // The engine formats numbers itself; keep the C library's own in "C".
     std::setlocale(LC_NUMERIC, "C");

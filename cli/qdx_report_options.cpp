@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <utility>
 
+#include "reports/report_chart.h"
 #include "reports/report_kinds.h"
 
 namespace qdx::cli {
@@ -29,6 +30,9 @@ const char* const kUsage =
     "  --payout FILE    payments-due: write the payout file of the listed rows to FILE\n"
     "  --payout-layout qdx|mass   Qdx's own columns (default) or the mass-payment form\n"
     "  --currency CODE  the mass-payment form's currency (default: the one last used)\n"
+    "  --chart FILE     ap-performance, network, income-structure: write the report's\n"
+    "                   chart to FILE, a .png picture or an .svg drawing\n"
+    "  --chart-style columns|lines   (default columns)\n"
     "  --help           this text\n"
     "  --version        the program's version\n"
     "The report is written to standard output as \"Save as .txt\" writes it.\n";
@@ -49,8 +53,14 @@ std::optional<char> separator_named(const std::string& name) {
 QString text_of(const std::string& arg) { return QString::fromLatin1(arg); }
 std::string bytes_of(const QString& text) { return text.toLatin1().toStdString(); }
 
-const QStringList kValueOptions = {"app",    "from",          "to",       "pdf",      "preview-pdf",
-                                   "payout", "payout-layout", "currency", "separator"};
+bool is_chart_file(const std::string& file) {
+    const QString name = text_of(file).toLower();
+    return name.endsWith(".png") || name.endsWith(".svg");
+}
+
+const QStringList kValueOptions = {
+    "app",           "from",     "to",        "pdf",   "preview-pdf", "payout",
+    "payout-layout", "currency", "separator", "chart", "chart-style"};
 
 // A negative ID ("network -3") would read as options; it is taken out before
 // parsing and reaches the ID check as it was typed.
@@ -84,9 +94,11 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
         pdf("pdf", "", "FILE"), previewPdf("preview-pdf", "", "FILE"),
         separator("separator", "", "NAME"), full("full"), pages("pages"),
         registerPayments("register"), save("save"), csv("csv"), payout("payout", "", "FILE"),
-        payoutLayout("payout-layout", "", "LAYOUT"), currency("currency", "", "CODE");
+        payoutLayout("payout-layout", "", "LAYOUT"), currency("currency", "", "CODE"),
+        chart("chart", "", "FILE"), chartStyle("chart-style", "", "STYLE");
     parser.addOptions({help, version, app, from, to, pdf, previewPdf, separator, full, pages,
-                       registerPayments, save, csv, payout, payoutLayout, currency});
+                       registerPayments, save, csv, payout, payoutLayout, currency, chart,
+                       chartStyle});
 
     QStringList rest{"qdx-report"};
     const std::optional<std::string> negativeId = take_negative_id(args, rest);
@@ -130,6 +142,22 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
         }
         o.massPayment = *layout == "mass";
     }
+    o.chart = value(chart);
+    if (auto style = value(chartStyle)) {
+        if (*style != "columns" && *style != "lines") {
+            error = "unknown chart style: " + *style;
+            return std::nullopt;
+        }
+        if (!o.chart) {
+            error = "--chart-style needs --chart FILE";
+            return std::nullopt;
+        }
+        o.chartLines = *style == "lines";
+    }
+    if (o.chart && !is_chart_file(*o.chart)) {
+        error = "--chart FILE must end in .png or .svg: " + *o.chart;
+        return std::nullopt;
+    }
     if (!o.payout && (parser.isSet(payoutLayout) || o.currency)) {
         error = std::string(o.currency ? "--currency" : "--payout-layout") + " needs --payout FILE";
         return std::nullopt;
@@ -159,6 +187,10 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
                             : o.payout ? "--payout"
                                        : "--register") +
                 " applies to payments-due only";
+        return std::nullopt;
+    }
+    if (o.chart && !has_chart(o.report)) {
+        error = "--chart applies to ap-performance, network and income-structure only";
         return std::nullopt;
     }
     return o;

@@ -25,6 +25,8 @@ struct Options {
     std::optional<std::string> payout;    // the payout file to write
     bool massPayment = false;             // its layout: the mass-payment form, else Qdx's own
     std::optional<std::string> currency;  // of the mass-payment form
+    std::optional<std::string> chart;     // the chart file to write, .png or .svg
+    bool chartLines = false;              // drawn as lines, else as columns
     bool help = false;
     bool version = false;
 };

@@ -19,7 +19,10 @@ namespace {
 // Kept in the application folder beside the data, one line.
 constexpr const char* kCurrencyFile = "payout_currency.txt";
 
-// The unit of payment of the settings record, as stored but without its blanks.
+std::string trimmed(const std::string& text) { return std::string(trim(text)); }
+
+}  // namespace
+
 std::string unit_of_payment(const AppState& state) {
     const auto path = state.dataFile(file::kSettings);
     if (!file_exists(path)) return {};
@@ -27,10 +30,6 @@ std::string unit_of_payment(const AppState& state) {
     if (settings.count() == 0) return {};
     return std::string(trim(settings.read<SettingsRecord>(1).unit));
 }
-
-std::string trimmed(const std::string& text) { return std::string(trim(text)); }
-
-}  // namespace
 
 bool is_currency_code(const std::string& code) {
     if (code.size() != 3) return false;

@@ -38,6 +38,10 @@ std::string payout_summary(const PayoutResult& result, PayoutLayout layout);
 // output/payout_<yyyy-mm-dd of the range's end>.csv.
 std::filesystem::path default_payout_path(const AppState& state, const ReportTable& table);
 
+// The unit of payment of the settings record, as stored but without its
+// blanks; empty when there is no settings record.
+std::string unit_of_payment(const AppState& state);
+
 // Whether `code` is a currency code: three letters A-Z.
 bool is_currency_code(const std::string& code);
 

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <exception>
@@ -22,6 +23,7 @@
 #include "reports/payout_file.h"
 #include "reports/report_failures.h"
 #include "reports/reports.h"
+#include "reports/ui/chart_view.h"
 #include "reports/ui/payout_dialog.h"
 #include "reports/ui/report_printer.h"
 #include "reports/ui/report_table_model.h"
@@ -147,8 +149,20 @@ void ReportWindow::buildControls() {
     buttons->addWidget(payout_);
     buttons->addStretch();
 
+    chart_ = new ChartPage(context_, this);
+    views_ = new QTabWidget(this);
+    views_->setObjectName("tabReportView");
+    views_->setAccessibleName("Report view");
+    views_->addTab(grid_, "Grid");
+    views_->addTab(chart_, "Chart");
+    views_->setTabEnabled(1, false);
+    // The print preview prints the chart when the chart is what is shown.
+    chartSource_ = [this]() -> std::optional<PreviewChart> {
+        if (views_->currentWidget() != chart_) return std::nullopt;
+        return chart_->previewChart();
+    };
     auto* middle = new QHBoxLayout;
-    middle->addWidget(grid_, 1);
+    middle->addWidget(views_, 1);
     middle->addLayout(buttons);
 
     auto* page = new QVBoxLayout(this);
@@ -156,8 +170,10 @@ void ReportWindow::buildControls() {
     page->addLayout(middle, 1);
     page->addWidget(status_);
 
-    QWidget* order[] = {from_,    to_,     grid_, saveText, space_,    comma_, semicolon_,
-                        saveHtml, saveCsv, print, preview,  register_, payout_};
+    QWidget* order[] = {
+        from_,    to_,     views_,    grid_,      chart_->styleBox(), chart_->saveButton(),
+        saveText, space_,  comma_,    semicolon_, saveHtml,           saveCsv,
+        print,    preview, register_, payout_};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     connect(saveText, &QPushButton::clicked, this, &ReportWindow::saveText);
@@ -167,6 +183,7 @@ void ReportWindow::buildControls() {
     connect(preview, &QPushButton::clicked, this, &ReportWindow::printPreview);
     connect(payout_, &QPushButton::clicked, this, &ReportWindow::writePayoutFile);
     connect(register_, &QPushButton::clicked, this, &ReportWindow::registerPayments);
+    connect(chart_, &ChartPage::saved, this, &ReportWindow::setStatus);
 }
 
 void ReportWindow::beginReport(const std::string& caption, bool registerPayments) {
@@ -189,6 +206,9 @@ void ReportWindow::showTable(ReportTable table) {
     setWindowTitle(fromAnsi(table.caption));
     const bool payments = table.showRegisterPayments;
     model_->setTable(std::move(table));
+    const bool charted = chart_->showTable(model_->table());
+    views_->setTabEnabled(1, charted);
+    if (!charted) views_->setCurrentIndex(0);
     showPaymentsControls(payments);
     sizeColumns();
     setStatus(QString());

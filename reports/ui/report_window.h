@@ -12,10 +12,12 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTabWidget;
 class QTableView;
 
 namespace qdx::ui {
 
+class ChartPage;
 class ReportTableModel;
 class UiContext;
 
@@ -77,6 +79,8 @@ class ReportWindow : public QWidget {
     QLabel* registerSummary_;
     QLabel* status_;
     PreviewChartSource chartSource_;
+    QTabWidget* views_;  // the grid, and the chart of the reports that have one
+    ChartPage* chart_;
 };
 
 // What "Write payout file..." says when no Payments Due report is shown.
