@@ -1,0 +1,18 @@
+#pragma once
+// Window sizes and places kept between runs, for each user in the program's
+// settings (QSettings under the organisation and application names), never
+// in the application folder. A window not seen before opens at its own size.
+#include <QString>
+
+class QWidget;
+
+namespace qdx::ui {
+
+// Gives `window` the size and place it had when it was last closed (under
+// `key`) and keeps them when it closes or the program ends.
+void remember_geometry(QWidget* window, const QString& key);
+
+// Makes Escape close `window`: for windows that hold nothing typed.
+void close_on_escape(QWidget* window);
+
+}  // namespace qdx::ui
