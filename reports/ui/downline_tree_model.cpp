@@ -127,7 +127,8 @@ QVariant DownlineTreeModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !tree_) return {};
     const int32_t id = nodes_[nodeOf(index)].id;
     const int column = index.column();
-    if (role == Qt::TextAlignmentRole && column != kName && column != kSurname)
+    // The numbers line up on the right; the ID carries the tree's branches.
+    if (role == Qt::TextAlignmentRole && column >= kLevel)
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
     switch (column) {
