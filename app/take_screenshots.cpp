@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -49,6 +50,10 @@ void press(QWidget* window, const char* button) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The pictures show every window at its own size: no place remembered
+    // from an earlier run is read, and none is kept.
+    QTemporaryDir noPlaces;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, noPlaces.path());
     if (argc != 4) {
         std::fprintf(stderr, "usage: qdx-screenshots APPDIR OUTDIR YYYY-MM-DD\n");
         return 2;
