@@ -1,5 +1,6 @@
 #include "registers/ui/affiliates_window.h"
 
+#include <QApplication>
 #include <QTest>
 
 #include "core/files.h"
@@ -135,6 +136,7 @@ TEST_F(AffiliatesWindowTest, EnterFindsAndOpensTheSelectedRow) {
     QTest::keyClick(box, Qt::Key_Return);
     EXPECT_EQ(gridColumn(w, 1), (std::vector<std::string>{"Name", "Zoe", "Bob"}));
     auto* grid = child<QTableView>(w, "MSFGView");
+    QApplication::setActiveWindow(w);
     grid->setFocus();
     grid->setCurrentIndex(grid->model()->index(2, 3));
     QTest::keyClick(grid, Qt::Key_Return);
