@@ -121,8 +121,10 @@ QApplication& offscreen_application() {
     static char name[] = "qdx_bench";
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
+    // Made once and left to the end of the process: Qt's own clean-up must
+    // not run after the statics it needs are gone.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 void BM_DownlineTreeWindow(benchmark::State& st) {
