@@ -1,7 +1,9 @@
 #pragma once
-// Window sizes and places kept between runs, for each user in the program's
-// settings (QSettings under the organisation and application names), never
-// in the application folder. A window not seen before opens at its own size.
+// Habits every window shares: its size and place kept between runs, for
+// each user in the program's settings (QSettings under the organisation and
+// application names), never in the application folder, so that a window not
+// seen before opens at its own size; and Escape for the windows that hold
+// nothing typed.
 #include <QString>
 
 class QWidget;
