@@ -1,6 +1,19 @@
 #include "app/app_start.h"
 
+#include <QApplication>
+#include <QIcon>
+
 namespace qdx::ui {
+
+void set_program_identity() {
+    QCoreApplication::setOrganizationName("Qdx");
+    QCoreApplication::setApplicationName("Qdx");
+    QGuiApplication::setDesktopFileName("qdx");
+    QIcon icon;
+    for (const char* size : {"32", "256"})
+        icon.addFile(QStringLiteral(":/qdx/qdx-%1.png").arg(QLatin1String(size)));
+    QApplication::setWindowIcon(icon);
+}
 
 bool open_app_folder(UiContext& context, FolderLock& lock,
                      const std::filesystem::path& programFolder) {

@@ -9,10 +9,11 @@
 #include "core/record_append.h"
 #include "core/ui/system_regional.h"
 #include "core/ui/ui_context.h"
+#include "core/ui/window_memory.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Qdx");
+    qdx::ui::set_program_identity();
 
     qdx::AppState state;
     state.regional = qdx::ui::regional_from_locale();
@@ -29,6 +30,7 @@ int main(int argc, char* argv[]) {
     state.messages.setStartupWording();
     auto* main = new qdx::ui::MainWindow(context);
     main->setAttribute(Qt::WA_DeleteOnClose);
+    qdx::ui::remember_geometry(main, main->objectName());
     qdx::ui::wire_main_window(*main);
     main->show();
     return app.exec();

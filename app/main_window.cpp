@@ -55,6 +55,8 @@ QGroupBox* make_id_frame(QWidget* parent, const char* frameName, const QString& 
     auto* label = new QLabel(frame);  // screen readers hear the frame's name for the box
     label->setBuddy(box);
     label->hide();
+    // Enter in the box runs the report, as the button does.
+    QObject::connect(box, &QLineEdit::returnPressed, b, &QPushButton::click);
     return frame;
 }
 
@@ -126,7 +128,12 @@ void MainWindow::buildControls(QWidget* c) {
                   "txtAIDn", 1200);
     make_id_frame(c, "frameIncomeStructure", "Income Structure", 5520, 3480, "cmdIncomeStructureR",
                   "txtAID", 1200);
-    make_id_frame(c, "frmDownline", "Downline", 3240, 3480, "cmdDownline", "txtAIDd", 1080);
+    auto* downline =
+        make_id_frame(c, "frmDownline", "Downline", 3240, 3480, "cmdDownline", "txtAIDd", 1080);
+    // The downline as a tree, under its ID box; the frame grows to hold it.
+    downline->resize(downline->width(), px(1185));
+    auto* tree = place_button(downline, "cmdDownlineTree", "Tree...", 1080, 780, 735, 345);
+    tree->setAccessibleName("Downline tree for the affiliate ID");
 
     auto* type = new QGroupBox("Type of Report", c);
     type->setObjectName("frameTypeR");
@@ -140,13 +147,28 @@ void MainWindow::buildControls(QWidget* c) {
     fullType->setGeometry(px(1560), px(330), px(1200), px(375));
 
     // Reading order: left column top to bottom, then the report column.
-    const char* order[] = {"cmdAffiliates", "cmdCommunications", "cmdSales",
-                           "cmdPayments",   "cmdAPSettings",     "txtDateFrom",
-                           "txtDateTo",     "cmdAPperformanceR", "cmdActivitiesR",
-                           "txtAIDa",       "cmdAccountsR",      "cmdNetStructureR",
-                           "txtAIDn",       "cmdPaymentsR",      "chHTML",
-                           "cmdDownline",   "txtAIDd",           "cmdIncomeStructureR",
-                           "txtAID",        "OptShort",          "OptFull"};
+    const char* order[] = {"cmdAffiliates",
+                           "cmdCommunications",
+                           "cmdSales",
+                           "cmdPayments",
+                           "cmdAPSettings",
+                           "txtDateFrom",
+                           "txtDateTo",
+                           "cmdAPperformanceR",
+                           "cmdActivitiesR",
+                           "txtAIDa",
+                           "cmdAccountsR",
+                           "cmdNetStructureR",
+                           "txtAIDn",
+                           "cmdPaymentsR",
+                           "chHTML",
+                           "cmdDownline",
+                           "txtAIDd",
+                           "cmdDownlineTree",
+                           "cmdIncomeStructureR",
+                           "txtAID",
+                           "OptShort",
+                           "OptFull"};
     QWidget* previous = nullptr;
     for (const char* name : order) {
         auto* w = c->findChild<QWidget*>(name);

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -53,6 +54,10 @@ void press(QWidget* window, const char* button) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The pictures show every window at its own size: no place remembered
+    // from an earlier run is read, and none is kept.
+    QTemporaryDir noPlaces;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, noPlaces.path());
     if (argc != 4 && argc != 5) {
         std::fprintf(stderr, "usage: qdx-screenshots APPDIR OUTDIR YYYY-MM-DD [CHARTDIR]\n");
         return 2;

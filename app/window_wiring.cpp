@@ -9,6 +9,8 @@
 #include "help/ui/help_window.h"
 #include "registers/ui/import_dialog.h"
 #include "registers/ui/open_register_window.h"
+#include "registers/ui/record_editor.h"
+#include "reports/ui/downline_tree_window.h"
 #include "reports/ui/report_actions.h"
 #include "reports/ui/report_window.h"
 
@@ -58,6 +60,22 @@ void wire_report_buttons(MainWindow& main) {
             [inputs, kind = kind, box = main.idBox(button)] { run_report(inputs, kind, box); });
     }
 }
+// "Tree..." beside the downline's ID box opens the tree window; a row
+// opened there shows that affiliate in the affiliates window.
+void wire_downline_tree(MainWindow& main) {
+    UiContext& context = main.context();
+    QObject::connect(
+        main.button("cmdDownlineTree"), &QPushButton::clicked, &main, [&context, &main] {
+            open_downline_tree(
+                context, &main, main.idBox(MainButton::Downline),
+                [&main] { return main.check_dates(); },
+                [&context](int32_t id) {
+                    QWidget* w = open_register_window(context, RegisterWindow::Affiliates);
+                    if (auto* editor = qobject_cast<RecordEditor*>(w)) editor->showRecordNumber(id);
+                });
+        });
+}
+
 // The File menu: imports, and the payout file of the Payments Due report the
 // report window shows.
 void wire_file_menu(MainWindow& main) {
@@ -92,6 +110,7 @@ void wire_help_menu(MainWindow& main, const HelpOptions& options) {
 
 void wire_main_window(MainWindow& main) {
     wire_report_buttons(main);
+    wire_downline_tree(main);
     wire_register_buttons(main);
     wire_file_menu(main);
     wire_help_menu(main, default_help_options(main.context()));

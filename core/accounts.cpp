@@ -84,13 +84,16 @@ size_t deepest_paying_level(const Settings& settings) {
 
 }  // namespace
 
-void build_accounts(const AppState& state, Progress& progress) {
-    RecordFile accountsFile(state.workFile(file::kAccounts), AccountRecord::kSize);
-    ReferralTree tree = ReferralTree::load(state);
+AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bool ownSales,
+                             Progress& progress) {
     const int32_t n = tree.count();
     const std::vector<int32_t> up = upline_table(tree);
-    std::vector<float> income(static_cast<size_t>(n) + 1, 0.0f);
-    std::vector<float> paid(static_cast<size_t>(n) + 1, 0.0f);
+    AccountTotals totals;
+    std::vector<float>& income = totals.income;
+    std::vector<float>& paid = totals.paid;
+    income.assign(static_cast<size_t>(n) + 1, 0.0f);
+    paid.assign(static_cast<size_t>(n) + 1, 0.0f);
+    if (ownSales) totals.ownSales.assign(static_cast<size_t>(n) + 1, 0.0f);
     const Settings& settings = state.settings;
     const size_t deepest = deepest_paying_level(settings);
 
@@ -119,6 +122,10 @@ void build_accounts(const AppState& state, Progress& progress) {
                 const int32_t* row = row_of(sale);
                 if (!row) continue;
                 float sum = le::get_f32(sale + 4);
+                if (ownSales) {
+                    float& volume = totals.ownSales[static_cast<size_t>(row[0])];
+                    volume = add_single(volume, sum);
+                }
                 // A sum that is not finite makes even a 0 % reward count.
                 size_t levels = settings.payType == 1 && !std::isfinite(sum) ? kLevels : deepest;
                 for (size_t j = 0; j < levels && row[j] != 0; ++j) {
@@ -135,9 +142,14 @@ void build_accounts(const AppState& state, Progress& progress) {
                    float& total = paid[static_cast<size_t>(id)];
                    total = add_single(total, sum);
                });
+    return totals;
+}
 
-    std::vector<AccountRecord> accounts(static_cast<size_t>(n) + 1);
-    for (size_t k = 1; k < accounts.size(); ++k) accounts[k] = {income[k], paid[k]};
+void build_accounts(const AppState& state, Progress& progress) {
+    RecordFile accountsFile(state.workFile(file::kAccounts), AccountRecord::kSize);
+    const AccountTotals totals = account_totals(state, ReferralTree::load(state), false, progress);
+    std::vector<AccountRecord> accounts(totals.income.size());
+    for (size_t k = 1; k < accounts.size(); ++k) accounts[k] = {totals.income[k], totals.paid[k]};
     write_records(accountsFile, accounts);
 }
 

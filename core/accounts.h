@@ -3,10 +3,14 @@
 // files accounts.qdx and activity.qdx (record k belongs to affiliate k).
 // Every sum is formed as: read the Single, add in double, round to Single,
 // in record order, so the totals match the order of entry exactly.
+#include <vector>
+
 #include "core/app_state.h"
 #include "core/progress.h"
 
 namespace qdx {
+
+class ReferralTree;
 
 // The commission for one sale at a level (0..8).
 float level_reward(const Settings& settings, int level, float sum);
@@ -20,6 +24,21 @@ inline void build_accounts(const AppState& state) {
     Progress none;
     build_accounts(state, none);
 }
+// What build_accounts credits, kept in memory: per affiliate 1..n (index 0
+// unused) the income from sales in the range up to eight levels and the
+// payments in the range; with `ownSales`, also each affiliate's own sales
+// volume in the range, summed in the same pass over the sales file.
+struct AccountTotals {
+    std::vector<float> income, paid, ownSales;
+};
+AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bool ownSales,
+                             Progress& progress);
+inline AccountTotals account_totals(const AppState& state, const ReferralTree& tree,
+                                    bool ownSales) {
+    Progress none;
+    return account_totals(state, tree, ownSales, none);
+}
+
 // Rewrites records 1..n of activity.qdx: each affiliate's own sales volume in
 // the range and its direct referrals registered in the range.
 void build_activity(const AppState& state, Progress& progress);

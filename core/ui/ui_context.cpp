@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "core/ui/qt_text.h"
+#include "core/ui/window_memory.h"
 
 namespace qdx::ui {
 
@@ -49,6 +50,7 @@ QWidget* UiContext::showOnce(const QString& key, const std::function<QWidget*()>
     if (!slot) {
         slot = create();
         slot->setAttribute(Qt::WA_DeleteOnClose);
+        remember_geometry(slot, key);
     }
     slot->show();
     slot->raise();

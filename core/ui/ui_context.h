@@ -56,7 +56,8 @@ class UiContext {
     int runDialog(QDialog& dialog) { return dialogSink(dialog); }
 
     // Each window exists once: show() brings an open one forward, otherwise
-    // makes it with `create` (which gives it WA_DeleteOnClose).
+    // makes it with `create` (which gives it WA_DeleteOnClose), at the size
+    // and place it had when last closed.
     QWidget* showOnce(const QString& key, const std::function<QWidget*()>& create);
     QWidget* openWindow(const QString& key) const;
 

@@ -9,6 +9,7 @@
 
 #include "core/app_folder.h"
 #include "core/ui/ui_context.h"
+#include "core/ui/window_memory.h"
 #include "help/help_pages.h"
 
 namespace qdx::ui {
@@ -66,6 +67,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     setObjectName("frmHelp");
     setWindowTitle("Help");
     resize(720, 560);
+    close_on_escape(this);
 
     back_ = new QPushButton("Back", this);
     back_->setObjectName("cmdBack");

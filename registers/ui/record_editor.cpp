@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableView>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -145,6 +146,11 @@ void RecordEditor::buildCommonControls() {
     connect(cmdDisplay_, &QPushButton::clicked, this, &RecordEditor::display);
     connect(grid_, &QTableView::clicked, this, &RecordEditor::gridClicked);
     connect(grid_, &QTableView::doubleClicked, this, &RecordEditor::gridDoubleClicked);
+    // Enter on a search row opens its record, as a double-click does.
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* open = new QShortcut(QKeySequence(key), grid_, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(open, &QShortcut::activated, this, &RecordEditor::gridDoubleClicked);
+    }
     connect(cmdSaveThisRecord_, &QPushButton::clicked, this,
             [this] { exportRange(current_, current_); });
     connect(cmdSaveAllRecords_, &QPushButton::clicked, this,
@@ -195,6 +201,8 @@ QLineEdit* RecordEditor::addSearchBox(Field field, int column, const char* label
     search_->addWidget(makeLabel(labelName, caption, box), 0, column * 2);
     search_->addWidget(box, 0, column * 2 + 1);
     searchOrder_.push_back(box);
+    // Enter in a search box runs Find.
+    connect(box, &QLineEdit::returnPressed, this, &RecordEditor::display);
     return box;
 }
 
@@ -251,6 +259,23 @@ void RecordEditor::showAppendedRecords() {
         editMode_ = kBrowsing;
     }
     enabledFrm(editMode_);
+}
+
+bool RecordEditor::showRecordNumber(int64_t k) {
+    if (editMode_ == kCreating || editMode_ == kEditing || !file_.isOpen()) return false;
+    try {
+        recordCount_ = file_.count();
+    } catch (const std::exception& e) {
+        context_.message(this, file_failure("Sorry, the data file cannot be read.", e));
+        return false;
+    }
+    if (k < 1 || k > recordCount_) return false;
+    current_ = k;
+    showCurrentNumber();
+    showRecord(current_);
+    editMode_ = kBrowsing;
+    enabledFrm(editMode_);
+    return true;
 }
 
 void RecordEditor::navigation(bool enabled) {

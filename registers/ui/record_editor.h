@@ -39,6 +39,10 @@ class RecordEditor : public QWidget {
     // Records were appended elsewhere (an import): counts them and, unless a
     // record is being typed, shows the last one.
     void showAppendedRecords();
+    // Shows record k as a double-click on its search row would, for another
+    // window that points at it. A record being typed stays as it is: false
+    // then, and when k is not on file.
+    bool showRecordNumber(int64_t k);
 
   protected:
     RecordEditor(UiContext& context, const char* objectName, const char* fileName,

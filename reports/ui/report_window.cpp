@@ -18,6 +18,7 @@
 #include "core/text_field.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
+#include "core/ui/window_memory.h"
 #include "core/ui/window_parts.h"
 #include "reports/csv_export.h"
 #include "reports/payout_file.h"
@@ -69,6 +70,7 @@ ReportWindow::ReportWindow(UiContext& context, QWidget* parent)
     setWindowTitle("Report");
     buildControls();
     resize(820, 560);
+    close_on_escape(this);
 }
 
 void ReportWindow::buildControls() {

@@ -365,5 +365,37 @@ TEST(DemoProgram, AnswersVersionAndRefusesBadOptionsWithTheUsage) {
     EXPECT_FALSE(fs::exists(folder.path() / "new"));
 }
 
+// Each batch program's manual page describes every option its --help lists.
+TEST(ManualPages, DescribeEveryOptionTheHelpLists) {
+    test::TempFolder folder;
+    const std::pair<const char*, const char*> programs[] = {{"qdx-report", QDX_REPORT_PROGRAM},
+                                                            {"qdx-import", QDX_IMPORT_PROGRAM},
+                                                            {"qdx-demo", QDX_DEMO_PROGRAM}};
+    for (auto [name, path] : programs) {
+        SCOPED_TRACE(name);
+        Invocation how;
+        how.program = path;
+        const Outcome help = run_in(folder.path(), "--help", how);
+        ASSERT_EQ(help.exitCode, 0);
+        // The page as a reader sees it: roff's escaped hyphens plain.
+        std::string page =
+            test::read_file(fs::path(QDX_SOURCE_DIR) / "docs" / "man" / (name + std::string(".1")));
+        for (size_t at; (at = page.find("\\-")) != std::string::npos;) page.erase(at, 1);
+        std::string title = name;
+        for (char& c : title) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_EQ(page.rfind(".TH " + title + " 1 ", 0), 0u);
+        std::istringstream words(help.out);
+        int options = 0;
+        for (std::string word; words >> word;) {
+            if (word.rfind("--", 0) != 0) continue;
+            word = word.substr(0, word.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", 2));
+            word = word.substr(0, word.find_last_not_of('-') + 1);
+            ++options;
+            EXPECT_NE(page.find(word), std::string::npos) << word;
+        }
+        EXPECT_GE(options, 2);
+    }
+}
+
 }  // namespace
 }  // namespace qdx

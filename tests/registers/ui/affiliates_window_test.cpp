@@ -1,5 +1,8 @@
 #include "registers/ui/affiliates_window.h"
 
+#include <QApplication>
+#include <QTest>
+
 #include "core/files.h"
 #include "registers/ui/window_fixture.h"
 
@@ -120,6 +123,31 @@ TEST_F(AffiliatesWindowTest, DoubleClickOpensTheRecordOfTheSortedRow) {
     EXPECT_EQ(gridColumn(w, 1), (std::vector<std::string>{"Name", "Bob", "Mia", "Zoe"}));
     EXPECT_EQ(text(w, "txtCurrent_Record"), "2");
     EXPECT_EQ(name(w), "Bob  ");
+}
+
+// Enter in a search box runs Find; Enter on a result row opens its record,
+// as a double-click does; Escape leaves the window open.
+TEST_F(AffiliatesWindowTest, EnterFindsAndOpensTheSelectedRow) {
+    write_affiliates(state, {affiliate(1, 0, 1, 37257, "Zoe"), affiliate(2, 0, 1, 37257, "Bob"),
+                             affiliate(3, 1, 2, 37257, "Mia")});
+    AffiliatesWindow* w = openWindow();
+    auto* box = child<QLineEdit>(w, "txtSreferenceid");
+    box->setText("0");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(gridColumn(w, 1), (std::vector<std::string>{"Name", "Zoe", "Bob"}));
+    auto* grid = child<QTableView>(w, "MSFGView");
+    QApplication::setActiveWindow(w);
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(2, 3));
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(text(w, "txtCurrent_Record"), "2");
+    EXPECT_EQ(name(w), "Bob  ");
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+    QTest::keyClick(grid, Qt::Key_Enter);
+    EXPECT_EQ(text(w, "txtCurrent_Record"), "1");
+    QTest::keyClick(grid, Qt::Key_Escape);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(AffiliatesWindowTest, ExportsReplaceTheirFile) {
