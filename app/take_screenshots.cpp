@@ -7,13 +7,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
+#include <QTreeView>
 #include <cstdio>
 
 #include "app/main_window.h"
@@ -155,6 +158,25 @@ int main(int argc, char* argv[]) {
             dark.setColor(role, colour);
         report->setPalette(dark);
         failures += !save(report, charts + "/report_chart_dark.png");
+    } else {
+        ++failures;
+    }
+
+    // The downline tree of affiliate 2 over the year, two generations open,
+    // once its sales and income have filled in.
+    type_into(main, "txtAIDd", "2");
+    press(main, "cmdDownlineTree");
+    QWidget* tree = context.openWindow("frmDownlineTree");
+    if (auto* view = tree ? tree->findChild<QTreeView*>("tvwDownline") : nullptr) {
+        tree->move(40, 40);
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 2000) {
+            QApplication::processEvents();
+            QThread::msleep(20);
+        }
+        view->expandToDepth(1);
+        failures += !save(tree, out + "/downline_tree.png");
     } else {
         ++failures;
     }
