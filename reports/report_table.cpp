@@ -86,7 +86,8 @@ double read_back(const std::string& text, const Regional& regional) {
 // power of ten would not be exact.
 std::optional<double> seven_digit_value(float value) {
     const double a = std::fabs(static_cast<double>(value));
-    int k = 6 - static_cast<int>(std::floor(std::log10(a)));
+    // The power of two gives the power of ten to within one; the loop settles it.
+    int k = 6 - static_cast<int>(std::floor(std::ilogb(a) * 0.30102999566398120));
     for (int tries = 0; tries < 3; ++tries) {
         if (k > kExactPowers || k < -kExactPowers) return std::nullopt;
         // One rounding at most: the scaled value is off by less than 2e-9.
@@ -204,8 +205,7 @@ ReportTable::ReportTable(const ReportTable& other)
       texts_(other.texts_),
       records_(other.records_),
       affiliatesFile_(other.affiliatesFile_),
-      regional_(other.regional_),
-      hasRegional_(other.hasRegional_) {}
+      regional_(other.regional_) {}
 
 ReportTable& ReportTable::operator=(const ReportTable& other) {
     if (this != &other) {
@@ -263,8 +263,10 @@ void ReportTable::setPrintLayout(std::initializer_list<int16_t> positions, int16
 }
 
 void ReportTable::setRegional(const Regional& regional) {
+    // The puts of one report pass the same settings: copied once.
+    if (&regional == regionalSource_) return;
     regional_ = regional;
-    hasRegional_ = true;
+    regionalSource_ = &regional;
 }
 
 ReportTable::Column& ReportTable::column(size_t c) {
@@ -283,8 +285,9 @@ void ReportTable::putNumber(size_t row, size_t c, Kind kind, double value) {
     Column& col = column(c);
     if (col.values.size() <= row) col.values.resize(rows_, std::nan(""));
     col.values[row] = value;
+    const Kind old = row < col.kinds.size() ? col.kinds[row] : col.kind;
+    if (old == Kind::Text && kind != Kind::Text) texts_.erase(key(row, c));
     setKind(col, row, kind);
-    if (!texts_.empty()) texts_.erase(key(row, c));
 }
 
 void ReportTable::put(size_t row, size_t c, std::string text, double value) {
@@ -374,14 +377,12 @@ void ReportTable::appendText(std::string& out, size_t row, size_t c) const {
         return;
     }
     if (c >= columns_.size()) return;
-    if (!texts_.empty()) {
-        if (auto it = texts_.find(key(row, c)); it != texts_.end()) {
-            out += it->second;
-            return;
-        }
-    }
     const Column& col = columns_[c];
     const Kind k = row < col.kinds.size() ? col.kinds[row] : col.kind;
+    if (k == Kind::Text) {
+        if (auto it = texts_.find(key(row, c)); it != texts_.end()) out += it->second;
+        return;
+    }
     if (k == Kind::Detail) {
         const uint8_t* record = detailRecord(row, col.list);
         if (!record) return;
@@ -440,9 +441,7 @@ void ReportTable::sortRows(size_t first, size_t last, size_t c) {
         const size_t r = first + i;
         const Kind k = kind(r, c);
         const double v = number(r, c);
-        const bool plain = texts_.empty() || !texts_.count(key(r, c));
-        if (plain && (k == Kind::Long || k == Kind::Single || k == Kind::Rounded) &&
-            !std::isnan(v)) {
+        if ((k == Kind::Long || k == Kind::Single || k == Kind::Rounded) && !std::isnan(v)) {
             keys[i] = {1, v, {}};
             continue;
         }

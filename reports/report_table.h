@@ -165,7 +165,7 @@ struct ReportTable {
     std::vector<std::vector<int32_t>> records_;        // detail lists, per row
     std::filesystem::path affiliatesFile_;
     Regional regional_;
-    bool hasRegional_ = false;
+    const Regional* regionalSource_ = nullptr;  // where regional_ was copied from
     mutable std::unique_ptr<DetailCache> cache_;
 };
 
