@@ -76,16 +76,21 @@ TEST_F(ReportTableTest, HtmlHasHeaderCellsOnlyInRowZero) {
               "</body> </html>\r\n");
 }
 
-// Rows of uneven length, some 2.5 MB in all, so that several pieces are written.
+// Rows of uneven length, some 2.5 MB in all, so that several pieces are written;
+// a streamed file must be the whole text, byte for byte.
 ReportTable large_table(int rows = 30000) {
     ReportTable t;
     t.request = {ReportKind::Accounts, ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
     t.caption = "Accounts_Report";
     t.setHeader(" Affiliate's ID     | Income       | Name ");
-    for (int i = 1; i <= rows; ++i)
-        t.appendTextRow(
-            {std::to_string(i), std::to_string(i * 7 % 1000) + ".25",
-             std::string(static_cast<size_t>(i % 150), static_cast<char>('A' + i % 26))});
+    const Regional regional;
+    for (int i = 1; i <= rows; ++i) {
+        const size_t r = t.appendRow();
+        put_long(t, r, 0, i);
+        put_single(t, r, 1, static_cast<float>(i * 7 % 1000) + 0.25f, regional);
+        t.setText(r, 2, std::string(static_cast<size_t>(i % 150), static_cast<char>('A' + i % 26)));
+    }
+    append_total_row(t, {1}, regional);
     return t;
 }
 
