@@ -264,7 +264,9 @@ void ReportTable::setPrintLayout(std::initializer_list<int16_t> positions, int16
 
 void ReportTable::setRegional(const Regional& regional) {
     // The puts of one report pass the same settings: copied once.
-    if (&regional == regionalSource_) return;
+    if (&regional == regionalSource_ && regional.decimalSeparator == regional_.decimalSeparator &&
+        regional.shortDateFormat == regional_.shortDateFormat)
+        return;
     regional_ = regional;
     regionalSource_ = &regional;
 }
