@@ -111,11 +111,9 @@ std::optional<double> seven_digit_value(float value) {
     return std::nullopt;
 }
 
-// The trimmed caption as a file name; a path separator would leave the folder.
-std::string file_stem(const std::string& caption) { return export_file_stem(caption); }
-
 }  // namespace
 
+// A path separator in the caption would leave the folder.
 std::string export_file_stem(const std::string& caption) {
     std::string stem(trim(caption));
     for (char& c : stem)
@@ -717,7 +715,7 @@ std::string export_html(const ReportTable& table, const AppState& state) {
 std::filesystem::path save_text(const ReportTable& table, char separator, const AppState& state) {
     auto folder = state.appDir / "output";
     ensure_folder(folder);
-    auto path = folder / (file_stem(table.caption) + ".txt");
+    auto path = folder / (export_file_stem(table.caption) + ".txt");
     save_in_pieces(path, [&](std::string& out, size_t spillAt, auto spill) {
         render_text(table, separator, state, out, spillAt, spill);
     });
@@ -727,7 +725,7 @@ std::filesystem::path save_text(const ReportTable& table, char separator, const 
 std::filesystem::path save_html(const ReportTable& table, const AppState& state) {
     auto folder = state.appDir / "output" / "html";
     ensure_folder(folder);
-    auto path = folder / (file_stem(table.caption) + ".htm");
+    auto path = folder / (export_file_stem(table.caption) + ".htm");
     save_in_pieces(path, [&](std::string& out, size_t spillAt, auto spill) {
         render_html(table, state, out, spillAt, spill);
     });
