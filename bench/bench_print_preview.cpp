@@ -17,15 +17,10 @@ ReportTable long_table(size_t rows) {
     ReportTable t;
     t.caption = "Downline of the Affiliate with ID= 0  Report";
     t.setHeader(" Sub-level  |  ID |Name     |Surname  | E-mail    |Phone  ");
-    t.cells.reserve(rows + 1);
     for (size_t k = 1; k <= rows; ++k) {
         const std::string id = std::to_string(k);
-        t.appendRow() = {std::to_string(k % 12 + 1),
-                         id,
-                         "Name" + id,
-                         "Surname" + id,
-                         "affiliate" + id + "@example.com",
-                         "+49 30 5555 " + id};
+        t.appendTextRow({std::to_string(k % 12 + 1), id, "Name" + id, "Surname" + id,
+                         "affiliate" + id + "@example.com", "+49 30 5555 " + id});
     }
     t.setPrintLayout({0, 7, 14, 25, 50, 65}, 6);
     return t;

@@ -74,8 +74,12 @@ void step(const char* failed, Step&& run) {
     }
 }
 
-void print_to_stdout(const std::string& text) {
-    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+// The text export, a piece at a time.
+void print_to_stdout(const qdx::ReportTable& table, char separator, const qdx::AppState& state) {
+    bool written = true;
+    qdx::stream_text(table, separator, state, [&](std::string_view piece) {
+        written = written && std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+    });
     if (written && std::fflush(stdout) == 0) return;
     throw Refusal{"The report could not be written to standard output: " +
                   std::string(std::strerror(errno))};
@@ -138,7 +142,7 @@ int run(qdx::AppState& state, const Options& o) {
         step(qdx::kPrintFailed, [&] { qdx::print_preview_to_pdf(table, state, *o.previewPdf); });
     if (o.chart) write_chart(state, o, table);
     if (o.payout) write_payout(state, o, table);
-    print_to_stdout(qdx::export_text(table, o.separator, state));
+    print_to_stdout(table, o.separator, state);
     // Registering comes last: once the payments are written nothing else can
     // fail, so a failure never leaves them written without the report that
     // lists them.

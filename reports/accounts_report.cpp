@@ -18,17 +18,11 @@ ReportTable accounts_report(const AppState& shared, const ReportRequest& request
     table.setPrintLayout({0, 15, 30, 50, 70}, 4);
 
     const Regional& regional = state.regional;
-    // Rows get room for the full form's details at once: widening a million
-    // rows later would move every cell.
-    const size_t width = full ? 14 : 4;
-    table.cells.reserve(static_cast<size_t>(count_affiliates(state)) + 2);
+    table.reserveRows(static_cast<size_t>(count_affiliates(state)) + 2);
     read_and_delete_accounts(
         state,
         [&](int64_t k, float income, float payments) {
-            std::vector<std::string>& row = table.cells.emplace_back();
-            row.reserve(width);
-            row.resize(4);
-            const size_t r = table.rowCount() - 1;
+            const size_t r = table.appendRow();
             put_long(table, r, 0, k);
             put_single(table, r, 1, income, regional);
             put_single(table, r, 2, payments, regional);

@@ -13,43 +13,59 @@ namespace qdx {
 
 namespace {
 
-bool is_date_column(const ReportTable& table, size_t column) {
-    const auto& marked = table.dateColumns;
-    return std::find(marked.begin(), marked.end(), column) != marked.end();
-}
-
 // A cell as the spreadsheet should read it: its number when it holds one,
 // its text without the blanks that line up the grid otherwise.
-std::string cell_value(const ReportTable& table, size_t row, size_t column) {
+void append_value(std::string& out, const ReportTable& table, size_t row, size_t column) {
     const double n = table.number(row, column);
-    if (std::isnan(n)) return std::string(trim(table.cells[row][column]));
-    return is_date_column(table, column) ? csv_date(n) : csv_number(n);
+    if (std::isnan(n)) {
+        const size_t start = out.size();
+        table.appendText(out, row, column);
+        const std::string_view cell = std::string_view(out).substr(start);
+        const std::string_view trimmed = trim(cell);
+        const size_t offset = static_cast<size_t>(trimmed.data() - cell.data());
+        out.erase(start, offset);
+        out.resize(start + trimmed.size());
+        return;
+    }
+    out += table.kind(row, column) == ReportTable::Kind::Date ? csv_date(n) : csv_number(n);
+}
+
+// Renders the export, handing it to `spill` whenever it holds more than
+// `spillAt` bytes.
+template <typename Spill>
+void render_csv(const ReportTable& table, std::string& out, size_t spillAt, Spill spill) {
+    out += kUtf8Bom;
+    std::vector<std::string> fields(table.columnCount());
+    for (size_t r = 0; r < table.rowCount(); ++r) {
+        for (size_t c = 0; c < fields.size(); ++c) {
+            fields[c].clear();
+            append_value(fields[c], table, r, c);
+        }
+        out += csv::line(fields);
+        if (out.size() > spillAt) spill(out);
+    }
 }
 
 }  // namespace
 
 std::string export_csv(const ReportTable& table, const AppState&) {
-    std::string out = kUtf8Bom;
-    std::vector<std::string> fields;
-    for (size_t r = 0; r < table.rowCount(); ++r) {
-        fields.clear();
-        for (size_t c = 0; c < table.cells[r].size(); ++c)
-            fields.push_back(r == 0 ? std::string(trim(table.cells[r][c]))
-                                    : cell_value(table, r, c));
-        out += csv::line(fields);
-    }
+    std::string out;
+    render_csv(table, out, std::string::npos, [](std::string&) {});
     return out;
 }
 
 std::filesystem::path save_csv(const ReportTable& table, const AppState& state) {
     const auto folder = state.appDir / "output";
     ensure_folder(folder);
-    std::string stem(trim(table.caption));
-    for (char& c : stem)
-        if (c == '/' || c == '\\') c = '_';
-    const auto path = folder / (stem + ".csv");
+    const auto path = folder / (export_file_stem(table.caption) + ".csv");
     AtomicFile file(path);
-    file.write(export_csv(table, state));
+    std::string piece;
+    auto spill = [&](std::string& out) {
+        file.write(out);
+        out.clear();
+    };
+    render_csv(table, piece, size_t{1} << 20, spill);
+    spill(piece);
     file.commit();
     return path;
 }

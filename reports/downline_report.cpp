@@ -11,18 +11,6 @@
 
 namespace qdx {
 
-namespace {
-
-void put_address(std::vector<std::string>& row, const AffiliateRecord& a) {
-    row[6] = a.street;
-    row[7] = a.city;
-    row[8] = a.country;
-    row[9] = a.postCod;
-    row[10] = a.url;
-}
-
-}  // namespace
-
 ReportTable downline_report(const AppState& state, const ReportRequest& request,
                             Progress& progress) {
     const int32_t id = request.id;
@@ -36,40 +24,42 @@ ReportTable downline_report(const AppState& state, const ReportRequest& request,
     ReportTable table = start_report(request);
     table.setHeader(" Sub-level  |  ID |Name     |Surname  | E-mail    |Phone  ");
     table.setPrintLayout({0, 7, 14, 25, 50, 65, 80}, 6);
+    using Field = ReportTable::Field;
+    // The names come from each member's record, the full form's address from
+    // the record its ID names (list 1).
+    constexpr Field kNames[] = {Field::Name, Field::Surname, Field::Email, Field::Phone};
+    for (size_t k = 0; k < 4; ++k) table.setDetailColumn(2 + k, kNames[k]);
     if (full) {
         table.setColumnCount(11);
         const char* extra[] = {"Street", "City", "Country", "Post_Cod", "URL"};
-        for (size_t k = 0; k < 5; ++k) table.cells[0][6 + k] = extra[k];
+        constexpr Field kAddress[] = {Field::Street, Field::City, Field::Country, Field::PostCod,
+                                      Field::Url};
+        for (size_t k = 0; k < 5; ++k) {
+            table.setText(0, 6 + k, extra[k]);
+            table.setDetailColumn(6 + k, kAddress[k], 1);
+        }
     }
+    table.setAffiliatesFile(state.dataFile(file::kAffiliates));
     for (size_t i = 0; i < members.size(); ++i) table.appendRow();
+    std::vector<int32_t>& names = table.recordNumbers(0);
+    names.assign(members.size() + 1, ReportTable::kNoRecord);
+    std::vector<int32_t>* address = full ? &table.recordNumbers(1) : nullptr;
+    if (address) address->assign(members.size() + 1, ReportTable::kNoRecord);
 
-    // Members registered after the range's end keep an empty row. The full
-    // form's address comes from the record the row's ID names.
-    std::vector<size_t> renamedRows;
-    std::vector<int32_t> renamedIds;
+    // Members registered after the range's end keep an empty row.
     progress.stage("Listing the downline", static_cast<int64_t>(members.size()), "affiliates");
-    visit_affiliates(state, members, [&](size_t i, const AffiliateRecord& a) {
+    visit_affiliate_bytes(state, members, [&](size_t i, const uint8_t* bytes) {
         progress.step(static_cast<int64_t>(i));
         // Tested as "on or before", so that a NaN date fails it here as on
         // the downline page.
-        if (!(a.date <= request.dateto)) return;
-        auto& row = table.cells[i + 1];
-        row[0] = format_long(static_cast<int64_t>(a.level) - rootLevel);
-        row[1] = format_long(a.id);
-        row[2] = a.name;
-        row[3] = a.surname;
-        row[4] = a.email;
-        row[5] = a.phone;
-        if (!full) return;
-        if (a.id == members[i]) {
-            put_address(row, a);
-        } else {
-            renamedRows.push_back(i + 1);
-            renamedIds.push_back(a.id);
-        }
-    });
-    visit_affiliates(state, renamedIds, [&](size_t k, const AffiliateRecord& a) {
-        put_address(table.cells[renamedRows[k]], a);
+        if (!(le::get_f64(bytes + 217) <= request.dateto)) return;
+        const int32_t level = le::get_i32(bytes + 213);
+        const int32_t memberId = le::get_i32(bytes + 185);
+        const size_t r = i + 1;
+        put_label(table, r, 0, static_cast<int64_t>(level) - rootLevel);
+        put_label(table, r, 1, memberId);
+        names[r] = members[i];
+        if (address) (*address)[r] = memberId;
     });
     return table;
 }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/accounts.h"
-#include "core/grid_sort.h"
 #include "core/level_marks.h"
 #include "core/record_file.h"
 #include "core/records.h"
@@ -42,13 +41,6 @@ ReportTable income_structure_report(const AppState& shared, const ReportRequest&
 
     const Regional& regional = state.regional;
     const Settings& settings = state.settings;
-    // Each rank's reward as shown, written once: the rows of a rank share it.
-    std::array<std::string, 9> rewardText;
-    std::array<double, 9> rewardShown{};
-    for (size_t k = 1; k <= 8; ++k) {
-        rewardText[k] = format_single(settings.rewards[k], regional);
-        rewardShown[k] = shown_value(settings.rewards[k], regional);
-    }
     for (const auto& [i, rank] : ranks) {
         if (rank < 1 || rank > 8) throw ReportError("rank out of range");
         table.appendRow();
@@ -57,14 +49,14 @@ ReportTable income_structure_report(const AppState& shared, const ReportRequest&
         put_long(table, r, 0, i);
         put_long(table, r, 1, rank - 1);
         put_single(table, r, 2, marker.volume(i), regional);
-        table.put(r, 3, rewardText[k], rewardShown[k]);
+        put_single(table, r, 3, settings.rewards[k], regional);
         if (settings.payType == 1) {
             // The income is worked out from the values as shown, and rounded
             // as a number: its 15-digit text may already lie past the half
             // (23.750500000000002 is written 23.7505).
             put_rounded(table, r, 4, table.number(r, 3) * table.number(r, 2) / 100, regional);
         } else {
-            table.put(r, 4, rewardText[k], rewardShown[k]);
+            put_single(table, r, 4, settings.rewards[k], regional);
         }
     }
     append_total_row(table, {4, 2}, regional);
@@ -72,8 +64,7 @@ ReportTable income_structure_report(const AppState& shared, const ReportRequest&
     if (request.full) {
         fill_affiliate_details(table, 5, true, state);
         // The data rows are sorted by sales; the Total row stays last.
-        if (table.rowCount() > 2)
-            sort_grid_rows(std::span(table.cells).subspan(1, table.rowCount() - 2), 2, regional);
+        if (table.rowCount() > 2) table.sortRows(1, table.rowCount() - 1, 2);
     }
     return table;
 }

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "core/affiliate_lookup.h"
 #include "core/atomic_file.h"
 #include "core/csv.h"
 #include "core/csv_values.h"
@@ -47,13 +46,12 @@ PayoutResult write_payout_file(const AppState& state, const ReportTable& table, 
         throw ReportError("The currency code must be three letters, such as EUR or USD");
 
     const size_t endOfData = table.rowCount() - (table.hasTotalRow ? 1 : 0);
-    std::vector<int32_t> ids;
-    for (size_t r = 1; r < endOfData; ++r) ids.push_back(table.rowId(r));
-    std::vector<AffiliateRecord> affiliates(ids.size());
-    visit_affiliates(state, ids, [&](size_t i, const AffiliateRecord& a) { affiliates[i] = a; });
+    const size_t rows = endOfData > 1 ? endOfData - 1 : 0;
 
     PayoutResult result;
     result.file = file;
+    if (file.has_parent_path()) ensure_folder(file.parent_path());
+    AtomicFile written(file);
     std::string out;
     if (!mass) {
         out += kUtf8Bom;
@@ -62,30 +60,44 @@ PayoutResult write_payout_file(const AppState& state, const ReportTable& table, 
     const std::string unit = mass ? std::string() : unit_of_payment(state);
     const std::string note =
         "Qdx payout " + csv_date(table.request.datefrom) + " to " + csv_date(table.request.dateto);
-    for (size_t i = 0; i < ids.size(); ++i) {
-        const double amount = table.number(i + 1, 1);
-        if (std::isnan(amount))
-            throw ReportError("Row " + std::to_string(i + 1) + " holds no amount");
-        const AffiliateRecord& a = affiliates[i];
-        const std::string email = trimmed(a.email);
-        const std::string id = std::to_string(ids[i]);
-        if (email.empty()) {
-            result.withoutEmail.push_back(ids[i]);
-            if (mass) continue;
+    // The rows go to the file a block at a time, with their affiliates' records.
+    constexpr size_t kBlock = 4096;
+    AffiliateRecordBlock records(state.dataFile(file::kAffiliates));
+    std::vector<int32_t> ids;
+    auto field = [](const uint8_t* record, size_t offset, size_t width) {
+        return trimmed(std::string(reinterpret_cast<const char*>(record) + offset, width));
+    };
+    for (size_t from = 0; from < rows || from == 0; from += kBlock) {
+        const size_t to = std::min(rows, from + kBlock);
+        ids.clear();
+        for (size_t i = from; i < to; ++i) ids.push_back(table.rowId(i + 1));
+        records.load(ids);
+        for (size_t i = from; i < to; ++i) {
+            const double amount = table.number(i + 1, 1);
+            if (std::isnan(amount))
+                throw ReportError("Row " + std::to_string(i + 1) + " holds no amount");
+            const uint8_t* a = records.record(i - from);
+            const std::string email = field(a, 125, width::kEmail);
+            const int32_t id = ids[i - from];
+            if (email.empty()) {
+                result.withoutEmail.push_back(id);
+                if (mass) continue;
+            }
+            if (mass)
+                out += csv::line({email, csv_number(amount), currency, std::to_string(id), note});
+            else
+                out += csv::line({std::to_string(id), field(a, 0, width::kName),
+                                  field(a, 20, width::kSurname), email, csv_number(amount), unit});
+            ++result.rows;
+            result.total += amount;
         }
-        if (mass)
-            out += csv::line({email, csv_number(amount), currency, id, note});
-        else
-            out += csv::line(
-                {id, trimmed(a.name), trimmed(a.surname), email, csv_number(amount), unit});
-        ++result.rows;
-        result.total += amount;
+        written.write(out);
+        out.clear();
+        if (to >= rows) break;
     }
+    written.write(out);
 
     result.total = std::round(result.total * 1000) / 1000;  // amounts have at most 3 decimals
-    if (file.has_parent_path()) ensure_folder(file.parent_path());
-    AtomicFile written(file);
-    written.write(out);
     written.commit();
     return result;
 }

@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/affiliate_lookup.h"
 #include "core/files.h"
 #include "core/record_file.h"
 #include "core/tree.h"
@@ -18,46 +17,31 @@ AppState with_range(const AppState& state, const ReportRequest& request) {
     return ranged;
 }
 
-namespace {
-
-// Where the detail fields lie in a stored affiliate record, in column order:
-// the cells are cut straight from the record's bytes, one allocation each.
-struct FieldSpan {
-    size_t offset, width;
-};
-constexpr FieldSpan kDetailFields[] = {
-    {0, width::kName},    {20, width::kSurname}, {40, width::kStreet},
-    {60, width::kCity},   {90, width::kCountry}, {80, width::kPostCod},
-    {110, width::kPhone}, {125, width::kEmail},  {155, width::kUrl}};
-constexpr size_t kLevelOffset = 213;
-
-void write_details(std::vector<std::string>& row, size_t first, bool withLevel,
-                   const uint8_t* record) {
-    for (size_t i = 0; i < 9; ++i)
-        row[first + i].assign(reinterpret_cast<const char*>(record) + kDetailFields[i].offset,
-                              kDetailFields[i].width);
-    if (withLevel) row[first + 9] = format_long(le::get_i32(record + kLevelOffset));
-}
-
-}  // namespace
-
 void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLevel,
                             const AppState& state) {
+    using Field = ReportTable::Field;
+    static constexpr Field kFields[] = {Field::Name,    Field::Surname, Field::Street, Field::City,
+                                        Field::Country, Field::PostCod, Field::Phone,  Field::Email,
+                                        Field::Url,     Field::Level};
     static constexpr const char* kHeaders[] = {"Name",     "Surname", "Street", "City", "Country",
                                                "Post_Cod", "Phone",   "E_mail", "URL",  "Level"};
     const size_t details = withLevel ? 10 : 9;
     table.setColumnCount(firstColumn + details);
-    for (size_t i = 0; i < details; ++i) table.cells[0][firstColumn + i] = kHeaders[i];
+    for (size_t i = 0; i < details; ++i) {
+        table.setText(0, firstColumn + i, kHeaders[i]);
+        table.setDetailColumn(firstColumn + i, kFields[i]);
+    }
+    // The cells are read from the file when shown; it is opened (and made,
+    // when missing) now, as a report that reads it.
+    const auto path = state.dataFile(file::kAffiliates);
+    open_input(path, AffiliateRecord::kSize);
+    table.setAffiliatesFile(path);
 
+    // Every data row shows the record its ID names (zeros when there is none).
     const size_t endOfData = table.rowCount() - (table.hasTotalRow ? 1 : 0);
-    if (endOfData <= 1) return;
-
-    std::vector<int32_t> ids;
-    ids.reserve(endOfData - 1);
-    for (size_t r = 1; r < endOfData; ++r) ids.push_back(table.rowId(r));
-    visit_affiliate_bytes(state, ids, [&](size_t i, const uint8_t* record) {
-        write_details(table.cells[i + 1], firstColumn, withLevel, record);
-    });
+    std::vector<int32_t>& numbers = table.recordNumbers();
+    numbers.assign(std::max<size_t>(endOfData, 1), ReportTable::kNoRecord);
+    for (size_t r = 1; r < endOfData; ++r) numbers[r] = table.rowId(r);
 }
 
 void read_and_delete_accounts(const AppState& state,

@@ -1,13 +1,26 @@
 #pragma once
 // A report as the report window shows it: the request it was made for, its
-// caption, a grid of text cells whose row 0 is the header, an optional bold
-// Total row last, and the print layout. The table renders its own text and
-// HTML exports; windows only display it.
+// caption, a grid whose row 0 is the header, an optional bold Total row last,
+// and the print layout. The table renders its own text and HTML exports;
+// windows only display it.
+//
+// The grid keeps numbers, not texts: each column holds one kind of cell (a
+// whole number, a 4-byte float shown in 7 digits, an amount rounded to 3
+// decimals, a date, or an affiliate's detail field) and a cell becomes text
+// only when it is shown, exported or printed, through text() or
+// appendText(). Detail fields are kept as the affiliate's record number and
+// read from the affiliates file when asked for, a block of rows at a time.
+// The few cells that are neither (the header, " Total") are kept as text.
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/app_state.h"
@@ -15,48 +28,153 @@
 
 namespace qdx {
 
-struct ReportTable {
-    ReportRequest request;
-    std::string caption;                          // the report name, e.g. "Accounts_Report"
-    std::vector<std::vector<std::string>> cells;  // cells[row][column]; row 0 is the header
-    bool hasTotalRow = false;                     // the last row is the bold Total row
-    bool showRegisterPayments = false;            // only the payments-due report
-    std::array<int16_t, 11> printPos{};           // column positions in units of 120 twips
-    int16_t printCols = 0;                        // the short printout shows columns 0..printCols-1
+// Records of the affiliates file fetched by record number, a list at a time,
+// through one open file: in one pass over the file when the numbers lie
+// close together, record by record when they are scattered. Numbers that
+// are not on the file read as a record of zeros.
+class AffiliateRecordBlock {
+  public:
+    explicit AffiliateRecordBlock(std::filesystem::path affiliatesFile);
+    ~AffiliateRecordBlock();
+    AffiliateRecordBlock(const AffiliateRecordBlock&) = delete;
+    AffiliateRecordBlock& operator=(const AffiliateRecordBlock&) = delete;
 
-    // The numbers behind the cells, for the steps that compute on a finished
-    // table (totals, row IDs, payments): numbers[column][row] is the value the
-    // cell's text reads back as, NaN where no number was put.
-    std::vector<std::vector<double>> numbers;
-    // Columns whose numbers are dates (OLE dates), not amounts.
-    std::vector<size_t> dateColumns;
+    // Reads the records `numbers` names; record(i) is then numbers[i]'s.
+    void load(std::span<const int32_t> numbers);
+    const uint8_t* record(size_t i) const;
 
-    size_t rowCount() const { return cells.size(); }
-    size_t columnCount() const { return cells.empty() ? 0 : cells[0].size(); }
-
-    // One header row from a format string whose column texts are separated
-    // by "|" (blanks kept).
-    void setHeader(std::string_view formatString);
-    // Widens (or narrows) every row to `columns` cells.
-    void setColumnCount(size_t columns);
-    // Appends an empty row and returns it.
-    std::vector<std::string>& appendRow();
-    void setPrintLayout(std::initializer_list<int16_t> positions, int16_t columns);
-
-    // Puts a number into a cell: the text the report shows and the value
-    // that text reads back as.
-    void put(size_t row, size_t column, std::string text, double value);
-    // The number of a cell; NaN when it holds none.
-    double number(size_t row, size_t column) const;
-    // A data row's affiliate ID, from column 0; 0 when it holds none.
-    int32_t rowId(size_t row) const;
+  private:
+    struct File;
+    std::unique_ptr<File> file_;
+    std::vector<uint8_t> bytes_;
 };
 
-// A date cell: the regional short date, the OLE date as its number; marks
-// the column as one of dates.
+struct ReportTable {
+    ReportRequest request;
+    std::string caption;                 // the report name, e.g. "Accounts_Report"
+    bool hasTotalRow = false;            // the last row is the bold Total row
+    bool showRegisterPayments = false;   // only the payments-due report
+    std::array<int16_t, 11> printPos{};  // column positions in units of 120 twips
+    int16_t printCols = 0;               // the short printout shows columns 0..printCols-1
+
+    // What a cell holds, and so how it is written.
+    enum class Kind : uint8_t {
+        None,     // nothing put: empty text, no number
+        Long,     // a whole number
+        Single,   // the 7-digit value of a 4-byte float
+        Rounded,  // an amount rounded to 3 decimals, written in up to 15 digits
+        Date,     // an OLE date in the regional short form
+        Label,    // a whole number shown as text only (no number behind it)
+        Text,     // the cell's own text
+        Detail,   // a field of an affiliate's record
+    };
+    // The affiliate fields a Detail column shows.
+    enum class Field : uint8_t {
+        Name,
+        Surname,
+        Street,
+        City,
+        Country,
+        PostCod,
+        Phone,
+        Email,
+        Url,
+        Level
+    };
+
+    ReportTable();
+    ReportTable(const ReportTable& other);
+    ReportTable& operator=(const ReportTable& other);
+    ReportTable(ReportTable&&) noexcept;
+    ReportTable& operator=(ReportTable&&) noexcept;
+    ~ReportTable();
+
+    size_t rowCount() const { return rows_; }
+    size_t columnCount() const { return header_.size(); }
+
+    // One header row from a format string whose column texts are separated
+    // by "|" (blanks kept); the grid is emptied.
+    void setHeader(std::string_view formatString);
+    // Widens (or narrows) the grid to `columns` columns.
+    void setColumnCount(size_t columns);
+    // Appends an empty row and returns its index.
+    size_t appendRow();
+    // Appends a row of cells kept as text, and returns its index.
+    size_t appendTextRow(const std::vector<std::string>& texts);
+    // Room for `rows` rows in every column holding numbers.
+    void reserveRows(size_t rows);
+    void setPrintLayout(std::initializer_list<int16_t> positions, int16_t columns);
+
+    // A cell as the grid shows it and the exports write it.
+    std::string text(size_t row, size_t column) const;
+    void appendText(std::string& out, size_t row, size_t column) const;
+    // Every cell of a row.
+    std::vector<std::string> rowTexts(size_t row) const;
+    // The number of a cell; NaN when it holds none.
+    double number(size_t row, size_t column) const;
+    // What the cell holds.
+    Kind kind(size_t row, size_t column) const;
+    // A data row's affiliate ID, from column 0; 0 when it holds none.
+    int32_t rowId(size_t row) const;
+
+    // Puts a text and the number it stands for (NaN for none) into a cell.
+    void put(size_t row, size_t column, std::string text, double value);
+    // Puts a text without a number (the header row's, " Total").
+    void setText(size_t row, size_t column, std::string text);
+    // Puts a number of the given kind; `value` is the number the cell holds.
+    void putNumber(size_t row, size_t column, Kind kind, double value);
+
+    // Makes `column` a detail column showing `field` of the record that
+    // list `list` of record numbers names for each row (see recordNumbers).
+    void setDetailColumn(size_t column, Field field, size_t list = 0);
+    // The record numbers of detail list `list`, one per row; a row whose
+    // number is kNoRecord shows empty detail cells. Grown with the rows.
+    std::vector<int32_t>& recordNumbers(size_t list = 0);
+    static constexpr int32_t kNoRecord = INT32_MIN;
+    // The file the detail columns read.
+    void setAffiliatesFile(std::filesystem::path path);
+
+    // Sorts rows first..last-1 by the cells of `column`, ascending and
+    // stable, as the grid sorts: numbers as numbers, empty cells first,
+    // other texts after the numbers by their bytes.
+    void sortRows(size_t first, size_t last, size_t column);
+
+    // The regional settings the cells are written in (kept from the first put).
+    const Regional& regional() const { return regional_; }
+    void setRegional(const Regional& regional);
+
+  private:
+    struct Column {
+        Kind kind = Kind::None;      // the kind of every cell, unless `kinds` says otherwise
+        std::vector<double> values;  // per row; NaN where nothing was put
+        std::vector<Kind> kinds;     // per row, only once the column mixes kinds
+        Field field = Field::Name;   // for Detail columns
+        uint8_t list = 0;            // for Detail columns
+    };
+    struct DetailCache;
+
+    Column& column(size_t c);
+    void setKind(Column& col, size_t row, Kind kind);
+    const uint8_t* detailRecord(size_t row, size_t list) const;
+    static uint64_t key(size_t row, size_t column) { return (uint64_t(row) << 16) | column; }
+
+    std::vector<std::string> header_;
+    size_t rows_ = 0;
+    std::vector<Column> columns_;
+    std::unordered_map<uint64_t, std::string> texts_;  // cells kept as text
+    std::vector<std::vector<int32_t>> records_;        // detail lists, per row
+    std::filesystem::path affiliatesFile_;
+    Regional regional_;
+    const Regional* regionalSource_ = nullptr;  // where regional_ was copied from
+    mutable std::unique_ptr<DetailCache> cache_;
+};
+
+// A date cell: the regional short date, the OLE date as its number.
 void put_date(ReportTable& table, size_t row, size_t column, double date, const Regional& regional);
 // Cells holding numbers, written as the reports write them.
 void put_long(ReportTable& table, size_t row, size_t column, int64_t value);
+// A whole number shown as text only: the cell holds no number.
+void put_label(ReportTable& table, size_t row, size_t column, int64_t value);
 // The shortest general form (7 significant digits).
 void put_single(ReportTable& table, size_t row, size_t column, float value,
                 const Regional& regional);
@@ -66,7 +184,8 @@ void put_rounded(ReportTable& table, size_t row, size_t column, double value,
 
 // A number as a report shows it and reads it back: the value of its text (0
 // when that is not a number). Running sums and products are formed on this
-// value, as on a cell.
+// value, as on a cell. The float's is worked out without writing the text
+// wherever that gives the same bits.
 double shown_value(float value, const Regional& regional);
 double shown_value(double value, const Regional& regional);
 // A value read back as a 4-byte float; 0 beyond the float range.
@@ -84,14 +203,20 @@ void append_total_row(ReportTable& table, const std::vector<size_t>& summedColum
 // The text export: title line, empty line, one line per row with the
 // separator between cells; Windows-1252, CR LF.
 std::string export_text(const ReportTable& table, char separator, const AppState& state);
+// The same text handed to `write` a piece (about 1 MB) at a time.
+void stream_text(const ReportTable& table, char separator, const AppState& state,
+                 const std::function<void(std::string_view)>& write);
 // The HTML export, line for line as the report window writes it.
 std::string export_html(const ReportTable& table, const AppState& state);
 // "<caption> from <datefrom> to <dateto>", the range of the table's request.
 std::string title_line(const ReportTable& table, const AppState& state);
 
 // File names: the trimmed caption plus ".txt" in <app>/output, plus ".htm"
-// in <app>/output/html. Written through a temporary file and a rename.
+// in <app>/output/html. Written row by row through a temporary file and a
+// rename.
 std::filesystem::path save_text(const ReportTable& table, char separator, const AppState& state);
 std::filesystem::path save_html(const ReportTable& table, const AppState& state);
+// The trimmed caption as a file name, a path separator replaced by "_".
+std::string export_file_stem(const std::string& caption);
 
 }  // namespace qdx

@@ -79,9 +79,7 @@ QFont type_of(double points, bool bold) {
 // A column holds numbers when most of its sampled data rows read back as
 // one; dates are not numbers here.
 bool is_number_column(const ReportTable& table, size_t column, const std::vector<size_t>& rows) {
-    if (std::find(table.dateColumns.begin(), table.dateColumns.end(), column) !=
-        table.dateColumns.end())
-        return false;
+    if (table.rowCount() > 1 && table.kind(1, column) == ReportTable::Kind::Date) return false;
     size_t numbers = 0, texts = 0;
     for (size_t r : rows) {
         if (r == 0) continue;
@@ -350,8 +348,8 @@ class PreviewPainter {
 }  // namespace
 
 std::string cell_text(const ReportTable& table, size_t row, size_t column) {
-    const auto& cells = table.cells[row];
-    return column < cells.size() ? cells[column] : std::string();
+    return row < table.rowCount() && column < table.columnCount() ? table.text(row, column)
+                                                                  : std::string();
 }
 
 PreviewChart chart_from_picture(const QPicture& picture, PreviewChart::Page page, double height) {

@@ -77,12 +77,11 @@ bool is_downline(const ReportTable& table) {
 }
 
 void print_row(PrintHead& head, const ReportTable& table, size_t row) {
-    const auto& cells = table.cells[row];
     size_t columns = std::min<size_t>(static_cast<size_t>(std::max<int16_t>(table.printCols, 0)),
-                                      std::min(cells.size(), table.printPos.size()));
+                                      std::min(table.columnCount(), table.printPos.size()));
     for (size_t k = 0; k < columns; ++k) {
         head.setX(table.printPos[k] * kColumnUnit);
-        head.print(fromAnsi(cells[k]));
+        head.print(fromAnsi(table.text(row, k)));
     }
 }
 

@@ -29,12 +29,12 @@ bool ReportTableModel::isTotalRow(int row) const {
 
 QVariant ReportTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
-    const auto& cells = table_.cells[static_cast<size_t>(index.row()) + 1];
-    const auto column = static_cast<size_t>(index.column());
     switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
-            return column < cells.size() ? fromAnsi(cells[column]) : QString();
+            // Written when the view asks, for the rows it shows.
+            return fromAnsi(table_.text(static_cast<size_t>(index.row()) + 1,
+                                        static_cast<size_t>(index.column())));
         case Qt::FontRole:
             return isTotalRow(index.row()) ? QVariant(bold_) : QVariant();
         default:
@@ -52,7 +52,7 @@ QVariant ReportTableModel::headerData(int section, Qt::Orientation orientation, 
     }
     switch (role) {
         case Qt::DisplayRole:
-            return fromAnsi(table_.cells[0][static_cast<size_t>(section)]);
+            return fromAnsi(table_.text(0, static_cast<size_t>(section)));
         case Qt::FontRole:
             return bold_;
         default:

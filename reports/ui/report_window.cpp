@@ -227,11 +227,11 @@ void ReportWindow::sizeColumns() {
     QFontMetrics bold(boldFont);
     const size_t last = t.rowCount() - 1;
     for (size_t c = 0; c < t.columnCount(); ++c) {
-        int width = bold.horizontalAdvance(fromAnsi(t.cells[0][c]));
+        int width = bold.horizontalAdvance(fromAnsi(t.text(0, c)));
         for (size_t r = 1; r <= last && r <= kSampledRows; ++r) {
-            width = std::max(width, plain.horizontalAdvance(fromAnsi(t.cells[r][c])));
+            width = std::max(width, plain.horizontalAdvance(fromAnsi(t.text(r, c))));
         }
-        if (last > 0) width = std::max(width, bold.horizontalAdvance(fromAnsi(t.cells[last][c])));
+        if (last > 0) width = std::max(width, bold.horizontalAdvance(fromAnsi(t.text(last, c))));
         grid_->setColumnWidth(static_cast<int>(c), width + kCellPadding);
     }
 }
@@ -247,7 +247,7 @@ void ReportWindow::showPaymentsControls(bool shown) {
     }
     const size_t rows = t.rowCount() - 1 - (t.hasTotalRow ? 1 : 0);
     const QString total =
-        t.hasTotalRow ? fromAnsi(std::string(trim(t.cells.back()[1]))) : QString("0");
+        t.hasTotalRow ? fromAnsi(std::string(trim(t.text(t.rowCount() - 1, 1)))) : QString("0");
     registerSummary_->setText(
         QString("Would write %1 payment(s), %2 in all, dated %3")
             .arg(rows)

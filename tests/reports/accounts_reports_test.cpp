@@ -50,9 +50,9 @@ TEST_F(AccountsTest, RowsAreRoundedAndTotalledAsShown) {
     state.settings.rewards = {0, 12.3456f, 5.25f};
     test::write_money(state, file::kSales, {money(2, 1, march(2))});
     auto t = ask(state, ReportKind::Accounts, 0, false);
-    EXPECT_EQ(t.cells[1][1], "5.25");
-    EXPECT_EQ(t.cells[2][1], "12.346");
-    EXPECT_EQ(t.cells[4][1], "17.596");
+    EXPECT_EQ(t.text(1, 1), "5.25");
+    EXPECT_EQ(t.text(2, 1), "12.346");
+    EXPECT_EQ(t.text(4, 1), "17.596");
 }
 
 TEST_F(AccountsTest, AStoppedReportSaysHowFarItWasAndLeavesNoWorkingFile) {
@@ -96,8 +96,8 @@ TEST_F(AccountsTest, DueWhenTheBalanceReachesTheMinimalPayment) {
     auto t = ask(state, ReportKind::PaymentsDue, 0, false, false);
     EXPECT_TRUE(t.showRegisterPayments);
     ASSERT_EQ(t.rowCount(), 4u);
-    EXPECT_EQ(t.cells[1], (Cells{"2", "10"}));  // exactly the minimal payment
-    EXPECT_EQ(t.cells[3], (Cells{" Total", "30"}));
+    EXPECT_EQ(t.rowTexts(1), (Cells{"2", "10"}));  // exactly the minimal payment
+    EXPECT_EQ(t.rowTexts(3), (Cells{" Total", "30"}));
 }
 
 TEST_F(AccountsTest, MinimalPaymentZeroListsEveryoneNotNegative) {
@@ -105,8 +105,8 @@ TEST_F(AccountsTest, MinimalPaymentZeroListsEveryoneNotNegative) {
     test::write_money(state, file::kPayments, {money(1, 3, march(3))});
     auto t = ask(state, ReportKind::PaymentsDue, 0, false, false);
     ASSERT_EQ(t.rowCount(), 4u);
-    EXPECT_EQ(t.cells[1], (Cells{"2", "0"}));
-    EXPECT_EQ(t.cells[2][0], "3");
+    EXPECT_EQ(t.rowTexts(1), (Cells{"2", "0"}));
+    EXPECT_EQ(t.text(2, 0), "3");
 }
 
 TEST_F(AccountsTest, RegistersTheSumsAsShownAndAgainOnEveryCall) {
@@ -115,7 +115,7 @@ TEST_F(AccountsTest, RegistersTheSumsAsShownAndAgainOnEveryCall) {
     test::write_money(state, file::kPayments, {money(1, 1, ole_from_ymd(2003, 2, 1))});
     auto first = ask(state, ReportKind::PaymentsDue, 0, false, false);
     ASSERT_EQ(first.rowCount(), 4u);
-    EXPECT_EQ(first.cells[2][1], "12.346");  // affiliate 3's 10 % of 123.4567
+    EXPECT_EQ(first.text(2, 1), "12.346");  // affiliate 3's 10 % of 123.4567
     EXPECT_EQ(register_payments(state, first), 2);
 
     auto written = payments();
@@ -138,7 +138,7 @@ TEST_F(AccountsTest, RegisteringNeedsThePaymentsFileAndWritesAllOrNothing) {
     t.appendRow();
     put_long(t, 2, 0, 2);
     t.put(2, 1, "1E+300", 1e300);  // beyond what a payment holds
-    t.appendRow()[0] = " Total";
+    t.appendTextRow({" Total"});
     t.hasTotalRow = true;
     EXPECT_EQ(register_payments(state, t), 0);
     EXPECT_FALSE(file_exists(state.dataFile(file::kPayments)));

@@ -27,9 +27,9 @@ inline ReportTable accounts_table() {
 inline ReportTable full_accounts() {
     ReportTable t = accounts_table();
     t.setColumnCount(5);
-    t.cells[0][4] = "Name";
-    t.cells[1][4] = "Zebedee";
-    t.cells[2][4] = "Quentin";
+    t.setText(0, 4, "Name");
+    t.setText(1, 4, "Zebedee");
+    t.setText(2, 4, "Quentin");
     return t;
 }
 

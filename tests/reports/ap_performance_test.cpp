@@ -39,10 +39,10 @@ TEST_F(ApPerformanceTest, SumsByPeriodWithBothEndsIncluded) {
     auto t = ask(state, ReportKind::ApPerformance);
     using Cells = std::vector<std::string>;
     ASSERT_EQ(t.rowCount(), 5u);
-    EXPECT_EQ(t.cells[1], (Cells{"15/01/2003", "31/01/2003", "150.5", "0", "150.5"}));
-    EXPECT_EQ(t.cells[2], (Cells{"01/02/2003", "28/02/2003", "0", "0", "0"}));
-    EXPECT_EQ(t.cells[3], (Cells{"01/03/2003", "10/03/2003", "20", "30.25", "-10.25"}));
-    EXPECT_EQ(t.cells[4], (Cells{" Total", "", "170.5", "30.25", "140.25"}));
+    EXPECT_EQ(t.rowTexts(1), (Cells{"15/01/2003", "31/01/2003", "150.5", "0", "150.5"}));
+    EXPECT_EQ(t.rowTexts(2), (Cells{"01/02/2003", "28/02/2003", "0", "0", "0"}));
+    EXPECT_EQ(t.rowTexts(3), (Cells{"01/03/2003", "10/03/2003", "20", "30.25", "-10.25"}));
+    EXPECT_EQ(t.rowTexts(4), (Cells{" Total", "", "170.5", "30.25", "140.25"}));
 }
 
 TEST_F(ApPerformanceTest, RunningSumsKeepSevenDigitsInTheCell) {
@@ -54,16 +54,16 @@ TEST_F(ApPerformanceTest, RunningSumsKeepSevenDigitsInTheCell) {
                        {1, 0.4f, ymd(2003, 2, 3)},
                        {1, 0.4f, ymd(2003, 2, 4)}});
     auto t = ask(state, ReportKind::ApPerformance);
-    EXPECT_EQ(t.cells[2][2], "1234567");
+    EXPECT_EQ(t.text(2, 2), "1234567");
 }
 
 TEST_F(ApPerformanceTest, ReversedRangeGivesOneEmptyRowAndMissingFilesCountAsEmpty) {
     std::swap(state.datefrom, state.dateto);
     auto t = ask(state, ReportKind::ApPerformance);
     ASSERT_EQ(t.rowCount(), 3u);
-    EXPECT_EQ(t.cells[1][0], "10/03/2003");
-    EXPECT_EQ(t.cells[1][1], "15/01/2003");
-    EXPECT_EQ(t.cells[1][4], "0");
+    EXPECT_EQ(t.text(1, 0), "10/03/2003");
+    EXPECT_EQ(t.text(1, 1), "15/01/2003");
+    EXPECT_EQ(t.text(1, 4), "0");
     const std::string text = export_text(t, ';', state);
     EXPECT_NE(text.find("\r\n Total;;0;0;0\r\n"), std::string::npos);
 }

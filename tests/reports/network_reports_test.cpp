@@ -39,8 +39,11 @@ class NetworkReportsTest : public ::testing::Test {
     // Rows without the header, the columns of interest only.
     static Rows body(const ReportTable& t, size_t columns) {
         Rows rows;
-        for (size_t r = 1; r < t.rowCount(); ++r)
-            rows.emplace_back(t.cells[r].begin(), t.cells[r].begin() + static_cast<long>(columns));
+        for (size_t r = 1; r < t.rowCount(); ++r) {
+            std::vector<std::string> row = t.rowTexts(r);
+            row.resize(columns);
+            rows.push_back(std::move(row));
+        }
         return rows;
     }
 
@@ -136,7 +139,7 @@ TEST_F(IncomeStructureTest, FullFormSortsDataRowsBySalesAndKeepsTheTotalLast) {
                                 {"4", "3", "400"},
                                 {"1", "0", "600"},
                                 {" Total", "", "1500.5"}}));
-    EXPECT_EQ(t.cells[3][14], "4");  // the details moved with their row
+    EXPECT_EQ(t.text(3, 14), "4");  // the details moved with their row
 }
 
 // Levels: 1 and 6 at the top; 1 <- 2 <- 3 <- 4 <- 5; 7 under 2.
@@ -223,24 +226,25 @@ TEST_F(DownlineTest, MemberRegisteredAfterTheRangeLeavesAnEmptyRow) {
     state.dateto = ole_from_ymd(2003, 6, 1);
     ReportTable t = ask(state, ReportKind::Downline, 2, true);
     ASSERT_EQ(t.columnCount(), 11u);
-    EXPECT_EQ(t.cells[2][0], "1");
-    EXPECT_EQ(t.cells[2][6], "Long Road           ");  // the last row too
-    EXPECT_EQ(t.cells[2][10], fit_field("www.example.com", 30));
+    EXPECT_EQ(t.text(2, 0), "1");
+    EXPECT_EQ(t.text(2, 6), "Long Road           ");  // the last row too
+    EXPECT_EQ(t.text(2, 10), fit_field("www.example.com", 30));
 
     state.dateto = march(31);
     t = ask(state, ReportKind::Downline, 2, true);
-    EXPECT_EQ(t.cells[2], std::vector<std::string>(11));
+    EXPECT_EQ(t.rowTexts(2), std::vector<std::string>(11));
 }
 
 TEST_F(DownlineTest, MemberWithANanDateIsNotRegisteredByTheRangesEnd) {
     test::write_affiliates(state, {affiliate(6, 5, 2, std::numeric_limits<double>::quiet_NaN())});
-    EXPECT_EQ(ask(state, ReportKind::Downline, 5, false).cells[1], std::vector<std::string>(6));
+    EXPECT_EQ(ask(state, ReportKind::Downline, 5, false).rowTexts(1), std::vector<std::string>(6));
 }
 
 TEST_F(DownlineTest, NewAffiliatesAppearWithoutRebuild) {
     ask(state, ReportKind::Downline, 1, false);
     test::write_affiliates(state, {affiliate(6, 3, 4, march(2), "Fay")});
-    EXPECT_EQ(ask(state, ReportKind::Downline, 1, false).cells.back()[1], "6");
+    const ReportTable t = ask(state, ReportKind::Downline, 1, false);
+    EXPECT_EQ(t.text(t.rowCount() - 1, 1), "6");
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <random>
 
 #include "core/files.h"
 #include "core/ole_date.h"
@@ -45,13 +47,13 @@ class ReportTableTest : public ::testing::Test {
 TEST_F(ReportTableTest, TotalOfNoRowsIsZeroAndNegativesCountNegatively) {
     auto empty = twoColumns({});
     append_total_row(empty, {1}, state.regional);
-    EXPECT_EQ(empty.cells[1][0], " Total");
-    EXPECT_EQ(empty.cells[1][1], "0");
+    EXPECT_EQ(empty.text(1, 0), " Total");
+    EXPECT_EQ(empty.text(1, 1), "0");
 
     auto t = twoColumns({{"1", "10"}, {"2", "-37.3875"}});
     append_total_row(t, {1}, state.regional);
-    EXPECT_EQ(t.cells[2][1], "-37.388");  // half to even on the decimal text
-    EXPECT_EQ(t.cells[3][1], "-27.388");
+    EXPECT_EQ(t.text(2, 1), "-37.388");  // half to even on the decimal text
+    EXPECT_EQ(t.text(3, 1), "-27.388");
 }
 
 TEST_F(ReportTableTest, TotalKeepsSevenDigitsBetweenAdditions) {
@@ -59,7 +61,7 @@ TEST_F(ReportTableTest, TotalKeepsSevenDigitsBetweenAdditions) {
     // and so does every further 0.4; a float sum kept aside would grow.
     auto t = twoColumns({{"1", "1234567"}, {"2", "0.4"}, {"3", "0.4"}, {"4", "0.4"}});
     append_total_row(t, {1}, state.regional);
-    EXPECT_EQ(t.cells[5][1], "1234567");
+    EXPECT_EQ(t.text(5, 1), "1234567");
 }
 
 TEST_F(ReportTableTest, HtmlHasHeaderCellsOnlyInRowZero) {
@@ -74,16 +76,21 @@ TEST_F(ReportTableTest, HtmlHasHeaderCellsOnlyInRowZero) {
               "</body> </html>\r\n");
 }
 
-// Rows of uneven length, some 2.5 MB in all, so that several pieces are written.
-ReportTable large_table() {
+// Rows of uneven length, some 2.5 MB in all, so that several pieces are written;
+// a streamed file must be the whole text, byte for byte.
+ReportTable large_table(int rows = 30000) {
     ReportTable t;
     t.request = {ReportKind::Accounts, ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
     t.caption = "Accounts_Report";
     t.setHeader(" Affiliate's ID     | Income       | Name ");
-    for (int i = 1; i <= 30000; ++i)
-        t.appendRow() = {
-            std::to_string(i), std::to_string(i * 7 % 1000) + ".25",
-            std::string(static_cast<size_t>(i % 150), static_cast<char>('A' + i % 26))};
+    const Regional regional;
+    for (int i = 1; i <= rows; ++i) {
+        const size_t r = t.appendRow();
+        put_long(t, r, 0, i);
+        put_single(t, r, 1, static_cast<float>(i * 7 % 1000) + 0.25f, regional);
+        t.setText(r, 2, std::string(static_cast<size_t>(i % 150), static_cast<char>('A' + i % 26)));
+    }
+    append_total_row(t, {1}, regional);
     return t;
 }
 
@@ -96,8 +103,7 @@ TEST_F(ReportTableTest, LargeExportsAreSavedByteForByte) {
     EXPECT_EQ(test::read_file(save_html(t, state)), export_html(t, state));
 
     // Saved again over a longer file, nothing of the old one remains.
-    ReportTable shorter = t;
-    shorter.cells.resize(10);
+    ReportTable shorter = large_table(9);
     save_text(shorter, ';', state);
     EXPECT_EQ(test::read_file(path), export_text(shorter, ';', state));
     EXPECT_EQ(filesInOutput(), 2u);  // the text and html/: no temporary file
@@ -109,6 +115,72 @@ TEST_F(ReportTableTest, FailedSaveLeavesNoTemporaryFile) {
     EXPECT_THROW(save_text(large_table(), ';', state), FileError);
     EXPECT_TRUE(folder_exists(folder.path() / "output" / "Accounts_Report.txt" / "x"));
     EXPECT_EQ(filesInOutput(), 1u);
+}
+
+// The cells' numbers are worked out without writing and reading their texts;
+// they must have the very bits the texts read back as, and the texts written
+// from them must be the texts themselves, for every kind of value a report
+// meets: amounts in cents, sums of floats, 7-digit ties, any float at all.
+TEST(ShownNumbersTest, NumbersAndTextsAreThoseOfTheTextPath) {
+    std::mt19937_64 random(20261206);
+    auto single = [&](int kind) -> float {
+        const uint64_t u = random();
+        switch (kind) {
+            case 0:  // any float but NaN
+                for (float f = std::bit_cast<float>(static_cast<uint32_t>(u));;
+                     f = std::bit_cast<float>(static_cast<uint32_t>(random())))
+                    if (!std::isnan(f)) return f;
+            case 1:  // cents
+                return static_cast<float>(static_cast<int64_t>(u % 2000000001) - 1000000000) / 100;
+            case 2:  // sums and differences of amounts
+                return static_cast<float>(u % 100000000) / 1000 -
+                       static_cast<float>((u >> 32) % 10000000) / 7;
+            default:  // halves at the 8th digit and dyadic fractions
+                return (u & 1)
+                           ? static_cast<float>(10000005 + 10 * static_cast<int64_t>(u % 900000))
+                           : static_cast<float>(static_cast<int64_t>(u % 4000000) - 2000000) /
+                                 static_cast<float>(1 << (u >> 40) % 24);
+        }
+    };
+    auto amount = [&](int kind) -> double {
+        const uint64_t u = random();
+        switch (kind) {
+            case 0:  // thousandths and halves of them
+                return (static_cast<double>(u % 2000000001) - 1e9) / 2000;
+            case 1:  // products of rewards and sales
+                return static_cast<double>(single(1)) * static_cast<double>(single(2)) / 100;
+            case 2:  // large and tiny
+                return std::ldexp(static_cast<double>(u >> 11), static_cast<int>(u % 100) - 80);
+            default:
+                return std::bit_cast<double>(u);
+        }
+    };
+    Regional comma;
+    comma.decimalSeparator = ',';
+    for (const Regional& regional : {Regional(), comma}) {
+        ReportTable t;
+        t.setHeader("a|b");
+        t.appendRow();
+        for (int i = 0; i < 400000; ++i) {
+            const float f = single(i % 4);
+            const std::string text = format_single(f, regional);
+            const double back = parse_number(text, regional).value_or(0);
+            ASSERT_EQ(std::bit_cast<uint64_t>(shown_value(f, regional)),
+                      std::bit_cast<uint64_t>(back))
+                << text;
+            put_single(t, 1, 0, f, regional);
+            ASSERT_EQ(t.text(1, 0), text);
+            ASSERT_EQ(std::bit_cast<uint64_t>(t.number(1, 0)), std::bit_cast<uint64_t>(back));
+
+            const double d = amount(i % 4);
+            const std::string rounded = round3_double(d, regional);
+            put_rounded(t, 1, 1, d, regional);
+            ASSERT_EQ(t.text(1, 1), rounded) << d;
+            ASSERT_EQ(std::bit_cast<uint64_t>(t.number(1, 1)),
+                      std::bit_cast<uint64_t>(parse_number(rounded, regional).value_or(0)))
+                << rounded;
+        }
+    }
 }
 
 }  // namespace

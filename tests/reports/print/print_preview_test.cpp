@@ -64,7 +64,7 @@ std::map<std::pair<int, int>, std::vector<Word>> expect_laid_out(const ReportTab
                                                                  const fs::path& pdf,
                                                                  const QString& chart = {}) {
     const std::vector<Word> words = words_of(pdf);
-    const QString header = first_word(table.cells[0][0]);
+    const QString header = first_word(table.text(0, 0));
     std::map<int, double> headerY, footerY;
     int pages = 0;
     for (const Word& w : words) {
@@ -156,14 +156,11 @@ TEST_F(PrintPreviewTest, WideLongReportGoesLandscapeOverNumberedPagesWithTheChar
     t.caption = "Downline of the Affiliate with ID= 7  Report";
     t.setHeader(" Sub-level  |  ID |Name     |Surname  | E-mail    |Phone  |Street |City   ");
     for (int k = 1; k <= 150; ++k) {
-        t.appendRow() = {std::to_string(k % 8 + 1),
-                         std::to_string(k + 7),
-                         "Maximiliane-Josephine",
+        t.appendTextRow({std::to_string(k % 8 + 1), std::to_string(k + 7), "Maximiliane-Josephine",
                          "Oberhausen-Rheinhausen",
                          "maximiliane.josephine" + std::to_string(k) + "@example-mail.com",
-                         "+49 30 5555 0931 ext. 44",
-                         "Long Street of the Old Town 123",
-                         "Castrop-Rauxel"};
+                         "+49 30 5555 0931 ext. 44", "Long Street of the Old Town 123",
+                         "Castrop-Rauxel"});
     }
     t.setPrintLayout({0, 7, 14, 25, 50, 65, 80, 90}, 8);
     PreviewChart chart;

@@ -59,8 +59,8 @@ TEST_F(ReportPrintoutTest, DownlineTitleEndsWithTodayAndItsLastRowIsPrintedLikeT
     ReportTable t;
     t.caption = "Downline of the Affiliate with ID= 5  Report";
     t.setHeader(" Sub-level  |  ID |Name     |Surname  | E-mail    |Phone  ");
-    t.appendRow() = {"1", "6", "Ann", "Ames", "a@x", "1"};
-    t.appendRow() = {"2", "9", "Bob", "Brown", "b@x", "2"};
+    t.appendTextRow({"1", "6", "Ann", "Ames", "a@x", "1"});
+    t.appendTextRow({"2", "9", "Bob", "Brown", "b@x", "2"});
     t.setPrintLayout({0, 7, 14, 25, 50, 65, 80}, 6);
     EXPECT_EQ(print_title(t, state), "Downline of the Affiliate with ID= 5  Report on 31/03/2003");
     print_report_to_pdf(t, state, pdf());
@@ -73,8 +73,8 @@ TEST_F(ReportPrintoutTest, RowsPastThePageBottomContinueOnANewPage) {
     ReportTable t;
     t.caption = "Activity_Report";
     t.setHeader(" ID | Level ");
-    for (int k = 1; k <= 150; ++k) t.appendRow() = {"row" + std::to_string(k), "1"};
-    t.appendRow() = {" Total", "150"};
+    for (int k = 1; k <= 150; ++k) t.appendTextRow({"row" + std::to_string(k), "1"});
+    t.appendTextRow({" Total", "150"});
     t.hasTotalRow = true;
     t.setPrintLayout({0, 10}, 2);
     print_report_to_pdf(t, state, pdf());

@@ -175,7 +175,7 @@ TEST_F(ReportWindowTest, RegisterPaymentsAsksFirstAndRegistersOnEveryConfirmedCl
 TEST_F(ReportWindowTest, RegisterPaymentsThatFailsPartWayWritesNoneAndSaysSo) {
     write_money(state, file::kPayments, {{9, 1.5f, ole_from_ymd(2003, 1, 2)}});
     ReportTable table = payments_table({{3, 12.5f}, {7, 4}});
-    table.numbers[0][2] = std::nan("");  // the second row names no affiliate
+    table.put(2, 0, "7", std::nan(""));  // the second row names no affiliate
     ui::ReportWindow* w = open(std::move(table));
     click(w, "cmdRegistrePayments");
     ASSERT_EQ(messages.size(), 2u);
