@@ -41,15 +41,18 @@ std::string export_csv(const ReportTable& table, const AppState&) {
     return out;
 }
 
-std::filesystem::path save_csv(const ReportTable& table, const AppState& state) {
+std::filesystem::path save_csv(const ReportTable& table, const AppState& state,
+                               Progress& progress) {
     const auto folder = state.appDir / "output";
     ensure_folder(folder);
     std::string stem(trim(table.caption));
     for (char& c : stem)
         if (c == '/' || c == '\\') c = '_';
     const auto path = folder / (stem + ".csv");
+    progress.stage("Saving the report", 0, "rows");
     AtomicFile file(path);
     file.write(export_csv(table, state));
+    progress.check();  // a stop keeps the earlier export
     file.commit();
     return path;
 }
