@@ -45,30 +45,34 @@ QString report_label(const ProgressReport& report) {
 class Run final : public LongWork {
   public:
     Run(UiContext& context, QWidget* owner, const LongWorkText& text)
-        : context_(context), owner_(owner), text_(text), dialog_(owner) {
-        dialog_.setObjectName("dlgLongWork");
-        dialog_.setWindowTitle(text.title);
-        dialog_.setAccessibleName(text.title);
-        dialog_.setLabelText(text.title);
-        dialog_.setWindowModality(Qt::NonModal);  // the other windows stay usable
-        dialog_.setAutoClose(false);
-        dialog_.setAutoReset(false);
-        dialog_.setMinimumDuration(INT_MAX);  // shown by the timer below
-        dialog_.setRange(0, 0);
-        auto* cancel = new QPushButton("Cancel", &dialog_);
+        : context_(context), owner_(owner), text_(text), dialog_(new QProgressDialog(owner)) {
+        // The owner may go while the work stops; the dialog goes with it.
+        dialog_->setObjectName("dlgLongWork");
+        dialog_->setWindowTitle(text.title);
+        dialog_->setAccessibleName(text.title);
+        dialog_->setLabelText(text.title);
+        dialog_->setWindowModality(Qt::NonModal);  // the other windows stay usable
+        dialog_->setAutoClose(false);
+        dialog_->setAutoReset(false);
+        dialog_->setMinimumDuration(INT_MAX);  // shown by the timer below
+        dialog_->setRange(0, 0);
+        auto* cancel = new QPushButton("Cancel", dialog_);
         cancel->setObjectName("cmdCancelWork");
         cancel->setAccessibleName("Cancel");
-        dialog_.setCancelButton(cancel);
-        dialog_.hide();
-        QObject::connect(&dialog_, &QProgressDialog::canceled, &dialog_, [this] {
+        dialog_->setCancelButton(cancel);
+        dialog_->hide();
+        QObject::connect(dialog_, &QProgressDialog::canceled, &relay_, [this] {
             worker_.request_stop();
-            dialog_.setLabelText("Stopping...");
+            if (dialog_) dialog_->setLabelText("Stopping...");
         });
-        QTimer::singleShot(context.progressDelayMs, Qt::PreciseTimer, &dialog_,
+        QTimer::singleShot(context.progressDelayMs, Qt::PreciseTimer, &relay_,
                            [this] { showDialog(); });
     }
 
-    ~Run() override { stopAndWait(); }
+    ~Run() override {
+        stopAndWait();
+        delete dialog_.data();
+    }
 
     void run(std::function<void(Progress&)> work) {
         std::function<void(const ProgressReport&, std::stop_token)> hook = context_.workerHook;
@@ -83,7 +87,7 @@ class Run final : public LongWork {
                 error_ = std::current_exception();
             }
             QMetaObject::invokeMethod(
-                &dialog_, [this] { loop_.quit(); }, Qt::QueuedConnection);
+                &relay_, [this] { loop_.quit(); }, Qt::QueuedConnection);
         });
         // Ends when the worker says so, or when the application quits.
         loop_.exec();
@@ -108,7 +112,7 @@ class Run final : public LongWork {
         if (posted_) return;
         posted_ = true;
         QMetaObject::invokeMethod(
-            &dialog_, [this] { showReport(); }, Qt::QueuedConnection);
+            &relay_, [this] { showReport(); }, Qt::QueuedConnection);
     }
 
     void showReport() {
@@ -118,26 +122,28 @@ class Run final : public LongWork {
             report = latest_;
             posted_ = false;
         }
-        if (dialog_.wasCanceled()) return;
-        dialog_.setLabelText(report_label(report));
+        if (!dialog_ || dialog_->wasCanceled()) return;
+        dialog_->setLabelText(report_label(report));
         if (report.total > 0) {
-            dialog_.setRange(0, kScale);
-            dialog_.setValue(
+            dialog_->setRange(0, kScale);
+            dialog_->setValue(
                 static_cast<int>(std::min(report.done, report.total) * kScale / report.total));
         } else {
-            dialog_.setRange(0, 0);
+            dialog_->setRange(0, 0);
         }
     }
 
     void showDialog() {
-        dialog_.show();
-        if (context_.progressShown) context_.progressShown(dialog_);
+        if (!dialog_) return;
+        dialog_->show();
+        if (context_.progressShown) context_.progressShown(*dialog_);
     }
 
     UiContext& context_;
     QPointer<QWidget> owner_;
     LongWorkText text_;
-    QProgressDialog dialog_;
+    QPointer<QProgressDialog> dialog_;
+    QObject relay_;  // what the worker's reports are queued to
     QEventLoop loop_;
     std::jthread worker_;
     std::exception_ptr error_;

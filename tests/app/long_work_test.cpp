@@ -123,6 +123,24 @@ TEST_F(LongWorkTest, ACancelledReportLeavesTheFilesAndTheShownReportAsTheyWere) 
     EXPECT_EQ(w->windowTitle(), "AP_Performance_Report");
 }
 
+// Closing the report window, or the main window, while a report is made
+// stops it and waits for the worker before anything goes.
+TEST_F(LongWorkTest, ClosingAWindowStopsTheReportItRuns) {
+    holdAt("Adding up the sales", 0, [this] { reportWindow()->close(); });
+    click("cmdAccountsR");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(reportWindow(), nullptr);
+    EXPECT_EQ(context.longWork, nullptr);
+
+    holdAt("Adding up the sales", 0, [this] { main->close(); });
+    click("cmdPaymentsR");
+    EXPECT_TRUE(messages.empty()) << messageTexts().join("|").toStdString();
+    EXPECT_FALSE(fs::exists(state.workFile(file::kAccounts)));
+    EXPECT_FALSE(fs::exists(state.workFile(file::kActivity)));
+    EXPECT_EQ(reportWindow()->windowTitle(), "Payments_Report");  // named, never filled
+    EXPECT_EQ(reportWindow()->table().rowCount(), 0u);
+}
+
 // The dialog appears once the work has run for half a second, never for
 // work that ends sooner.
 TEST_F(LongWorkTest, TheProgressDialogAppearsAfterHalfASecondOnly) {
