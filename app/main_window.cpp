@@ -18,6 +18,7 @@
 #include "core/ole_date.h"
 #include "core/regional.h"
 #include "core/settings.h"
+#include "core/ui/long_work.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
 #include "core/ui/window_parts.h"
@@ -289,6 +290,9 @@ QLineEdit* MainWindow::lineEdit(const char* name) const { return findChild<QLine
 QAction* MainWindow::action(const char* name) const { return findChild<QAction*>(name); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // Long work still running is stopped, and its worker has ended, before
+    // the working files go and the windows are deleted.
+    stop_long_work(context_);
     remove_if_exists(context_.state.workFile(file::kActivity));
     remove_if_exists(context_.state.workFile(file::kAccounts));
     event->accept();

@@ -16,6 +16,7 @@
 
 #include "cli/batch_folder.h"
 #include "cli/qdx_report_options.h"
+#include "cli/qdx_report_progress.h"
 #include "core/app_folder.h"
 #include "core/app_state.h"
 #include "core/ole_date.h"
@@ -128,15 +129,26 @@ int run(qdx::AppState& state, const Options& o) {
 
     qdx::ReportTable table;
     try {
-        table = qdx::make_report(state, request);
+        qdx::cli::TerminalProgress shown;
+        table = qdx::make_report(state, request, shown.progress());
     } catch (const std::exception& error) {
         throw Refusal{qdx::report_failure_message(state.messages, kind.onFailure, error)};
     }
     if (o.save) {
-        step(qdx::kSaveTextFailed, [&] { qdx::save_text(table, o.separator, state); });
-        step(qdx::kSaveHtmlFailed, [&] { qdx::save_html(table, state); });
+        step(qdx::kSaveTextFailed, [&] {
+            qdx::cli::TerminalProgress shown;
+            qdx::save_text(table, o.separator, state, shown.progress());
+        });
+        step(qdx::kSaveHtmlFailed, [&] {
+            qdx::cli::TerminalProgress shown;
+            qdx::save_html(table, state, shown.progress());
+        });
     }
-    if (o.csv) step(qdx::kSaveCsvFailed, [&] { qdx::save_csv(table, state); });
+    if (o.csv)
+        step(qdx::kSaveCsvFailed, [&] {
+            qdx::cli::TerminalProgress shown;
+            qdx::save_csv(table, state, shown.progress());
+        });
     if (o.pdf) step(qdx::kPrintFailed, [&] { qdx::print_report_to_pdf(table, state, *o.pdf); });
     if (o.previewPdf)
         step(qdx::kPrintFailed, [&] { qdx::print_preview_to_pdf(table, state, *o.previewPdf); });
@@ -147,7 +159,10 @@ int run(qdx::AppState& state, const Options& o) {
     // fail, so a failure never leaves them written without the report that
     // lists them.
     if (o.registerPayments)
-        step(qdx::kRegisterFailed, [&] { qdx::register_payments(state, table); });
+        step(qdx::kRegisterFailed, [&] {
+            qdx::cli::TerminalProgress shown;
+            qdx::register_payments(state, table, shown.progress());
+        });
     return 0;
 }
 

@@ -19,10 +19,14 @@ bool field_matches(const std::string& wanted, const std::string& field) {
 
 // Records 1..recordCount that the file holds, decoded one by one.
 template <class Record, class Visit>
-void scan_records(const RecordFile& file, int64_t recordCount, Visit visit) {
+void scan_records(const RecordFile& file, int64_t recordCount, Progress& progress, Visit visit) {
     int64_t last = std::min(recordCount, file.count());
     if (last < 1) return;
-    file.scan(1, last, [&](int64_t k, const uint8_t* bytes) { visit(k, Record::decode(bytes)); });
+    progress.stage("Searching the register", last, "records");
+    file.scan(1, last, [&](int64_t k, const uint8_t* bytes) {
+        progress.step(k);
+        visit(k, Record::decode(bytes));
+    });
 }
 
 }  // namespace
@@ -47,19 +51,21 @@ SearchRequest<AffiliateCriteria> affiliate_search(const std::string& name,
 }
 
 GridRows find_affiliates(const RecordFile& file, int64_t recordCount, const AffiliateCriteria& c,
-                         const Regional& regional) {
+                         const Regional& regional, Progress& progress) {
     const GridColumns columns(affiliate_fields());
     GridRows rows;
-    scan_records<AffiliateRecord>(file, recordCount, [&](int64_t k, const AffiliateRecord& r) {
-        if (!field_matches(c.name, r.name) || !field_matches(c.surname, r.surname) ||
-            !field_matches(c.email, r.email) || (c.referrer && *c.referrer != r.referrerId)) {
-            return;
-        }
-        rows.push_back(columns.row(k, [&](const FieldEntry& entry) {
-            const std::string* text = affiliate_text(r, entry.field);
-            return text ? std::string(trim_right(*text)) : affiliate_field_text(r, entry, regional);
-        }));
-    });
+    scan_records<AffiliateRecord>(
+        file, recordCount, progress, [&](int64_t k, const AffiliateRecord& r) {
+            if (!field_matches(c.name, r.name) || !field_matches(c.surname, r.surname) ||
+                !field_matches(c.email, r.email) || (c.referrer && *c.referrer != r.referrerId)) {
+                return;
+            }
+            rows.push_back(columns.row(k, [&](const FieldEntry& entry) {
+                const std::string* text = affiliate_text(r, entry.field);
+                return text ? std::string(trim_right(*text))
+                            : affiliate_field_text(r, entry, regional);
+            }));
+        });
     return rows;
 }
 
@@ -89,10 +95,10 @@ int money_sort_column(const MoneyRegister& reg) {
 }
 
 GridRows find_money(const MoneyRegister& reg, const RecordFile& file, int64_t recordCount,
-                    const MoneyCriteria& c, const Regional& regional) {
+                    const MoneyCriteria& c, const Regional& regional, Progress& progress) {
     const GridColumns columns(reg.fields);
     GridRows rows;
-    scan_records<MoneyRecord>(file, recordCount, [&](int64_t k, const MoneyRecord& r) {
+    scan_records<MoneyRecord>(file, recordCount, progress, [&](int64_t k, const MoneyRecord& r) {
         if ((c.date && *c.date != r.date) || (c.affiliateId && *c.affiliateId != r.affiliateId)) {
             return;
         }
@@ -119,11 +125,12 @@ SearchRequest<CommunicationCriteria> communication_search(const std::string& id,
 }
 
 GridRows find_communications(const RecordFile& file, int64_t recordCount,
-                             const CommunicationCriteria& c, const Regional& regional) {
+                             const CommunicationCriteria& c, const Regional& regional,
+                             Progress& progress) {
     const GridColumns columns(communication_fields());
     GridRows rows;
     scan_records<CommunicationRecord>(
-        file, recordCount, [&](int64_t k, const CommunicationRecord& r) {
+        file, recordCount, progress, [&](int64_t k, const CommunicationRecord& r) {
             std::string id = format_long(r.affiliateId);
             std::string date = format_date(r.date, regional);
             std::string dateR = format_date(r.dateOfResponce, regional);

@@ -9,6 +9,7 @@
 
 #include "core/edit_checks.h"
 #include "core/grid_sort.h"
+#include "core/progress.h"
 #include "core/record_file.h"
 #include "core/regional.h"
 #include "registers/money_editing.h"
@@ -34,8 +35,15 @@ SearchRequest<AffiliateCriteria> affiliate_search(const std::string& name,
                                                   const std::string& email,
                                                   const std::string& referrer,
                                                   const Regional& regional);
+// Each search says how far it is through `progress` and stops when asked.
 GridRows find_affiliates(const RecordFile& file, int64_t recordCount,
-                         const AffiliateCriteria& criteria, const Regional& regional);
+                         const AffiliateCriteria& criteria, const Regional& regional,
+                         Progress& progress);
+inline GridRows find_affiliates(const RecordFile& file, int64_t recordCount,
+                                const AffiliateCriteria& criteria, const Regional& regional) {
+    Progress none;
+    return find_affiliates(file, recordCount, criteria, regional, none);
+}
 
 // Sales and payments: a date and an affiliate; rows sorted by the Date column.
 struct MoneyCriteria {
@@ -45,7 +53,12 @@ struct MoneyCriteria {
 SearchRequest<MoneyCriteria> money_search(const std::string& date, const std::string& affiliateId,
                                           const Regional& regional);
 GridRows find_money(const MoneyRegister& reg, const RecordFile& file, int64_t recordCount,
-                    const MoneyCriteria& criteria, const Regional& regional);
+                    const MoneyCriteria& criteria, const Regional& regional, Progress& progress);
+inline GridRows find_money(const MoneyRegister& reg, const RecordFile& file, int64_t recordCount,
+                           const MoneyCriteria& criteria, const Regional& regional) {
+    Progress none;
+    return find_money(reg, file, recordCount, criteria, regional, none);
+}
 // The grid column of the date, by which the rows are sorted.
 int money_sort_column(const MoneyRegister& reg);
 
@@ -58,6 +71,13 @@ SearchRequest<CommunicationCriteria> communication_search(const std::string& id,
                                                           const std::string& date,
                                                           const std::string& dateR);
 GridRows find_communications(const RecordFile& file, int64_t recordCount,
-                             const CommunicationCriteria& criteria, const Regional& regional);
+                             const CommunicationCriteria& criteria, const Regional& regional,
+                             Progress& progress);
+inline GridRows find_communications(const RecordFile& file, int64_t recordCount,
+                                    const CommunicationCriteria& criteria,
+                                    const Regional& regional) {
+    Progress none;
+    return find_communications(file, recordCount, criteria, regional, none);
+}
 
 }  // namespace qdx

@@ -175,27 +175,54 @@ void write_page(const std::filesystem::path& path, const std::string& text) {
 }
 }  // namespace
 
+namespace {
+std::filesystem::path page_folder(const AppState& state) { return state.appDir / "HTML"; }
+// The run's pages are written here and moved into HTML only once all of them
+// are written, so that a stopped or failed run leaves the earlier set whole.
+std::filesystem::path staging_folder(const AppState& state) {
+    return state.appDir / "HTML.partial";
+}
+void remove_staging(const AppState& state) {
+    std::error_code ignored;
+    std::filesystem::remove_all(staging_folder(state), ignored);
+}
+}  // namespace
+
 PageWriter::PageWriter(const AppState& state, Progress& progress)
     : impl_(std::make_unique<Impl>(state)) {
+    remove_staging(state);  // what a run that never ended left
     build_activity(state, progress);
     check_downline(state, progress);
     impl_->load();
 }
 
-PageWriter::~PageWriter() = default;
+PageWriter::~PageWriter() {
+    if (impl_->written) remove_staging(impl_->state);
+}
 
 void PageWriter::write(int32_t id, float income) {
     if (id < 1) return;  // affiliates are numbered from 1
-    const auto folder = impl_->state.appDir / "HTML";
-    ensure_folder(folder);
+    const auto folder = staging_folder(impl_->state);
+    if (!impl_->written) ensure_folder(folder);
+    impl_->written = true;
     const std::string stem = " " + std::to_string(id);
     write_page(folder / (stem + ".html"), impl_->earningsPage(id, income));
     write_page(folder / (stem + "d.html"), impl_->downlinePage(id));
-    impl_->written = true;
 }
 
 void PageWriter::finish() {
-    if (impl_->written) sync_filesystem(impl_->state.appDir / "HTML");
+    if (!impl_->written) return;
+    const auto staging = staging_folder(impl_->state);
+    const auto folder = page_folder(impl_->state);
+    sync_filesystem(staging);
+    ensure_folder(folder);
+    // The move is not stopped half-way: a rename per page replaces its
+    // earlier version.
+    for (const auto& entry : std::filesystem::directory_iterator(staging))
+        std::filesystem::rename(entry.path(), folder / entry.path().filename());
+    sync_filesystem(folder);
+    remove_staging(impl_->state);
+    impl_->written = false;
 }
 
 }  // namespace qdx

@@ -20,10 +20,13 @@ class PageWriter {
     PageWriter(const PageWriter&) = delete;
     PageWriter& operator=(const PageWriter&) = delete;
 
-    // HtmlRep: the two pages of affiliate `id` with the income of the range.
+    // HtmlRep: the two pages of affiliate `id` with the income of the range,
+    // written into a staging folder beside HTML.
     void write(int32_t id, float income);
-    // Puts the pages written so far on disk: one sync for the whole batch,
-    // where a sync per page would take hours for a large network.
+    // Puts the pages on disk (one sync for the whole batch, where a sync per
+    // page would take hours for a large network) and moves them into HTML.
+    // A writer destroyed before finish() (a stopped or failed run) removes
+    // its staging folder and leaves HTML as it was.
     void finish();
 
   private:

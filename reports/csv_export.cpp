@@ -54,18 +54,24 @@ std::string export_csv(const ReportTable& table, const AppState&) {
     return out;
 }
 
-std::filesystem::path save_csv(const ReportTable& table, const AppState& state) {
+std::filesystem::path save_csv(const ReportTable& table, const AppState& state,
+                               Progress& progress) {
     const auto folder = state.appDir / "output";
     ensure_folder(folder);
     const auto path = folder / (export_file_stem(table.caption) + ".csv");
+    progress.stage("Saving the report", 0, "bytes");
     AtomicFile file(path);
     std::string piece;
+    int64_t written = 0;
     auto spill = [&](std::string& out) {
+        written += static_cast<int64_t>(out.size());
+        progress.step(written);
         file.write(out);
         out.clear();
     };
     render_csv(table, piece, size_t{1} << 20, spill);
     spill(piece);
+    progress.check();  // a stop keeps the earlier export
     file.commit();
     return path;
 }

@@ -6,12 +6,18 @@
 #include <string>
 
 #include "core/app_state.h"
+#include "core/progress.h"
 #include "reports/report_table.h"
 
 namespace qdx {
 
 std::string export_csv(const ReportTable& table, const AppState& state);
 // output/<trimmed caption>.csv, through a temporary file.
-std::filesystem::path save_csv(const ReportTable& table, const AppState& state);
+// A stop asked for through `progress` keeps the earlier export.
+std::filesystem::path save_csv(const ReportTable& table, const AppState& state, Progress& progress);
+inline std::filesystem::path save_csv(const ReportTable& table, const AppState& state) {
+    Progress none;
+    return save_csv(table, state, none);
+}
 
 }  // namespace qdx

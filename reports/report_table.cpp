@@ -672,17 +672,23 @@ void render_html(const ReportTable& table, const AppState& state, std::string& o
 }
 
 // Writes what `render(out, spillAt, spill)` produces to `path`, piece by piece.
+// A stop asked for before the commit leaves the earlier export as it was.
 template <typename Render>
-void save_in_pieces(const std::filesystem::path& path, Render render) {
+void save_in_pieces(const std::filesystem::path& path, Progress& progress, Render render) {
     AtomicFile file(path);
     std::string piece;
     piece.reserve(kPieceSize + 4096);
+    int64_t written = 0;
+    progress.stage("Saving the report", 0, "bytes");
     auto spill = [&](std::string& out) {
+        written += static_cast<int64_t>(out.size());
+        progress.step(written);
         file.write(out);
         out.clear();
     };
     render(piece, kPieceSize, spill);
     spill(piece);
+    progress.check();
     file.commit();
 }
 
@@ -712,21 +718,23 @@ std::string export_html(const ReportTable& table, const AppState& state) {
     return out;
 }
 
-std::filesystem::path save_text(const ReportTable& table, char separator, const AppState& state) {
+std::filesystem::path save_text(const ReportTable& table, char separator, const AppState& state,
+                                Progress& progress) {
     auto folder = state.appDir / "output";
     ensure_folder(folder);
     auto path = folder / (export_file_stem(table.caption) + ".txt");
-    save_in_pieces(path, [&](std::string& out, size_t spillAt, auto spill) {
+    save_in_pieces(path, progress, [&](std::string& out, size_t spillAt, auto spill) {
         render_text(table, separator, state, out, spillAt, spill);
     });
     return path;
 }
 
-std::filesystem::path save_html(const ReportTable& table, const AppState& state) {
+std::filesystem::path save_html(const ReportTable& table, const AppState& state,
+                                Progress& progress) {
     auto folder = state.appDir / "output" / "html";
     ensure_folder(folder);
     auto path = folder / (export_file_stem(table.caption) + ".htm");
-    save_in_pieces(path, [&](std::string& out, size_t spillAt, auto spill) {
+    save_in_pieces(path, progress, [&](std::string& out, size_t spillAt, auto spill) {
         render_html(table, state, out, spillAt, spill);
     });
     return path;

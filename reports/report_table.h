@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/progress.h"
 #include "reports/report_request.h"
 
 namespace qdx {
@@ -213,9 +214,20 @@ std::string title_line(const ReportTable& table, const AppState& state);
 
 // File names: the trimmed caption plus ".txt" in <app>/output, plus ".htm"
 // in <app>/output/html. Written row by row through a temporary file and a
-// rename.
-std::filesystem::path save_text(const ReportTable& table, char separator, const AppState& state);
-std::filesystem::path save_html(const ReportTable& table, const AppState& state);
+// rename; a stop asked for through `progress` keeps the earlier export.
+std::filesystem::path save_text(const ReportTable& table, char separator, const AppState& state,
+                                Progress& progress);
+std::filesystem::path save_html(const ReportTable& table, const AppState& state,
+                                Progress& progress);
+inline std::filesystem::path save_text(const ReportTable& table, char separator,
+                                       const AppState& state) {
+    Progress none;
+    return save_text(table, separator, state, none);
+}
+inline std::filesystem::path save_html(const ReportTable& table, const AppState& state) {
+    Progress none;
+    return save_html(table, state, none);
+}
 // The trimmed caption as a file name, a path separator replaced by "_".
 std::string export_file_stem(const std::string& caption);
 

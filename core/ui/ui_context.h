@@ -7,10 +7,16 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <stop_token>
 
 #include "core/app_state.h"
+#include "core/progress.h"
+
+class QProgressDialog;
 
 namespace qdx::ui {
+
+class LongWork;
 
 enum class MessageButtons { Ok, OkCancel };
 enum class MessageAnswer { Ok, Cancel };
@@ -60,6 +66,15 @@ class UiContext {
     // and place it had when last closed.
     QWidget* showOnce(const QString& key, const std::function<QWidget*()>& create);
     QWidget* openWindow(const QString& key) const;
+
+    // Long work (long_work.h): the one running now and when its progress
+    // dialog appears. Tests use the two hooks: `workerHook` is called on the
+    // worker with every report (blocking there holds the work at a known
+    // point), `progressShown` on the window thread when the dialog appears.
+    LongWork* longWork = nullptr;
+    int progressDelayMs = 500;
+    std::function<void(const ProgressReport&, std::stop_token)> workerHook;
+    std::function<void(QProgressDialog&)> progressShown;
 
   private:
     QMap<QString, QPointer<QWidget>> windows_;

@@ -128,12 +128,14 @@ bool AffiliatesWindow::checkAndWrite() {
     return true;
 }
 
-bool AffiliatesWindow::findRows(GridRows& rows) {
+RecordEditor::SearchJob AffiliatesWindow::searchJob() {
     auto request = affiliate_search(ansi(txtSname), ansi(txtSsurname), ansi(txtSemail),
                                     ansi(txtSreferenceid), context_.state.regional);
-    if (request.empty || failed(request.failure)) return false;
-    rows = find_affiliates(file_, recordCount_, request.criteria, context_.state.regional);
-    return true;
+    if (request.empty || failed(request.failure)) return {};
+    return [criteria = request.criteria, count = recordCount_, regional = context_.state.regional](
+               const RecordFile& file, Progress& progress) {
+        return find_affiliates(file, count, criteria, regional, progress);
+    };
 }
 
 void AffiliatesWindow::exportRecords(int64_t from, int64_t to) {

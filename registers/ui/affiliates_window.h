@@ -19,7 +19,7 @@ class AffiliatesWindow : public RecordEditor {
     void inputFields(bool enabled) override;
     void newRecordDefaults() override;
     bool checkAndWrite() override;
-    bool findRows(GridRows& rows) override;
+    SearchJob searchJob() override;
     void exportRecords(int64_t from, int64_t to) override;
     std::filesystem::path exportCsv() override;
 

@@ -86,12 +86,14 @@ bool CommunicationsWindow::checkAndWrite() {
     return true;
 }
 
-bool CommunicationsWindow::findRows(GridRows& rows) {
+RecordEditor::SearchJob CommunicationsWindow::searchJob() {
     auto request =
         communication_search(ansi(txtSID), ansi(txtSsubject), ansi(txtSdate), ansi(txtSdate_r));
-    if (request.empty) return false;
-    rows = find_communications(file_, recordCount_, request.criteria, context_.state.regional);
-    return true;
+    if (request.empty) return {};
+    return [criteria = request.criteria, count = recordCount_, regional = context_.state.regional](
+               const RecordFile& file, Progress& progress) {
+        return find_communications(file, count, criteria, regional, progress);
+    };
 }
 
 void CommunicationsWindow::exportRecords(int64_t from, int64_t to) {

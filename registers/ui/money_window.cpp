@@ -84,11 +84,13 @@ void MoneyWindow::afterSave() {
     toForm();
 }
 
-bool MoneyWindow::findRows(GridRows& rows) {
+RecordEditor::SearchJob MoneyWindow::searchJob() {
     auto request = money_search(ansi(txtSdate), ansi(txtSAffID), context_.state.regional);
-    if (request.empty || failed(request.failure)) return false;
-    rows = find_money(reg_, file_, recordCount_, request.criteria, context_.state.regional);
-    return true;
+    if (request.empty || failed(request.failure)) return {};
+    return [reg = &reg_, criteria = request.criteria, count = recordCount_,
+            regional = context_.state.regional](const RecordFile& file, Progress& progress) {
+        return find_money(*reg, file, count, criteria, regional, progress);
+    };
 }
 
 void MoneyWindow::exportRecords(int64_t from, int64_t to) {

@@ -21,7 +21,7 @@ class MoneyWindow : public RecordEditor {
     void newRecordDefaults() override;
     bool checkAndWrite() override;
     void afterSave() override;
-    bool findRows(GridRows& rows) override;
+    SearchJob searchJob() override;
     int sortColumnAfterSearch() const override { return money_sort_column(reg_); }
     void exportRecords(int64_t from, int64_t to) override;
     std::filesystem::path exportCsv() override;

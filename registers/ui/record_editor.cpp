@@ -17,6 +17,7 @@
 
 #include "core/files.h"
 #include "core/regional.h"
+#include "core/ui/long_work.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
 #include "core/ui/window_parts.h"
@@ -401,12 +402,29 @@ void RecordEditor::save() {
 }
 
 void RecordEditor::display() {
+    if (refuse_while_busy(context_, this)) return;
     cmdDisplay_->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
     GridRows rows;
     bool found = false;
     try {
-        found = findRows(rows);
+        if (SearchJob job = searchJob()) {
+            if (file_.isOpen() && recordCount_ > 0) {
+                // The window may write to its file while the search runs.
+                rows = long_work_result(
+                    context_, this, kSearchWork,
+                    [job, path = file_.path(), length = file_.recordLength()](Progress& progress) {
+                        const RecordFile file(path, length);
+                        return job(file, progress);
+                    });
+            } else {
+                Progress none;
+                rows = job(file_, none);
+            }
+            found = true;
+        }
+    } catch (const Cancelled&) {
+        // The grid keeps the rows it showed.
     } catch (const std::exception&) {
         context_.message(this, appText(Msg::IncorrectValue), nullptr);
     }
@@ -465,6 +483,7 @@ void RecordEditor::unload() {
 }
 
 void RecordEditor::closeEvent(QCloseEvent* event) {
+    stop_long_work(context_, this);
     unload();
     event->accept();
 }

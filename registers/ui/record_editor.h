@@ -7,11 +7,13 @@
 #include <QWidget>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/edit_checks.h"
 #include "core/grid_sort.h"
+#include "core/progress.h"
 #include "core/record_file.h"
 #include "core/ui/field_boxes.h"
 
@@ -70,9 +72,11 @@ class RecordEditor : public QWidget {
     // The save's checks in order, then the writing; false when a check failed.
     virtual bool checkAndWrite() = 0;
     virtual void afterSave() {}
-    // The rows found, or false when there is nothing to show (empty search
-    // texts, or a failed conversion already reported).
-    virtual bool findRows(GridRows& rows) = 0;
+    // The search the boxes ask for, run on a worker over a handle of its
+    // own to the register file; empty when there is nothing to show (empty
+    // search texts, or a failed conversion already reported).
+    using SearchJob = std::function<GridRows(const RecordFile& file, Progress& progress)>;
+    virtual SearchJob searchJob() = 0;
     virtual int sortColumnAfterSearch() const { return -1; }
     virtual void exportRecords(int64_t from, int64_t to) = 0;
     // Every record as CSV; returns the file written.

@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QCursor>
 #include <QLineEdit>
+#include <QPointer>
 #include <exception>
 
+#include "core/files.h"
+#include "core/ui/long_work.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
 #include "reports/report_failures.h"
@@ -15,11 +18,11 @@
 namespace qdx::ui {
 namespace {
 
-// The hourglass while a report is computed; the normal pointer comes back
-// however the computation ends.
+// The busy pointer while a report is computed (the windows stay usable); the
+// normal pointer comes back however the computation ends.
 class WaitPointer {
   public:
-    WaitPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    WaitPointer() { QApplication::setOverrideCursor(Qt::BusyCursor); }
     ~WaitPointer() { QApplication::restoreOverrideCursor(); }
     WaitPointer(const WaitPointer&) = delete;
     WaitPointer& operator=(const WaitPointer&) = delete;
@@ -36,23 +39,42 @@ void report_failure(UiContext& context, ReportWindow* window, const QString& tex
     context.message(window, text);
 }
 
-// Names the report window, then computes the table under the hourglass and
-// shows it there.
+// Computes the report on a worker, from a copy of the shared state.
+ReportTable make_report_in_background(UiContext& context, QWidget* owner,
+                                      const ReportRequest& request) {
+    try {
+        return long_work_result(context, owner, kReportWork,
+                                [state = context.state, request](Progress& progress) {
+                                    return make_report(state, request, progress);
+                                });
+    } catch (const Cancelled&) {
+        // A cancelled report leaves no working file; the next report that
+        // reads the activity file makes it anew.
+        remove_if_exists(context.state.workFile(file::kActivity));
+        throw;
+    }
+}
+
+// Names the report window, then computes the table under the busy pointer
+// and shows it there. A cancelled report leaves the window as it was.
 void run_in_window(UiContext& context, const ReportKindInfo& kind, const ReportRequest& request) {
-    ReportWindow* window = show_report_window(context);
+    QPointer<ReportWindow> window = show_report_window(context);
     window->beginReport(kind.caption(request.id), kind.registersPayments);
     QString failure;
     {
         WaitPointer wait;
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         try {
-            window->showTable(make_report(context.state, request));
+            ReportTable table = make_report_in_background(context, window, request);
+            if (window) window->showTable(std::move(table));
+            return;
+        } catch (const Cancelled&) {
+            if (window) window->reportCancelled();
             return;
         } catch (const std::exception& error) {
             failure = failure_text(context, error, kind.onFailure);
         }
     }
-    report_failure(context, window, failure);
+    if (window) report_failure(context, window, failure);
 }
 
 // The downline is gathered before the window shows it.
@@ -63,9 +85,11 @@ void run_before_window(const ReportInputs& inputs, const ReportKindInfo& kind,
     {
         WaitPointer wait;
         try {
-            ReportTable table = make_report(context.state, request);
+            ReportTable table = make_report_in_background(context, inputs.window, request);
             show_report_window(context)->showTable(std::move(table));
             return;
+        } catch (const Cancelled&) {
+            return;  // nothing was shown yet
         } catch (const std::exception& error) {
             failure = failure_text(context, error, kind.onFailure);
         }
@@ -94,6 +118,8 @@ bool read_id(const ReportInputs& inputs, QLineEdit* box, int32_t& id) {
 }  // namespace
 
 void run_report(const ReportInputs& inputs, ReportKind kind, QLineEdit* idBox) {
+    // Reports are made one at a time.
+    if (refuse_while_busy(inputs.context, inputs.window)) return;
     const ReportKindInfo& info = report_kind(kind);
     ReportRequest request;
     request.kind = kind;

@@ -1,7 +1,8 @@
 #pragma once
 // The seven reports asked for from the main window. Each reads its ID box
 // (where it has one) and the date range, opens the report window, computes
-// the report under the hourglass and hands the table over.
+// the report on a worker (long_work.h: progress dialog, Cancel) and hands the
+// table over. A report asked for while another is made is refused.
 #include <functional>
 
 #include "reports/report_request.h"

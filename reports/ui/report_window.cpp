@@ -1,5 +1,6 @@
 #include "reports/ui/report_window.h"
 
+#include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,6 +17,7 @@
 #include "core/record_append.h"
 #include "core/regional.h"
 #include "core/text_field.h"
+#include "core/ui/long_work.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
 #include "core/ui/window_memory.h"
@@ -204,6 +206,16 @@ void ReportWindow::keepShownReport() {
     showPaymentsControls(shown.showRegisterPayments);
 }
 
+void ReportWindow::reportCancelled() {
+    keepShownReport();
+    setStatus("Cancelled.");
+}
+
+void ReportWindow::closeEvent(QCloseEvent* event) {
+    stop_long_work(context_, this);
+    QWidget::closeEvent(event);
+}
+
 void ReportWindow::showTable(ReportTable table) {
     setWindowTitle(fromAnsi(table.caption));
     const bool payments = table.showRegisterPayments;
@@ -265,9 +277,25 @@ QString ReportWindow::statusText() const { return status_->text(); }
 
 void ReportWindow::setStatus(const QString& text) { status_->setText(text); }
 
+void ReportWindow::saveInBackground(const SaveFunction& save) {
+    if (refuse_while_busy(context_, this)) return;
+    try {
+        // The table stays as it is while the work runs (see registerPayments).
+        const auto path = long_work_result(context_, this, kSaveWork,
+                                           [&save, state = context_.state, &shown = table()](
+                                               Progress& p) { return save(shown, state, p); });
+        setStatus("Saved as " + path_text(path));
+    } catch (const Cancelled&) {
+        setStatus("Cancelled.");  // the earlier export stays
+    }
+}
+
 void ReportWindow::saveText() {
     try {
-        setStatus("Saved as " + path_text(save_text(table(), separator(), context_.state)));
+        const char sep = separator();
+        saveInBackground([sep](const ReportTable& t, const AppState& s, Progress& p) {
+            return save_text(t, sep, s, p);
+        });
     } catch (const std::exception& e) {
         context_.message(this, "The report could not be saved as text: " + fromAnsi(e.what()));
     }
@@ -275,7 +303,9 @@ void ReportWindow::saveText() {
 
 void ReportWindow::saveHtml() {
     try {
-        setStatus("Saved as " + path_text(save_html(table(), context_.state)));
+        saveInBackground([](const ReportTable& t, const AppState& s, Progress& p) {
+            return save_html(t, s, p);
+        });
     } catch (const std::exception& e) {
         context_.message(this, "The report could not be saved as HTML: " + fromAnsi(e.what()));
     }
@@ -283,7 +313,8 @@ void ReportWindow::saveHtml() {
 
 void ReportWindow::saveCsv() {
     try {
-        setStatus("Saved as " + path_text(save_csv(table(), context_.state)));
+        saveInBackground(
+            [](const ReportTable& t, const AppState& s, Progress& p) { return save_csv(t, s, p); });
     } catch (const std::exception& e) {
         context_.message(this, kSaveCsvFailed + fromAnsi(e.what()));
     }
@@ -324,6 +355,7 @@ void ReportWindow::printReport() {
 void ReportWindow::printPreview() { show_print_preview(context_, this, table(), chartSource_); }
 
 void ReportWindow::registerPayments() {
+    if (refuse_while_busy(context_, this)) return;
     const AppState& s = context_.state;
     QString question = "The payments from the Report will be registered on the date  " +
                        fromAnsi(format_date(table().request.dateto, s.regional));
@@ -332,8 +364,15 @@ void ReportWindow::registerPayments() {
         return;
     }
     try {
-        int written = register_payments(s, table());
+        // The table stays as it is while the work runs: a new report is
+        // refused and closing the window waits for the worker.
+        const int written = long_work_result(context_, this, kRegisterWork,
+                                             [state = s, &shown = table()](Progress& p) {
+                                                 return register_payments(state, shown, p);
+                                             });
         setStatus(QString("%1 payment(s) registered").arg(written));
+    } catch (const Cancelled&) {
+        setStatus("Cancelled.");  // none was written
     } catch (const PartialAppendError& e) {
         context_.message(this,
                          "The payments could not be registered; the payments file may hold "

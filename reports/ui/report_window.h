@@ -3,6 +3,8 @@
 // range it was opened with, and the buttons that save the shown report as
 // text or HTML, print its short form and register the payments it lists.
 #include <QWidget>
+#include <filesystem>
+#include <functional>
 #include <utility>
 
 #include "reports/report_table.h"
@@ -33,6 +35,8 @@ class ReportWindow : public QWidget {
     // The new report failed: the window names the report its grid still
     // shows, and offers "Register payments" only for a payments-due grid.
     void keepShownReport();
+    // The new report was cancelled: the same, and the status line says so.
+    void reportCancelled();
     // Shows the finished report (caption and button from the table).
     void showTable(ReportTable table);
     const ReportTable& table() const;
@@ -58,7 +62,16 @@ class ReportWindow : public QWidget {
     // for any other report says to make that one first.
     void writePayoutFile();
 
+  protected:
+    // Closing stops the long work running over the window first.
+    void closeEvent(QCloseEvent* event) override;
+
   private:
+    using SaveFunction =
+        std::function<std::filesystem::path(const ReportTable&, const AppState&, Progress&)>;
+    // Saves the shown report on a worker and says where; refused while other
+    // long work runs, and a cancelled save keeps the earlier export.
+    void saveInBackground(const SaveFunction& save);
     void buildControls();
     void setStatus(const QString& text);
     void sizeColumns();

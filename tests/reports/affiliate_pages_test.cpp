@@ -148,6 +148,7 @@ TEST(AffiliatePagesRandomTest, PagesAndActivityFileMatchTheLongWay) {
         PageWriter writer(a, none);
         for (int id = 1; id <= n + 2; ++id) writer.write(id, incomes[static_cast<size_t>(id - 1)]);
         writer.write(0, 3);  // IDs start at 1: no page
+        writer.finish();
         EXPECT_FALSE(file_exists(a.appDir / "HTML" / " 0.html"));
         build_activity(b);
         check_downline(b);
