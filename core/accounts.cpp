@@ -1,6 +1,9 @@
 #include "core/accounts.h"
 
+#include <algorithm>
 #include <cmath>
+#include <stop_token>
+#include <thread>
 #include <vector>
 
 #include "core/record_file.h"
@@ -82,53 +85,86 @@ size_t deepest_paying_level(const Settings& settings) {
     return 0;
 }
 
+// A sale in the range whose affiliate is on file.
+struct CountedSale {
+    int32_t id;
+    float sum;
+};
+
+// Adds the commissions of `sales` (in record order) into income[lo..hi):
+// every account sees its additions in record order, whichever thread owns it.
+void add_commissions(const std::vector<CountedSale>& sales, const std::vector<int32_t>& up,
+                     const Settings& settings, size_t deepest, int32_t lo, int32_t hi,
+                     std::vector<float>& income, const std::stop_token& stop) {
+    constexpr size_t kRowAhead = 8;
+    for (size_t i = 0; i < sales.size(); ++i) {
+        if ((i & 0xFFFF) == 0 && stop.stop_requested()) return;
+        if (i + kRowAhead < sales.size())
+            __builtin_prefetch(&up[static_cast<size_t>(sales[i + kRowAhead].id) * kLevels]);
+        const int32_t* row = &up[static_cast<size_t>(sales[i].id) * kLevels];
+        const float sum = sales[i].sum;
+        // A sum that is not finite makes even a 0 % reward count.
+        const size_t levels = settings.payType == 1 && !std::isfinite(sum) ? kLevels : deepest;
+        for (size_t j = 0; j < levels && row[j] != 0; ++j) {
+            if (row[j] < lo || row[j] >= hi) continue;
+            float& total = income[static_cast<size_t>(row[j])];
+            total = add_single(total, level_reward(settings, static_cast<int>(j + 1), sum));
+        }
+    }
+}
+
 }  // namespace
 
 void build_accounts(const AppState& state, Progress& progress) {
     RecordFile accountsFile(state.workFile(file::kAccounts), AccountRecord::kSize);
     ReferralTree tree = ReferralTree::load(state);
     const int32_t n = tree.count();
-    const std::vector<int32_t> up = upline_table(tree);
-    std::vector<float> income(static_cast<size_t>(n) + 1, 0.0f);
-    std::vector<float> paid(static_cast<size_t>(n) + 1, 0.0f);
     const Settings& settings = state.settings;
     const size_t deepest = deepest_paying_level(settings);
 
-    // Sales touch accounts all over the table; the rows and accounts of the
-    // sales a few records ahead are fetched early so the memory works in parallel.
-    auto row_of = [&](const uint8_t* sale) -> const int32_t* {
-        int32_t id = le::get_i32(sale);
-        return tree.contains(id) ? &up[static_cast<size_t>(id) * kLevels] : nullptr;
-    };
+    // One pass over the sales keeps those in the range, in record order; the
+    // date is the only thing looked at for the others.
+    std::vector<CountedSale> counted;
     RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
     if (sales.isOpen()) {
         progress.stage("Adding up the sales", sales.count(), "sales");
         sales.scanBlocks(1, sales.count(), [&](int64_t first, const uint8_t* bytes, size_t count) {
             progress.step(first - 1);
-            constexpr size_t kRowAhead = 16, kAccountsAhead = 8;
-            for (size_t i = 0; i < count; ++i) {
-                const uint8_t* sale = bytes + i * MoneyRecord::kSize;
-                if (i + kRowAhead < count)
-                    if (const int32_t* r = row_of(sale + kRowAhead * MoneyRecord::kSize))
-                        __builtin_prefetch(r);
-                if (i + kAccountsAhead < count)
-                    if (const int32_t* r = row_of(sale + kAccountsAhead * MoneyRecord::kSize))
-                        for (size_t j = 0; j < deepest && r[j] != 0; ++j)
-                            __builtin_prefetch(&income[static_cast<size_t>(r[j])], 1);
-                if (!in_range(state, le::get_f64(sale + 8))) continue;
-                const int32_t* row = row_of(sale);
-                if (!row) continue;
-                float sum = le::get_f32(sale + 4);
-                // A sum that is not finite makes even a 0 % reward count.
-                size_t levels = settings.payType == 1 && !std::isfinite(sum) ? kLevels : deepest;
-                for (size_t j = 0; j < levels && row[j] != 0; ++j) {
-                    float& total = income[static_cast<size_t>(row[j])];
-                    total = add_single(total, level_reward(settings, static_cast<int>(j + 1), sum));
-                }
+            for (size_t i = 0; i < count; ++i, bytes += MoneyRecord::kSize) {
+                if (!in_range(state, le::get_f64(bytes + 8))) continue;
+                const int32_t id = le::get_i32(bytes);
+                if (tree.contains(id)) counted.push_back({id, le::get_f32(bytes + 4)});
             }
         });
     }
     sales.close();
+
+    const std::vector<int32_t> up = upline_table(tree);
+    std::vector<float> income(static_cast<size_t>(n) + 1, 0.0f);
+    // Each thread owns a band of account IDs and goes through all the sales,
+    // so every account's sum is formed in record order.
+    // (A few hundred sales are already worth a second thread.)
+    constexpr size_t kFewSales = 128;
+    const size_t threads = counted.size() < kFewSales
+                               ? 1
+                               : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 16);
+    const std::stop_token stop = progress.token();
+    if (threads == 1) {
+        add_commissions(counted, up, settings, deepest, 1, n + 1, income, stop);
+    } else {
+        std::vector<std::jthread> workers;
+        for (size_t t = 0; t < threads; ++t) {
+            const auto lo = static_cast<int32_t>(1 + static_cast<int64_t>(n) * t / threads);
+            const auto hi = static_cast<int32_t>(1 + static_cast<int64_t>(n) * (t + 1) / threads);
+            workers.emplace_back([&, lo, hi] {
+                add_commissions(counted, up, settings, deepest, lo, hi, income, stop);
+            });
+        }
+    }
+    progress.check();
+    counted = {};
+
+    std::vector<float> paid(static_cast<size_t>(n) + 1, 0.0f);
     scan_money(state, file::kPayments, progress, "Adding up the payments",
                [&](int32_t id, float sum) {
                    if (!tree.contains(id)) return;
@@ -141,25 +177,36 @@ void build_accounts(const AppState& state, Progress& progress) {
     write_records(accountsFile, accounts);
 }
 
-void build_activity(const AppState& state, Progress& progress) {
-    RecordFile affiliates = open_input(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
-    ReferralTree tree = affiliates.isOpen() ? ReferralTree::fromFile(affiliates) : ReferralTree{};
-    affiliates.close();
+std::vector<ActivityRecord> compute_activity(const AppState& state, const ReferralTree& tree,
+                                             Progress& progress, const std::vector<bool>* only) {
     const int32_t n = tree.count();
-    RecordFile activityFile(state.workFile(file::kActivity), ActivityRecord::kSize);
     std::vector<ActivityRecord> activity(static_cast<size_t>(n) + 1);
-
+    auto counted = [&](int64_t id) { return !only || (*only)[static_cast<size_t>(id)]; };
     for (int32_t k = 1; k <= n; ++k) {
         int32_t r = tree.referrerOf(k);
-        if (r != 0 && in_range(state, tree.dateOf(k)) && tree.contains(r))
+        if (r != 0 && tree.contains(r) && counted(r) && in_range(state, tree.dateOf(k)))
             ++activity[static_cast<size_t>(r)].newReferrals;
     }
     scan_money(state, file::kSales, progress, "Adding up the sales", [&](int32_t id, float sum) {
-        if (!tree.contains(id)) return;
+        if (!tree.contains(id) || !counted(id)) return;
         auto& volume = activity[static_cast<size_t>(id)].volume;
         volume = add_single(volume, sum);
     });
-    write_records(activityFile, activity);
+    return activity;
+}
+
+void build_activity(const AppState& state, const ReferralTree& tree, Progress& progress) {
+    RecordFile activityFile(state.workFile(file::kActivity), ActivityRecord::kSize);
+    write_records(activityFile, compute_activity(state, tree, progress));
+}
+
+ReferralTree activity_tree(const AppState& state) {
+    RecordFile affiliates = open_input(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
+    return affiliates.isOpen() ? ReferralTree::fromFile(affiliates) : ReferralTree{};
+}
+
+void build_activity(const AppState& state, Progress& progress) {
+    build_activity(state, activity_tree(state), progress);
 }
 
 }  // namespace qdx

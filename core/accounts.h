@@ -3,8 +3,12 @@
 // files accounts.qdx and activity.qdx (record k belongs to affiliate k).
 // Every sum is formed as: read the Single, add in double, round to Single,
 // in record order, so the totals match the order of entry exactly.
+#include <vector>
+
 #include "core/app_state.h"
 #include "core/progress.h"
+#include "core/records.h"
+#include "core/tree.h"
 
 namespace qdx {
 
@@ -27,6 +31,16 @@ inline void build_activity(const AppState& state) {
     Progress none;
     build_activity(state, none);
 }
+// The tree build_activity reads: the affiliates file opened as an input
+// (created empty when missing, as long as its folder exists).
+ReferralTree activity_tree(const AppState& state);
+// The same over a tree the caller has loaded.
+void build_activity(const AppState& state, const ReferralTree& tree, Progress& progress);
+// What build_activity writes, in memory (entry k for affiliate k); with
+// `only`, just for the affiliates it marks (indexed by ID), the others zero.
+std::vector<ActivityRecord> compute_activity(const AppState& state, const ReferralTree& tree,
+                                             Progress& progress,
+                                             const std::vector<bool>* only = nullptr);
 
 // The same computations done record by record, opening the affiliates file
 // at every referrer lookup. Slow; kept as the reference the fast ones are
