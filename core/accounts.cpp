@@ -1,6 +1,7 @@
 #include "core/accounts.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <stop_token>
 #include <thread>
@@ -91,25 +92,65 @@ struct CountedSale {
     float sum;
 };
 
-// Adds the commissions of `sales` (in record order) into income[lo..hi):
-// every account sees its additions in record order, whichever thread owns it.
+// Calls work(0..threads-1), each on a thread of its own (0 on the caller's).
+template <class Work>
+void run_on(size_t threads, const Work& work) {
+    std::vector<std::jthread> others;
+    for (size_t t = 1; t < threads; ++t) others.emplace_back([&work, t] { work(t); });
+    work(0);
+}
+
+// One commission for an account.
+struct Credit {
+    int32_t account;
+    float amount;
+};
+
+// Adds the commissions of `sales` (in record order) into `income`. The
+// credits of a stretch of sales are first dealt into bands of accounts small
+// enough to stay in the cache, keeping their order, and then added band by
+// band, so every account still sees its additions in record order. The
+// threads split the stretch's sales for the dealing and the bands for the adding.
 void add_commissions(const std::vector<CountedSale>& sales, const std::vector<int32_t>& up,
-                     const Settings& settings, size_t deepest, int32_t lo, int32_t hi,
-                     std::vector<float>& income, const std::stop_token& stop) {
-    constexpr size_t kRowAhead = 8;
-    for (size_t i = 0; i < sales.size(); ++i) {
-        if ((i & 0xFFFF) == 0 && stop.stop_requested()) return;
-        if (i + kRowAhead < sales.size())
-            __builtin_prefetch(&up[static_cast<size_t>(sales[i + kRowAhead].id) * kLevels]);
-        const int32_t* row = &up[static_cast<size_t>(sales[i].id) * kLevels];
-        const float sum = sales[i].sum;
-        // A sum that is not finite makes even a 0 % reward count.
-        const size_t levels = settings.payType == 1 && !std::isfinite(sum) ? kLevels : deepest;
-        for (size_t j = 0; j < levels && row[j] != 0; ++j) {
-            if (row[j] < lo || row[j] >= hi) continue;
-            float& total = income[static_cast<size_t>(row[j])];
-            total = add_single(total, level_reward(settings, static_cast<int>(j + 1), sum));
+                     const Settings& settings, size_t deepest, std::vector<float>& income,
+                     size_t threads, const std::stop_token& stop) {
+    const size_t n = income.size() - 1;
+    const int shift = std::max(1, static_cast<int>(std::bit_width(n)) - 4);
+    const size_t bands = (n >> shift) + 1;
+    // credits[part][band]: what part `part` of the stretch credits to the band.
+    std::vector<std::vector<std::vector<Credit>>> credits(threads,
+                                                          std::vector<std::vector<Credit>>(bands));
+    auto row_of = [&](size_t i) { return &up[static_cast<size_t>(sales[i].id) * kLevels]; };
+    auto deal = [&](size_t part, size_t begin, size_t end) {
+        auto& mine = credits[part];
+        for (auto& band : mine) band.clear();
+        constexpr size_t kRowAhead = 16;  // rows fetched early, so the memory works in parallel
+        for (size_t i = begin; i < end; ++i) {
+            if (i + kRowAhead < end) __builtin_prefetch(row_of(i + kRowAhead));
+            const int32_t* row = row_of(i);
+            const float sum = sales[i].sum;
+            // A sum that is not finite makes even a 0 % reward count.
+            const size_t levels = settings.payType == 1 && !std::isfinite(sum) ? kLevels : deepest;
+            for (size_t j = 0; j < levels && row[j] != 0; ++j)
+                mine[static_cast<size_t>(row[j]) >> shift].push_back(
+                    {row[j], level_reward(settings, static_cast<int>(j + 1), sum)});
         }
+    };
+    auto add = [&](size_t firstBand) {
+        for (size_t band = firstBand; band < bands; band += threads)
+            for (size_t part = 0; part < threads; ++part)
+                for (const Credit& c : credits[part][band]) {
+                    float& total = income[static_cast<size_t>(c.account)];
+                    total = add_single(total, c.amount);
+                }
+    };
+    constexpr size_t kStretch = size_t{1} << 18;
+    for (size_t begin = 0; begin < sales.size() && !stop.stop_requested(); begin += kStretch) {
+        const size_t length = std::min(kStretch, sales.size() - begin);
+        run_on(threads, [&](size_t t) {
+            deal(t, begin + length * t / threads, begin + length * (t + 1) / threads);
+        });
+        run_on(threads, add);
     }
 }
 
@@ -141,26 +182,12 @@ void build_accounts(const AppState& state, Progress& progress) {
 
     const std::vector<int32_t> up = upline_table(tree);
     std::vector<float> income(static_cast<size_t>(n) + 1, 0.0f);
-    // Each thread owns a band of account IDs and goes through all the sales,
-    // so every account's sum is formed in record order.
     // (A few hundred sales are already worth a second thread.)
     constexpr size_t kFewSales = 128;
     const size_t threads = counted.size() < kFewSales
                                ? 1
                                : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 16);
-    const std::stop_token stop = progress.token();
-    if (threads == 1) {
-        add_commissions(counted, up, settings, deepest, 1, n + 1, income, stop);
-    } else {
-        std::vector<std::jthread> workers;
-        for (size_t t = 0; t < threads; ++t) {
-            const auto lo = static_cast<int32_t>(1 + static_cast<int64_t>(n) * t / threads);
-            const auto hi = static_cast<int32_t>(1 + static_cast<int64_t>(n) * (t + 1) / threads);
-            workers.emplace_back([&, lo, hi] {
-                add_commissions(counted, up, settings, deepest, lo, hi, income, stop);
-            });
-        }
-    }
+    add_commissions(counted, up, settings, deepest, income, threads, progress.token());
     progress.check();
     counted = {};
 
@@ -187,11 +214,19 @@ std::vector<ActivityRecord> compute_activity(const AppState& state, const Referr
         if (r != 0 && tree.contains(r) && counted(r) && in_range(state, tree.dateOf(k)))
             ++activity[static_cast<size_t>(r)].newReferrals;
     }
+    // The sales in the range are gathered first, then added with the
+    // accounts of the sales a few ahead already on their way from memory.
+    std::vector<CountedSale> sales;
     scan_money(state, file::kSales, progress, "Adding up the sales", [&](int32_t id, float sum) {
-        if (!tree.contains(id) || !counted(id)) return;
-        auto& volume = activity[static_cast<size_t>(id)].volume;
-        volume = add_single(volume, sum);
+        if (tree.contains(id) && counted(id)) sales.push_back({id, sum});
     });
+    constexpr size_t kAhead = 8;
+    for (size_t i = 0; i < sales.size(); ++i) {
+        if (i + kAhead < sales.size())
+            __builtin_prefetch(&activity[static_cast<size_t>(sales[i + kAhead].id)], 1);
+        auto& volume = activity[static_cast<size_t>(sales[i].id)].volume;
+        volume = add_single(volume, sales[i].sum);
+    }
     return activity;
 }
 
