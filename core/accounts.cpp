@@ -204,21 +204,21 @@ void build_accounts(const AppState& state, Progress& progress) {
     write_records(accountsFile, accounts);
 }
 
-std::vector<ActivityRecord> compute_activity(const AppState& state, const ReferralTree& tree,
-                                             Progress& progress, const std::vector<bool>* only) {
+std::vector<ActivityRecord> build_activity(const AppState& state, const ReferralTree& tree,
+                                           Progress& progress) {
+    RecordFile activityFile(state.workFile(file::kActivity), ActivityRecord::kSize);
     const int32_t n = tree.count();
     std::vector<ActivityRecord> activity(static_cast<size_t>(n) + 1);
-    auto counted = [&](int64_t id) { return !only || (*only)[static_cast<size_t>(id)]; };
     for (int32_t k = 1; k <= n; ++k) {
         int32_t r = tree.referrerOf(k);
-        if (r != 0 && tree.contains(r) && counted(r) && in_range(state, tree.dateOf(k)))
+        if (r != 0 && in_range(state, tree.dateOf(k)) && tree.contains(r))
             ++activity[static_cast<size_t>(r)].newReferrals;
     }
     // The sales in the range are gathered first, then added with the
     // accounts of the sales a few ahead already on their way from memory.
     std::vector<CountedSale> sales;
     scan_money(state, file::kSales, progress, "Adding up the sales", [&](int32_t id, float sum) {
-        if (tree.contains(id) && counted(id)) sales.push_back({id, sum});
+        if (tree.contains(id)) sales.push_back({id, sum});
     });
     constexpr size_t kAhead = 8;
     for (size_t i = 0; i < sales.size(); ++i) {
@@ -227,12 +227,8 @@ std::vector<ActivityRecord> compute_activity(const AppState& state, const Referr
         auto& volume = activity[static_cast<size_t>(sales[i].id)].volume;
         volume = add_single(volume, sales[i].sum);
     }
+    write_records(activityFile, activity);
     return activity;
-}
-
-void build_activity(const AppState& state, const ReferralTree& tree, Progress& progress) {
-    RecordFile activityFile(state.workFile(file::kActivity), ActivityRecord::kSize);
-    write_records(activityFile, compute_activity(state, tree, progress));
 }
 
 ReferralTree activity_tree(const AppState& state) {

@@ -34,13 +34,10 @@ inline void build_activity(const AppState& state) {
 // The tree build_activity reads: the affiliates file opened as an input
 // (created empty when missing, as long as its folder exists).
 ReferralTree activity_tree(const AppState& state);
-// The same over a tree the caller has loaded.
-void build_activity(const AppState& state, const ReferralTree& tree, Progress& progress);
-// What build_activity writes, in memory (entry k for affiliate k); with
-// `only`, just for the affiliates it marks (indexed by ID), the others zero.
-std::vector<ActivityRecord> compute_activity(const AppState& state, const ReferralTree& tree,
-                                             Progress& progress,
-                                             const std::vector<bool>* only = nullptr);
+// The same over a tree the caller has loaded; hands back what it wrote
+// (entry k for affiliate k).
+std::vector<ActivityRecord> build_activity(const AppState& state, const ReferralTree& tree,
+                                           Progress& progress);
 
 // The same computations done record by record, opening the affiliates file
 // at every referrer lookup. Slow; kept as the reference the fast ones are

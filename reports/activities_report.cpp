@@ -28,20 +28,14 @@ ReportTable activities_report(const AppState& shared, const ReportRequest& reque
     ReferralIndex index(activity_tree(state));
     const ReferralTree& tree = index.tree();
     const int32_t n = tree.count();
-    // For an ID, its network is walked down the referrals (ranked as the
-    // commissions climb) and only its members' sales are added up.
+    const std::vector<ActivityRecord> activity = build_activity(state, tree, progress);
+    // For an ID, its network is walked down the referrals, ranked as the
+    // commissions climb.
     std::vector<int32_t> members;
-    std::vector<bool> inNetwork;
-    if (id > 0) {
-        inNetwork.assign(static_cast<size_t>(n) + 1, false);
-        for (const auto& [member, rank] : index.ranks(
-                 id, state.settings.levelsInUse, [&](int32_t k) { return tree.contains(k); })) {
+    if (id > 0)
+        for (const auto& [member, rank] : index.ranks(id, state.settings.levelsInUse,
+                                                      [&](int32_t k) { return tree.contains(k); }))
             members.push_back(member);
-            inNetwork[static_cast<size_t>(member)] = true;
-        }
-    }
-    const std::vector<ActivityRecord> activity =
-        compute_activity(state, tree, progress, id > 0 ? &inNetwork : nullptr);
 
     progress.stage("Listing the activities", id > 0 ? static_cast<int64_t>(members.size()) : n,
                    "affiliates");
@@ -67,7 +61,6 @@ ReportTable activities_report(const AppState& shared, const ReportRequest& reque
         }
     }
     append_total_row(table, {2, 3}, regional);
-    // The working file an earlier build left is not kept.
     remove_if_exists(state.workFile(file::kActivity));
 
     if (request.full) fill_affiliate_details(table, 4, false, state);
