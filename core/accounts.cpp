@@ -41,10 +41,11 @@ void scan_money(const AppState& state, const char* name, Progress& progress, con
     RecordFile f = open_input(state.dataFile(name), MoneyRecord::kSize);
     if (!f.isOpen()) return;
     progress.stage(stage, f.count(), "records");
+    const double from = state.datefrom, to = state.dateto;
     f.scanBlocks(1, f.count(), [&](int64_t first, const uint8_t* bytes, size_t n) {
         progress.step(first - 1);
         for (size_t i = 0; i < n; ++i, bytes += MoneyRecord::kSize)
-            if (in_range(state, le::get_f64(bytes + 8)))
+            if (const double date = le::get_f64(bytes + 8); from <= date && date <= to)
                 visit(le::get_i32(bytes), le::get_f32(bytes + 4));
     });
 }
@@ -166,13 +167,15 @@ void build_accounts(const AppState& state, Progress& progress) {
     // One pass over the sales keeps those in the range, in record order; the
     // date is the only thing looked at for the others.
     std::vector<CountedSale> counted;
+    const double from = state.datefrom, to = state.dateto;
     RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
     if (sales.isOpen()) {
         progress.stage("Adding up the sales", sales.count(), "sales");
         sales.scanBlocks(1, sales.count(), [&](int64_t first, const uint8_t* bytes, size_t count) {
             progress.step(first - 1);
             for (size_t i = 0; i < count; ++i, bytes += MoneyRecord::kSize) {
-                if (!in_range(state, le::get_f64(bytes + 8))) continue;
+                if (const double date = le::get_f64(bytes + 8); !(from <= date && date <= to))
+                    continue;
                 const int32_t id = le::get_i32(bytes);
                 if (tree.contains(id)) counted.push_back({id, le::get_f32(bytes + 4)});
             }
