@@ -1,10 +1,13 @@
 // The activities, income structure, network and downline reports for the
-// whole network and for an affiliate with a large network; the downline
-// cache's update after a thousand new affiliates; payments due with the
-// pages of ten thousand affiliates.
+// whole network, for the largest root's network and for an affiliate with
+// about 2,000 below it; the downline cache written from nothing and updated
+// after a thousand new affiliates; payments due with the pages of ten
+// thousand affiliates.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "core/files.h"
 #include "core/settings.h"
@@ -21,15 +24,21 @@ namespace fs = std::filesystem;
 
 AppState full_state() { return state_for(full_set()); }
 
-// The root with the most affiliates below it.
-int32_t large_network_root(const AppState& state) {
-    const ReferralTree tree = ReferralTree::load(state);
+// How many affiliates are below each one. Referrers come before their
+// referrals in the generated sets, so one backward pass adds every subtree
+// into its parent.
+std::vector<int32_t> network_sizes(const ReferralTree& tree) {
     std::vector<int32_t> below(static_cast<size_t>(tree.count()) + 1, 0);
-    // Referrers come before their referrals in the generated sets, so one
-    // backward pass adds every subtree into its parent.
     for (int32_t k = tree.count(); k >= 1; --k)
         if (int32_t p = tree.referrerOf(k); tree.contains(p))
             below[static_cast<size_t>(p)] += below[static_cast<size_t>(k)] + 1;
+    return below;
+}
+
+// The root with the most affiliates below it.
+int32_t large_network_root(const AppState& state) {
+    const ReferralTree tree = ReferralTree::load(state);
+    const std::vector<int32_t> below = network_sizes(tree);
     int32_t best = 1;
     for (int32_t k = 1; k <= tree.count(); ++k)
         if (tree.referrerOf(k) == 0 &&
@@ -38,9 +47,21 @@ int32_t large_network_root(const AppState& state) {
     return best;
 }
 
+// The affiliate whose network comes nearest to 2,000 below it.
+int32_t network_of_2000(const AppState& state) {
+    const ReferralTree tree = ReferralTree::load(state);
+    const std::vector<int32_t> below = network_sizes(tree);
+    int32_t best = 1;
+    auto distance = [&](int32_t k) { return std::abs(below[static_cast<size_t>(k)] - 2000); };
+    for (int32_t k = 1; k <= tree.count(); ++k)
+        if (distance(k) < distance(best)) best = k;
+    return best;
+}
+
+// Arg 0: the whole network; 1: the largest root's; 2: about 2,000 below.
 int32_t report_id(benchmark::State& st, const AppState& state) {
     if (st.range(0) == 0) return 0;
-    const int32_t id = large_network_root(state);
+    const int32_t id = st.range(0) == 1 ? large_network_root(state) : network_of_2000(state);
     st.SetLabel("ID " + std::to_string(id));
     return id;
 }
@@ -51,7 +72,12 @@ void BM_ActivitiesReport(benchmark::State& st) {
     for (auto _ : st)
         benchmark::DoNotOptimize(ask(state, ReportKind::Activities, id, false).rowCount());
 }
-BENCHMARK(BM_ActivitiesReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ActivitiesReport)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 void BM_IncomeStructureReport(benchmark::State& st) {
     AppState state = full_state();
@@ -59,7 +85,12 @@ void BM_IncomeStructureReport(benchmark::State& st) {
     for (auto _ : st)
         benchmark::DoNotOptimize(ask(state, ReportKind::IncomeStructure, id, false).rowCount());
 }
-BENCHMARK(BM_IncomeStructureReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_IncomeStructureReport)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 void BM_NetworkReport(benchmark::State& st) {
     AppState state = full_state();
@@ -98,6 +129,24 @@ void BM_CheckDownlineAfter1000New(benchmark::State& st) {
     }
 }
 BENCHMARK(BM_CheckDownlineAfter1000New)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The cache written from nothing: a list file per affiliate, the counter
+// and the packed index. The folder's earlier cache is removed untimed.
+void BM_DownlineCacheFromNothing(benchmark::State& st) {
+    const fs::path from = prepared_folder(full_set());
+    const fs::path folder = from.string() + "-first-downline";
+    fs::remove_all(folder);
+    ensure_folder(folder / "data");
+    fs::copy_file(from / "data" / file::kAffiliates, folder / "data" / file::kAffiliates);
+    AppState state = state_in(folder, full_set());
+    for (auto _ : st) {
+        st.PauseTiming();
+        fs::remove_all(folder / "data" / "dwl");
+        st.ResumeTiming();
+        check_downline(state);
+    }
+}
+BENCHMARK(BM_DownlineCacheFromNothing)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_PaymentsDueWithPages10000(benchmark::State& st) {
     SampleShape shape;

@@ -1,6 +1,10 @@
 #include "core/accounts.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <stop_token>
+#include <thread>
 #include <vector>
 
 #include "core/record_file.h"
@@ -37,10 +41,11 @@ void scan_money(const AppState& state, const char* name, Progress& progress, con
     RecordFile f = open_input(state.dataFile(name), MoneyRecord::kSize);
     if (!f.isOpen()) return;
     progress.stage(stage, f.count(), "records");
+    const double from = state.datefrom, to = state.dateto;
     f.scanBlocks(1, f.count(), [&](int64_t first, const uint8_t* bytes, size_t n) {
         progress.step(first - 1);
         for (size_t i = 0; i < n; ++i, bytes += MoneyRecord::kSize)
-            if (in_range(state, le::get_f64(bytes + 8)))
+            if (const double date = le::get_f64(bytes + 8); from <= date && date <= to)
                 visit(le::get_i32(bytes), le::get_f32(bytes + 4));
     });
 }
@@ -82,64 +87,125 @@ size_t deepest_paying_level(const Settings& settings) {
     return 0;
 }
 
+// A sale in the range whose affiliate is on file.
+struct CountedSale {
+    int32_t id;
+    float sum;
+};
+
+// Calls work(0..threads-1), each on a thread of its own (0 on the caller's).
+template <class Work>
+void run_on(size_t threads, const Work& work) {
+    std::vector<std::jthread> others;
+    for (size_t t = 1; t < threads; ++t) others.emplace_back([&work, t] { work(t); });
+    work(0);
+}
+
+// One commission for an account.
+struct Credit {
+    int32_t account;
+    float amount;
+};
+
+// Adds the commissions of `sales` (in record order) into `income`. The
+// credits of a stretch of sales are first dealt into bands of accounts small
+// enough to stay in the cache, keeping their order, and then added band by
+// band, so every account still sees its additions in record order. The
+// threads split the stretch's sales for the dealing and the bands for the adding.
+void add_commissions(const std::vector<CountedSale>& sales, const std::vector<int32_t>& up,
+                     const Settings& settings, size_t deepest, std::vector<float>& income,
+                     size_t threads, const std::stop_token& stop) {
+    const size_t n = income.size() - 1;
+    const int shift = std::max(1, static_cast<int>(std::bit_width(n)) - 4);
+    const size_t bands = (n >> shift) + 1;
+    // credits[part][band]: what part `part` of the stretch credits to the band.
+    std::vector<std::vector<std::vector<Credit>>> credits(threads,
+                                                          std::vector<std::vector<Credit>>(bands));
+    auto row_of = [&](size_t i) { return &up[static_cast<size_t>(sales[i].id) * kLevels]; };
+    auto deal = [&](size_t part, size_t begin, size_t end) {
+        auto& mine = credits[part];
+        for (auto& band : mine) band.clear();
+        constexpr size_t kRowAhead = 16;  // rows fetched early, so the memory works in parallel
+        for (size_t i = begin; i < end; ++i) {
+            if (i + kRowAhead < end) __builtin_prefetch(row_of(i + kRowAhead));
+            const int32_t* row = row_of(i);
+            const float sum = sales[i].sum;
+            // A sum that is not finite makes even a 0 % reward count.
+            const size_t levels = settings.payType == 1 && !std::isfinite(sum) ? kLevels : deepest;
+            for (size_t j = 0; j < levels && row[j] != 0; ++j)
+                mine[static_cast<size_t>(row[j]) >> shift].push_back(
+                    {row[j], level_reward(settings, static_cast<int>(j + 1), sum)});
+        }
+    };
+    auto add = [&](size_t firstBand) {
+        for (size_t band = firstBand; band < bands; band += threads)
+            for (size_t part = 0; part < threads; ++part)
+                for (const Credit& c : credits[part][band]) {
+                    float& total = income[static_cast<size_t>(c.account)];
+                    total = add_single(total, c.amount);
+                }
+    };
+    constexpr size_t kStretch = size_t{1} << 18;
+    for (size_t begin = 0; begin < sales.size() && !stop.stop_requested(); begin += kStretch) {
+        const size_t length = std::min(kStretch, sales.size() - begin);
+        run_on(threads, [&](size_t t) {
+            deal(t, begin + length * t / threads, begin + length * (t + 1) / threads);
+        });
+        run_on(threads, add);
+    }
+}
+
 }  // namespace
 
 AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bool ownSales,
                              Progress& progress) {
     const int32_t n = tree.count();
-    const std::vector<int32_t> up = upline_table(tree);
-    AccountTotals totals;
-    std::vector<float>& income = totals.income;
-    std::vector<float>& paid = totals.paid;
-    income.assign(static_cast<size_t>(n) + 1, 0.0f);
-    paid.assign(static_cast<size_t>(n) + 1, 0.0f);
-    if (ownSales) totals.ownSales.assign(static_cast<size_t>(n) + 1, 0.0f);
     const Settings& settings = state.settings;
     const size_t deepest = deepest_paying_level(settings);
+    AccountTotals totals;
+    if (ownSales) totals.ownSales.assign(static_cast<size_t>(n) + 1, 0.0f);
 
-    // Sales touch accounts all over the table; the rows and accounts of the
-    // sales a few records ahead are fetched early so the memory works in parallel.
-    auto row_of = [&](const uint8_t* sale) -> const int32_t* {
-        int32_t id = le::get_i32(sale);
-        return tree.contains(id) ? &up[static_cast<size_t>(id) * kLevels] : nullptr;
-    };
+    // One pass over the sales keeps those in the range, in record order; the
+    // date is the only thing looked at for the others.
+    std::vector<CountedSale> counted;
+    const double from = state.datefrom, to = state.dateto;
     RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
     if (sales.isOpen()) {
         progress.stage("Adding up the sales", sales.count(), "sales");
         sales.scanBlocks(1, sales.count(), [&](int64_t first, const uint8_t* bytes, size_t count) {
             progress.step(first - 1);
-            constexpr size_t kRowAhead = 16, kAccountsAhead = 8;
-            for (size_t i = 0; i < count; ++i) {
-                const uint8_t* sale = bytes + i * MoneyRecord::kSize;
-                if (i + kRowAhead < count)
-                    if (const int32_t* r = row_of(sale + kRowAhead * MoneyRecord::kSize))
-                        __builtin_prefetch(r);
-                if (i + kAccountsAhead < count)
-                    if (const int32_t* r = row_of(sale + kAccountsAhead * MoneyRecord::kSize))
-                        for (size_t j = 0; j < deepest && r[j] != 0; ++j)
-                            __builtin_prefetch(&income[static_cast<size_t>(r[j])], 1);
-                if (!in_range(state, le::get_f64(sale + 8))) continue;
-                const int32_t* row = row_of(sale);
-                if (!row) continue;
-                float sum = le::get_f32(sale + 4);
+            for (size_t i = 0; i < count; ++i, bytes += MoneyRecord::kSize) {
+                if (const double date = le::get_f64(bytes + 8); !(from <= date && date <= to))
+                    continue;
+                const int32_t id = le::get_i32(bytes);
+                if (!tree.contains(id)) continue;
+                const float sum = le::get_f32(bytes + 4);
+                counted.push_back({id, sum});
                 if (ownSales) {
-                    float& volume = totals.ownSales[static_cast<size_t>(row[0])];
+                    float& volume = totals.ownSales[static_cast<size_t>(id)];
                     volume = add_single(volume, sum);
-                }
-                // A sum that is not finite makes even a 0 % reward count.
-                size_t levels = settings.payType == 1 && !std::isfinite(sum) ? kLevels : deepest;
-                for (size_t j = 0; j < levels && row[j] != 0; ++j) {
-                    float& total = income[static_cast<size_t>(row[j])];
-                    total = add_single(total, level_reward(settings, static_cast<int>(j + 1), sum));
                 }
             }
         });
     }
     sales.close();
+
+    const std::vector<int32_t> up = upline_table(tree);
+    totals.income.assign(static_cast<size_t>(n) + 1, 0.0f);
+    // (A few hundred sales are already worth a second thread.)
+    constexpr size_t kFewSales = 128;
+    const size_t threads = counted.size() < kFewSales
+                               ? 1
+                               : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 16);
+    add_commissions(counted, up, settings, deepest, totals.income, threads, progress.token());
+    progress.check();
+    counted = {};
+
+    totals.paid.assign(static_cast<size_t>(n) + 1, 0.0f);
     scan_money(state, file::kPayments, progress, "Adding up the payments",
                [&](int32_t id, float sum) {
                    if (!tree.contains(id)) return;
-                   float& total = paid[static_cast<size_t>(id)];
+                   float& total = totals.paid[static_cast<size_t>(id)];
                    total = add_single(total, sum);
                });
     return totals;
@@ -153,25 +219,40 @@ void build_accounts(const AppState& state, Progress& progress) {
     write_records(accountsFile, accounts);
 }
 
-void build_activity(const AppState& state, Progress& progress) {
-    RecordFile affiliates = open_input(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
-    ReferralTree tree = affiliates.isOpen() ? ReferralTree::fromFile(affiliates) : ReferralTree{};
-    affiliates.close();
-    const int32_t n = tree.count();
+std::vector<ActivityRecord> build_activity(const AppState& state, const ReferralTree& tree,
+                                           Progress& progress) {
     RecordFile activityFile(state.workFile(file::kActivity), ActivityRecord::kSize);
+    const int32_t n = tree.count();
     std::vector<ActivityRecord> activity(static_cast<size_t>(n) + 1);
-
     for (int32_t k = 1; k <= n; ++k) {
         int32_t r = tree.referrerOf(k);
         if (r != 0 && in_range(state, tree.dateOf(k)) && tree.contains(r))
             ++activity[static_cast<size_t>(r)].newReferrals;
     }
+    // The sales in the range are gathered first, then added with the
+    // accounts of the sales a few ahead already on their way from memory.
+    std::vector<CountedSale> sales;
     scan_money(state, file::kSales, progress, "Adding up the sales", [&](int32_t id, float sum) {
-        if (!tree.contains(id)) return;
-        auto& volume = activity[static_cast<size_t>(id)].volume;
-        volume = add_single(volume, sum);
+        if (tree.contains(id)) sales.push_back({id, sum});
     });
+    constexpr size_t kAhead = 8;
+    for (size_t i = 0; i < sales.size(); ++i) {
+        if (i + kAhead < sales.size())
+            __builtin_prefetch(&activity[static_cast<size_t>(sales[i + kAhead].id)], 1);
+        auto& volume = activity[static_cast<size_t>(sales[i].id)].volume;
+        volume = add_single(volume, sales[i].sum);
+    }
     write_records(activityFile, activity);
+    return activity;
+}
+
+ReferralTree activity_tree(const AppState& state) {
+    RecordFile affiliates = open_input(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
+    return affiliates.isOpen() ? ReferralTree::fromFile(affiliates) : ReferralTree{};
+}
+
+void build_activity(const AppState& state, Progress& progress) {
+    build_activity(state, activity_tree(state), progress);
 }
 
 }  // namespace qdx

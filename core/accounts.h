@@ -7,6 +7,8 @@
 
 #include "core/app_state.h"
 #include "core/progress.h"
+#include "core/records.h"
+#include "core/tree.h"
 
 namespace qdx {
 
@@ -46,6 +48,13 @@ inline void build_activity(const AppState& state) {
     Progress none;
     build_activity(state, none);
 }
+// The tree build_activity reads: the affiliates file opened as an input
+// (created empty when missing, as long as its folder exists).
+ReferralTree activity_tree(const AppState& state);
+// The same over a tree the caller has loaded; hands back what it wrote
+// (entry k for affiliate k).
+std::vector<ActivityRecord> build_activity(const AppState& state, const ReferralTree& tree,
+                                           Progress& progress);
 
 // The same computations done record by record, opening the affiliates file
 // at every referrer lookup. Slow; kept as the reference the fast ones are

@@ -8,17 +8,6 @@
 namespace qdx {
 namespace le {
 
-int16_t get_i16(const uint8_t* p) { return static_cast<int16_t>(p[0] | (p[1] << 8)); }
-int32_t get_i32(const uint8_t* p) {
-    return static_cast<int32_t>(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-                                (uint32_t(p[3]) << 24));
-}
-float get_f32(const uint8_t* p) { return std::bit_cast<float>(static_cast<uint32_t>(get_i32(p))); }
-double get_f64(const uint8_t* p) {
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
-    return std::bit_cast<double>(v);
-}
 void put_i16(uint8_t* p, int16_t v) {
     auto u = static_cast<uint16_t>(v);
     p[0] = u & 0xFF;

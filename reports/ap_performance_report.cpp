@@ -20,27 +20,33 @@ bool on_or_before(double a, double b) { return std::floor(a) <= std::floor(b); }
 // `column`. The running sum is kept as the cell shows it: each addition is
 // read back from its text as a 4-byte float. Returns the sums as shown.
 std::vector<float> add_up(ReportTable& table, const std::vector<Period>& periods, size_t column,
-                          const std::filesystem::path& path, const Regional& regional) {
+                          const std::filesystem::path& path, const Regional& regional,
+                          Progress& progress) {
     std::vector<float> shown(periods.size(), 0.0f);
-    std::vector<float> last(periods.size(), 0.0f);  // the latest sum, before it is shown
+    std::vector<float> latest(periods.size(), 0.0f);  // the latest sum, before it is shown
     std::vector<bool> added(periods.size(), false);
     RecordFile file(path, MoneyRecord::kSize);
-    file.scan(1, file.count(), [&](int64_t, const uint8_t* bytes) {
-        const float sum = le::get_f32(bytes + 4);
-        const double date = le::get_f64(bytes + 8);
-        // Periods are disjoint and in order: only the last one starting on or
-        // before the date can hold it.
-        auto after = std::upper_bound(periods.begin(), periods.end(), date,
-                                      [](double d, const Period& p) { return d < p.start; });
-        if (after == periods.begin()) return;
-        const size_t p = static_cast<size_t>(after - periods.begin()) - 1;
-        if (!(periods[p].start <= date && date <= periods[p].end)) return;
-        last[p] = shown[p] + sum;
-        shown[p] = shown_single(last[p], regional);
-        added[p] = true;
+    const double first = periods.front().start, last = periods.back().end;
+    file.scanBlocks(1, file.count(), [&](int64_t k, const uint8_t* bytes, size_t count) {
+        progress.step(k - 1);
+        for (size_t i = 0; i < count; ++i, bytes += MoneyRecord::kSize) {
+            const double date = le::get_f64(bytes + 8);
+            // Most records of a long file lie outside a short range.
+            if (!(first <= date && date <= last)) continue;
+            // Periods are disjoint and in order: only the last one starting on
+            // or before the date can hold it.
+            auto after = std::upper_bound(periods.begin(), periods.end(), date,
+                                          [](double d, const Period& p) { return d < p.start; });
+            if (after == periods.begin()) continue;
+            const size_t p = static_cast<size_t>(after - periods.begin()) - 1;
+            if (!(periods[p].start <= date && date <= periods[p].end)) continue;
+            latest[p] = shown[p] + le::get_f32(bytes + 4);
+            shown[p] = shown_single(latest[p], regional);
+            added[p] = true;
+        }
     });
     for (size_t p = 0; p < periods.size(); ++p)
-        if (added[p]) put_single(table, p + 1, column, last[p], regional);
+        if (added[p]) put_single(table, p + 1, column, latest[p], regional);
     return shown;
 }
 
@@ -77,10 +83,11 @@ ReportTable ap_performance_report(const AppState& state, const ReportRequest& re
     }
 
     ensure_folder(state.dataDir());
-    progress.stage("Adding up the sales by month", 0, "months");
-    const auto sales = add_up(table, periods, 2, state.dataFile(file::kSales), regional);
-    progress.stage("Adding up the payments by month", 0, "months");
-    const auto payments = add_up(table, periods, 3, state.dataFile(file::kPayments), regional);
+    progress.stage("Adding up the sales by month", 0, "sales");
+    const auto sales = add_up(table, periods, 2, state.dataFile(file::kSales), regional, progress);
+    progress.stage("Adding up the payments by month", 0, "payments");
+    const auto payments =
+        add_up(table, periods, 3, state.dataFile(file::kPayments), regional, progress);
     for (size_t p = 0; p < periods.size(); ++p)
         put_single(table, p + 1, 4, sales[p] - payments[p], regional);
     append_total_row(table, {4, 2, 3}, regional);

@@ -3,13 +3,18 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <mutex>
 #include <optional>
 #include <span>
+#include <thread>
 #include <unordered_map>
 
 #include "core/files.h"
@@ -23,6 +28,15 @@ namespace qdx {
 namespace {
 
 std::string entry(int64_t id) { return " " + std::to_string(id) + " "; }
+
+// entry(id) added to `bytes`.
+void append_entry(std::string& bytes, int32_t id) {
+    char digits[16];
+    auto [end, ec] = std::to_chars(digits, digits + sizeof digits, id);
+    bytes += ' ';
+    bytes.append(digits, end);
+    bytes += ' ';
+}
 
 [[noreturn]] void cannot_write(const std::filesystem::path& path, int err) {
     throw FileError("Cannot write " + path.string() + ": " + std::strerror(err));
@@ -136,6 +150,84 @@ PackedLists pack_referrals(const ReferralIndex& index) {
     return lists;
 }
 
+// Opens, fills and closes one list file relative to the open cache folder:
+// three system calls, no flush of its own.
+void write_list_at(int folder, const std::filesystem::path& path, int32_t id,
+                   const std::string& bytes) {
+    char name[32];
+    auto [end, ec] = std::to_chars(name, name + 20, id);
+    std::memcpy(end, ".qdx", 5);
+    const int fd = ::openat(folder, name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) cannot_write(path / name, errno);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) {
+            const int err = errno;
+            ::close(fd);
+            cannot_write(path / name, err);
+        }
+        done += static_cast<size_t>(put);
+    }
+    if (::close(fd) != 0) cannot_write(path / name, errno);
+}
+
+// Recreates list files 0..n from the index, on every core: the threads take
+// blocks of IDs in turn; the calling thread tells the progress. The files
+// reach the disk together with one sync of the folder's file system at the end.
+void write_lists(const std::filesystem::path& path, const ReferralIndex& index,
+                 Progress& progress) {
+    const int folder = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) cannot_write(path, errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{folder};
+
+    const int32_t n = index.count();
+    constexpr int32_t kBlock = 4096;
+    std::atomic<int64_t> nextBlock{0}, written{0};
+    std::atomic<bool> failed{false};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    const std::stop_token stop = progress.token();
+    auto work = [&](bool reports) {
+        std::string bytes;
+        try {
+            while (!failed && !stop.stop_requested()) {
+                const int64_t first = nextBlock.fetch_add(1) * kBlock;
+                if (first > n) return;
+                const auto last = static_cast<int32_t>(std::min<int64_t>(first + kBlock - 1, n));
+                for (auto id = static_cast<int32_t>(first); id <= last; ++id) {
+                    bytes.clear();
+                    for (int32_t r : index.children(id)) append_entry(bytes, r);
+                    write_list_at(folder, path, id, bytes);
+                }
+                written += last - first + 1;
+                if (reports) progress.step(written);
+            }
+        } catch (...) {
+            std::lock_guard lock(failureLock);
+            if (!failure) failure = std::current_exception();
+            failed = true;
+        }
+    };
+    {
+        const unsigned helpers =
+            n < kBlock ? 0 : std::clamp(std::thread::hardware_concurrency(), 1u, 8u) - 1;
+        std::vector<std::jthread> threads;
+        for (unsigned t = 0; t < helpers; ++t) threads.emplace_back(work, false);
+        // The calling thread writes too, and reports between its blocks.
+        work(true);
+        for (auto& t : threads) t.join();
+    }
+    if (failure) std::rethrow_exception(failure);
+    progress.step(written);
+    progress.check();
+    if (::syncfs(folder) != 0) cannot_write(path, errno);
+}
+
 }  // namespace
 
 // The counter's first number; nothing when the file holds none.
@@ -184,19 +276,14 @@ void update_downline(const AppState& state, Progress& progress) {
     // Lists 0..n are recreated; a referrer outside that range keeps its old
     // file and has the records appended. Stopped half-way, the cache has no
     // counter and is rebuilt at its next check.
-    progress.stage("Writing the downline lists", n + 1, "affiliates");
     std::string bytes;
-    for (int32_t id = 0; id <= n; ++id) {
-        progress.step(id);
-        bytes.clear();
-        for (int32_t r : index.children(id)) bytes += entry(r);
-        replace_list(state, id, bytes);
-    }
     for (const auto& [id, referrals] : index.strays()) {
         bytes.clear();
         for (int32_t r : referrals) bytes += entry(r);
         append_list(state, id, bytes);
     }
+    progress.stage("Writing the downline lists", n + 1, "affiliates");
+    write_lists(downline_folder(state), index, progress);
     write_counter(state, n);
     write_downline_index(state, pack_referrals(index));
 }

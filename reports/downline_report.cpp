@@ -1,6 +1,8 @@
 // Downline: everybody below an affiliate (or the whole network for ID 0),
 // generation by generation, from the downline cache.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/affiliate_lookup.h"
 #include "core/records.h"

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/accounts.h"
@@ -29,8 +30,9 @@ ReportTable income_structure_report(const AppState& shared, const ReportRequest&
 
     ReportTable table = start_report(request);
 
-    build_activity(state, progress);
-    ReferralIndex index(ReferralTree::load(state));
+    ReferralTree tree = activity_tree(state);
+    build_activity(state, tree, progress);
+    ReferralIndex index(std::move(tree));
     // Only the affiliates' records: any beyond are left from a larger file.
     LevelMarker marker(state, index.count());
     progress.stage("Marking the network's levels", 0, "affiliates");

@@ -4,6 +4,7 @@
 
 #include "core/accounts.h"
 #include "core/files.h"
+#include "core/referral_index.h"
 #include "core/settings.h"
 #include "core/tree.h"
 #include "reports/network_counts.h"
@@ -64,7 +65,8 @@ NetworkLevels count_network_of(const AppState& state, int32_t id) {
     NetworkLevels levels;
     const int32_t t = highest_rewarded_level(state.settings);
     if (!affiliates_file_exists(state)) return levels;
-    const ReferralTree tree = ReferralTree::load(state);
+    ReferralIndex index(ReferralTree::load(state));
+    const ReferralTree& tree = index.tree();
     const int32_t l0 = checked_level(tree, id);
     resize_levels(levels, l0 + t);
     const size_t own = level_index(levels, l0);
@@ -79,11 +81,11 @@ NetworkLevels count_network_of(const AppState& state, int32_t id) {
         if (!tree.contains(referrer)) throw ReportError("broken referrer chain");
         current = referrer;
     }
-    // Members deeper than `id` that reach it within t steps upwards.
-    for (int32_t r = 1; r <= tree.count(); ++r) {
-        if (tree.levelOf(r) <= l0) continue;
-        if (tree.subLevel(id, r, t + 1) != 0) count_member(levels, state, tree, r);
-    }
+    // Members deeper than `id` that reach it within t steps upwards, found
+    // by walking down its referrals.
+    const auto members =
+        index.ranks(id, t + 1, [&](int32_t r) { return tree.contains(r) && tree.levelOf(r) > l0; });
+    for (const auto& [r, rank] : members) count_member(levels, state, tree, r);
     return levels;
 }
 

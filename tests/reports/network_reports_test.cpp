@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "core/accounts.h"
 #include "core/files.h"
@@ -11,6 +14,7 @@
 #include "core/record_file.h"
 #include "core/settings.h"
 #include "core/text_field.h"
+#include "core/tree.h"
 #include "reports/report_asking.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
@@ -84,6 +88,41 @@ TEST_F(ActivitiesTest, StaleRecordsBeyondTheAffiliatesAreNotListed) {
     leaveStaleActivity();
     // Record 5 would rank as a root of the whole network.
     EXPECT_EQ(body(ask(state, ReportKind::IncomeStructure, 0, false), 1), (Rows{{" Total"}}));
+}
+
+// An ID's activities are the whole network's rows of the affiliates that
+// rank under it by the walk up the referrers, on random forests with
+// cycles, forward IDs and referrers that are not on file.
+TEST_F(NetworkReportsTest, AnIdListsTheRowsOfItsNetworkByTheWalkUp) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 4; ++round) {
+        const int n = 20 + static_cast<int>(rng() % 40);
+        std::vector<AffiliateRecord> affiliates;
+        for (int k = 1; k <= n; ++k) {
+            int r =
+                static_cast<int>(rng() % static_cast<unsigned>(k + 3));  // may be ahead or off file
+            if (rng() % 6 == 0) r = 0;
+            affiliates.push_back(
+                affiliate(k, r, 1 + k % 5, march(1 + static_cast<int>(rng() % 40))));
+        }
+        remove_if_exists(state.dataFile(file::kAffiliates));
+        remove_if_exists(state.dataFile(file::kSales));
+        test::write_affiliates(state, affiliates);
+        for (int i = 0; i < 80; ++i)
+            sale(static_cast<int32_t>(rng() % static_cast<unsigned>(n + 2)),
+                 static_cast<float>(rng() % 1000) / 4, march(static_cast<int>(rng() % 40)));
+        useSettings("Percents",
+                    round % 2 ? std::vector<float>{10, 5} : std::vector<float>{10, 5, 3, 2, 1});
+        const Rows all = body(ask(state, ReportKind::Activities, 0, false), 4);
+        for (int32_t id = 1; id <= n + 2; ++id) {
+            Rows expected;
+            for (size_t r = 0; r + 1 < all.size(); ++r)
+                if (sub_level(state, id, std::stoi(all[r][0])) != 0) expected.push_back(all[r]);
+            Rows got = body(ask(state, ReportKind::Activities, id, false), 4);
+            got.pop_back();  // the Total row
+            EXPECT_EQ(got, expected) << "round " << round << " ID " << id;
+        }
+    }
 }
 
 // A chain 1 <- 2 <- 3 <- 4, with 5 under 1 selling nothing.
