@@ -165,9 +165,24 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
     AccountTotals totals;
     if (ownSales) totals.ownSales.assign(static_cast<size_t>(n) + 1, 0.0f);
 
-    // One pass over the sales keeps those in the range, in record order; the
-    // date is the only thing looked at for the others.
+    // One pass over the sales keeps those in the range, in record order, a
+    // batch at a time; the date is the only thing looked at for the others.
+    // Each batch's commissions are added before the next is read, so the
+    // accounts see their additions in record order.
+    const std::vector<int32_t> up = upline_table(tree);
+    totals.income.assign(static_cast<size_t>(n) + 1, 0.0f);
+    const size_t cores = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 16);
     std::vector<CountedSale> counted;
+    constexpr size_t kBatch = size_t{1} << 20;
+    auto add_batch = [&] {
+        // (A few hundred sales are already worth a second thread.)
+        constexpr size_t kFewSales = 128;
+        const size_t threads = counted.size() < kFewSales ? 1 : cores;
+        add_commissions(counted, up, settings, deepest, totals.income, threads, progress.token());
+        progress.check();
+        counted.clear();
+    };
+    counted.reserve(kBatch);
     const double from = state.datefrom, to = state.dateto;
     RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
     if (sales.isOpen()) {
@@ -186,19 +201,11 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
                     volume = add_single(volume, sum);
                 }
             }
+            if (counted.size() >= kBatch) add_batch();
         });
     }
     sales.close();
-
-    const std::vector<int32_t> up = upline_table(tree);
-    totals.income.assign(static_cast<size_t>(n) + 1, 0.0f);
-    // (A few hundred sales are already worth a second thread.)
-    constexpr size_t kFewSales = 128;
-    const size_t threads = counted.size() < kFewSales
-                               ? 1
-                               : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 16);
-    add_commissions(counted, up, settings, deepest, totals.income, threads, progress.token());
-    progress.check();
+    add_batch();
     counted = {};
 
     totals.paid.assign(static_cast<size_t>(n) + 1, 0.0f);
