@@ -10,6 +10,10 @@ Progress::Progress(std::stop_token stop, Listener listener)
 
 void Progress::stage(std::string what, int64_t total, std::string unit) {
     check();
+    finalStage(std::move(what), total, std::move(unit));
+}
+
+void Progress::finalStage(std::string what, int64_t total, std::string unit) {
     current_ = {std::move(what), 0, std::max<int64_t>(total, 0), std::move(unit)};
     stride_ = current_.total > 0 ? std::max<int64_t>(1, current_.total / 200) : 65536;
     nextReport_ = listener_ ? stride_ : INT64_MAX;

@@ -34,6 +34,13 @@ class Progress {
     // Starts a part of the work of `total` units (0 when not known) and tells
     // the listener.
     void stage(std::string what, int64_t total, std::string unit);
+    // Starts a part that, once begun, runs to its end (putting files in
+    // place): neither this nor tell() throws when a stop was asked for.
+    void finalStage(std::string what, int64_t total, std::string unit);
+    // Like step() within a final stage: tells, never stops.
+    void tell(int64_t done) {
+        if (done >= nextReport_) report(done);
+    }
     // `done` units of the part are finished. Tells the listener about every
     // half percent (every 65,536 units when the total is not known), so it
     // may be called for every record.

@@ -21,17 +21,21 @@ class PageWriter {
     PageWriter& operator=(const PageWriter&) = delete;
 
     // HtmlRep: the two pages of affiliate `id` with the income of the range,
-    // written into a staging folder beside HTML.
+    // appended to the staging file HTML.partial beside HTML.
     void write(int32_t id, float income);
-    // Puts the pages on disk (one sync for the whole batch, where a sync per
-    // page would take hours for a large network) and moves them into HTML.
-    // A writer destroyed before finish() (a stopped or failed run) removes
-    // its staging folder and leaves HTML as it was.
+    // Copies the staged pages into HTML ("Putting the pages in place", not
+    // stopped once begun), syncs them once for the whole batch, where a
+    // sync per page would take hours for a large network, and removes the
+    // staging file. A writer destroyed before finish() (a stopped or failed
+    // run) removes its staging file and leaves HTML as it was.
     void finish();
 
   private:
     struct Impl;
+    struct Staging;
     std::unique_ptr<Impl> impl_;
+    Progress& progress_;
+    std::unique_ptr<Staging> staging_;  // from the first page written
 };
 
 }  // namespace qdx

@@ -2,8 +2,12 @@
 #include "reports/affiliate_pages.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
+#include <map>
 #include <random>
+#include <stop_token>
 
 #include "core/accounts.h"
 #include "core/files.h"
@@ -12,6 +16,7 @@
 #include "core/settings.h"
 #include "core/tree.h"
 #include "reports/downline_cache.h"
+#include "reports/report_kinds.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 
@@ -163,6 +168,63 @@ TEST(AffiliatePagesRandomTest, PagesAndActivityFileMatchTheLongWay) {
         EXPECT_EQ(test::read_file(a.workFile(file::kActivity)),
                   test::read_file(b.workFile(file::kActivity)));
     }
+}
+
+std::map<std::string, std::string> pages_of(const AppState& state) {
+    std::map<std::string, std::string> out;
+    for (const auto& entry : fs::directory_iterator(state.appDir / "HTML"))
+        out[entry.path().filename().string()] = test::read_file(entry.path());
+    return out;
+}
+
+// A run stopped half-way and a run whose staging write fails leave every
+// earlier page as it was and no staging file; a finished run replaces them.
+TEST(AffiliatePagesTest, StoppedOrFailedRunLeavesTheEarlierPages) {
+    test::TempFolder folder;
+    AppState state(folder.path());
+    state.datefrom = march(1);
+    state.dateto = march(30);
+    const int n = 300;  // one referral chain: long downline pages
+    std::vector<AffiliateRecord> records;
+    for (int id = 1; id <= n; ++id)
+        records.push_back(affiliate(id, id - 1, id, march(1), "N" + std::to_string(id)));
+    test::write_affiliates(state, records);
+    test::write_money(state, file::kSales, {{n, 100, march(5)}});
+    test::write_settings(state, test::settings("Percents", {10, 5, 2}));
+    load_settings(state);
+    const ReportRequest request{
+        ReportKind::PaymentsDue, state.datefrom, state.dateto, 0, false, true};
+    make_report(state, request);
+    const auto before = pages_of(state);
+    ASSERT_EQ(before.size(), 2u * n);
+    test::write_money(state, file::kSales, {{n, 300, march(5)}, {n - 1, 70, march(6)}});
+
+    std::stop_source stop;
+    Progress stopping(stop.get_token(), [&](const ProgressReport& r) {
+        if (r.what == "Listing the accounts" && r.done >= n / 2) stop.request_stop();
+    });
+    EXPECT_THROW(make_report(state, request, stopping), Cancelled);
+    EXPECT_EQ(pages_of(state), before);
+    EXPECT_FALSE(fs::exists(state.appDir / "HTML.partial"));
+
+    // Files may grow to 1 MB: the staged pages (several MB) cannot be written.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldSignal = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 1 << 20;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_THROW(make_report(state, request), FileError);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldSignal);
+    EXPECT_EQ(pages_of(state), before);
+    EXPECT_FALSE(fs::exists(state.appDir / "HTML.partial"));
+
+    make_report(state, request);
+    const auto after = pages_of(state);
+    EXPECT_NE(after.at(" 299.html"), before.at(" 299.html"));
+    EXPECT_EQ(after.at(" 150d.html"), before.at(" 150d.html"));
+    EXPECT_FALSE(fs::exists(state.appDir / "HTML.partial"));
 }
 
 }  // namespace
