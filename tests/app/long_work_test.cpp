@@ -14,25 +14,15 @@
 #include <memory>
 #include <thread>
 
-#include "app/main_window.h"
-#include "app/window_wiring.h"
-#include "reports/ui/report_ui_fixture.h"
-#include "reports/ui/report_window.h"
+#include "app/main_window_fixture.h"
 
 namespace qdx::test {
 namespace {
 
-// Every cell of a table, as the grid shows it.
-std::vector<std::vector<std::string>> texts_of(const ReportTable& table) {
-    std::vector<std::vector<std::string>> rows;
-    for (size_t r = 0; r < table.rowCount(); ++r) rows.push_back(table.rowTexts(r));
-    return rows;
-}
-
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class LongWorkTest : public ReportUiTest {
+class LongWorkTest : public MainWindowTest {
   protected:
     void SetUp() override {
         write_settings(state, settings("Percents", {10}, 5));
@@ -42,16 +32,7 @@ class LongWorkTest : public ReportUiTest {
         write_affiliates(state, people);
         write_money(state, file::kSales, {{5, 200, ole_from_ymd(2003, 3, 15)}});
         write_money(state, file::kPayments, {{2, 1, ole_from_ymd(2002, 1, 1)}});
-        main = std::make_unique<ui::MainWindow>(context);
-        ui::wire_main_window(*main);
-        main->lineEdit("txtDateFrom")->setText("01/03/2003");
-        main->lineEdit("txtDateTo")->setText("31/03/2003");
-    }
-    void TearDown() override { main.reset(); }
-
-    void click(const char* name) { main->button(name)->click(); }
-    ui::ReportWindow* reportWindow() const {
-        return qobject_cast<ui::ReportWindow*>(context.openWindow("frmReports"));
+        openMainWindow();
     }
     static QProgressDialog* progressDialog() {
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -92,7 +73,6 @@ class LongWorkTest : public ReportUiTest {
         return all;
     }
 
-    std::unique_ptr<ui::MainWindow> main;
     QString label;
 };
 

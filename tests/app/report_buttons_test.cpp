@@ -8,25 +8,16 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/main_window.h"
-#include "app/window_wiring.h"
+#include "app/main_window_fixture.h"
 #include "core/files.h"
 #include "core/record_file.h"
-#include "reports/ui/report_ui_fixture.h"
-#include "reports/ui/report_window.h"
 
 namespace qdx::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::vector<std::string>> texts(const ReportTable& table) {
-    std::vector<std::vector<std::string>> rows;
-    for (size_t r = 0; r < table.rowCount(); ++r) rows.push_back(table.rowTexts(r));
-    return rows;
-}
-
-class ReportButtonsTest : public ReportUiTest {
+class ReportButtonsTest : public MainWindowTest {
   protected:
     void SetUp() override {
         // Two affiliates; affiliate 1 sells 200 in March at 10 %.
@@ -35,23 +26,12 @@ class ReportButtonsTest : public ReportUiTest {
                                  affiliate(2, 1, 2, ole_from_ymd(2003, 2, 5), "Bob")});
         write_money(state, file::kSales, {{1, 200, ole_from_ymd(2003, 3, 15)}});
         write_money(state, file::kPayments, {{2, 1, ole_from_ymd(2002, 1, 1)}});
-        main = std::make_unique<ui::MainWindow>(context);
-        ui::wire_main_window(*main);
-        main->lineEdit("txtDateFrom")->setText("01/03/2003");
-        main->lineEdit("txtDateTo")->setText("31/03/2003");
-    }
-    void TearDown() override { main.reset(); }
-
-    void click(const char* name) { main->button(name)->click(); }
-    ui::ReportWindow* reportWindow() const {
-        return qobject_cast<ui::ReportWindow*>(context.openWindow("frmReports"));
+        openMainWindow();
     }
     QString cell(int row, int column) const {
         auto* grid = reportWindow()->findChild<QTableView*>("MsfReport");
         return grid->model()->index(row, column).data().toString();
     }
-
-    std::unique_ptr<ui::MainWindow> main;
 };
 
 // The ID boxes are checked before the dates; the first bad box is named and
@@ -127,7 +107,7 @@ TEST_F(ReportButtonsTest, AFailureKeepsTheShownReportAndRestoresThePointerBefore
 
     breakWorkingFiles(false);
     click("cmdPaymentsR");
-    const std::vector<std::vector<std::string>> shown = texts(reportWindow()->table());
+    const std::vector<std::vector<std::string>> shown = texts_of(reportWindow()->table());
     ASSERT_GE(shown.size(), 3u);
     breakWorkingFiles(true);
     messages.clear();
@@ -146,7 +126,7 @@ TEST_F(ReportButtonsTest, AFailureKeepsTheShownReportAndRestoresThePointerBefore
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // The window still shows the payments-due report, under its own name.
-    EXPECT_EQ(texts(reportWindow()->table()), shown);
+    EXPECT_EQ(texts_of(reportWindow()->table()), shown);
     EXPECT_EQ(cell(0, 0).toStdString(), shown[1][0]);  // the grid shows it too
     EXPECT_EQ(reportWindow()->windowTitle(), "Payments_Report");
     EXPECT_FALSE(reportWindow()->findChild<QPushButton*>("cmdRegistrePayments")->isHidden());

@@ -11,34 +11,28 @@
 #include <filesystem>
 
 #include "app/app_start.h"
-#include "app/main_window.h"
-#include "app/window_wiring.h"
+#include "app/main_window_fixture.h"
 #include "help/ui/help_window.h"
 #include "registers/ui/open_register_window.h"
 #include "registers/ui/record_editor.h"
 #include "reports/ui/downline_tree_model.h"
 #include "reports/ui/downline_tree_window.h"
-#include "reports/ui/report_ui_fixture.h"
 
 namespace qdx::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-class WindowHabitsTest : public ReportUiTest {
+class WindowHabitsTest : public MainWindowTest {
   protected:
     void SetUp() override {
         QSettings().clear();
         write_affiliates(state, {affiliate(1, 0, 1, ole_from_ymd(2003, 1, 5), "Ann"),
                                  affiliate(2, 1, 2, ole_from_ymd(2003, 2, 5), "Bob"),
                                  affiliate(3, 2, 3, ole_from_ymd(2003, 2, 9), "Cy")});
-        main = std::make_unique<ui::MainWindow>(context);
-        ui::wire_main_window(*main);
+        openMainWindow();
         main->show();
-        main->lineEdit("txtDateFrom")->setText("01/03/2003");
-        main->lineEdit("txtDateTo")->setText("31/03/2003");
     }
-    void TearDown() override { main.reset(); }
 
     QWidget* window(const char* key) const { return context.openWindow(key); }
     // Presses a key in a window's focused control, then lets closed windows go.
@@ -46,8 +40,6 @@ class WindowHabitsTest : public ReportUiTest {
         QTest::keyClick(target, key);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-
-    std::unique_ptr<ui::MainWindow> main;
 };
 
 // Enter in an ID box runs that box's report.
