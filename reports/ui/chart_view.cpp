@@ -13,7 +13,6 @@
 #include <exception>
 
 #include "core/files.h"
-#include "core/text_field.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
 #include "core/ui/window_parts.h"
@@ -56,10 +55,7 @@ QWidget* ChartPage::saveButton() const { return save_; }
 
 bool ChartPage::showTable(const ReportTable& table) {
     data_ = chart_data(table, context_.state);
-    std::string stem(trim(table.caption));
-    for (char& c : stem)
-        if (c == '/' || c == '\\') c = '_';
-    suggestedName_ = fromAnsi(stem) + ".png";
+    suggestedName_ = fromAnsi(export_file_stem(table.caption)) + ".png";
     redraw();
     return data_.has_value();
 }
