@@ -28,23 +28,28 @@ char byte_of(char32_t c) {
     return '?';
 }
 
+}  // namespace
+
 void append_utf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
         out += static_cast<char>(0xC0 | (c >> 6));
         out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
+    } else if (c < 0x10000) {
         out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
 
-}  // namespace
-
-std::string utf8_to_cp1252(std::string_view s) {
-    std::string out;
+std::u32string utf8_code_points(std::string_view s) {
+    std::u32string out;
     out.reserve(s.size());
     size_t i = 0;
     while (i < s.size()) {
@@ -60,12 +65,12 @@ std::string utf8_to_cp1252(std::string_view s) {
         } else if ((b & 0xF8) == 0xF0) {
             c = b & 0x07, len = 4;
         } else {
-            out += '?';
+            out += U'\uFFFD';
             ++i;
             continue;
         }
         if (i + len > s.size()) {
-            out += '?';
+            out += U'\uFFFD';
             break;
         }
         bool ok = true;
@@ -74,9 +79,18 @@ std::string utf8_to_cp1252(std::string_view s) {
             if ((cb & 0xC0) != 0x80) ok = false;
             c = (c << 6) | (cb & 0x3F);
         }
-        out += ok ? byte_of(c) : '?';
+        out += ok ? c : U'\uFFFD';
         i += ok ? len : 1;
     }
+    return out;
+}
+
+bool cp1252_holds(char32_t c) { return c == '?' || byte_of(c) != '?'; }
+
+std::string utf8_to_cp1252(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char32_t c : utf8_code_points(s)) out += byte_of(c);
     return out;
 }
 

@@ -11,4 +11,11 @@ namespace qdx {
 std::string utf8_to_cp1252(std::string_view utf8);
 std::string cp1252_to_utf8(std::string_view ansi);
 
+// Whether Windows-1252 has a byte for the character.
+bool cp1252_holds(char32_t c);
+
+// The characters of UTF-8 text; a byte that starts no valid sequence reads as U+FFFD.
+std::u32string utf8_code_points(std::string_view utf8);
+void append_utf8(std::string& out, char32_t c);
+
 }  // namespace qdx
