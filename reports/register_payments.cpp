@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/files.h"
+#include "core/history.h"
 #include "core/record_append.h"
 #include "core/records.h"
 #include "reports/reports.h"
@@ -38,6 +39,11 @@ int register_payments(const AppState& state, const ReportTable& table, Progress&
 
     // The last moment a stop can be taken back: the append is all or none.
     progress.check();
+    const int64_t first = RecordFile(path, MoneyRecord::kSize).count() + 1;
+    write_history(state.appDir, "payments", first,
+                  "payment run: " + std::to_string(rows) + " payments dated " +
+                      history_date(table.request.dateto) + ", records " + std::to_string(first) +
+                      " to " + std::to_string(first + static_cast<int64_t>(rows) - 1));
     append_records(path, MoneyRecord::kSize, bytes.data(), rows);
     return static_cast<int>(rows);
 }

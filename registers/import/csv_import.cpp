@@ -8,6 +8,7 @@
 #include "core/atomic_file.h"
 #include "core/csv_values.h"
 #include "core/files.h"
+#include "core/history.h"
 #include "core/record_append.h"
 #include "core/record_file.h"
 #include "core/records.h"
@@ -239,6 +240,9 @@ ImportResult run_import(const AppState& state, const ImportPlan& plan,
     ensure_folder(state.dataDir());
     if (!file_exists(data)) write_file_atomically(data, "");
     const int64_t first = pass.firstRecord, last = first + now.rows - 1;
+    write_history(state.appDir, register_name(plan.kind), first,
+                  "import of " + plan.file.string() + ": records " + std::to_string(first) +
+                      " to " + std::to_string(last));
 
     // The windows make addinfo on every save of a sale or payment.
     const fs::path addinfo = state.appDir / "addinfo";
