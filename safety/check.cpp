@@ -1,11 +1,15 @@
 #include "safety/check.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <system_error>
@@ -37,6 +41,38 @@ std::string number(float v) {
     return std::string(text, ec == std::errc() ? end : text);
 }
 
+// Reads records 1..n of a file in large blocks without opening it as a
+// register (which would finish an unfinished append): the check changes nothing.
+void scan_file(const fs::path& path, size_t length, int64_t n,
+               const std::function<void(int64_t, const uint8_t*)>& visit) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw FileError("Cannot read " + path.string() + ": " + std::strerror(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    const int64_t perBlock = std::max<int64_t>(1, (4 << 20) / static_cast<int64_t>(length));
+    std::vector<uint8_t> block(static_cast<size_t>(perBlock) * length);
+    for (int64_t first = 1; first <= n; first += perBlock) {
+        const int64_t count = std::min(perBlock, n - first + 1);
+        const size_t want = static_cast<size_t>(count) * length;
+        size_t got = 0;
+        while (got < want) {
+            const ssize_t r =
+                ::pread(fd, block.data() + got, want - got,
+                        static_cast<off_t>((first - 1) * static_cast<int64_t>(length)) +
+                            static_cast<off_t>(got));
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) break;
+            got += static_cast<size_t>(r);
+        }
+        std::fill(block.begin() + static_cast<ptrdiff_t>(got),
+                  block.begin() + static_cast<ptrdiff_t>(want), 0);
+        for (int64_t i = 0; i < count; ++i)
+            visit(first + i, block.data() + static_cast<size_t>(i) * length);
+    }
+}
+
 bool process_running(long pid) { return pid > 0 && !(::kill(pid, 0) != 0 && errno == ESRCH); }
 
 struct Checker {
@@ -50,12 +86,17 @@ struct Checker {
                                    std::move(repair), kind, value});
     }
 
+    // Lengths noted by unfinished appends: what lies beyond is cut at the next start.
+    std::unordered_map<std::string, uint64_t> appendedFrom;
+
     // The number of whole records of data/<name>; a trailing fragment is a finding.
     int64_t wholeRecords(const char* name, size_t length) {
         const fs::path path = appDir / "data" / name;
         std::error_code ec;
-        const auto size = fs::file_size(path, ec);
+        auto size = fs::file_size(path, ec);
         if (ec) return 0;
+        if (auto noted = appendedFrom.find(name); noted != appendedFrom.end())
+            size = std::min<uintmax_t>(size, noted->second);
         const int64_t whole = static_cast<int64_t>(size / length);
         if (const uint64_t rest = size % length; rest != 0) {
             add(std::string("data/") + name, whole + 1, "",
@@ -100,31 +141,32 @@ struct Checker {
         if (n == 0) return;
         referrer.resize(static_cast<size_t>(n) + 1);
         level.resize(static_cast<size_t>(n) + 1);
-        const RecordFile affiliates(appDir / "data" / name, AffiliateRecord::kSize);
         progress.stage("Reading the affiliates", n, "affiliates");
-        affiliates.scan(1, n, [&](int64_t k, const uint8_t* bytes) {
-            progress.step(k);
-            const int32_t id = le::get_i32(bytes + 185);
-            const int32_t ref = le::get_i32(bytes + 189);
-            referrer[static_cast<size_t>(k)] = ref;
-            level[static_cast<size_t>(k)] = le::get_i32(bytes + 213);
-            if (id != k)
-                add(file, k, "Affiliate's ID",
-                    "holds " + std::to_string(id) + "; it must equal the record number",
-                    "none: the record's place is its ID; see what refers to it before changing it");
-            if (ref < 0)
-                add(file, k, "Referrer's ID", "is negative (" + std::to_string(ref) + ")",
-                    "none: type the right referrer in the affiliates window");
-            else if (ref > n)
-                add(file, k, "Referrer's ID",
-                    "names affiliate " + std::to_string(ref) + ", beyond the file's " +
-                        std::to_string(n) + " affiliates",
-                    "none: type the right referrer in the affiliates window");
-            else if (ref == k)
-                add(file, k, "Referrer's ID", "names the affiliate itself",
-                    "none: type the right referrer in the affiliates window");
-            checkDate(file, k, "Date", le::get_f64(bytes + 217));
-        });
+        scan_file(appDir / "data" / name, AffiliateRecord::kSize, n,
+                  [&](int64_t k, const uint8_t* bytes) {
+                      progress.step(k);
+                      const int32_t id = le::get_i32(bytes + 185);
+                      const int32_t ref = le::get_i32(bytes + 189);
+                      referrer[static_cast<size_t>(k)] = ref;
+                      level[static_cast<size_t>(k)] = le::get_i32(bytes + 213);
+                      if (id != k)
+                          add(file, k, "Affiliate's ID",
+                              "holds " + std::to_string(id) + "; it must equal the record number",
+                              "none: the record's place is its ID; see what refers to it before "
+                              "changing it");
+                      if (ref < 0)
+                          add(file, k, "Referrer's ID", "is negative (" + std::to_string(ref) + ")",
+                              "none: type the right referrer in the affiliates window");
+                      else if (ref > n)
+                          add(file, k, "Referrer's ID",
+                              "names affiliate " + std::to_string(ref) + ", beyond the file's " +
+                                  std::to_string(n) + " affiliates",
+                              "none: type the right referrer in the affiliates window");
+                      else if (ref == k)
+                          add(file, k, "Referrer's ID", "names the affiliate itself",
+                              "none: type the right referrer in the affiliates window");
+                      checkDate(file, k, "Date", le::get_f64(bytes + 217));
+                  });
         walkTree(file, n);
     }
 
@@ -211,21 +253,21 @@ struct Checker {
         const int64_t n = wholeRecords(name, MoneyRecord::kSize);
         count = n;
         if (n == 0) return;
-        const RecordFile records(appDir / "data" / name, MoneyRecord::kSize);
         progress.stage(std::string("Reading the ") + what, n, what);
         const int64_t affiliates = report.affiliates;
-        records.scan(1, n, [&](int64_t k, const uint8_t* bytes) {
-            progress.step(k);
-            const int32_t id = le::get_i32(bytes);
-            if (id < 1 || id > affiliates)
-                add(file, k, "Affiliate's ID",
-                    "names affiliate " + std::to_string(id) +
-                        ", who does not exist (the register holds " + std::to_string(affiliates) +
-                        ")",
-                    "none: type the right affiliate in the register window");
-            checkSum(file, k, "Sum", le::get_f32(bytes + 4));
-            checkDate(file, k, "Date", le::get_f64(bytes + 8));
-        });
+        scan_file(appDir / "data" / name, MoneyRecord::kSize, n,
+                  [&](int64_t k, const uint8_t* bytes) {
+                      progress.step(k);
+                      const int32_t id = le::get_i32(bytes);
+                      if (id < 1 || id > affiliates)
+                          add(file, k, "Affiliate's ID",
+                              "names affiliate " + std::to_string(id) +
+                                  ", who does not exist (the register holds " +
+                                  std::to_string(affiliates) + ")",
+                              "none: type the right affiliate in the register window");
+                      checkSum(file, k, "Sum", le::get_f32(bytes + 4));
+                      checkDate(file, k, "Date", le::get_f64(bytes + 8));
+                  });
     }
 
     void checkCommunications() {
@@ -234,21 +276,22 @@ struct Checker {
         const int64_t n = wholeRecords(name, CommunicationRecord::kSize);
         report.communications = n;
         if (n == 0) return;
-        const RecordFile records(appDir / "data" / name, CommunicationRecord::kSize);
         progress.stage("Reading the communications", n, "communications");
-        records.scan(1, n, [&](int64_t k, const uint8_t* bytes) {
-            progress.step(k);
-            checkDate(file, k, "Date", le::get_f64(bytes + 34));
-            checkDate(file, k, "Date of responce", le::get_f64(bytes + 42));
-        });
+        scan_file(appDir / "data" / name, CommunicationRecord::kSize, n,
+                  [&](int64_t k, const uint8_t* bytes) {
+                      progress.step(k);
+                      checkDate(file, k, "Date", le::get_f64(bytes + 34));
+                      checkDate(file, k, "Date of responce", le::get_f64(bytes + 42));
+                  });
     }
 
     void checkSettings() {
         const char* name = file::kSettings;
         const std::string file = std::string("data/") + name;
         if (wholeRecords(name, SettingsRecord::kSize) == 0) return;
-        const RecordFile records(appDir / "data" / name, SettingsRecord::kSize);
-        const SettingsRecord s = records.read<SettingsRecord>(1);
+        SettingsRecord s;
+        scan_file(appDir / "data" / name, SettingsRecord::kSize, 1,
+                  [&](int64_t, const uint8_t* bytes) { s = SettingsRecord::decode(bytes); });
         auto finite = [&](const std::string& field, float v) {
             if (!std::isfinite(v))
                 add(file, 1, field, std::isnan(v) ? "is not a number (NaN)" : "is infinite",
@@ -422,6 +465,7 @@ struct Checker {
                 std::sscanf(text.c_str(), "qdx-append %llu %ld", &length, &pid) == 2 &&
                 text.find(" end\n") != std::string::npos;
             if (whole && process_running(pid) && pid != ::getpid()) continue;  // still appending
+            if (whole) appendedFrom[target] = length;
             add("data/" + name, 0, "",
                 whole ? "an append to data/" + target + " never finished; the file was " +
                             std::to_string(length) +
@@ -465,7 +509,8 @@ struct Checker {
 }  // namespace
 
 CheckReport check_data(const fs::path& appDir, Progress& progress) {
-    Checker c{appDir, progress, {}};
+    Checker c{appDir, progress, {}, {}};
+    c.checkLeftovers();
     c.checkAffiliates();
     c.checkMoney(file::kSales, "sales", c.report.sales);
     c.checkMoney(file::kPayments, "payments", c.report.payments);
@@ -474,7 +519,10 @@ CheckReport check_data(const fs::path& appDir, Progress& progress) {
     c.checkSideFiles();
     c.checkCache();
     c.checkLedger();
-    c.checkLeftovers();
+    // Findings in the order of the files: registers first, leftovers last.
+    std::stable_partition(c.report.findings.begin(), c.report.findings.end(), [](const Finding& f) {
+        return f.kind != RepairKind::FinishAppend && f.kind != RepairKind::RemoveLeftover;
+    });
     return std::move(c.report);
 }
 
