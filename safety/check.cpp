@@ -477,6 +477,10 @@ struct Checker {
                       : "remove the note",
                 RepairKind::FinishAppend);
         }
+        if (fs::exists(appDir / ".qdx-restore", ec))
+            add(".qdx-restore", 0, "",
+                "a restore was stopped while it put the restored folders in place",
+                "put the rest of the restored data in place", RepairKind::FinishRestore);
         if (fs::exists(appDir / "HTML.partial", ec))
             add("HTML.partial", 0, "",
                 "the affiliate pages of a stopped run; the pages in HTML/ are the earlier set, "
@@ -521,7 +525,8 @@ CheckReport check_data(const fs::path& appDir, Progress& progress) {
     c.checkLedger();
     // Findings in the order of the files: registers first, leftovers last.
     std::stable_partition(c.report.findings.begin(), c.report.findings.end(), [](const Finding& f) {
-        return f.kind != RepairKind::FinishAppend && f.kind != RepairKind::RemoveLeftover;
+        return f.kind != RepairKind::FinishAppend && f.kind != RepairKind::RemoveLeftover &&
+               f.kind != RepairKind::FinishRestore;
     });
     return std::move(c.report);
 }

@@ -22,6 +22,7 @@ enum class RepairKind {
     RebuildCache,    // the downline cache rebuilt from the affiliates file
     FinishAppend,    // the file cut back to the journal's length, the journal removed
     RemoveLeftover,  // a temporary or staging file removed
+    FinishRestore,   // the unpacked data of a stopped restore put in place
 };
 
 struct Finding {

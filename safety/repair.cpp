@@ -75,6 +75,13 @@ RepairOutcome repair_data(const fs::path& appDir, const CheckReport& first, Prog
         outcome.left = first.findings;
         return outcome;
     }
+    for (const Finding& f : first.findings)
+        if (f.kind == RepairKind::FinishRestore) {
+            // The restored set was checked whole before it was put in place.
+            write_history(appDir, "", 0, "repair: finished the stopped restore");
+            finish_interrupted_restore(appDir);
+            outcome.done.push_back("finished the stopped restore");
+        }
     outcome.backup = automatic_backup(appDir, "repair", progress);
     outcome.done.push_back("backed up the data to " + outcome.backup.string());
 
