@@ -205,8 +205,10 @@ int main(int argc, char** argv) {
             std::cerr << "No application folder at " << appDir.string() << "\n";
             return 1;
         }
-        // The check reads the folder as it is, so it rolls nothing back;
-        // the lock keeps Qdx off it meanwhile.
+        // The history is only read, also while Qdx works. The check reads the
+        // folder as it is, so it rolls nothing back; the lock keeps Qdx off
+        // it meanwhile.
+        if (options->history) return run(appDir, *options);
         qdx::FolderLock lock;
         if (!lock.acquire(appDir)) {
             std::cerr << qdx::kFolderInUseMessage << "\n";

@@ -140,6 +140,23 @@ void write_history(const fs::path& appDir, std::string_view registerName, int64_
     if (::fdatasync(fd) != 0) cannot(path, errno);
 }
 
+void check_history_writable(const fs::path& appDir) {
+    const fs::path path = history_file(appDir);
+    if (::access(path.c_str(), F_OK) == 0) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (fd < 0) cannot(path, errno);
+        struct stat st {};
+        const bool folder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+        ::close(fd);
+        if (folder) cannot(path, EISDIR);
+        return;
+    }
+    fs::path folder = path.parent_path();
+    while (!folder.empty() && ::access(folder.c_str(), F_OK) != 0 && folder != folder.parent_path())
+        folder = folder.parent_path();
+    if (!folder.empty() && ::access(folder.c_str(), W_OK) != 0) cannot(path, errno);
+}
+
 std::string record_changes(const AffiliateRecord* b, const AffiliateRecord& a) {
     Changes c{b == nullptr, {}};
     const AffiliateRecord none;

@@ -29,6 +29,11 @@ std::filesystem::path history_file(const std::filesystem::path& appDir);
 void write_history(const std::filesystem::path& appDir, std::string_view registerName,
                    int64_t record, std::string_view what);
 
+// Throws HistoryError when the log could not take a line now (it, or its
+// folder, cannot be written); creates nothing. For changes that note
+// themselves once made (an append that a stop takes back whole).
+void check_history_writable(const std::filesystem::path& appDir);
+
 // What changed between two records, as "Field: before → after; ..." in
 // UTF-8; empty when nothing did. A missing `before` lists every field.
 std::string record_changes(const AffiliateRecord* before, const AffiliateRecord& after);

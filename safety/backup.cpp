@@ -130,6 +130,13 @@ std::string manifest_text(const Manifest& m) {
     return out;
 }
 
+// A whole number as the manifest writes it: digits, no leading zero.
+bool read_count(std::string_view digits, uint64_t& value) {
+    if (digits.empty() || (digits.size() > 1 && digits[0] == '0')) return false;
+    auto [p, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return ec == std::errc() && p == digits.data() + digits.size();
+}
+
 std::optional<Manifest> parse_manifest(std::string_view text, std::string& error) {
     Manifest m;
     size_t at = 0, number = 0;
@@ -155,19 +162,16 @@ std::optional<Manifest> parse_manifest(std::string_view text, std::string& error
             m.created = line.substr(8);
         } else if (line.substr(0, 4) == "end ") {
             uint64_t count = 0;
-            const std::string_view digits = line.substr(4);
-            auto [p, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
-            if (ec != std::errc() || p != digits.data() + digits.size() || count != m.files.size())
+            if (!read_count(line.substr(4), count) || count != m.files.size())
                 return fail("gives a count that is not the number of files");
             ended = true;
         } else if (line.substr(0, 5) == "file ") {
             std::string_view rest = line.substr(5);
             ManifestEntry e;
-            auto [p, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), e.size);
-            if (ec != std::errc() || p == rest.data() || p >= rest.data() + rest.size() ||
-                *p != ' ')
+            const size_t blank = rest.find(' ');
+            if (blank == std::string_view::npos || !read_count(rest.substr(0, blank), e.size))
                 return fail("gives no size");
-            rest = rest.substr(static_cast<size_t>(p - rest.data()) + 1);
+            rest = rest.substr(blank + 1);
             if (rest.size() < 66 || rest[64] != ' ' ||
                 rest.substr(0, 64).find_first_not_of("0123456789abcdef") != std::string_view::npos)
                 return fail("gives no SHA-256");

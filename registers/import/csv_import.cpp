@@ -240,9 +240,6 @@ ImportResult run_import(const AppState& state, const ImportPlan& plan,
     ensure_folder(state.dataDir());
     if (!file_exists(data)) write_file_atomically(data, "");
     const int64_t first = pass.firstRecord, last = first + now.rows - 1;
-    write_history(state.appDir, register_name(plan.kind), first,
-                  "import of " + plan.file.string() + ": records " + std::to_string(first) +
-                      " to " + std::to_string(last));
 
     // The windows make addinfo on every save of a sale or payment.
     const fs::path addinfo = state.appDir / "addinfo";
@@ -250,6 +247,7 @@ ImportResult run_import(const AppState& state, const ImportPlan& plan,
     const std::string prefix = plan.kind == ImportKind::Sales      ? "s"
                                : plan.kind == ImportKind::Payments ? "p"
                                                                    : "";
+    check_history_writable(state.appDir);
     remove_stale_side_files(addinfo, prefix, first, last);
     std::vector<fs::path> written;
     try {
@@ -275,6 +273,10 @@ ImportResult run_import(const AppState& state, const ImportPlan& plan,
             result.rejected = fs::path(plan.file.string() + ".rejected.csv");
             write_rejected(pass, *result.rejected);
         }
+        // Written once the records are in: a stopped import leaves no line.
+        write_history(state.appDir, register_name(plan.kind), first,
+                      "import of " + plan.file.string() + ": records " + std::to_string(first) +
+                          " to " + std::to_string(last));
         add_to_ledger(state, {pass.size, pass.hash, csv_date(state.today()),
                               register_name(plan.kind), first, last});
     } catch (const std::exception& error) {
