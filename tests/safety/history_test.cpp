@@ -97,5 +97,19 @@ TEST(History, NotesAnImport) {
     EXPECT_EQ(lines[0].what, "import of " + csv.string() + ": records 80 to 81");
 }
 
+TEST(History, AnImportIsRefusedWhenTheLogCannotTakeItsLine) {
+    test::TempFolder folder;
+    test::copy_example("world-9031", folder.path());
+    const AppState state(folder.path());
+    const std::string sales = test::read_file(state.dataFile(file::kSales));
+    fs::create_directories(history_file(folder.path()));  // a folder where the log should be
+    const fs::path csv = folder.path() / "sales.csv";
+    std::ofstream(csv) << "affiliate_id,date,sum\n3,2024-03-05,10\n";
+    const ImportPlan plan = plan_import(state, ImportKind::Sales, csv, {});
+    ASSERT_TRUE(plan.importable());
+    EXPECT_THROW(run_import(state, plan), HistoryError);
+    EXPECT_EQ(test::read_file(state.dataFile(file::kSales)), sales);
+}
+
 }  // namespace
 }  // namespace qdx
