@@ -6,6 +6,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES = cmake g++ make qt6-base-dev qt6-charts-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
+           libzip-dev nettle-dev pkgconf \
            fonts-dejavu-core poppler-utils
 # The sanitizer and fuzz builds use clang and its sanitizer and libFuzzer runtimes.
 CLANG_PACKAGES = clang-14 libclang-rt-14-dev clang-format-14

@@ -190,6 +190,12 @@ void MainWindow::buildMenu() {
         if (std::string_view(name) == "WritePayout") fileMenu->addSeparator();
         fileMenu->addAction(caption)->setObjectName(name);
     }
+    // Keeping the data safe.
+    fileMenu->addSeparator();
+    for (auto [name, caption] :
+         {std::pair{"CheckData", "&Check the data..."}, std::pair{"History", "&History..."},
+          std::pair{"BackUp", "&Back up..."}, std::pair{"Restore", "&Restore..."}})
+        fileMenu->addAction(caption)->setObjectName(name);
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("mnuHelp");

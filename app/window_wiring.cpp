@@ -13,6 +13,7 @@
 #include "reports/ui/downline_tree_window.h"
 #include "reports/ui/report_actions.h"
 #include "reports/ui/report_window.h"
+#include "safety/ui/safety_windows.h"
 
 namespace qdx::ui {
 namespace {
@@ -95,6 +96,14 @@ void wire_file_menu(MainWindow& main) {
         }
         context.message(&main, kMakePaymentsDueFirst);
     });
+    const std::pair<const char*, void (*)(UiContext&, QWidget*)> safety[] = {
+        {"CheckData", check_the_data},
+        {"History", show_history},
+        {"BackUp", back_up_the_data},
+        {"Restore", restore_the_data}};
+    for (auto [name, open] : safety)
+        QObject::connect(main.action(name), &QAction::triggered, &main,
+                         [&context, &main, open = open] { open(context, &main); });
 }
 
 }  // namespace

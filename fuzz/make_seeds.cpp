@@ -1,6 +1,6 @@
 // Makes the fuzzers' seed inputs from the example application folders:
 //   qdx_fuzz_seeds EXAMPLES_DIR OUT_DIR
-// writes OUT_DIR/{records,regional,reports,csv}/ with a few small inputs each.
+// writes OUT_DIR/{records,regional,reports,csv,safety}/ with a few small inputs each.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path examples = argv[1], out = argv[2];
-    for (const char* target : {"records", "regional", "reports", "csv"})
+    for (const char* target : {"records", "regional", "reports", "csv", "safety"})
         fs::create_directories(out / target);
 
     std::vector<fs::path> worlds;
@@ -88,6 +88,18 @@ int main(int argc, char** argv) {
         ",a,b\n\"unclosed,1\n"};
     for (size_t k = 0; k < std::size(files); ++k)
         write(out / "csv" / ("file-" + std::to_string(k)), files[k]);
+
+    // A history (behind an even byte) and a manifest (behind an odd one).
+    const char* safety[] = {
+        "h2026-12-07T01:40:00+01:00\tann\tQdx\taffiliates\t7\tsaved: Name: Ann \xE2\x86\x92 Anna\n"
+        "2026-12-07T01:41:00+01:00\tann\tqdx-import\tsales\t80\timport of s.csv\n"
+        "2026-12-07T01:42:00+01:00\tann\tQdx\tsales\t3\tsaved: Su",
+        "mqdx-backup 1\ncreated 2026-12-07T01:40:00+01:00\n"
+        "file 16 ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad data/sales.qdx\n"
+        "file 0 e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855 addinfo/s 1.txt\n"
+        "end 2\n"};
+    for (size_t k = 0; k < std::size(safety); ++k)
+        write(out / "safety" / ("text-" + std::to_string(k)), safety[k]);
 
     for (size_t w = 0; w < worlds.size(); ++w) {
         const fs::path data = worlds[w] / "app" / "data";

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/history.h"
 #include "core/text_field.h"
 #include "registers/side_files.h"
 
@@ -175,6 +176,7 @@ CheckResult check_referrer(const AffiliateRecord& r, int64_t recordCount, const 
 
 void write_affiliate(RecordFile& file, const std::filesystem::path& appDir, int64_t current,
                      const AffiliateRecord& record, const std::string& additionalInfoBox) {
+    log_record_save(appDir, file, current, record);
     file.write(current, record);
     if (additionalInfoBox.size() > width::kAdditionalInfo) {
         write_side_file(affiliate_info_file(appDir, current), additionalInfoBox);

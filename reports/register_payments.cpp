@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/files.h"
+#include "core/history.h"
 #include "core/record_append.h"
 #include "core/records.h"
 #include "reports/reports.h"
@@ -38,7 +39,20 @@ int register_payments(const AppState& state, const ReportTable& table, Progress&
 
     // The last moment a stop can be taken back: the append is all or none.
     progress.check();
-    append_records(path, MoneyRecord::kSize, bytes.data(), rows);
+    check_history_writable(state.appDir);
+    const int64_t first = append_records(path, MoneyRecord::kSize, bytes.data(), rows);
+    // Noted once the payments are in: a stopped run leaves no line. They
+    // are registered whatever happens now, so a failure here says so only
+    // in the log's absence; the caller must not register them again.
+    try {
+        write_history(state.appDir, "payments", first,
+                      "payment run: " + std::to_string(rows) + " payments dated " +
+                          history_date(table.request.dateto) + ", records " +
+                          std::to_string(first) + " to " +
+                          std::to_string(first + static_cast<int64_t>(rows) - 1));
+    } catch (const HistoryError&) {
+        // Checked writable just before; a disk that filled meanwhile.
+    }
     return static_cast<int>(rows);
 }
 

@@ -8,6 +8,7 @@
 #include "core/atomic_file.h"
 #include "core/csv_values.h"
 #include "core/files.h"
+#include "core/history.h"
 #include "core/record_append.h"
 #include "core/record_file.h"
 #include "core/records.h"
@@ -246,6 +247,7 @@ ImportResult run_import(const AppState& state, const ImportPlan& plan,
     const std::string prefix = plan.kind == ImportKind::Sales      ? "s"
                                : plan.kind == ImportKind::Payments ? "p"
                                                                    : "";
+    check_history_writable(state.appDir);
     remove_stale_side_files(addinfo, prefix, first, last);
     std::vector<fs::path> written;
     try {
@@ -271,6 +273,10 @@ ImportResult run_import(const AppState& state, const ImportPlan& plan,
             result.rejected = fs::path(plan.file.string() + ".rejected.csv");
             write_rejected(pass, *result.rejected);
         }
+        // Written once the records are in: a stopped import leaves no line.
+        write_history(state.appDir, register_name(plan.kind), first,
+                      "import of " + plan.file.string() + ": records " + std::to_string(first) +
+                          " to " + std::to_string(last));
         add_to_ledger(state, {pass.size, pass.hash, csv_date(state.today()),
                               register_name(plan.kind), first, last});
     } catch (const std::exception& error) {

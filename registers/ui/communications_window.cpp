@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 
 #include "core/files.h"
+#include "core/history.h"
 #include "core/regional.h"
 #include "core/ui/ui_context.h"
 #include "registers/register_csv.h"
@@ -77,6 +78,7 @@ bool CommunicationsWindow::checkAndWrite() {
     bool cut = communication_from_boxes(typed, buffer_, state.regional);
     if (cut) warnTruncated();
     setAnsi(txtSubject, typed.subject);
+    log_record_save(state.appDir, file_, current_, buffer_);
     file_.write(current_, buffer_);
     // Empty texts write nothing and delete nothing.
     const auto& appDir = state.appDir;

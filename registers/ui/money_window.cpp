@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 
 #include "core/files.h"
+#include "core/history.h"
 #include "core/regional.h"
 #include "core/tree.h"
 #include "core/ui/ui_context.h"
@@ -69,6 +70,7 @@ bool MoneyWindow::checkAndWrite() {
         return false;
     }
     buffer_ = money_from_boxes(typed, state.regional);
+    log_record_save(state.appDir, file_, current_, buffer_);
     file_.write(current_, buffer_);
     showCurrentNumber();
     ensure_folder(state.appDir / "addinfo");

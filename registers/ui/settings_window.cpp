@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "core/files.h"
+#include "core/history.h"
 #include "core/regional.h"
 #include "core/settings.h"
 #include "core/text_field.h"
@@ -186,7 +187,9 @@ void SettingsWindow::save() {
     AppState& state = context_.state;
     if (report_failure(context_, this, check_settings(boxes, state.regional), boxes_)) return;
     try {
-        file_.write(1, settings_from_boxes(boxes, state.regional));
+        const SettingsRecord record = settings_from_boxes(boxes, state.regional);
+        log_record_save(state.appDir, file_, 1, record);
+        file_.write(1, record);
     } catch (const std::exception& e) {
         context_.message(this, QStringLiteral("Sorry, the settings could not be saved.\n") +
                                    QString::fromLocal8Bit(e.what()));

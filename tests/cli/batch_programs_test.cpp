@@ -365,12 +365,64 @@ TEST(DemoProgram, AnswersVersionAndRefusesBadOptionsWithTheUsage) {
     EXPECT_FALSE(fs::exists(folder.path() / "new"));
 }
 
+// qdx-check: 0 clean, 1 with findings, 2 on a usage error; the repair, the
+// history and a backup and restore from the command line.
+TEST(CheckProgram, ChecksRepairsPrintsTheHistoryAndRestores) {
+    test::TempFolder folder;
+    const fs::path app = folder.path() / "app";
+    test::copy_example("world-9031", app);
+    Invocation check;
+    check.program = QDX_CHECK_PROGRAM;
+    const std::string at = "--app " + quoted(app.string()) + " ";
+    Outcome clean = run_in(folder.path(), at, check);
+    EXPECT_EQ(clean.exitCode, 0) << clean.out << clean.err;
+    EXPECT_NE(clean.out.find("No findings: 40 affiliates"), std::string::npos) << clean.out;
+    for (const char* args : {"--frobnicate", "--from 2024-01-01", "--history --from 1.1.2024",
+                             "--repair --history", "--history --affiliate x", "--backup"}) {
+        SCOPED_TRACE(args);
+        Outcome o = run_in(folder.path(), at + args, check);
+        EXPECT_EQ(o.exitCode, 2);
+        EXPECT_NE(o.err.find("usage: qdx-check"), std::string::npos);
+    }
+
+    const fs::path zip = folder.path() / "before.zip";
+    EXPECT_EQ(run_in(folder.path(), at + "--backup " + quoted(zip.string()), check).exitCode, 0);
+    std::ofstream(app / "data" / "affiliates.qdx", std::ios::binary | std::ios::app) << "cut";
+    Outcome damaged = run_in(folder.path(), at, check);
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_NE(damaged.out.find("data/affiliates.qdx, record 41: the file ends in a fragment of 3 "
+                               "bytes after record 40"),
+              std::string::npos)
+        << damaged.out;
+    Outcome repaired = run_in(folder.path(), at + "--repair", check);
+    EXPECT_EQ(repaired.exitCode, 0) << repaired.out << repaired.err;
+    EXPECT_EQ(run_in(folder.path(), at, check).exitCode, 0);
+    EXPECT_EQ(test::read_file(app / "data" / "affiliates.qdx.fragment"), "cut");
+
+    Outcome restored = run_in(folder.path(), at + "--restore " + quoted(zip.string()), check);
+    EXPECT_EQ(restored.exitCode, 0) << restored.err;
+    EXPECT_FALSE(fs::exists(app / "data" / "affiliates.qdx.fragment"));
+    std::ofstream(folder.path() / "bad.zip") << "PK not really";
+    Outcome refused = run_in(
+        folder.path(), at + "--restore " + quoted((folder.path() / "bad.zip").string()), check);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("nothing was changed"), std::string::npos) << refused.err;
+
+    Outcome history = run_in(folder.path(), at + "--history", check);
+    EXPECT_EQ(history.exitCode, 0);
+    EXPECT_NE(history.out.find("backup to "), std::string::npos) << history.out;
+    EXPECT_NE(history.out.find("restore from "), std::string::npos) << history.out;
+    EXPECT_EQ(run_in(folder.path(), at + "--history --to 2000-01-01", check).out, "");
+    EXPECT_EQ(run_in(folder.path(), at + "--history --affiliate 7", check).out, "");
+}
+
 // Each batch program's manual page describes every option its --help lists.
 TEST(ManualPages, DescribeEveryOptionTheHelpLists) {
     test::TempFolder folder;
     const std::pair<const char*, const char*> programs[] = {{"qdx-report", QDX_REPORT_PROGRAM},
                                                             {"qdx-import", QDX_IMPORT_PROGRAM},
-                                                            {"qdx-demo", QDX_DEMO_PROGRAM}};
+                                                            {"qdx-demo", QDX_DEMO_PROGRAM},
+                                                            {"qdx-check", QDX_CHECK_PROGRAM}};
     for (auto [name, path] : programs) {
         SCOPED_TRACE(name);
         Invocation how;

@@ -1,0 +1,222 @@
+// qdx-check: checks an application folder's data and says what is wrong and
+// what the repair would be; repairs what cannot lose data; prints the
+// history; backs the data up and restores it. Exit 0 clean (or done), 1 with
+// findings (or failed), 2 on a usage error.
+#include <clocale>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/qdx_report_progress.h"
+#include "core/app_folder.h"
+#include "core/files.h"
+#include "core/history.h"
+#include "safety/backup.h"
+#include "safety/check.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: qdx-check [options]\n"
+    "  Checks every file of the application folder and lists each finding: the file,\n"
+    "  the record, the field, what is wrong and what the repair would be.\n"
+    "  --app DIR        the application folder (default: as the desktop program finds it)\n"
+    "  --repair         back the data up, then make the repairs that cannot lose data\n"
+    "  --history        print the history of changes\n"
+    "  --from DATE      with --history: from this day on (yyyy-mm-dd)\n"
+    "  --to DATE        with --history: up to this day (yyyy-mm-dd)\n"
+    "  --affiliate ID   with --history: only the lines about this affiliate\n"
+    "  --backup FILE    write a backup of the whole data into FILE (.zip)\n"
+    "  --restore FILE   check the backup FILE and put its data in place of the present\n"
+    "  --help           this text\n"
+    "  --version        the program's version\n";
+
+const char* const kVersion = "qdx-check " QDX_VERSION "\n";
+
+struct Options {
+    std::optional<std::string> app, from, to, backup, restore;
+    std::optional<int64_t> affiliate;
+    bool repair = false, history = false, help = false, version = false;
+};
+
+bool is_day(const std::string& text) {
+    int y = 0, m = 0, d = 0;
+    char rest = 0;
+    return text.size() == 10 &&
+           std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &rest) == 3 && m >= 1 &&
+           m <= 12 && d >= 1 && d <= 31;
+}
+
+std::optional<Options> parse(int argc, char** argv, std::string& error) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](std::optional<std::string>& into) {
+            if (i + 1 >= argc) {
+                error = a + " needs a value";
+                return false;
+            }
+            into = argv[++i];
+            return true;
+        };
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
+        } else if (a == "--repair") {
+            o.repair = true;
+        } else if (a == "--history") {
+            o.history = true;
+        } else if (a == "--app") {
+            if (!value(o.app)) return std::nullopt;
+        } else if (a == "--from") {
+            if (!value(o.from)) return std::nullopt;
+        } else if (a == "--to") {
+            if (!value(o.to)) return std::nullopt;
+        } else if (a == "--backup") {
+            if (!value(o.backup)) return std::nullopt;
+        } else if (a == "--restore") {
+            if (!value(o.restore)) return std::nullopt;
+        } else if (a == "--affiliate") {
+            std::optional<std::string> id;
+            if (!value(id)) return std::nullopt;
+            char* end = nullptr;
+            const long long n = std::strtoll(id->c_str(), &end, 10);
+            if (id->empty() || *end != '\0' || n < 1) {
+                error = "--affiliate takes an affiliate ID (a whole number from 1), not " + *id;
+                return std::nullopt;
+            }
+            o.affiliate = n;
+        } else {
+            error = "unknown argument: " + a;
+            return std::nullopt;
+        }
+    }
+    for (const auto* day : {&o.from, &o.to})
+        if (*day && !is_day(**day)) {
+            error = "a day is written yyyy-mm-dd, not " + **day;
+            return std::nullopt;
+        }
+    const int modes = int(o.repair) + int(o.history) + int(bool(o.backup)) + int(bool(o.restore));
+    if (modes > 1) {
+        error = "--repair, --history, --backup and --restore go one at a time";
+        return std::nullopt;
+    }
+    if (!o.history && (o.from || o.to || o.affiliate)) {
+        error = "--from, --to and --affiliate go with --history";
+        return std::nullopt;
+    }
+    return o;
+}
+
+// Whether a line is about the affiliate: its own record, or a sale or
+// payment whose Affiliate's ID names it.
+bool names_affiliate(const qdx::HistoryLine& line, int64_t id) {
+    if (line.registerName == "affiliates" && line.record == id) return true;
+    const std::string n = std::to_string(id);
+    for (const std::string& form : {"Affiliate's ID: " + n + ";", "Affiliate's ID: " + n + " ",
+                                    "→ " + n + ";", "→ " + n + " "})
+        if ((line.what + " ").find(form) != std::string::npos &&
+            (form[0] == 'A' || line.what.find("Affiliate's ID") != std::string::npos))
+            return true;
+    return false;
+}
+
+int print_history(const std::filesystem::path& appDir, const Options& o) {
+    for (const qdx::HistoryLine& line :
+         qdx::parse_history(qdx::read_whole_file(qdx::history_file(appDir)))) {
+        const std::string day = qdx::history_day(line);
+        if (o.from && (day.empty() || day < *o.from)) continue;
+        if (o.to && (day.empty() || day > *o.to)) continue;
+        if (o.affiliate && !names_affiliate(line, *o.affiliate)) continue;
+        if (line.time.empty()) {
+            std::cout << "(not a history line) " << line.what << "\n";
+            continue;
+        }
+        std::cout << line.time << "  " << line.user << "  " << line.program << "  ";
+        if (!line.registerName.empty()) std::cout << line.registerName << " ";
+        if (line.record > 0) std::cout << line.record << " ";
+        std::cout << " " << line.what << (line.cut ? "  (cut short)" : "") << "\n";
+    }
+    return 0;
+}
+
+int run(const std::filesystem::path& appDir, const Options& o) {
+    qdx::cli::TerminalProgress terminal;
+    qdx::Progress& progress = terminal.progress();
+    if (o.history) return print_history(appDir, o);
+    if (o.backup) {
+        qdx::write_history(appDir, "", 0, "backup to " + *o.backup);
+        const qdx::Manifest m = qdx::write_backup(appDir, *o.backup, progress);
+        std::cout << "Backed up " << m.files.size() << " files to " << *o.backup << ".\n";
+        return 0;
+    }
+    if (o.restore) {
+        const std::filesystem::path before = qdx::restore_backup(appDir, *o.restore, progress);
+        std::cout << "Restored the data of " << *o.restore << "; the data before it is in "
+                  << before.string() << ".\n";
+        return 0;
+    }
+    const qdx::CheckReport report = qdx::check_data(appDir, progress);
+    if (!o.repair) {
+        for (const qdx::Finding& f : report.findings) std::cout << qdx::finding_line(f) << "\n";
+        if (report.clean())
+            std::cout << "No findings: " << report.affiliates << " affiliates, " << report.sales
+                      << " sales, " << report.payments << " payments, " << report.communications
+                      << " communications checked.\n";
+        else
+            std::cout << report.findings.size()
+                      << (report.findings.size() == 1 ? " finding.\n" : " findings.\n");
+        return report.clean() ? 0 : 1;
+    }
+    const qdx::RepairOutcome outcome = qdx::repair_data(appDir, report, progress);
+    for (const std::string& line : outcome.done) std::cout << "Repaired: " << line << "\n";
+    for (const qdx::Finding& f : outcome.left)
+        std::cout << "Left: " << qdx::finding_line(f) << "\n";
+    if (outcome.left.empty())
+        std::cout << "No findings left.\n";
+    else
+        std::cout << outcome.left.size() << " findings are left for you to decide.\n";
+    return outcome.left.empty() ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C");
+    std::string error;
+    const auto options = parse(argc, argv, error);
+    if (!options) {
+        std::cerr << "qdx-check: " << error << "\n" << kUsage;
+        return 2;
+    }
+    if (options->help || options->version) {
+        std::cout << (options->help ? kUsage : kVersion);
+        return 0;
+    }
+    try {
+        const std::filesystem::path appDir = options->app
+                                                 ? std::filesystem::path(*options->app)
+                                                 : qdx::choose_app_folder(qdx::program_folder());
+        if (!std::filesystem::is_directory(appDir)) {
+            std::cerr << "No application folder at " << appDir.string() << "\n";
+            return 1;
+        }
+        // The history is only read, also while Qdx works. The check reads the
+        // folder as it is, so it rolls nothing back; the lock keeps Qdx off
+        // it meanwhile.
+        if (options->history) return run(appDir, *options);
+        qdx::FolderLock lock;
+        if (!lock.acquire(appDir)) {
+            std::cerr << qdx::kFolderInUseMessage << "\n";
+            return 1;
+        }
+        return run(appDir, *options);
+    } catch (const std::exception& failure) {
+        std::cerr << failure.what() << "\n";
+        return 1;
+    }
+}

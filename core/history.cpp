@@ -1,0 +1,268 @@
+#include "core/history.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "core/cp1252.h"
+#include "core/ole_date.h"
+
+namespace qdx {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string now_with_offset() {
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[40];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
+    std::string s = text;  // ...+0100 → ...+01:00
+    if (s.size() >= 5) s.insert(s.size() - 2, ":");
+    return s;
+}
+
+std::string login_name() {
+    if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_name) return pw->pw_name;
+    if (const char* user = std::getenv("USER")) return user;
+    return std::to_string(::geteuid());
+}
+
+std::string program_name() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string("?") : exe.filename().string();
+}
+
+std::string one_line(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    return out;
+}
+
+[[noreturn]] void cannot(const fs::path& path, int err) {
+    throw HistoryError("The history " + path.string() + " cannot be written (" +
+                       std::strerror(err) + "); nothing was changed.");
+}
+
+std::string text_value(const std::string& ansi) {
+    std::string v = ansi;
+    while (!v.empty() && v.back() == ' ') v.pop_back();
+    return cp1252_to_utf8(v);
+}
+
+template <class T>
+std::string num(T v) {
+    char text[32];
+    auto [end, ec] = std::to_chars(text, text + sizeof text, v);
+    return std::string(text, ec == std::errc() ? end : text);
+}
+
+}  // namespace
+
+std::string history_date(double date) {
+    if (!is_calendar_date(date)) return "? (" + num(date) + ")";
+    const Ymd d = ymd_from_ole(date);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
+    return text;
+}
+
+namespace {
+
+std::string date_value(double date) { return history_date(date); }
+
+// Collects "Field: before → after" for the fields that differ.
+struct Changes {
+    bool created;
+    std::string out;
+    void add(const char* field, const std::string& before, const std::string& after) {
+        if (!created && before == after) return;
+        if (created && after.empty()) return;
+        out += out.empty() ? "" : "; ";
+        out += field;
+        out += created ? ": " + after : ": " + before + " → " + after;
+    }
+};
+
+}  // namespace
+
+fs::path history_file(const fs::path& appDir) { return appDir / "data" / "history.log"; }
+
+void write_history(const fs::path& appDir, std::string_view registerName, int64_t record,
+                   std::string_view what) {
+    const fs::path path = history_file(appDir);
+    std::error_code ec;
+    fs::create_directories(path.parent_path(), ec);
+    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) cannot(path, errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    std::string line;
+    // A line cut by a stop is ended, so that this one starts a line of its own.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) cannot(path, errno);
+    if (st.st_size > 0) {
+        char last = '\n';
+        if (::pread(fd, &last, 1, st.st_size - 1) != 1) cannot(path, errno ? errno : EIO);
+        if (last != '\n') line += '\n';
+    }
+    line += now_with_offset() + '\t' + one_line(login_name()) + '\t' + one_line(program_name()) +
+            '\t' + one_line(registerName) + '\t' + (record > 0 ? std::to_string(record) : "") +
+            '\t' + one_line(what) + '\n';
+    size_t done = 0;
+    while (done < line.size()) {
+        const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int err = n < 0 ? errno : ENOSPC;
+            // Take back what got in, so that the log holds no half line.
+            if (::ftruncate(fd, st.st_size) != 0) {
+                // The next line starts on a line of its own in any case.
+            }
+            cannot(path, err);
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::fdatasync(fd) != 0) cannot(path, errno);
+}
+
+void check_history_writable(const fs::path& appDir) {
+    const fs::path path = history_file(appDir);
+    if (::access(path.c_str(), F_OK) == 0) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (fd < 0) cannot(path, errno);
+        struct stat st {};
+        const bool folder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+        ::close(fd);
+        if (folder) cannot(path, EISDIR);
+        return;
+    }
+    fs::path folder = path.parent_path();
+    while (!folder.empty() && ::access(folder.c_str(), F_OK) != 0 && folder != folder.parent_path())
+        folder = folder.parent_path();
+    if (!folder.empty() && ::access(folder.c_str(), W_OK) != 0) cannot(path, errno);
+}
+
+std::string record_changes(const AffiliateRecord* b, const AffiliateRecord& a) {
+    Changes c{b == nullptr, {}};
+    const AffiliateRecord none;
+    const AffiliateRecord& o = b ? *b : none;
+    c.add("Name", text_value(o.name), text_value(a.name));
+    c.add("Surname", text_value(o.surname), text_value(a.surname));
+    c.add("Street", text_value(o.street), text_value(a.street));
+    c.add("City", text_value(o.city), text_value(a.city));
+    c.add("Post_Cod", text_value(o.postCod), text_value(a.postCod));
+    c.add("Country", text_value(o.country), text_value(a.country));
+    c.add("Phone", text_value(o.phone), text_value(a.phone));
+    c.add("E_mail", text_value(o.email), text_value(a.email));
+    c.add("URL", text_value(o.url), text_value(a.url));
+    c.add("Affiliate's ID", num(o.id), num(a.id));
+    c.add("Referrer's ID", num(o.referrerId), num(a.referrerId));
+    c.add("Additional Info", text_value(o.additionalInfo), text_value(a.additionalInfo));
+    c.add("Level", num(o.level), num(a.level));
+    c.add("Date", date_value(o.date), date_value(a.date));
+    return c.out;
+}
+
+std::string record_changes(const MoneyRecord* b, const MoneyRecord& a) {
+    Changes c{b == nullptr, {}};
+    const MoneyRecord none;
+    const MoneyRecord& o = b ? *b : none;
+    c.add("Affiliate's ID", num(o.affiliateId), num(a.affiliateId));
+    c.add("Sum", num(o.sum), num(a.sum));
+    c.add("Date", date_value(o.date), date_value(a.date));
+    return c.out;
+}
+
+std::string record_changes(const CommunicationRecord* b, const CommunicationRecord& a) {
+    Changes c{b == nullptr, {}};
+    const CommunicationRecord none;
+    const CommunicationRecord& o = b ? *b : none;
+    c.add("Affiliate's ID", num(o.affiliateId), num(a.affiliateId));
+    c.add("Subject", text_value(o.subject), text_value(a.subject));
+    c.add("Date", date_value(o.date), date_value(a.date));
+    c.add("Date of responce", date_value(o.dateOfResponce), date_value(a.dateOfResponce));
+    return c.out;
+}
+
+std::string record_changes(const SettingsRecord* b, const SettingsRecord& a) {
+    Changes c{b == nullptr, {}};
+    const SettingsRecord none;
+    const SettingsRecord& o = b ? *b : none;
+    c.add("Type", text_value(o.type), text_value(a.type));
+    c.add("MinPayment", num(o.minPayment), num(a.minPayment));
+    c.add("Periodicity", num(o.periodicity), num(a.periodicity));
+    c.add("Unit", text_value(o.unit), text_value(a.unit));
+    static const char* const levels[] = {"L1", "L2", "L3", "L4", "L5", "L6", "L7", "L8"};
+    for (size_t k = 0; k < 8; ++k) c.add(levels[k], num(o.levels[k]), num(a.levels[k]));
+    return c.out;
+}
+
+std::vector<HistoryLine> parse_history(std::string_view text) {
+    std::vector<HistoryLine> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t end = text.find('\n', at);
+        const bool cut = end == std::string_view::npos;
+        std::string_view line = text.substr(at, cut ? std::string_view::npos : end - at);
+        at = cut ? text.size() : end + 1;
+        if (line.empty() && !cut) continue;
+        HistoryLine h;
+        h.cut = cut;
+        std::string_view parts[6];
+        size_t n = 0, from = 0;
+        while (n < 5) {
+            const size_t tab = line.find('\t', from);
+            if (tab == std::string_view::npos) break;
+            parts[n++] = line.substr(from, tab - from);
+            from = tab + 1;
+        }
+        bool ok = n == 5;
+        int64_t record = 0;
+        if (ok) {
+            parts[5] = line.substr(from);
+            if (!parts[4].empty()) {
+                auto [p, ec] =
+                    std::from_chars(parts[4].data(), parts[4].data() + parts[4].size(), record);
+                ok = ec == std::errc() && p == parts[4].data() + parts[4].size() && record > 0;
+            }
+            ok = ok && parts[0].size() >= 10;
+        }
+        if (ok) {
+            h.time = parts[0];
+            h.user = parts[1];
+            h.program = parts[2];
+            h.registerName = parts[3];
+            h.record = record;
+            h.what = parts[5];
+        } else {
+            h.what = line;
+        }
+        lines.push_back(std::move(h));
+    }
+    return lines;
+}
+
+std::string history_day(const HistoryLine& line) {
+    if (line.time.size() < 10) return {};
+    const std::string day = line.time.substr(0, 10);
+    int y = 0, m = 0, d = 0;
+    if (std::sscanf(day.c_str(), "%4d-%2d-%2d", &y, &m, &d) != 3) return {};
+    return day;
+}
+
+}  // namespace qdx

@@ -1,0 +1,225 @@
+// The check finds each damage planted in a copy of an example folder at its
+// record, finds nothing in the untouched folders, and the repair makes the
+// data whole again where that loses nothing.
+#include "safety/check.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <map>
+
+#include "core/files.h"
+#include "core/history.h"
+#include "core/record_file.h"
+#include "core/records.h"
+#include "reports/downline_cache.h"
+#include "support/test_support.h"
+
+namespace qdx {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every file under data/, addinfo/ and comm/ with its bytes, the history aside.
+std::map<std::string, std::string> data_files(const fs::path& app) {
+    std::map<std::string, std::string> files;
+    for (const char* folder : {"data", "addinfo", "comm"}) {
+        if (!fs::exists(app / folder)) continue;
+        for (const auto& e : fs::recursive_directory_iterator(app / folder)) {
+            const std::string name = fs::relative(e.path(), app).generic_string();
+            if (e.is_regular_file() && name != "data/history.log")
+                files[name] = test::read_file(e.path());
+        }
+    }
+    return files;
+}
+
+std::string where(const Finding& f) {
+    return f.file + "#" + std::to_string(f.record) + (f.field.empty() ? "" : ":" + f.field);
+}
+
+std::vector<std::string> places(const CheckReport& r) {
+    std::vector<std::string> out;
+    for (const Finding& f : r.findings) out.push_back(where(f));
+    return out;
+}
+
+template <class R>
+void change(const fs::path& app, const char* file, int64_t k, void (*edit)(R&)) {
+    RecordFile f(app / "data" / file, R::kSize);
+    R r = f.read<R>(k);
+    edit(r);
+    f.write(k, r);
+}
+
+void append_bytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::app) << bytes;
+}
+
+TEST(Check, FindsNothingInTheUntouchedExamplesButTheCyclesOfWorld9061) {
+    for (const char* world : {"world-9003", "world-9008", "world-9031", "world-9047"}) {
+        SCOPED_TRACE(world);
+        test::TempFolder folder;
+        test::copy_example(world, folder.path());
+        const CheckReport report = check_data(folder.path());
+        EXPECT_TRUE(report.clean()) << finding_line(report.findings.front());
+        EXPECT_GT(report.affiliates, 0);
+    }
+    // This example holds two referral cycles, 56 ↔ 143 and 103 ↔ 230; the
+    // Levels below them cannot be recomputed, and the repair guesses nothing.
+    test::TempFolder folder;
+    test::copy_example("world-9061", folder.path());
+    const auto before = data_files(folder.path());
+    const CheckReport report = check_data(folder.path());
+    EXPECT_EQ(places(report),
+              (std::vector<std::string>{
+                  "data/affiliates.qdx#56:Referrer's ID", "data/affiliates.qdx#103:Referrer's ID",
+                  "data/affiliates.qdx#143:Level", "data/affiliates.qdx#230:Level"}));
+    for (const Finding& f : report.findings) EXPECT_EQ(f.kind, RepairKind::Nothing);
+    Progress none;
+    const RepairOutcome outcome = repair_data(folder.path(), report, none);
+    EXPECT_TRUE(outcome.backup.empty());  // nothing to repair, no backup made
+    EXPECT_EQ(outcome.left.size(), 4u);
+    EXPECT_EQ(data_files(folder.path()), before);
+}
+
+TEST(Check, FindsEachPlantedDamageAtItsRecord) {
+    test::TempFolder folder;
+    const fs::path app = folder.path();
+    test::copy_example("world-9003", app);
+    change<AffiliateRecord>(app, file::kAffiliates, 10,
+                            [](AffiliateRecord& r) { r.referrerId = -3; });
+    change<AffiliateRecord>(app, file::kAffiliates, 20,
+                            [](AffiliateRecord& r) { r.referrerId = 999; });
+    change<AffiliateRecord>(app, file::kAffiliates, 30,
+                            [](AffiliateRecord& r) { r.referrerId = 30; });
+    change<AffiliateRecord>(app, file::kAffiliates, 50, [](AffiliateRecord& r) { r.date = 1e12; });
+    change<AffiliateRecord>(app, file::kAffiliates, 60, [](AffiliateRecord& r) { r.id = 61; });
+    change<MoneyRecord>(app, file::kSales, 5,
+                        [](MoneyRecord& r) { r.date = std::numeric_limits<double>::quiet_NaN(); });
+    change<MoneyRecord>(app, file::kSales, 7,
+                        [](MoneyRecord& r) { r.sum = std::numeric_limits<float>::quiet_NaN(); });
+    change<MoneyRecord>(app, file::kSales, 9, [](MoneyRecord& r) { r.sum = -4; });
+    change<MoneyRecord>(app, file::kSales, 11, [](MoneyRecord& r) { r.affiliateId = 0; });
+    change<MoneyRecord>(app, file::kPayments, 8,
+                        [](MoneyRecord& r) { r.sum = std::numeric_limits<float>::infinity(); });
+    change<MoneyRecord>(app, file::kPayments, 3, [](MoneyRecord& r) { r.affiliateId = 301; });
+    change<MoneyRecord>(app, file::kPayments, 4, [](MoneyRecord& r) { r.date += 0.5; });
+    change<SettingsRecord>(app, file::kSettings, 1, [](SettingsRecord& r) {
+        r.levels[2] = std::numeric_limits<float>::infinity();
+    });
+    fs::create_directories(app / "addinfo");
+    fs::create_directories(app / "comm");
+    std::ofstream(app / "addinfo" / "s99999.txt") << "x\r\n";
+    std::ofstream(app / "addinfo" / "301.txt") << "x\r\n";
+    std::ofstream(app / "comm" / "c5.txt") << "x\r\n";
+    std::ofstream(app / "data" / "imports.ledger") << "10 abc 2024-01-01 sales 1170..1200\n";
+    const CheckReport report = check_data(app);
+    EXPECT_EQ(
+        places(report),
+        (std::vector<std::string>{
+            "data/affiliates.qdx#10:Referrer's ID", "data/affiliates.qdx#20:Referrer's ID",
+            "data/affiliates.qdx#30:Referrer's ID", "data/affiliates.qdx#50:Date",
+            "data/affiliates.qdx#60:Affiliate's ID", "data/sales.qdx#5:Date",
+            "data/sales.qdx#7:Sum", "data/sales.qdx#9:Sum", "data/sales.qdx#11:Affiliate's ID",
+            "data/payments.qdx#3:Affiliate's ID", "data/payments.qdx#4:Date",
+            "data/payments.qdx#8:Sum", "data/apsettings.qdx#1:L3", "addinfo/301.txt#301",
+            "addinfo/s99999.txt#99999", "comm/c5.txt#5", "data/imports.ledger#1"}))
+        << ::testing::PrintToString(places(report));
+    for (const Finding& f : report.findings) {
+        EXPECT_FALSE(f.problem.empty());
+        EXPECT_FALSE(f.repair.empty());
+        EXPECT_EQ(f.kind, RepairKind::Nothing) << where(f);  // each left to the owner
+    }
+}
+
+TEST(Check, RepairsFragmentsLevelsTheCacheAndLeftoversExactly) {
+    test::TempFolder folder;
+    const fs::path app = folder.path();
+    test::copy_example("world-9008", app);
+    const AppState state(app);
+    update_downline(state);
+    const auto whole = data_files(app);
+
+    // A fragment after the last affiliate and after the last sale; two wrong
+    // Levels, one above the other; a stale cache list; what a killed run leaves.
+    append_bytes(app / "data" / file::kAffiliates, std::string(150, 'x'));
+    append_bytes(app / "data" / file::kSales, std::string(5, 'y'));
+    change<AffiliateRecord>(app, file::kAffiliates, 40, [](AffiliateRecord& r) { r.level += 3; });
+    const int32_t child = [&] {
+        RecordFile f(app / "data" / file::kAffiliates, AffiliateRecord::kSize);
+        for (int64_t k = 41; k <= f.count(); ++k)
+            if (f.read<AffiliateRecord>(k).referrerId == 40) return static_cast<int32_t>(k);
+        return 0;
+    }();
+    change<AffiliateRecord>(app, file::kAffiliates, 200, [](AffiliateRecord& r) { r.level = 77; });
+    fs::remove(app / "data" / "dwl" / "5.qdx");  // replaced, as a copy from elsewhere would be
+    std::ofstream(app / "data" / "dwl" / "5.qdx", std::ios::binary) << " 299 ";
+    std::ofstream(app / "data" / ".payments.qdx.qdx-append")
+        << "qdx-append " << fs::file_size(app / "data" / file::kPayments) << " 999999 - end\n";
+    {
+        const std::string first = test::read_file(app / "data" / file::kPayments).substr(0, 16);
+        append_bytes(app / "data" / file::kPayments, first + first);  // the unfinished append
+    }
+    std::ofstream(app / "HTML.partial") << "pages";
+    fs::create_directories(app / "output");
+    std::ofstream(app / "output" / ".affiliates.txt.qdx-tmp-999999") << "half";
+
+    const CheckReport report = check_data(app);
+    std::vector<std::string> expected{"data/affiliates.qdx#301",
+                                      "data/affiliates.qdx#40:Level",
+                                      "data/affiliates.qdx#200:Level",
+                                      "data/sales.qdx#328",
+                                      "data/dwl/5.qdx#5",
+                                      "data/.payments.qdx.qdx-append#0",
+                                      "HTML.partial#0",
+                                      "output/.affiliates.txt.qdx-tmp-999999#0"};
+    EXPECT_EQ(places(report), expected) << ::testing::PrintToString(places(report));
+    (void)child;  // its Level agrees with its depth: the finding is its referrer's alone
+    for (const Finding& f : report.findings) EXPECT_NE(f.kind, RepairKind::Nothing) << where(f);
+
+    Progress none;
+    const RepairOutcome outcome = repair_data(app, report, none);
+    EXPECT_TRUE(outcome.left.empty()) << finding_line(outcome.left.front());
+    EXPECT_TRUE(fs::exists(outcome.backup));
+    EXPECT_TRUE(check_data(app).clean());
+    auto repaired = data_files(app);
+    EXPECT_EQ(repaired["data/affiliates.qdx.fragment"], std::string(150, 'x'));
+    EXPECT_EQ(repaired["data/sales.qdx.fragment"], std::string(5, 'y'));
+    repaired.erase("data/affiliates.qdx.fragment");
+    repaired.erase("data/sales.qdx.fragment");
+    // Records, Levels and cache lists as they were before the damage (the
+    // packed cache index is a copy the rebuild writes anew).
+    repaired.erase("data/dwl/lists.idx");
+    auto before = whole;
+    before.erase("data/dwl/lists.idx");
+    EXPECT_EQ(repaired, before);
+    EXPECT_FALSE(fs::exists(app / "HTML.partial"));
+    EXPECT_FALSE(fs::exists(app / "output" / ".affiliates.txt.qdx-tmp-999999"));
+    const std::string history = test::read_file(history_file(app));
+    EXPECT_NE(history.find("repair: Level: 77 → "), std::string::npos) << history;
+    EXPECT_NE(history.find("repair: rebuilt the downline cache"), std::string::npos);
+}
+
+TEST(Check, ACycleIsNeverRepairedByGuessing) {
+    test::TempFolder folder;
+    const AppState state(folder.path());
+    test::write_affiliates(state,
+                           {test::affiliate(1, 0, 1, 37257), test::affiliate(2, 3, 2, 37257),
+                            test::affiliate(3, 2, 3, 37257), test::affiliate(4, 3, 9, 37257)});
+    const CheckReport report = check_data(folder.path());
+    EXPECT_EQ(places(report), (std::vector<std::string>{"data/affiliates.qdx#2:Referrer's ID",
+                                                        "data/affiliates.qdx#2:Level",
+                                                        "data/affiliates.qdx#4:Level"}))
+        << ::testing::PrintToString(places(report));
+    for (const Finding& f : report.findings) EXPECT_EQ(f.kind, RepairKind::Nothing);
+    const std::string bytes = test::read_file(state.dataFile(file::kAffiliates));
+    Progress none;
+    EXPECT_EQ(repair_data(folder.path(), report, none).left.size(), 3u);
+    EXPECT_EQ(test::read_file(state.dataFile(file::kAffiliates)), bytes);
+}
+
+}  // namespace
+}  // namespace qdx
