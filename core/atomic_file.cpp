@@ -59,6 +59,54 @@ void sweep_once(const fs::path& folder) {
     }
 }
 
+// What stands at `path` when it is not a regular file, or null.
+const char* not_a_file(const fs::path& path) {
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    switch (status.type()) {
+        case fs::file_type::not_found:
+        case fs::file_type::none:
+        case fs::file_type::regular:
+            return nullptr;
+        case fs::file_type::directory:
+            return "a folder";
+        case fs::file_type::character:
+        case fs::file_type::block:
+            return "a device";
+        case fs::file_type::fifo:
+            return "a fifo";
+        case fs::file_type::socket:
+            return "a socket";
+        default:
+            return "not a regular file";
+    }
+}
+
+// The file a path names, its symbolic links followed to the last one's
+// target (which need not exist yet).
+fs::path final_target(const fs::path& path) {
+    fs::path p = path;
+    for (int links = 0;; ++links) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(p, ec))) return p;
+        if (links == 40) fail(path, ELOOP);
+        const fs::path to = fs::read_symlink(p, ec);
+        if (ec) fail(path, ec.value());
+        p = to.is_absolute() ? to : p.parent_path() / to;
+    }
+}
+
+// A target that is not a regular file is never replaced.
+void refuse_unless_file(const fs::path& given, const fs::path& target) {
+    if (const char* what = not_a_file(target)) {
+        const std::string name = given == target
+                                     ? given.string()
+                                     : given.string() + " (a link to " + target.string() + ")";
+        throw FileError("Cannot write " + name + ": it is " + what +
+                        ", not a regular file, and is left as it is");
+    }
+}
+
 void write_all(int fd, std::string_view bytes, const fs::path& target) {
     size_t done = 0;
     while (done < bytes.size()) {
@@ -71,13 +119,15 @@ void write_all(int fd, std::string_view bytes, const fs::path& target) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(fs::path target, Sync sync) : target_(std::move(target)), sync_(sync) {
+AtomicFile::AtomicFile(fs::path target, Sync sync)
+    : given_(std::move(target)), target_(final_target(given_)), sync_(sync) {
+    refuse_unless_file(given_, target_);
     const fs::path folder = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
     sweep_once(folder);
     temp_ = folder / ("." + target_.filename().string() + std::string(kTempMark) +
                       std::to_string(::getpid()));
     fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) fail(target_, errno);
+    if (fd_ < 0) fail(given_, errno);
 }
 
 AtomicFile::~AtomicFile() {
@@ -108,6 +158,7 @@ void AtomicFile::commit() {
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) fail(target_, errno);
+    refuse_unless_file(given_, target_);  // something else may have come there meanwhile
     if (::rename(temp_.c_str(), target_.c_str()) != 0) fail(target_, errno);
     committed_ = true;
     if (sync_ == Sync::EachFile)

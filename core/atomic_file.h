@@ -5,6 +5,10 @@
 // Without a commit the temporary file is removed and the target is left as
 // it was. Temporary files left by a killed program are removed by the next
 // program that writes into the same folder.
+// A target that is a symbolic link is written through: the temporary file
+// goes beside the file the link leads to and replaces that one, and the link
+// stays. A target that is something else than a regular file (a device, a
+// fifo, a folder) is refused with a FileError naming it, and left alone.
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -35,7 +39,7 @@ class AtomicFile {
 
   private:
     void flush();
-    std::filesystem::path target_, temp_;
+    std::filesystem::path given_, target_, temp_;
     std::string pending_;
     int fd_ = -1;
     Sync sync_;

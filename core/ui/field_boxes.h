@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/edit_checks.h"
+#include "core/fields.h"
 
 class QWidget;
 
@@ -21,6 +22,15 @@ class FieldBoxes {
   private:
     std::vector<std::pair<Field, QWidget*>> boxes_;
 };
+
+// Before a save: when text boxes among `boxes` (a QLineEdit or a
+// QPlainTextEdit each) hold characters the record files cannot keep, asks
+// whether to take the nearest Latin letters, naming the characters field by
+// field (captions from `table`). Yes puts the letters into the boxes and
+// answers true; No puts the focus on the first such box and answers false,
+// with nothing changed. True at once when nothing needs asking.
+bool offer_nearest_letters(UiContext& context, QWidget* window, FieldTable table,
+                           const std::vector<std::pair<Field, QWidget*>>& boxes);
 
 // Shows a failed check's message and focuses its field's box; true if it failed.
 bool report_failure(UiContext& context, QWidget* window, const CheckResult& result,

@@ -11,13 +11,18 @@ namespace qdx::ui {
 const char* const kProgramTitle = "Qdx";
 
 MessageAnswer show_message_box(const MessageRequest& request) {
-    QMessageBox box(QMessageBox::NoIcon, request.title, request.text,
-                    request.buttons == MessageButtons::OkCancel
-                        ? QMessageBox::Ok | QMessageBox::Cancel
-                        : QMessageBox::Ok,
-                    request.parent);
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    if (request.buttons == MessageButtons::OkCancel)
+        buttons = QMessageBox::Ok | QMessageBox::Cancel;
+    if (request.buttons == MessageButtons::YesNo) buttons = QMessageBox::Yes | QMessageBox::No;
+    QMessageBox box(QMessageBox::NoIcon, request.title, request.text, buttons, request.parent);
     box.setAccessibleName(request.title);
     box.setAccessibleDescription(request.text);
+    if (request.buttons == MessageButtons::YesNo) {
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    }
     return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
 

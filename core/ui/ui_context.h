@@ -18,8 +18,8 @@ namespace qdx::ui {
 
 class LongWork;
 
-enum class MessageButtons { Ok, OkCancel };
-enum class MessageAnswer { Ok, Cancel };
+enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 struct MessageRequest {
     QWidget* parent;
@@ -44,7 +44,8 @@ class UiContext {
     AppState& state;
 
     // Every message box of the program is shown through here: OK button (or
-    // OK and Cancel), no icon, the program's title unless one is given.
+    // OK and Cancel, or Yes and No for a question), no icon, the program's
+    // title unless one is given.
     // Tests replace `messageSink` to answer without a modal box.
     std::function<MessageAnswer(const MessageRequest&)> messageSink;
     MessageAnswer message(QWidget* parent, const QString& text,

@@ -176,6 +176,7 @@ QLineEdit* RecordEditor::addBox(Field field, int row, int column, const char* la
     fields_->addWidget(makeLabel(labelName, caption, box), row, column * 2);
     fields_->addWidget(box, row, column * 2 + 1);
     fieldOrder_.push_back(box);
+    inputBoxes_.emplace_back(field, box);
     return box;
 }
 
@@ -190,6 +191,7 @@ QPlainTextEdit* RecordEditor::addTextArea(Field field, int row, int column, cons
     fields_->addWidget(makeLabel(labelName, caption, box), row, column * 2, Qt::AlignTop);
     fields_->addWidget(box, row, column * 2 + 1, 1, wide ? 3 : 1);
     fieldOrder_.push_back(box);
+    inputBoxes_.emplace_back(field, box);
     return box;
 }
 
@@ -390,6 +392,9 @@ void RecordEditor::edit() {
 }
 
 void RecordEditor::save() {
+    // Characters the file cannot keep are named first, and kept as their
+    // nearest Latin letters only when the user says so.
+    if (!offer_nearest_letters(context_, this, fieldTable_, inputBoxes_)) return;
     try {
         if (!checkAndWrite()) return;
     } catch (const std::exception& e) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/edit_checks.h"
@@ -134,6 +135,7 @@ class RecordEditor : public QWidget {
     QLabel* csvSaved_;
     QPushButton* cmdDisplay_;
     std::vector<QWidget*> fieldOrder_, searchOrder_;
+    std::vector<std::pair<Field, QWidget*>> inputBoxes_;  // the record's boxes
 };
 
 // Box texts in the engine's Windows-1252; multi-line boxes hold CR LF line ends.

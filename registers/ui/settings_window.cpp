@@ -178,6 +178,8 @@ void SettingsWindow::create() {
 }
 
 void SettingsWindow::save() {
+    if (!offer_nearest_letters(context_, this, settings_fields(), {{Field::Unit, txtUnit_}}))
+        return;
     SettingsBoxes boxes;
     boxes.minPayment = ansi(txtMinPayment_);
     boxes.periodicity = ansi(txtPeriodicity_);

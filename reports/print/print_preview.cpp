@@ -9,6 +9,8 @@
 #include <QPicture>
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "core/atomic_file.h"
@@ -245,73 +247,74 @@ PreviewLayout layout_in_points(const Pages& p, QPageLayout::Orientation orientat
     return layout;
 }
 
+// Paints one page at a time with the metrics of the device laid out for.
 class PreviewPainter {
   public:
-    PreviewPainter(QPagedPaintDevice& device, QPainter& painter, const ReportTable& table,
-                   const Pages& pages)
-        : device_(device), painter_(painter), table_(table), p_(pages) {}
+    PreviewPainter(QPaintDevice& device, const ReportTable& table, const Pages& pages,
+                   const PreviewChart* chart)
+        : table_(table),
+          p_(pages),
+          chart_(chart),
+          plain_(pages.plain, &device),
+          bold_(pages.bold, &device),
+          title_(pages.title, &device),
+          footer_(pages.footer, &device) {}
 
-    void paint(const PreviewChart* chart) {
-        int page = 1;
-        double y = startPage(page);
-        painter_.setFont(p_.title);
-        const double ascent = QFontMetricsF(p_.title, &device_).ascent();
-        for (const QString& line : p_.titleLines) {
-            painter_.drawText(QPointF(0, y + ascent), line);
-            y += p_.titleLine;
-        }
-        y += p_.titleLine / 2;
-        if (p_.chartHeight > 0 && p_.chartFirst) y = paintChart(*chart, y);
-        y = paintHeader(y);
-        size_t onPage = 0;
-        for (size_t row = 1; row <= p_.rows; ++row) {
-            const size_t capacity = page == 1 ? p_.firstPageRows : p_.pageRows;
-            if (onPage == capacity) {
-                y = paintHeader(startPage(++page));
-                onPage = 0;
+    void paintPage(QPainter& painter, int page) const {
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        double y = paintFooter(painter, page);
+        if (page == 1) {
+            painter.setFont(p_.title);
+            for (const QString& line : p_.titleLines) {
+                painter.drawText(QPointF(0, y + title_.ascent()), line);
+                y += p_.titleLine;
             }
-            const bool total = table_.hasTotalRow && row + 1 == table_.rowCount();
-            if (total) {
-                painter_.setPen(QPen(Qt::black, p_.dots * 0.5));
-                painter_.drawLine(QPointF(0, y), QPointF(p_.area.width(), y));
+            y += p_.titleLine / 2;
+            if (p_.chartHeight > 0 && p_.chartFirst) y = paintChart(painter, y);
+        }
+        const size_t first = page == 1 ? 1 : p_.firstPageRows + (page - 2) * p_.pageRows + 1;
+        const size_t capacity = page == 1 ? p_.firstPageRows : p_.pageRows;
+        const size_t last = std::min(p_.rows, first + capacity - 1);
+        if (page == 1 || first <= last) {
+            y = paintHeader(painter, y);
+            for (size_t row = first; row <= last; ++row) {
+                const bool total = table_.hasTotalRow && row + 1 == table_.rowCount();
+                if (total) {
+                    painter.setPen(QPen(Qt::black, p_.dots * 0.5));
+                    painter.drawLine(QPointF(0, y), QPointF(p_.area.width(), y));
+                }
+                paintRow(painter, row, y);
+                y += p_.rowHeight;
             }
-            paintRow(row, y);
-            y += p_.rowHeight;
-            ++onPage;
         }
-        if (p_.chartHeight > 0 && !p_.chartFirst) {
-            if (page < p_.count) y = startPage(++page);
-            paintChart(*chart, y + kChartGapPoints * p_.dots / 2);
-        }
+        if (p_.chartHeight > 0 && !p_.chartFirst && page == p_.count)
+            paintChart(painter, (first <= last ? y : 0) + kChartGapPoints * p_.dots / 2);
     }
 
   private:
-    // Opens page `page` (the first is open already) and prints its number at
-    // the bottom; returns the top of its body.
-    double startPage(int page) {
-        if (page > 1) device_.newPage();
-        painter_.setFont(p_.footer);
-        painter_.setPen(Qt::black);
+    // Prints the page's number at the bottom; returns the top of its body.
+    double paintFooter(QPainter& painter, int page) const {
+        painter.setFont(p_.footer);
+        painter.setPen(Qt::black);
         const QString number = QString("Page %1 of %2").arg(page).arg(p_.count);
-        const QFontMetricsF metrics(p_.footer, &device_);
-        const double x = (p_.area.width() - metrics.horizontalAdvance(number)) / 2;
-        painter_.drawText(QPointF(x, p_.area.height() - metrics.descent()), number);
+        const double x = (p_.area.width() - footer_.horizontalAdvance(number)) / 2;
+        painter.drawText(QPointF(x, p_.area.height() - footer_.descent()), number);
         return 0;
     }
 
-    double paintHeader(double y) {
-        paintRow(0, y);
+    double paintHeader(QPainter& painter, double y) const {
+        paintRow(painter, 0, y);
         y += p_.rowHeight;
-        painter_.setPen(QPen(Qt::black, p_.dots * 0.5));
-        painter_.drawLine(QPointF(0, y), QPointF(p_.area.width(), y));
+        painter.setPen(QPen(Qt::black, p_.dots * 0.5));
+        painter.drawLine(QPointF(0, y), QPointF(p_.area.width(), y));
         return y + p_.rowHeight * 0.2;
     }
 
-    void paintRow(size_t row, double y) {
-        const QFont& font = is_bold_row(table_, row) ? p_.bold : p_.plain;
-        painter_.setFont(font);
-        painter_.setPen(Qt::black);
-        const QFontMetricsF metrics(font, &device_);
+    void paintRow(QPainter& painter, size_t row, double y) const {
+        const bool boldRow = is_bold_row(table_, row);
+        painter.setFont(boldRow ? p_.bold : p_.plain);
+        painter.setPen(Qt::black);
+        const QFontMetricsF& metrics = boldRow ? bold_ : plain_;
         const double baseline = y + p_.ascent;
         for (size_t c = 0; c < p_.left.size(); ++c) {
             QString text = shown_cell(table_, row, c);
@@ -326,23 +329,23 @@ class PreviewPainter {
             const bool right =
                 p_.alignRight[c] && (row == 0 || std::isfinite(table_.number(row, c)));
             const double x = right ? p_.left[c] + p_.width[c] - advance : p_.left[c];
-            painter_.drawText(QPointF(x, baseline), text);
+            painter.drawText(QPointF(x, baseline), text);
         }
     }
 
-    double paintChart(const PreviewChart& chart, double y) {
-        const QRectF area(0, y, p_.area.width(), chart.height * p_.dots);
-        painter_.save();
-        painter_.setClipRect(area);
-        chart.paint(painter_, area);
-        painter_.restore();
+    double paintChart(QPainter& painter, double y) const {
+        const QRectF area(0, y, p_.area.width(), chart_->height * p_.dots);
+        painter.save();
+        painter.setClipRect(area);
+        chart_->paint(painter, area);
+        painter.restore();
         return y + p_.chartHeight;
     }
 
-    QPagedPaintDevice& device_;
-    QPainter& painter_;
     const ReportTable& table_;
     const Pages& p_;
+    const PreviewChart* chart_;
+    QFontMetricsF plain_, bold_, title_, footer_;
 };
 
 }  // namespace
@@ -383,16 +386,48 @@ QPageLayout::Orientation preferred_orientation(const ReportTable& table) {
     return sum_with_gaps(widths, gap) > upright ? QPageLayout::Landscape : QPageLayout::Portrait;
 }
 
+struct PreviewPages::Impl {
+    Impl(QPagedPaintDevice& device, const ReportTable& t, const AppState& state,
+         const PreviewChart* c)
+        : table(t),
+          chart(c && c->paint ? std::optional<PreviewChart>(*c) : std::nullopt),
+          pages(lay_out(device, t, state, chart ? &*chart : nullptr)),
+          layout(layout_in_points(pages, device.pageLayout().orientation())),
+          painter(device, t, pages, chart ? &*chart : nullptr) {}
+    const ReportTable& table;
+    std::optional<PreviewChart> chart;
+    Pages pages;
+    PreviewLayout layout;
+    PreviewPainter painter;
+};
+
+PreviewPages::PreviewPages(QPagedPaintDevice& device, const ReportTable& table,
+                           const AppState& state, const PreviewChart* chart)
+    : impl_(std::make_unique<Impl>(device, table, state, chart)) {}
+
+PreviewPages::~PreviewPages() = default;
+
+int PreviewPages::count() const { return impl_->pages.count; }
+
+const PreviewLayout& PreviewPages::layout() const { return impl_->layout; }
+
+void PreviewPages::paintPage(QPainter& painter, int page) const {
+    if (page >= 1 && page <= count()) impl_->painter.paintPage(painter, page);
+}
+
 PreviewLayout paint_preview(QPagedPaintDevice& device, const ReportTable& table,
                             const AppState& state, const PreviewChart* chart) {
-    const Pages pages = lay_out(device, table, state, chart);
-    PreviewLayout layout = layout_in_points(pages, device.pageLayout().orientation());
+    const PreviewPages pages(device, table, state, chart);
+    PreviewLayout layout = pages.layout();
     QPainter painter;
     if (!painter.begin(&device)) {
         layout.pages = 0;
         return layout;
     }
-    PreviewPainter(device, painter, table, pages).paint(chart);
+    for (int page = 1; page <= pages.count(); ++page) {
+        if (page > 1) device.newPage();
+        pages.paintPage(painter, page);
+    }
     if (!painter.end()) layout.pages = 0;
     return layout;
 }

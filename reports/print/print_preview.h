@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +63,30 @@ struct PreviewLayout {
 // Landscape when the printed columns at their natural width do not fit
 // across an A4 page upright.
 QPageLayout::Orientation preferred_orientation(const ReportTable& table);
+
+// The pages laid out once for a device (its page layout and resolution);
+// each page is painted on its own, so that a preview paints only the pages
+// it shows, whatever the length of the report. The table and the chart's
+// painting must outlive it.
+class PreviewPages {
+  public:
+    PreviewPages(QPagedPaintDevice& device, const ReportTable& table, const AppState& state,
+                 const PreviewChart* chart = nullptr);
+    ~PreviewPages();
+    PreviewPages(const PreviewPages&) = delete;
+    PreviewPages& operator=(const PreviewPages&) = delete;
+
+    int count() const;
+    const PreviewLayout& layout() const;
+    // Paints page `page` (1 to count()), the painter's origin at the top left
+    // of the printable area, in dots of a device of the same resolution as
+    // the one laid out for.
+    void paintPage(QPainter& painter, int page) const;
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
 
 // Paints the preview on an open device with its current page layout.
 // Returns the layout used; pages == 0 when painting could not start.

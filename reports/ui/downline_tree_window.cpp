@@ -1,14 +1,17 @@
 #include "reports/ui/downline_tree_window.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 
 #include "core/records.h"
 #include "core/regional.h"
@@ -22,6 +25,10 @@
 #include "reports/ui/downline_tree_model.h"
 
 namespace qdx::ui {
+
+namespace {
+constexpr int kIdColumnWidth = 160;  // at least, whatever the tree's depth
+}  // namespace
 
 DownlineTreeWindow::DownlineTreeWindow(UiContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window), context_(context) {
@@ -50,7 +57,7 @@ DownlineTreeWindow::DownlineTreeWindow(UiContext& context, QWidget* parent)
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
     view_->header()->setStretchLastSection(false);
-    view_->header()->resizeSection(DownlineTreeModel::kId, 160);
+    view_->header()->resizeSection(DownlineTreeModel::kId, kIdColumnWidth);
 
     range_ = new QLabel(this);
     range_->setObjectName("lblRange");
@@ -73,6 +80,7 @@ DownlineTreeWindow::DownlineTreeWindow(UiContext& context, QWidget* parent)
     connect(findBox_, &QLineEdit::returnPressed, this, [this] { find(); });
     // Enter or a double-click on a row opens that affiliate.
     connect(view_, &QTreeView::activated, this, &DownlineTreeWindow::activated);
+    connect(view_, &QTreeView::expanded, this, &DownlineTreeWindow::fitIdColumn);
     connect(&money_, &QFutureWatcher<MoneyResult>::finished, this, &DownlineTreeWindow::moneyReady);
     close_on_escape(this);
 }
@@ -110,6 +118,8 @@ void DownlineTreeWindow::showNetwork(int32_t root) {
     }
     for (int column = DownlineTreeModel::kName; column < DownlineTreeModel::kColumnCount; ++column)
         view_->resizeColumnToContents(column);
+    view_->header()->resizeSection(DownlineTreeModel::kId, kIdColumnWidth);
+    fitIdColumn(QModelIndex());
     if (root != 0) view_->expand(model_->index(0, 0));
     view_->setCurrentIndex(model_->index(0, 0));
 
@@ -127,6 +137,29 @@ void DownlineTreeWindow::showNetwork(int32_t root) {
             return nullptr;
         }
     }));
+}
+
+void DownlineTreeWindow::fitIdColumn(const QModelIndex& opened) {
+    const DownlineTree* tree = model_->tree();
+    if (!tree) return;
+    // The children of `opened` are indented one step further than it: the
+    // top rows one step (their branch marks), each level below one more.
+    int depth = 1;
+    for (QModelIndex above = opened; above.isValid(); above = above.parent()) ++depth;
+    // The widest ID of the network, every digit as wide as the widest one.
+    const QString widest(QString::number(std::max(tree->count(), 1)).size(), QLatin1Char('8'));
+    const QFontMetrics metrics(view_->font());
+    int digit = 0;
+    for (char d = '0'; d <= '9'; ++d)
+        digit = std::max(digit, metrics.horizontalAdvance(QLatin1Char(d)));
+    const int text = digit * static_cast<int>(widest.size());
+    // The cell's own margins around its text, and room to spare.
+    const int margins =
+        2 * view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) +
+        metrics.averageCharWidth() * 2;
+    const int needed = view_->indentation() * depth + text + margins;
+    if (view_->header()->sectionSize(DownlineTreeModel::kId) < needed)
+        view_->header()->resizeSection(DownlineTreeModel::kId, needed);
 }
 
 void DownlineTreeWindow::moneyReady() {

@@ -48,6 +48,9 @@ class DownlineTreeWindow : public QWidget {
   private:
     using MoneyResult = std::shared_ptr<const DownlineMoney>;
     void moneyReady();
+    // Widens the ID column so that an ID of the row's children, indented
+    // below it, is shown whole; never narrows it.
+    void fitIdColumn(const QModelIndex& opened);
     void activated(const QModelIndex& index);
 
     UiContext& context_;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTest>
 #include <QTreeView>
@@ -12,6 +13,7 @@
 
 #include "app/app_start.h"
 #include "app/main_window_fixture.h"
+#include "core/ui/window_memory.h"
 #include "help/ui/help_window.h"
 #include "registers/ui/open_register_window.h"
 #include "registers/ui/record_editor.h"
@@ -136,7 +138,7 @@ TEST_F(WindowHabitsTest, WindowsComeBackWhereTheyWereLeft) {
     QWidget* reports = window("frmReports");
     ASSERT_NE(reports, nullptr);
     EXPECT_EQ(reports->size(), QSize(820, 560));
-    reports->setGeometry(140, 120, 900, 610);
+    reports->setGeometry(40, 30, 700, 500);  // inside the offscreen screen of 800 × 600
     const QRect left = reports->geometry();
     reports->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -149,6 +151,37 @@ TEST_F(WindowHabitsTest, WindowsComeBackWhereTheyWereLeft) {
     const fs::path settingsFile = QSettings().fileName().toStdString();
     EXPECT_NE(fs::relative(settingsFile, folder.path()).string().rfind("..", 0), std::string::npos)
         << settingsFile;
+}
+
+// A place remembered on another, larger screen far to the right: the window
+// comes back whole on this one, moved and shrunk to its available area.
+TEST_F(WindowHabitsTest, APlaceOffTheScreenComesBackInsideIt) {
+    {
+        QWidget elsewhere;
+        elsewhere.setGeometry(30000, 20000, 3000, 2500);
+        QSettings().setValue("windows/frmReports", elsewhere.saveGeometry());
+    }
+    main->lineEdit("txtAIDd")->setText("1");
+    main->button("cmdDownline")->click();
+    QWidget* reports = window("frmReports");
+    ASSERT_NE(reports, nullptr);
+    const QRect screen = reports->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(reports->frameGeometry()))
+        << reports->frameGeometry().x() << "," << reports->frameGeometry().y() << " "
+        << reports->frameGeometry().width() << "x" << reports->frameGeometry().height() << " in "
+        << screen.width() << "x" << screen.height();
+    EXPECT_GE(reports->width(), screen.width() - 40);  // shrunk to the screen, not to nothing
+
+    // Partly off, at the left and the top: moved in, its size kept.
+    EXPECT_EQ(ui::placed_inside(QRect(-300, -50, 400, 300), QRect(0, 0, 800, 600)),
+              QRect(0, 0, 400, 300));
+    EXPECT_EQ(ui::placed_inside(QRect(700, 500, 400, 300), QRect(0, 0, 800, 600)),
+              QRect(400, 300, 400, 300));
+    // Inside already: left as it is; on a second screen's area: kept there.
+    EXPECT_EQ(ui::placed_inside(QRect(10, 20, 400, 300), QRect(0, 0, 800, 600)),
+              QRect(10, 20, 400, 300));
+    EXPECT_EQ(ui::placed_inside(QRect(2000, 100, 4000, 300), QRect(1920, 0, 1280, 1024)),
+              QRect(1920, 100, 1280, 300));
 }
 
 TEST(ProgramIdentity, EveryWindowCarriesTheIconAndTheDesktopName) {

@@ -268,6 +268,33 @@ TEST_F(ReportProgram, EachStepSaysWhatFailedAndThenRegistersNothing) {
     }
 }
 
+// A device named as the PDF is refused, never replaced (the tests run as
+// root, who could replace it); a payout file that is a link is written
+// through to the file it leads to.
+TEST_F(ReportProgram, ADeviceIsNeverReplacedAndALinkIsWrittenThrough) {
+    const std::string range = "--from 2003-03-01 --to 2003-03-31 ";
+    for (const char* option : {"--pdf", "--preview-pdf", "--payout"}) {
+        SCOPED_TRACE(option);
+        Outcome o = run(range + "--register " + option + " /dev/full payments-due");
+        EXPECT_EQ(o.exitCode, 1);
+        EXPECT_NE(o.err.find("Cannot write /dev/full: it is a device, not a regular file, and "
+                             "is left as it is"),
+                  std::string::npos)
+            << o.err;
+        EXPECT_TRUE(fs::is_character_file("/dev/full"));
+        EXPECT_EQ(paymentCount(), 1);
+    }
+    const fs::path real = folder.path() / "bank" / "payout.csv";
+    fs::create_directories(real.parent_path());
+    std::ofstream(real) << "old";
+    const fs::path link = folder.path() / "payout.csv";
+    fs::create_symlink(real, link);
+    Outcome o = run(range + "--payout " + quoted(link.string()) + " payments-due");
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_NE(test::read_file(real).find("Affiliate ID,Name,Surname"), std::string::npos);
+}
+
 TEST_F(ReportProgram, AFullOutputIsToldAndNothingIsRegistered) {
     Invocation full;
     full.stdoutTo = "/dev/full";

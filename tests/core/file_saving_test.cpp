@@ -1,5 +1,7 @@
 // Files replaced as a whole: back copies and what a killed writer leaves.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -45,6 +47,79 @@ TEST(FileSavingTest, ATemporaryFileLeftByAKilledWriterGoesAtTheNextWrite) {
     write_file_atomically(target, "later");
     EXPECT_EQ(test::read_file(target), "later");
     EXPECT_EQ(entries(folder.path()), 1u);
+}
+
+// A link is written through: the file it leads to gets the new bytes, the
+// link stays a link, and no temporary is left beside either.
+TEST(FileSavingTest, ALinkIsWrittenThroughAndStaysALink) {
+    test::TempFolder folder;
+    const fs::path real = folder.path() / "kept" / "payout.csv";
+    const fs::path link = folder.path() / "out" / "payout.csv";
+    fs::create_directories(real.parent_path());
+    fs::create_directories(link.parent_path());
+    write_file_atomically(real, "old");
+    fs::create_symlink("../kept/payout.csv", link);  // relative, as `ln -s` makes them
+    const fs::path chain = folder.path() / "out" / "latest.csv";
+    fs::create_symlink("payout.csv", chain);  // a link to the link
+
+    write_file_atomically(link, "new");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(test::read_file(real), "new");
+    write_file_atomically(chain, "newer");
+    EXPECT_TRUE(fs::is_symlink(chain));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(test::read_file(real), "newer");
+    EXPECT_EQ(entries(real.parent_path()), 1u);
+    EXPECT_EQ(entries(link.parent_path()), 2u);
+
+    // A link to nowhere yet makes the file it names.
+    const fs::path dangling = folder.path() / "out" / "next.csv";
+    fs::create_symlink("../kept/next.csv", dangling);
+    write_file_atomically(dangling, "first");
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_EQ(test::read_file(folder.path() / "kept" / "next.csv"), "first");
+}
+
+// Devices, fifos and folders are refused by name, never replaced.
+TEST(FileSavingTest, WhatIsNotARegularFileIsRefusedAndLeftAsItIs) {
+    test::TempFolder folder;
+    const fs::path fifo = folder.path() / "report.pdf";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const fs::path sub = folder.path() / "Accounts_Report.txt";
+    fs::create_directories(sub / "inside");  // a folder, not empty
+    const fs::path emptyFolder = folder.path() / "payout.csv";
+    fs::create_directory(emptyFolder);  // rename() would replace an empty one
+    const fs::path toDevice = folder.path() / "chart.png";
+    fs::create_symlink("/dev/null", toDevice);
+
+    struct Case {
+        fs::path target;
+        std::string what;
+    } cases[] = {{"/dev/null", "it is a device"},
+                 {fifo, "it is a fifo"},
+                 {sub, "it is a folder"},
+                 {emptyFolder, "it is a folder"},
+                 {toDevice, "(a link to /dev/null): it is a device"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        try {
+            write_file_atomically(c.target, "bytes");
+            ADD_FAILURE() << "written";
+        } catch (const FileError& e) {
+            const std::string message = e.what();
+            EXPECT_EQ(message.rfind("Cannot write " + c.target.string(), 0), 0u) << message;
+            EXPECT_NE(message.find(c.what + ", not a regular file, and is left as it is"),
+                      std::string::npos)
+                << message;
+        }
+    }
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+    EXPECT_TRUE(fs::is_directory(sub / "inside"));
+    EXPECT_TRUE(fs::is_directory(emptyFolder));
+    EXPECT_TRUE(fs::is_symlink(toDevice));
+    EXPECT_EQ(entries(folder.path()), 4u);  // no temporary left
+    EXPECT_FALSE(fs::exists("/dev/.null.qdx-tmp-" + std::to_string(::getpid())));
 }
 
 }  // namespace

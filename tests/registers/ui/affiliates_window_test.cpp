@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "core/files.h"
+#include "core/text_field.h"
 #include "registers/ui/window_fixture.h"
 
 namespace qdx::test {
@@ -109,6 +110,56 @@ TEST_F(AffiliatesWindowTest, NamesAreCutWithAWarningAndAMissingOneIsAskedFor) {
     state.messages.setVariantWording();  // as opening the communications window does
     click(w, "cmdSave");
     EXPECT_EQ(messages.back(), "Please enter the data to the field");
+}
+
+// Names in other scripts: the window names the characters the file cannot
+// keep and their nearest letters; No goes back to the box with nothing
+// saved, Yes saves the nearest letters.
+TEST_F(AffiliatesWindowTest, CharactersTheFileCannotKeepAreAskedAboutBeforeTheSave) {
+    ui::MessageAnswer answer = ui::MessageAnswer::No;
+    std::vector<ui::MessageButtons> buttons;
+    context.messageSink = [&](const ui::MessageRequest& request) {
+        messages.push_back(request.text.toStdString());
+        buttons.push_back(request.buttons);
+        return request.buttons == ui::MessageButtons::YesNo ? answer : ui::MessageAnswer::Ok;
+    };
+    AffiliatesWindow* w = openWindow();
+    click(w, "cmdCreate");
+    type(w, "txtName", "Иван");
+    type(w, "txtSurname", "Wiśniewski");
+    type(w, "txtCity", "Zürich");
+    type(w, "txtRef_ID", "0");
+    click(w, "cmdSave");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(buttons[0], ui::MessageButtons::YesNo);
+    EXPECT_NE(messages[0].find("Name: \"И\" becomes \"I\""), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find("Surname: \"ś\" becomes \"s\" (kept as \"Wisniewski\")"),
+              std::string::npos)
+        << messages[0];
+    EXPECT_EQ(messages[0].find("City"), std::string::npos);
+    EXPECT_EQ(records(file::kAffiliates, AffiliateRecord::kSize), 0);
+    EXPECT_EQ(focused(w), "txtName");
+    EXPECT_EQ(text(w, "txtName"), "Иван");  // as typed, to be corrected
+    EXPECT_EQ(w->editMode(), RecordEditor::kCreating);
+
+    answer = ui::MessageAnswer::Yes;
+    click(w, "cmdSave");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(records(file::kAffiliates, AffiliateRecord::kSize), 1);
+    EXPECT_EQ(stored(1).name, fit_field("Ivan", 20));
+    EXPECT_EQ(stored(1).surname, fit_field("Wisniewski", 20));
+    EXPECT_EQ(stored(1).city, fit_field("Z\xFCrich", 20));  // Windows-1252 holds ü
+    EXPECT_EQ(text(w, "txtSurname"), "Wisniewski");
+
+    // A character with no nearest letters is named too, and kept as "?".
+    click(w, "cmdEdit");
+    type(w, "txtSurname", "Li 李");
+    click(w, "cmdSave");
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_NE(messages[2].find("Surname: \"李\" has no nearest Latin letters and becomes \"?\""),
+              std::string::npos)
+        << messages[2];
+    EXPECT_EQ(stored(1).surname, fit_field("Li ?", 20));
 }
 
 TEST_F(AffiliatesWindowTest, DoubleClickOpensTheRecordOfTheSortedRow) {

@@ -3,8 +3,10 @@
 // nodes, opens an affiliate and closes the window.
 #include "reports/ui/downline_tree_window.h"
 
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTreeView>
 
@@ -137,6 +139,37 @@ TEST_F(DownlineTreeWindowTest, FindOpensThePathToTheAffiliate) {
     EXPECT_EQ(w->model()->affiliateAt(view->currentIndex()), 6);
     w->findChild<QPushButton*>("cmdFind")->click();
     EXPECT_EQ(w->model()->affiliateAt(view->currentIndex()), 5);
+}
+
+// Opened down to a chain's twentieth level, the ID column is wide enough for
+// the deepest ID below its indentation: shown whole, not cut to "…".
+TEST_F(DownlineTreeWindowTest, TheIdColumnHoldsTheDeepestIdShown) {
+    std::vector<AffiliateRecord> chain;
+    for (int32_t id = 1; id <= 1200; ++id) {
+        // 1 > 2 > ... > 20, then affiliates without referrer for four-digit IDs.
+        const bool inChain = id <= 20;
+        chain.push_back(affiliate(id, inChain && id > 1 ? id - 1 : 0, inChain ? id : 1, 37000,
+                                  "A" + std::to_string(id)));
+    }
+    write_affiliates(state, chain);
+    DownlineTreeWindow* w = open(0);
+    QTreeView* view = w->view();
+    const int before = view->header()->sectionSize(DownlineTreeModel::kId);
+    find(w, "20");
+    const QModelIndex deepest = view->currentIndex();
+    ASSERT_EQ(w->model()->affiliateAt(deepest), 20);
+    EXPECT_GT(view->header()->sectionSize(DownlineTreeModel::kId), before);
+    const QFontMetrics metrics(view->font());
+    const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    const QRect cellRect = view->visualRect(deepest);
+    // The widest ID of the network, four digits, would fit at that depth too.
+    EXPECT_LE(metrics.horizontalAdvance("1200") + 2 * margin, cellRect.width())
+        << cellRect.x() << " + " << cellRect.width();
+    EXPECT_LE(cellRect.right(), view->header()->sectionSize(DownlineTreeModel::kId));
+
+    // A tree shown again starts from the column's own width.
+    w->showNetwork(1200);
+    EXPECT_EQ(view->header()->sectionSize(DownlineTreeModel::kId), before);
 }
 
 // Right and Left open and close a node, Enter and a double-click open the

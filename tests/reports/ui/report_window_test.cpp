@@ -1,16 +1,17 @@
 // The report window on its own: the grid, the exports, printing, Register payments.
 #include "reports/ui/report_window.h"
 
+#include <QAbstractScrollArea>
 #include <QDialog>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTableView>
 #include <filesystem>
@@ -121,13 +122,13 @@ TEST_F(ReportWindowTest, PrintPreviewOpensOnTheReportWithTheChartOfTheWindow) {
     const fs::path file = folder.path() / "preview.pdf";
     bool shown = false;
     context.dialogSink = [&](QDialog& dialog) {
-        auto* preview = qobject_cast<QPrintPreviewDialog*>(&dialog);
+        auto* preview = qobject_cast<ui::PrintPreviewDialog*>(&dialog);
         EXPECT_NE(preview, nullptr);
         if (!preview) return int(QDialog::Rejected);
         shown = true;
         preview->printer()->setOutputFormat(QPrinter::PdfFormat);
         preview->printer()->setOutputFileName(QString::fromStdString(file.string()));
-        emit preview->paintRequested(preview->printer());
+        EXPECT_TRUE(preview->printTo(*preview->printer()));
         return int(QDialog::Rejected);
     };
     click(w, "cmdPrintPreview");
@@ -140,6 +141,48 @@ TEST_F(ReportWindowTest, PrintPreviewOpensOnTheReportWithTheChartOfTheWindow) {
     ASSERT_TRUE(chart && total);
     EXPECT_LT(chart->y, total->y);  // on the first page, above the table
     EXPECT_NE(find_word(words, "Page"), nullptr);
+}
+
+// A long report's preview opens at once: it paints the pages in view, and
+// the next ones as they are scrolled to, never all of them.
+TEST_F(ReportWindowTest, PrintPreviewOfALongReportPaintsOnlyThePagesInView) {
+    ReportTable t;
+    t.caption = "Downline of the Affiliate with ID= 0  Report";
+    t.setHeader(" Sub-level  |  ID |Name     |Surname  | E-mail    |Phone  ");
+    for (int k = 1; k <= 200'000; ++k) {
+        const std::string id = std::to_string(k);
+        t.appendTextRow({std::to_string(k % 12 + 1), id, "Name" + id, "Surname" + id,
+                         "affiliate" + id + "@example.com", "+49 30 5555 " + id});
+    }
+    t.setPrintLayout({0, 7, 14, 25, 50, 65}, 6);
+    ui::ReportWindow* w = open(std::move(t));
+    int pages = 0, paintedFirst = 0, paintedLater = 0, paintedEnd = 0;
+    context.dialogSink = [&](QDialog& dialog) {
+        auto* preview = qobject_cast<ui::PrintPreviewDialog*>(&dialog);
+        EXPECT_NE(preview, nullptr);
+        if (!preview) return int(QDialog::Rejected);
+        dialog.show();
+        QWidget* strip = dialog.findChild<QWidget*>("pagePreview");
+        strip->repaint();
+        pages = preview->pageCount();
+        paintedFirst = preview->pagesPainted();
+        auto* bar = dialog.findChild<QAbstractScrollArea*>("scrPages")->verticalScrollBar();
+        bar->setValue(bar->maximum() / 2);
+        strip->repaint();
+        paintedLater = preview->pagesPainted();
+        bar->setValue(bar->maximum());  // the last page can be scrolled to
+        strip->repaint();
+        paintedEnd = preview->pagesPainted();
+        return int(QDialog::Rejected);
+    };
+    click(w, "cmdPrintPreview");
+    EXPECT_GT(pages, 3000);
+    EXPECT_GE(paintedFirst, 1);
+    EXPECT_LE(paintedFirst, 3);
+    EXPECT_GT(paintedLater, paintedFirst);  // the pages scrolled to
+    EXPECT_LE(paintedLater, 6);
+    EXPECT_GT(paintedEnd, paintedLater);
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(ReportWindowTest, PrintWithoutAPrinterWritesAPdfIntoOutputWithoutAMessageBox) {
