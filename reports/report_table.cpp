@@ -185,7 +185,13 @@ struct ReportTable::DetailCache {
     std::vector<std::unique_ptr<AffiliateRecordBlock>> blocks;
 };
 
-ReportTable::ReportTable() = default;
+// The window the table's own text() reads through, whichever thread asks.
+struct ReportTable::SharedWindow {
+    std::mutex lock;
+    std::unique_ptr<DetailCache> cache;
+};
+
+ReportTable::ReportTable() : shared_(std::make_unique<SharedWindow>()) {}
 ReportTable::~ReportTable() = default;
 ReportTable::ReportTable(ReportTable&&) noexcept = default;
 ReportTable& ReportTable::operator=(ReportTable&&) noexcept = default;
@@ -203,7 +209,8 @@ ReportTable::ReportTable(const ReportTable& other)
       texts_(other.texts_),
       records_(other.records_),
       affiliatesFile_(other.affiliatesFile_),
-      regional_(other.regional_) {}
+      regional_(other.regional_),
+      shared_(std::make_unique<SharedWindow>()) {}
 
 ReportTable& ReportTable::operator=(const ReportTable& other) {
     if (this != &other) {
@@ -226,7 +233,7 @@ void ReportTable::setHeader(std::string_view formatString) {
     columns_.assign(header_.size(), Column{});
     texts_.clear();
     records_.clear();
-    cache_.reset();
+    forgetWindow();
     hasTotalRow = false;
 }
 
@@ -334,29 +341,40 @@ void ReportTable::setDetailColumn(size_t c, Field field, size_t list) {
     col.field = field;
     col.list = static_cast<uint8_t>(list);
     recordNumbers(list);
-    cache_.reset();
+    forgetWindow();
 }
 
 std::vector<int32_t>& ReportTable::recordNumbers(size_t list) {
     if (records_.size() <= list) records_.resize(list + 1);
-    cache_.reset();
+    forgetWindow();
     return records_[list];
 }
 
 void ReportTable::setAffiliatesFile(std::filesystem::path path) {
     affiliatesFile_ = std::move(path);
-    cache_.reset();
+    forgetWindow();
 }
 
-const uint8_t* ReportTable::detailRecord(size_t row, size_t list) const {
+ReportTable::SharedWindow& ReportTable::sharedWindow() const {
+    // Only a table moved from has none; it is not read from two threads.
+    if (!shared_) shared_ = std::make_unique<SharedWindow>();
+    return *shared_;
+}
+
+void ReportTable::forgetWindow() {
+    if (shared_) shared_->cache.reset();
+}
+
+const uint8_t* ReportTable::detailRecord(size_t row, size_t list,
+                                         std::unique_ptr<DetailCache>& window) const {
     if (list >= records_.size() || row >= records_[list].size()) return nullptr;
     if (records_[list][row] == kNoRecord) return nullptr;
-    if (!cache_) {
-        cache_ = std::make_unique<DetailCache>();
+    if (!window) {
+        window = std::make_unique<DetailCache>();
         for (size_t i = 0; i < records_.size(); ++i)
-            cache_->blocks.push_back(std::make_unique<AffiliateRecordBlock>(affiliatesFile_));
+            window->blocks.push_back(std::make_unique<AffiliateRecordBlock>(affiliatesFile_));
     }
-    DetailCache& cache = *cache_;
+    DetailCache& cache = *window;
     if (row < cache.first || row >= cache.first + cache.count) {
         // A window around the row: exports walk forward, a view scrolls both ways.
         cache.first = row > kDetailRows / 8 ? row - kDetailRows / 8 : 0;
@@ -372,19 +390,30 @@ const uint8_t* ReportTable::detailRecord(size_t row, size_t list) const {
 }
 
 void ReportTable::appendText(std::string& out, size_t row, size_t c) const {
+    if (row != 0 && c < columns_.size() && storedKind(columns_[c], row) == Kind::Detail) {
+        SharedWindow& shared = sharedWindow();
+        const std::lock_guard<std::mutex> hold(shared.lock);
+        appendCell(out, row, c, &shared.cache);
+        return;
+    }
+    appendCell(out, row, c, nullptr);
+}
+
+void ReportTable::appendCell(std::string& out, size_t row, size_t c,
+                             std::unique_ptr<DetailCache>* window) const {
     if (row == 0) {
         if (c < header_.size()) out += header_[c];
         return;
     }
     if (c >= columns_.size()) return;
     const Column& col = columns_[c];
-    const Kind k = row < col.kinds.size() ? col.kinds[row] : col.kind;
+    const Kind k = storedKind(col, row);
     if (k == Kind::Text) {
         if (auto it = texts_.find(key(row, c)); it != texts_.end()) out += it->second;
         return;
     }
     if (k == Kind::Detail) {
-        const uint8_t* record = detailRecord(row, col.list);
+        const uint8_t* record = window ? detailRecord(row, col.list, *window) : nullptr;
         if (!record) return;
         if (col.field == Field::Level) {
             append_long(out, le::get_i32(record + kLevelOffset));
@@ -413,6 +442,19 @@ void ReportTable::appendText(std::string& out, size_t row, size_t c) const {
         default:
             break;
     }
+}
+
+ReportTable::Reader::Reader(const ReportTable& table) : table_(table) {}
+ReportTable::Reader::~Reader() = default;
+
+void ReportTable::Reader::appendText(std::string& out, size_t row, size_t column) {
+    table_.appendCell(out, row, column, &cache_);
+}
+
+std::string ReportTable::Reader::text(size_t row, size_t column) {
+    std::string out;
+    appendText(out, row, column);
+    return out;
 }
 
 std::string ReportTable::text(size_t row, size_t c) const {
@@ -491,7 +533,7 @@ void ReportTable::sortRows(size_t first, size_t last, size_t c) {
         }
         texts_ = std::move(moved);
     }
-    cache_.reset();
+    forgetWindow();
 }
 
 // ---------------------------------------------------------------------------
@@ -623,11 +665,13 @@ void render_text(const ReportTable& table, char separator, const AppState& state
     out += title_line(table, state);
     out += kLineEnd;
     out += kLineEnd;
+    // A window of its own: the grid may be painted from the same table meanwhile.
+    ReportTable::Reader reader(table);
     const size_t columns = table.columnCount();
     for (size_t r = 0; r < table.rowCount(); ++r) {
         for (size_t c = 0; c < columns; ++c) {
             if (c > 0) out += separator;
-            table.appendText(out, r, c);
+            reader.appendText(out, r, c);
         }
         out += kLineEnd;
         if (out.size() > spillAt) spill(out);
@@ -649,6 +693,7 @@ void render_html(const ReportTable& table, const AppState& state, std::string& o
     out += "<table cellpadding=2 border=3 align='left'> ";
     out += kLineEnd;
     std::string cell;
+    ReportTable::Reader reader(table);
     const size_t columns = table.columnCount();
     for (size_t r = 0; r < table.rowCount(); ++r) {
         const char* open = r == 0 ? "<th>" : "<td>";
@@ -658,7 +703,7 @@ void render_html(const ReportTable& table, const AppState& state, std::string& o
         for (size_t c = 0; c < columns; ++c) {
             out += open;
             cell.clear();
-            table.appendText(cell, r, c);
+            reader.appendText(cell, r, c);
             append_html_text(out, cell);
             out += close;
             out += kLineEnd;

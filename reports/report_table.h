@@ -11,12 +11,18 @@
 // appendText(). Detail fields are kept as the affiliate's record number and
 // read from the affiliates file when asked for, a block of rows at a time.
 // The few cells that are neither (the header, " Total") are kept as text.
+//
+// A table that is not being changed may be read from several threads at
+// once: text() and appendText() read the detail fields through one block
+// window under a lock, and a Reader has a window of its own, for the
+// exports and printouts that walk every row on one thread.
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -108,6 +114,7 @@ struct ReportTable {
 
     // A cell as the grid shows it and the exports write it.
     std::string text(size_t row, size_t column) const;
+    // The same, appended to `out`.
     void appendText(std::string& out, size_t row, size_t column) const;
     // Every cell of a row.
     std::vector<std::string> rowTexts(size_t row) const;
@@ -144,6 +151,8 @@ struct ReportTable {
     const Regional& regional() const { return regional_; }
     void setRegional(const Regional& regional);
 
+    class Reader;
+
   private:
     struct Column {
         Kind kind = Kind::None;      // the kind of every cell, unless `kinds` says otherwise
@@ -153,10 +162,19 @@ struct ReportTable {
         uint8_t list = 0;            // for Detail columns
     };
     struct DetailCache;
+    struct SharedWindow;
 
     Column& column(size_t c);
     void setKind(Column& col, size_t row, Kind kind);
-    const uint8_t* detailRecord(size_t row, size_t list) const;
+    static Kind storedKind(const Column& col, size_t row) {
+        return row < col.kinds.size() ? col.kinds[row] : col.kind;
+    }
+    // The cell's text; a detail field is read through `cache`'s window.
+    void appendCell(std::string& out, size_t row, size_t column,
+                    std::unique_ptr<DetailCache>* cache) const;
+    const uint8_t* detailRecord(size_t row, size_t list, std::unique_ptr<DetailCache>& cache) const;
+    SharedWindow& sharedWindow() const;
+    void forgetWindow();
     static uint64_t key(size_t row, size_t column) { return (uint64_t(row) << 16) | column; }
 
     std::vector<std::string> header_;
@@ -166,8 +184,27 @@ struct ReportTable {
     std::vector<std::vector<int32_t>> records_;        // detail lists, per row
     std::filesystem::path affiliatesFile_;
     Regional regional_;
-    const Regional* regionalSource_ = nullptr;  // where regional_ was copied from
-    mutable std::unique_ptr<DetailCache> cache_;
+    const Regional* regionalSource_ = nullptr;      // where regional_ was copied from
+    mutable std::unique_ptr<SharedWindow> shared_;  // the window text() reads through
+};
+
+// Reads a table's cells through a window of affiliate records of its own,
+// without a lock: one reader per thread. It lasts no longer than its table
+// and is not used across a change of it.
+class ReportTable::Reader {
+  public:
+    explicit Reader(const ReportTable& table);
+    ~Reader();
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    void appendText(std::string& out, size_t row, size_t column);
+    std::string text(size_t row, size_t column);
+    const ReportTable& table() const { return table_; }
+
+  private:
+    const ReportTable& table_;
+    std::unique_ptr<DetailCache> cache_;
 };
 
 // A date cell: the regional short date, the OLE date as its number.
