@@ -147,7 +147,8 @@ int run(qdx::AppState& state, const Options& o) {
     if (o.csv)
         step(qdx::kSaveCsvFailed, [&] {
             qdx::cli::TerminalProgress shown;
-            qdx::save_csv(table, state, shown.progress());
+            qdx::save_csv(table, state, shown.progress(),
+                          o.rawText ? qdx::CsvTexts::Raw : qdx::CsvTexts::Guarded);
         });
     if (o.pdf) step(qdx::kPrintFailed, [&] { qdx::print_report_to_pdf(table, state, *o.pdf); });
     if (o.previewPdf)
