@@ -203,6 +203,8 @@ ReportTable::ReportTable(const ReportTable& other)
       showRegisterPayments(other.showRegisterPayments),
       printPos(other.printPos),
       printCols(other.printCols),
+      notice(other.notice),
+      summedColumns(other.summedColumns),
       header_(other.header_),
       rows_(other.rows_),
       columns_(other.columns_),
@@ -235,6 +237,7 @@ void ReportTable::setHeader(std::string_view formatString) {
     records_.clear();
     forgetWindow();
     hasTotalRow = false;
+    summedColumns.clear();
 }
 
 void ReportTable::setColumnCount(size_t columns) {
@@ -439,6 +442,9 @@ void ReportTable::appendCell(std::string& out, size_t row, size_t c,
         case Kind::Date:
             out += format_date(v, regional_);
             break;
+        case Kind::NonFinite:
+            out += non_finite_text(v);
+            break;
         default:
             break;
     }
@@ -540,19 +546,27 @@ void ReportTable::sortRows(size_t first, size_t last, size_t c) {
 // Numbers as shown
 
 double shown_value(float value, const Regional& regional) {
-    if (value == 0 || std::isnan(value)) return 0;
-    if (std::isfinite(value) && plain_separator(regional.decimalSeparator))
+    if (!std::isfinite(value)) return value;
+    if (value == 0) return 0;
+    if (plain_separator(regional.decimalSeparator))
         if (std::optional<double> v = seven_digit_value(value)) return *v;
     return read_back(format_single(value, regional), regional);
 }
 
 double shown_value(double value, const Regional& regional) {
+    if (!std::isfinite(value)) return value;
     return read_back(format_double(value, regional), regional);
 }
 
 float as_single(double value) {
+    if (!std::isfinite(value)) return static_cast<float>(value);
     if (!(std::fabs(value) <= FLT_MAX)) return 0.0f;
     return static_cast<float>(value);
+}
+
+const char* non_finite_text(double value) {
+    if (std::isnan(value)) return "NaN";
+    return value < 0 ? "-inf" : "inf";
 }
 
 float shown_single(float value, const Regional& regional) {
@@ -589,8 +603,8 @@ namespace {
 // 7-digit text of that value is the float's own.
 void put_single_value(ReportTable& table, size_t row, size_t column, float value,
                       const Regional& regional) {
-    if (std::isinf(value)) {
-        table.put(row, column, format_single(value, regional), shown_value(value, regional));
+    if (!std::isfinite(value)) {
+        table.putNumber(row, column, ReportTable::Kind::NonFinite, value);
         return;
     }
     table.putNumber(row, column, ReportTable::Kind::Single, shown_value(value, regional));
@@ -607,9 +621,14 @@ void put_single(ReportTable& table, size_t row, size_t column, float value,
 void put_rounded(ReportTable& table, size_t row, size_t column, double value,
                  const Regional& regional) {
     table.setRegional(regional);
+    if (!std::isfinite(value)) {
+        table.putNumber(row, column, ReportTable::Kind::NonFinite, value);
+        return;
+    }
     // Rounded on the number itself: writing it out first would round twice.
+    // A number too large for thousandths has no decimals to round.
     double rounded = round3(value);
-    if (!std::isfinite(rounded)) rounded = 0;
+    if (!std::isfinite(rounded)) rounded = value;
     // Below 1e11 an amount of 3 decimals has at most 15 digits, and its text
     // reads back as the rounded value itself; zero reads back without a sign.
     double shown = rounded;
@@ -626,6 +645,7 @@ void append_total_row(ReportTable& table, const std::vector<size_t>& summedColum
     table.setText(last, 0, " Total");
     for (size_t c : summedColumns) put_rounded(table, last, c, 0, regional);
     table.hasTotalRow = true;
+    table.summedColumns = summedColumns;
 
     // The running total is kept as its cell shows it: `shown` is what the
     // cell reads back as after each addition, `sum` the latest addition.
@@ -636,7 +656,8 @@ void append_total_row(ReportTable& table, const std::vector<size_t>& summedColum
         float running = 0.0f, latest = 0.0f;
         for (size_t r = 1; r < last; ++r) {
             const double n = table.number(r, c);
-            put_rounded(table, r, c, std::isnan(n) ? 0 : n, regional);
+            const bool damaged = table.kind(r, c) == ReportTable::Kind::NonFinite;
+            put_rounded(table, r, c, std::isnan(n) && !damaged ? 0 : n, regional);
             latest = running + as_single(table.number(r, c));
             running = shown_single(latest, regional);
         }

@@ -63,17 +63,23 @@ struct ReportTable {
     bool showRegisterPayments = false;   // only the payments-due report
     std::array<int16_t, 11> printPos{};  // column positions in units of 120 twips
     int16_t printCols = 0;               // the short printout shows columns 0..printCols-1
+    // What the report has to say beside its rows (affiliates it could not
+    // list, and why); empty when nothing. Shown once the report is.
+    std::string notice;
+    // The columns the Total row adds up (append_total_row).
+    std::vector<size_t> summedColumns;
 
     // What a cell holds, and so how it is written.
     enum class Kind : uint8_t {
-        None,     // nothing put: empty text, no number
-        Long,     // a whole number
-        Single,   // the 7-digit value of a 4-byte float
-        Rounded,  // an amount rounded to 3 decimals, written in up to 15 digits
-        Date,     // an OLE date in the regional short form
-        Label,    // a whole number shown as text only (no number behind it)
-        Text,     // the cell's own text
-        Detail,   // a field of an affiliate's record
+        None,       // nothing put: empty text, no number
+        Long,       // a whole number
+        Single,     // the 7-digit value of a 4-byte float
+        Rounded,    // an amount rounded to 3 decimals, written in up to 15 digits
+        Date,       // an OLE date in the regional short form
+        Label,      // a whole number shown as text only (no number behind it)
+        Text,       // the cell's own text
+        Detail,     // a field of an affiliate's record
+        NonFinite,  // an amount that is NaN or infinite, shown as "NaN", "inf" or "-inf"
     };
     // The affiliate fields a Detail column shows.
     enum class Field : uint8_t {
@@ -223,18 +229,23 @@ void put_rounded(ReportTable& table, size_t row, size_t column, double value,
 // A number as a report shows it and reads it back: the value of its text (0
 // when that is not a number). Running sums and products are formed on this
 // value, as on a cell. The float's is worked out without writing the text
-// wherever that gives the same bits.
+// wherever that gives the same bits. A NaN or an infinity (a damaged sale, an
+// income that overflowed) stays what it is, and is shown as such, never as 0.
 double shown_value(float value, const Regional& regional);
 double shown_value(double value, const Regional& regional);
-// A value read back as a 4-byte float; 0 beyond the float range.
+// A value read back as a 4-byte float; 0 beyond the float range, a NaN or
+// an infinity as it is.
 float as_single(double value);
+// How a report shows an amount that is not finite: "NaN", "inf" or "-inf".
+const char* non_finite_text(double value);
 float shown_single(float value, const Regional& regional);
 
 // Appends the Total row: " Total" in column 0, "0" in each summed column;
 // then every summed cell of rows 1..last is rounded to 3 decimals, halves to
-// even (a cell without a number becomes 0), and (rows before the Total) added
-// to the Total cell as 4-byte floats, the running total read back as shown
-// after each addition. The Total row itself is rounded last.
+// even (a cell without a number becomes 0; a NaN or infinite amount stays as
+// it is), and (rows before the Total) added to the Total cell as 4-byte
+// floats, the running total read back as shown after each addition. The Total
+// row itself is rounded last. A NaN or infinite amount makes the Total so.
 void append_total_row(ReportTable& table, const std::vector<size_t>& summedColumns,
                       const Regional& regional);
 
