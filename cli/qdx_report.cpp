@@ -134,6 +134,9 @@ int run(qdx::AppState& state, const Options& o) {
     } catch (const std::exception& error) {
         throw Refusal{qdx::report_failure_message(state.messages, kind.onFailure, error)};
     }
+    // What the report left out (and why) goes to standard error, as the
+    // window says it in a message box; the report itself is made.
+    if (!table.notice.empty()) std::cerr << table.notice << "\n";
     if (o.save) {
         step(qdx::kSaveTextFailed, [&] {
             qdx::cli::TerminalProgress shown;
@@ -147,7 +150,8 @@ int run(qdx::AppState& state, const Options& o) {
     if (o.csv)
         step(qdx::kSaveCsvFailed, [&] {
             qdx::cli::TerminalProgress shown;
-            qdx::save_csv(table, state, shown.progress());
+            qdx::save_csv(table, state, shown.progress(),
+                          o.rawText ? qdx::CsvTexts::Raw : qdx::CsvTexts::Guarded);
         });
     if (o.pdf) step(qdx::kPrintFailed, [&] { qdx::print_report_to_pdf(table, state, *o.pdf); });
     if (o.previewPdf)

@@ -27,6 +27,8 @@ const char* const kUsage =
     "  --preview-pdf FILE  write the print preview (columns laid out to fit, header\n"
     "                   on every page, pages numbered) into FILE\n"
     "  --csv            also write output/<name>.csv (decimal points, yyyy-mm-dd dates)\n"
+    "  --raw-text       in the CSV, write texts beginning with =, +, -, @, tab or CR as\n"
+    "                   they are (default: with a leading ' so no spreadsheet runs them)\n"
     "  --payout FILE    payments-due: write the payout file of the listed rows to FILE\n"
     "  --payout-layout qdx|mass   Qdx's own columns (default) or the mass-payment form\n"
     "  --currency CODE  the mass-payment form's currency (default: the one last used)\n"
@@ -93,11 +95,12 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
         app("app", "", "DIR"), from("from", "", "DATE"), to("to", "", "DATE"),
         pdf("pdf", "", "FILE"), previewPdf("preview-pdf", "", "FILE"),
         separator("separator", "", "NAME"), full("full"), pages("pages"),
-        registerPayments("register"), save("save"), csv("csv"), payout("payout", "", "FILE"),
-        payoutLayout("payout-layout", "", "LAYOUT"), currency("currency", "", "CODE"),
-        chart("chart", "", "FILE"), chartStyle("chart-style", "", "STYLE");
+        registerPayments("register"), save("save"), csv("csv"), rawText("raw-text"),
+        payout("payout", "", "FILE"), payoutLayout("payout-layout", "", "LAYOUT"),
+        currency("currency", "", "CODE"), chart("chart", "", "FILE"),
+        chartStyle("chart-style", "", "STYLE");
     parser.addOptions({help, version, app, from, to, pdf, previewPdf, separator, full, pages,
-                       registerPayments, save, csv, payout, payoutLayout, currency, chart,
+                       registerPayments, save, csv, rawText, payout, payoutLayout, currency, chart,
                        chartStyle});
 
     QStringList rest{"qdx-report"};
@@ -133,6 +136,7 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
     o.registerPayments = parser.isSet(registerPayments);
     o.save = parser.isSet(save);
     o.csv = parser.isSet(csv);
+    o.rawText = parser.isSet(rawText);
     o.payout = value(payout);
     o.currency = value(currency);
     if (auto layout = value(payoutLayout)) {

@@ -22,6 +22,7 @@ struct Options {
     std::optional<std::string> pdf;
     std::optional<std::string> previewPdf;  // the print preview, as a PDF
     bool csv = false;
+    bool rawText = false;                 // CSV texts that look like formulas written as they are
     std::optional<std::string> payout;    // the payout file to write
     bool massPayment = false;             // its layout: the mass-payment form, else Qdx's own
     std::optional<std::string> currency;  // of the mass-payment form

@@ -2,6 +2,7 @@
 // Values as a spreadsheet reads them in any region: numbers with a decimal
 // point and no padding, dates as yyyy-mm-dd.
 #include <string>
+#include <string_view>
 
 namespace qdx {
 
@@ -13,6 +14,15 @@ std::string csv_number(double value);
 std::string csv_number(float value);
 // yyyy-mm-dd; empty for a stored date that is no calendar date.
 std::string csv_date(double oleDate);
+
+// True for a text a spreadsheet would take for a formula: one that begins
+// with =, +, -, @, a tab or a carriage return.
+bool starts_like_formula(std::string_view text);
+// Such a text with a leading apostrophe, which makes the spreadsheet show it
+// as text and never run it; any other text as it is.
+std::string csv_text(std::string_view text);
+// The same, appended to `out` from byte `start` on (the text already there).
+void guard_csv_text(std::string& out, size_t start);
 
 // Marks the text as UTF-8 for spreadsheets that would otherwise guess.
 inline constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";

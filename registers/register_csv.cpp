@@ -14,15 +14,17 @@ namespace qdx {
 
 namespace {
 
-// A side file's text without the line end every side file closes with.
+// A side file's text without the line end every side file closes with; a
+// text a spreadsheet would run as a formula gets its apostrophe.
 std::string side_value(const FolderListing& listing, const fs::path& path) {
     if (!listing.contains(path.filename().string())) return {};
     std::string text = read_whole_file(path);
     if (text.ends_with("\r\n")) text.resize(text.size() - 2);
+    guard_csv_text(text, 0);
     return text;
 }
 
-std::string text_value(const std::string& stored) { return std::string(trim_right(stored)); }
+std::string text_value(const std::string& stored) { return csv_text(trim_right(stored)); }
 
 // Writes output/<name>: the export titles of `table`, then a record per
 // stored record, `valueOf(k, record, entry)` for each exported field.

@@ -1,6 +1,10 @@
 // Payments due: every affiliate whose balance for the range reaches the
 // minimal payment, with the amount; optionally every affiliate's pages.
+#include <cmath>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "core/accounts.h"
 #include "core/files.h"
@@ -9,6 +13,33 @@
 #include "reports/reports.h"
 
 namespace qdx {
+
+namespace {
+
+// Affiliates named one by one in the notice; the rest are counted.
+constexpr size_t kNamedAtMost = 20;
+
+// Says which affiliates were left out because their balance is NaN or
+// infinite: no amount can be paid for them, and none is paid as 0.
+std::string left_out_notice(const std::vector<std::pair<int64_t, float>>& damaged) {
+    std::string text = damaged.size() == 1 ? "Affiliate " : "Affiliates ";
+    for (size_t i = 0; i < damaged.size() && i < kNamedAtMost; ++i) {
+        if (i > 0) text += ", ";
+        text += std::to_string(damaged[i].first) + " (balance " +
+                non_finite_text(damaged[i].second) + ")";
+    }
+    if (damaged.size() > kNamedAtMost)
+        text += " and " + std::to_string(damaged.size() - kNamedAtMost) + " more";
+    text += damaged.size() == 1 ? " is" : " are";
+    text +=
+        " left out of the report: the balance for the range is not a number or is infinite, so "
+        "no payment can be worked out. A sale or payment of the range is damaged, or the sums "
+        "go beyond what an amount holds; correct them in the Sales and Payments windows and make "
+        "the report again.";
+    return text;
+}
+
+}  // namespace
 
 ReportTable payments_due_report(const AppState& shared, const ReportRequest& request,
                                 Progress& progress) {
@@ -25,12 +56,17 @@ ReportTable payments_due_report(const AppState& shared, const ReportRequest& req
 
     const Regional& regional = state.regional;
     const float minPayment = state.settings.minPayment;
+    std::vector<std::pair<int64_t, float>> damaged;
     read_and_delete_accounts(
         state,
         [&](int64_t k, float income, float payments) {
             // Every affiliate of the file gets its pages, due or not.
             if (writer) writer->write(static_cast<int32_t>(k), income);
             const float balance = income - payments;
+            if (!std::isfinite(balance)) {
+                damaged.emplace_back(k, balance);
+                return;
+            }
             if (balance >= minPayment) {
                 table.appendRow();
                 const size_t r = table.rowCount() - 1;
@@ -41,6 +77,7 @@ ReportTable payments_due_report(const AppState& shared, const ReportRequest& req
         progress);
     if (writer) writer->finish();
     append_total_row(table, {1}, regional);
+    if (!damaged.empty()) table.notice = left_out_notice(damaged);
 
     if (request.full) {
         ensure_folder(state.dataDir());

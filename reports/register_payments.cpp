@@ -29,7 +29,14 @@ int register_payments(const AppState& state, const ReportTable& table, Progress&
         MoneyRecord payment;
         const double id = std::nearbyint(table.number(i, 0));
         const double sum = table.number(i, 1);
-        if (!(id >= INT32_MIN && id <= INT32_MAX) || !(std::fabs(sum) <= FLT_MAX))
+        if (!(id >= INT32_MIN && id <= INT32_MAX))
+            throw ReportError("Row " + std::to_string(i) + " holds no payment");
+        // A NaN or an infinite amount is never paid, nor paid as 0.
+        if (!std::isfinite(sum) && table.kind(i, 1) == ReportTable::Kind::NonFinite)
+            throw ReportError("Affiliate " + std::to_string(static_cast<int64_t>(id)) +
+                              "'s amount is " + non_finite_text(sum) +
+                              ": no payment can be made of it");
+        if (!(std::fabs(sum) <= FLT_MAX))
             throw ReportError("Row " + std::to_string(i) + " holds no payment");
         payment.affiliateId = static_cast<int32_t>(id);
         payment.sum = static_cast<float>(sum);

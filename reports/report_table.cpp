@@ -185,7 +185,13 @@ struct ReportTable::DetailCache {
     std::vector<std::unique_ptr<AffiliateRecordBlock>> blocks;
 };
 
-ReportTable::ReportTable() = default;
+// The window the table's own text() reads through, whichever thread asks.
+struct ReportTable::SharedWindow {
+    std::mutex lock;
+    std::unique_ptr<DetailCache> cache;
+};
+
+ReportTable::ReportTable() : shared_(std::make_unique<SharedWindow>()) {}
 ReportTable::~ReportTable() = default;
 ReportTable::ReportTable(ReportTable&&) noexcept = default;
 ReportTable& ReportTable::operator=(ReportTable&&) noexcept = default;
@@ -197,13 +203,16 @@ ReportTable::ReportTable(const ReportTable& other)
       showRegisterPayments(other.showRegisterPayments),
       printPos(other.printPos),
       printCols(other.printCols),
+      notice(other.notice),
+      summedColumns(other.summedColumns),
       header_(other.header_),
       rows_(other.rows_),
       columns_(other.columns_),
       texts_(other.texts_),
       records_(other.records_),
       affiliatesFile_(other.affiliatesFile_),
-      regional_(other.regional_) {}
+      regional_(other.regional_),
+      shared_(std::make_unique<SharedWindow>()) {}
 
 ReportTable& ReportTable::operator=(const ReportTable& other) {
     if (this != &other) {
@@ -226,8 +235,9 @@ void ReportTable::setHeader(std::string_view formatString) {
     columns_.assign(header_.size(), Column{});
     texts_.clear();
     records_.clear();
-    cache_.reset();
+    forgetWindow();
     hasTotalRow = false;
+    summedColumns.clear();
 }
 
 void ReportTable::setColumnCount(size_t columns) {
@@ -334,29 +344,40 @@ void ReportTable::setDetailColumn(size_t c, Field field, size_t list) {
     col.field = field;
     col.list = static_cast<uint8_t>(list);
     recordNumbers(list);
-    cache_.reset();
+    forgetWindow();
 }
 
 std::vector<int32_t>& ReportTable::recordNumbers(size_t list) {
     if (records_.size() <= list) records_.resize(list + 1);
-    cache_.reset();
+    forgetWindow();
     return records_[list];
 }
 
 void ReportTable::setAffiliatesFile(std::filesystem::path path) {
     affiliatesFile_ = std::move(path);
-    cache_.reset();
+    forgetWindow();
 }
 
-const uint8_t* ReportTable::detailRecord(size_t row, size_t list) const {
+ReportTable::SharedWindow& ReportTable::sharedWindow() const {
+    // Only a table moved from has none; it is not read from two threads.
+    if (!shared_) shared_ = std::make_unique<SharedWindow>();
+    return *shared_;
+}
+
+void ReportTable::forgetWindow() {
+    if (shared_) shared_->cache.reset();
+}
+
+const uint8_t* ReportTable::detailRecord(size_t row, size_t list,
+                                         std::unique_ptr<DetailCache>& window) const {
     if (list >= records_.size() || row >= records_[list].size()) return nullptr;
     if (records_[list][row] == kNoRecord) return nullptr;
-    if (!cache_) {
-        cache_ = std::make_unique<DetailCache>();
+    if (!window) {
+        window = std::make_unique<DetailCache>();
         for (size_t i = 0; i < records_.size(); ++i)
-            cache_->blocks.push_back(std::make_unique<AffiliateRecordBlock>(affiliatesFile_));
+            window->blocks.push_back(std::make_unique<AffiliateRecordBlock>(affiliatesFile_));
     }
-    DetailCache& cache = *cache_;
+    DetailCache& cache = *window;
     if (row < cache.first || row >= cache.first + cache.count) {
         // A window around the row: exports walk forward, a view scrolls both ways.
         cache.first = row > kDetailRows / 8 ? row - kDetailRows / 8 : 0;
@@ -372,19 +393,30 @@ const uint8_t* ReportTable::detailRecord(size_t row, size_t list) const {
 }
 
 void ReportTable::appendText(std::string& out, size_t row, size_t c) const {
+    if (row != 0 && c < columns_.size() && storedKind(columns_[c], row) == Kind::Detail) {
+        SharedWindow& shared = sharedWindow();
+        const std::lock_guard<std::mutex> hold(shared.lock);
+        appendCell(out, row, c, &shared.cache);
+        return;
+    }
+    appendCell(out, row, c, nullptr);
+}
+
+void ReportTable::appendCell(std::string& out, size_t row, size_t c,
+                             std::unique_ptr<DetailCache>* window) const {
     if (row == 0) {
         if (c < header_.size()) out += header_[c];
         return;
     }
     if (c >= columns_.size()) return;
     const Column& col = columns_[c];
-    const Kind k = row < col.kinds.size() ? col.kinds[row] : col.kind;
+    const Kind k = storedKind(col, row);
     if (k == Kind::Text) {
         if (auto it = texts_.find(key(row, c)); it != texts_.end()) out += it->second;
         return;
     }
     if (k == Kind::Detail) {
-        const uint8_t* record = detailRecord(row, col.list);
+        const uint8_t* record = window ? detailRecord(row, col.list, *window) : nullptr;
         if (!record) return;
         if (col.field == Field::Level) {
             append_long(out, le::get_i32(record + kLevelOffset));
@@ -410,9 +442,25 @@ void ReportTable::appendText(std::string& out, size_t row, size_t c) const {
         case Kind::Date:
             out += format_date(v, regional_);
             break;
+        case Kind::NonFinite:
+            out += non_finite_text(v);
+            break;
         default:
             break;
     }
+}
+
+ReportTable::Reader::Reader(const ReportTable& table) : table_(table) {}
+ReportTable::Reader::~Reader() = default;
+
+void ReportTable::Reader::appendText(std::string& out, size_t row, size_t column) {
+    table_.appendCell(out, row, column, &cache_);
+}
+
+std::string ReportTable::Reader::text(size_t row, size_t column) {
+    std::string out;
+    appendText(out, row, column);
+    return out;
 }
 
 std::string ReportTable::text(size_t row, size_t c) const {
@@ -491,26 +539,34 @@ void ReportTable::sortRows(size_t first, size_t last, size_t c) {
         }
         texts_ = std::move(moved);
     }
-    cache_.reset();
+    forgetWindow();
 }
 
 // ---------------------------------------------------------------------------
 // Numbers as shown
 
 double shown_value(float value, const Regional& regional) {
-    if (value == 0 || std::isnan(value)) return 0;
-    if (std::isfinite(value) && plain_separator(regional.decimalSeparator))
+    if (!std::isfinite(value)) return value;
+    if (value == 0) return 0;
+    if (plain_separator(regional.decimalSeparator))
         if (std::optional<double> v = seven_digit_value(value)) return *v;
     return read_back(format_single(value, regional), regional);
 }
 
 double shown_value(double value, const Regional& regional) {
+    if (!std::isfinite(value)) return value;
     return read_back(format_double(value, regional), regional);
 }
 
 float as_single(double value) {
+    if (!std::isfinite(value)) return static_cast<float>(value);
     if (!(std::fabs(value) <= FLT_MAX)) return 0.0f;
     return static_cast<float>(value);
+}
+
+const char* non_finite_text(double value) {
+    if (std::isnan(value)) return "NaN";
+    return value < 0 ? "-inf" : "inf";
 }
 
 float shown_single(float value, const Regional& regional) {
@@ -547,8 +603,8 @@ namespace {
 // 7-digit text of that value is the float's own.
 void put_single_value(ReportTable& table, size_t row, size_t column, float value,
                       const Regional& regional) {
-    if (std::isinf(value)) {
-        table.put(row, column, format_single(value, regional), shown_value(value, regional));
+    if (!std::isfinite(value)) {
+        table.putNumber(row, column, ReportTable::Kind::NonFinite, value);
         return;
     }
     table.putNumber(row, column, ReportTable::Kind::Single, shown_value(value, regional));
@@ -565,9 +621,14 @@ void put_single(ReportTable& table, size_t row, size_t column, float value,
 void put_rounded(ReportTable& table, size_t row, size_t column, double value,
                  const Regional& regional) {
     table.setRegional(regional);
+    if (!std::isfinite(value)) {
+        table.putNumber(row, column, ReportTable::Kind::NonFinite, value);
+        return;
+    }
     // Rounded on the number itself: writing it out first would round twice.
+    // A number too large for thousandths has no decimals to round.
     double rounded = round3(value);
-    if (!std::isfinite(rounded)) rounded = 0;
+    if (!std::isfinite(rounded)) rounded = value;
     // Below 1e11 an amount of 3 decimals has at most 15 digits, and its text
     // reads back as the rounded value itself; zero reads back without a sign.
     double shown = rounded;
@@ -584,6 +645,7 @@ void append_total_row(ReportTable& table, const std::vector<size_t>& summedColum
     table.setText(last, 0, " Total");
     for (size_t c : summedColumns) put_rounded(table, last, c, 0, regional);
     table.hasTotalRow = true;
+    table.summedColumns = summedColumns;
 
     // The running total is kept as its cell shows it: `shown` is what the
     // cell reads back as after each addition, `sum` the latest addition.
@@ -594,7 +656,8 @@ void append_total_row(ReportTable& table, const std::vector<size_t>& summedColum
         float running = 0.0f, latest = 0.0f;
         for (size_t r = 1; r < last; ++r) {
             const double n = table.number(r, c);
-            put_rounded(table, r, c, std::isnan(n) ? 0 : n, regional);
+            const bool damaged = table.kind(r, c) == ReportTable::Kind::NonFinite;
+            put_rounded(table, r, c, std::isnan(n) && !damaged ? 0 : n, regional);
             latest = running + as_single(table.number(r, c));
             running = shown_single(latest, regional);
         }
@@ -623,11 +686,13 @@ void render_text(const ReportTable& table, char separator, const AppState& state
     out += title_line(table, state);
     out += kLineEnd;
     out += kLineEnd;
+    // A window of its own: the grid may be painted from the same table meanwhile.
+    ReportTable::Reader reader(table);
     const size_t columns = table.columnCount();
     for (size_t r = 0; r < table.rowCount(); ++r) {
         for (size_t c = 0; c < columns; ++c) {
             if (c > 0) out += separator;
-            table.appendText(out, r, c);
+            reader.appendText(out, r, c);
         }
         out += kLineEnd;
         if (out.size() > spillAt) spill(out);
@@ -649,6 +714,7 @@ void render_html(const ReportTable& table, const AppState& state, std::string& o
     out += "<table cellpadding=2 border=3 align='left'> ";
     out += kLineEnd;
     std::string cell;
+    ReportTable::Reader reader(table);
     const size_t columns = table.columnCount();
     for (size_t r = 0; r < table.rowCount(); ++r) {
         const char* open = r == 0 ? "<th>" : "<td>";
@@ -658,7 +724,7 @@ void render_html(const ReportTable& table, const AppState& state, std::string& o
         for (size_t c = 0; c < columns; ++c) {
             out += open;
             cell.clear();
-            table.appendText(cell, r, c);
+            reader.appendText(cell, r, c);
             append_html_text(out, cell);
             out += close;
             out += kLineEnd;

@@ -11,12 +11,18 @@
 // appendText(). Detail fields are kept as the affiliate's record number and
 // read from the affiliates file when asked for, a block of rows at a time.
 // The few cells that are neither (the header, " Total") are kept as text.
+//
+// A table that is not being changed may be read from several threads at
+// once: text() and appendText() read the detail fields through one block
+// window under a lock, and a Reader has a window of its own, for the
+// exports and printouts that walk every row on one thread.
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -57,17 +63,23 @@ struct ReportTable {
     bool showRegisterPayments = false;   // only the payments-due report
     std::array<int16_t, 11> printPos{};  // column positions in units of 120 twips
     int16_t printCols = 0;               // the short printout shows columns 0..printCols-1
+    // What the report has to say beside its rows (affiliates it could not
+    // list, and why); empty when nothing. Shown once the report is.
+    std::string notice;
+    // The columns the Total row adds up (append_total_row).
+    std::vector<size_t> summedColumns;
 
     // What a cell holds, and so how it is written.
     enum class Kind : uint8_t {
-        None,     // nothing put: empty text, no number
-        Long,     // a whole number
-        Single,   // the 7-digit value of a 4-byte float
-        Rounded,  // an amount rounded to 3 decimals, written in up to 15 digits
-        Date,     // an OLE date in the regional short form
-        Label,    // a whole number shown as text only (no number behind it)
-        Text,     // the cell's own text
-        Detail,   // a field of an affiliate's record
+        None,       // nothing put: empty text, no number
+        Long,       // a whole number
+        Single,     // the 7-digit value of a 4-byte float
+        Rounded,    // an amount rounded to 3 decimals, written in up to 15 digits
+        Date,       // an OLE date in the regional short form
+        Label,      // a whole number shown as text only (no number behind it)
+        Text,       // the cell's own text
+        Detail,     // a field of an affiliate's record
+        NonFinite,  // an amount that is NaN or infinite, shown as "NaN", "inf" or "-inf"
     };
     // The affiliate fields a Detail column shows.
     enum class Field : uint8_t {
@@ -108,6 +120,7 @@ struct ReportTable {
 
     // A cell as the grid shows it and the exports write it.
     std::string text(size_t row, size_t column) const;
+    // The same, appended to `out`.
     void appendText(std::string& out, size_t row, size_t column) const;
     // Every cell of a row.
     std::vector<std::string> rowTexts(size_t row) const;
@@ -144,6 +157,8 @@ struct ReportTable {
     const Regional& regional() const { return regional_; }
     void setRegional(const Regional& regional);
 
+    class Reader;
+
   private:
     struct Column {
         Kind kind = Kind::None;      // the kind of every cell, unless `kinds` says otherwise
@@ -153,10 +168,19 @@ struct ReportTable {
         uint8_t list = 0;            // for Detail columns
     };
     struct DetailCache;
+    struct SharedWindow;
 
     Column& column(size_t c);
     void setKind(Column& col, size_t row, Kind kind);
-    const uint8_t* detailRecord(size_t row, size_t list) const;
+    static Kind storedKind(const Column& col, size_t row) {
+        return row < col.kinds.size() ? col.kinds[row] : col.kind;
+    }
+    // The cell's text; a detail field is read through `cache`'s window.
+    void appendCell(std::string& out, size_t row, size_t column,
+                    std::unique_ptr<DetailCache>* cache) const;
+    const uint8_t* detailRecord(size_t row, size_t list, std::unique_ptr<DetailCache>& cache) const;
+    SharedWindow& sharedWindow() const;
+    void forgetWindow();
     static uint64_t key(size_t row, size_t column) { return (uint64_t(row) << 16) | column; }
 
     std::vector<std::string> header_;
@@ -166,8 +190,27 @@ struct ReportTable {
     std::vector<std::vector<int32_t>> records_;        // detail lists, per row
     std::filesystem::path affiliatesFile_;
     Regional regional_;
-    const Regional* regionalSource_ = nullptr;  // where regional_ was copied from
-    mutable std::unique_ptr<DetailCache> cache_;
+    const Regional* regionalSource_ = nullptr;      // where regional_ was copied from
+    mutable std::unique_ptr<SharedWindow> shared_;  // the window text() reads through
+};
+
+// Reads a table's cells through a window of affiliate records of its own,
+// without a lock: one reader per thread. It lasts no longer than its table
+// and is not used across a change of it.
+class ReportTable::Reader {
+  public:
+    explicit Reader(const ReportTable& table);
+    ~Reader();
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    void appendText(std::string& out, size_t row, size_t column);
+    std::string text(size_t row, size_t column);
+    const ReportTable& table() const { return table_; }
+
+  private:
+    const ReportTable& table_;
+    std::unique_ptr<DetailCache> cache_;
 };
 
 // A date cell: the regional short date, the OLE date as its number.
@@ -186,18 +229,23 @@ void put_rounded(ReportTable& table, size_t row, size_t column, double value,
 // A number as a report shows it and reads it back: the value of its text (0
 // when that is not a number). Running sums and products are formed on this
 // value, as on a cell. The float's is worked out without writing the text
-// wherever that gives the same bits.
+// wherever that gives the same bits. A NaN or an infinity (a damaged sale, an
+// income that overflowed) stays what it is, and is shown as such, never as 0.
 double shown_value(float value, const Regional& regional);
 double shown_value(double value, const Regional& regional);
-// A value read back as a 4-byte float; 0 beyond the float range.
+// A value read back as a 4-byte float; 0 beyond the float range, a NaN or
+// an infinity as it is.
 float as_single(double value);
+// How a report shows an amount that is not finite: "NaN", "inf" or "-inf".
+const char* non_finite_text(double value);
 float shown_single(float value, const Regional& regional);
 
 // Appends the Total row: " Total" in column 0, "0" in each summed column;
 // then every summed cell of rows 1..last is rounded to 3 decimals, halves to
-// even (a cell without a number becomes 0), and (rows before the Total) added
-// to the Total cell as 4-byte floats, the running total read back as shown
-// after each addition. The Total row itself is rounded last.
+// even (a cell without a number becomes 0; a NaN or infinite amount stays as
+// it is), and (rows before the Total) added to the Total cell as 4-byte
+// floats, the running total read back as shown after each addition. The Total
+// row itself is rounded last. A NaN or infinite amount makes the Total so.
 void append_total_row(ReportTable& table, const std::vector<size_t>& summedColumns,
                       const Regional& regional);
 

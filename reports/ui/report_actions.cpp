@@ -60,21 +60,25 @@ ReportTable make_report_in_background(UiContext& context, QWidget* owner,
 void run_in_window(UiContext& context, const ReportKindInfo& kind, const ReportRequest& request) {
     QPointer<ReportWindow> window = show_report_window(context);
     window->beginReport(kind.caption(request.id), kind.registersPayments);
-    QString failure;
+    QString failure, notice;
+    bool failed = false;
     {
         WaitPointer wait;
         try {
             ReportTable table = make_report_in_background(context, window, request);
+            notice = fromAnsi(table.notice);
             if (window) window->showTable(std::move(table));
-            return;
         } catch (const Cancelled&) {
             if (window) window->reportCancelled();
             return;
         } catch (const std::exception& error) {
+            failed = true;
             failure = failure_text(context, error, kind.onFailure);
         }
     }
-    if (window) report_failure(context, window, failure);
+    // Told once the normal pointer is back, over the report it concerns.
+    if (window && failed) report_failure(context, window, failure);
+    if (window && !notice.isEmpty()) context.message(window, notice);
 }
 
 // The downline is gathered before the window shows it.

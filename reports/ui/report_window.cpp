@@ -23,6 +23,7 @@
 #include "core/ui/window_memory.h"
 #include "core/ui/window_parts.h"
 #include "reports/csv_export.h"
+#include "reports/exact_sums.h"
 #include "reports/payout_file.h"
 #include "reports/report_failures.h"
 #include "reports/reports.h"
@@ -225,7 +226,18 @@ void ReportWindow::showTable(ReportTable table) {
     if (!charted) views_->setCurrentIndex(0);
     showPaymentsControls(payments);
     sizeColumns();
-    setStatus(QString());
+    setStatus(reportNote());
+}
+
+QString ReportWindow::reportNote() const {
+    // What the report left out comes first, then the rows' exact sums where
+    // the Total row, added in 4-byte floats, differs from them.
+    const ReportTable& t = table();
+    QStringList parts;
+    if (!t.notice.empty()) parts << fromAnsi(t.notice);
+    const std::string sums = exact_sums_note(t, context_.state.regional);
+    if (!sums.empty()) parts << fromAnsi(sums);
+    return parts.join(' ');
 }
 
 const ReportTable& ReportWindow::table() const { return model_->table(); }
@@ -257,12 +269,14 @@ void ReportWindow::showPaymentsControls(bool shown) {
         registerSummary_->clear();
         return;
     }
-    const size_t rows = t.rowCount() - 1 - (t.hasTotalRow ? 1 : 0);
-    const QString total =
-        t.hasTotalRow ? fromAnsi(std::string(trim(t.text(t.rowCount() - 1, 1)))) : QString("0");
+    // The exact sum of the amounts it writes, as shown, not the Total row's
+    // 4-byte-float addition.
+    const ExactSum sum = exact_column_sum(t, 1);
+    const QString total = fromAnsi(exact_sum_text(sum, context_.state.regional));
     registerSummary_->setText(
-        QString("Would write %1 payment(s), %2 in all, dated %3")
-            .arg(rows)
+        QString(sum.exact ? "Would write %1 payment(s), %2 in all (the rows' exact sum), dated %3"
+                          : "Would write %1 payment(s), about %2 in all, dated %3")
+            .arg(sum.rows)
             .arg(total)
             .arg(fromAnsi(format_date(t.request.dateto, context_.state.regional))));
 }
@@ -370,7 +384,11 @@ void ReportWindow::registerPayments() {
                                              [state = s, &shown = table()](Progress& p) {
                                                  return register_payments(state, shown, p);
                                              });
-        setStatus(QString("%1 payment(s) registered").arg(written));
+        const ExactSum sum = exact_column_sum(table(), 1);
+        setStatus(QString(sum.exact ? "%1 payment(s) registered, %2 in all"
+                                    : "%1 payment(s) registered, about %2 in all")
+                      .arg(written)
+                      .arg(fromAnsi(exact_sum_text(sum, s.regional))));
     } catch (const Cancelled&) {
         setStatus("Cancelled.");  // none was written
     } catch (const PartialAppendError& e) {

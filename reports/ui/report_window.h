@@ -75,6 +75,9 @@ class ReportWindow : public QWidget {
     void buildControls();
     void setStatus(const QString& text);
     void sizeColumns();
+    // The status line of a new report: what it left out, and the rows'
+    // exact sums where the Total row differs from them.
+    QString reportNote() const;
     // "Register payments", "Write payout file..." and the line that says what
     // registering would write: only beside a payments-due grid.
     void showPaymentsControls(bool shown);

@@ -186,6 +186,27 @@ TEST_F(ReportProgram, PayoutFileAndCsvComeBesideTheReport) {
               0);
 }
 
+// --csv guards texts a spreadsheet would run; --raw-text keeps them as they are.
+TEST_F(ReportProgram, CsvTextsGetTheirApostropheUnlessRawText) {
+    fs::remove(state.dataFile(file::kAffiliates));
+    test::write_affiliates(state, {test::affiliate(1, 0, 1, ole_from_ymd(2003, 2, 1), "=Kai"),
+                                   test::affiliate(2, 1, 2, march(5), "+Lea"),
+                                   test::affiliate(3, 2, 3, march(5), "Max")});
+    const fs::path csv = folder.path() / "output" / "Accounts_Report.csv";
+    ASSERT_EQ(run("--from 2003-03-01 --to 2003-03-31 --full --csv accounts").exitCode, 0);
+    const std::string guarded = test::read_file(csv);
+    EXPECT_NE(guarded.find("\r\n1,4,0,4,'=Kai,"), std::string::npos) << guarded;
+    EXPECT_NE(guarded.find("\r\n2,10,0,10,'+Lea,"), std::string::npos);
+    EXPECT_NE(guarded.find("\r\n3,20,15,5,Max,"), std::string::npos);
+    Outcome raw = run("--from 2003-03-01 --to 2003-03-31 --full --csv --raw-text accounts");
+    ASSERT_EQ(raw.exitCode, 0) << raw.err;
+    const std::string asTheyAre = test::read_file(csv);
+    EXPECT_NE(asTheyAre.find("\r\n1,4,0,4,=Kai,"), std::string::npos) << asTheyAre;
+    EXPECT_NE(asTheyAre.find("\r\n2,10,0,10,+Lea,"), std::string::npos);
+    EXPECT_EQ(raw.out,
+              run("--from 2003-03-01 --to 2003-03-31 --full accounts").out);  // text as before
+}
+
 TEST_F(ReportProgram, PagesComeWithPaymentsDue) {
     Outcome o = run("--from 2003-03-01 --to 2003-03-31 --pages payments-due");
     ASSERT_EQ(o.exitCode, 0) << o.err;

@@ -1,10 +1,15 @@
 // The accounts and payments-due reports and Register payments.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
+#include "core/csv.h"
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
 #include "core/settings.h"
+#include "reports/csv_export.h"
 #include "reports/report_asking.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
@@ -18,6 +23,16 @@ using Cells = std::vector<std::string>;
 double march(int day) { return ole_from_ymd(2003, 3, day); }
 
 MoneyRecord money(int32_t id, float sum, double date) { return MoneyRecord{id, sum, date}; }
+
+// The field at (row, column) of a CSV text, rows counted from the header's 0.
+std::string read_csv_cell(const std::string& text, size_t row, size_t column) {
+    std::vector<std::vector<std::string>> rows;
+    csv::read(text, ',', [&](csv::Record&& record) {
+        rows.push_back(std::move(record.fields));
+        return true;
+    });
+    return row < rows.size() && column < rows[row].size() ? rows[row][column] : "(none)";
+}
 
 // Affiliates 1 (root), 2 (referred by 1), 3 (referred by 2); Percents
 // 10, 5, 2; range 1 to 31 March 2003.
@@ -88,6 +103,76 @@ TEST_F(AccountsTest, StaleAccountsBeyondTheAffiliatesAddNoRows) {
     auto t = ask(state, ReportKind::PaymentsDue, 0, false, true);
     EXPECT_EQ(t.rowCount(), 2u);  // nobody earned the minimal payment
     EXPECT_FALSE(file_exists(folder.path() / "HTML" / " 4.html"));
+}
+
+// A damaged sale whose sum is NaN makes its seller's and uplines' incomes
+// NaN: Accounts shows NaN (never 0) and so does its Total; Payments Due lists
+// the others and names the three it cannot pay; nothing pays them.
+TEST_F(AccountsTest, ANanSaleShowsAsNanAndItsAffiliatesAreNamedNotPaid) {
+    worked(0);
+    test::write_affiliates(state, {affiliate(4, 0, 1, march(5), "Noa")});
+    test::write_money(state, file::kSales,
+                      {money(3, std::nanf(""), march(15)), money(4, 100, march(16))});
+    const ReportTable accounts = ask(state, ReportKind::Accounts);
+    ASSERT_EQ(accounts.rowCount(), 6u);
+    for (size_t r = 1; r <= 3; ++r)
+        EXPECT_EQ(accounts.rowTexts(r), (Cells{std::to_string(r), "NaN", "0", "NaN"}));
+    EXPECT_EQ(accounts.rowTexts(4), (Cells{"4", "10", "0", "10"}));
+    EXPECT_EQ(accounts.rowTexts(5), (Cells{" Total", "NaN", "0", "NaN"}));
+    const std::string text = export_text(accounts, ';', state);
+    EXPECT_NE(text.find("\r\n2;NaN;0;NaN\r\n"), std::string::npos) << text;
+
+    test::write_money(state, file::kPayments, {money(4, 1, ole_from_ymd(2003, 2, 1))});
+    const ReportTable due = ask(state, ReportKind::PaymentsDue);
+    ASSERT_EQ(due.rowCount(), 3u);
+    EXPECT_EQ(due.rowTexts(1), (Cells{"4", "10"}));
+    EXPECT_EQ(due.rowTexts(2), (Cells{" Total", "10"}));
+    EXPECT_EQ(due.notice.rfind("Affiliates 1 (balance NaN), 2 (balance NaN), 3 (balance NaN) are "
+                               "left out of the report",
+                               0),
+              0u)
+        << due.notice;
+    EXPECT_EQ(register_payments(state, due), 1);
+    const auto written = payments();
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(written[1].affiliateId, 4);
+    EXPECT_EQ(written[1].sum, 10.0f);
+}
+
+// Twenty sales of 3.4e38 overflow the seller's income to infinity: Accounts
+// shows inf, Payments Due names the affiliate and lists the others, whose
+// incomes are vast but finite.
+TEST_F(AccountsTest, AnIncomeThatOverflowsShowsAsInfAndIsNeverPaid) {
+    worked(0);
+    test::write_money(state, file::kSales,
+                      std::vector<MoneyRecord>(20, money(3, 3.4e38f, march(15))));
+    const ReportTable accounts = ask(state, ReportKind::Accounts);
+    EXPECT_EQ(accounts.rowTexts(3), (Cells{"3", "inf", "0", "inf"}));
+    EXPECT_EQ(accounts.rowTexts(4)[1], "inf");  // the Total
+    EXPECT_EQ(accounts.text(1, 1), "1.36E+38");
+    EXPECT_EQ(read_csv_cell(export_csv(accounts, state), 3, 1), "inf");
+
+    const ReportTable due = ask(state, ReportKind::PaymentsDue);
+    ASSERT_EQ(due.rowCount(), 4u);
+    EXPECT_EQ(due.rowTexts(1), (Cells{"1", "1.36E+38"}));
+    EXPECT_EQ(due.text(2, 0), "2");
+    EXPECT_EQ(due.notice.rfind("Affiliate 3 (balance inf) is left out of the report", 0), 0u)
+        << due.notice;
+    EXPECT_NE(due.text(3, 1), "0");
+
+    // A table that holds such an amount is refused whole by Register payments.
+    test::write_money(state, file::kPayments, {money(1, 1, ole_from_ymd(2003, 2, 1))});
+    ReportTable damaged = due;
+    put_single(damaged, 2, 1, std::numeric_limits<float>::infinity(), state.regional);
+    EXPECT_EQ(damaged.text(2, 1), "inf");
+    try {
+        register_payments(state, damaged);
+        ADD_FAILURE() << "an infinite amount was registered";
+    } catch (const ReportError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Affiliate 2's amount is inf: no payment can be made of it");
+    }
+    EXPECT_EQ(payments().size(), 1u);
 }
 
 TEST_F(AccountsTest, DueWhenTheBalanceReachesTheMinimalPayment) {

@@ -132,6 +132,38 @@ TEST_F(PayoutTest, RefusesAnotherReportOrABadCurrencyAndWritesNothing) {
     EXPECT_EQ(remembered_currency(state), "CHF");
 }
 
+// A name, phone or city a spreadsheet would run (=, +, -, @, tab, CR first)
+// is written with an apostrophe; a negative amount stays a number; raw, the
+// texts are written as they are.
+TEST_F(PayoutTest, CsvTextsThatLookLikeFormulasGetAnApostropheNumbersDoNot) {
+    state.datefrom = ole_from_ymd(2003, 3, 1);
+    state.dateto = ole_from_ymd(2003, 3, 31);
+    AffiliateRecord a = test::affiliate(1, 0, 1, ole_from_ymd(2003, 3, 1), "=1+2");
+    a.surname = "@SUM(A1)";
+    a.phone = "+49 30 1234";
+    a.city = "-Nord";
+    a.street = "\tTab Road";
+    a.country = "\rCR";
+    a.email = "a=b@example.com";  // = further in is harmless
+    test::write_affiliates(state, {a});
+    test::write_money(state, file::kPayments, {{1, 5, ole_from_ymd(2003, 3, 10)}});
+    const ReportTable t = ask(state, ReportKind::Accounts, 0, true);
+
+    const Rows guarded = read_csv(export_csv(t, state));
+    ASSERT_EQ(guarded.size(), 3u);
+    EXPECT_EQ(guarded[1], (std::vector<std::string>{"1", "0", "5", "-5", "'=1+2", "'@SUM(A1)",
+                                                    "'\tTab Road", "'-Nord", "'\rCR", "",
+                                                    "'+49 30 1234", "a=b@example.com", "", "1"}));
+    EXPECT_EQ(guarded[2][3], "-5");  // the Total, a number too
+
+    const Rows raw = read_csv(export_csv(t, state, CsvTexts::Raw));
+    EXPECT_EQ(raw[1], (std::vector<std::string>{"1", "0", "5", "-5", "=1+2", "@SUM(A1)",
+                                                "\tTab Road", "-Nord", "\rCR", "", "+49 30 1234",
+                                                "a=b@example.com", "", "1"}));
+    // The file the window saves is the guarded one.
+    EXPECT_EQ(test::read_file(save_csv(t, state)), export_csv(t, state));
+}
+
 TEST_F(PayoutTest, CsvExportWritesDecimalPointsAndIsoDatesInADecimalCommaRegion) {
     state.regional.decimalSeparator = ',';
     state.regional.shortDateFormat = "dd.MM.yyyy";

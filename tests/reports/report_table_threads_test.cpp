@@ -1,0 +1,115 @@
+// One report table read from two threads at once, as the report window's
+// save worker and its grid's painting read it: every cell must read as it
+// does on one thread. Built on its own so that the sanitizer build runs it
+// quickly.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/ole_date.h"
+#include "reports/report_building.h"
+#include "reports/report_table.h"
+#include "support/test_support.h"
+
+namespace qdx {
+namespace {
+
+// Well over a block of rows, so that every walk moves the detail window.
+constexpr int32_t kAffiliates = 20'000;
+
+class TableThreadsTest : public ::testing::Test {
+  protected:
+    TableThreadsTest() : state(folder.path()) {
+        std::vector<AffiliateRecord> records;
+        for (int32_t id = 1; id <= kAffiliates; ++id) {
+            AffiliateRecord a = test::affiliate(id, 0, 1 + id % 9, ole_from_ymd(2003, 3, 1),
+                                                "Name" + std::to_string(id));
+            a.city = "City" + std::to_string(id * 7);
+            records.push_back(a);
+        }
+        test::write_affiliates(state, records);
+        // A full report's rows: mostly in record order, a stretch of them
+        // backwards and scattered, then the Total row.
+        table.caption = "Accounts_Report";
+        table.setHeader(" Affiliate's ID     | Income       ");
+        for (int32_t i = 1; i <= kAffiliates; ++i) {
+            const int32_t id = i > 8'000 && i <= 12'000 ? 20'001 - i : (i * 7919) % kAffiliates + 1;
+            const size_t r = table.appendRow();
+            put_long(table, r, 0, id);
+            put_single(table, r, 1, static_cast<float>(i) / 8, Regional());
+        }
+        append_total_row(table, {1}, Regional());
+        fill_affiliate_details(table, 2, true, state);
+    }
+
+    // Every cell, row by row, forwards or backwards, through `read`.
+    template <class Read>
+    std::vector<std::string> walk(bool backwards, Read read) const {
+        std::vector<std::string> cells;
+        const size_t rows = table.rowCount(), columns = table.columnCount();
+        cells.reserve(rows * columns);
+        for (size_t i = 0; i < rows; ++i) {
+            const size_t r = backwards ? rows - 1 - i : i;
+            for (size_t c = 0; c < columns; ++c) cells.push_back(read(r, c));
+        }
+        return cells;
+    }
+    std::vector<std::string> alone(bool backwards) const {
+        return walk(backwards, [&](size_t r, size_t c) { return table.text(r, c); });
+    }
+
+    test::TempFolder folder;
+    AppState state;
+    ReportTable table;
+};
+
+TEST_F(TableThreadsTest, TwoThreadsReadingTheTableEachReadWhatOneThreadReads) {
+    const std::vector<std::string> forwards = alone(false), backwards = alone(true);
+    ASSERT_EQ(forwards[2 * table.columnCount() + 2], "Name15839           ");  // row 2's name
+    for (int round = 0; round < 3; ++round) {
+        std::vector<std::string> seenForwards, seenBackwards;
+        std::thread a([&] { seenForwards = alone(false); });
+        std::thread b([&] { seenBackwards = alone(true); });
+        a.join();
+        b.join();
+        EXPECT_EQ(seenForwards, forwards);
+        EXPECT_EQ(seenBackwards, backwards);
+    }
+}
+
+TEST_F(TableThreadsTest, ASaveThroughItsReaderBesideTheGridsReadsWritesTheSameText) {
+    AppState s = state;
+    s.datefrom = ole_from_ymd(2003, 3, 1);
+    s.dateto = ole_from_ymd(2003, 3, 31);
+    const std::string expected = export_text(table, ';', s);
+    const std::vector<std::string> backwards = alone(true);
+    for (int round = 0; round < 3; ++round) {
+        std::string saved;
+        std::vector<std::string> painted;
+        std::thread save([&] { saved = export_text(table, ';', s); });
+        std::thread grid([&] { painted = alone(true); });
+        save.join();
+        grid.join();
+        EXPECT_EQ(saved, expected);
+        EXPECT_EQ(painted, backwards);
+    }
+    // Two readers of their own, at once, neither waiting for the other.
+    std::vector<std::string> first, second;
+    std::thread a([&] {
+        ReportTable::Reader reader(table);
+        first = walk(false, [&](size_t r, size_t c) { return reader.text(r, c); });
+    });
+    std::thread b([&] {
+        ReportTable::Reader reader(table);
+        second = walk(false, [&](size_t r, size_t c) { return reader.text(r, c); });
+    });
+    a.join();
+    b.join();
+    EXPECT_EQ(first, alone(false));
+    EXPECT_EQ(second, first);
+}
+
+}  // namespace
+}  // namespace qdx
