@@ -164,6 +164,8 @@ int run(const qdx::AppState& state, const Options& o) {
     if (result.rejected)
         std::cerr << plan.problemCount << " rows were left out and written to "
                   << result.rejected->string() << "\n";
+    // The records are in: what failed after them does not make the run fail.
+    for (const std::string& left : result.leftToDo) std::cerr << qdx::cp1252_to_utf8(left) << "\n";
     return 0;
 }
 

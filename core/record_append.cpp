@@ -12,6 +12,7 @@
 
 #include "core/atomic_file.h"
 #include "core/files.h"
+#include "core/import_journal.h"
 
 namespace qdx {
 
@@ -166,6 +167,8 @@ void recover_interrupted_appends(const fs::path& folder) {
             recover_interrupted_append(folder / name.substr(1, name.size() - suffix.size() - 1),
                                        true);
     }
+    // An import's ledger line goes with its records, once they are as they stay.
+    recover_pending_import(folder);
 }
 
 int64_t append_records(const fs::path& path, size_t recordLength, const uint8_t* bytes,

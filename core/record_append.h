@@ -33,7 +33,8 @@ int64_t append_records(const std::filesystem::path& path, size_t recordLength, c
 // is left alone unless `evenIfRunning` (the caller holds the folder).
 // Throws FileError when the file cannot be cut back.
 void recover_interrupted_append(const std::filesystem::path& path, bool evenIfRunning = false);
-// The same for every register of a folder; at program start.
+// The same for every register of a folder, and an import that did not
+// finish (core/import_journal.h); at program start.
 void recover_interrupted_appends(const std::filesystem::path& folder);
 
 }  // namespace qdx

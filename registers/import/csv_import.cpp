@@ -9,6 +9,7 @@
 #include "core/csv_values.h"
 #include "core/files.h"
 #include "core/history.h"
+#include "core/import_journal.h"
 #include "core/record_append.h"
 #include "core/record_file.h"
 #include "core/records.h"
@@ -18,6 +19,10 @@
 #include "reports/downline_cache.h"
 
 namespace qdx {
+
+namespace detail {
+void (*import_step)(int step) = [](int) {};
+}
 
 namespace fs = std::filesystem;
 
@@ -98,6 +103,9 @@ bool still_as_checked(const AppState& state, const ImportPlan& plan, const Impor
 
 ImportPass make_pass(const AppState& state, ImportKind kind, const fs::path& file,
                      const ImportOptions& options, const ImportProgress& progress) {
+    // An earlier import of this run whose ledger line could not be written
+    // gets it now, before the ledger is asked about this file.
+    recover_pending_import(state.dataDir());
     ImportPass pass;
     pass.registers = registers_now(state, kind);
     pass.plan.kind = kind;
@@ -219,6 +227,8 @@ ImportPlan plan_import(const AppState& state, ImportKind kind, const fs::path& f
 
 ImportResult run_import(const AppState& state, const ImportPlan& plan,
                         const ImportProgress& progress) {
+    // One note of what is appended at a time: an earlier one is finished first.
+    recover_pending_import(state.dataDir());
     std::shared_ptr<const ImportPass> kept = plan.checked;
     if (!kept || !still_as_checked(state, plan, *kept))
         kept = std::make_shared<ImportPass>(
@@ -249,6 +259,18 @@ ImportResult run_import(const AppState& state, const ImportPlan& plan,
                                                                    : "";
     check_history_writable(state.appDir);
     remove_stale_side_files(addinfo, prefix, first, last);
+    PendingImport pending;
+    pending.registerFile = data.filename().string();
+    pending.recordLength = pass.recordLength;
+    pending.first = first;
+    pending.rows = now.rows;
+    pending.recordsHash = records_hash(
+        std::string_view(reinterpret_cast<const char*>(pass.records.data()), pass.records.size()));
+    pending.sidePrefix = prefix;
+    pending.ledgerLine = ledger_line(
+        {pass.size, pass.hash, csv_date(state.today()), register_name(plan.kind), first, last});
+    write_pending_import(state.dataDir(), pending);
+    detail::import_step(1);
     std::vector<fs::path> written;
     try {
         for (const auto& [path, text] : pass.sideFiles) {
@@ -256,32 +278,57 @@ ImportResult run_import(const AppState& state, const ImportPlan& plan,
             written.push_back(path);
         }
         if (!written.empty()) sync_filesystem(addinfo);
+        detail::import_step(2);
         append_records(data, pass.recordLength, pass.records.data(), static_cast<size_t>(now.rows));
+    } catch (const PartialAppendError&) {
+        // The register may hold part of the records: the next start cuts it
+        // back, then finds the note and removes the side files.
+        throw;
     } catch (...) {
         for (const fs::path& path : written) {
             std::error_code ignored;
             fs::remove(path, ignored);
         }
+        try {
+            cancel_pending_import(state.dataDir());
+        } catch (const std::exception&) {
+            // The next start finds the records not there and removes the note.
+        }
         throw;
     }
+    detail::import_step(3);
 
     ImportResult result;
     result.firstRecord = first;
     result.records = now.rows;
     try {
-        if (!pass.rejected.empty()) {
-            result.rejected = fs::path(plan.file.string() + ".rejected.csv");
-            write_rejected(pass, *result.rejected);
-        }
-        // Written once the records are in: a stopped import leaves no line.
+        complete_pending_import(state.dataDir(), pending);
+        detail::import_step(4);
+    } catch (const std::exception& error) {
+        result.leftToDo.push_back(
+            std::string("The import ledger could not be written (") + error.what() +
+            "). Qdx, qdx-import or qdx-report writes its line at their next start; until then "
+            "the file is not imported again.");
+    }
+    // Written once the records are in: a stopped import leaves no line.
+    try {
         write_history(state.appDir, register_name(plan.kind), first,
                       "import of " + plan.file.string() + ": records " + std::to_string(first) +
                           " to " + std::to_string(last));
-        add_to_ledger(state, {pass.size, pass.hash, csv_date(state.today()),
-                              register_name(plan.kind), first, last});
     } catch (const std::exception& error) {
-        throw FileError("The " + std::to_string(now.rows) + " records were imported, but " +
-                        error.what());
+        result.leftToDo.push_back(std::string("The history could not take the import's line (") +
+                                  error.what() + ").");
+    }
+    if (!pass.rejected.empty()) {
+        const fs::path rejected(plan.file.string() + ".rejected.csv");
+        try {
+            write_rejected(pass, rejected);
+            result.rejected = rejected;
+        } catch (const std::exception& error) {
+            result.leftToDo.push_back("The rows left out could not be written to " +
+                                      rejected.string() + " (" + error.what() +
+                                      "); check the file again with --dry-run to list them.");
+        }
     }
     // A cache in use is brought up to date now; one never built is left to
     // the downline report, which builds it when first asked.

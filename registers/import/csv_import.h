@@ -72,10 +72,15 @@ struct ImportResult {
     int64_t firstRecord = 0;  // the number of the first record written
     int64_t records = 0;
     std::optional<std::filesystem::path> rejected;  // with `partial`: the bad rows
+    // What failed after the records landed, and what is left to do about it.
+    std::vector<std::string> leftToDo;
 };
 
 // Writes what `plan` holds (checked again against the files as they are now):
-// all of it or, on any failure, nothing. Throws FileError or ImportRefused.
+// all of it or, on any failure, nothing. The records and their ledger line
+// land together (core/import_journal.h): once the records are in, whatever
+// fails after them is in `leftToDo`, not thrown. Throws FileError or
+// ImportRefused.
 ImportResult run_import(const AppState& state, const ImportPlan& plan,
                         const ImportProgress& progress = {});
 
@@ -84,3 +89,9 @@ struct ImportRefused : std::runtime_error {
 };
 
 }  // namespace qdx
+
+namespace qdx::detail {
+// Called after each write step of run_import (1 the note of what it appends,
+// 2 the side files, 3 the records, 4 the ledger line); tests stop it there.
+extern void (*import_step)(int step);
+}  // namespace qdx::detail

@@ -57,10 +57,13 @@ std::optional<LedgerEntry> find_in_ledger(const AppState& state, uint64_t size,
     return found;
 }
 
+std::string ledger_line(const LedgerEntry& e) {
+    return std::to_string(e.size) + " " + e.hash + " " + e.date + " " + e.registerName + " " +
+           std::to_string(e.first) + ".." + std::to_string(e.last);
+}
+
 void add_to_ledger(const AppState& state, const LedgerEntry& e) {
-    const std::string line = std::to_string(e.size) + " " + e.hash + " " + e.date + " " +
-                             e.registerName + " " + std::to_string(e.first) + ".." +
-                             std::to_string(e.last) + "\n";
+    const std::string line = ledger_line(e) + "\n";
     ensure_folder(state.dataDir());
     write_file_atomically(ledger_file(state), read_whole_file(ledger_file(state)) + line);
 }

@@ -290,6 +290,7 @@ void import_from_file(UiContext& context, QWidget* parent, ImportKind kind) {
     if (dialog.result()->rejected)
         done += "\nThe rows left out are in " +
                 QString::fromStdString(dialog.result()->rejected->string()) + ".";
+    for (const std::string& left : dialog.result()->leftToDo) done += "\n" + fromAnsi(left);
     context.message(parent, done);
 }
 

@@ -6,11 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <map>
 
 #include "core/edit_checks.h"
 #include "core/files.h"
+#include "core/import_journal.h"
 #include "core/ole_date.h"
 #include "core/record_append.h"
 #include "core/record_file.h"
@@ -303,6 +305,93 @@ TEST_F(ImportTest, ADiskFullHalfwayRemovesTheSideFilesAgain) {
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(files(), before);
+}
+
+// Killed after each write step, the import has landed with its ledger line
+// or not at all once the next start has run; importing the file again then
+// never doubles it.
+int stepToKill = 0;
+TEST_F(ImportTest, AnImportKilledAtAnyStepLandsOnceWithItsLedgerLine) {
+    fs::create_directories(state.appDir / "addinfo");
+    for (int step = 1; step <= 4; ++step) {
+        SCOPED_TRACE(step);
+        const fs::path file = csv(std::string("affiliate_id,date,sum,details\n1,2003-03-05," +
+                                  std::to_string(step) + ",gift\n2,2003-03-06,5,\n3,2003-03-06,5,"
+                                  "card\n");
+        const int64_t before = count(file::kSales, MoneyRecord::kSize);
+        const auto filesBefore = files();
+        const ImportPlan plan = plan_import(state, ImportKind::Sales, file, {});
+        stepToKill = step;
+        ASSERT_TRUE(test::killed_while_writing(1 << 30, [&] {
+            detail::import_step = [](int s) {
+                if (s == stepToKill) ::raise(SIGKILL);
+            };
+            run_import(state, plan);
+        }));
+        recover_interrupted_appends(state.dataDir());  // the next start
+        EXPECT_FALSE(fs::exists(pending_import_file(state.dataDir())));
+        if (step <= 2) {
+            // Not landed: nothing of it is left, the side files neither.
+            EXPECT_EQ(files(), filesBefore);
+            EXPECT_EQ(import(ImportKind::Sales, file).firstRecord, before + 1);
+        } else {
+            EXPECT_EQ(count(file::kSales, MoneyRecord::kSize), before + 3);
+            EXPECT_TRUE(plan_import(state, ImportKind::Sales, file, {}).alreadyImported);
+        }
+        EXPECT_EQ(count(file::kSales, MoneyRecord::kSize), before + 3);
+        EXPECT_FALSE(plan_import(state, ImportKind::Sales, file, {}).importable());
+        const std::string ledger = test::read_file(state.dataFile("imports.ledger"));
+        EXPECT_EQ(std::count(ledger.begin(), ledger.end(), '\n'), step);
+    }
+}
+
+TEST_F(ImportTest, AFullDiskAtTheLedgerLeavesTheImportDoneAndItsLineWrittenAtTheNextStart) {
+    const fs::path file = csv(std::string(kHeader) + "1,2003-03-05,4\n2,2003-03-06,5\n");
+    const ImportPlan plan = plan_import(state, ImportKind::Sales, file, {});
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // The disk fills up once the records are in.
+        detail::import_step = [](int s) {
+            if (s != 3) return;
+            const rlimit size{16, 16};
+            ::setrlimit(RLIMIT_FSIZE, &size);
+        };
+        ::signal(SIGXFSZ, SIG_IGN);
+        try {
+            const ImportResult result = run_import(state, plan);
+            ::_exit(result.records == 2 && result.leftToDo.size() == 1 &&
+                            result.leftToDo[0].find("next start") != std::string::npos
+                        ? 0
+                        : 1);
+        } catch (...) {
+            ::_exit(2);
+        }
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(count(file::kSales, MoneyRecord::kSize), 4);
+    EXPECT_FALSE(fs::exists(state.dataFile("imports.ledger")));
+
+    // Checking the file again (or any start) writes the line first.
+    const ImportPlan again = plan_import(state, ImportKind::Sales, file, {});
+    EXPECT_EQ(again.alreadyImported, "this file was imported on 2003-03-31: 2 records");
+    EXPECT_THROW(run_import(state, again), ImportRefused);
+    EXPECT_EQ(count(file::kSales, MoneyRecord::kSize), 4);
+    EXPECT_FALSE(fs::exists(pending_import_file(state.dataDir())));
+}
+
+TEST_F(ImportTest, AnImportKilledWhileAppendingLeavesNoSideFilesForTheNextSale) {
+    const fs::path file = csv(many_sales(200000, "gift"));
+    const ImportPlan plan = plan_import(state, ImportKind::Sales, file, {});
+    fs::create_directories(state.appDir / "addinfo");
+    const auto before = files();
+    ASSERT_TRUE(test::killed_while_writing(100000, [&] { run_import(state, plan); }));
+    EXPECT_TRUE(fs::exists(state.appDir / "addinfo" / "s3.txt"));
+
+    recover_interrupted_appends(state.dataDir());
+    EXPECT_EQ(files(), before);  // s3.txt to s5.txt gone with the records
 }
 
 }  // namespace
