@@ -4,6 +4,9 @@
 // (Affiliate ID, Name, Surname, E-mail, Amount, Unit) and the mass-payment
 // form payment providers take (recipient e-mail, amount, currency code,
 // affiliate ID, note). Written as UTF-8 CSV through a temporary file.
+// Every amount is rounded down to the currency's minor unit (whole cents for
+// EUR or USD, whole yen for JPY): what leaves the program is exact, and the
+// fractions stay owed for a later run.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,24 +18,55 @@ namespace qdx {
 
 enum class PayoutLayout { Qdx, MassPayment };
 
+// One payment of a payout file, in the currency's minor unit (cents).
+struct PayoutPayment {
+    int32_t affiliateId = 0;
+    int64_t minor = 0;
+};
+
 struct PayoutResult {
     std::filesystem::path file;
-    int rows = 0;      // lines written (the header aside)
-    double total = 0;  // of the lines written: the table's Total when every row is written
+    int rows = 0;  // lines written (the header and the Total line aside)
+    int minorDigits = 2;
+    int64_t totalMinor = 0;               // the exact sum of the lines written
+    double date = 0;                      // the end of the report's range
+    std::vector<PayoutPayment> payments;  // the lines written, in order
+    // Listed, but owed less than one minor unit (0.00 after rounding down):
+    // left out, the amount stays owed.
+    std::vector<int32_t> belowMinorUnit;
     // Listed, but no e-mail to pay to. Qdx's layout writes them with an empty
     // e-mail; the mass-payment form leaves them out, as a provider cannot pay them.
     std::vector<int32_t> withoutEmail;
 };
 
 // Writes the payout file of `table` (a Payments Due table) to `file`. Throws
-// ReportError for another report or a currency code that is not three
-// letters, FileError when the file cannot be written (it is then unchanged).
+// ReportError for another report, a currency code that is not three
+// letters or an amount that is not a finite number (naming the affiliate),
+// FileError when the file cannot be written (it is then unchanged).
 PayoutResult write_payout_file(const AppState& state, const ReportTable& table, PayoutLayout layout,
                                const std::string& currency, const std::filesystem::path& file);
 
 // What was written, in a few lines for the person who asked: the file, the
 // count and total, and the affiliates without an e-mail and what became of them.
 std::string payout_summary(const PayoutResult& result, PayoutLayout layout);
+
+// Registers exactly the payments of a written payout file: one payment record
+// per line, dated the end of the report's range, in one append (all or none).
+// Does nothing when the payments file does not exist. Returns the count.
+int register_payout_payments(const AppState& state, const PayoutResult& result);
+
+// The digits after the decimal point of a currency's minor unit, per ISO
+// 4217: 0 for JPY or KRW, 3 for KWD or BHD, 2 for the others and for a unit
+// that is no code (such as "$").
+int minor_unit_digits(const std::string& currency);
+
+// An amount in minor units as the files write it: 1234 with 2 digits is
+// "12.34", with 0 digits "1234".
+std::string minor_amount_text(int64_t minor, int digits);
+
+// A text cell as a spreadsheet will show and never run it: one that begins
+// with =, +, -, @, a tab or a carriage return gets a leading apostrophe.
+std::string formula_safe(const std::string& text);
 
 // Where the payout file goes unless told otherwise:
 // output/payout_<yyyy-mm-dd of the range's end>.csv.

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "core/files.h"
 #include "core/record_append.h"
 #include "core/regional.h"
 #include "core/text_field.h"
@@ -66,6 +67,7 @@ QString path_text(const std::filesystem::path& path) {
 
 const char* const kMakePaymentsDueFirst =
     "Make the Payments Due report first: the payout file lists the payments that report shows.";
+const char* const kRegisterThesePayments = "Register these payments";
 
 ReportWindow::ReportWindow(UiContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window), context_(context), model_(new ReportTableModel(this)) {
@@ -349,9 +351,46 @@ void ReportWindow::writePayoutFile() {
             write_payout_file(s, t, layout, dialog.currency(), dialog.file());
         if (layout == PayoutLayout::MassPayment) remember_currency(s, dialog.currency());
         setStatus("Saved as " + path_text(result.file));
-        context_.message(this, QString::fromStdString(payout_summary(result, layout)));
+        const QString summary = QString::fromStdString(payout_summary(result, layout));
+        if (result.payments.empty() || !file_exists(s.dataFile(file::kPayments))) {
+            context_.message(this, summary);
+            return;
+        }
+        offerToRegister(result, summary);
     } catch (const std::exception& e) {
         context_.message(this, kPayoutFailed + fromAnsi(e.what()));
+    }
+}
+
+// What the bank is sent is what gets registered: the file's amounts, to the
+// cent, so the fractions left out stay owed.
+void ReportWindow::offerToRegister(const PayoutResult& result, const QString& summary) {
+    const AppState& s = context_.state;
+    const QString question =
+        summary +
+        QString(
+            "\n\nRegister these payments? OK registers the %1 payment(s) of the "
+            "file, %2 in all, dated %3; Cancel registers nothing.")
+            .arg(result.rows)
+            .arg(QString::fromStdString(minor_amount_text(result.totalMinor, result.minorDigits)))
+            .arg(fromAnsi(format_date(result.date, s.regional)));
+    if (context_.message(this, question, MessageButtons::OkCancel, kRegisterThesePayments) !=
+        MessageAnswer::Ok)
+        return;
+    try {
+        const int written = register_payout_payments(s, result);
+        setStatus(QString("%1 payment(s) registered, %2 in all")
+                      .arg(written)
+                      .arg(QString::fromStdString(
+                          minor_amount_text(result.totalMinor, result.minorDigits))));
+    } catch (const PartialAppendError& e) {
+        context_.message(this,
+                         "The payments could not be registered; the payments file may hold "
+                         "part of them: " +
+                             fromAnsi(e.what()));
+    } catch (const std::exception& e) {
+        context_.message(
+            this, "The payments could not be registered; none was written: " + fromAnsi(e.what()));
     }
 }
 

@@ -17,6 +17,10 @@ class QRadioButton;
 class QTabWidget;
 class QTableView;
 
+namespace qdx {
+struct PayoutResult;
+}
+
 namespace qdx::ui {
 
 class ChartPage;
@@ -73,6 +77,9 @@ class ReportWindow : public QWidget {
     // long work runs, and a cancelled save keeps the earlier export.
     void saveInBackground(const SaveFunction& save);
     void buildControls();
+    // After a payout file is written: its summary, and the offer to register
+    // exactly its payments.
+    void offerToRegister(const PayoutResult& result, const QString& summary);
     void setStatus(const QString& text);
     void sizeColumns();
     // The status line of a new report: what it left out, and the rows'
@@ -101,6 +108,8 @@ class ReportWindow : public QWidget {
 
 // What "Write payout file..." says when no Payments Due report is shown.
 extern const char* const kMakePaymentsDueFirst;
+// The title of the offer, after a payout file, to register its payments.
+extern const char* const kRegisterThesePayments;
 
 // Shows the report window once (key "frmReports"), making it when needed.
 ReportWindow* show_report_window(UiContext& context);

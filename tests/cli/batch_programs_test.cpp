@@ -172,7 +172,7 @@ TEST_F(ReportProgram, PayoutFileAndCsvComeBesideTheReport) {
                     " --payout-layout mass --currency EUR payments-due");
     ASSERT_EQ(o.exitCode, 0) << o.err;
     // No affiliate here has an e-mail: the form is left empty and says why.
-    EXPECT_NE(o.err.find("lists 0 payment(s), 0 in all.\nLeft out, as they have no e-mail to "
+    EXPECT_NE(o.err.find("lists 0 payment(s), 0.00 in all.\nLeft out, as they have no e-mail to "
                          "pay to: affiliate ID 2, 3."),
               std::string::npos)
         << o.err;

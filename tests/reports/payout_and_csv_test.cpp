@@ -48,20 +48,25 @@ TEST_F(PayoutTest, DemoPayoutListsExactlyTheReportsRowsAndSumsToItsTotal) {
     const auto path = default_payout_path(state, table);
     const PayoutResult result = write_payout_file(state, table, PayoutLayout::Qdx, "", path);
     const Rows rows = read_csv(test::read_file(path));
-    ASSERT_EQ(rows.size(), dataRows + 1);
+    ASSERT_EQ(rows.size(), dataRows + 2);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"Affiliate ID", "Name", "Surname", "E-mail",
                                                  "Amount", "Unit"}));
-    double sum = 0;
-    for (size_t r = 1; r < rows.size(); ++r) {
+    int64_t cents = 0;
+    for (size_t r = 1; r + 1 < rows.size(); ++r) {
         ASSERT_EQ(rows[r].size(), 6u);
         EXPECT_EQ(rows[r][0], std::to_string(table.rowId(r)));
-        EXPECT_EQ(std::stod(rows[r][4]), table.number(r, 1));
+        // Whole cents, rounded down from the shown amount.
+        const double shown = table.number(r, 1);
+        ASSERT_EQ(rows[r][4].size() - rows[r][4].find('.'), 3u) << rows[r][4];
+        const double paid = std::stod(rows[r][4]);
+        EXPECT_LE(paid, shown + 1e-9);
+        EXPECT_GT(paid, shown - 0.01);
         EXPECT_EQ(rows[r][5], "$");
-        sum += std::stod(rows[r][4]);
+        cents += std::llround(paid * 100);
     }
-    const double total = table.number(table.rowCount() - 1, 1);
-    EXPECT_NEAR(sum, total, 0.0005);
-    EXPECT_NEAR(result.total, total, 0.0005);
+    EXPECT_EQ(rows.back(),
+              (std::vector<std::string>{"Total", "", "", "", minor_amount_text(cents, 2), "$"}));
+    EXPECT_EQ(result.totalMinor, cents);
     EXPECT_EQ(result.rows, static_cast<int>(dataRows));
 }
 
@@ -89,18 +94,19 @@ TEST_F(PayoutTest, RowsWithoutEmailAreListedAndLeftOutOnlyOfTheMassPaymentForm) 
     const auto own = folder.path() / "own.csv";
     const auto ownResult = write_payout_file(state, t, PayoutLayout::Qdx, "", own);
     const Rows ownRows = read_csv(test::read_file(own));
-    ASSERT_EQ(ownRows.size(), 3u);
+    ASSERT_EQ(ownRows.size(), 4u);
     EXPECT_EQ(ownRows[1][1], "O\"Neil, Jr");
-    EXPECT_EQ(ownRows[1][4], "12.5");
+    EXPECT_EQ(ownRows[1][4], "12.50");
     EXPECT_EQ(ownRows[2][3], "");
+    EXPECT_EQ(ownRows[3][4], "52.50");
     EXPECT_EQ(ownResult.withoutEmail, std::vector<int32_t>{2});
-    EXPECT_DOUBLE_EQ(ownResult.total, 52.5);
+    EXPECT_EQ(ownResult.totalMinor, 5250);
 
     const auto mass = folder.path() / "mass.csv";
     const auto massResult = write_payout_file(state, t, PayoutLayout::MassPayment, "EUR", mass);
     const Rows massRows = read_csv(test::read_file(mass));
     ASSERT_EQ(massRows.size(), 1u);
-    EXPECT_EQ(massRows[0], (std::vector<std::string>{"one@example.com", "12.5", "EUR", "1",
+    EXPECT_EQ(massRows[0], (std::vector<std::string>{"one@example.com", "12.50", "EUR", "1",
                                                      "Qdx payout 2003-03-01 to 2003-03-31"}));
     EXPECT_EQ(massResult.withoutEmail, std::vector<int32_t>{2});
     EXPECT_EQ(massResult.rows, 1);

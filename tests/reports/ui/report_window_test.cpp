@@ -257,10 +257,10 @@ TEST_F(ReportWindowTest, PayoutFileCsvAndTheRegisterSummaryBesideAPaymentsDueGri
     };
     click(w, "cmdWritePayout");
     ASSERT_EQ(messages.size(), 2u);
-    EXPECT_TRUE(messages[1].text.contains("lists 1 payment(s), 12.5 in all"));
+    EXPECT_TRUE(messages[1].text.contains("lists 1 payment(s), 12.50 in all"));
     EXPECT_TRUE(messages[1].text.contains("no e-mail to pay to: affiliate ID 7."));
     EXPECT_EQ(read_file(folder.path() / "output" / "payout_2003-03-31.csv"),
-              "ann@example.com,12.5,CHF,3,Qdx payout 2003-03-01 to 2003-03-31\r\n");
+              "ann@example.com,12.50,CHF,3,Qdx payout 2003-03-01 to 2003-03-31\r\n");
     QString offered;
     context.dialogSink = [&](QDialog& dialog) {
         offered = child<QLineEdit>(&dialog, "txtCurrency")->text();
@@ -269,6 +269,40 @@ TEST_F(ReportWindowTest, PayoutFileCsvAndTheRegisterSummaryBesideAPaymentsDueGri
     click(w, "cmdWritePayout");
     EXPECT_EQ(offered, "CHF");
     EXPECT_EQ(messages.size(), 2u);
+}
+
+// After the file, the offer to register exactly what it pays: whole cents,
+// dated the range's end, in one append; the fractions stay owed.
+TEST_F(ReportWindowTest, RegisterThesePaymentsRegistersTheFilesCentsAfterAPayoutFile) {
+    write_money(state, file::kPayments, {{9, 1.5f, ole_from_ymd(2003, 1, 2)}});
+    write_affiliates(state, {affiliate(1, 0, 1, 0), affiliate(2, 0, 1, 0), affiliate(3, 0, 1, 0)});
+    ui::ReportWindow* w = open(payments_table({{1, 12.346f}, {2, 0.004f}, {3, 4.999f}}));
+    context.dialogSink = [](QDialog&) { return int(QDialog::Accepted); };
+
+    answer = ui::MessageAnswer::Cancel;
+    click(w, "cmdWritePayout");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, ui::kRegisterThesePayments);
+    EXPECT_EQ(messages[0].buttons, ui::MessageButtons::OkCancel);
+    EXPECT_TRUE(messages[0].text.contains("lists 2 payment(s), 17.33 in all"));
+    EXPECT_TRUE(messages[0].text.contains("less than 0.01: affiliate ID 2."));
+    EXPECT_TRUE(
+        messages[0].text.contains("2 payment(s) of the file, 17.33 in all, dated 31/03/2003"));
+    EXPECT_EQ(paymentCount(), 1);  // Cancel registers nothing
+
+    answer = ui::MessageAnswer::Ok;
+    click(w, "cmdWritePayout");
+    ASSERT_EQ(messages.size(), 2u);
+    ASSERT_EQ(paymentCount(), 3);
+    RecordFile payments(state.dataFile(file::kPayments), MoneyRecord::kSize);
+    const auto first = payments.read<MoneyRecord>(2);
+    const auto second = payments.read<MoneyRecord>(3);
+    EXPECT_EQ(first.affiliateId, 1);
+    EXPECT_EQ(first.sum, 12.34f);
+    EXPECT_EQ(first.date, ole_from_ymd(2003, 3, 31));
+    EXPECT_EQ(second.affiliateId, 3);
+    EXPECT_EQ(second.sum, 4.99f);
+    EXPECT_TRUE(w->statusText().contains("2 payment(s) registered, 17.33 in all"));
 }
 
 }  // namespace
