@@ -132,7 +132,12 @@ int run(qdx::AppState& state, const Options& o) {
         qdx::cli::TerminalProgress shown;
         table = qdx::make_report(state, request, shown.progress());
     } catch (const std::exception& error) {
-        throw Refusal{qdx::report_failure_message(state.messages, kind.onFailure, error)};
+        // A damaged record is named on a line of its own below the message.
+        std::string text = qdx::report_failure_message(state.messages, kind.onFailure, error);
+        if (const std::string detail = qdx::report_failure_detail(kind.onFailure, error);
+            !detail.empty())
+            text += "\n" + detail;
+        throw Refusal{text};
     }
     // What the report left out (and why) goes to standard error, as the
     // window says it in a message box; the report itself is made.

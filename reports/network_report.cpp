@@ -1,5 +1,6 @@
 // Network structure: affiliates per level, in all and new in the range, for
 // the whole network or for one affiliate's network with its upline.
+#include <algorithm>
 #include <string>
 
 #include "core/accounts.h"
@@ -37,11 +38,21 @@ bool affiliates_file_exists(const AppState& state) {
     return file_exists(state.dataFile(file::kAffiliates));
 }
 
-// A chain of n affiliates is at most n deep: a Level outside 1..n is damaged
-// data, and the tables, sized by Level, never grow past n + 1 rows for it.
+// Levels are stored when an affiliate is saved: a referral cycle typed by
+// hand, saved round after round, stores Levels beyond the number of
+// affiliates, and those are counted as stored. Only a Level below 1, or one
+// whose level tables (two counters a level) would not fit in memory, is
+// refused.
+constexpr int32_t kDeepestCountedLevel = 20'000'000;
+
 int32_t checked_level(const ReferralTree& tree, int32_t r) {
     const int32_t level = tree.levelOf(r);
-    if (level < 1 || level > tree.count()) throw ReportError("Level beyond the referral tree");
+    if (level < 1 || level > kDeepestCountedLevel)
+        throw DamagedRecordError(
+            "Affiliate " + std::to_string(r) + " has the Level " + std::to_string(level) +
+            ", outside 1 to " + std::to_string(kDeepestCountedLevel) +
+            ": the network cannot be counted level by level. Save the affiliate again in the "
+            "Affiliates window to give it its referrer's Level plus 1.");
     return level;
 }
 

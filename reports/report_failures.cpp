@@ -18,6 +18,12 @@ std::string report_failure_message(const Messages& messages, OnFailure rule,
     return std::string("The report could not be made: ") + error.what();
 }
 
+std::string report_failure_detail(OnFailure rule, const std::exception& error) {
+    if (rule == OnFailure::SayIncorrectValue && dynamic_cast<const DamagedRecordError*>(&error))
+        return error.what();
+    return {};
+}
+
 std::string id_check_message(const Messages& messages, IdCheck check) {
     switch (check) {
         case IdCheck::Ok:

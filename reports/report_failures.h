@@ -15,6 +15,9 @@ enum class OnFailure { SayIncorrectValue, SayWhatFailed };
 
 std::string report_failure_message(const Messages& messages, OnFailure rule,
                                    const std::exception& error);
+// What the message does not say of the failure: the damaged record's own
+// words when the message is msgIncorrectValue, else nothing.
+std::string report_failure_detail(OnFailure rule, const std::exception& error);
 
 enum class IdCheck { Ok, Empty, NotANumber, NoAffiliate };
 // What the ID check answers: empty msgEnterData, outside 0..count_affiliates

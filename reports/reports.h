@@ -20,6 +20,13 @@ struct ReportError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A record whose stored values no report can use as they are (a Level too
+// deep for any table); its text names the record and what to do. The reports
+// that answer every failure with msgIncorrectValue give it beside that.
+struct DamagedRecordError : ReportError {
+    using ReportError::ReportError;
+};
+
 // The ID of the activities, income structure, network and downline reports
 // as typed (the answers: id_check_message).
 IdCheck check_report_id(const AppState& state, std::string_view text, int32_t& id);

@@ -29,14 +29,20 @@ class WaitPointer {
 };
 
 // The message for a failure; it is shown once the normal pointer is back.
-QString failure_text(const UiContext& context, const std::exception& error, OnFailure rule) {
-    return fromAnsi(report_failure_message(context.state.messages, rule, error));
+// The message of a failed report, and what it does not say of it.
+struct Failure {
+    QString text, detail;
+};
+
+Failure failure_text(const UiContext& context, const std::exception& error, OnFailure rule) {
+    return {fromAnsi(report_failure_message(context.state.messages, rule, error)),
+            fromAnsi(report_failure_detail(rule, error))};
 }
 
 // A report that failed leaves the window with the report it showed before.
-void report_failure(UiContext& context, ReportWindow* window, const QString& text) {
-    window->keepShownReport();
-    context.message(window, text);
+void report_failure(UiContext& context, ReportWindow* window, const Failure& failure) {
+    window->keepShownReport(failure.detail);
+    context.message(window, failure.text);
 }
 
 // Computes the report on a worker, from a copy of the shared state.
@@ -60,7 +66,8 @@ ReportTable make_report_in_background(UiContext& context, QWidget* owner,
 void run_in_window(UiContext& context, const ReportKindInfo& kind, const ReportRequest& request) {
     QPointer<ReportWindow> window = show_report_window(context);
     window->beginReport(kind.caption(request.id), kind.registersPayments);
-    QString failure, notice;
+    Failure failure;
+    QString notice;
     bool failed = false;
     {
         WaitPointer wait;
@@ -85,7 +92,7 @@ void run_in_window(UiContext& context, const ReportKindInfo& kind, const ReportR
 void run_before_window(const ReportInputs& inputs, const ReportKindInfo& kind,
                        const ReportRequest& request) {
     UiContext& context = inputs.context;
-    QString failure;
+    Failure failure;
     {
         WaitPointer wait;
         try {
@@ -101,7 +108,7 @@ void run_before_window(const ReportInputs& inputs, const ReportKindInfo& kind,
     if (auto* open = qobject_cast<ReportWindow*>(context.openWindow("frmReports")))
         report_failure(context, open, failure);
     else
-        context.message(inputs.window, failure);
+        context.message(inputs.window, failure.text);
 }
 
 // Reads an affiliate ID box: empty, not a number or no such affiliate gets

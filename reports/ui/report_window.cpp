@@ -199,7 +199,8 @@ void ReportWindow::beginReport(const std::string& caption, bool registerPayments
     setStatus(QString());
 }
 
-void ReportWindow::keepShownReport() {
+void ReportWindow::keepShownReport(const QString& detail) {
+    if (!detail.isEmpty()) setStatus(detail);
     const ReportTable& shown = table();
     if (shown.rowCount() == 0) {
         showPaymentsControls(false);  // nothing to register; the caption names the failed report

@@ -38,7 +38,9 @@ class ReportWindow : public QWidget {
     void beginReport(const std::string& caption, bool registerPayments);
     // The new report failed: the window names the report its grid still
     // shows, and offers "Register payments" only for a payments-due grid.
-    void keepShownReport();
+    // `detail` (the damaged record a failure names, or empty) goes to the
+    // status line.
+    void keepShownReport(const QString& detail = QString());
     // The new report was cancelled: the same, and the status line says so.
     void reportCancelled();
     // Shows the finished report (caption and button from the table).

@@ -224,18 +224,48 @@ TEST_F(NetworkTest, BrokenReferrerChainIsAFailure) {
     EXPECT_THROW(ask(state, ReportKind::Network, 2), ReportError);
 }
 
-TEST(NetworkDamageTest, LevelBeyondTheNumberOfAffiliatesIsAFailureNotATable) {
-    // Two affiliates cannot be three levels deep; a huge Level must not size
-    // the tables nor overflow when one is added to it.
-    for (int32_t damaged : {3, 10'000'000, INT32_MAX}) {
+// A referral cycle typed by hand (2 refers 3, 3 refers 2), saved round after
+// round, stores Levels beyond the number of affiliates: counted as stored.
+TEST_F(NetworkTest, LevelsOfAReferralCycleAreCountedAsStored) {
+    useSettings("Percents", {10, 5});
+    test::write_affiliates(state, {affiliate(1, 0, 1, march(1)), affiliate(2, 3, 6, march(2)),
+                                   affiliate(3, 2, 7, ole_from_ymd(2003, 4, 1))});
+    EXPECT_EQ(body(ask(state, ReportKind::Network, 0), 3), (Rows{{"1", "1", "1"},
+                                                                 {"2", "0", "0"},
+                                                                 {"3", "0", "0"},
+                                                                 {"4", "0", "0"},
+                                                                 {"5", "0", "0"},
+                                                                 {"6", "1", "1"},
+                                                                 {"7", "1", "0"},
+                                                                 {"8", "0", "0"},
+                                                                 {" Total", "3", "2"}}));
+}
+
+// A Level whose tables would not fit in memory (or below 1) is refused, the
+// record named; the Level must not size the tables nor overflow.
+TEST(NetworkDamageTest, ALevelTooDeepForTheTablesIsRefusedNamingTheRecord) {
+    for (int32_t damaged : {0, 20'000'001, INT32_MAX}) {
         test::TempFolder folder;
         AppState state(folder.path());
         test::write_settings(state, test::settings("Percents", {10, 5}));
         load_settings(state);
         test::write_affiliates(state,
                                {affiliate(1, 0, 1, march(1)), affiliate(2, 1, damaged, march(1))});
-        EXPECT_THROW(ask(state, ReportKind::Network, 0), ReportError) << damaged;
-        EXPECT_THROW(ask(state, ReportKind::Network, 2), ReportError) << damaged;
+        for (int32_t id : {0, 2}) {
+            try {
+                ask(state, ReportKind::Network, id);
+                ADD_FAILURE() << damaged << " counted";
+            } catch (const DamagedRecordError& e) {
+                EXPECT_EQ(
+                    std::string(e.what()).rfind(
+                        "Affiliate 2 has the Level " + std::to_string(damaged) + ", outside", 0),
+                    0u)
+                    << e.what();
+                EXPECT_EQ(report_failure_message(state.messages, OnFailure::SayIncorrectValue, e),
+                          "Sorry, you entered an incorrect value");
+                EXPECT_EQ(report_failure_detail(OnFailure::SayIncorrectValue, e), e.what());
+            }
+        }
     }
 }
 
