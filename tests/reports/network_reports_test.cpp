@@ -237,7 +237,6 @@ TEST_F(NetworkTest, LevelsOfAReferralCycleAreCountedAsStored) {
                                                                  {"5", "0", "0"},
                                                                  {"6", "1", "1"},
                                                                  {"7", "1", "0"},
-                                                                 {"8", "0", "0"},
                                                                  {" Total", "3", "2"}}));
 }
 
