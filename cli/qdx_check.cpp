@@ -30,6 +30,8 @@ const char* const kUsage =
     "  --affiliate ID   with --history: only the lines about this affiliate\n"
     "  --backup FILE    write a backup of the whole data into FILE (.zip)\n"
     "  --restore FILE   check the backup FILE and put its data in place of the present\n"
+    "  --keep-backups N keep the last N automatic backups in backups/ (1 to 1000;\n"
+    "                   20 unless set)\n"
     "  --help           this text\n"
     "  --version        the program's version\n";
 
@@ -38,6 +40,7 @@ const char* const kVersion = "qdx-check " QDX_VERSION "\n";
 struct Options {
     std::optional<std::string> app, from, to, backup, restore;
     std::optional<int64_t> affiliate;
+    std::optional<int> keepBackups;
     bool repair = false, history = false, help = false, version = false;
 };
 
@@ -79,6 +82,17 @@ std::optional<Options> parse(int argc, char** argv, std::string& error) {
             if (!value(o.backup)) return std::nullopt;
         } else if (a == "--restore") {
             if (!value(o.restore)) return std::nullopt;
+        } else if (a == "--keep-backups") {
+            std::optional<std::string> count;
+            if (!value(count)) return std::nullopt;
+            char* end = nullptr;
+            const long long n = std::strtoll(count->c_str(), &end, 10);
+            if (count->empty() || *end != '\0' || n < 1 || n > qdx::kMostBackupsKept) {
+                error = "--keep-backups takes a whole number from 1 to " +
+                        std::to_string(qdx::kMostBackupsKept) + ", not " + *count;
+                return std::nullopt;
+            }
+            o.keepBackups = static_cast<int>(n);
         } else if (a == "--affiliate") {
             std::optional<std::string> id;
             if (!value(id)) return std::nullopt;
@@ -99,9 +113,10 @@ std::optional<Options> parse(int argc, char** argv, std::string& error) {
             error = "a day is written yyyy-mm-dd, not " + **day;
             return std::nullopt;
         }
-    const int modes = int(o.repair) + int(o.history) + int(bool(o.backup)) + int(bool(o.restore));
+    const int modes = int(o.repair) + int(o.history) + int(bool(o.backup)) + int(bool(o.restore)) +
+                      int(bool(o.keepBackups));
     if (modes > 1) {
-        error = "--repair, --history, --backup and --restore go one at a time";
+        error = "--repair, --history, --backup, --restore and --keep-backups go one at a time";
         return std::nullopt;
     }
     if (!o.history && (o.from || o.to || o.affiliate)) {
@@ -147,6 +162,14 @@ int run(const std::filesystem::path& appDir, const Options& o) {
     qdx::cli::TerminalProgress terminal;
     qdx::Progress& progress = terminal.progress();
     if (o.history) return print_history(appDir, o);
+    if (o.keepBackups) {
+        qdx::write_history(appDir, "", 0,
+                           "automatic backups kept: " + std::to_string(*o.keepBackups));
+        qdx::set_backups_to_keep(appDir, *o.keepBackups);
+        std::cout << "The last " << *o.keepBackups << " automatic backups are kept in "
+                  << (appDir / "backups").string() << ".\n";
+        return 0;
+    }
     if (o.backup) {
         qdx::write_history(appDir, "", 0, "backup to " + *o.backup);
         const qdx::Manifest m = qdx::write_backup(appDir, *o.backup, progress);

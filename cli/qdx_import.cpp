@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/batch_folder.h"
+#include "cli/qdx_report_progress.h"
 #include "core/app_folder.h"
 #include "core/app_state.h"
 #include "core/cp1252.h"
@@ -18,6 +19,7 @@
 #include "core/text_field.h"
 #include "core/ui/system_regional.h"
 #include "registers/import/csv_import.h"
+#include "safety/backup.h"
 
 namespace {
 
@@ -155,6 +157,15 @@ int run(const qdx::AppState& state, const Options& o) {
         if (o.kind != qdx::ImportKind::Affiliates) std::cout << ", total sum " << total;
         std::cout << "; nothing was written (dry run).\n";
         return plan.problemCount > 0 ? 1 : 0;
+    }
+    // A backup of the data as it was comes first; without one nothing is imported.
+    try {
+        qdx::cli::TerminalProgress shown;
+        qdx::automatic_backup(state.appDir, "import", shown.progress());
+    } catch (const std::exception& error) {
+        std::cerr << "The backup before the import could not be made, so nothing was imported: "
+                  << qdx::cp1252_to_utf8(error.what()) << "\n";
+        return 1;
     }
     const qdx::ImportResult result = qdx::run_import(state, plan);
     std::cout << "Imported " << result.records << (result.records == 1 ? " record, " : " records, ")

@@ -30,6 +30,7 @@
 #include "reports/report_failures.h"
 #include "reports/report_kinds.h"
 #include "reports/reports.h"
+#include "safety/backup.h"
 
 namespace {
 
@@ -170,6 +171,8 @@ int run(qdx::AppState& state, const Options& o) {
     if (o.registerPayments)
         step(qdx::kRegisterFailed, [&] {
             qdx::cli::TerminalProgress shown;
+            // The data as it was is kept first; without a backup nothing is registered.
+            qdx::automatic_backup(state.appDir, "payments", shown.progress());
             qdx::register_payments(state, table, shown.progress());
         });
     return 0;

@@ -6,6 +6,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -23,7 +24,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kFolders[] = {"data", "addinfo", "comm"};
-constexpr size_t kKeep = 20;
+constexpr int kKeptByDefault = 20;
+constexpr const char* kKeptFile = "backups_kept.txt";
 
 class Sha256 {
   public:
@@ -299,7 +301,32 @@ Manifest write_backup(const fs::path& appDir, const fs::path& target, Progress& 
     return m;
 }
 
+int backups_to_keep(const fs::path& appDir) {
+    const fs::path file = appDir / "data" / kKeptFile;
+    if (!file_exists(file)) return kKeptByDefault;
+    std::string text = read_whole_file(file);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
+    int count = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || count < 1 ||
+        count > kMostBackupsKept)
+        throw FileError(file.string() + " holds \"" + text +
+                        "\": expected the number of automatic backups to keep, a whole number "
+                        "from 1 to " +
+                        std::to_string(kMostBackupsKept));
+    return count;
+}
+
+void set_backups_to_keep(const fs::path& appDir, int count) {
+    if (count < 1 || count > kMostBackupsKept)
+        throw FileError("The number of automatic backups to keep is a whole number from 1 to " +
+                        std::to_string(kMostBackupsKept) + ", not " + std::to_string(count));
+    ensure_folder(appDir / "data");
+    write_file_atomically(appDir / "data" / kKeptFile, std::to_string(count) + "\n");
+}
+
 fs::path automatic_backup(const fs::path& appDir, std::string_view why, Progress& progress) {
+    const size_t keep = static_cast<size_t>(backups_to_keep(appDir));
     const fs::path folder = appDir / "backups";
     ensure_folder(folder);
     const std::time_t t = std::time(nullptr);
@@ -313,7 +340,7 @@ fs::path automatic_backup(const fs::path& appDir, std::string_view why, Progress
                            std::to_string(n) + ".zip");
     write_history(appDir, "", 0, "backup before " + std::string(why) + " to " + target.string());
     write_backup(appDir, target, progress);
-    // The oldest automatic backups beyond the last 20 go; their names sort by time.
+    // The oldest automatic backups beyond those kept go; their names sort by time.
     std::vector<fs::path> kept;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -323,7 +350,7 @@ fs::path automatic_backup(const fs::path& appDir, std::string_view why, Progress
             kept.push_back(it->path());
     }
     std::sort(kept.begin(), kept.end());
-    for (size_t i = 0; i + kKeep < kept.size(); ++i) fs::remove(kept[i], ec);
+    for (size_t i = 0; i + keep < kept.size(); ++i) fs::remove(kept[i], ec);
     return target;
 }
 

@@ -47,8 +47,17 @@ std::string sha256_hex(std::string_view bytes);
 Manifest write_backup(const std::filesystem::path& appDir, const std::filesystem::path& zip,
                       Progress& progress);
 
+// How many automatic backups backups/ keeps: the whole number (1 to 1000)
+// that data/backups_kept.txt holds, 20 without the file. Throws FileError,
+// naming the file, when it holds anything else.
+int backups_to_keep(const std::filesystem::path& appDir);
+inline constexpr int kMostBackupsKept = 1000;
+// Writes that number. Throws FileError.
+void set_backups_to_keep(const std::filesystem::path& appDir, int count);
+
 // A backup into backups/ named after the time and `why` ("repair",
-// "restore", "import"); the oldest beyond the last 20 are removed.
+// "restore", "import", "payments"); the oldest beyond backups_to_keep are
+// removed.
 std::filesystem::path automatic_backup(const std::filesystem::path& appDir, std::string_view why,
                                        Progress& progress);
 

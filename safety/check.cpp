@@ -17,6 +17,7 @@
 
 #include "core/app_state.h"
 #include "core/files.h"
+#include "core/import_journal.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
 #include "core/records.h"
@@ -477,6 +478,12 @@ struct Checker {
                       : "remove the note",
                 RepairKind::FinishAppend);
         }
+        if (fs::exists(pending_import_file(appDir / "data"), ec))
+            add("data/" + pending_import_file({}).filename().string(), 0, "",
+                "an import was stopped before its line reached the import ledger; the next start "
+                "writes the line when the import's records are in the register, or removes their "
+                "details files when they are not",
+                "do that now", RepairKind::FinishImport);
         if (fs::exists(appDir / ".qdx-restore", ec))
             add(".qdx-restore", 0, "",
                 "a restore was stopped while it put the restored folders in place",
@@ -526,7 +533,7 @@ CheckReport check_data(const fs::path& appDir, Progress& progress) {
     // Findings in the order of the files: registers first, leftovers last.
     std::stable_partition(c.report.findings.begin(), c.report.findings.end(), [](const Finding& f) {
         return f.kind != RepairKind::FinishAppend && f.kind != RepairKind::RemoveLeftover &&
-               f.kind != RepairKind::FinishRestore;
+               f.kind != RepairKind::FinishRestore && f.kind != RepairKind::FinishImport;
     });
     return std::move(c.report);
 }

@@ -23,6 +23,7 @@ enum class RepairKind {
     FinishAppend,    // the file cut back to the journal's length, the journal removed
     RemoveLeftover,  // a temporary or staging file removed
     FinishRestore,   // the unpacked data of a stopped restore put in place
+    FinishImport,    // a stopped import's ledger line written, or its side files removed
 };
 
 struct Finding {

@@ -11,6 +11,7 @@
 #include "core/app_state.h"
 #include "core/files.h"
 #include "core/history.h"
+#include "core/import_journal.h"
 #include "core/record_append.h"
 #include "core/record_file.h"
 #include "core/records.h"
@@ -102,6 +103,13 @@ RepairOutcome repair_data(const fs::path& appDir, const CheckReport& first, Prog
             outcome.done.push_back("removed " + f.file);
         }
     }
+    // A stopped import is finished once its register is as it stays.
+    for (const Finding& f : first.findings)
+        if (f.kind == RepairKind::FinishImport) {
+            write_history(appDir, "", 0, "repair: finished the stopped import");
+            recover_pending_import(appDir / "data");
+            outcome.done.push_back("finished the stopped import");
+        }
     CheckReport now = check_data(appDir, progress);
     for (const Finding& f : now.findings)
         if (f.kind == RepairKind::MoveFragment)

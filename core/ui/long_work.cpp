@@ -21,6 +21,8 @@ const LongWorkText kRegisterWork{"Registering the payments",
                                  "The payments are being registered: wait for it or cancel it."};
 const LongWorkText kSaveWork{"Saving the report",
                              "The report is being saved: wait for it or cancel it."};
+const LongWorkText kBackupWork{"Backing up the data",
+                               "The data is being backed up: wait for it or cancel it."};
 const LongWorkText kSearchWork{"Searching", "A search is running: wait for it or cancel it."};
 
 namespace {

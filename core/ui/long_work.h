@@ -32,6 +32,7 @@ extern const LongWorkText kReportWork;
 extern const LongWorkText kRegisterWork;
 extern const LongWorkText kSaveWork;
 extern const LongWorkText kSearchWork;
+extern const LongWorkText kBackupWork;
 
 // The long work running now; UiContext points at it.
 class LongWork {

@@ -13,11 +13,15 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "core/progress.h"
+#include "core/record_file.h"
 #include "core/regional.h"
+#include "core/ui/long_work.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
 #include "core/ui/window_parts.h"
 #include "registers/ui/record_editor.h"
+#include "safety/backup.h"
 
 namespace qdx::ui {
 
@@ -251,6 +255,17 @@ void ImportDialog::runImport() {
     import_->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
+        // The data as it was is kept first; without a backup nothing is imported.
+        try {
+            run_long_work(context_, this, kBackupWork,
+                          [appDir = context_.state.appDir](Progress& p) {
+                              automatic_backup(appDir, "import", p);
+                          });
+        } catch (const Cancelled&) {
+            throw;
+        } catch (const std::exception& e) {
+            throw FileError(std::string("the backup before it could not be made: ") + e.what());
+        }
         result_ = run_import(context_.state, plan_, progressBar());
     } catch (const std::exception& e) {
         QApplication::restoreOverrideCursor();

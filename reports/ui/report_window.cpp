@@ -32,6 +32,7 @@
 #include "reports/ui/payout_dialog.h"
 #include "reports/ui/report_printer.h"
 #include "reports/ui/report_table_model.h"
+#include "safety/backup.h"
 
 namespace qdx::ui {
 namespace {
@@ -379,6 +380,9 @@ void ReportWindow::offerToRegister(const PayoutResult& result, const QString& su
         MessageAnswer::Ok)
         return;
     try {
+        run_long_work(context_, this, kBackupWork, [appDir = s.appDir](Progress& p) {
+            automatic_backup(appDir, "payments", p);
+        });
         const int written = register_payout_payments(s, result);
         setStatus(QString("%1 payment(s) registered, %2 in all")
                       .arg(written)
@@ -422,6 +426,8 @@ void ReportWindow::registerPayments() {
         // refused and closing the window waits for the worker.
         const int written = long_work_result(context_, this, kRegisterWork,
                                              [state = s, &shown = table()](Progress& p) {
+                                                 // Without a backup nothing is registered.
+                                                 automatic_backup(state.appDir, "payments", p);
                                                  return register_payments(state, shown, p);
                                              });
         const ExactSum sum = exact_column_sum(table(), 1);

@@ -28,8 +28,6 @@ namespace {
 
 const LongWorkText kCheckWork{"Checking the data",
                               "The data is being checked: wait for it or cancel it."};
-const LongWorkText kBackupWork{"Backing up the data",
-                               "The data is being backed up: wait for it or cancel it."};
 
 QString utf8(const std::string& text) { return QString::fromStdString(text); }
 

@@ -159,6 +159,9 @@ TEST_F(ReportProgram, RegisterAppendsTheListedPaymentsOnce) {
     EXPECT_EQ(first.out.substr(first.out.find("\r\n\r\n") + 4),
               " Affiliate's ID     ; Payments Due  \r\n2;10\r\n3;5\r\n Total;15\r\n");
     EXPECT_EQ(paymentCount(), 3);
+    // The data as it was before the payments is kept in backups/.
+    ASSERT_TRUE(fs::is_directory(folder.path() / "backups"));
+    EXPECT_FALSE(fs::is_empty(folder.path() / "backups"));
 
     Outcome second = run("--from 2003-03-01 --to 2003-03-31 --register payments-due");
     ASSERT_EQ(second.exitCode, 0) << second.err;

@@ -85,5 +85,31 @@ TEST_F(ImportProgramTest, AFileIsImportedOnceAndAgainOnlyWhenForced) {
     EXPECT_EQ(sales(), 4);
 }
 
+// Every import is preceded by a backup of the data as it was; without one
+// (backups/ cannot be made) nothing is imported.
+TEST_F(ImportProgramTest, AnImportBacksTheDataUpFirstOrImportsNothing) {
+    csv("in.csv", "affiliate_id,date,sum\n1,2003-03-05,4\n");
+    const Outcome done = import(folder.path(), "sales in.csv");
+    ASSERT_EQ(done.exitCode, 0) << done.err;
+    std::vector<fs::path> backups;
+    for (const auto& e : fs::directory_iterator(state.appDir / "backups"))
+        backups.push_back(e.path());
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_NE(backups[0].filename().string().find("-import.zip"), std::string::npos);
+    EXPECT_EQ(sales(), 1);
+
+    csv("more.csv", "affiliate_id,date,sum\n2,2003-03-06,5\n");
+    fs::remove_all(state.appDir / "backups");
+    write_file_atomically(state.appDir / "backups", "a file where the folder goes");
+    const Outcome refused = import(folder.path(), "sales more.csv");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err.rfind("The backup before the import could not be made, so nothing was "
+                                "imported: ",
+                                0),
+              0u)
+        << refused.err;
+    EXPECT_EQ(sales(), 1);
+}
+
 }  // namespace
 }  // namespace qdx

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 
+#include "core/atomic_file.h"
 #include "core/files.h"
 #include "core/history.h"
 #include "core/record_file.h"
@@ -162,6 +163,35 @@ TEST_F(Example, AutomaticBackupsKeepTheLastTwenty) {
     EXPECT_TRUE(fs::exists(made));
     EXPECT_TRUE(fs::exists(app / "backups" / "mine.zip"));
     EXPECT_FALSE(fs::exists(app / "backups" / "qdx-2000-01-01-000010-x.zip"));
+}
+
+// The number kept is a setting; a setting that is no such number refuses
+// the backup, and so the step it comes before, naming the file.
+TEST_F(Example, TheNumberOfAutomaticBackupsKeptIsASetting) {
+    EXPECT_EQ(backups_to_keep(app), 20);
+    set_backups_to_keep(app, 2);
+    for (int k = 0; k < 4; ++k) automatic_backup(app, "import", none);
+    int automatic = 0;
+    for (const auto& e : fs::directory_iterator(app / "backups"))
+        automatic += e.path().filename().string().rfind("qdx-", 0) == 0;
+    EXPECT_EQ(automatic, 2);
+
+    EXPECT_THROW(set_backups_to_keep(app, 0), FileError);
+    for (const char* bad : {"", "0", "1001", "two", "3.5", "-1"}) {
+        write_file_atomically(app / "data" / "backups_kept.txt", bad);
+        try {
+            automatic_backup(app, "import", none);
+            ADD_FAILURE() << "backed up with " << bad;
+        } catch (const FileError& e) {
+            EXPECT_NE(std::string(e.what()).find("backups_kept.txt holds \"" + std::string(bad)),
+                      std::string::npos)
+                << e.what();
+        }
+    }
+    automatic = 0;
+    for (const auto& e : fs::directory_iterator(app / "backups"))
+        automatic += e.path().filename().string().rfind("qdx-", 0) == 0;
+    EXPECT_EQ(automatic, 2);
 }
 
 TEST(Manifest, ReadsWhatItWritesAndRefusesPathsOutsideTheData) {

@@ -12,6 +12,7 @@
 
 #include "core/files.h"
 #include "core/history.h"
+#include "core/import_journal.h"
 #include "core/record_file.h"
 #include "core/records.h"
 #include "reports/downline_cache.h"
@@ -219,6 +220,41 @@ TEST(Check, ACycleIsNeverRepairedByGuessing) {
     Progress none;
     EXPECT_EQ(repair_data(folder.path(), report, none).left.size(), 3u);
     EXPECT_EQ(test::read_file(state.dataFile(file::kAffiliates)), bytes);
+}
+
+// An import stopped before its ledger line: found with what the next start
+// will do; the repair does it now (here: its records never landed, so its
+// details file goes).
+TEST(Check, AStoppedImportIsFoundAndFinishedByTheRepair) {
+    test::TempFolder folder;
+    const fs::path app = folder.path();
+    test::copy_example("world-9003", app);
+    const int64_t sales = RecordFile(app / "data" / file::kSales, MoneyRecord::kSize).count();
+    PendingImport pending;
+    pending.registerFile = file::kSales;
+    pending.recordLength = MoneyRecord::kSize;
+    pending.first = sales + 1;
+    pending.rows = 1;
+    pending.recordsHash = records_hash("sixteen bytes!!!");
+    pending.sidePrefix = "s";
+    pending.ledgerLine =
+        "40 abc 2024-01-01 sales " + std::to_string(sales + 1) + ".." + std::to_string(sales + 1);
+    write_pending_import(app / "data", pending);
+    fs::create_directories(app / "addinfo");
+    const fs::path side = app / "addinfo" / ("s" + std::to_string(sales + 1) + ".txt");
+    std::ofstream(side) << "gift\r\n";
+
+    const CheckReport report = check_data(app);
+    ASSERT_FALSE(report.findings.empty());
+    const Finding& last = report.findings.back();
+    EXPECT_EQ(last.file, "data/.imports.ledger.qdx-pending");
+    EXPECT_EQ(last.kind, RepairKind::FinishImport);
+    Progress none;
+    const RepairOutcome outcome = repair_data(app, report, none);
+    EXPECT_TRUE(outcome.left.empty()) << ::testing::PrintToString(places(check_data(app)));
+    EXPECT_FALSE(fs::exists(side));
+    EXPECT_FALSE(fs::exists(pending_import_file(app / "data")));
+    EXPECT_TRUE(check_data(app).clean());
 }
 
 }  // namespace
