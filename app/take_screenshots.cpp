@@ -116,6 +116,16 @@ int main(int argc, char* argv[]) {
     };
     press(context.openWindow("frmReports"), "cmdWritePayout");
 
+    // The print preview of the same report: pictured, then closed.
+    context.dialogSink = [&](QDialog& dialog) {
+        dialog.move(60, 60);
+        dialog.show();
+        settle();
+        failures += !save(&dialog, out + "/print_preview.png");
+        return int(QDialog::Rejected);
+    };
+    press(context.openWindow("frmReports"), "cmdPrintPreview");
+
     // The import preview of a small sales file with one bad row: pictured,
     // then cancelled, so that nothing is imported.
     QTemporaryDir scratch;
