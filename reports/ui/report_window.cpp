@@ -388,14 +388,8 @@ void ReportWindow::offerToRegister(const PayoutResult& result, const QString& su
                       .arg(written)
                       .arg(QString::fromStdString(
                           minor_amount_text(result.totalMinor, result.minorDigits))));
-    } catch (const PartialAppendError& e) {
-        context_.message(this,
-                         "The payments could not be registered; the payments file may hold "
-                         "part of them: " +
-                             fromAnsi(e.what()));
-    } catch (const std::exception& e) {
-        context_.message(
-            this, "The payments could not be registered; none was written: " + fromAnsi(e.what()));
+    } catch (const std::exception&) {
+        tellRegisteringFailed();
     }
 }
 
@@ -411,6 +405,20 @@ void ReportWindow::printReport() {
 }
 
 void ReportWindow::printPreview() { show_print_preview(context_, this, table(), chartSource_); }
+
+void ReportWindow::tellRegisteringFailed() {
+    try {
+        throw;
+    } catch (const PartialAppendError& e) {
+        context_.message(this,
+                         "The payments could not be registered; the payments file may hold "
+                         "part of them: " +
+                             fromAnsi(e.what()));
+    } catch (const std::exception& e) {
+        context_.message(
+            this, "The payments could not be registered; none was written: " + fromAnsi(e.what()));
+    }
+}
 
 void ReportWindow::registerPayments() {
     if (refuse_while_busy(context_, this)) return;
@@ -437,14 +445,8 @@ void ReportWindow::registerPayments() {
                       .arg(fromAnsi(exact_sum_text(sum, s.regional))));
     } catch (const Cancelled&) {
         setStatus("Cancelled.");  // none was written
-    } catch (const PartialAppendError& e) {
-        context_.message(this,
-                         "The payments could not be registered; the payments file may hold "
-                         "part of them: " +
-                             fromAnsi(e.what()));
-    } catch (const std::exception& e) {
-        context_.message(
-            this, "The payments could not be registered; none was written: " + fromAnsi(e.what()));
+    } catch (const std::exception&) {
+        tellRegisteringFailed();
     }
 }
 

@@ -83,6 +83,9 @@ class ReportWindow : public QWidget {
     // exactly its payments.
     void offerToRegister(const PayoutResult& result, const QString& summary);
     void setStatus(const QString& text);
+    // Says why the payments were not registered; called while the
+    // exception that stopped them is handled.
+    void tellRegisteringFailed();
     void sizeColumns();
     // The status line of a new report: what it left out, and the rows'
     // exact sums where the Total row differs from them.
