@@ -5,12 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <regex>
+#include <map>
+#include <set>
 
 #include "core/csv.h"
+#include "core/demo_program.h"
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "core/payee_file.h"
+#include "core/settings.h"
+#include "reports/report_asking.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 
@@ -256,6 +260,58 @@ TEST_F(BankPayoutsTest, LongListsAreSplitAtTheProvidersLimitAndAFailedFileWrites
     fs::create_directory(split.files[1]);
     EXPECT_THROW(write(PayoutLayout::PayPal, big), FileError);
     EXPECT_EQ(test::read_file(split.files[0]), before);
+}
+
+// The demo program pays most affiliates by SEPA transfer to accounts of
+// several countries, some by PayPal or Wise, a few not yet.
+TEST(DemoPayoutTest, TheDemoProgramWritesEveryLayoutAndItsSepaFilesValidate) {
+    test::TempFolder folder;
+    const fs::path app = folder.path() / "demo";
+    DemoOptions options;
+    options.lastDay = ole_from_ymd(2025, 12, 5);
+    write_demo_program(app, options);
+    AppState state(app);
+
+    PayeeFile payees(payee_file_path(state));
+    std::map<PayMethod, int> methods;
+    std::set<std::string> countries;
+    for (int32_t id = 1; id <= options.affiliates; ++id) {
+        const PayeeFile::Lookup p = payees.read(id);
+        ASSERT_EQ(p.damage, "");
+        const PayeeCheck check = check_payee(p.details);
+        EXPECT_TRUE(check.ok()) << id << ": " << check.error;
+        ++methods[p.details.method];
+        if (p.details.method == PayMethod::BankTransfer)
+            countries.insert(p.details.iban.substr(0, 2));
+    }
+    EXPECT_GT(methods[PayMethod::BankTransfer], options.affiliates / 2);
+    EXPECT_GT(methods[PayMethod::PayPal], 0);
+    EXPECT_GT(methods[PayMethod::Wise], 0);
+    EXPECT_GT(methods[PayMethod::None], 0);
+    EXPECT_GE(countries.size(), 4u);
+
+    load_settings(state);
+    state.datefrom = ole_from_ymd(2025, 11, 5);
+    state.dateto = options.lastDay;
+    const ReportTable due = ask(state, ReportKind::PaymentsDue);
+    PayoutRequest request;
+    request.debtor = remembered_debtor(state);
+    request.currency = "EUR";
+    int64_t cents = 0;
+    for (PayoutLayout layout :
+         {PayoutLayout::Sepa09, PayoutLayout::Sepa03, PayoutLayout::PayPal, PayoutLayout::Wise}) {
+        request.layout = layout;
+        request.file = folder.path() / (std::string(payout_layout_name(layout)) + ".out");
+        const PayoutResult result = write_payout(state, due, request);
+        EXPECT_GT(result.rows, 0) << payout_layout_name(layout);
+        if (layout == PayoutLayout::Sepa09) expect_valid(folder.path(), result.file, "09");
+        if (layout == PayoutLayout::Sepa03) expect_valid(folder.path(), result.file, "03");
+        if (layout != PayoutLayout::Sepa03) cents += result.totalMinor;
+    }
+    // SEPA, PayPal and Wise together pay what the Qdx layout lists, no one twice.
+    request.layout = PayoutLayout::Qdx;
+    request.file = folder.path() / "qdx.csv";
+    EXPECT_EQ(write_payout(state, due, request).totalMinor, cents);
 }
 
 TEST(BankPayoutTextsTest, LayoutNamesBankDaysAndCurrencyCodes) {
