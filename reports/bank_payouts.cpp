@@ -121,7 +121,12 @@ std::string reason_left_out(const Payee& p, PayoutLayout layout, std::string& em
     if (p.details.method != wanted)
         return std::string("paid by ") + pay_method_name(p.details.method);
     const PayeeCheck check = check_payee(p.details);
-    if (!check.ok()) return check.error;
+    if (!check.ok()) {
+        std::string reason = check.error;  // within a sentence
+        if (!reason.empty() && reason[0] >= 'A' && reason[0] <= 'Z')
+            reason[0] = char(reason[0] - 'A' + 'a');
+        return reason;
+    }
     if (is_sepa(layout)) {
         if (!is_sepa_country(iban_country(check.details.iban)))
             return "the IBAN " + check.details.iban + " is outside the SEPA area";
