@@ -205,14 +205,21 @@ PayeeFile::Lookup PayeeFile::read(int32_t affiliateId) const {
 }
 
 void PayeeFile::write(int32_t affiliateId, const PayeeDetails& details) {
-    if (affiliateId < 1) throw FileError("No affiliate ID for the payment details");
+    write({{affiliateId, details}});
+}
+
+void PayeeFile::write(const std::vector<std::pair<int32_t, PayeeDetails>>& details) {
+    for (const auto& [id, d] : details)
+        if (id < 1) throw FileError("No affiliate ID for the payment details");
     if (!file_.isOpen()) {
         if (path_.has_parent_path()) ensure_folder(path_.parent_path());
         file_.open(path_, payee::kRecordSize);
     }
     uint8_t record[payee::kRecordSize];
-    encode_payee(details, record);
-    file_.writeRaw(affiliateId, record);
+    for (const auto& [id, d] : details) {
+        encode_payee(d, record);
+        file_.writeRaw(id, record);
+    }
     const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 || ::fdatasync(fd) != 0) {
         const int e = errno;

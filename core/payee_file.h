@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/record_file.h"
@@ -84,6 +85,8 @@ class PayeeFile {
     Lookup read(int32_t affiliateId) const;
     // Writes one affiliate's details (already checked) in place; throws FileError.
     void write(int32_t affiliateId, const PayeeDetails& details);
+    // The same for many (an import), flushed once.
+    void write(const std::vector<std::pair<int32_t, PayeeDetails>>& details);
 
   private:
     std::filesystem::path path_;
