@@ -2,7 +2,7 @@
 // crashes, a record read without damage writes back as the same bytes'
 // details, and whatever passes a check passes it again as it stands.
 // Input: one byte choosing the reader (0: a payee record, 1: an IBAN,
-// 2: a BIC, 3: a holder's name), then the bytes.
+// 2: a BIC, 3: a holder's name, 4: the debtor's settings text), then the bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,11 +11,12 @@
 
 #include "core/bank_details.h"
 #include "core/payee_file.h"
+#include "reports/bank_payouts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
-    switch (data[0] % 4) {
+    switch (data[0] % 5) {
         case 0: {
             uint8_t record[qdx::payee::kRecordSize] = {};
             std::memcpy(record, bytes.data(), std::min(bytes.size(), sizeof record));
@@ -37,6 +38,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 2: {
             const qdx::BankCheck bic = qdx::check_bic(bytes);
             if (bic.ok() && !qdx::check_bic(bic.value).ok()) std::abort();
+            break;
+        }
+        case 4: {
+            qdx::PayoutLayout layout;
+            const qdx::SepaDebtor d = qdx::parse_debtor_text(std::string(bytes), &layout);
+            for (const std::string* text : {&d.name, &d.iban, &d.bic})
+                if (text->find('\n') != std::string::npos) std::abort();
+            if (layout != qdx::PayoutLayout::Sepa09 && layout != qdx::PayoutLayout::Sepa03)
+                std::abort();
+            qdx::check_debtor(d);
             break;
         }
         default: {
