@@ -431,34 +431,45 @@ PayoutResult write_payout(const AppState& state, const ReportTable& table,
                                                             : kWiseRowsPerFile;
     const size_t fileCount = std::max<size_t>(1, (result.payments.size() + perFile - 1) / perFile);
     if (request.file.has_parent_path()) ensure_folder(request.file.parent_path());
-    // Every file is written in full before the first one replaces its target.
-    std::vector<std::unique_ptr<AtomicFile>> files;
-    for (size_t f = 0; f < fileCount; ++f) {
+    // Every file is written in full before the first one replaces its target,
+    // unless there are more than kFilesHeldOpen: then each replaces its
+    // target once it is whole, so that no more files are open at once.
+    constexpr size_t kFilesHeldOpen = 64;
+    const bool commitEach = fileCount > kFilesHeldOpen;
+    std::vector<std::unique_ptr<AtomicFile>> files(fileCount);
+    for (size_t f = 0; f < fileCount; ++f)
         result.files.push_back(numbered(request.file, f, fileCount));
-        files.push_back(std::make_unique<AtomicFile>(result.files.back()));
-    }
     result.file = result.files.front();
+    auto open = [&](size_t f) {
+        files[f] = std::make_unique<AtomicFile>(result.files[f]);
+        if (layout == PayoutLayout::Wise)
+            files[f]->write(
+                csv::line({"name", "recipientEmail", "paymentReference", "receiverType",
+                           "amountCurrency", "amount", "sourceCurrency", "targetCurrency"}));
+    };
+    open(0);
 
     SepaWriter sepaWriter(*files[0], layout == PayoutLayout::Sepa09);
     if (sepa) sepaWriter.header(r, debtor, result);
-    if (layout == PayoutLayout::Wise)
-        for (auto& f : files)
-            f->write(csv::line({"name", "recipientEmail", "paymentReference", "receiverType",
-                                "amountCurrency", "amount", "sourceCurrency", "targetCurrency"}));
     std::string out;
+    size_t fileIndex = 0;
     for (size_t from = 0; from < result.payments.size(); from += kBlock) {
         const size_t to = std::min(result.payments.size(), from + kBlock);
         ids.clear();
         for (size_t i = from; i < to; ++i) ids.push_back(result.payments[i].affiliateId);
         const std::vector<Payee>& block = payees.load(ids);
-        size_t fileIndex = from / perFile;
         for (size_t i = from; i < to; ++i) {
             const Payee& p = block[i - from];
             const int64_t minor = result.payments[i].minor;
             if (i / perFile != fileIndex) {
                 files[fileIndex]->write(out);
                 out.clear();
+                if (commitEach) {
+                    files[fileIndex]->commit();
+                    files[fileIndex].reset();
+                }
                 fileIndex = i / perFile;
+                open(fileIndex);
             }
             if (sepa) {
                 sepaWriter.transaction(p, minor, remittance);
@@ -482,7 +493,8 @@ PayoutResult write_payout(const AppState& state, const ReportTable& table,
         out.clear();
     }
     if (sepa) sepaWriter.footer();
-    for (auto& f : files) f->commit();
+    for (auto& f : files)
+        if (f) f->commit();
     return result;
 }
 

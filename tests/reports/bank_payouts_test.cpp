@@ -314,6 +314,47 @@ TEST(DemoPayoutTest, TheDemoProgramWritesEveryLayoutAndItsSepaFilesValidate) {
     EXPECT_EQ(write_payout(state, due, request).totalMinor, cents);
 }
 
+// Past 64 files each one replaces its target once whole, so that a list of
+// millions never holds thousands of files open; none is lost or doubled.
+TEST(LongPayoutTest, ManyFilesAreEachWholeAndTogetherHoldEveryRow) {
+    test::TempFolder folder;
+    AppState state(folder.path());
+    const int32_t count = 65001;
+    std::vector<AffiliateRecord> affiliates;
+    std::vector<PayeeDetails> payees(count, PayeeDetails{PayMethod::Wise, "", "", "", ""});
+    std::vector<std::pair<int32_t, double>> rows;
+    for (int32_t id = 1; id <= count; ++id) {
+        affiliates.push_back(test::affiliate(id, 0, 1, march(1)));
+        affiliates.back().email = "w" + std::to_string(id) + "@example.com";
+        rows.push_back({id, 1 + id % 7});
+    }
+    test::write_affiliates(state, affiliates);
+    write_payee_file(payee_file_path(state), payees);
+    PayoutRequest request;
+    request.layout = PayoutLayout::Wise;
+    request.currency = "GBP";
+    request.file = folder.path() / "wise.csv";
+    const PayoutResult result = write_payout(state, due_table(rows), request);
+    ASSERT_EQ(result.files.size(), 66u);
+    size_t lines = 0;
+    int64_t pence = 0;
+    std::set<std::string> seen;
+    for (const auto& f : result.files) {
+        const Rows r = read_csv(test::read_file(f));
+        ASSERT_GE(r.size(), 2u) << f;
+        EXPECT_LE(r.size(), kWiseRowsPerFile + 1);
+        EXPECT_EQ(r[0][0], "name");
+        for (size_t i = 1; i < r.size(); ++i) {
+            seen.insert(r[i][1]);
+            pence += std::llround(std::stod(r[i][5]) * 100);
+        }
+        lines += r.size() - 1;
+    }
+    EXPECT_EQ(lines, size_t(count));
+    EXPECT_EQ(seen.size(), size_t(count));
+    EXPECT_EQ(pence, result.totalMinor);
+}
+
 TEST(BankPayoutTextsTest, LayoutNamesBankDaysAndCurrencyCodes) {
     for (const char* name : {"qdx", "mass", "sepa", "sepa03", "paypal", "wise"}) {
         PayoutLayout layout;
