@@ -7,7 +7,8 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES = cmake g++ make qt6-base-dev qt6-charts-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
            libzip-dev nettle-dev pkgconf \
-           fonts-dejavu-core poppler-utils
+           fonts-dejavu-core poppler-utils \
+           libhbci4j-core-java libxml2-utils unzip
 # The sanitizer and fuzz builds use clang and its sanitizer and libFuzzer runtimes.
 CLANG_PACKAGES = clang-14 libclang-rt-14-dev clang-format-14
 CLANGXX = clang++-14

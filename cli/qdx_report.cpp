@@ -22,6 +22,7 @@
 #include "core/ole_date.h"
 #include "core/settings.h"
 #include "core/ui/system_regional.h"
+#include "reports/bank_payouts.h"
 #include "reports/chart/chart_drawing.h"
 #include "reports/csv_export.h"
 #include "reports/payout_file.h"
@@ -87,22 +88,43 @@ void print_to_stdout(const qdx::ReportTable& table, char separator, const qdx::A
                   std::string(std::strerror(errno))};
 }
 
-// The payout file; what it holds (and who has no e-mail) goes to standard
+// The payout file; what it holds (and who was left out) goes to standard
 // error, as standard output carries the report.
 void write_payout(const qdx::AppState& state, const Options& o, const qdx::ReportTable& table) {
-    const auto layout = o.massPayment ? qdx::PayoutLayout::MassPayment : qdx::PayoutLayout::Qdx;
-    std::string currency;
-    if (o.massPayment) {
-        currency = o.currency.value_or(qdx::remembered_currency(state));
-        if (currency.empty())
-            throw Refusal{"The mass-payment form needs a currency: --currency CODE"};
+    qdx::PayoutRequest request;
+    qdx::parse_payout_layout(o.payoutLayout, request.layout);
+    request.file = *o.payout;
+    const bool sepa =
+        request.layout == qdx::PayoutLayout::Sepa09 || request.layout == qdx::PayoutLayout::Sepa03;
+    const bool needsCurrency = request.layout == qdx::PayoutLayout::MassPayment ||
+                               request.layout == qdx::PayoutLayout::PayPal ||
+                               request.layout == qdx::PayoutLayout::Wise;
+    if (needsCurrency) {
+        request.currency = o.currency.value_or(qdx::remembered_currency(state));
+        if (request.currency.empty())
+            throw Refusal{request.layout == qdx::PayoutLayout::MassPayment
+                              ? "The mass-payment form needs a currency: --currency CODE"
+                              : "The provider's file needs a currency: --currency CODE"};
+    } else if (sepa) {
+        request.currency = o.currency.value_or("EUR");
+        request.debtor = qdx::remembered_debtor(state);
+        if (o.debtorName) request.debtor.name = *o.debtorName;
+        if (o.debtorIban) request.debtor.iban = *o.debtorIban;
+        if (o.debtorBic) request.debtor.bic = *o.debtorBic;
+        if (o.executionDate) {
+            auto date = qdx::parse_date(*o.executionDate, state.regional);
+            if (!date) throw Refusal{"--execution-date: not a date: " + *o.executionDate};
+            request.executionDate = *date;
+        }
     }
     qdx::PayoutResult result;
     step(qdx::kPayoutFailed, [&] {
-        result = qdx::write_payout_file(state, table, layout, currency, *o.payout);
-        if (o.massPayment) qdx::remember_currency(state, currency);
+        result = qdx::write_payout(state, table, request);
+        if (needsCurrency) qdx::remember_currency(state, request.currency);
+        if (sepa)
+            qdx::remember_debtor(state, qdx::check_debtor(request.debtor).first, request.layout);
     });
-    std::cerr << qdx::payout_summary(result, layout) << "\n";
+    std::cerr << qdx::payout_summary(result, request.layout) << "\n";
 }
 
 // The chart as the report window draws it, on the application's palette.

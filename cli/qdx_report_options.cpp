@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "reports/report_chart.h"
@@ -30,8 +32,16 @@ const char* const kUsage =
     "  --raw-text       in the CSV, write texts beginning with =, +, -, @, tab or CR as\n"
     "                   they are (default: with a leading ' so no spreadsheet runs them)\n"
     "  --payout FILE    payments-due: write the payout file of the listed rows to FILE\n"
-    "  --payout-layout qdx|mass   Qdx's own columns (default) or the mass-payment form\n"
-    "  --currency CODE  the mass-payment form's currency (default: the one last used)\n"
+    "  --payout-layout qdx|mass|sepa|sepa03|paypal|wise   Qdx's own columns (default),\n"
+    "                   the mass-payment form, a SEPA credit transfer (pain.001.001.09,\n"
+    "                   or .03), PayPal Payouts (5,000 rows a file) or a Wise batch\n"
+    "                   (1,000 rows a file)\n"
+    "  --currency CODE  the currency of the mass-payment form, PayPal and Wise (default:\n"
+    "                   the one last used); SEPA pays EUR\n"
+    "  --debtor-name TEXT, --debtor-iban IBAN, --debtor-bic BIC   the account a SEPA\n"
+    "                   file pays from (default: the one last used; kept when given)\n"
+    "  --execution-date DATE   the SEPA file's requested execution date (default: the\n"
+    "                   next working day)\n"
     "  --chart FILE     ap-performance, network, income-structure: write the report's\n"
     "                   chart to FILE, a .png picture or an .svg drawing\n"
     "  --chart-style columns|lines   (default columns)\n"
@@ -61,8 +71,9 @@ bool is_chart_file(const std::string& file) {
 }
 
 const QStringList kValueOptions = {
-    "app",           "from",     "to",        "pdf",   "preview-pdf", "payout",
-    "payout-layout", "currency", "separator", "chart", "chart-style"};
+    "app",         "from",          "to",          "pdf",        "preview-pdf",
+    "payout",      "payout-layout", "currency",    "separator",  "chart",
+    "chart-style", "debtor-name",   "debtor-iban", "debtor-bic", "execution-date"};
 
 // A negative ID ("network -3") would read as options; it is taken out before
 // parsing and reaches the ID check as it was typed.
@@ -98,10 +109,32 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
         registerPayments("register"), save("save"), csv("csv"), rawText("raw-text"),
         payout("payout", "", "FILE"), payoutLayout("payout-layout", "", "LAYOUT"),
         currency("currency", "", "CODE"), chart("chart", "", "FILE"),
-        chartStyle("chart-style", "", "STYLE");
-    parser.addOptions({help, version, app, from, to, pdf, previewPdf, separator, full, pages,
-                       registerPayments, save, csv, rawText, payout, payoutLayout, currency, chart,
-                       chartStyle});
+        chartStyle("chart-style", "", "STYLE"), debtorName("debtor-name", "", "TEXT"),
+        debtorIban("debtor-iban", "", "IBAN"), debtorBic("debtor-bic", "", "BIC"),
+        executionDate("execution-date", "", "DATE");
+    parser.addOptions({help,
+                       version,
+                       app,
+                       from,
+                       to,
+                       pdf,
+                       previewPdf,
+                       separator,
+                       full,
+                       pages,
+                       registerPayments,
+                       save,
+                       csv,
+                       rawText,
+                       payout,
+                       payoutLayout,
+                       currency,
+                       chart,
+                       chartStyle,
+                       debtorName,
+                       debtorIban,
+                       debtorBic,
+                       executionDate});
 
     QStringList rest{"qdx-report"};
     const std::optional<std::string> negativeId = take_negative_id(args, rest);
@@ -140,11 +173,24 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
     o.payout = value(payout);
     o.currency = value(currency);
     if (auto layout = value(payoutLayout)) {
-        if (*layout != "qdx" && *layout != "mass") {
+        static const char* const kLayouts[] = {"qdx", "mass", "sepa", "sepa03", "paypal", "wise"};
+        if (std::find(std::begin(kLayouts), std::end(kLayouts), *layout) == std::end(kLayouts)) {
             error = "unknown payout layout: " + *layout;
             return std::nullopt;
         }
         o.massPayment = *layout == "mass";
+        o.payoutLayout = *layout;
+    }
+    o.debtorName = value(debtorName);
+    o.debtorIban = value(debtorIban);
+    o.debtorBic = value(debtorBic);
+    o.executionDate = value(executionDate);
+    const bool sepa = o.payoutLayout == "sepa" || o.payoutLayout == "sepa03";
+    if ((o.debtorName || o.debtorIban || o.debtorBic || o.executionDate) && !sepa) {
+        error =
+            "--debtor-name, --debtor-iban, --debtor-bic and --execution-date need "
+            "--payout-layout sepa or sepa03";
+        return std::nullopt;
     }
     o.chart = value(chart);
     if (auto style = value(chartStyle)) {

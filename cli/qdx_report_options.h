@@ -25,9 +25,12 @@ struct Options {
     bool rawText = false;                 // CSV texts that look like formulas written as they are
     std::optional<std::string> payout;    // the payout file to write
     bool massPayment = false;             // its layout: the mass-payment form, else Qdx's own
-    std::optional<std::string> currency;  // of the mass-payment form
-    std::optional<std::string> chart;     // the chart file to write, .png or .svg
-    bool chartLines = false;              // drawn as lines, else as columns
+    std::string payoutLayout = "qdx";     // qdx, mass, sepa, sepa03, paypal or wise
+    std::optional<std::string> currency;  // of the mass-payment form and the provider files
+    // The SEPA file's debtor (kept for the next run when given) and execution date.
+    std::optional<std::string> debtorName, debtorIban, debtorBic, executionDate;
+    std::optional<std::string> chart;  // the chart file to write, .png or .svg
+    bool chartLines = false;           // drawn as lines, else as columns
     bool help = false;
     bool version = false;
 };

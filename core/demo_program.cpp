@@ -9,11 +9,15 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/bank_details.h"
+#include "core/cp1252.h"
 #include "core/files.h"
 #include "core/ole_date.h"
+#include "core/payee_file.h"
 #include "core/record_file.h"
 #include "core/records.h"
 #include "core/sample_program.h"
+#include "core/text_field.h"
 
 namespace qdx {
 namespace {
@@ -319,6 +323,71 @@ DemoSummary write_bulk_demo(const fs::path& appDir, const DemoOptions& options) 
     return {sample.affiliates, sample.sales, sample.payments, 0};
 }
 
+// How each demo affiliate is paid: by bank transfer to an account in its
+// country for most, by PayPal (or Wise) for some and those outside the SEPA
+// area, not at all for a few. The accounts are made up, with check digits
+// that pass. Taken from the ID alone, so the other files stay as they were.
+std::string demo_iban(const std::string& country, int32_t id) {
+    struct Bban {
+        const char* country;
+        const char* code;
+        const char* bank;  // the letters or digits before the account's digits
+        size_t digits;
+    };
+    static constexpr Bban kBbans[] = {{"United Kingdom", "GB", "NWBK601613", 8},
+                                      {"Ireland", "IE", "AIBK931152", 8},
+                                      {"Germany", "DE", "37040044", 10},
+                                      {"France", "FR", "2004101005", 13},
+                                      {"Spain", "ES", "21000418", 12},
+                                      {"Netherlands", "NL", "ABNA", 10},
+                                      {"Denmark", "DK", "0040", 10}};
+    for (const Bban& b : kBbans) {
+        if (country != b.country) continue;
+        std::string account = std::to_string(1000003 * static_cast<int64_t>(id) + 424242);
+        account = std::string(b.digits > account.size() ? b.digits - account.size() : 0, '0') +
+                  account.substr(0, b.digits);
+        const std::string bban = std::string(b.bank) + account;
+        // ISO 13616: the check digits make the number, read with the country
+        // and "00" moved behind, leave 1 when divided by 97.
+        int rest = 0;
+        for (char c : bban + b.code + "00") {
+            const int value = c >= 'A' ? c - 'A' + 10 : c - '0';
+            rest = (value >= 10 ? rest * 100 + value : rest * 10 + value) % 97;
+        }
+        const int check = 98 - rest;
+        return std::string(b.code) + (check < 10 ? "0" : "") + std::to_string(check) + bban;
+    }
+    return {};
+}
+
+std::vector<PayeeDetails> make_payees(const std::vector<AffiliateRecord>& affiliates) {
+    std::vector<PayeeDetails> payees;
+    for (const AffiliateRecord& a : affiliates) {
+        PayeeDetails p;
+        const std::string iban = demo_iban(std::string(trim(a.country)), a.id);
+        if (a.id % 10 == 4) {
+            // no payment method yet
+        } else if (a.id % 10 == 5) {
+            p.method = PayMethod::Wise;
+        } else if (a.id % 10 == 3 || iban.empty()) {
+            p.method = PayMethod::PayPal;
+            if (a.id % 20 == 3) p.email = "paypal." + std::to_string(a.id) + "@example.com";
+        } else {
+            p.method = PayMethod::BankTransfer;
+            const std::string name =
+                cp1252_to_utf8(std::string(trim(a.name)) + " " + std::string(trim(a.surname)));
+            p.holder = check_sepa_name(name).value;
+            p.iban = iban;
+        }
+        payees.push_back(p);
+    }
+    return payees;
+}
+
+// The account the demo program pays from, as the payout dialog keeps it.
+constexpr const char* kDemoDebtor =
+    "name=Qdx Demo Program\niban=DE89370400440532013000\nbic=COBADEFFXXX\nsepa=09\n";
+
 }  // namespace
 
 DemoSummary write_demo_program(const fs::path& appDir, const DemoOptions& options) {
@@ -353,6 +422,8 @@ DemoSummary write_demo_program(const fs::path& appDir, const DemoOptions& option
     write_records(state.dataFile(file::kSales), saleRecords);
     write_records(state.dataFile(file::kPayments), payments);
     write_records(state.dataFile(file::kCommunications), talks);
+    write_payee_file(payee_file_path(state), make_payees(affiliates));
+    write_file_atomically(appDir / "payout_debtor.txt", kDemoDebtor);
     return {static_cast<int32_t>(affiliates.size()), static_cast<int64_t>(saleRecords.size()),
             static_cast<int64_t>(payments.size()), static_cast<int64_t>(talks.size())};
 }

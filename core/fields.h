@@ -62,6 +62,12 @@ enum class Field {
     Level6,
     Level7,
     Level8,
+    // An affiliate's payment details (data/payees.qdx), as CSV columns.
+    PayMethod,
+    PayHolder,
+    PayIban,
+    PayBic,
+    PayEmail,
 };
 
 // The reward field of a level, 1 to 8.

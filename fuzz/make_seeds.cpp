@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path examples = argv[1], out = argv[2];
-    for (const char* target : {"records", "regional", "reports", "csv", "safety"})
+    for (const char* target : {"records", "regional", "reports", "csv", "safety", "payees"})
         fs::create_directories(out / target);
 
     std::vector<fs::path> worlds;

@@ -1,9 +1,12 @@
 #include "registers/register_csv.h"
 
+#include <memory>
+
 #include "core/atomic_file.h"
 #include "core/csv.h"
 #include "core/csv_values.h"
 #include "core/files.h"
+#include "core/payee_file.h"
 #include "core/record_file.h"
 #include "core/text_field.h"
 #include "registers/affiliate_editing.h"
@@ -28,9 +31,15 @@ std::string text_value(const std::string& stored) { return csv_text(trim_right(s
 
 // Writes output/<name>: the export titles of `table`, then a record per
 // stored record, `valueOf(k, record, entry)` for each exported field.
-template <class Record, class ValueOf>
+// Nothing beyond the table's fields.
+struct NoMoreColumns {
+    std::vector<std::string> titles;
+    void operator()(int64_t, std::vector<std::string>&) const {}
+};
+
+template <class Record, class ValueOf, class More = NoMoreColumns>
 fs::path export_csv_file(const AppState& state, const char* dataFile, const std::string& name,
-                         FieldTable table, ValueOf valueOf) {
+                         FieldTable table, ValueOf valueOf, const More& more = {}) {
     const fs::path folder = state.appDir / "output";
     ensure_folder(folder);
     AtomicFile out(folder / name);
@@ -38,6 +47,7 @@ fs::path export_csv_file(const AppState& state, const char* dataFile, const std:
     std::vector<std::string> fields;
     for (const FieldEntry& entry : table)
         if (entry.exportTitle) fields.push_back(entry.exportTitle);
+    fields.insert(fields.end(), more.titles.begin(), more.titles.end());
     out.write(csv::line(fields));
     const fs::path data = state.dataFile(dataFile);
     if (file_exists(data)) {
@@ -48,12 +58,39 @@ fs::path export_csv_file(const AppState& state, const char* dataFile, const std:
                 fields.clear();
                 for (const FieldEntry& entry : table)
                     if (entry.exportTitle) fields.push_back(valueOf(k, record, entry));
+                more(k, fields);
                 out.write(csv::line(fields));
             });
     }
     out.commit();
     return folder / name;
 }
+
+// The affiliate's payment details, after its record's fields, when the
+// program keeps any; the import reads them back under the same titles.
+struct PayeeColumns {
+    explicit PayeeColumns(const fs::path& path) {
+        if (!file_exists(path)) return;
+        payees = std::make_shared<PayeeFile>(path);
+        titles = {"Payment method", "Account holder", "IBAN", "BIC", "Payment e-mail"};
+    }
+    std::vector<std::string> titles;
+    std::shared_ptr<PayeeFile> payees;
+    void operator()(int64_t k, std::vector<std::string>& fields) const {
+        if (!payees) return;
+        const PayeeFile::Lookup found = payees->read(static_cast<int32_t>(k));
+        const PayeeDetails& d = found.details;
+        // A damaged record says so rather than export as "no details".
+        fields.push_back(!found.damage.empty()         ? std::string("damaged")
+                         : d.method == PayMethod::None ? std::string()
+                                                       : std::string(pay_method_name(d.method)));
+        for (const std::string* text : {&d.holder, &d.iban, &d.bic, &d.email}) {
+            std::string value = *text;
+            guard_csv_text(value, 0);
+            fields.push_back(value);
+        }
+    }
+};
 
 }  // namespace
 
@@ -80,7 +117,8 @@ fs::path export_affiliates_csv(const AppState& state) {
                     const std::string* text = affiliate_text(r, entry.field);
                     return text ? text_value(*text) : std::string();
             }
-        });
+        },
+        PayeeColumns{payee_file_path(state)});
 }
 
 fs::path export_money_csv(const AppState& state, const MoneyRegister& reg) {

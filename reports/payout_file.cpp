@@ -33,9 +33,9 @@ int64_t power_of_ten(int digits) {
 // where whole thousandths stop being exact in a double.
 constexpr double kLargestAmount = 1e12;
 
-// A shown amount (at most three decimals) in whole minor units, rounded down.
-// Throws for an amount that is not a finite number, naming the affiliate.
-int64_t minor_units(double amount, int digits, int32_t id) {
+}  // namespace
+
+int64_t payout_minor_units(double amount, int digits, int32_t id) {
     if (!std::isfinite(amount) || std::fabs(amount) > kLargestAmount) {
         const std::string what = std::isnan(amount)   ? "an amount that is not a number"
                                  : std::isinf(amount) ? "an infinite amount"
@@ -49,8 +49,6 @@ int64_t minor_units(double amount, int digits, int32_t id) {
     if (thousandths % step != 0 && thousandths < 0) --minor;  // down, also below 0
     return minor;
 }
-
-}  // namespace
 
 int minor_unit_digits(const std::string& currency) {
     // ISO 4217: the currencies whose minor unit is not a hundredth.
@@ -112,6 +110,8 @@ PayoutResult write_payout_file(const AppState& state, const ReportTable& table, 
                                const std::string& currency, const std::filesystem::path& file) {
     if (table.request.kind != ReportKind::PaymentsDue || table.rowCount() == 0)
         throw ReportError("A payout file is written from the Payments Due report");
+    if (layout != PayoutLayout::Qdx && layout != PayoutLayout::MassPayment)
+        throw ReportError("The bank and provider payout files are written by write_payout");
     const bool mass = layout == PayoutLayout::MassPayment;
     if (mass && !is_currency_code(currency))
         throw ReportError("The currency code must be three letters, such as EUR or USD");
@@ -149,7 +149,7 @@ PayoutResult write_payout_file(const AppState& state, const ReportTable& table, 
         records.load(ids);
         for (size_t i = from; i < to; ++i) {
             const int32_t id = ids[i - from];
-            const int64_t minor = minor_units(table.number(i + 1, 1), digits, id);
+            const int64_t minor = payout_minor_units(table.number(i + 1, 1), digits, id);
             if (minor <= 0) {
                 result.belowMinorUnit.push_back(id);
                 continue;
@@ -202,9 +202,20 @@ int register_payout_payments(const AppState& state, const PayoutResult& result) 
 }
 
 std::string payout_summary(const PayoutResult& result, PayoutLayout layout) {
-    std::string text = "The payout file " + result.file.string() + " lists " +
-                       std::to_string(result.rows) + " payment(s), " +
-                       minor_amount_text(result.totalMinor, result.minorDigits) + " in all.";
+    std::string total = minor_amount_text(result.totalMinor, result.minorDigits);
+    if (!result.currency.empty()) total += " " + result.currency;
+    std::string text;
+    if (result.files.size() > 1) {
+        text = "The payout files ";
+        for (size_t i = 0; i < result.files.size(); ++i)
+            text += (i ? ", " : "") + result.files[i].string();
+        text += " list ";
+    } else {
+        text = "The payout file " + result.file.string() + " lists ";
+    }
+    text += std::to_string(result.rows) + " payment(s), " + total + " in all.";
+    for (const auto& [id, reason] : result.leftOut)
+        text += "\nLeft out: affiliate ID " + std::to_string(id) + ", " + reason + ".";
     if (!result.belowMinorUnit.empty()) {
         text += "\nLeft out, as they are owed less than " +
                 minor_amount_text(1, result.minorDigits) + ": affiliate ID ";

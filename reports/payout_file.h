@@ -9,6 +9,7 @@
 // fractions stay owed for a later run.
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/app_state.h"
@@ -16,7 +17,9 @@
 
 namespace qdx {
 
-enum class PayoutLayout { Qdx, MassPayment };
+// Qdx's own and the mass-payment layout are written here; the SEPA credit
+// transfers and the PayPal and Wise files by write_payout (bank_payouts.h).
+enum class PayoutLayout { Qdx, MassPayment, Sepa09, Sepa03, PayPal, Wise };
 
 // One payment of a payout file, in the currency's minor unit (cents).
 struct PayoutPayment {
@@ -37,6 +40,12 @@ struct PayoutResult {
     // Listed, but no e-mail to pay to. Qdx's layout writes them with an empty
     // e-mail; the mass-payment form leaves them out, as a provider cannot pay them.
     std::vector<int32_t> withoutEmail;
+    // Bank and provider files: the listed affiliates not paid this way, each
+    // with the reason (another payment method, no valid IBAN, ...).
+    std::vector<std::pair<int32_t, std::string>> leftOut;
+    // Every file written, in order, when a long list was split (PayPal, Wise).
+    std::vector<std::filesystem::path> files;
+    std::string currency;  // of the bank and provider files
 };
 
 // Writes the payout file of `table` (a Payments Due table) to `file`. Throws
@@ -54,6 +63,10 @@ std::string payout_summary(const PayoutResult& result, PayoutLayout layout);
 // per line, dated the end of the report's range, in one append (all or none).
 // Does nothing when the payments file does not exist. Returns the count.
 int register_payout_payments(const AppState& state, const PayoutResult& result);
+
+// A shown amount (at most three decimals) in whole minor units, rounded down.
+// Throws ReportError for an amount that is not a finite number, naming the affiliate.
+int64_t payout_minor_units(double amount, int digits, int32_t id);
 
 // The digits after the decimal point of a currency's minor unit, per ISO
 // 4217: 0 for JPY or KRW, 3 for KWD or BHD, 2 for the others and for a unit

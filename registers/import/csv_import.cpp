@@ -10,6 +10,7 @@
 #include "core/files.h"
 #include "core/history.h"
 #include "core/import_journal.h"
+#include "core/payee_file.h"
 #include "core/record_append.h"
 #include "core/record_file.h"
 #include "core/records.h"
@@ -181,6 +182,7 @@ ImportPass make_pass(const AppState& state, ImportKind kind, const fs::path& fil
         pass.plan.preview.clear();
         pass.records.clear();
         pass.sideFiles.clear();
+        pass.payees.clear();
         return pass;
     }
     if (!columns) {
@@ -301,6 +303,17 @@ ImportResult run_import(const AppState& state, const ImportPlan& plan,
     ImportResult result;
     result.firstRecord = first;
     result.records = now.rows;
+    // The payment details follow the records they belong to: stopped before
+    // them, the new affiliates are there without a payment method, never
+    // details without their affiliate.
+    if (!pass.payees.empty()) {
+        try {
+            PayeeFile(payee_file_path(state)).write(pass.payees);
+        } catch (const std::exception& error) {
+            result.leftToDo.push_back(std::string("The payment details could not be written (") +
+                                      error.what() + "); type them in the Affiliates window.");
+        }
+    }
     try {
         complete_pending_import(state.dataDir(), pending);
         detail::import_step(4);

@@ -32,6 +32,12 @@ std::vector<ImportColumn> affiliate_columns() {
         // The Level is computed from the referrer; a column of it is read past.
         {Field::Level, {"Level"}},
         {Field::Date, {"Date"}, true},
+        // How the affiliate is paid, kept beside its record.
+        {Field::PayMethod, {"Payment method"}},
+        {Field::PayHolder, {"Account holder"}},
+        {Field::PayIban, {"IBAN"}},
+        {Field::PayBic, {"BIC"}},
+        {Field::PayEmail, {"Payment e-mail", "PayPal/Wise e-mail"}},
     };
 }
 

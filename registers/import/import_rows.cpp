@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cctype>
 
+#include "core/cp1252.h"
 #include "core/files.h"
 #include "core/record_file.h"
 #include "core/text_field.h"
@@ -181,6 +182,7 @@ class AffiliateChecks : public RowChecks {
             return false;
         }
         if (cut) pass.plan.warnings.push_back({row.line, cutColumns, kTruncationWarning});
+        if (!takePayee(row, pass, current)) return false;
 
         file_.write(current, record);
         const size_t at = pass.records.size();
@@ -193,6 +195,43 @@ class AffiliateChecks : public RowChecks {
     }
 
   private:
+    // The payment details columns, checked as the window checks them.
+    bool takePayee(const csv::Record& row, ImportPass& pass, int64_t current) const {
+        const auto cell = [&](Field f) { return columns_.cell(row.fields, f); };
+        PayeeDetails typed;
+        if (!parse_pay_method(cell(Field::PayMethod), typed.method)) {
+            pass.addProblem(row.line, columns_.title(Field::PayMethod),
+                            "\"" + cell(Field::PayMethod) +
+                                "\" is no payment method: bank transfer, PayPal, Wise or none");
+            return false;
+        }
+        // The reader gives Windows-1252; the checks take UTF-8. The apostrophe
+        // the export puts before a text a spreadsheet would run is read past.
+        const auto unguarded = [&](Field f) {
+            std::string text = cp1252_to_utf8(cell(f));
+            if (text.size() > 1 && text[0] == '\'' &&
+                std::string_view("=+-@").find(text[1]) != std::string_view::npos)
+                text.erase(0, 1);
+            return text;
+        };
+        typed.holder = unguarded(Field::PayHolder);
+        typed.iban = cell(Field::PayIban);
+        typed.bic = cell(Field::PayBic);
+        typed.email = unguarded(Field::PayEmail);
+        if (typed == PayeeDetails()) return true;
+        const PayeeCheck check = check_payee(typed);
+        if (!check.ok()) {
+            const std::string& e = check.error;
+            const Field field = e.find("BIC") != std::string::npos      ? Field::PayBic
+                                : e.find("IBAN") != std::string::npos   ? Field::PayIban
+                                : e.find("e-mail") != std::string::npos ? Field::PayEmail
+                                                                        : Field::PayHolder;
+            pass.addProblem(row.line, columns_.title(field), e);
+            return false;
+        }
+        pass.payees.emplace_back(static_cast<int32_t>(current), check.details);
+        return true;
+    }
     void fail(const csv::Record& row, ImportPass& pass, const CheckFailure& failure) const {
         pass.addProblem(row.line, columns_.title(failure.field),
                         message_text(state_.messages, failure.message));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/csv.h"
+#include "core/payee_file.h"
 #include "registers/import/csv_import.h"
 #include "registers/import/import_columns.h"
 
@@ -22,6 +23,9 @@ struct ImportPass {
     size_t recordLength = 0;
     std::vector<uint8_t> records;  // the rows that pass, encoded, in file order
     std::vector<std::pair<std::filesystem::path, std::string>> sideFiles;
+    // Affiliates: the payment details given, by record number, written to
+    // data/payees.qdx once the records are in.
+    std::vector<std::pair<int32_t, PayeeDetails>> payees;
     std::vector<std::string> headerRow;              // as the file has it
     std::vector<std::vector<std::string>> rejected;  // with `partial`: bad rows, then the reason
     uint64_t size = 0;

@@ -1,9 +1,14 @@
 #include "registers/ui/affiliates_window.h"
 
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <limits>
 
 #include "core/files.h"
+#include "core/payee_file.h"
 #include "core/regional.h"
 #include "core/ui/ui_context.h"
 #include "registers/register_csv.h"
@@ -34,6 +39,7 @@ AffiliatesWindow::AffiliatesWindow(UiContext& context)
     txtAdditional_Info = addBox(Field::AdditionalInfo, 6, 1, "lblLabel12", "txtAdditional_Info");
     // It shows a whole side file, however long; the default limit would cut it.
     txtAdditional_Info->setMaxLength(std::numeric_limits<int>::max());
+    buildPaymentDetails();
 
     txtSname = addSearchBox(Field::FindName, 0, "lblLabel15", "txtSname");
     txtSsurname = addSearchBox(Field::FindSurname, 1, "lblLabel16", "txtSsurname");
@@ -69,6 +75,100 @@ void AffiliatesWindow::toForm() {
     if (auto text = read_side_file(affiliate_info_file(appDir, current_))) {
         setAnsi(txtAdditional_Info, *text);
     }
+    const PayeeFile::Lookup payee = PayeeFile(payee_file_path(context_.state)).read(current_);
+    showPayee(payee.details);
+    if (!payee.damage.empty())
+        context_.message(this, QString::fromStdString("Note: " + payee.damage + "."));
+}
+
+void AffiliatesWindow::buildPaymentDetails() {
+    auto* group = new QGroupBox("Payment details", this);
+    group->setObjectName("framePayment");
+    auto* grid = new QGridLayout(group);
+    cboPayMethod = new QComboBox(group);
+    cboPayMethod->setObjectName("cboPayMethod");
+    cboPayMethod->setAccessibleName("Payment method");
+    for (PayMethod m :
+         {PayMethod::None, PayMethod::BankTransfer, PayMethod::PayPal, PayMethod::Wise})
+        cboPayMethod->addItem(pay_method_name(m), static_cast<int>(m));
+    auto box = [group](const char* name, const char* accessible, int length) {
+        auto* edit = new QLineEdit(group);
+        edit->setObjectName(name);
+        edit->setAccessibleName(accessible);
+        edit->setMaxLength(length);
+        return edit;
+    };
+    txtPayHolder = box("txtPayHolder", "Account holder", 2 * static_cast<int>(payee::kHolder));
+    txtPayIban = box("txtPayIban", "IBAN", 42);
+    txtPayBic = box("txtPayBic", "BIC", 14);
+    txtPayEmail = box("txtPayEmail", "PayPal or Wise e-mail", static_cast<int>(payee::kEmail));
+    txtPayEmail->setPlaceholderText("the affiliate's own e-mail");
+    const std::pair<const char*, const char*> captions[] = {{"lblPayMethod", "Pa&yment method"},
+                                                            {"lblPayHolder", "Account &holder"},
+                                                            {"lblPayIban", "I&BAN"},
+                                                            {"lblPayBic", "BI&C"},
+                                                            {"lblPayEmail", "PayPal/Wise e-&mail"}};
+    QWidget* widgets[] = {cboPayMethod, txtPayHolder, txtPayIban, txtPayBic, txtPayEmail};
+    for (int i = 0; i < 5; ++i) {
+        auto* label = new QLabel(captions[i].second, group);
+        label->setObjectName(captions[i].first);
+        label->setBuddy(widgets[i]);
+        // Two columns, as the fields above: method, holder, IBAN left; BIC, e-mail right.
+        const int row = i < 3 ? i : i - 3;
+        const int column = i < 3 ? 0 : 2;
+        grid->addWidget(label, row, column);
+        grid->addWidget(widgets[i], row, column + 1);
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    addFieldGroup(group, 7, {cboPayMethod, txtPayHolder, txtPayIban, txtPayBic, txtPayEmail});
+}
+
+PayeeDetails AffiliatesWindow::typedPayee() const {
+    PayeeDetails d;
+    d.method = static_cast<PayMethod>(cboPayMethod->currentData().toInt());
+    d.holder = txtPayHolder->text().toStdString();
+    d.iban = txtPayIban->text().toStdString();
+    d.bic = txtPayBic->text().toStdString();
+    d.email = txtPayEmail->text().toStdString();
+    return d;
+}
+
+void AffiliatesWindow::showPayee(const PayeeDetails& d) {
+    cboPayMethod->setCurrentIndex(std::max(0, cboPayMethod->findData(static_cast<int>(d.method))));
+    txtPayHolder->setText(QString::fromStdString(d.holder));
+    txtPayIban->setText(QString::fromStdString(d.iban));
+    txtPayBic->setText(QString::fromStdString(d.bic));
+    txtPayEmail->setText(QString::fromStdString(d.email));
+}
+
+bool AffiliatesWindow::checkPayee(PayeeDetails& checked) {
+    const PayeeDetails typed = typedPayee();
+    const PayeeCheck check = check_payee(typed);
+    if (!check.ok()) {
+        context_.message(this, QString::fromStdString(check.error));
+        const std::string& e = check.error;
+        QWidget* focus = e.find("BIC") != std::string::npos      ? txtPayBic
+                         : e.find("IBAN") != std::string::npos   ? txtPayIban
+                         : e.find("e-mail") != std::string::npos ? txtPayEmail
+                                                                 : txtPayHolder;
+        focus->setFocus();
+        return false;
+    }
+    if (check.nameChanged) {
+        const QString question =
+            QString(
+                "A bank transfer carries the account holder's name in Latin letters only: "
+                "\"%1\" is kept as \"%2\".")
+                .arg(txtPayHolder->text().trimmed(), QString::fromStdString(check.details.holder));
+        if (context_.message(this, question, MessageButtons::OkCancel, "Payment details") !=
+            MessageAnswer::Ok) {
+            txtPayHolder->setFocus();
+            return false;
+        }
+    }
+    checked = check.details;
+    return true;
 }
 
 void AffiliatesWindow::clearForm() {
@@ -77,6 +177,7 @@ void AffiliatesWindow::clearForm() {
                            txtAdditional_Info, txtDate, txtLevel, txtCurrent_Record}) {
         box->clear();
     }
+    showPayee(PayeeDetails());
 }
 
 void AffiliatesWindow::inputFields(bool enabled) {
@@ -84,6 +185,10 @@ void AffiliatesWindow::inputFields(bool enabled) {
                            txtCountry, txtPhone, txtE_mail, txtURL, txtRef_ID, txtDate}) {
         box->setEnabled(enabled);
     }
+    for (QWidget* box : {static_cast<QWidget*>(cboPayMethod), static_cast<QWidget*>(txtPayHolder),
+                         static_cast<QWidget*>(txtPayIban), static_cast<QWidget*>(txtPayBic),
+                         static_cast<QWidget*>(txtPayEmail)})
+        box->setEnabled(enabled);
     // Set by the window alone.
     txtLevel->setEnabled(false);
     txtAffiliateID->setEnabled(false);
@@ -124,7 +229,15 @@ bool AffiliatesWindow::checkAndWrite() {
     showTrimmed(typed);
     if (cut) warnTruncated();
     if (failed(check_referrer(buffer_, recordCount_, file_))) return false;
+    PayeeDetails payee;
+    if (!checkPayee(payee)) return false;
     write_affiliate(file_, context_.state.appDir, current_, buffer_, ansi(txtAdditional_Info));
+    // Nothing given and no payee file yet: none is made.
+    const auto payees = payee_file_path(context_.state);
+    if (!(payee == PayeeDetails()) || file_exists(payees)) {
+        PayeeFile(payees).write(static_cast<int32_t>(current_), payee);
+        showPayee(payee);
+    }
     return true;
 }
 

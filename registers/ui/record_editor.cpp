@@ -195,6 +195,12 @@ QPlainTextEdit* RecordEditor::addTextArea(Field field, int row, int column, cons
     return box;
 }
 
+void RecordEditor::addFieldGroup(QWidget* group, int row, const std::vector<QWidget*>& tabOrder) {
+    group->setParent(fields_->parentWidget());
+    fields_->addWidget(group, row, 0, 1, 4);
+    fieldOrder_.insert(fieldOrder_.end(), tabOrder.begin(), tabOrder.end());
+}
+
 QLineEdit* RecordEditor::addSearchBox(Field field, int column, const char* labelName,
                                       const char* boxName) {
     auto* box = new QLineEdit(cmdDisplay_->parentWidget());

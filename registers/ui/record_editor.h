@@ -59,6 +59,9 @@ class RecordEditor : public QWidget {
     QPlainTextEdit* addTextArea(Field field, int row, int column, const char* labelName,
                                 const char* boxName, bool wide = false);
     QLineEdit* addSearchBox(Field field, int column, const char* labelName, const char* boxName);
+    // A group of further boxes below the record's fields, across both columns;
+    // `tabOrder` follows the fields' own in the window's tab order.
+    void addFieldGroup(QWidget* group, int row, const std::vector<QWidget*>& tabOrder);
     void setGoToCaption(const QString& caption);
     // Opens the file and shows the last record (Form_Load); called by the
     // window once its boxes exist.

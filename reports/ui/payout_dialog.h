@@ -1,14 +1,17 @@
 #pragma once
 // Asks how to write the payout file of the Payments Due report: the layout,
-// the currency of the mass-payment form, and the file.
+// the currency of the mass-payment form and the provider files, the account
+// a SEPA file pays from and its execution date, and the file.
 #include <QDialog>
 #include <filesystem>
+#include <optional>
 #include <string>
 
-#include "reports/payout_file.h"
+#include "reports/bank_payouts.h"
 
 class QLineEdit;
 class QRadioButton;
+class QGroupBox;
 
 namespace qdx::ui {
 
@@ -23,6 +26,9 @@ class PayoutDialog : public QDialog {
     PayoutLayout layout() const;
     std::string currency() const;  // as typed, in capitals
     std::filesystem::path file() const;
+    SepaDebtor debtor() const;  // as typed
+    // The execution date typed, or nothing when it is no date.
+    std::optional<double> executionDate() const;
 
   private:
     void browse();
@@ -31,8 +37,17 @@ class PayoutDialog : public QDialog {
     UiContext& context_;
     QRadioButton* qdx_;
     QRadioButton* mass_;
+    QRadioButton* sepa_;
+    QRadioButton* sepa03_;
+    QRadioButton* paypal_;
+    QRadioButton* wise_;
     QLineEdit* currency_;
     QLineEdit* file_;
+    QGroupBox* debtorFrame_;
+    QLineEdit* debtorName_;
+    QLineEdit* debtorIban_;
+    QLineEdit* debtorBic_;
+    QLineEdit* executionDate_;
 };
 
 }  // namespace qdx::ui

@@ -348,10 +348,23 @@ void ReportWindow::writePayoutFile() {
     PayoutDialog dialog(context_, this, default_payout_path(s, t), remembered_currency(s));
     if (context_.runDialog(dialog) != QDialog::Accepted) return;
     try {
-        const PayoutLayout layout = dialog.layout();
-        const PayoutResult result =
-            write_payout_file(s, t, layout, dialog.currency(), dialog.file());
-        if (layout == PayoutLayout::MassPayment) remember_currency(s, dialog.currency());
+        PayoutRequest request;
+        request.layout = dialog.layout();
+        const PayoutLayout layout = request.layout;
+        const bool sepa = layout == PayoutLayout::Sepa09 || layout == PayoutLayout::Sepa03;
+        request.currency = dialog.currency();
+        request.file = dialog.file();
+        if (sepa) {
+            request.debtor = dialog.debtor();
+            const auto date = dialog.executionDate();
+            if (!date) throw ReportError("The execution date is not a date");
+            request.executionDate = *date;
+        }
+        const PayoutResult result = write_payout(s, t, request);
+        if (layout == PayoutLayout::MassPayment || layout == PayoutLayout::PayPal ||
+            layout == PayoutLayout::Wise)
+            remember_currency(s, dialog.currency());
+        if (sepa) remember_debtor(s, check_debtor(request.debtor).first, layout);
         setStatus("Saved as " + path_text(result.file));
         const QString summary = QString::fromStdString(payout_summary(result, layout));
         if (result.payments.empty() || !file_exists(s.dataFile(file::kPayments))) {

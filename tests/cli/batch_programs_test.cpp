@@ -10,6 +10,7 @@
 #include "core/app_folder.h"
 #include "core/files.h"
 #include "core/ole_date.h"
+#include "core/payee_file.h"
 #include "core/record_file.h"
 #include "support/test_support.h"
 
@@ -189,6 +190,35 @@ TEST_F(ReportProgram, PayoutFileAndCsvComeBesideTheReport) {
               0);
 }
 
+// A SEPA file needs the owner's account once; it is kept for the next run.
+TEST_F(ReportProgram, SepaPayoutAsksForTheDebtorOnceAndValidates) {
+    write_payee_file(payee_file_path(state),
+                     {{},
+                      {PayMethod::BankTransfer, "Lea", "DE89370400440532013000", "", ""},
+                      {PayMethod::BankTransfer, "Max", "AT611904300234573201", "", ""}});
+    const auto sepa = folder.path() / "sepa.xml";
+    const std::string range = "--from 2003-03-01 --to 2003-03-31 --payout " + quoted(sepa.string());
+    Outcome refused = run(range + " --payout-layout sepa payments-due");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("fill in the debtor's IBAN"), std::string::npos) << refused.err;
+    EXPECT_FALSE(file_exists(sepa));
+
+    Outcome o = run(range +
+                    " --payout-layout sepa03 --debtor-name Owner --debtor-iban "
+                    "'NL91 ABNA 0417 1643 00' --execution-date 2003-04-01 payments-due");
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_NE(o.err.find("lists 2 payment(s), 15.00 EUR in all."), std::string::npos) << o.err;
+    const std::string xml = test::read_file(sepa);
+    EXPECT_NE(xml.find("pain.001.001.03"), std::string::npos);
+    EXPECT_NE(xml.find("<ReqdExctnDt>2003-04-01</ReqdExctnDt>"), std::string::npos);
+    EXPECT_NE(xml.find("<IBAN>NL91ABNA0417164300</IBAN>"), std::string::npos);
+
+    Outcome again = run(range + " --payout-layout sepa payments-due");
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_NE(test::read_file(sepa).find("<IBAN>NL91ABNA0417164300</IBAN>"), std::string::npos);
+    EXPECT_NE(test::read_file(sepa).find("pain.001.001.09"), std::string::npos);
+}
+
 // --csv guards texts a spreadsheet would run; --raw-text keeps them as they are.
 TEST_F(ReportProgram, CsvTextsGetTheirApostropheUnlessRawText) {
     fs::remove(state.dataFile(file::kAffiliates));
@@ -245,6 +275,8 @@ TEST_F(ReportProgram, UsageErrorsExitTwoWithTheUsage) {
           "--register ap-performance", "--from", "--frobnicate accounts", "--full=yes accounts",
           "network 1 2", "--payout p.csv accounts", "--currency EUR payments-due",
           "--payout p.csv --payout-layout xml payments-due", "--chart c.png accounts",
+          "--payout p.xml --debtor-iban DE89370400440532013000 payments-due",
+          "--payout p.csv --payout-layout paypal --execution-date 2003-04-01 payments-due",
           "--chart c.gif network 0", "--chart-style lines ap-performance",
           "--chart c.svg --chart-style pie ap-performance"}) {
         SCOPED_TRACE(args);

@@ -1,9 +1,12 @@
 #include "registers/ui/affiliates_window.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
 #include <QTest>
 
 #include "core/files.h"
+#include "core/payee_file.h"
 #include "core/text_field.h"
 #include "registers/ui/window_fixture.h"
 
@@ -210,6 +213,68 @@ TEST_F(AffiliatesWindowTest, ExportsReplaceTheirFile) {
     EXPECT_EQ(text.rfind("Name;Surname;", 0), 0u);
     EXPECT_NE(text.find("\r\nName2 "), std::string::npos);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+}
+
+// The payment details are checked on save, kept in data/payees.qdx beside the
+// record (never in it) and shown again with the record; a holder's name in
+// other letters is shown as it will be kept before it is.
+TEST_F(AffiliatesWindowTest, PaymentDetailsAreCheckedKeptBesideTheRecordAndShownAgain) {
+    addAffiliates(2);
+    const std::string before = read_whole_file(state.dataFile(file::kAffiliates));
+    AffiliatesWindow* w = openWindow();
+    auto* method = child<QComboBox>(w, "cboPayMethod");
+    for (const char* name :
+         {"cboPayMethod", "txtPayHolder", "txtPayIban", "txtPayBic", "txtPayEmail"}) {
+        QWidget* box = child(w, name);
+        EXPECT_FALSE(box->accessibleName().isEmpty()) << name;
+        bool labelled = false;
+        for (QLabel* label : w->findChildren<QLabel*>()) labelled |= label->buddy() == box;
+        EXPECT_TRUE(labelled) << name;
+    }
+    QWidget* next = child(w, "txtAdditional_Info")->nextInFocusChain();
+    while (next->focusPolicy() == Qt::NoFocus) next = next->nextInFocusChain();
+    EXPECT_EQ(next, method);
+
+    click(w, "cmdEdit");
+    method->setCurrentIndex(method->findText("bank transfer"));
+    type(w, "txtPayHolder", "Łukasz Żółć");
+    type(w, "txtPayIban", "de89 3704 0044 0532 0130 01");  // one digit wrong
+    click(w, "cmdSave");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("wrong check digits"), std::string::npos) << messages[0];
+    EXPECT_EQ(focused(w), "txtPayIban");
+    EXPECT_FALSE(file_exists(payee_file_path(state)));
+
+    type(w, "txtPayIban", "de89 3704 0044 0532 0130 00");
+    type(w, "txtPayBic", "DEUTDEFF5");
+    click(w, "cmdSave");
+    EXPECT_NE(messages.back().find("has 9 characters"), std::string::npos) << messages.back();
+    EXPECT_EQ(focused(w), "txtPayBic");
+
+    type(w, "txtPayBic", "");
+    click(w, "cmdSave");
+    EXPECT_EQ(messages.back(),
+              "A bank transfer carries the account holder's name in Latin letters only: "
+              "\"Łukasz Żółć\" is kept as \"Lukasz Zolc\".");
+    EXPECT_EQ(text(w, "txtPayIban"), "DE89370400440532013000");
+    EXPECT_EQ(read_whole_file(state.dataFile(file::kAffiliates)), before);  // the record as it was
+    PayeeFile payees(payee_file_path(state));
+    EXPECT_EQ(payees.read(2).details, (PayeeDetails{PayMethod::BankTransfer, "Lukasz Zolc",
+                                                    "DE89370400440532013000", "", ""}));
+
+    click(w, "cmdPrevious");
+    EXPECT_EQ(method->currentText(), "none");
+    EXPECT_EQ(text(w, "txtPayIban"), "");
+    click(w, "cmdNext");
+    EXPECT_EQ(method->currentText(), "bank transfer");
+    EXPECT_EQ(text(w, "txtPayHolder"), "Lukasz Zolc");
+
+    // A name of no Latin letters is refused, saying why; nothing changes.
+    click(w, "cmdEdit");
+    type(w, "txtPayHolder", "李小龍");
+    click(w, "cmdSave");
+    EXPECT_NE(messages.back().find("no Latin letters"), std::string::npos) << messages.back();
+    EXPECT_EQ(PayeeFile(payee_file_path(state)).read(2).details.holder, "Lukasz Zolc");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <iterator>
 
 #include "core/files.h"
+#include "core/payee_file.h"
 #include "core/record_file.h"
 #include "report_ui_fixture.h"
 #include "reports/print/pdf_words.h"
@@ -269,6 +270,62 @@ TEST_F(ReportWindowTest, PayoutFileCsvAndTheRegisterSummaryBesideAPaymentsDueGri
     click(w, "cmdWritePayout");
     EXPECT_EQ(offered, "CHF");
     EXPECT_EQ(messages.size(), 2u);
+}
+
+// The SEPA layout asks for the account it pays from, remembers it with the
+// version chosen, and names who was left out. Its boxes are labelled and in
+// reading order.
+TEST_F(ReportWindowTest, PayoutDialogWritesASepaFileAndKeepsTheDebtor) {
+    write_affiliates(state, {affiliate(1, 0, 1, 0), affiliate(2, 0, 1, 0), affiliate(3, 0, 1, 0)});
+    write_payee_file(payee_file_path(state),
+                     {{PayMethod::BankTransfer, "Zoë Müller", "DE89370400440532013000", "", ""},
+                      {PayMethod::PayPal, "", "", "", "b@example.com"},
+                      {PayMethod::BankTransfer, "Bad", "DE89370400440532013001", "", ""}});
+    ui::ReportWindow* w = open(payments_table({{1, 12.5f}, {2, 4}, {3, 7}}));
+    const auto xml = folder.path() / "output" / "payout_2003-03-31.xml";
+    context.dialogSink = [&](QDialog& dialog) {
+        EXPECT_FALSE(child<QLineEdit>(&dialog, "txtDebtorIban")->isEnabled());
+        child<QRadioButton>(&dialog, "optPayoutSepa03")->click();
+        EXPECT_TRUE(child<QLineEdit>(&dialog, "txtDebtorIban")->isEnabled());
+        EXPECT_FALSE(child<QLineEdit>(&dialog, "txtCurrency")->isEnabled());
+        EXPECT_TRUE(child<QLineEdit>(&dialog, "txtPayoutFile")->text().endsWith(".xml"));
+        for (const char* name :
+             {"txtDebtorName", "txtDebtorIban", "txtDebtorBic", "txtExecutionDate"}) {
+            auto* box = child<QLineEdit>(&dialog, name);
+            EXPECT_FALSE(box->accessibleName().isEmpty()) << name;
+            bool labelled = false;
+            for (QLabel* label : dialog.findChildren<QLabel*>()) labelled |= label->buddy() == box;
+            EXPECT_TRUE(labelled) << name;
+        }
+        QWidget* next = child<QLineEdit>(&dialog, "txtDebtorIban")->nextInFocusChain();
+        while (next->focusPolicy() == Qt::NoFocus) next = next->nextInFocusChain();
+        EXPECT_EQ(next, child<QLineEdit>(&dialog, "txtDebtorBic"));
+        child<QLineEdit>(&dialog, "txtDebtorName")->setText("Owner");
+        child<QLineEdit>(&dialog, "txtDebtorIban")->setText("nl91 abna 0417 1643 00");
+        return int(QDialog::Accepted);
+    };
+    click(w, "cmdWritePayout");
+    ASSERT_FALSE(messages.empty());
+    EXPECT_TRUE(messages.back().text.contains("lists 1 payment(s), 12.50 EUR in all."))
+        << messages.back().text.toStdString();
+    EXPECT_TRUE(messages.back().text.contains("Left out: affiliate ID 2, paid by PayPal."));
+    EXPECT_TRUE(messages.back().text.contains(
+        "Left out: affiliate ID 3, the IBAN \"DE89370400440532013001\" has wrong check digits"));
+    const std::string written = read_file(xml);
+    EXPECT_NE(written.find("<Nm>Zoe Muller</Nm>"), std::string::npos) << written;
+    EXPECT_NE(written.find("pain.001.001.03"), std::string::npos);
+
+    // The next time: the same version and account, offered as they were kept.
+    QString iban;
+    bool sepa03 = false;
+    context.dialogSink = [&](QDialog& dialog) {
+        iban = child<QLineEdit>(&dialog, "txtDebtorIban")->text();
+        sepa03 = child<QRadioButton>(&dialog, "optPayoutSepa03")->isChecked();
+        return int(QDialog::Rejected);
+    };
+    click(w, "cmdWritePayout");
+    EXPECT_EQ(iban, "NL91ABNA0417164300");
+    EXPECT_TRUE(sepa03);
 }
 
 // After the file, the offer to register exactly what it pays: whole cents,
