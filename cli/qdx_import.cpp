@@ -15,6 +15,7 @@
 #include "core/app_folder.h"
 #include "core/app_state.h"
 #include "core/cp1252.h"
+#include "core/csv.h"
 #include "core/regional.h"
 #include "core/text_field.h"
 #include "core/ui/system_regional.h"
@@ -31,11 +32,15 @@ const char* const kUsage =
     "  --app DIR                  the application folder (default: as the desktop program\n"
     "                             finds it)\n"
     "  --dry-run                  check the file and report, write nothing\n"
-    "  --delimiter ,|;|tab        the field delimiter (default ,)\n"
+    "  --delimiter ,|;|tab        the field delimiter (default: the one of comma, semicolon\n"
+    "                             and tab found most often in the header line)\n"
     "  --date-format iso|regional dates as yyyy-mm-dd (default) or the regional short format\n"
     "  --partial                  sales and payments: import the good rows and write the\n"
     "                             bad ones to FILE.rejected.csv\n"
     "  --force                    import a file that was imported before\n"
+    "  --latin                    keep characters the files cannot hold (Windows-1252)\n"
+    "                             as their nearest Latin letters (s for \xC5\x9B); without\n"
+    "                             it a line holding them is refused\n"
     "  --help                     this text\n"
     "  --version                  the program's version\n";
 
@@ -61,8 +66,8 @@ std::optional<Options> parse_options(int argc, char** argv, std::string& error) 
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{"h", "help"}), version("version"),
         app("app", "", "DIR"), dryRun("dry-run"), delimiter("delimiter", "", "CHAR"),
-        dateFormat("date-format", "", "FORM"), partial("partial"), force("force");
-    parser.addOptions({help, version, app, dryRun, delimiter, dateFormat, partial, force});
+        dateFormat("date-format", "", "FORM"), partial("partial"), force("force"), latin("latin");
+    parser.addOptions({help, version, app, dryRun, delimiter, dateFormat, partial, force, latin});
     if (!parser.parse(args)) {
         error = bytes_of(parser.errorText());
         return std::nullopt;
@@ -75,6 +80,7 @@ std::optional<Options> parse_options(int argc, char** argv, std::string& error) 
     o.dryRun = parser.isSet(dryRun);
     o.import.partial = parser.isSet(partial);
     o.import.force = parser.isSet(force);
+    o.import.latin = parser.isSet(latin);
     if (parser.isSet(delimiter)) {
         const std::string d = bytes_of(parser.value(delimiter));
         if (d == "," || d == ";") {
@@ -126,7 +132,9 @@ std::string where(const qdx::ImportProblem& p) {
 
 void list(const std::vector<qdx::ImportProblem>& items, int64_t count) {
     for (const qdx::ImportProblem& p : items)
-        std::cerr << where(p) << qdx::cp1252_to_utf8(std::string(qdx::trim_right(p.message)))
+        std::cerr << where(p)
+                  << (p.utf8 ? p.message
+                             : qdx::cp1252_to_utf8(std::string(qdx::trim_right(p.message))))
                   << "\n";
     if (count > static_cast<int64_t>(items.size()))
         std::cerr << "and " << count - static_cast<int64_t>(items.size()) << " more\n";
@@ -134,6 +142,9 @@ void list(const std::vector<qdx::ImportProblem>& items, int64_t count) {
 
 int run(const qdx::AppState& state, const Options& o) {
     const qdx::ImportPlan plan = qdx::plan_import(state, o.kind, o.file, o.import);
+    if (plan.delimiterFound)
+        std::cerr << "delimiter: " << qdx::csv::delimiter_name(plan.delimiter)
+                  << " (found in the header line)\n";
     if (!plan.ignoredColumns.empty()) {
         std::string names;
         for (const std::string& c : plan.ignoredColumns) names += (names.empty() ? "" : ", ") + c;
@@ -142,6 +153,10 @@ int run(const qdx::AppState& state, const Options& o) {
     list(plan.warnings, static_cast<int64_t>(plan.warnings.size()));
     list(plan.problems, plan.problemCount);
     if (plan.alreadyImported) std::cerr << *plan.alreadyImported << "\n";
+    if (plan.unkeptLines > 0 && !o.import.latin)
+        std::cerr << plan.unkeptLines << (plan.unkeptLines == 1 ? " line holds" : " lines hold")
+                  << " characters the files cannot keep: with --latin they are kept as their "
+                     "nearest Latin letters.\n";
     if (!plan.importable()) {
         if (o.import.partial && o.kind == qdx::ImportKind::Affiliates && plan.problemCount > 0)
             std::cerr << "Affiliates are imported all or none: the IDs after a bad row would "

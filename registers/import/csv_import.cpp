@@ -6,10 +6,13 @@
 #include <memory>
 
 #include "core/atomic_file.h"
+#include "core/cp1252.h"
+#include "core/csv.h"
 #include "core/csv_values.h"
 #include "core/files.h"
 #include "core/history.h"
 #include "core/import_journal.h"
+#include "core/latin_letters.h"
 #include "core/payee_file.h"
 #include "core/record_append.h"
 #include "core/record_file.h"
@@ -63,6 +66,9 @@ size_t record_length(ImportKind kind) {
 }
 
 std::string read_import_file(const fs::path& path) {
+    std::error_code error;
+    if (fs::is_directory(path, error))
+        throw FileError(path.string() + " is a folder, not a file: choose the CSV file in it.");
     std::ifstream in(path, std::ios::binary);
     if (!in) throw FileError("The file " + path.string() + " cannot be read.");
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -89,7 +95,7 @@ std::vector<std::pair<uintmax_t, fs::file_time_type>> registers_now(const AppSta
 
 bool same_options(const ImportOptions& a, const ImportOptions& b) {
     return a.delimiter == b.delimiter && a.dates == b.dates && a.partial == b.partial &&
-           a.force == b.force;
+           a.force == b.force && a.latin == b.latin;
 }
 
 // Whether a pass still holds what checking the file again would give: the
@@ -100,6 +106,46 @@ bool still_as_checked(const AppState& state, const ImportPlan& plan, const Impor
         return false;
     const std::string bytes = read_import_file(plan.file);
     return bytes.size() == pass.size && file_hash(bytes) == pass.hash;
+}
+
+std::string letters(const std::u32string& chars) {
+    std::string out;
+    for (char32_t c : chars) {
+        if (!out.empty()) out += ", ";
+        std::string one;
+        append_utf8(one, c);
+        out += "\"" + one + "\"";
+        if (auto latin = nearest_latin(c); latin && !latin->empty()) out += " \u2192 " + *latin;
+    }
+    return out;
+}
+
+// Fields of the row holding characters Windows-1252 lacks, in the columns
+// the import reads: with `latin` kept as their nearest letters (a warning
+// each), otherwise a problem each. Answers whether the row can be kept.
+bool keep_letters(const csv::Record& row, const ColumnMap& columns, bool latin, ImportPass& pass) {
+    bool keep = true;
+    bool counted = false;
+    for (const csv::Unkept& u : row.unkept) {
+        if (!columns.uses(u.field)) continue;
+        if (!counted) ++pass.plan.unkeptLines;
+        counted = true;
+        const std::string& column = columns.title_at(u.field);
+        std::string text = "\"" + u.utf8 + "\" holds ";
+        if (!u.fitted.replaced.empty())
+            text += letters(u.fitted.replaced) + (u.fitted.unknown.empty() ? "" : " and ");
+        if (!u.fitted.unknown.empty())
+            text += letters(u.fitted.unknown) + " (no nearest letters: kept as \"?\")";
+        text += ", which the files cannot keep (Windows-1252); the nearest Latin letters give \"" +
+                u.fitted.text + "\"";
+        if (latin) {
+            pass.plan.warnings.push_back({row.line, column, text + ", as it is kept", true});
+        } else {
+            pass.addProblem(row.line, column, text, true);
+            keep = false;
+        }
+    }
+    return keep;
 }
 
 ImportPass make_pass(const AppState& state, ImportKind kind, const fs::path& file,
@@ -138,11 +184,14 @@ ImportPass make_pass(const AppState& state, ImportKind kind, const fs::path& fil
         if (!options.partial) return;
         std::vector<std::string> cells = row.fields;
         const ImportProblem& p = pass.lastProblem;
-        cells.push_back(p.column.empty() ? p.message : p.column + ": " + p.message);
+        const std::string message = p.utf8 ? utf8_to_cp1252(p.message) : p.message;
+        cells.push_back(p.column.empty() ? message : p.column + ": " + message);
         pass.rejected.push_back(std::move(cells));
     };
+    pass.plan.delimiterFound = options.delimiter == 0;
+    pass.plan.delimiter = options.delimiter ? options.delimiter : csv::find_delimiter(bytes);
     try {
-        csv::read(bytes, options.delimiter, [&](csv::Record&& row) {
+        pass.plan.delimiter = csv::read(bytes, options.delimiter, [&](csv::Record&& row) {
             lastLine = row.line;
             if (!columns) {
                 std::vector<std::string> problems;
@@ -159,13 +208,14 @@ ImportPass make_pass(const AppState& state, ImportKind kind, const fs::path& fil
                 return true;
             }
             ++dataRows;
+            const bool refused = !keep_letters(row, *columns, options.latin, pass);
             if (row.fields.size() != pass.headerRow.size()) {
                 pass.addProblem(row.line, "",
                                 std::to_string(row.fields.size()) +
                                     " fields where the header has " +
                                     std::to_string(pass.headerRow.size()));
                 reject(row);
-            } else if (checks->take(row, pass)) {
+            } else if (checks->take(row, pass, refused)) {
                 ++pass.plan.rows;
             } else {
                 reject(row);
@@ -212,8 +262,8 @@ void write_rejected(const ImportPass& pass, const fs::path& to) {
     out.write("\xEF\xBB\xBF");  // spreadsheets then read it as UTF-8
     std::vector<std::string> header = pass.headerRow;
     header.push_back("problem");
-    out.write(csv::line(header, pass.plan.options.delimiter));
-    for (const auto& row : pass.rejected) out.write(csv::line(row, pass.plan.options.delimiter));
+    out.write(csv::line(header, pass.plan.delimiter));
+    for (const auto& row : pass.rejected) out.write(csv::line(row, pass.plan.delimiter));
     out.commit();
 }
 

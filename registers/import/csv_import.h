@@ -23,18 +23,24 @@ struct ImportPass;  // the rows as checked, encoded
 enum class ImportDates { Iso, Regional };  // yyyy-mm-dd, or the regional short form
 
 struct ImportOptions {
-    char delimiter = ',';
+    char delimiter = 0;  // ',', ';' or '\t'; 0: found from the header line
     ImportDates dates = ImportDates::Iso;
     bool partial = false;  // import the good rows, the bad ones to <file>.rejected.csv
     bool force = false;    // import a file the ledger already knows
+    // Keep characters the record files cannot hold as their nearest Latin
+    // letters (ś as s); without it a text holding them is a problem.
+    bool latin = false;
 };
 
 // A row that cannot be imported as it stands: its line, the column, and the
-// message its window would show (or a clear one about the file).
+// message its window would show, with the value and what was expected (or a
+// clear one about the file). Windows-1252, or UTF-8 when `utf8` is set (a
+// message that quotes characters the code page lacks).
 struct ImportProblem {
     int64_t line = 0;
     std::string column;
     std::string message;
+    bool utf8 = false;
 };
 
 // What reading and checking a file found; nothing has been written yet.
@@ -42,6 +48,9 @@ struct ImportPlan {
     ImportKind kind = ImportKind::Sales;
     std::filesystem::path file;
     ImportOptions options;
+    char delimiter = ',';             // the one the file was read with
+    bool delimiterFound = false;      // found from the header line, none being asked for
+    int64_t unkeptLines = 0;          // lines with characters the files cannot keep
     int64_t rows = 0;                 // data rows that pass
     double totalSum = 0;              // sales and payments: the sum of the rows that pass
     std::vector<std::string> header;  // the register's columns, as stored

@@ -1,5 +1,7 @@
 #include "registers/import/import_columns.h"
 
+#include <algorithm>
+
 #include "core/text_field.h"
 
 namespace qdx {
@@ -29,7 +31,7 @@ std::vector<ImportColumn> affiliate_columns() {
         {Field::AffiliateId, {"Affiliate ID", "Affiliate's ID"}},
         {Field::ReferrerId, {"Referrer's ID", "Refference ID", "Referrer ID"}, true},
         {Field::AdditionalInfo, {"Additional Info"}},
-        // The Level is computed from the referrer; a column of it is read past.
+        // The Level is computed from the referrer; a column of it is compared.
         {Field::Level, {"Level"}},
         {Field::Date, {"Date"}, true},
         // How the affiliate is paid, kept beside its record.
@@ -83,6 +85,11 @@ const std::string& ColumnMap::cell(const std::vector<std::string>& row, Field fi
     static const std::string none;
     auto i = index(field);
     return i && *i < row.size() ? row[*i] : none;
+}
+
+bool ColumnMap::uses(size_t index) const {
+    return std::find(indexes_.begin(), indexes_.end(), std::optional<size_t>(index)) !=
+           indexes_.end();
 }
 
 std::string ColumnMap::title(Field field) const {

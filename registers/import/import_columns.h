@@ -37,6 +37,9 @@ class ColumnMap {
     // The column's title as the file writes it, or its first name.
     std::string title(Field field) const;
     const std::vector<std::string>& ignored() const { return ignored_; }
+    // Whether the header's column `index` is one of the register's, and its title.
+    bool uses(size_t index) const;
+    const std::string& title_at(size_t index) const { return header_.at(index); }
 
   private:
     std::optional<size_t> index(Field field) const;

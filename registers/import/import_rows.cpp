@@ -4,13 +4,17 @@
 
 #include <atomic>
 #include <cctype>
+#include <cmath>
 
 #include "core/cp1252.h"
+#include "core/csv_values.h"
 #include "core/files.h"
+#include "core/ole_date.h"
 #include "core/record_file.h"
 #include "core/text_field.h"
 #include "core/tree.h"
 #include "registers/affiliate_editing.h"
+#include "registers/import/largest_sum.h"
 #include "registers/money_editing.h"
 #include "registers/side_files.h"
 
@@ -18,11 +22,17 @@ namespace qdx {
 
 namespace fs = std::filesystem;
 
-void ImportPass::addProblem(int64_t line, std::string column, std::string message) {
+void ImportPass::addProblem(int64_t line, std::string column, std::string message, bool utf8) {
     ++plan.problemCount;
-    lastProblem = {line, column, message};
+    lastProblem = {line, column, message, utf8};
     if (plan.problems.size() < kProblemsKept)
-        plan.problems.push_back({line, std::move(column), std::move(message)});
+        plan.problems.push_back({line, std::move(column), std::move(message), utf8});
+}
+
+std::string unguarded(const std::string& cell) {
+    if (cell.size() > 1 && cell[0] == '\'' && starts_like_formula(std::string_view(cell).substr(1)))
+        return cell.substr(1);
+    return cell;
 }
 
 namespace {
@@ -42,6 +52,123 @@ std::string date_box(const std::string& cell, ImportDates dates) {
     // No date reader takes this text, so the check says the date is wrong.
     return iso_shaped(text) ? std::string(text) : std::string("\x7f");
 }
+
+namespace {
+
+std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+bool whole_number(std::string_view text) {
+    text = trim(text);
+    if (!text.empty() && text[0] == '-') text.remove_prefix(1);
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c));
+    });
+}
+
+// What the import's messages add to the window's: the value and what the
+// column takes.
+struct Explainer {
+    const Regional& regional;
+    ImportDates dates;
+    bool affiliateRows = false;  // the ID column must hold the number the row gets
+
+    std::string operator()(Msg msg, Field field, const std::string& cell, int64_t current,
+                           int64_t affiliates) const {
+        const std::string value = quoted(trim(cell));
+        const bool id = field == Field::AffiliateId || field == Field::ReferrerId;
+        switch (msg) {
+            case Msg::EnterData:
+                return trim(cell).empty() && !cell.empty() ? "the cell holds only blanks"
+                                                           : "the cell is empty";
+            case Msg::NoAffiliate:
+                return value + ": the register holds " + std::to_string(affiliates) + " affiliates";
+            case Msg::NoRecord:
+                return value +
+                       ": no affiliate has this ID (a referrer comes before the "
+                       "affiliates it refers)";
+            case Msg::IncorrectValue:
+                break;
+            default:
+                return {};
+        }
+        if (id && !whole_number(cell))
+            return value + " is not a whole number: affiliate IDs are whole numbers" +
+                   (field == Field::ReferrerId ? ", 0 for none" : "");
+        if (field == Field::AffiliateId && affiliateRows)
+            return value +
+                   " is not the ID this row gets: the rows get the next IDs in file "
+                   "order, here " +
+                   std::to_string(current);
+        if (field == Field::AffiliateId) return value + ": affiliate IDs start at 1";
+        if (field == Field::ReferrerId)
+            return value + ": the referrer is 0 (none) or an affiliate before this one";
+        if (field == Field::Sum) {
+            if (parse_number(cell, regional)) return value + ": a sum is not negative";
+            return value + " is not a number: sums are written as digits with \"" +
+                   std::string(1, regional.decimalSeparator) + "\" before the decimals (49" +
+                   regional.decimalSeparator +
+                   "90), without a currency sign or thousands separators";
+        }
+        if (field == Field::Date || field == Field::DateOfResponse) {
+            if (dates == ImportDates::Iso)
+                return value +
+                       " is not a date in the form yyyy-mm-dd, the only form tried "
+                       "(dates as the regional settings write them, " +
+                       regional.shortDateFormat + ", are read when asked for)";
+            return value + " is not a date; tried: " + regional.shortDateFormat +
+                   " (the regional short format, with /, -, . or blanks between), yyyy-mm-dd "
+                   "and month names (15 March 2003)";
+        }
+        return {};
+    }
+};
+
+// The problems of one row: each field once, the window's wording first.
+class RowProblems {
+  public:
+    RowProblems(ImportPass& pass, const csv::Record& row, const ColumnMap& columns,
+                const Messages& messages)
+        : pass_(pass), row_(row), columns_(columns), messages_(messages) {}
+
+    bool has(Field field) const {
+        return std::find(fields_.begin(), fields_.end(), field) != fields_.end();
+    }
+    bool any() const { return !fields_.empty(); }
+    // Answers false when the field was named already.
+    bool add(Field field, Msg msg, const std::string& detail) {
+        if (has(field)) return false;
+        std::string text = message_text(messages_, msg);
+        if (!detail.empty()) text += ": " + detail;
+        addOwn(field, text);
+        return true;
+    }
+    void addOwn(Field field, const std::string& text) {
+        fields_.push_back(field);
+        pass_.addProblem(row_.line, columns_.title(field), text);
+    }
+
+  private:
+    ImportPass& pass_;
+    const csv::Record& row_;
+    const ColumnMap& columns_;
+    const Messages& messages_;
+    std::vector<Field> fields_;
+};
+
+// A one-line text field holding a line break or another control character,
+// which would split the affiliate's row in every text report.
+std::optional<std::string> control_character(const std::string& text) {
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '\n' || c == '\r') return "the text holds a line break: this field keeps one line";
+        if (c < 0x20 || c == 0x7F)
+            return "the text holds the control character " + std::to_string(c) +
+                   (c == '\t' ? " (a tab)" : "") + ": this field keeps printable text only";
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 std::vector<std::string> money_preview_header() {
     return {"N of Record", "Affiliate's ID", "Sum", "Date", "Details"};
@@ -63,25 +190,53 @@ class MoneyChecks : public RowChecks {
           reg_(reg),
           columns_(columns),
           options_(options),
-          affiliates_(count_affiliates(state)) {}
+          affiliates_(count_affiliates(state)),
+          largest_(largest_import_sum(state.appDir)) {}
 
-    bool take(const csv::Record& row, ImportPass& pass) override {
+    bool take(const csv::Record& row, ImportPass& pass, bool refused) override {
         const Regional& regional = state_.regional;
-        const MoneyBoxes boxes{columns_.cell(row.fields, Field::AffiliateId),
-                               columns_.cell(row.fields, Field::Sum),
-                               date_box(columns_.cell(row.fields, Field::Date), options_.dates)};
+        const std::string& idCell = columns_.cell(row.fields, Field::AffiliateId);
+        const std::string& sumCell = columns_.cell(row.fields, Field::Sum);
+        const std::string& dateCell = columns_.cell(row.fields, Field::Date);
+        MoneyBoxes boxes{idCell, sumCell, date_box(dateCell, options_.dates)};
         const int64_t current = pass.firstRecord + pass.plan.rows;
-        if (auto failure = check_money_boxes(boxes, current, affiliates_, regional)) {
-            pass.addProblem(row.line, columns_.title(failure->field),
-                            message_text(state_.messages, failure->message));
-            return false;
+        const Explainer explain{regional, options_.dates};
+        RowProblems problems(pass, row, columns_, state_.messages);
+        const auto cellOf = [&](Field f) -> const std::string& {
+            return f == Field::AffiliateId ? idCell : f == Field::Sum ? sumCell : dateCell;
+        };
+        // The window rounds a fraction to the nearest ID; a file means what it says.
+        if (!idCell.empty() && !whole_number(idCell) && parse_long(idCell, regional)) {
+            problems.add(
+                Field::AffiliateId, Msg::IncorrectValue,
+                explain(Msg::IncorrectValue, Field::AffiliateId, idCell, current, affiliates_));
+            boxes.affiliateId = "1";
         }
+        // Each failure of the window's checks, in their order: the box that
+        // failed is given a good value and the checks run again.
+        while (auto failure = check_money_boxes(boxes, current, affiliates_, regional)) {
+            if (!problems.add(failure->field, failure->message,
+                              explain(failure->message, failure->field, cellOf(failure->field),
+                                      current, affiliates_)))
+                break;
+            if (failure->field == Field::AffiliateId) boxes.affiliateId = "1";
+            if (failure->field == Field::Sum) boxes.sum = "0";
+            if (failure->field == Field::Date) boxes.date = "2000-01-01";
+        }
+        if (!problems.has(Field::Sum))
+            if (auto sum = parse_number(sumCell, regional); sum && !(std::fabs(*sum) <= largest_))
+                problems.addOwn(Field::Sum, quoted(trim(sumCell)) +
+                                                " is beyond the largest sum an import takes, " +
+                                                format_long(static_cast<int64_t>(largest_)) +
+                                                " (data/" + kLargestImportSumFile +
+                                                " sets another)");
+        if (problems.any() || refused) return false;
         const MoneyRecord record = money_from_boxes(boxes, regional);
         const size_t at = pass.records.size();
         pass.records.resize(at + MoneyRecord::kSize);
         record.encode(pass.records.data() + at);
 
-        const std::string& details = columns_.cell(row.fields, Field::Details);
+        const std::string details = unguarded(columns_.cell(row.fields, Field::Details));
         if (!details.empty())
             pass.sideFiles.emplace_back(
                 money_details_file(state_.appDir, reg_.detailsPrefix, current), details);
@@ -99,6 +254,7 @@ class MoneyChecks : public RowChecks {
     const ColumnMap& columns_;
     ImportOptions options_;
     int32_t affiliates_;
+    double largest_;
 };
 
 // The affiliate's text boxes with their fields and widths, to name the
@@ -142,28 +298,69 @@ class AffiliateChecks : public RowChecks {
         fs::remove(copy_, ignored);
     }
 
-    bool take(const csv::Record& row, ImportPass& pass) override {
+    bool take(const csv::Record& row, ImportPass& pass, bool refused) override {
         const Regional& regional = state_.regional;
         const int64_t current = pass.firstRecord + pass.plan.rows;
         const auto cell = [&](Field f) { return columns_.cell(row.fields, f); };
-        AffiliateBoxes boxes{cell(Field::Name),
-                             cell(Field::Surname),
-                             cell(Field::Street),
-                             cell(Field::City),
-                             cell(Field::PostCod),
-                             cell(Field::Country),
-                             cell(Field::Phone),
-                             cell(Field::Email),
-                             cell(Field::Url),
+        const auto text = [&](Field f) { return unguarded(cell(f)); };
+        AffiliateBoxes boxes{text(Field::Name),
+                             text(Field::Surname),
+                             text(Field::Street),
+                             text(Field::City),
+                             text(Field::PostCod),
+                             text(Field::Country),
+                             text(Field::Phone),
+                             text(Field::Email),
+                             text(Field::Url),
                              cell(Field::AffiliateId),
                              cell(Field::ReferrerId),
-                             cell(Field::AdditionalInfo),
+                             text(Field::AdditionalInfo),
                              date_box(cell(Field::Date), options_.dates)};
         // The window fills the ID box itself; a file may leave it out.
         if (!columns_.has(Field::AffiliateId)) boxes.affiliateId = format_long(current);
 
-        if (auto failure = check_affiliate_boxes(boxes, current, regional)) {
-            fail(row, pass, *failure);
+        const Explainer explain{regional, options_.dates, true};
+        RowProblems problems(pass, row, columns_, state_.messages);
+        const int64_t registered = current - 1;
+        for (const TextBox& t : kTextBoxes)
+            if (auto what = control_character(boxes.*t.box)) {
+                problems.addOwn(t.field, *what);
+                boxes.*t.box = "x";
+            }
+        if (!problems.has(Field::Name) && !boxes.name.empty() && trim(boxes.name).empty()) {
+            problems.add(Field::Name, Msg::EnterData, "the name is only blanks");
+            boxes.name = "x";
+        }
+        for (Field f : {Field::AffiliateId, Field::ReferrerId}) {
+            std::string& box = f == Field::AffiliateId ? boxes.affiliateId : boxes.refId;
+            if (!box.empty() && !whole_number(box) && parse_long(box, regional)) {
+                problems.add(f, Msg::IncorrectValue,
+                             explain(Msg::IncorrectValue, f, box, current, registered));
+                box = f == Field::AffiliateId ? format_long(current) : "0";
+            }
+        }
+        while (auto failure = check_affiliate_boxes(boxes, current, regional)) {
+            if (!problems.add(failure->field, failure->message,
+                              explain(failure->message, failure->field, cell(failure->field),
+                                      current, registered)))
+                break;
+            if (failure->field == Field::Name) boxes.name = "x";
+            if (failure->field == Field::AffiliateId) boxes.affiliateId = format_long(current);
+            if (failure->field == Field::ReferrerId) boxes.refId = "0";
+            if (failure->field == Field::Date) boxes.date = "2000-01-01";
+        }
+        if (problems.any()) {
+            // The referrer is checked too, when its box was good.
+            if (!problems.has(Field::ReferrerId) && !problems.has(Field::Record)) {
+                AffiliateBoxes copy = boxes;
+                AffiliateRecord record;
+                int64_t number = current;
+                affiliate_from_boxes(copy, record, number, file_, regional);
+                if (auto failure = check_referrer(record, current, file_))
+                    problems.add(failure->field, failure->message,
+                                 explain(failure->message, failure->field, cell(Field::ReferrerId),
+                                         current, registered));
+            }
             return false;
         }
         std::string cutColumns;
@@ -178,10 +375,21 @@ class AffiliateChecks : public RowChecks {
         const bool cut = affiliate_from_boxes(boxes, record, number, file_, regional);
         // A new record is one past the end, so the register counts it.
         if (auto failure = check_referrer(record, current, file_)) {
-            fail(row, pass, *failure);
+            problems.add(failure->field, failure->message,
+                         explain(failure->message, failure->field, cell(Field::ReferrerId), current,
+                                 registered));
             return false;
         }
+        if (refused) return false;
         if (cut) pass.plan.warnings.push_back({row.line, cutColumns, kTruncationWarning});
+        // The Level follows the referrer, as the window sets it; a Level
+        // column that says otherwise is named, not taken.
+        const std::string& level = cell(Field::Level);
+        if (!trim(level).empty() && trim(level) != format_long(record.level))
+            pass.plan.warnings.push_back({row.line, columns_.title(Field::Level),
+                                          "the Level is " + format_long(record.level) +
+                                              ", as the referrer gives it, not " +
+                                              quoted(trim(level))});
         if (!takePayee(row, pass, current)) return false;
 
         file_.write(current, record);
@@ -205,19 +413,12 @@ class AffiliateChecks : public RowChecks {
                                 "\" is no payment method: bank transfer, PayPal, Wise or none");
             return false;
         }
-        // The reader gives Windows-1252; the checks take UTF-8. The apostrophe
-        // the export puts before a text a spreadsheet would run is read past.
-        const auto unguarded = [&](Field f) {
-            std::string text = cp1252_to_utf8(cell(f));
-            if (text.size() > 1 && text[0] == '\'' &&
-                std::string_view("=+-@").find(text[1]) != std::string_view::npos)
-                text.erase(0, 1);
-            return text;
-        };
-        typed.holder = unguarded(Field::PayHolder);
+        // The reader gives Windows-1252; the checks take UTF-8.
+        const auto text = [&](Field f) { return cp1252_to_utf8(unguarded(cell(f))); };
+        typed.holder = text(Field::PayHolder);
         typed.iban = cell(Field::PayIban);
         typed.bic = cell(Field::PayBic);
-        typed.email = unguarded(Field::PayEmail);
+        typed.email = text(Field::PayEmail);
         if (typed == PayeeDetails()) return true;
         const PayeeCheck check = check_payee(typed);
         if (!check.ok()) {
@@ -231,10 +432,6 @@ class AffiliateChecks : public RowChecks {
         }
         pass.payees.emplace_back(static_cast<int32_t>(current), check.details);
         return true;
-    }
-    void fail(const csv::Record& row, ImportPass& pass, const CheckFailure& failure) const {
-        pass.addProblem(row.line, columns_.title(failure.field),
-                        message_text(state_.messages, failure.message));
     }
     void preview(const AffiliateRecord& r, const std::string& infoBox, ImportPlan& plan) const {
         std::vector<std::string> cells{format_long(r.id)};

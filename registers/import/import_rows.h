@@ -35,15 +35,16 @@ struct ImportPass {
     // and time of the last change of the register and of the affiliates.
     std::vector<std::pair<uintmax_t, std::filesystem::file_time_type>> registers;
 
-    void addProblem(int64_t line, std::string column, std::string message);
+    void addProblem(int64_t line, std::string column, std::string message, bool utf8 = false);
 };
 
 class RowChecks {
   public:
     virtual ~RowChecks() = default;
-    // Checks a row with as many cells as the header; when it passes, adds
-    // its record (number firstRecord + plan.rows) to the pass and answers true.
-    virtual bool take(const csv::Record& row, ImportPass& pass) = 0;
+    // Checks a row with as many cells as the header, adding every problem it
+    // has to the pass; when it passes and is not `refused` already, adds its
+    // record (number firstRecord + plan.rows) to the pass and answers true.
+    virtual bool take(const csv::Record& row, ImportPass& pass, bool refused) = 0;
 };
 
 // The date as it goes into the date box: with ISO dates only yyyy-mm-dd is
@@ -56,6 +57,10 @@ std::unique_ptr<RowChecks> money_checks(const AppState& state, ImportKind kind,
 // same file is found like one already registered.
 std::unique_ptr<RowChecks> affiliate_checks(const AppState& state, const ColumnMap& columns,
                                             const ImportOptions& options);
+
+// A text cell as the register keeps it: the apostrophe a CSV export puts
+// before a text that starts like a formula (=, +, -, @, tab, CR) taken off.
+std::string unguarded(const std::string& cell);
 
 // The columns of the preview.
 std::vector<std::string> money_preview_header();

@@ -59,7 +59,8 @@ TEST_F(ImportProgramTest, RefusalsListTheFirstHundredReasonsByLineAndColumn) {
     const Outcome o = import(folder.path(), "--delimiter tab --date-format regional sales bad.tsv");
     EXPECT_EQ(o.exitCode, 1);
     EXPECT_EQ(o.err.substr(0, o.err.find('\n') + 1),
-              "line 2, column affiliate_id: Sorry, there is no Affiliate with that ID\n");
+              "line 2, column affiliate_id: Sorry, there is no Affiliate with that ID: \"3\": "
+              "the register holds 2 affiliates\n");
     EXPECT_NE(o.err.find("line 101, column affiliate_id"), std::string::npos);
     EXPECT_EQ(o.err.find("line 102,"), std::string::npos);
     EXPECT_NE(o.err.find("\nand 50 more\n"), std::string::npos);
@@ -101,7 +102,7 @@ TEST_F(ImportProgramTest, AnImportBacksTheDataUpFirstOrImportsNothing) {
     csv("more.csv", "affiliate_id,date,sum\n2,2003-03-06,5\n");
     fs::remove_all(state.appDir / "backups");
     write_file_atomically(state.appDir / "backups", "a file where the folder goes");
-    const Outcome refused = import(folder.path(), "sales more.csv");
+    const Outcome refused = import(folder.path(), "--delimiter , sales more.csv");
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.err.rfind("The backup before the import could not be made, so nothing was "
                                 "imported: ",

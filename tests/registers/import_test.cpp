@@ -111,7 +111,7 @@ std::vector<BadFile> bad_files() {
         {"a PNG", ImportKind::Sales, png, 3, "the file holds a NUL byte"},
         {"text Windows-1252 lacks", ImportKind::Sales,
          "affiliate_id,date,sum,details\n1,2003-03-05,4,ok \xE2\x9C\x93\n", 2,
-         "a character that Windows-1252 lacks"},
+         "\"ok \xE2\x9C\x93\" holds \"\xE2\x9C\x93\"", "details"},
         {"month and day swapped for the region", ImportKind::Sales, h + "1,03/25/2003,4\n", 2,
          kIncorrect, "date", regional},
         {"ISO dates asked, regional given", ImportKind::Sales, h + "1,25/03/2003,4\n", 2,
@@ -120,6 +120,11 @@ std::vector<BadFile> bad_files() {
          "affiliate_id;date;sum\n1;2003-03-05;1,234.50\n", 2, kIncorrect, "sum", semicolon, ','},
         {"negative sum", ImportKind::Payments, h + "1,2003-03-05,-1\n", 2, kIncorrect, "sum"},
         {"NaN sum", ImportKind::Sales, h + "1,2003-03-05,NaN\n", 2, kIncorrect, "sum"},
+        {"infinite sum", ImportKind::Sales, h + "1,2003-03-05,inf\n", 2, kIncorrect, "sum"},
+        {"sum a shade above a billion", ImportKind::Sales, h + "1,2003-03-05,1000000000.5\n", 2,
+         "\"1000000000.5\" is beyond the largest sum an import takes, 1000000000", "sum"},
+        {"sum near the float limit", ImportKind::Payments, h + "1,2003-03-05,3.4e38\n", 2,
+         "\"3.4e38\" is beyond the largest sum", "sum"},
         {"affiliate 0", ImportKind::Sales, h + "1,2003-03-05,1\n0,2003-03-05,1\n", 3, kIncorrect,
          "affiliate_id"},
         {"affiliate beyond the register", ImportKind::Sales, h + "4,2003-03-05,1\n", 2,
@@ -131,7 +136,7 @@ std::vector<BadFile> bad_files() {
          "Name,Affiliate ID,Refference ID,Date\nAnn,4,0,2003-03-05\nBob,0,0,2003-03-05\n", 3,
          kIncorrect, "Affiliate ID"},
         {"affiliate without a name", ImportKind::Affiliates,
-         "Name,Referrer's ID,Date\n ,0,2003-03-05\n,0,2003-03-05\n", 3,
+         "Name,Referrer's ID,Date\n ,0,2003-03-05\n,0,2003-03-05\n", 2,
          "Please enter data into the field", "Name"},
     };
 }
@@ -155,6 +160,32 @@ TEST_P(BadFileTest, IsRefusedByLineAndWritesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Import, BadFileTest, ::testing::ValuesIn(bad_files()));
+
+TEST_F(ImportTest, TheLargestSumAnImportTakesComesFromItsSettingFile) {
+    const fs::path file = csv(std::string(kHeader) + "1,2003-03-05,1000000000\n");
+    EXPECT_TRUE(plan_import(state, ImportKind::Sales, file, {}).importable());
+
+    const fs::path setting = state.dataFile("largest_import_sum.txt");
+    write_file_atomically(setting, "50000\r\n");
+    const ImportPlan plan = plan_import(state, ImportKind::Sales, file, {});
+    ASSERT_EQ(plan.problems.size(), 1u);
+    EXPECT_EQ(plan.problems[0].message,
+              "\"1000000000\" is beyond the largest sum an import takes, 50000 "
+              "(data/largest_import_sum.txt sets another)");
+
+    for (const char* damaged : {"", "0", "1e9", "12 000", "2000000000000000"}) {
+        write_file_atomically(setting, damaged);
+        try {
+            plan_import(state, ImportKind::Sales, file, {});
+            ADD_FAILURE() << "took \"" << damaged << "\"";
+        } catch (const FileError& e) {
+            EXPECT_NE(std::string(e.what()).find("holds \"" + std::string(damaged) +
+                                                 "\": expected the largest sum"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
+}
 
 TEST_F(ImportTest, ASpreadsheetsSalesGiveTheAccountsOfTheSameSalesWrittenDirectly) {
     const fs::path file =
@@ -208,10 +239,16 @@ TEST_F(ImportTest, AffiliatesTakeTheNextIdsAndTheirLevelsFromReferrersEarlierInT
     options.delimiter = ';';
     const ImportPlan plan = plan_import(state, ImportKind::Affiliates, file, options);
     ASSERT_TRUE(plan.importable()) << plan.problems[0].message;
-    ASSERT_EQ(plan.warnings.size(), 1u);
-    EXPECT_EQ(plan.warnings[0].line, 3);
-    EXPECT_EQ(plan.warnings[0].column, "Name");
-    EXPECT_EQ(plan.warnings[0].message, kTruncationWarning);
+    // The Level column is named where it disagrees with the referrer, never taken.
+    ASSERT_EQ(plan.warnings.size(), 3u);
+    EXPECT_EQ(plan.warnings[0].line, 2);
+    EXPECT_EQ(plan.warnings[0].column, "Level");
+    EXPECT_EQ(plan.warnings[0].message, "the Level is 4, as the referrer gives it, not \"9\"");
+    EXPECT_EQ(plan.warnings[1].line, 3);
+    EXPECT_EQ(plan.warnings[1].column, "Name");
+    EXPECT_EQ(plan.warnings[1].message, kTruncationWarning);
+    EXPECT_EQ(plan.warnings[2].line, 3);
+    EXPECT_EQ(plan.warnings[2].column, "Level");
     EXPECT_EQ(run_import(state, plan).firstRecord, 4);
 
     RecordFile affiliates(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
@@ -254,10 +291,12 @@ TEST_F(ImportTest, PartialImportsTheGoodRowsAndWritesTheBadOnesBeside) {
     EXPECT_EQ(result.records, 2);
     ASSERT_TRUE(result.rejected);
     EXPECT_EQ(*result.rejected, folder.path() / "in.csv.rejected.csv");
-    EXPECT_EQ(test::read_file(*result.rejected),
-              "\xEF\xBB\xBF"
-              "affiliate_id,date,sum,problem\r\n"
-              "9,2003-03-05,5,\"affiliate_id: Sorry, there is no Affiliate with that ID\"\r\n");
+    EXPECT_EQ(
+        test::read_file(*result.rejected),
+        "\xEF\xBB\xBF"
+        "affiliate_id,date,sum,problem\r\n"
+        "9,2003-03-05,5,\"affiliate_id: Sorry, there is no Affiliate with that ID: \"\"9\"\": "
+        "the register holds 3 affiliates\"\r\n");
     RecordFile sales(state.dataFile(file::kSales), MoneyRecord::kSize);
     EXPECT_EQ(sales.read<MoneyRecord>(4).affiliateId, 2);
 
