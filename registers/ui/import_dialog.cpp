@@ -1,5 +1,7 @@
 #include "registers/ui/import_dialog.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +14,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/progress.h"
 #include "core/record_file.h"
@@ -99,12 +102,20 @@ void ImportDialog::buildControls() {
 
     auto* delimiterLabel = new QLabel("&Delimiter:", this);
     delimiterLabel->setObjectName("lblImportDelimiter");
-    delimiter_ =
-        make_choice(this, "cboImportDelimiter", delimiterLabel, {"Comma", "Semicolon", "Tab"});
+    delimiter_ = make_choice(this, "cboImportDelimiter", delimiterLabel,
+                             {"Found in the header line", "Comma", "Semicolon", "Tab"});
     auto* datesLabel = new QLabel("D&ates:", this);
     datesLabel->setObjectName("lblImportDates");
     dates_ = make_choice(this, "cboImportDates", datesLabel,
                          {"yyyy-mm-dd", "As the regional settings write them"});
+    latin_ = new QCheckBox("Keep characters the files cannot hold as their nearest &Latin letters",
+                           this);
+    latin_->setObjectName("chkImportLatin");
+    latin_->setAccessibleName(
+        "Keep characters the files cannot hold as their nearest Latin letters");
+    latin_->setToolTip(
+        "Otherwise a text holding such a character (an emoji, a Greek or Cyrillic "
+        "letter) is a problem of its row");
     again_ = new QCheckBox("Import this file again", this);
     again_->setObjectName("chkImportAgain");
     again_->setAccessibleName("Import this file again");
@@ -142,6 +153,9 @@ void ImportDialog::buildControls() {
     options->addSpacing(16);
     options->addWidget(again_);
     options->addStretch();
+    auto* latin = new QHBoxLayout;
+    latin->addWidget(latin_);
+    latin->addStretch();
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(progress_, 1);
     buttons->addStretch();
@@ -150,6 +164,7 @@ void ImportDialog::buildControls() {
     auto* page = new QVBoxLayout(this);
     page->addWidget(fileLabel);
     page->addLayout(options);
+    page->addLayout(latin);
     page->addWidget(summary_);
     page->addWidget(previewLabel);
     page->addWidget(preview_, 2);
@@ -157,12 +172,13 @@ void ImportDialog::buildControls() {
     page->addWidget(problems_, 1);
     page->addLayout(buttons);
 
-    QWidget* order[] = {delimiter_, dates_, again_, preview_, problems_, import_, cancel};
+    QWidget* order[] = {delimiter_, dates_, again_, latin_, preview_, problems_, import_, cancel};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     connect(delimiter_, &QComboBox::currentIndexChanged, this, &ImportDialog::checkFile);
     connect(dates_, &QComboBox::currentIndexChanged, this, &ImportDialog::checkFile);
     connect(again_, &QCheckBox::toggled, this, &ImportDialog::checkFile);
+    connect(latin_, &QCheckBox::toggled, this, &ImportDialog::checkFile);
     connect(import_, &QPushButton::clicked, this, &ImportDialog::runImport);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -193,9 +209,9 @@ ImportProgress ImportDialog::progressBar() {
 
 void ImportDialog::checkFile() {
     ImportOptions options;
-    options.delimiter = delimiter_->currentIndex() == 1   ? ';'
-                        : delimiter_->currentIndex() == 2 ? '\t'
-                                                          : ',';
+    constexpr char kDelimiters[] = {0, ',', ';', '\t'};
+    options.delimiter = kDelimiters[std::clamp(delimiter_->currentIndex(), 0, 3)];
+    options.latin = latin_->isChecked();
     options.dates = dates_->currentIndex() == 1 ? ImportDates::Regional : ImportDates::Iso;
     options.force = again_->isChecked();
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -225,12 +241,24 @@ void ImportDialog::showPlan() {
     if (plan_.kind != ImportKind::Affiliates)
         text += ", " + fromAnsi(format_double(plan_.totalSum, regional)) + " in all";
     text += ".";
+    if (plan_.rows > 0 || plan_.problemCount > 0) {
+        const char* name = plan_.delimiter == ';'    ? "semicolon"
+                           : plan_.delimiter == '\t' ? "tab"
+                                                     : "comma";
+        text += QString("\nRead with the %1 as delimiter%2.")
+                    .arg(name)
+                    .arg(plan_.delimiterFound ? " (found in the header line)" : "");
+    }
     if (plan_.alreadyImported) text += "\nRefused: " + fromAnsi(*plan_.alreadyImported) + ".";
     if (!plan_.ignoredColumns.empty()) {
         QStringList names;
         for (const auto& c : plan_.ignoredColumns) names << fromAnsi(c);
         text += "\nColumns ignored: " + names.join(", ") + ".";
     }
+    if (plan_.unkeptLines > 0 && !latin_->isChecked())
+        text += QString("\n%1 line(s) hold characters the files cannot keep; tick the box above "
+                        "to keep them as their nearest Latin letters.")
+                    .arg(plan_.unkeptLines);
     if (plan_.problemCount > 0 && !plan_.importable())
         text += "\nNothing is imported while a row has a problem.";
     summary_->setText(text);
@@ -243,6 +271,11 @@ void ImportDialog::showPlan() {
     for (const auto& w : plan_.warnings)
         rows.push_back({std::to_string(w.line), w.column, w.message});
     fill(problems_, {"Line", "Column", "Message"}, rows);
+    // A message quoting characters the code page lacks is kept in UTF-8.
+    for (size_t r = 0; r < plan_.problems.size(); ++r)
+        if (plan_.problems[r].utf8)
+            problems_->item(static_cast<int>(r), 2)
+                ->setText(QString::fromStdString(plan_.problems[r].message));
     const int64_t more = plan_.problemCount - static_cast<int64_t>(plan_.problems.size());
     problemsCaption_->setText(
         more > 0

@@ -49,6 +49,7 @@ class ImportDialog : public QDialog {
     QComboBox* delimiter_;
     QComboBox* dates_;
     QCheckBox* again_;
+    QCheckBox* latin_;
     QLabel* summary_;
     QTableWidget* preview_;
     QLabel* problemsCaption_;

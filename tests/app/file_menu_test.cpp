@@ -1,4 +1,6 @@
 // The File menu: imports through their preview, and the payout file.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QTableWidget>
@@ -85,6 +87,37 @@ TEST_F(FileMenuTest, ImportShowsThePreviewAndTheOpenSalesWindowShowsTheNewRecord
     main->action("ImportSales")->trigger();
     EXPECT_TRUE(offeredAgain);
     EXPECT_EQ(records(file::kSales, MoneyRecord::kSize), 3);
+}
+
+TEST_F(FileMenuTest, ImportFindsTheDelimiterAndKeepsLettersTheFilesLackOnlyWhenAsked) {
+    // Semicolons and a Greek letter, as a spreadsheet in another region saves them.
+    chooseFile("affiliate_id;date;sum;details\r\n1;2003-03-05;4;\xCE\xB1lpha\r\n");
+    QString summary, problem, latinName, bought;
+    bool importableAsIs = true;
+    context.dialogSink = [&](QDialog& dialog) {
+        auto* delimiter = child<QComboBox>(&dialog, "cboImportDelimiter");
+        EXPECT_EQ(delimiter->currentText(), "Found in the header line");
+        summary = child<QLabel>(&dialog, "lblImportSummary")->text();
+        problem = child<QTableWidget>(&dialog, "tblImportProblems")->item(0, 2)->text();
+        importableAsIs = child<QPushButton>(&dialog, "cmdImport")->isEnabled();
+        auto* latin = child<QCheckBox>(&dialog, "chkImportLatin");
+        latinName = latin->accessibleName();
+        latin->setChecked(true);
+        bought = child<QTableWidget>(&dialog, "tblImportPreview")->item(0, 4)->text();
+        click(&dialog, "cmdImport");
+        return dialog.result();
+    };
+    main->action("ImportSales")->trigger();
+    EXPECT_TRUE(
+        summary.contains("Read with the semicolon as delimiter (found in the header line)."))
+        << summary.toStdString();
+    EXPECT_TRUE(summary.contains("1 line(s) hold characters the files cannot keep"));
+    EXPECT_TRUE(problem.startsWith(QString::fromUtf8("\"\xCE\xB1lpha\" holds \"\xCE\xB1\"")))
+        << problem.toStdString();
+    EXPECT_FALSE(importableAsIs);
+    EXPECT_EQ(latinName, "Keep characters the files cannot hold as their nearest Latin letters");
+    EXPECT_EQ(bought, "alpha");
+    EXPECT_EQ(records(file::kSales, MoneyRecord::kSize), 2);
 }
 
 TEST_F(FileMenuTest, WritePayoutFileNeedsTheReportFirst) {
