@@ -9,6 +9,7 @@
 
 #include "core/record_file.h"
 #include "core/records.h"
+#include "core/refunds.h"
 #include "core/tree.h"
 
 namespace qdx {
@@ -155,6 +156,29 @@ void add_commissions(const std::vector<CountedSale>& sales, const std::vector<in
     }
 }
 
+// Takes back what each refund's sale paid, on the sale's own walk up the
+// tree, refund after refund in record order.
+void take_back(const std::vector<RangeRefund>& refunds, const std::vector<int32_t>& up,
+               const Settings& settings, size_t deepest, std::vector<float>& income) {
+    for (const RangeRefund& refund : refunds) {
+        const int32_t* row = &up[static_cast<size_t>(refund.seller) * kLevels];
+        for (size_t j = 0; j < deepest && row[j] != 0; ++j) {
+            float& total = income[static_cast<size_t>(row[j])];
+            total = add_single(total, -refund_reward(settings, static_cast<int>(j + 1), refund.sum,
+                                                     refund.saleSum));
+        }
+    }
+}
+
+// Each refund lowers its seller's own sales volume by the sum refunded.
+template <class Volume>
+void lower_volumes(const std::vector<RangeRefund>& refunds, Volume volume) {
+    for (const RangeRefund& refund : refunds) {
+        float& v = volume(refund.seller);
+        v = add_single(v, -refund.sum);
+    }
+}
+
 }  // namespace
 
 AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bool ownSales,
@@ -207,6 +231,14 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
     sales.close();
     add_batch();
     counted = {};
+    // Refunds come after the sales of the range.
+    const RefundsInRange refunds = refunds_in_range(state, from, to, n);
+    take_back(refunds.refunds, up, settings, deepest, totals.income);
+    if (ownSales)
+        lower_volumes(refunds.refunds, [&](int32_t id) -> float& {
+            return totals.ownSales[static_cast<size_t>(id)];
+        });
+    totals.notice = refunds.notice();
 
     totals.paid.assign(static_cast<size_t>(n) + 1, 0.0f);
     scan_money(state, file::kPayments, progress, "Adding up the payments",
@@ -218,12 +250,13 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
     return totals;
 }
 
-void build_accounts(const AppState& state, Progress& progress) {
+std::string build_accounts(const AppState& state, Progress& progress) {
     RecordFile accountsFile(state.workFile(file::kAccounts), AccountRecord::kSize);
     const AccountTotals totals = account_totals(state, ReferralTree::load(state), false, progress);
     std::vector<AccountRecord> accounts(totals.income.size());
     for (size_t k = 1; k < accounts.size(); ++k) accounts[k] = {totals.income[k], totals.paid[k]};
     write_records(accountsFile, accounts);
+    return totals.notice;
 }
 
 std::vector<ActivityRecord> build_activity(const AppState& state, const ReferralTree& tree,
@@ -249,6 +282,8 @@ std::vector<ActivityRecord> build_activity(const AppState& state, const Referral
         auto& volume = activity[static_cast<size_t>(sales[i].id)].volume;
         volume = add_single(volume, sales[i].sum);
     }
+    lower_volumes(refunds_in_range(state, state.datefrom, state.dateto, n).refunds,
+                  [&](int32_t id) -> float& { return activity[static_cast<size_t>(id)].volume; });
     write_records(activityFile, activity);
     return activity;
 }

@@ -3,6 +3,7 @@
 // files accounts.qdx and activity.qdx (record k belongs to affiliate k).
 // Every sum is formed as: read the Single, add in double, round to Single,
 // in record order, so the totals match the order of entry exactly.
+#include <string>
 #include <vector>
 
 #include "core/app_state.h"
@@ -18,13 +19,14 @@ class ReferralTree;
 float level_reward(const Settings& settings, int level, float sum);
 
 // Rewrites records 1..count_affiliates of accounts.qdx: income from sales in
-// the range, climbing up to eight levels of the tree, and payments in the
-// range. Sales and payments whose affiliate is not in the affiliates file are
-// skipped.
-void build_accounts(const AppState& state, Progress& progress);
-inline void build_accounts(const AppState& state) {
+// the range, climbing up to eight levels of the tree, less what the refunds
+// of the range take back, and payments in the range. Sales and payments
+// whose affiliate is not in the affiliates file are skipped. Answers what a
+// report says of refunds it had to leave out (empty when none).
+std::string build_accounts(const AppState& state, Progress& progress);
+inline std::string build_accounts(const AppState& state) {
     Progress none;
-    build_accounts(state, none);
+    return build_accounts(state, none);
 }
 // What build_accounts credits, kept in memory: per affiliate 1..n (index 0
 // unused) the income from sales in the range up to eight levels and the
@@ -32,6 +34,7 @@ inline void build_accounts(const AppState& state) {
 // volume in the range, summed in the same pass over the sales file.
 struct AccountTotals {
     std::vector<float> income, paid, ownSales;
+    std::string notice;  // refunds left out, and why
 };
 AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bool ownSales,
                              Progress& progress);
@@ -42,7 +45,8 @@ inline AccountTotals account_totals(const AppState& state, const ReferralTree& t
 }
 
 // Rewrites records 1..n of activity.qdx: each affiliate's own sales volume in
-// the range and its direct referrals registered in the range.
+// the range, less its refunds of the range, and its direct referrals
+// registered in the range.
 void build_activity(const AppState& state, Progress& progress);
 inline void build_activity(const AppState& state) {
     Progress none;

@@ -4,6 +4,7 @@
 #include "core/accounts.h"
 #include "core/record_file.h"
 #include "core/records.h"
+#include "core/refunds.h"
 #include "core/tree.h"
 
 namespace qdx {
@@ -42,6 +43,16 @@ void build_accounts_literal(const AppState& state) {
     }
     sales.close();
 
+    for (const RangeRefund& refund :
+         refunds_in_range(state, state.datefrom, state.dateto, n).refunds) {
+        int32_t b = refund.seller;
+        for (int level = 1; level <= 8 && b >= 1 && b <= n; ++level) {
+            credit(accounts, b, -refund_reward(state.settings, level, refund.sum, refund.saleSum),
+                   true);
+            b = get_referrer(state, b);
+        }
+    }
+
     RecordFile payments = open_input(state.dataFile(file::kPayments), MoneyRecord::kSize);
     for (int64_t i = 1; payments.isOpen() && i <= payments.count(); ++i) {
         auto p = payments.read<MoneyRecord>(i);
@@ -72,6 +83,12 @@ void build_activity_literal(const AppState& state) {
         auto rec = activity.read<ActivityRecord>(sale.affiliateId);
         rec.volume = add_single(rec.volume, sale.sum);
         activity.write(sale.affiliateId, rec);
+    }
+    for (const RangeRefund& refund :
+         refunds_in_range(state, state.datefrom, state.dateto, static_cast<int32_t>(n)).refunds) {
+        auto rec = activity.read<ActivityRecord>(refund.seller);
+        rec.volume = add_single(rec.volume, -refund.sum);
+        activity.write(refund.seller, rec);
     }
 }
 

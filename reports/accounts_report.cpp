@@ -13,7 +13,7 @@ ReportTable accounts_report(const AppState& shared, const ReportRequest& request
     const bool full = request.full;
     ReportTable table = start_report(request);
 
-    build_accounts(state, progress);
+    table.notice = build_accounts(state, progress);
     table.setHeader(" Affiliate's ID     | Income       | Payments         |  Balance        ");
     table.setPrintLayout({0, 15, 30, 50, 70}, 4);
 

@@ -1,10 +1,13 @@
 // AP performance: sales, payments and income month by month over the range.
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <optional>
 
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
+#include "core/refunds.h"
 #include "reports/ap_periods.h"
 #include "reports/report_building.h"
 #include "reports/reports.h"
@@ -16,12 +19,30 @@ namespace {
 // Whole-day comparison: a on or before b.
 bool on_or_before(double a, double b) { return std::floor(a) <= std::floor(b); }
 
+// The period that holds a date, if any. Periods are disjoint and in
+// order: only the last one starting on or before the date can hold it.
+std::optional<size_t> period_of(const std::vector<Period>& periods, double date) {
+    auto after = std::upper_bound(periods.begin(), periods.end(), date,
+                                  [](double d, const Period& p) { return d < p.start; });
+    if (after == periods.begin()) return std::nullopt;
+    const size_t p = static_cast<size_t>(after - periods.begin()) - 1;
+    if (!(periods[p].start <= date && date <= periods[p].end)) return std::nullopt;
+    return p;
+}
+
+// An amount added to a period after the file's records: a refund, taken off.
+struct LaterAmount {
+    double date;
+    float amount;
+};
+
 // Adds every record's sum dated within a period to that period's cell in
-// `column`. The running sum is kept as the cell shows it: each addition is
-// read back from its text as a 4-byte float. Returns the sums as shown.
+// `column`, then the `later` amounts in their order. The running sum is kept
+// as the cell shows it: each addition is read back from its text as a 4-byte
+// float. Returns the sums as shown.
 std::vector<float> add_up(ReportTable& table, const std::vector<Period>& periods, size_t column,
                           const std::filesystem::path& path, const Regional& regional,
-                          Progress& progress) {
+                          Progress& progress, const std::vector<LaterAmount>& later = {}) {
     std::vector<float> shown(periods.size(), 0.0f);
     std::vector<float> latest(periods.size(), 0.0f);  // the latest sum, before it is shown
     std::vector<bool> added(periods.size(), false);
@@ -33,18 +54,20 @@ std::vector<float> add_up(ReportTable& table, const std::vector<Period>& periods
             const double date = le::get_f64(bytes + 8);
             // Most records of a long file lie outside a short range.
             if (!(first <= date && date <= last)) continue;
-            // Periods are disjoint and in order: only the last one starting on
-            // or before the date can hold it.
-            auto after = std::upper_bound(periods.begin(), periods.end(), date,
-                                          [](double d, const Period& p) { return d < p.start; });
-            if (after == periods.begin()) continue;
-            const size_t p = static_cast<size_t>(after - periods.begin()) - 1;
-            if (!(periods[p].start <= date && date <= periods[p].end)) continue;
-            latest[p] = shown[p] + le::get_f32(bytes + 4);
-            shown[p] = shown_single(latest[p], regional);
-            added[p] = true;
+            const auto p = period_of(periods, date);
+            if (!p) continue;
+            latest[*p] = shown[*p] + le::get_f32(bytes + 4);
+            shown[*p] = shown_single(latest[*p], regional);
+            added[*p] = true;
         }
     });
+    for (const LaterAmount& a : later) {
+        const auto p = period_of(periods, a.date);
+        if (!p) continue;
+        latest[*p] = shown[*p] + a.amount;
+        shown[*p] = shown_single(latest[*p], regional);
+        added[*p] = true;
+    }
     for (size_t p = 0; p < periods.size(); ++p)
         if (added[p]) put_single(table, p + 1, column, latest[p], regional);
     return shown;
@@ -84,7 +107,14 @@ ReportTable ap_performance_report(const AppState& state, const ReportRequest& re
 
     ensure_folder(state.dataDir());
     progress.stage("Adding up the sales by month", 0, "sales");
-    const auto sales = add_up(table, periods, 2, state.dataFile(file::kSales), regional, progress);
+    // A refund counts in the month it is dated, off that month's sales.
+    std::vector<LaterAmount> refunds;
+    const RefundsInRange inRange =
+        refunds_in_range(state, periods.front().start, periods.back().end, INT32_MAX);
+    for (const RangeRefund& r : inRange.refunds) refunds.push_back({r.date, -r.sum});
+    table.notice = inRange.notice();
+    const auto sales =
+        add_up(table, periods, 2, state.dataFile(file::kSales), regional, progress, refunds);
     progress.stage("Adding up the payments by month", 0, "payments");
     const auto payments =
         add_up(table, periods, 3, state.dataFile(file::kPayments), regional, progress);

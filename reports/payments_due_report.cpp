@@ -46,7 +46,7 @@ ReportTable payments_due_report(const AppState& shared, const ReportRequest& req
     const AppState state = with_range(shared, request);
     ReportTable table = start_report(request);
 
-    build_accounts(state, progress);
+    const std::string refundsLeftOut = build_accounts(state, progress);
     // The pages read the activity file and the downline cache it brings up to date.
     std::unique_ptr<PageWriter> writer;
     if (request.pages) writer = std::make_unique<PageWriter>(state, progress);
@@ -78,6 +78,7 @@ ReportTable payments_due_report(const AppState& shared, const ReportRequest& req
     if (writer) writer->finish();
     append_total_row(table, {1}, regional);
     if (!damaged.empty()) table.notice = left_out_notice(damaged);
+    if (!refundsLeftOut.empty()) table.notice += (table.notice.empty() ? "" : " ") + refundsLeftOut;
 
     if (request.full) {
         ensure_folder(state.dataDir());

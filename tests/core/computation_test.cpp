@@ -113,6 +113,11 @@ TEST(Computation, FastMatchesLiteralByteForByte) {
             sales.push_back({id, sum, 37000.0 + rng() % 60});
             if (i % 3 == 0) payments.push_back({id, sum / 3, 37000.0 + rng() % 60});
         }
+        // Refunds of some sales, a damaged one among them.
+        std::vector<RefundRecord> refunds;
+        for (int i = 1; i <= 400; i += 1 + static_cast<int>(rng() % 9))
+            refunds.push_back({i, sales[static_cast<size_t>(i - 1)].sum / 2, 37000.0 + rng() % 60});
+        refunds.push_back({9999, 1, 37020});
         sales.push_back({1, std::numeric_limits<float>::quiet_NaN(), 37020});
         sales.push_back({1, -250.5f, 37021});
         std::vector<float> rewards = {12.5f, 5.1f, 3.3f, 2, 1.7f, 0, 0.3f, 0.1f};
@@ -122,6 +127,7 @@ TEST(Computation, FastMatchesLiteralByteForByte) {
             test::write_affiliates(*st, affiliates);
             test::write_money(*st, file::kSales, sales);
             test::write_money(*st, file::kPayments, payments);
+            if (round % 2 == 1) test::write_refunds(*st, refunds);
             test::write_settings(*st, s);
             load_settings(*st);
             st->datefrom = 37010;

@@ -54,6 +54,10 @@ void write_money(const AppState& state, const char* name, const std::vector<Mone
     append_all(state.dataFile(name), records);
 }
 
+void write_refunds(const AppState& state, const std::vector<RefundRecord>& records) {
+    append_all(state.dataFile(file::kRefunds), records);
+}
+
 void write_settings(const AppState& state, const SettingsRecord& record) {
     ensure_folder(state.dataDir());
     RecordFile f(state.dataFile(file::kSettings), SettingsRecord::kSize);
