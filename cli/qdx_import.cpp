@@ -1,4 +1,4 @@
-// qdx-import: brings sales, payments or affiliates in from a CSV file, all
+// qdx-import: brings sales, payments, affiliates or refunds in from a CSV file, all
 // rows or none, for scheduled runs. Exit 0 imported (or, with --dry-run,
 // importable), 1 refused with the reasons on standard error, 2 usage.
 #include <QCommandLineParser>
@@ -25,17 +25,19 @@
 namespace {
 
 const char* const kUsage =
-    "usage: qdx-import [options] sales|payments|affiliates FILE\n"
+    "usage: qdx-import [options] sales|payments|affiliates|refunds FILE\n"
     "  FILE: a CSV file with a header row; sales and payments take the columns\n"
     "        affiliate_id, date, sum and optionally details; affiliates the columns of\n"
-    "        the affiliates export (Name, Surname, ..., Referrer's ID, Date, Additional Info)\n"
+    "        the affiliates export (Name, Surname, ..., Referrer's ID, Date, Additional Info);\n"
+    "        refunds sale (the sale's record number) or order (a text the sale's details\n"
+    "        hold), date, sum and optionally details\n"
     "  --app DIR                  the application folder (default: as the desktop program\n"
     "                             finds it)\n"
     "  --dry-run                  check the file and report, write nothing\n"
     "  --delimiter ,|;|tab        the field delimiter (default: the one of comma, semicolon\n"
     "                             and tab found most often in the header line)\n"
     "  --date-format iso|regional dates as yyyy-mm-dd (default) or the regional short format\n"
-    "  --partial                  sales and payments: import the good rows and write the\n"
+    "  --partial                  sales, payments and refunds: import the good rows and write the\n"
     "                             bad ones to FILE.rejected.csv\n"
     "  --force                    import a file that was imported before\n"
     "  --latin                    keep characters the files cannot hold (Windows-1252)\n"
@@ -115,6 +117,8 @@ std::optional<Options> parse_options(int argc, char** argv, std::string& error) 
         o.kind = qdx::ImportKind::Payments;
     } else if (kind == "affiliates") {
         o.kind = qdx::ImportKind::Affiliates;
+    } else if (kind == "refunds") {
+        o.kind = qdx::ImportKind::Refunds;
     } else {
         error = "unknown register: " + kind;
         return std::nullopt;

@@ -68,6 +68,9 @@ enum class Field {
     PayIban,
     PayBic,
     PayEmail,
+    // A refund: the sale's record number, or the order text its details hold.
+    Sale,
+    Order,
 };
 
 // The reward field of a level, 1 to 8.

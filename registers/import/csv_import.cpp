@@ -17,6 +17,7 @@
 #include "core/record_append.h"
 #include "core/record_file.h"
 #include "core/records.h"
+#include "core/refunds.h"
 #include "registers/import/import_ledger.h"
 #include "registers/import/import_rows.h"
 #include "registers/side_files.h"
@@ -45,6 +46,8 @@ const char* register_name(ImportKind kind) {
             return "sales";
         case ImportKind::Payments:
             return "payments";
+        case ImportKind::Refunds:
+            return "refunds";
         default:
             return "affiliates";
     }
@@ -56,6 +59,8 @@ const char* data_file(ImportKind kind) {
             return file::kSales;
         case ImportKind::Payments:
             return file::kPayments;
+        case ImportKind::Refunds:
+            return file::kRefunds;
         default:
             return file::kAffiliates;
     }
@@ -83,7 +88,7 @@ constexpr int64_t kProgressStep = 8192;
 std::vector<std::pair<uintmax_t, fs::file_time_type>> registers_now(const AppState& state,
                                                                     ImportKind kind) {
     std::vector<std::pair<uintmax_t, fs::file_time_type>> now;
-    for (const char* name : {data_file(kind), file::kAffiliates}) {
+    for (const char* name : {data_file(kind), file::kAffiliates, file::kSales}) {
         std::error_code error;
         const fs::path path = state.dataFile(name);
         const uintmax_t size = fs::file_size(path, error);
@@ -159,8 +164,9 @@ ImportPass make_pass(const AppState& state, ImportKind kind, const fs::path& fil
     pass.plan.file = file;
     pass.plan.options = options;
     pass.recordLength = record_length(kind);
-    pass.plan.header =
-        kind == ImportKind::Affiliates ? affiliate_preview_header() : money_preview_header();
+    pass.plan.header = kind == ImportKind::Affiliates ? affiliate_preview_header()
+                       : kind == ImportKind::Refunds  ? refund_preview_header()
+                                                      : money_preview_header();
 
     const std::string bytes = read_import_file(file);
     pass.size = bytes.size();
@@ -195,15 +201,22 @@ ImportPass make_pass(const AppState& state, ImportKind kind, const fs::path& fil
             lastLine = row.line;
             if (!columns) {
                 std::vector<std::string> problems;
-                columns.emplace(
-                    kind == ImportKind::Affiliates ? affiliate_columns() : money_columns(),
-                    row.fields, problems);
+                columns.emplace(kind == ImportKind::Affiliates ? affiliate_columns()
+                                : kind == ImportKind::Refunds  ? refund_columns()
+                                                               : money_columns(),
+                                row.fields, problems);
+                if (kind == ImportKind::Refunds && problems.empty() && !columns->has(Field::Sale) &&
+                    !columns->has(Field::Order))
+                    problems.push_back(
+                        "the header has no column \"sale\" (the sale's record number) or "
+                        "\"order\" (a text the sale's details hold)");
                 for (const std::string& p : problems) pass.addProblem(row.line, "", p);
                 if (!problems.empty()) return false;  // no row can be read without its columns
                 pass.headerRow = row.fields;
                 pass.plan.ignoredColumns = columns->ignored();
-                checks = kind == ImportKind::Affiliates
-                             ? affiliate_checks(state, *columns, options)
+                checks = kind == ImportKind::Affiliates ? affiliate_checks(state, *columns, options)
+                         : kind == ImportKind::Refunds
+                             ? refund_checks(state, *columns, options)
                              : money_checks(state, kind, *columns, options);
                 return true;
             }
@@ -308,6 +321,7 @@ ImportResult run_import(const AppState& state, const ImportPlan& plan,
     if (plan.kind != ImportKind::Affiliates) ensure_folder(addinfo);
     const std::string prefix = plan.kind == ImportKind::Sales      ? "s"
                                : plan.kind == ImportKind::Payments ? "p"
+                               : plan.kind == ImportKind::Refunds  ? "r"
                                                                    : "";
     check_history_writable(state.appDir);
     remove_stale_side_files(addinfo, prefix, first, last);

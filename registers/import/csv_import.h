@@ -16,7 +16,7 @@
 
 namespace qdx {
 
-enum class ImportKind { Sales, Payments, Affiliates };
+enum class ImportKind { Sales, Payments, Affiliates, Refunds };
 
 struct ImportPass;  // the rows as checked, encoded
 

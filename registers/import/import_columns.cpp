@@ -17,6 +17,16 @@ std::vector<ImportColumn> money_columns() {
     };
 }
 
+std::vector<ImportColumn> refund_columns() {
+    return {
+        {Field::Sale, {"sale", "Sale", "N of Sale"}, false},
+        {Field::Order, {"order"}, false},
+        {Field::Date, {"date"}, true},
+        {Field::Sum, {"sum"}, true},
+        {Field::Details, {"details"}, false},
+    };
+}
+
 std::vector<ImportColumn> affiliate_columns() {
     return {
         {Field::Name, {"Name"}, true},

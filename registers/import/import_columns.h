@@ -20,6 +20,9 @@ struct ImportColumn {
 // The columns of sales and payments, and of affiliates.
 std::vector<ImportColumn> money_columns();
 std::vector<ImportColumn> affiliate_columns();
+// Refunds: the sale by its record number or by the order its details hold
+// (one of the two), the date, the sum, optional details.
+std::vector<ImportColumn> refund_columns();
 
 // A title as compared: lower case, without blanks.
 std::string column_key(std::string_view title);

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cctype>
 #include <cmath>
+#include <unordered_map>
 
 #include "core/cp1252.h"
 #include "core/csv_values.h"
@@ -16,6 +17,7 @@
 #include "registers/affiliate_editing.h"
 #include "registers/import/largest_sum.h"
 #include "registers/money_editing.h"
+#include "registers/refund_editing.h"
 #include "registers/side_files.h"
 
 namespace qdx {
@@ -453,7 +455,107 @@ class AffiliateChecks : public RowChecks {
     RecordFile file_;
 };
 
+// A refund row: the sale named by its record number or found by the order
+// its details hold, then the checks the refund window makes.
+class RefundChecks : public RowChecks {
+  public:
+    RefundChecks(const AppState& state, const ColumnMap& columns, const ImportOptions& options)
+        : state_(state), columns_(columns), options_(options), checker_(state) {
+        if (columns.has(Field::Order)) indexOrders();
+    }
+
+    bool take(const csv::Record& row, ImportPass& pass, bool refused) override {
+        RowProblems problems(pass, row, columns_, state_.messages);
+        const std::string& saleCell = columns_.cell(row.fields, Field::Sale);
+        RefundBoxes boxes{saleCell, columns_.cell(row.fields, Field::Sum),
+                          date_box(columns_.cell(row.fields, Field::Date), options_.dates)};
+        const std::string order(trim(unguarded(columns_.cell(row.fields, Field::Order))));
+        Field saleField = Field::Sale;
+        if (trim(saleCell).empty() && columns_.has(Field::Order)) {
+            saleField = Field::Order;
+            const auto [first, last] = orders_.equal_range(order);
+            const auto matches = std::distance(first, last);
+            if (order.empty()) {
+                problems.add(Field::Order, Msg::EnterData, "the cell is empty");
+            } else if (matches != 1) {
+                std::string which;
+                for (auto it = first; it != last && which.size() < 40; ++it)
+                    which += (which.empty() ? "" : ", ") + format_long(it->second);
+                problems.addOwn(
+                    Field::Order,
+                    quoted(std::string_view(order)) +
+                        (matches == 0 ? " is in the details of no sale"
+                                      : " is in the details of " + std::to_string(matches) +
+                                            " sales (" + which + "): name the sale by its number"));
+            } else {
+                boxes.sale = format_long(first->second);
+            }
+        }
+        if (!problems.has(Field::Order))
+            if (auto failure = checker_.check(boxes)) {
+                const Field field = failure->box == RefundBox::Sale  ? saleField
+                                    : failure->box == RefundBox::Sum ? Field::Sum
+                                                                     : Field::Date;
+                std::string detail = failure->detail;
+                if (failure->message == Msg::EnterData) detail = "the cell is empty";
+                if (failure->box == RefundBox::Date && failure->message == Msg::IncorrectValue &&
+                    !parse_date(boxes.date, state_.regional))
+                    detail = Explainer{state_.regional, options_.dates}(
+                        Msg::IncorrectValue, Field::Date, columns_.cell(row.fields, Field::Date), 0,
+                        0);
+                problems.add(field, failure->message, detail);
+            }
+        if (problems.any() || refused) return false;
+
+        const RefundRecord record = checker_.record(boxes);
+        checker_.take(record);
+        const int64_t current = pass.firstRecord + pass.plan.rows;
+        const size_t at = pass.records.size();
+        pass.records.resize(at + RefundRecord::kSize);
+        record.encode(pass.records.data() + at);
+        const std::string details = unguarded(columns_.cell(row.fields, Field::Details));
+        if (!details.empty())
+            pass.sideFiles.emplace_back(refund_details_file(state_.appDir, current), details);
+        pass.plan.totalSum += record.sum;
+        if (pass.plan.preview.size() < kPreviewRows)
+            pass.plan.preview.push_back({format_long(current), format_long(record.sale),
+                                         format_single(record.sum, state_.regional),
+                                         format_date(record.date, state_.regional), details});
+        return true;
+    }
+
+  private:
+    // Every sale's details text, read once, by the text.
+    void indexOrders() {
+        const fs::path folder = state_.appDir / "addinfo";
+        if (!folder_exists(folder)) return;
+        const FolderListing listing(folder);
+        for (int64_t n = 1; n <= checker_.saleCount(); ++n) {
+            const std::string name = side_file_name("s", n);
+            if (!listing.contains(name)) continue;
+            if (auto text = read_side_file(folder / name))
+                orders_.emplace(std::string(trim(side_text_for_line(*text))),
+                                static_cast<int32_t>(n));
+        }
+    }
+
+    const AppState& state_;
+    const ColumnMap& columns_;
+    ImportOptions options_;
+    RefundChecker checker_;
+    std::unordered_multimap<std::string, int32_t> orders_;
+};
+
 }  // namespace
+
+std::unique_ptr<RowChecks> refund_checks(const AppState& state, const ColumnMap& columns,
+                                         const ImportOptions& options) {
+    return std::make_unique<RefundChecks>(state, columns, options);
+}
+
+std::vector<std::string> refund_preview_header() {
+    return {"N of Record", "Sale", "Sum", "Date", "Details"};
+}
 
 std::unique_ptr<RowChecks> money_checks(const AppState& state, ImportKind kind,
                                         const ColumnMap& columns, const ImportOptions& options) {

@@ -53,6 +53,10 @@ std::string date_box(const std::string& cell, ImportDates dates);
 
 std::unique_ptr<RowChecks> money_checks(const AppState& state, ImportKind kind,
                                         const ColumnMap& columns, const ImportOptions& options);
+// Reads the sales and the refunds so far once; with an order column, also
+// every sale's details once.
+std::unique_ptr<RowChecks> refund_checks(const AppState& state, const ColumnMap& columns,
+                                         const ImportOptions& options);
 // Works on a copy of the affiliates file, so that a referrer earlier in the
 // same file is found like one already registered.
 std::unique_ptr<RowChecks> affiliate_checks(const AppState& state, const ColumnMap& columns,
@@ -65,6 +69,7 @@ std::string unguarded(const std::string& cell);
 // The columns of the preview.
 std::vector<std::string> money_preview_header();
 std::vector<std::string> affiliate_preview_header();
+std::vector<std::string> refund_preview_header();
 
 constexpr size_t kPreviewRows = 20;
 constexpr size_t kProblemsKept = 100;

@@ -36,6 +36,8 @@ const char* register_caption(ImportKind kind) {
             return "Sales";
         case ImportKind::Payments:
             return "Payments";
+        case ImportKind::Refunds:
+            return "Refunds";
         case ImportKind::Affiliates:
             break;
     }
