@@ -1,7 +1,5 @@
 #include "registers/ui/import_dialog.h"
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -258,8 +256,9 @@ void ImportDialog::showPlan() {
         text += "\nColumns ignored: " + names.join(", ") + ".";
     }
     if (plan_.unkeptLines > 0 && !latin_->isChecked())
-        text += QString("\n%1 line(s) hold characters the files cannot keep; tick the box above "
-                        "to keep them as their nearest Latin letters.")
+        text += QString(
+                    "\n%1 line(s) hold characters the files cannot keep; tick the box above "
+                    "to keep them as their nearest Latin letters.")
                     .arg(plan_.unkeptLines);
     if (plan_.problemCount > 0 && !plan_.importable())
         text += "\nNothing is imported while a row has a problem.";
