@@ -185,6 +185,7 @@ void MainWindow::buildMenu() {
         {"ImportSales", "Import &sales..."},
         {"ImportPayments", "Import &payments..."},
         {"ImportAffiliates", "Import &affiliates..."},
+        {"ImportRefunds", "Import &refunds..."},
         {"WritePayout", "&Write payout file..."}};
     for (auto [name, caption] : fileItems) {
         if (std::string_view(name) == "WritePayout") fileMenu->addSeparator();

@@ -147,6 +147,19 @@ int main(int argc, char* argv[]) {
     };
     main->action("ImportSales")->trigger();
 
+    // The refund of the last sale, as proposed, then cancelled.
+    press(main, "cmdSales");
+    if (QWidget* sales = context.openWindow("frmSales")) {
+        context.dialogSink = [&](QDialog& dialog) {
+            dialog.move(40, 40);
+            dialog.show();
+            failures += !save(&dialog, out + "/refund_dialog.png");
+            return int(QDialog::Rejected);
+        };
+        if (auto* refund = sales->findChild<QPushButton*>("cmdRefundSale")) refund->click();
+        sales->close();
+    }
+
     // The chart page of AP Performance over the year, as the window's palette
     // colours it: the light one, then a dark one.
     const QString charts = argc == 5 ? QString::fromLocal8Bit(argv[4]) : out;

@@ -84,7 +84,8 @@ void wire_file_menu(MainWindow& main) {
     const std::pair<const char*, ImportKind> imports[] = {
         {"ImportSales", ImportKind::Sales},
         {"ImportPayments", ImportKind::Payments},
-        {"ImportAffiliates", ImportKind::Affiliates}};
+        {"ImportAffiliates", ImportKind::Affiliates},
+        {"ImportRefunds", ImportKind::Refunds}};
     for (auto [name, kind] : imports)
         QObject::connect(
             main.action(name), &QAction::triggered, &main,

@@ -1,17 +1,21 @@
 #include "registers/ui/money_window.h"
 
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 #include "core/files.h"
 #include "core/history.h"
 #include "core/regional.h"
 #include "core/tree.h"
 #include "core/ui/ui_context.h"
+#include "core/ui/window_parts.h"
 #include "registers/register_csv.h"
 #include "registers/register_export.h"
 #include "registers/register_search.h"
 #include "registers/side_files.h"
+#include "registers/ui/refund_dialog.h"
 
 namespace qdx::ui {
 
@@ -26,6 +30,24 @@ MoneyWindow::MoneyWindow(UiContext& context, const MoneyRegister& reg)
     txtDetails = addTextArea(Field::Details, 3, 0, "Label1", "txtDetails");
     txtSdate = addSearchBox(Field::FindDate, 0, "lblLabel4", "txtSdate");
     txtSAffID = addSearchBox(Field::FindAffiliateId, 1, "lblLabel5", "txtSAffID");
+    if (&reg == &kSalesRegister) {
+        // A refund is added beside the sale, never written into it.
+        auto* group = new QWidget(this);
+        auto* row = new QHBoxLayout(group);
+        row->setContentsMargins(0, 0, 0, 0);
+        cmdRefund = make_button(group, "cmdRefundSale", "Refund this sale...",
+                                "Take back the commissions of this sale, or of a part of it");
+        row->addWidget(cmdRefund);
+        row->addStretch();
+        addFieldGroup(group, 4, {cmdRefund});
+        connect(cmdRefund, &QPushButton::clicked, this, [this] {
+            if (editMode() != kBrowsing || current_ < 1 || current_ > recordCount_) {
+                context_.message(this, "Show the sale to refund first.");
+                return;
+            }
+            refund_sale(context_, this, static_cast<int32_t>(current_));
+        });
+    }
     setGoToCaption("Go to the record N");
     resize(560, 540);
     start();

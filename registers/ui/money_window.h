@@ -34,6 +34,7 @@ class MoneyWindow : public RecordEditor {
     QLineEdit *txtAffiliateID, *txtSum, *txtDate;
     QPlainTextEdit* txtDetails;
     QLineEdit *txtSdate, *txtSAffID;
+    QPushButton* cmdRefund = nullptr;  // the Sales window only
 };
 
 }  // namespace qdx::ui

@@ -1,8 +1,12 @@
 #include "registers/ui/money_window.h"
 
+#include <QDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <fstream>
 
 #include "core/files.h"
+#include "core/refunds.h"
 #include "registers/ui/window_fixture.h"
 
 namespace qdx::test {
@@ -119,6 +123,42 @@ TEST_F(MoneyWindowTest, AFailedRecordWriteIsReported) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].rfind("Sorry, the record could not be saved.", 0), 0u) << messages[0];
     EXPECT_EQ(w->editMode(), ui::RecordEditor::kCreating);
+}
+
+TEST_F(MoneyWindowTest, RefundThisSaleProposesWhatIsLeftAndRefusesMore) {
+    write_money(state, file::kSales, {{1, 10, 37257}, {2, 20, 37258}});
+    MoneyWindow* w = openSales();
+    EXPECT_EQ(openPayments()->findChild<QPushButton*>("cmdRefundSale"), nullptr);
+    std::vector<std::string> proposed;
+    context.dialogSink = [&](QDialog& dialog) {
+        proposed.push_back(text(&dialog, "txtRefundSum"));
+        if (proposed.size() == 1) {
+            type(&dialog, "txtRefundSum", "20.5");  // more than the sale
+            click(&dialog, "cmdRefund");
+            EXPECT_EQ(focused(&dialog), "txtRefundSum");
+            type(&dialog, "txtRefundSum", "15");
+            child<QPlainTextEdit>(&dialog, "txtRefundDetails")->setPlainText("returned");
+        }
+        click(&dialog, "cmdRefund");
+        return dialog.result();
+    };
+    click(w, "cmdRefundSale");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0],
+              "Sorry, you entered an incorrect value: \"20.5\" is more than is left of sale 2, 20");
+    EXPECT_EQ(messages[1],
+              "Refund 1 registered: the commissions of its share of sale 2 are taken "
+              "back in the range it is dated.");
+    click(w, "cmdRefundSale");
+    EXPECT_EQ(proposed, (std::vector<std::string>{"20", "5"}));
+    RecordFile refunds(state.dataFile(file::kRefunds), RefundRecord::kSize);
+    ASSERT_EQ(refunds.count(), 2);
+    EXPECT_EQ(refunds.read<RefundRecord>(1).sale, 2);
+    EXPECT_EQ(refunds.read<RefundRecord>(1).sum, 15);
+    EXPECT_EQ(refunds.read<RefundRecord>(2).sum, 5);
+    EXPECT_EQ(read_file(folder.path() / "addinfo" / "r1.txt"), "returned\r\n");
+    // The sale itself is as it was.
+    EXPECT_EQ(text(w, "txtSum"), "20");
 }
 
 }  // namespace
