@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/corrections.h"
 #include "core/record_file.h"
 #include "core/records.h"
-#include "core/refunds.h"
 #include "core/tree.h"
 
 namespace qdx {
@@ -158,23 +158,24 @@ void add_commissions(const std::vector<CountedSale>& sales, const std::vector<in
 
 // Takes back what each refund's sale paid, on the sale's own walk up the
 // tree, refund after refund in record order.
-void take_back(const std::vector<RangeRefund>& refunds, const std::vector<int32_t>& up,
+void take_back(const std::vector<RangeCorrection>& refunds, const std::vector<int32_t>& up,
                const Settings& settings, size_t deepest, std::vector<float>& income) {
-    for (const RangeRefund& refund : refunds) {
-        const int32_t* row = &up[static_cast<size_t>(refund.seller) * kLevels];
+    for (const RangeCorrection& refund : refunds) {
+        const int32_t* row = &up[static_cast<size_t>(refund.affiliate) * kLevels];
         for (size_t j = 0; j < deepest && row[j] != 0; ++j) {
             float& total = income[static_cast<size_t>(row[j])];
             total = add_single(total, -refund_reward(settings, static_cast<int>(j + 1), refund.sum,
-                                                     refund.saleSum));
+                                                     refund.targetSum));
         }
     }
 }
 
-// Each refund lowers its seller's own sales volume by the sum refunded.
+// Each correction lowers an amount of its affiliate by its sum: a refund
+// the seller's own sales volume, a void the payments.
 template <class Volume>
-void lower_volumes(const std::vector<RangeRefund>& refunds, Volume volume) {
-    for (const RangeRefund& refund : refunds) {
-        float& v = volume(refund.seller);
+void lower_volumes(const std::vector<RangeCorrection>& refunds, Volume volume) {
+    for (const RangeCorrection& refund : refunds) {
+        float& v = volume(refund.affiliate);
         v = add_single(v, -refund.sum);
     }
 }
@@ -232,13 +233,12 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
     add_batch();
     counted = {};
     // Refunds come after the sales of the range.
-    const RefundsInRange refunds = refunds_in_range(state, from, to, n);
-    take_back(refunds.refunds, up, settings, deepest, totals.income);
+    CorrectionsInRange refunds = refunds_in_range(state, from, to, n);
+    take_back(refunds.corrections, up, settings, deepest, totals.income);
     if (ownSales)
-        lower_volumes(refunds.refunds, [&](int32_t id) -> float& {
+        lower_volumes(refunds.corrections, [&](int32_t id) -> float& {
             return totals.ownSales[static_cast<size_t>(id)];
         });
-    totals.notice = refunds.notice();
 
     totals.paid.assign(static_cast<size_t>(n) + 1, 0.0f);
     scan_money(state, file::kPayments, progress, "Adding up the payments",
@@ -247,6 +247,12 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
                    float& total = totals.paid[static_cast<size_t>(id)];
                    total = add_single(total, sum);
                });
+    // Voids come after the payments of the range: each makes its payment due again.
+    const CorrectionsInRange voids = voids_in_range(state, from, to, n);
+    lower_volumes(voids.corrections,
+                  [&](int32_t id) -> float& { return totals.paid[static_cast<size_t>(id)]; });
+    refunds.skipped.insert(refunds.skipped.end(), voids.skipped.begin(), voids.skipped.end());
+    totals.notice = refunds.notice();
     return totals;
 }
 
@@ -282,7 +288,7 @@ std::vector<ActivityRecord> build_activity(const AppState& state, const Referral
         auto& volume = activity[static_cast<size_t>(sales[i].id)].volume;
         volume = add_single(volume, sales[i].sum);
     }
-    lower_volumes(refunds_in_range(state, state.datefrom, state.dateto, n).refunds,
+    lower_volumes(refunds_in_range(state, state.datefrom, state.dateto, n).corrections,
                   [&](int32_t id) -> float& { return activity[static_cast<size_t>(id)].volume; });
     write_records(activityFile, activity);
     return activity;

@@ -2,9 +2,9 @@
 // procedure reads: every account update reads and writes one record, and
 // every referrer lookup opens the affiliates file.
 #include "core/accounts.h"
+#include "core/corrections.h"
 #include "core/record_file.h"
 #include "core/records.h"
-#include "core/refunds.h"
 #include "core/tree.h"
 
 namespace qdx {
@@ -43,11 +43,11 @@ void build_accounts_literal(const AppState& state) {
     }
     sales.close();
 
-    for (const RangeRefund& refund :
-         refunds_in_range(state, state.datefrom, state.dateto, n).refunds) {
-        int32_t b = refund.seller;
+    for (const RangeCorrection& refund :
+         refunds_in_range(state, state.datefrom, state.dateto, n).corrections) {
+        int32_t b = refund.affiliate;
         for (int level = 1; level <= 8 && b >= 1 && b <= n; ++level) {
-            credit(accounts, b, -refund_reward(state.settings, level, refund.sum, refund.saleSum),
+            credit(accounts, b, -refund_reward(state.settings, level, refund.sum, refund.targetSum),
                    true);
             b = get_referrer(state, b);
         }
@@ -59,6 +59,9 @@ void build_accounts_literal(const AppState& state) {
         if (!in_range(state, p.date) || p.affiliateId < 1 || p.affiliateId > n) continue;
         credit(accounts, p.affiliateId, p.sum, false);
     }
+    for (const RangeCorrection& v :
+         voids_in_range(state, state.datefrom, state.dateto, n).corrections)
+        credit(accounts, v.affiliate, -v.sum, false);
 }
 
 void build_activity_literal(const AppState& state) {
@@ -84,11 +87,12 @@ void build_activity_literal(const AppState& state) {
         rec.volume = add_single(rec.volume, sale.sum);
         activity.write(sale.affiliateId, rec);
     }
-    for (const RangeRefund& refund :
-         refunds_in_range(state, state.datefrom, state.dateto, static_cast<int32_t>(n)).refunds) {
-        auto rec = activity.read<ActivityRecord>(refund.seller);
+    for (const RangeCorrection& refund :
+         refunds_in_range(state, state.datefrom, state.dateto, static_cast<int32_t>(n))
+             .corrections) {
+        auto rec = activity.read<ActivityRecord>(refund.affiliate);
         rec.volume = add_single(rec.volume, -refund.sum);
-        activity.write(refund.seller, rec);
+        activity.write(refund.affiliate, rec);
     }
 }
 

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <optional>
 
+#include "core/corrections.h"
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
-#include "core/refunds.h"
 #include "reports/ap_periods.h"
 #include "reports/report_building.h"
 #include "reports/reports.h"
@@ -109,15 +109,22 @@ ReportTable ap_performance_report(const AppState& state, const ReportRequest& re
     progress.stage("Adding up the sales by month", 0, "sales");
     // A refund counts in the month it is dated, off that month's sales.
     std::vector<LaterAmount> refunds;
-    const RefundsInRange inRange =
+    const CorrectionsInRange inRange =
         refunds_in_range(state, periods.front().start, periods.back().end, INT32_MAX);
-    for (const RangeRefund& r : inRange.refunds) refunds.push_back({r.date, -r.sum});
+    for (const RangeCorrection& r : inRange.corrections) refunds.push_back({r.date, -r.sum});
     table.notice = inRange.notice();
     const auto sales =
         add_up(table, periods, 2, state.dataFile(file::kSales), regional, progress, refunds);
     progress.stage("Adding up the payments by month", 0, "payments");
+    // A void counts in the month it is dated, off that month's payments.
+    std::vector<LaterAmount> voids;
+    const CorrectionsInRange voided =
+        voids_in_range(state, periods.front().start, periods.back().end, INT32_MAX);
+    for (const RangeCorrection& v : voided.corrections) voids.push_back({v.date, -v.sum});
+    if (!voided.skipped.empty())
+        table.notice += (table.notice.empty() ? "" : " ") + voided.notice();
     const auto payments =
-        add_up(table, periods, 3, state.dataFile(file::kPayments), regional, progress);
+        add_up(table, periods, 3, state.dataFile(file::kPayments), regional, progress, voids);
     for (size_t p = 0; p < periods.size(); ++p)
         put_single(table, p + 1, 4, sales[p] - payments[p], regional);
     append_total_row(table, {4, 2, 3}, regional);

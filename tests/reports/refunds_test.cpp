@@ -1,7 +1,5 @@
 // Refunds take a sale's commissions back on the sale's own walk, in the
 // range they are dated, without the sale being changed.
-#include "core/refunds.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,6 +8,7 @@
 #include <random>
 
 #include "core/accounts.h"
+#include "core/corrections.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
 #include "core/settings.h"
@@ -110,23 +109,34 @@ TEST_F(RefundsTest, DamagedRefundsAreLeftOutWithTheirReason) {
     }
     state.datefrom = march(1);
     state.dateto = march(31);
-    const RefundsInRange found = refunds_in_range(state, march(1), march(31), 3);
-    ASSERT_EQ(found.refunds.size(), 1u);
-    EXPECT_EQ(found.refunds[0].record, 4);
+    const CorrectionsInRange found = refunds_in_range(state, march(1), march(31), 3);
+    ASSERT_EQ(found.corrections.size(), 1u);
+    EXPECT_EQ(found.corrections[0].record, 4);
     EXPECT_EQ(found.notice(),
-              "4 refunds of the range are left out: the file ends in part of a record (3 bytes "
-              "after record 4); refund 1 names sale 9, which the sales file does not hold; refund "
+              "4 corrections of the range are left out: refunds.qdx ends in part of a record (3 "
+              "bytes after record 4); refund 1 names sale 9, which sales.qdx does not hold; refund "
               "2 has the sum NaN, not a number above 0; refund 3 takes back more than its sale 1 "
-              "holds. Correct them in the Refunds window.");
+              "holds. qdx-check names every damaged record.");
     const ReportTable accounts = report(ReportKind::Accounts, march(1), march(31));
     EXPECT_EQ(accounts.notice, found.notice());
     EXPECT_EQ(accounts.text(3, 1), "18");
 }
 
-TEST_F(RefundsTest, WhatIsLeftOfASaleCountsEveryEarlierRefund) {
-    EXPECT_EQ(sale_left(state, 1, 200), 200);
-    test::write_refunds(state, {{1, 50, march(20)}, {2, 10, march(20)}, {1, 25.5f, april(1)}});
-    EXPECT_EQ(sale_left(state, 1, 200), 124.5);
+TEST_F(RefundsTest, AVoidTakesItsPaymentOffTheRangeItIsDatedSoTheAmountIsDueAgain) {
+    test::write_money(state, file::kPayments, {{3, 20, march(31)}});
+    state.datefrom = march(1);
+    state.dateto = march(31);
+    EXPECT_EQ(account_totals(state, ReferralTree::load(state), false).paid[3], 20);
+    test::write_voids(state, {{1, 20, march(31)}, {7, 5, march(31)}});
+    const AccountTotals totals = account_totals(state, ReferralTree::load(state), false);
+    EXPECT_EQ(totals.paid[3], 0);
+    EXPECT_EQ(totals.notice,
+              "1 correction of the range is left out: void 2 names payment 7, which payments.qdx "
+              "does not hold. qdx-check names every damaged record.");
+    const ReportTable due = report(ReportKind::PaymentsDue, march(1), march(31));
+    ASSERT_EQ(due.rowCount(), 5u);  // all three, the minimal payment being 0
+    EXPECT_EQ(due.text(3, 1), "20");
+    EXPECT_EQ(report(ReportKind::ApPerformance, march(1), march(31)).text(1, 3), "0");
 }
 
 // An independent model of the walk: each sale then each refund in record

@@ -58,6 +58,10 @@ void write_refunds(const AppState& state, const std::vector<RefundRecord>& recor
     append_all(state.dataFile(file::kRefunds), records);
 }
 
+void write_voids(const AppState& state, const std::vector<VoidRecord>& records) {
+    append_all(state.dataFile(file::kVoids), records);
+}
+
 void write_settings(const AppState& state, const SettingsRecord& record) {
     ensure_folder(state.dataDir());
     RecordFile f(state.dataFile(file::kSettings), SettingsRecord::kSize);

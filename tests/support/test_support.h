@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/corrections.h"
 #include "core/records.h"
-#include "core/refunds.h"
 
 namespace qdx::test {
 
@@ -31,6 +31,7 @@ AffiliateRecord affiliate(int32_t id, int32_t referrer, int32_t level, double da
 void write_affiliates(const AppState& state, const std::vector<AffiliateRecord>& records);
 void write_money(const AppState& state, const char* file, const std::vector<MoneyRecord>& records);
 void write_refunds(const AppState& state, const std::vector<RefundRecord>& records);
+void write_voids(const AppState& state, const std::vector<VoidRecord>& records);
 void write_settings(const AppState& state, const SettingsRecord& record);
 SettingsRecord settings(const std::string& type, std::vector<float> levels, float minPayment = 0);
 

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "core/files.h"
-#include "core/refunds.h"
+#include "core/corrections.h"
 #include "registers/ui/window_fixture.h"
 
 namespace qdx::test {

@@ -1,0 +1,127 @@
+#include "core/corrections.h"
+
+#include <cmath>
+
+#include "core/files.h"
+#include "core/record_file.h"
+#include "core/regional.h"
+
+namespace qdx {
+
+void RefundRecord::encode(uint8_t* out) const {
+    le::put_i32(out + 0, sale);
+    le::put_f32(out + 4, sum);
+    le::put_f64(out + 8, date);
+}
+
+RefundRecord RefundRecord::decode(const uint8_t* in) {
+    return {le::get_i32(in + 0), le::get_f32(in + 4), le::get_f64(in + 8)};
+}
+
+void VoidRecord::encode(uint8_t* out) const {
+    le::put_i32(out + 0, payment);
+    le::put_f32(out + 4, sum);
+    le::put_f64(out + 8, date);
+}
+
+VoidRecord VoidRecord::decode(const uint8_t* in) {
+    return {le::get_i32(in + 0), le::get_f32(in + 4), le::get_f64(in + 8)};
+}
+
+float refund_reward(const Settings& settings, int level, float refunded, float saleSum) {
+    const double r = settings.rewards[static_cast<size_t>(level)];
+    if (settings.payType == 1) return static_cast<float>(r * static_cast<double>(refunded) / 100.0);
+    // A full refund takes the whole reward back, exactly.
+    if (refunded == saleSum) return static_cast<float>(r);
+    return static_cast<float>(r * static_cast<double>(refunded) / static_cast<double>(saleSum));
+}
+
+namespace {
+
+// Corrections named in a notice one by one; the rest are counted.
+constexpr size_t kNamedAtMost = 5;
+
+std::string sum_text(float sum, const Regional& regional) {
+    if (std::isnan(sum)) return "NaN";
+    if (std::isinf(sum)) return sum > 0 ? "inf" : "-inf";
+    return format_single(sum, regional);
+}
+
+// What tells one kind of correction from the other.
+struct CorrectionKind {
+    const char* file;        // the corrections
+    const char* targetFile;  // what they correct
+    const char* noun;        // "refund"
+    const char* targetNoun;  // "sale"
+};
+constexpr CorrectionKind kRefundKind{file::kRefunds, file::kSales, "refund", "sale"};
+constexpr CorrectionKind kVoidKind{file::kVoids, file::kPayments, "void", "payment"};
+
+// Both layouts are the corrected record's number, the sum and the date.
+CorrectionsInRange corrections_in_range(const AppState& state, const CorrectionKind& kind,
+                                        double from, double to, int32_t affiliateCount) {
+    CorrectionsInRange result;
+    const auto path = state.dataFile(kind.file);
+    if (!file_exists(path)) return result;
+    RecordFile corrections(path, RefundRecord::kSize);
+    const int64_t count = corrections.count();
+    if (const uint64_t tail = corrections.sizeInBytes() % RefundRecord::kSize; tail != 0)
+        result.skipped.push_back(std::string(kind.file) + " ends in part of a record (" +
+                                 std::to_string(tail) + " bytes after record " +
+                                 std::to_string(count) + ")");
+    const auto targetsPath = state.dataFile(kind.targetFile);
+    RecordFile targets;
+    if (file_exists(targetsPath)) targets.open(targetsPath, MoneyRecord::kSize);
+    const int64_t targetCount = targets.isOpen() ? targets.count() : 0;
+    corrections.scan(1, count, [&](int64_t k, const uint8_t* bytes) {
+        const RefundRecord c = RefundRecord::decode(bytes);
+        if (!(from <= c.date && c.date <= to)) return;
+        const std::string which = kind.noun + (" " + std::to_string(k));
+        if (c.sale < 1 || c.sale > targetCount) {
+            result.skipped.push_back(which + " names " + kind.targetNoun + " " +
+                                     std::to_string(c.sale) + ", which " + kind.targetFile +
+                                     " does not hold");
+            return;
+        }
+        const MoneyRecord target = targets.read<MoneyRecord>(c.sale);
+        if (!(c.sum > 0) || !std::isfinite(c.sum)) {
+            result.skipped.push_back(which + " has the sum " + sum_text(c.sum, state.regional) +
+                                     ", not a number above 0");
+            return;
+        }
+        if (!(c.sum <= target.sum)) {
+            result.skipped.push_back(which + " takes back more than its " + kind.targetNoun + " " +
+                                     std::to_string(c.sale) + " holds");
+            return;
+        }
+        if (target.affiliateId < 1 || target.affiliateId > affiliateCount) return;
+        result.corrections.push_back({k, c.sale, target.affiliateId, c.sum, target.sum, c.date});
+    });
+    return result;
+}
+
+}  // namespace
+
+std::string CorrectionsInRange::notice() const {
+    if (skipped.empty()) return {};
+    std::string text = skipped.size() == 1 ? "1 correction of the range is left out: "
+                                           : std::to_string(skipped.size()) +
+                                                 " corrections of the range are left out: ";
+    for (size_t i = 0; i < skipped.size() && i < kNamedAtMost; ++i)
+        text += (i > 0 ? "; " : "") + skipped[i];
+    if (skipped.size() > kNamedAtMost)
+        text += "; and " + std::to_string(skipped.size() - kNamedAtMost) + " more";
+    return text + ". qdx-check names every damaged record.";
+}
+
+CorrectionsInRange refunds_in_range(const AppState& state, double from, double to,
+                                    int32_t affiliateCount) {
+    return corrections_in_range(state, kRefundKind, from, to, affiliateCount);
+}
+
+CorrectionsInRange voids_in_range(const AppState& state, double from, double to,
+                                  int32_t affiliateCount) {
+    return corrections_in_range(state, kVoidKind, from, to, affiliateCount);
+}
+
+}  // namespace qdx

@@ -1,0 +1,76 @@
+#pragma once
+// Corrections by adding, never by changing a posted record: a refund takes
+// back (part of) a sale's commissions, a void takes a payment off. Each is
+// kept in a file of its own, data/refunds.qdx and data/voids.qdx, of
+// fixed-length records (the corrected record's number, the sum, the date);
+// a file exists only once a correction was made, and with none every
+// computation is what it was without corrections.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/records.h"
+
+namespace qdx {
+
+namespace file {
+constexpr const char* kRefunds = "refunds.qdx";
+constexpr const char* kVoids = "voids.qdx";
+}  // namespace file
+
+struct RefundRecord {
+    static constexpr size_t kSize = 16;
+    int32_t sale = 0;  // the sale's record number in sales.qdx
+    float sum = 0;
+    double date = 0;
+
+    void encode(uint8_t* out) const;
+    static RefundRecord decode(const uint8_t* in);
+};
+
+// A void takes the whole payment off: its sum is the payment's.
+struct VoidRecord {
+    static constexpr size_t kSize = 16;
+    int32_t payment = 0;  // the payment's record number in payments.qdx
+    float sum = 0;
+    double date = 0;
+
+    void encode(uint8_t* out) const;
+    static VoidRecord decode(const uint8_t* in);
+};
+
+// A correction dated in a range, with what the corrected record says.
+struct RangeCorrection {
+    int64_t record = 0;     // the refund's or void's record number
+    int32_t target = 0;     // the sale's or payment's record number
+    int32_t affiliate = 0;  // the sale's or payment's affiliate, on file
+    float sum = 0;          // refunded, or voided
+    float targetSum = 0;    // the sale's or payment's sum
+    double date = 0;
+};
+
+// The corrections dated from..to, in record order. One that cannot be
+// applied (what it corrects is not on file, its sum is not a number above
+// 0, or more than what it corrects) is left out, and `skipped` says which
+// and why, so that no damaged record changes a sum without a word.
+// Corrections of a record whose affiliate is not on file change nothing and
+// are left out quietly, as that record is.
+struct CorrectionsInRange {
+    std::vector<RangeCorrection> corrections;
+    std::vector<std::string> skipped;
+    // One sentence for a report's status line; empty when nothing was skipped.
+    std::string notice() const;
+};
+CorrectionsInRange refunds_in_range(const AppState& state, double from, double to,
+                                    int32_t affiliateCount);
+CorrectionsInRange voids_in_range(const AppState& state, double from, double to,
+                                  int32_t affiliateCount);
+
+// The commission a refund takes back at a level (1..8), as a positive
+// amount: in Percents the level's percentage of the refunded sum, in Fixed
+// the fixed reward times the refunded share of the sale (all of it for a
+// full refund).
+float refund_reward(const Settings& settings, int level, float refunded, float saleSum);
+
+}  // namespace qdx
