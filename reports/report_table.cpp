@@ -1,6 +1,7 @@
 #include "reports/report_table.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cfloat>
 #include <charconv>
 #include <climits>
@@ -113,11 +114,25 @@ std::optional<double> seven_digit_value(float value) {
 
 }  // namespace
 
-// A path separator in the caption would leave the folder.
+// Every file named after a report passes here, on every platform, so a name saved on one
+// system opens on another: a character some file system refuses becomes "_", trailing dots
+// and blanks go, and a device name (CON, NUL, COM1, ... with or without an extension) gets
+// a "_" so it names a file rather than a device.
 std::string export_file_stem(const std::string& caption) {
+    static constexpr std::string_view kRefused = "\\/:*?\"<>|";
     std::string stem(trim(caption));
     for (char& c : stem)
-        if (c == '/' || c == '\\') c = '_';
+        if (static_cast<unsigned char>(c) < 0x20 || kRefused.find(c) != std::string_view::npos)
+            c = '_';
+    while (!stem.empty() && (stem.back() == '.' || stem.back() == ' ')) stem.pop_back();
+    std::string device = stem.substr(0, stem.find('.'));
+    while (!device.empty() && device.back() == ' ') device.pop_back();
+    for (char& c : device) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const bool numbered = device.size() == 4 &&
+                          (device.starts_with("COM") || device.starts_with("LPT")) &&
+                          device[3] >= '1' && device[3] <= '9';
+    if (numbered || device == "CON" || device == "PRN" || device == "AUX" || device == "NUL")
+        stem.insert(device.size(), "_");
     return stem;
 }
 

@@ -276,7 +276,8 @@ inline std::filesystem::path save_html(const ReportTable& table, const AppState&
     Progress none;
     return save_html(table, state, none);
 }
-// The trimmed caption as a file name, a path separator replaced by "_".
+// The trimmed caption as a file name stem every file system accepts: refused characters
+// become "_", trailing dots and blanks go, device names (CON, COM1, ...) get a "_".
 std::string export_file_stem(const std::string& caption);
 
 }  // namespace qdx

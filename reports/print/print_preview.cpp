@@ -470,6 +470,7 @@ std::string pdf_file_name(std::string_view caption) {
         }
     }
     if (!name.empty() && name.back() == ' ') name.pop_back();
+    name = export_file_stem(name);
     if (name.empty()) name = "Report";
     return name + ".pdf";
 }
