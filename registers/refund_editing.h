@@ -9,9 +9,9 @@
 #include <unordered_map>
 
 #include "core/app_state.h"
+#include "core/corrections.h"
 #include "core/edit_checks.h"
 #include "core/record_file.h"
-#include "core/refunds.h"
 
 namespace qdx {
 

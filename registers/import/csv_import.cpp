@@ -17,7 +17,7 @@
 #include "core/record_append.h"
 #include "core/record_file.h"
 #include "core/records.h"
-#include "core/refunds.h"
+#include "core/corrections.h"
 #include "registers/import/import_ledger.h"
 #include "registers/import/import_rows.h"
 #include "registers/side_files.h"

@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <fstream>
 
-#include "core/files.h"
 #include "core/corrections.h"
+#include "core/files.h"
 #include "registers/ui/window_fixture.h"
 
 namespace qdx::test {
