@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/atomic_file.h"
+#include "core/corrections.h"
 #include "core/cp1252.h"
 #include "core/csv.h"
 #include "core/csv_values.h"
@@ -17,7 +18,6 @@
 #include "core/record_append.h"
 #include "core/record_file.h"
 #include "core/records.h"
-#include "core/corrections.h"
 #include "registers/import/import_ledger.h"
 #include "registers/import/import_rows.h"
 #include "registers/side_files.h"
