@@ -73,7 +73,7 @@ SettingsRecord settings(const std::string& type, std::vector<float> levels, floa
     s.type = type;
     s.minPayment = minPayment;
     s.periodicity = 30;
-    s.unit = "$";
+    s.unit = std::string(1, '$');  // GCC 12 warns falsely of "$" assigned here
     for (size_t k = 0; k < levels.size() && k < 8; ++k) s.levels[k] = levels[k];
     return s;
 }
