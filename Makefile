@@ -48,7 +48,8 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer;
-# any finding fails its test. The fuzzers run over their seeds and regression
+# any finding fails its test. Headers are not precompiled there: that build
+# has not been tried with them. The fuzzers run over their seeds and regression
 # inputs as tests too.
 SANITIZE_BUILD ?= build-sanitize
 $(SANITIZE_BUILD)/CMakeCache.txt:
