@@ -16,16 +16,20 @@
 #include "core/app_state.h"
 #include "core/cp1252.h"
 #include "core/csv.h"
+#include "core/history.h"
 #include "core/regional.h"
 #include "core/text_field.h"
 #include "core/ui/system_regional.h"
 #include "registers/import/csv_import.h"
+#include "registers/import/import_reversal.h"
 #include "safety/backup.h"
 
 namespace {
 
 const char* const kUsage =
     "usage: qdx-import [options] sales|payments|affiliates|refunds FILE\n"
+    "       qdx-import [--app DIR] --imports\n"
+    "       qdx-import [--app DIR] --reverse N [--date DATE] [--dry-run]\n"
     "  FILE: a CSV file with a header row; sales and payments take the columns\n"
     "        affiliate_id, date, sum and optionally details; affiliates the columns of\n"
     "        the affiliates export (Name, Surname, ..., Referrer's ID, Date, Additional Info);\n"
@@ -43,6 +47,11 @@ const char* const kUsage =
     "  --latin                    keep characters the files cannot hold (Windows-1252)\n"
     "                             as their nearest Latin letters (s for \xC5\x9B); without\n"
     "                             it a line holding them is refused\n"
+    "  --imports                  list the imports of the ledger, numbered\n"
+    "  --reverse N                take import N back: refund its sales in full or void\n"
+    "                             its payments, in one append\n"
+    "  --date DATE                the reversal's date (default: today), as yyyy-mm-dd or\n"
+    "                             the regional short date\n"
     "  --help                     this text\n"
     "  --version                  the program's version\n";
 
@@ -56,6 +65,9 @@ struct Options {
     bool dryRun = false;
     qdx::ImportOptions import;
     bool help = false, version = false;
+    bool imports = false;
+    std::optional<int64_t> reverse;
+    std::optional<std::string> date;
 };
 
 // Arguments pass through Latin-1 so that every byte of a path comes back as
@@ -68,8 +80,10 @@ std::optional<Options> parse_options(int argc, char** argv, std::string& error) 
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{"h", "help"}), version("version"),
         app("app", "", "DIR"), dryRun("dry-run"), delimiter("delimiter", "", "CHAR"),
-        dateFormat("date-format", "", "FORM"), partial("partial"), force("force"), latin("latin");
-    parser.addOptions({help, version, app, dryRun, delimiter, dateFormat, partial, force, latin});
+        dateFormat("date-format", "", "FORM"), partial("partial"), force("force"), latin("latin"),
+        imports("imports"), reverse("reverse", "", "N"), date("date", "", "DATE");
+    parser.addOptions({help, version, app, dryRun, delimiter, dateFormat, partial, force, latin,
+                       imports, reverse, date});
     if (!parser.parse(args)) {
         error = bytes_of(parser.errorText());
         return std::nullopt;
@@ -80,6 +94,34 @@ std::optional<Options> parse_options(int argc, char** argv, std::string& error) 
     if (o.help || o.version) return o;
     if (parser.isSet(app)) o.app = bytes_of(parser.value(app));
     o.dryRun = parser.isSet(dryRun);
+    o.imports = parser.isSet(imports);
+    if (parser.isSet(reverse)) {
+        const std::string n = bytes_of(parser.value(reverse));
+        bool ok =
+            !n.empty() && n.size() <= 18 && n.find_first_not_of("0123456789") == std::string::npos;
+        if (!ok) {
+            error =
+                "--reverse takes an import's number (1, 2, ... as --imports lists them), not " + n;
+            return std::nullopt;
+        }
+        o.reverse = std::stoll(n);
+    }
+    if (parser.isSet(date)) o.date = bytes_of(parser.value(date));
+    if (o.date && !o.reverse) {
+        error = "--date is the date of a reversal: give it with --reverse N";
+        return std::nullopt;
+    }
+    if (o.imports || o.reverse) {
+        if (o.imports && o.reverse) {
+            error = "--imports and --reverse are asked for one at a time";
+            return std::nullopt;
+        }
+        if (!parser.positionalArguments().isEmpty()) {
+            error = "--imports and --reverse take no register or FILE";
+            return std::nullopt;
+        }
+        return o;
+    }
     o.import.partial = parser.isSet(partial);
     o.import.force = parser.isSet(force);
     o.import.latin = parser.isSet(latin);
@@ -144,7 +186,67 @@ void list(const std::vector<qdx::ImportProblem>& items, int64_t count) {
         std::cerr << "and " << count - static_cast<int64_t>(items.size()) << " more\n";
 }
 
+int list_imports(const qdx::AppState& state) {
+    const auto entries = qdx::read_ledger(state);
+    if (entries.empty()) std::cout << "No file was imported.\n";
+    for (size_t i = 0; i < entries.size(); ++i)
+        std::cout << qdx::import_name(static_cast<int64_t>(i + 1), entries[i]) << "\n";
+    return 0;
+}
+
+int reverse(const qdx::AppState& state, const Options& o) {
+    double date = state.today();
+    if (o.date) {
+        const auto typed = qdx::parse_date(*o.date, state.regional);
+        if (!typed) {
+            std::cerr << "--date " << *o.date
+                      << ": not a date; give it as yyyy-mm-dd or the regional short date\n";
+            return 2;
+        }
+        date = *typed;
+    }
+    qdx::ImportReversal plan;
+    try {
+        plan = qdx::plan_import_reversal(state, *o.reverse, date);
+    } catch (const qdx::ReversalRefused& refused) {
+        std::cerr << refused.what() << ".\n";
+        return 1;
+    }
+    const bool voids = plan.voidsPayments();
+    const std::string what = std::to_string(plan.count()) +
+                             (voids ? (plan.count() == 1 ? " void" : " voids")
+                                    : (plan.count() == 1 ? " refund" : " refunds")) +
+                             " dated " + qdx::history_date(plan.date) + ", total sum " +
+                             qdx::round3_double(plan.total, state.regional);
+    if (plan.alreadyCorrected > 0)
+        std::cerr << plan.alreadyCorrected << " of its records "
+                  << (voids ? "were voided" : "were refunded in full")
+                  << " already and are left as they are.\n";
+    if (o.dryRun) {
+        std::cout << "Reversing " << qdx::import_name(plan.number, plan.entry) << " writes " << what
+                  << "; nothing was written (dry run).\n";
+        return 0;
+    }
+    // As before an import: a backup of the data as it was, or nothing is written.
+    try {
+        qdx::cli::TerminalProgress shown;
+        qdx::automatic_backup(state.appDir, "reversal", shown.progress());
+    } catch (const std::exception& error) {
+        std::cerr << "The backup before the reversal could not be made, so nothing was "
+                     "reversed: "
+                  << qdx::cp1252_to_utf8(error.what()) << "\n";
+        return 1;
+    }
+    const int64_t first = qdx::reverse_import(state, plan);
+    std::cout << "Reversed " << qdx::import_name(plan.number, plan.entry) << ": " << what
+              << ", records " << first << " to " << first + plan.count() - 1 << " of "
+              << (voids ? "voids.qdx" : "refunds.qdx") << ".\n";
+    return 0;
+}
+
 int run(const qdx::AppState& state, const Options& o) {
+    if (o.imports) return list_imports(state);
+    if (o.reverse) return reverse(state, o);
     const qdx::ImportPlan plan = qdx::plan_import(state, o.kind, o.file, o.import);
     if (plan.delimiterFound)
         std::cerr << "delimiter: " << qdx::csv::delimiter_name(plan.delimiter)

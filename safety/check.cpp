@@ -16,7 +16,9 @@
 #include <unordered_map>
 
 #include "core/app_state.h"
+#include "core/corrections.h"
 #include "core/files.h"
+#include "core/history.h"
 #include "core/import_journal.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
@@ -271,6 +273,80 @@ struct Checker {
                   });
     }
 
+    // Refunds and voids: each names a sale or payment on file, a sum above 0
+    // and a date not before it; a sale's refunds take back at most its sum,
+    // and a payment is voided once. The corrections are read first, then
+    // what they correct in one pass over its file.
+    void checkCorrections(const char* name, const char* noun, const char* targetName,
+                          const char* targetNoun, int64_t targetCount, int64_t& count) {
+        const std::string file = std::string("data/") + name;
+        const int64_t n = wholeRecords(name, RefundRecord::kSize);
+        count = n;
+        if (n == 0) return;
+        progress.stage(std::string("Reading the ") + noun + "s", n, noun);
+        std::unordered_map<int32_t, std::vector<std::pair<int64_t, RefundRecord>>> byTarget;
+        scan_file(appDir / "data" / name, RefundRecord::kSize, n,
+                  [&](int64_t k, const uint8_t* bytes) {
+                      progress.step(k);
+                      const RefundRecord c = RefundRecord::decode(bytes);
+                      checkDate(file, k, "Date", c.date);
+                      if (!std::isfinite(c.sum) || !(c.sum > 0)) {
+                          add(file, k, "Sum",
+                              "holds " + number(c.sum) +
+                                  ", not a sum above 0; the reports leave the " + noun + " out",
+                              std::string("none: the ") + noun +
+                                  " changes nothing until it is "
+                                  "entered again");
+                          return;
+                      }
+                      if (c.sale < 1 || c.sale > targetCount) {
+                          add(file, k, targetNoun,
+                              "names " + std::string(targetNoun) + " " + std::to_string(c.sale) +
+                                  ", which data/" + targetName + " does not hold (it holds " +
+                                  std::to_string(targetCount) + "); the reports leave the " + noun +
+                                  " out",
+                              std::string("none: enter the ") + noun + " again for the right " +
+                                  targetNoun);
+                          return;
+                      }
+                      byTarget[c.sale].push_back({k, c});
+                  });
+        if (byTarget.empty()) return;
+        const bool refunds = std::string_view(name) == file::kRefunds;
+        scan_file(
+            appDir / "data" / targetName, MoneyRecord::kSize, targetCount,
+            [&](int64_t t, const uint8_t* bytes) {
+                const auto it = byTarget.find(static_cast<int32_t>(t));
+                if (it == byTarget.end()) return;
+                const MoneyRecord target = MoneyRecord::decode(bytes);
+                double taken = 0;
+                for (const auto& [k, c] : it->second) {
+                    if (std::floor(c.date) < std::floor(target.date))
+                        add(file, k, "Date",
+                            "is " + history_date(c.date) + ", before its " + targetNoun + " " +
+                                std::to_string(t) + " of " + history_date(target.date),
+                            "none: a correction dated before what it corrects changes an "
+                            "earlier period; enter it again with the right date");
+                    if (!refunds && k != it->second.front().first) {
+                        add(file, k, "",
+                            "voids payment " + std::to_string(t) + " a second time (void " +
+                                std::to_string(it->second.front().first) +
+                                " voids it already), so the payment is taken "
+                                "off twice",
+                            "none: the owner decides which void stays");
+                        continue;
+                    }
+                    taken += static_cast<double>(c.sum);
+                    if (taken > static_cast<double>(target.sum) * (1 + 1e-7))
+                        add(file, k, "Sum",
+                            "takes back " + number(taken) + " of " + targetNoun + " " +
+                                std::to_string(t) + " with the " + noun +
+                                "s before it, more than its sum of " + number(target.sum),
+                            "none: the owner decides which " + std::string(noun) + " is wrong");
+                }
+            });
+    }
+
     void checkCommunications() {
         const char* name = file::kCommunications;
         const std::string file = std::string("data/") + name;
@@ -315,6 +391,7 @@ struct Checker {
         const Kind kinds[] = {{"addinfo", "", report.affiliates, "affiliate"},
                               {"addinfo", "s", report.sales, "sale"},
                               {"addinfo", "p", report.payments, "payment"},
+                              {"addinfo", "r", report.refunds, "refund"},
                               {"comm", "", report.communications, "communication"},
                               {"comm", "r", report.communications, "communication"},
                               {"comm", "c", report.communications, "communication"}};
@@ -429,6 +506,7 @@ struct Checker {
             const int64_t held = reg == "sales"        ? report.sales
                                  : reg == "payments"   ? report.payments
                                  : reg == "affiliates" ? report.affiliates
+                                 : reg == "refunds"    ? report.refunds
                                                        : -1;
             long long first = 0, last = 0;
             if (held < 0 || std::sscanf(range.c_str(), "%lld..%lld", &first, &last) != 2) {
@@ -525,6 +603,10 @@ CheckReport check_data(const fs::path& appDir, Progress& progress) {
     c.checkAffiliates();
     c.checkMoney(file::kSales, "sales", c.report.sales);
     c.checkMoney(file::kPayments, "payments", c.report.payments);
+    c.checkCorrections(file::kRefunds, "refund", file::kSales, "sale", c.report.sales,
+                       c.report.refunds);
+    c.checkCorrections(file::kVoids, "void", file::kPayments, "payment", c.report.payments,
+                       c.report.voids);
     c.checkCommunications();
     c.checkSettings();
     c.checkSideFiles();

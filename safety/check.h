@@ -38,7 +38,7 @@ struct Finding {
 
 struct CheckReport {
     std::vector<Finding> findings;
-    int64_t affiliates = 0, sales = 0, payments = 0, communications = 0;
+    int64_t affiliates = 0, sales = 0, payments = 0, communications = 0, refunds = 0, voids = 0;
     bool clean() const { return findings.empty(); }
 };
 

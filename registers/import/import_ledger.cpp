@@ -24,9 +24,7 @@ std::string file_hash(std::string_view bytes) {
     return hex;
 }
 
-namespace {
-
-std::optional<LedgerEntry> parse_line(const std::string& line) {
+std::optional<LedgerEntry> parse_ledger_line(const std::string& line) {
     std::istringstream in(line);
     LedgerEntry e;
     std::string range;
@@ -42,15 +40,13 @@ std::optional<LedgerEntry> parse_line(const std::string& line) {
     return e;
 }
 
-}  // namespace
-
 std::optional<LedgerEntry> find_in_ledger(const AppState& state, uint64_t size,
                                           const std::string& hash,
                                           const std::string& registerName) {
     std::istringstream in(read_whole_file(ledger_file(state)));
     std::optional<LedgerEntry> found;
     for (std::string line; std::getline(in, line);) {
-        auto e = parse_line(line);
+        auto e = parse_ledger_line(line);
         // The latest import of the file is the one to name.
         if (e && e->size == size && e->hash == hash && e->registerName == registerName) found = e;
     }

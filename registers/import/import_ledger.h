@@ -27,6 +27,8 @@ std::string file_hash(std::string_view bytes);
 // The entry of an earlier import of the same bytes into the same register.
 std::optional<LedgerEntry> find_in_ledger(const AppState& state, uint64_t size,
                                           const std::string& hash, const std::string& registerName);
+// The entry of a ledger line; none when the line is not of that form.
+std::optional<LedgerEntry> parse_ledger_line(const std::string& line);
 // The entry's line, without its line end.
 std::string ledger_line(const LedgerEntry& entry);
 // Adds an entry; throws FileError.

@@ -112,5 +112,32 @@ TEST_F(ImportProgramTest, AnImportBacksTheDataUpFirstOrImportsNothing) {
     EXPECT_EQ(sales(), 1);
 }
 
+// An import is listed by number and taken back by it, once.
+TEST_F(ImportProgramTest, AnImportIsListedAndReversedOnce) {
+    csv("in.csv", "affiliate_id,date,sum\n1,2003-03-05,4\n2,2003-03-06,6\n");
+    ASSERT_EQ(import(folder.path(), "sales in.csv").exitCode, 0);
+    const Outcome listed = import(folder.path(), "--imports");
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(listed.out.substr(0, 30), "Import 1 (sales, records 1 to ");
+    for (const char* args :
+         {"--reverse x", "--reverse 1 sales in.csv", "--date 2003-03-20", "--imports --reverse 1"})
+        EXPECT_EQ(import(folder.path(), args).exitCode, 2) << args;
+    EXPECT_EQ(import(folder.path(), "--reverse 1 --date 2003-03-99").exitCode, 2);
+
+    const Outcome dry = import(folder.path(), "--reverse 1 --date 2003-03-20 --dry-run");
+    EXPECT_EQ(dry.exitCode, 0) << dry.err;
+    EXPECT_NE(dry.out.find("writes 2 refunds dated 2003-03-20, total sum 10"), std::string::npos)
+        << dry.out;
+    EXPECT_FALSE(fs::exists(state.dataFile("refunds.qdx")));
+
+    const Outcome done = import(folder.path(), "--reverse 1 --date 2003-03-20");
+    EXPECT_EQ(done.exitCode, 0) << done.err;
+    EXPECT_NE(done.out.find(", records 1 to 2 of refunds.qdx."), std::string::npos) << done.out;
+    EXPECT_EQ(RecordFile(state.dataFile("refunds.qdx"), 16).count(), 2);
+    const Outcome again = import(folder.path(), "--reverse 1");
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_NE(again.err.find("was reversed already"), std::string::npos) << again.err;
+}
+
 }  // namespace
 }  // namespace qdx

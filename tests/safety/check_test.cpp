@@ -10,6 +10,7 @@
 #include <limits>
 #include <map>
 
+#include "core/corrections.h"
 #include "core/files.h"
 #include "core/history.h"
 #include "core/import_journal.h"
@@ -134,6 +135,50 @@ TEST(Check, FindsEachPlantedDamageAtItsRecord) {
         EXPECT_FALSE(f.repair.empty());
         EXPECT_EQ(f.kind, RepairKind::Nothing) << where(f);  // each left to the owner
     }
+}
+
+// Refunds and voids: what they name, their sums and dates, a sale refunded
+// beyond its sum and a payment voided twice; a refunds import is a ledger
+// entry like the others.
+TEST(Check, FindsCorrectionsThatTheReportsLeaveOutOrThatTakeBackTooMuch) {
+    test::TempFolder folder;
+    const fs::path app = folder.path();
+    test::copy_example("world-9003", app);
+    const MoneyRecord sale =
+        RecordFile(app / "data" / file::kSales, MoneyRecord::kSize).read<MoneyRecord>(3);
+    const MoneyRecord payment =
+        RecordFile(app / "data" / file::kPayments, MoneyRecord::kSize).read<MoneyRecord>(2);
+    const auto write = [&](const char* name, const std::vector<RefundRecord>& records,
+                           const std::string& tail) {
+        std::string bytes;
+        for (const RefundRecord& r : records) {
+            uint8_t b[RefundRecord::kSize];
+            r.encode(b);
+            bytes.append(reinterpret_cast<const char*>(b), sizeof b);
+        }
+        append_bytes(app / "data" / name, bytes + tail);
+    };
+    write(file::kRefunds,
+          {{3, sale.sum / 2, sale.date},       // 1: fine
+           {999999, 1, sale.date},             // 2: no such sale
+           {3, 0, sale.date},                  // 3: nothing refunded
+           {3, sale.sum / 4, sale.date - 1},   // 4: before its sale
+           {3, sale.sum / 2, sale.date + 1}},  // 5: more than the sale, with 1 and 4
+          "abc");
+    write(file::kVoids, {{2, payment.sum, payment.date}, {2, payment.sum, payment.date + 2}}, "");
+    fs::create_directories(app / "addinfo");
+    std::ofstream(app / "addinfo" / "r5.txt") << "x\r\n";
+    std::ofstream(app / "addinfo" / "r6.txt") << "x\r\n";
+    std::ofstream(app / "data" / "imports.ledger") << "10 abc 2024-01-01 refunds 1..5\n";
+    const CheckReport report = check_data(app);
+    EXPECT_EQ(report.refunds, 5);
+    EXPECT_EQ(report.voids, 2);
+    EXPECT_EQ(places(report),
+              (std::vector<std::string>{"data/refunds.qdx#6", "data/refunds.qdx#2:sale",
+                                        "data/refunds.qdx#3:Sum", "data/refunds.qdx#4:Date",
+                                        "data/refunds.qdx#5:Sum", "data/voids.qdx#2",
+                                        "addinfo/r6.txt#6"}))
+        << ::testing::PrintToString(places(report));
 }
 
 TEST(Check, RepairsFragmentsLevelsTheCacheAndLeftoversExactly) {
