@@ -182,11 +182,9 @@ void MainWindow::buildMenu() {
     QMenu* fileMenu = menuBar()->addMenu("&File");
     fileMenu->setObjectName("mnuFile");
     const std::pair<const char*, const char*> fileItems[] = {
-        {"ImportSales", "Import &sales..."},
-        {"ImportPayments", "Import &payments..."},
-        {"ImportAffiliates", "Import &affiliates..."},
-        {"ImportRefunds", "Import &refunds..."},
-        {"WritePayout", "&Write payout file..."}};
+        {"ImportSales", "Import &sales..."},           {"ImportPayments", "Import &payments..."},
+        {"ImportAffiliates", "Import &affiliates..."}, {"ImportRefunds", "Import &refunds..."},
+        {"ReverseImport", "Re&verse an import..."},    {"WritePayout", "&Write payout file..."}};
     for (auto [name, caption] : fileItems) {
         if (std::string_view(name) == "WritePayout") fileMenu->addSeparator();
         fileMenu->addAction(caption)->setObjectName(name);

@@ -8,6 +8,7 @@
 #include "core/ui/ui_context.h"
 #include "help/ui/help_window.h"
 #include "registers/ui/import_dialog.h"
+#include "registers/ui/import_reversal_dialog.h"
 #include "registers/ui/open_register_window.h"
 #include "registers/ui/record_editor.h"
 #include "reports/ui/downline_tree_window.h"
@@ -90,6 +91,8 @@ void wire_file_menu(MainWindow& main) {
         QObject::connect(
             main.action(name), &QAction::triggered, &main,
             [&context, &main, kind = kind] { import_from_file(context, &main, kind); });
+    QObject::connect(main.action("ReverseImport"), &QAction::triggered, &main,
+                     [&context, &main] { reverse_an_import(context, &main); });
     QObject::connect(main.action("WritePayout"), &QAction::triggered, &main, [&context, &main] {
         if (auto* reports = qobject_cast<ReportWindow*>(context.openWindow("frmReports"))) {
             reports->writePayoutFile();

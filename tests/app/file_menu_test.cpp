@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QLabel>
+#include <QListWidget>
 #include <QTableWidget>
 #include <fstream>
 
@@ -87,6 +89,51 @@ TEST_F(FileMenuTest, ImportShowsThePreviewAndTheOpenSalesWindowShowsTheNewRecord
     main->action("ImportSales")->trigger();
     EXPECT_TRUE(offeredAgain);
     EXPECT_EQ(records(file::kSales, MoneyRecord::kSize), 3);
+}
+
+// An import is reversed from its line in the ledger, dated the day typed,
+// after one more question; a date that is none reverses nothing.
+TEST_F(FileMenuTest, ReverseAnImportSaysWhatItWritesAndAsksFirst) {
+    chooseFile("affiliate_id,date,sum\r\n1,2003-03-05,4\r\n2,2003-03-06,5\r\n");
+    context.dialogSink = [&](QDialog& dialog) {
+        click(&dialog, "cmdImport");
+        return dialog.result();
+    };
+    main->action("ImportSales")->trigger();
+    ASSERT_EQ(records(file::kSales, MoneyRecord::kSize), 3);
+
+    QString listed, described, refused;
+    bool enabledOnABadDate = true;
+    ui::MessageAnswer answer = ui::MessageAnswer::No;
+    context.messageSink = [&](const ui::MessageRequest& request) {
+        messages.push_back(request.text.toStdString());
+        return request.buttons == ui::MessageButtons::YesNo ? answer : ui::MessageAnswer::Ok;
+    };
+    context.dialogSink = [&](QDialog& dialog) {
+        listed = child<QListWidget>(&dialog, "lstImports")->item(0)->text();
+        type(&dialog, "txtReversalDate", "2003-03-40");
+        enabledOnABadDate = child<QPushButton>(&dialog, "cmdReverseImport")->isEnabled();
+        type(&dialog, "txtReversalDate", "2003-03-04");  // before the first sale
+        refused = child<QLabel>(&dialog, "lblReversal")->text();
+        type(&dialog, "txtReversalDate", "2003-03-20");
+        described = child<QLabel>(&dialog, "lblReversal")->text();
+        click(&dialog, "cmdReverseImport");
+        return dialog.result();
+    };
+    main->action("ReverseImport")->trigger();
+    EXPECT_EQ(listed, "Import 1 (sales, records 2 to 3, 2003-03-31)");
+    EXPECT_FALSE(enabledOnABadDate);
+    EXPECT_TRUE(refused.contains("record 2 is dated 2003-03-05")) << refused.toStdString();
+    EXPECT_EQ(described.toStdString(),
+              "Reversing it writes 2 full refund(s) of its sales dated 20/03/2003, total sum 9.");
+    EXPECT_FALSE(std::filesystem::exists(state.dataFile("refunds.qdx")));  // answered No
+
+    answer = ui::MessageAnswer::Yes;
+    main->action("ReverseImport")->trigger();
+    EXPECT_EQ(records("refunds.qdx", 16), 2);
+    EXPECT_EQ(messages.back(),
+              "Import 1 (sales, records 2 to 3, 2003-03-31) reversed: records 1 to 2 of the "
+              "refunds.");
 }
 
 TEST_F(FileMenuTest, ImportFindsTheDelimiterAndKeepsLettersTheFilesLackOnlyWhenAsked) {
