@@ -1,6 +1,7 @@
 #include "registers/money_editing.h"
 
 #include "core/app_state.h"
+#include "core/corrections.h"
 
 namespace qdx {
 
@@ -27,8 +28,21 @@ constexpr FieldEntry kPaymentsFields[] = {
     {Field::FindAffiliateId, 0, "Affiliate's ID"},
 };
 
+// Refunds have the layout of a sale: the first number is the sale's record
+// number, and its search box looks for it.
+constexpr FieldEntry kRefundsFields[] = {
+    {Field::Record, 0, nullptr, nullptr, "N of Record", 0},
+    {Field::Sale, 0, "Sale (record N)", "Sale", "Sale", 2},
+    {Field::Sum, 0, "Sum refunded", "Sum", "Sum refunded", 3},
+    {Field::Date, 0, "Date", "Date", "Date", 1},
+    {Field::Details, 0, "Details"},
+    {Field::FindDate, 0, "Date"},
+    {Field::FindAffiliateId, 0, "Sale (record N)"},
+};
+
 }  // namespace
 
+const MoneyRegister kRefundsRegister{"Refunds", file::kRefunds, "Refunds.txt", 'r', kRefundsFields};
 const MoneyRegister kSalesRegister{"Sales", file::kSales, "Sales.txt", 's', kSalesFields};
 const MoneyRegister kPaymentsRegister{"Payments", file::kPayments, "Payments.txt", 'p',
                                       kPaymentsFields};
@@ -36,6 +50,7 @@ const MoneyRegister kPaymentsRegister{"Payments", file::kPayments, "Payments.txt
 std::string money_field_text(const MoneyRecord& r, Field field, const Regional& regional) {
     switch (field) {
         case Field::AffiliateId:
+        case Field::Sale:
             return format_long(r.affiliateId);
         case Field::Sum:
             return format_single(r.sum, regional);

@@ -20,6 +20,9 @@ struct MoneyRegister {
 };
 extern const MoneyRegister kSalesRegister;
 extern const MoneyRegister kPaymentsRegister;
+// data/refunds.qdx read as a register: browsed, searched and exported like
+// the sales, but only ever added to.
+extern const MoneyRegister kRefundsRegister;
 
 // A field of the record as the export and the grid write it.
 std::string money_field_text(const MoneyRecord& record, Field field, const Regional& regional);

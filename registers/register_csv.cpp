@@ -127,6 +127,7 @@ fs::path export_money_csv(const AppState& state, const MoneyRegister& reg) {
         [](int64_t, const MoneyRecord& r, const FieldEntry& entry) -> std::string {
             switch (entry.field) {
                 case Field::AffiliateId:
+                case Field::Sale:
                     return std::to_string(r.affiliateId);
                 case Field::Sum:
                     return csv_number(r.sum);

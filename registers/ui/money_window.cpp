@@ -15,6 +15,7 @@
 #include "registers/register_export.h"
 #include "registers/register_search.h"
 #include "registers/side_files.h"
+#include "registers/ui/open_register_window.h"
 #include "registers/ui/refund_dialog.h"
 
 namespace qdx::ui {
@@ -37,9 +38,14 @@ MoneyWindow::MoneyWindow(UiContext& context, const MoneyRegister& reg)
         row->setContentsMargins(0, 0, 0, 0);
         cmdRefund = make_button(group, "cmdRefundSale", "Refund this sale...",
                                 "Take back the commissions of this sale, or of a part of it");
+        auto* cmdRefunds = make_button(group, "cmdRefunds", "Refunds...",
+                                       "Browse, find and export the refunds, or enter one");
         row->addWidget(cmdRefund);
+        row->addWidget(cmdRefunds);
         row->addStretch();
-        addFieldGroup(group, 4, {cmdRefund});
+        addFieldGroup(group, 4, {cmdRefund, cmdRefunds});
+        connect(cmdRefunds, &QPushButton::clicked, this,
+                [this] { open_register_window(context_, RegisterWindow::Refunds); });
         connect(cmdRefund, &QPushButton::clicked, this, [this] {
             if (editMode() != kBrowsing || current_ < 1 || current_ > recordCount_) {
                 context_.message(this, "Show the sale to refund first.");

@@ -4,6 +4,7 @@
 #include "registers/ui/affiliates_window.h"
 #include "registers/ui/communications_window.h"
 #include "registers/ui/money_window.h"
+#include "registers/ui/refunds_window.h"
 #include "registers/ui/settings_window.h"
 
 namespace qdx::ui {
@@ -23,6 +24,8 @@ QWidget* open_register_window(UiContext& context, RegisterWindow which) {
                                     [&] { return new MoneyWindow(context, kPaymentsRegister); });
         case RegisterWindow::Settings:
             return context.showOnce("frmAPSettings", [&] { return new SettingsWindow(context); });
+        case RegisterWindow::Refunds:
+            return context.showOnce("frmRefunds", [&] { return new RefundsWindow(context); });
     }
     return nullptr;
 }

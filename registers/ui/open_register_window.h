@@ -6,7 +6,7 @@ namespace qdx::ui {
 
 class UiContext;
 
-enum class RegisterWindow { Affiliates, Communications, Sales, Payments, Settings };
+enum class RegisterWindow { Affiliates, Communications, Sales, Payments, Settings, Refunds };
 
 // Shows the window, making it only when it is not open.
 QWidget* open_register_window(UiContext& context, RegisterWindow which);

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <fstream>
 
 #include "core/corrections.h"
@@ -159,6 +160,49 @@ TEST_F(MoneyWindowTest, RefundThisSaleProposesWhatIsLeftAndRefusesMore) {
     EXPECT_EQ(read_file(folder.path() / "addinfo" / "r1.txt"), "returned\r\n");
     // The sale itself is as it was.
     EXPECT_EQ(text(w, "txtSum"), "20");
+}
+
+// The Refunds window, from the Sales window: new refunds pass the checks of
+// "Refund this sale...", a refund on file is never edited, and the refunds
+// are found by their sale and saved as CSV.
+TEST_F(MoneyWindowTest, TheRefundsWindowAddsCheckedRefundsFindsAndExportsThem) {
+    write_money(state, file::kSales, {{1, 10, 37257}, {2, 20, 37258}});
+    click(openSales(), "cmdRefunds");
+    auto* w = qobject_cast<ui::RecordEditor*>(context.openWindow("frmRefunds"));
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(child<QPushButton>(w, "cmdEdit")->isVisibleTo(w));
+    for (const char* box : {"txtSale", "txtSum", "txtDate", "txtDetails"})
+        EXPECT_FALSE(child<QWidget>(w, box)->accessibleName().isEmpty()) << box;
+
+    click(w, "cmdCreate");
+    EXPECT_EQ(text(w, "txtDate"), "31/03/2003");
+    type(w, "txtSale", "2");
+    type(w, "txtSum", "25");
+    click(w, "cmdSave");
+    EXPECT_EQ(messages.back(),
+              "Sorry, you entered an incorrect value: \"25\" is more than is left of sale 2, 20");
+    EXPECT_EQ(focused(w), "txtSum");
+    type(w, "txtSum", "20");
+    type(w, "txtDetails", "chargeback");
+    click(w, "cmdSave");
+    EXPECT_EQ(w->editMode(), ui::RecordEditor::kBrowsing);
+    EXPECT_EQ(w->recordCount(), 1);
+    EXPECT_EQ(read_file(folder.path() / "addinfo" / "r1.txt"), "chargeback\r\n");
+    click(w, "cmdCreate");
+    type(w, "txtSale", "1");
+    type(w, "txtSum", "4");
+    click(w, "cmdSave");
+    EXPECT_EQ(w->recordCount(), 2);
+
+    type(w, "txtSSale", "2");
+    click(w, "cmdDisplay");
+    auto* grid = child<QTableView>(w, "MSFGView");
+    ASSERT_EQ(grid->model()->rowCount(), 2);  // the titles, then refund 1
+    EXPECT_EQ(grid->model()->index(0, 2).data().toString(), "Sale");
+    EXPECT_EQ(grid->model()->index(1, 0).data().toString(), "1");
+    click(w, "cmdSaveCsv");
+    const std::string csv = read_file(folder.path() / "output" / "refunds.csv");
+    EXPECT_EQ(csv.substr(0, csv.find('\n') + 1), "\xEF\xBB\xBFSale,Sum,Date\r\n") << csv;
 }
 
 }  // namespace
