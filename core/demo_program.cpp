@@ -10,6 +10,7 @@
 
 #include "core/app_state.h"
 #include "core/bank_details.h"
+#include "core/corrections.h"
 #include "core/cp1252.h"
 #include "core/files.h"
 #include "core/ole_date.h"
@@ -301,6 +302,40 @@ std::vector<CommunicationRecord> make_communications(const fs::path& appDir,
     return all;
 }
 
+// A few refunds of the last three months' sales: one returned whole, two
+// in part, each a few days after its sale, in the order they happened.
+std::vector<RefundRecord> make_refunds(const std::vector<Sale>& sales, double lastDay, Dice& dice,
+                                       std::vector<std::string>& details) {
+    std::vector<size_t> recent;
+    for (size_t i = 0; i < sales.size(); ++i)
+        if (sales[i].record.date >= lastDay - 90) recent.push_back(i);
+    std::vector<RefundRecord> refunds;
+    for (int n = 0; n < 3 && !recent.empty(); ++n) {
+        const size_t at = dice.below(static_cast<uint32_t>(recent.size()));
+        const size_t i = recent[at];
+        recent.erase(recent.begin() + static_cast<ptrdiff_t>(at));
+        const Sale& sale = sales[i];
+        const bool whole = n == 0;
+        const double day = std::min(sale.record.date + 3 + dice.below(10), lastDay);
+        const double sum = whole ? sale.record.sum : std::floor(sale.record.sum * 50.0) / 100;
+        refunds.push_back({static_cast<int32_t>(i + 1), static_cast<float>(sum), day});
+        details.push_back(whole ? std::string("Returned: ") + sale.product->name
+                                : "Partial refund: damaged in transit");
+    }
+    std::vector<size_t> order(refunds.size());
+    for (size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t x, size_t y) { return refunds[x].date < refunds[y].date; });
+    std::vector<RefundRecord> sorted;
+    std::vector<std::string> sortedDetails;
+    for (size_t k : order) {
+        sorted.push_back(refunds[k]);
+        sortedDetails.push_back(details[k]);
+    }
+    details = std::move(sortedDetails);
+    return sorted;
+}
+
 SettingsRecord demo_settings() {
     SettingsRecord s;
     s.type = "Percents";
@@ -417,15 +452,24 @@ DemoSummary write_demo_program(const fs::path& appDir, const DemoOptions& option
             write_side_text(appDir / "addinfo" / ("p" + std::to_string(i + 1) + ".txt"),
                             "Bank transfer, reference QDX-" + std::to_string(5000 + i));
 
+    std::vector<std::string> refundDetails;
+    const std::vector<RefundRecord> refunds =
+        make_refunds(sales, options.lastDay, dice, refundDetails);
+    for (size_t i = 0; i < refunds.size(); ++i)
+        write_side_text(appDir / "addinfo" / ("r" + std::to_string(i + 1) + ".txt"),
+                        refundDetails[i]);
+
     write_records(state.dataFile(file::kSettings), std::vector{demo_settings()});
     write_records(state.dataFile(file::kAffiliates), affiliates);
     write_records(state.dataFile(file::kSales), saleRecords);
     write_records(state.dataFile(file::kPayments), payments);
     write_records(state.dataFile(file::kCommunications), talks);
+    if (!refunds.empty()) write_records(state.dataFile(file::kRefunds), refunds);
     write_payee_file(payee_file_path(state), make_payees(affiliates));
     write_file_atomically(appDir / "payout_debtor.txt", kDemoDebtor);
     return {static_cast<int32_t>(affiliates.size()), static_cast<int64_t>(saleRecords.size()),
-            static_cast<int64_t>(payments.size()), static_cast<int64_t>(talks.size())};
+            static_cast<int64_t>(payments.size()), static_cast<int64_t>(talks.size()),
+            static_cast<int64_t>(refunds.size())};
 }
 
 }  // namespace qdx

@@ -19,7 +19,7 @@ constexpr int32_t kLargestDetailedDemo = 2000;
 
 struct DemoSummary {
     int32_t affiliates = 0;
-    int64_t sales = 0, payments = 0, communications = 0;
+    int64_t sales = 0, payments = 0, communications = 0, refunds = 0;
 };
 
 // Writes the demo's data files and side files under appDir (the folders are

@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "core/corrections.h"
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
@@ -57,6 +58,19 @@ TEST(Demo, EverySeedGivesTheSameConsistentNetworkAgain) {
         }
         EXPECT_GE(deepest, 4);
         EXPECT_LE(deepest, 5);
+        // A few refunds, each of a sale on file, at most its sum, not before it.
+        const auto sales = read_all<MoneyRecord>(app.path() / "data" / "sales.qdx");
+        const auto refunds = read_all<RefundRecord>(app.path() / "data" / "refunds.qdx");
+        EXPECT_EQ(refunds.size(), 3u);
+        for (const RefundRecord& r : refunds) {
+            ASSERT_GE(r.sale, 1);
+            ASSERT_LE(r.sale, static_cast<int32_t>(sales.size()));
+            const MoneyRecord& sale = sales[static_cast<size_t>(r.sale - 1)];
+            EXPECT_GT(r.sum, 0);
+            EXPECT_LE(r.sum, sale.sum);
+            EXPECT_GE(r.date, sale.date);
+            EXPECT_LE(r.date, kLastDay);
+        }
     }
 }
 
