@@ -208,7 +208,7 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
         counted.clear();
     };
     counted.reserve(kBatch);
-    // The sales and refunds of the range, or of the days a hold puts before it.
+    // The sales of the range, or of the days a hold puts before it.
     const double from = state.datefrom - holdDays, to = state.dateto - holdDays;
     RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
     if (sales.isOpen()) {
@@ -234,7 +234,7 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
     add_batch();
     counted = {};
     // Refunds come after the sales of the range.
-    CorrectionsInRange refunds = refunds_in_range(state, from, to, n);
+    CorrectionsInRange refunds = refunds_in_range(state, state.datefrom, state.dateto, n, holdDays);
     take_back(refunds.corrections, up, settings, deepest, totals.income);
     if (ownSales)
         lower_volumes(refunds.corrections, [&](int32_t id) -> float& {

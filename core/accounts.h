@@ -23,9 +23,10 @@ float level_reward(const Settings& settings, int level, float sum);
 // of the range take back, and payments in the range. Sales and payments
 // whose affiliate is not in the affiliates file are skipped. Answers what a
 // report says of refunds it had to leave out (empty when none).
-// With `holdDays` > 0 the income is that of the sales and refunds dated that
-// many days before the range (the hold period, core/hold_period.h); the
-// payments and voids are still those of the range.
+// With `holdDays` > 0 the income is that of the sales dated that many days
+// before the range (the hold period, core/hold_period.h), less the refunds
+// that count in the range under the hold (refunds_in_range); the payments
+// and voids are still those of the range.
 std::string build_accounts(const AppState& state, Progress& progress, int32_t holdDays = 0);
 inline std::string build_accounts(const AppState& state) {
     Progress none;

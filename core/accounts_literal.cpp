@@ -23,7 +23,7 @@ void credit(RecordFile& accounts, int32_t id, float amount, bool income) {
 }  // namespace
 
 void build_accounts_literal(const AppState& state, int32_t holdDays) {
-    // The sales and refunds are those of the days a hold puts before the range.
+    // The sales are those of the days a hold puts before the range.
     AppState earned = state;
     earned.datefrom -= holdDays;
     earned.dateto -= holdDays;
@@ -48,7 +48,7 @@ void build_accounts_literal(const AppState& state, int32_t holdDays) {
     sales.close();
 
     for (const RangeCorrection& refund :
-         refunds_in_range(state, earned.datefrom, earned.dateto, n).corrections) {
+         refunds_in_range(state, state.datefrom, state.dateto, n, holdDays).corrections) {
         int32_t b = refund.affiliate;
         for (int level = 1; level <= 8 && b >= 1 && b <= n; ++level) {
             credit(accounts, b, -refund_reward(state.settings, level, refund.sum, refund.targetSum),

@@ -4,9 +4,11 @@
 // before they are paid. Kept beside the settings record, in
 // data/hold_days.txt, as one whole number of days (0..3650); no file means
 // no hold. Only the payments-due report applies it: over From..To it counts
-// the sales and refunds dated N days earlier and the payments and voids of
-// From..To themselves, so that every sale is payable in exactly one period
-// of a run of consecutive periods.
+// the sales dated N days earlier (From-N..To-N), the refunds on the later of
+// their date and the day their sale becomes payable, and the payments and
+// voids of From..To themselves, so that every sale and every refund counts
+// in exactly one period of a run of consecutive periods, and a refund made
+// while its sale is held lowers the commission before it is paid.
 #include <cstdint>
 #include <filesystem>
 #include <optional>

@@ -133,8 +133,9 @@ TEST(Computation, FastMatchesLiteralByteForByte) {
             st->datefrom = 37010;
             st->dateto = 37050;
         }
-        // The later rounds hold the commissions 11 days: the sales and refunds
-        // of 36999..37039 against the payments of 37010..37050.
+        // The later rounds hold the commissions 11 days: the sales of
+        // 36999..37039 and the refunds once their sale is payable, against the
+        // payments of 37010..37050.
         const int32_t hold = round >= 3 ? 11 : 0;
         Progress none;
         build_accounts(fast, none, hold);

@@ -8,11 +8,13 @@
 #include <fstream>
 #include <map>
 
+#include "core/accounts.h"
 #include "core/files.h"
 #include "core/history.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
 #include "core/settings.h"
+#include "core/tree.h"
 #include "reports/report_kinds.h"
 #include "support/test_support.h"
 
@@ -184,26 +186,38 @@ TEST_F(HoldPeriodTest, OverTwelveMonthsEverySaleIsPaidInExactlyOneMonth) {
     EXPECT_GT(paidIn.size(), 40u);
 }
 
-// A refund dated within the hold lowers the commission before it is paid;
-// the payments and voids still count in the range they are dated.
+// A refund made while its sale is held lowers the commission before it is
+// paid, also when it is dated in the month after the sale; one made after
+// the sale was payable takes it back in the range it is dated. Payments and
+// voids count in the range they are dated.
 TEST_F(HoldPeriodTest, ARefundWithinTheHoldLowersTheCommissionBeforeItIsPaid) {
     storeHold("30");
     test::write_affiliates(
-        state, {affiliate(1, 0, 1, day(2003, 1, 1)), affiliate(2, 1, 2, day(2003, 1, 1))});
-    test::write_money(state, file::kSales, {{2, 200, day(2003, 2, 10)}});
-    test::write_refunds(state, {{1, 50, day(2003, 2, 20)}});
-    // February's sale and refund are paid in March: 15 and 7.5 of 20 and 10.
-    EXPECT_EQ(amounts(due(day(2003, 3, 1), day(2003, 3, 31))),
-              (std::map<int32_t, std::string>{{1, "7.5"}, {2, "15"}}));
-    EXPECT_TRUE(amounts(due(day(2003, 2, 1), day(2003, 2, 28))).empty());
+        state, {affiliate(1, 0, 1, day(2003, 1, 1)), affiliate(2, 1, 2, day(2003, 1, 1)),
+                affiliate(3, 0, 1, day(2003, 1, 1)), affiliate(4, 0, 1, day(2003, 1, 1))});
+    test::write_money(
+        state, file::kSales,
+        {{2, 200, day(2003, 2, 10)}, {3, 100, day(2003, 2, 25)}, {4, 100, day(2003, 1, 10)}});
+    test::write_refunds(state, {{1, 50, day(2003, 2, 20)},
+                                {2, 40, day(2003, 3, 5)},     // payable on 27 March
+                                {3, 100, day(2003, 3, 3)}});  // payable since 9 February
+    const double marchFirst = day(2003, 3, 1), marchLast = day(2003, 3, 31);
+    EXPECT_EQ(amounts(due(day(2003, 2, 1), day(2003, 2, 28))),
+              (std::map<int32_t, std::string>{{4, "10"}}));
+    EXPECT_EQ(amounts(due(marchFirst, marchLast)),
+              (std::map<int32_t, std::string>{{1, "7.5"}, {2, "15"}, {3, "6"}}));
+    EXPECT_TRUE(amounts(due(day(2003, 4, 1), day(2003, 4, 30))).empty());
+    state.datefrom = marchFirst;
+    state.dateto = marchLast;
+    Progress none;
+    EXPECT_EQ(account_totals(state, ReferralTree::load(state), false, none, 30).income[4], -10);
 
-    // A payment made in March counts in March, whatever the hold.
-    test::write_money(state, file::kPayments, {{2, 15, day(2003, 3, 31)}});
-    EXPECT_EQ(amounts(due(day(2003, 3, 1), day(2003, 3, 31))),
-              (std::map<int32_t, std::string>{{1, "7.5"}}));
-    test::write_voids(state, {{1, 15, day(2003, 3, 31)}});
-    EXPECT_EQ(amounts(due(day(2003, 3, 1), day(2003, 3, 31))),
-              (std::map<int32_t, std::string>{{1, "7.5"}, {2, "15"}}));
+    test::write_money(state, file::kPayments, {{2, 15, marchLast}});
+    EXPECT_EQ(amounts(due(marchFirst, marchLast)),
+              (std::map<int32_t, std::string>{{1, "7.5"}, {3, "6"}}));
+    test::write_voids(state, {{1, 15, marchLast}});
+    EXPECT_EQ(amounts(due(marchFirst, marchLast)),
+              (std::map<int32_t, std::string>{{1, "7.5"}, {2, "15"}, {3, "6"}}));
 }
 
 // The pages tell what was earned in the range, not what the hold pays.

@@ -2,6 +2,7 @@
 // range they are dated, without the sale being changed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -198,7 +199,7 @@ TEST_F(RefundsTest, TheEarningsPageListsTheRefundsOfTheRangeBelowTheSales) {
 std::vector<float> model(const std::vector<int32_t>& referrer,
                          const std::vector<MoneyRecord>& sales,
                          const std::vector<RefundRecord>& refunds, const Settings& s, double from,
-                         double to) {
+                         double to, int32_t hold) {
     const int32_t n = static_cast<int32_t>(referrer.size()) - 1;
     std::vector<float> income(referrer.size(), 0);
     auto credit = [&](int32_t seller, auto reward) {
@@ -207,14 +208,17 @@ std::vector<float> model(const std::vector<int32_t>& referrer,
             income[b] = static_cast<float>(double(income[b]) + double(reward(level)));
     };
     for (const MoneyRecord& sale : sales)
-        if (from <= sale.date && sale.date <= to && sale.affiliateId >= 1 && sale.affiliateId <= n)
+        if (from <= sale.date + hold && sale.date + hold <= to && sale.affiliateId >= 1 &&
+            sale.affiliateId <= n)
             credit(sale.affiliateId, [&](int level) {
                 const double r = s.rewards[level];
                 return s.payType == 1 ? static_cast<float>(r * sale.sum / 100) : float(r);
             });
     for (const RefundRecord& refund : refunds) {
         const MoneyRecord& sale = sales[static_cast<size_t>(refund.sale - 1)];
-        if (from <= refund.date && refund.date <= to)
+        // Under a hold a refund counts once its sale is payable.
+        const double counted = std::max(refund.date, sale.date + hold);
+        if (from <= counted && counted <= to)
             credit(sale.affiliateId, [&](int level) {
                 const double r = s.rewards[level];
                 return -(s.payType == 1 ? static_cast<float>(r * refund.sum / 100)
@@ -259,10 +263,11 @@ TEST(RefundsModel, TheReportsAgreeWithAnIndependentModelOnRandomForests) {
         load_settings(state);
         state.datefrom = everything ? 36990 : 37010;
         state.dateto = everything ? 37100 : 37050;
-        // Some rounds hold the commissions 9 days: the sales and refunds of 9 days earlier.
+        // Some rounds hold the commissions 9 days: the sales of 9 days earlier, the
+        // refunds once their sale is payable.
         const int32_t hold = round % 3 == 1 ? 9 : 0;
-        const std::vector<float> expected = model(referrer, sales, refunds, state.settings,
-                                                  state.datefrom - hold, state.dateto - hold);
+        const std::vector<float> expected =
+            model(referrer, sales, refunds, state.settings, state.datefrom, state.dateto, hold);
         Progress none;
         const AccountTotals totals =
             account_totals(state, ReferralTree::load(state), false, none, hold);
