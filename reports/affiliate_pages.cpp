@@ -162,17 +162,22 @@ std::string PageWriter::Impl::earningsPage(int32_t id, float income) {
            kEnd;
     const Settings& settings = state.settings;
     auto ranks = marker->mark(index, id, settings.levelsInUse);
+    // With refunds on the page its sales are shown as sold. (Without, the
+    // ranked members' volumes are their sales as sold already.)
     std::vector<std::pair<int32_t, int32_t>> refunded;
-    auto on_file = [&](int32_t m) { return m >= 1 && m <= count; };
-    if (!refunds.empty())
-        refunded = index.ranks(id, settings.levelsInUse, [&](int32_t m) {
-            return on_file(m) && hasRefund[static_cast<size_t>(m)] != 0;
-        });
-    // With refunds on the page its sales are shown as sold.
-    if (!refunded.empty())
-        ranks = index.ranks(id, settings.levelsInUse, [&](int32_t m) {
-            return on_file(m) && sold[static_cast<size_t>(m)] > 0;
-        });
+    if (!refunds.empty()) {
+        std::vector<std::pair<int32_t, int32_t>> soldRanks;
+        for (const auto& ranked : index.ranks(id, settings.levelsInUse, [&](int32_t m) {
+                 if (m < 1 || m > count) return false;
+                 const auto k = static_cast<size_t>(m);
+                 return hasRefund[k] != 0 || sold[k] > 0;
+             })) {
+            const auto k = static_cast<size_t>(ranked.first);
+            if (hasRefund[k] != 0) refunded.push_back(ranked);
+            if (sold[k] > 0) soldRanks.push_back(ranked);
+        }
+        if (!refunded.empty()) ranks = std::move(soldRanks);
+    }
     for (const auto& [i, rank] : ranks) {
         if (rank > 8) throw ReportError("rank out of range");
         const float v = refunded.empty() ? marker->volume(i) : sold[static_cast<size_t>(i)];
