@@ -55,8 +55,9 @@ std::optional<int32_t> parse_hold_days(std::string_view text) {
 
 std::string hold_days_refusal(std::string_view typed) {
     return "Commissions payable after: \"" + shown(typed) +
-           "\" is not a number of days. Expected a whole number of days from 0 to " +
-           std::to_string(kMostHoldDays) + " (0: payable in the period they are earned).";
+           "\" is not a whole number of days from 0 to " + std::to_string(kMostHoldDays) +
+           ". Type the days after which a sale's commissions are payable (0: in the period "
+           "they are earned).";
 }
 
 int32_t load_hold_days(const std::filesystem::path& appDir) {
