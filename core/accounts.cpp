@@ -183,7 +183,7 @@ void lower_volumes(const std::vector<RangeCorrection>& refunds, Volume volume) {
 }  // namespace
 
 AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bool ownSales,
-                             Progress& progress) {
+                             Progress& progress, int32_t holdDays) {
     const int32_t n = tree.count();
     const Settings& settings = state.settings;
     const size_t deepest = deepest_paying_level(settings);
@@ -208,7 +208,8 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
         counted.clear();
     };
     counted.reserve(kBatch);
-    const double from = state.datefrom, to = state.dateto;
+    // The sales of the range, or of the days a hold puts before it.
+    const double from = state.datefrom - holdDays, to = state.dateto - holdDays;
     RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
     if (sales.isOpen()) {
         progress.stage("Adding up the sales", sales.count(), "sales");
@@ -233,7 +234,7 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
     add_batch();
     counted = {};
     // Refunds come after the sales of the range.
-    CorrectionsInRange refunds = refunds_in_range(state, from, to, n);
+    CorrectionsInRange refunds = refunds_in_range(state, state.datefrom, state.dateto, n, holdDays);
     take_back(refunds.corrections, up, settings, deepest, totals.income);
     if (ownSales)
         lower_volumes(refunds.corrections, [&](int32_t id) -> float& {
@@ -248,7 +249,7 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
                    total = add_single(total, sum);
                });
     // Voids come after the payments of the range: each makes its payment due again.
-    const CorrectionsInRange voids = voids_in_range(state, from, to, n);
+    const CorrectionsInRange voids = voids_in_range(state, state.datefrom, state.dateto, n);
     lower_volumes(voids.corrections,
                   [&](int32_t id) -> float& { return totals.paid[static_cast<size_t>(id)]; });
     refunds.skipped.insert(refunds.skipped.end(), voids.skipped.begin(), voids.skipped.end());
@@ -256,9 +257,10 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
     return totals;
 }
 
-std::string build_accounts(const AppState& state, Progress& progress) {
+std::string build_accounts(const AppState& state, Progress& progress, int32_t holdDays) {
     RecordFile accountsFile(state.workFile(file::kAccounts), AccountRecord::kSize);
-    const AccountTotals totals = account_totals(state, ReferralTree::load(state), false, progress);
+    const AccountTotals totals =
+        account_totals(state, ReferralTree::load(state), false, progress, holdDays);
     std::vector<AccountRecord> accounts(totals.income.size());
     for (size_t k = 1; k < accounts.size(); ++k) accounts[k] = {totals.income[k], totals.paid[k]};
     write_records(accountsFile, accounts);

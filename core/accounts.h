@@ -23,7 +23,11 @@ float level_reward(const Settings& settings, int level, float sum);
 // of the range take back, and payments in the range. Sales and payments
 // whose affiliate is not in the affiliates file are skipped. Answers what a
 // report says of refunds it had to leave out (empty when none).
-std::string build_accounts(const AppState& state, Progress& progress);
+// With `holdDays` > 0 the income is that of the sales dated that many days
+// before the range (the hold period, core/hold_period.h), less the refunds
+// that count in the range under the hold (refunds_in_range); the payments
+// and voids are still those of the range.
+std::string build_accounts(const AppState& state, Progress& progress, int32_t holdDays = 0);
 inline std::string build_accounts(const AppState& state) {
     Progress none;
     return build_accounts(state, none);
@@ -37,7 +41,7 @@ struct AccountTotals {
     std::string notice;  // refunds left out, and why
 };
 AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bool ownSales,
-                             Progress& progress);
+                             Progress& progress, int32_t holdDays = 0);
 inline AccountTotals account_totals(const AppState& state, const ReferralTree& tree,
                                     bool ownSales) {
     Progress none;
@@ -63,7 +67,7 @@ std::vector<ActivityRecord> build_activity(const AppState& state, const Referral
 // The same computations done record by record, opening the affiliates file
 // at every referrer lookup. Slow; kept as the reference the fast ones are
 // checked against.
-void build_accounts_literal(const AppState& state);
+void build_accounts_literal(const AppState& state, int32_t holdDays = 0);
 void build_activity_literal(const AppState& state);
 
 inline bool in_range(const AppState& state, double date) {

@@ -22,7 +22,11 @@ void credit(RecordFile& accounts, int32_t id, float amount, bool income) {
 
 }  // namespace
 
-void build_accounts_literal(const AppState& state) {
+void build_accounts_literal(const AppState& state, int32_t holdDays) {
+    // The sales are those of the days a hold puts before the range.
+    AppState earned = state;
+    earned.datefrom -= holdDays;
+    earned.dateto -= holdDays;
     RecordFile accounts(state.workFile(file::kAccounts), AccountRecord::kSize);
     const int32_t n = count_affiliates(state);
     for (int32_t k = 1; k <= n; ++k) accounts.write(k, AccountRecord{});
@@ -30,7 +34,7 @@ void build_accounts_literal(const AppState& state) {
     RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
     for (int64_t i = 1; sales.isOpen() && i <= sales.count(); ++i) {
         auto sale = sales.read<MoneyRecord>(i);
-        if (!in_range(state, sale.date)) continue;
+        if (!in_range(earned, sale.date)) continue;
         int32_t b = sale.affiliateId;
         if (b < 1 || b > n) continue;
         credit(accounts, b, level_reward(state.settings, 1, sale.sum), true);
@@ -44,7 +48,7 @@ void build_accounts_literal(const AppState& state) {
     sales.close();
 
     for (const RangeCorrection& refund :
-         refunds_in_range(state, state.datefrom, state.dateto, n).corrections) {
+         refunds_in_range(state, state.datefrom, state.dateto, n, holdDays).corrections) {
         int32_t b = refund.affiliate;
         for (int level = 1; level <= 8 && b >= 1 && b <= n; ++level) {
             credit(accounts, b, -refund_reward(state.settings, level, refund.sum, refund.targetSum),

@@ -59,7 +59,8 @@ constexpr CorrectionKind kVoidKind{file::kVoids, file::kPayments, "void", "payme
 
 // Both layouts are the corrected record's number, the sum and the date.
 CorrectionsInRange corrections_in_range(const AppState& state, const CorrectionKind& kind,
-                                        double from, double to, int32_t affiliateCount) {
+                                        double from, double to, int32_t affiliateCount,
+                                        int32_t holdDays) {
     CorrectionsInRange result;
     const auto path = state.dataFile(kind.file);
     if (!file_exists(path)) return result;
@@ -75,15 +76,23 @@ CorrectionsInRange corrections_in_range(const AppState& state, const CorrectionK
     const int64_t targetCount = targets.isOpen() ? targets.count() : 0;
     corrections.scan(1, count, [&](int64_t k, const uint8_t* bytes) {
         const RefundRecord c = RefundRecord::decode(bytes);
-        if (!(from <= c.date && c.date <= to)) return;
+        auto in_range = [&](double date) { return from <= date && date <= to; };
+        if (holdDays == 0 && !in_range(c.date)) return;
+        const bool onFile = c.sale >= 1 && c.sale <= targetCount;
+        MoneyRecord target;
+        if (onFile) target = targets.read<MoneyRecord>(c.sale);
+        if (holdDays > 0) {
+            // A NaN sale date leaves the refund's own.
+            const double payable = target.date + holdDays;
+            if (!in_range(onFile && c.date < payable ? payable : c.date)) return;
+        }
         const std::string which = kind.noun + (" " + std::to_string(k));
-        if (c.sale < 1 || c.sale > targetCount) {
+        if (!onFile) {
             result.skipped.push_back(which + " names " + kind.targetNoun + " " +
                                      std::to_string(c.sale) + ", which " + kind.targetFile +
                                      " does not hold");
             return;
         }
-        const MoneyRecord target = targets.read<MoneyRecord>(c.sale);
         if (!(c.sum > 0) || !std::isfinite(c.sum)) {
             result.skipped.push_back(which + " has the sum " + sum_text(c.sum, state.regional) +
                                      ", not a number above 0");
@@ -115,13 +124,13 @@ std::string CorrectionsInRange::notice() const {
 }
 
 CorrectionsInRange refunds_in_range(const AppState& state, double from, double to,
-                                    int32_t affiliateCount) {
-    return corrections_in_range(state, kRefundKind, from, to, affiliateCount);
+                                    int32_t affiliateCount, int32_t holdDays) {
+    return corrections_in_range(state, kRefundKind, from, to, affiliateCount, holdDays);
 }
 
 CorrectionsInRange voids_in_range(const AppState& state, double from, double to,
                                   int32_t affiliateCount) {
-    return corrections_in_range(state, kVoidKind, from, to, affiliateCount);
+    return corrections_in_range(state, kVoidKind, from, to, affiliateCount, 0);
 }
 
 }  // namespace qdx

@@ -62,8 +62,13 @@ struct CorrectionsInRange {
     // One sentence for a report's status line; empty when nothing was skipped.
     std::string notice() const;
 };
+// With `holdDays` > 0 (the hold period, core/hold_period.h) a refund counts
+// on the later of its own date and the day its sale becomes payable (the
+// sale's date plus the hold), so that a refund made while its sale is held
+// lowers the commission before it is paid, and one made later takes it back
+// from the next payment.
 CorrectionsInRange refunds_in_range(const AppState& state, double from, double to,
-                                    int32_t affiliateCount);
+                                    int32_t affiliateCount, int32_t holdDays = 0);
 CorrectionsInRange voids_in_range(const AppState& state, double from, double to,
                                   int32_t affiliateCount);
 

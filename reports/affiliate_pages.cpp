@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/accounts.h"
+#include "core/corrections.h"
 #include "core/files.h"
 #include "core/level_marks.h"
 #include "core/progress.h"
@@ -56,11 +57,21 @@ struct PageWriter::Impl {
     std::string fields;            // MemberFields of records 1..count
     AffiliateRecord absent;        // what a record beyond the file reads as
 
+    // The refunds of the range. With any, a page whose network has one shows
+    // its sales as sold (`sold`, before the refunds) and each refund on a
+    // line of its own below them, taking its commission back.
+    std::vector<RangeCorrection> refunds;
+    std::vector<uint8_t> hasRefund;  // 1..count: the affiliate's sale was refunded
+    std::vector<float> sold;         // 1..count: own sales of the range
+    std::vector<int32_t> rankOf;     // 1..count: the rank on the page being written
+
     explicit Impl(const AppState& s) : state(s) {}
 
     const ReferralTree& tree() const { return index.tree(); }
     void load();
+    void loadRefunds();
     std::string earningsPage(int32_t id, float income);
+    void refundLines(std::string& out, const std::vector<std::pair<int32_t, int32_t>>& ranked);
     std::string downlinePage(int32_t id);
     void memberLine(std::string& out, int32_t member, int32_t rootLevel) const;
 };
@@ -84,6 +95,53 @@ void PageWriter::Impl::load() {
     // Every activity record is marked, also any beyond the affiliates.
     marker.emplace(state, INT64_MAX);
     lists = DownlineLists::load(state, count);
+    loadRefunds();
+}
+
+void PageWriter::Impl::loadRefunds() {
+    refunds = refunds_in_range(state, state.datefrom, state.dateto, count).corrections;
+    if (refunds.empty()) return;
+    const auto n = static_cast<size_t>(count) + 1;
+    hasRefund.assign(n, 0);
+    rankOf.assign(n, 0);
+    for (const RangeCorrection& r : refunds) hasRefund[static_cast<size_t>(r.affiliate)] = 1;
+    // Summed as the activity file sums them, before its refunds are taken off.
+    sold.assign(n, 0.0f);
+    RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
+    if (!sales.isOpen()) return;
+    sales.scan(1, sales.count(), [&](int64_t, const uint8_t* bytes) {
+        const MoneyRecord sale = MoneyRecord::decode(bytes);
+        if (!in_range(state, sale.date) || !tree().contains(sale.affiliateId)) return;
+        float& v = sold[static_cast<size_t>(sale.affiliateId)];
+        v = add_single(v, sale.sum);
+    });
+}
+
+void PageWriter::Impl::refundLines(std::string& out,
+                                   const std::vector<std::pair<int32_t, int32_t>>& ranked) {
+    const Regional& regional = state.regional;
+    for (const auto& [member, rank] : ranked) rankOf[static_cast<size_t>(member)] = rank;
+    out += std::string(
+               "<tr> <th>Refunded on</th><th>ID   </th><th>Sub level</th><th>Refund   </th>"
+               "<th>Taken back</th></tr>") +
+           kEnd;
+    for (const RangeCorrection& r : refunds) {
+        const int32_t rank = rankOf[static_cast<size_t>(r.affiliate)];
+        if (rank == 0) continue;
+        const auto back =
+            static_cast<float>(round3(refund_reward(state.settings, rank, r.sum, r.targetSum)));
+        const std::string cells[] = {format_date(r.date, regional), format_long(r.affiliate),
+                                     format_long(rank - 1), format_single(r.sum, regional),
+                                     format_single(back == 0 ? 0.0f : -back, regional)};
+        out += "<tr>";
+        for (const std::string& cell : cells) {
+            out += "<td>";
+            append_html_text(out, cell);
+            out += "</td>";
+        }
+        out += std::string("</tr>") + kEnd;
+    }
+    for (const auto& [member, rank] : ranked) rankOf[static_cast<size_t>(member)] = 0;
 }
 
 std::string PageWriter::Impl::earningsPage(int32_t id, float income) {
@@ -102,11 +160,27 @@ std::string PageWriter::Impl::earningsPage(int32_t id, float income) {
                "<tr> <th>ID   </th><th>Sub level</th><th>Sale   </th><th>Commissions</th>"
                "<th>Income   </th></tr>") +
            kEnd;
-    const auto ranks = marker->mark(index, id, state.settings.levelsInUse);
     const Settings& settings = state.settings;
+    auto ranks = marker->mark(index, id, settings.levelsInUse);
+    // With refunds on the page its sales are shown as sold. (Without, the
+    // ranked members' volumes are their sales as sold already.)
+    std::vector<std::pair<int32_t, int32_t>> refunded;
+    if (!refunds.empty()) {
+        std::vector<std::pair<int32_t, int32_t>> soldRanks;
+        for (const auto& ranked : index.ranks(id, settings.levelsInUse, [&](int32_t m) {
+                 if (m < 1 || m > count) return false;
+                 const auto k = static_cast<size_t>(m);
+                 return hasRefund[k] != 0 || sold[k] > 0;
+             })) {
+            const auto k = static_cast<size_t>(ranked.first);
+            if (hasRefund[k] != 0) refunded.push_back(ranked);
+            if (sold[k] > 0) soldRanks.push_back(ranked);
+        }
+        if (!refunded.empty()) ranks = std::move(soldRanks);
+    }
     for (const auto& [i, rank] : ranks) {
         if (rank > 8) throw ReportError("rank out of range");
-        const float v = marker->volume(i);
+        const float v = refunded.empty() ? marker->volume(i) : sold[static_cast<size_t>(i)];
         const float rate = settings.rewards[static_cast<size_t>(rank)];
         float commission = rate;
         if (settings.payType == 1) {
@@ -117,6 +191,11 @@ std::string PageWriter::Impl::earningsPage(int32_t id, float income) {
         out += "<tr><td>" + format_long(i) + "</td><td>" + format_long(rank - 1) + "</td><td>" +
                format_single(v, regional) + "</td><td>" + format_single(rate, regional) +
                "</td><td>" + format_single(commission, regional) + "</td></tr>" + kEnd;
+    }
+    if (!refunded.empty()) {
+        for (const auto& [i, rank] : refunded)
+            if (rank > 8) throw ReportError("rank out of range");
+        refundLines(out, refunded);
     }
     return out + "</body></html>" + kEnd;
 }

@@ -8,6 +8,8 @@
 
 #include "core/accounts.h"
 #include "core/files.h"
+#include "core/hold_period.h"
+#include "core/tree.h"
 #include "reports/affiliate_pages.h"
 #include "reports/report_building.h"
 #include "reports/reports.h"
@@ -46,10 +48,18 @@ ReportTable payments_due_report(const AppState& shared, const ReportRequest& req
     const AppState state = with_range(shared, request);
     ReportTable table = start_report(request);
 
-    const std::string refundsLeftOut = build_accounts(state, progress);
+    // A damaged hold file stops the report before anything is written.
+    const int32_t hold = load_hold_days(state.appDir);
+    if (hold > 0) table.caption += " " + hold_caption(hold);
+    const std::string refundsLeftOut = build_accounts(state, progress, hold);
     // The pages read the activity file and the downline cache it brings up to date.
     std::unique_ptr<PageWriter> writer;
-    if (request.pages) writer = std::make_unique<PageWriter>(state, progress);
+    // The pages tell the income earned in the range, held or not.
+    std::vector<float> earned;
+    if (request.pages) {
+        writer = std::make_unique<PageWriter>(state, progress);
+        if (hold > 0) earned = account_totals(state, ReferralTree::load(state), false).income;
+    }
 
     table.setHeader(" Affiliate's ID     | Payments Due  ");
     table.setPrintLayout({0, 15, 40}, 2);
@@ -57,11 +67,16 @@ ReportTable payments_due_report(const AppState& shared, const ReportRequest& req
     const Regional& regional = state.regional;
     const float minPayment = state.settings.minPayment;
     std::vector<std::pair<int64_t, float>> damaged;
+    auto page_income = [&](int64_t k, float income) {
+        if (hold == 0) return income;
+        const auto i = static_cast<size_t>(k);
+        return i < earned.size() ? earned[i] : 0.0f;
+    };
     read_and_delete_accounts(
         state,
         [&](int64_t k, float income, float payments) {
             // Every affiliate of the file gets its pages, due or not.
-            if (writer) writer->write(static_cast<int32_t>(k), income);
+            if (writer) writer->write(static_cast<int32_t>(k), page_income(k, income));
             const float balance = income - payments;
             if (!std::isfinite(balance)) {
                 damaged.emplace_back(k, balance);

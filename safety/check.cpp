@@ -19,6 +19,7 @@
 #include "core/corrections.h"
 #include "core/files.h"
 #include "core/history.h"
+#include "core/hold_period.h"
 #include "core/import_journal.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
@@ -363,6 +364,7 @@ struct Checker {
     }
 
     void checkSettings() {
+        checkHold();
         const char* name = file::kSettings;
         const std::string file = std::string("data/") + name;
         if (wholeRecords(name, SettingsRecord::kSize) == 0) return;
@@ -377,6 +379,21 @@ struct Checker {
         finite("MinPayment", s.minPayment);
         for (size_t k = 0; k < s.levels.size(); ++k)
             finite("L" + std::to_string(k + 1), s.levels[k]);
+    }
+
+    // The hold period beside the settings: Payments Due refuses to run on a damaged one.
+    void checkHold() {
+        try {
+            load_hold_days(appDir);
+        } catch (const FileError&) {
+            std::string text = read_whole_file(appDir / "data" / kHoldDaysFile).substr(0, 40);
+            for (char& c : text)
+                if (static_cast<unsigned char>(c) < 0x20) c = '?';
+            add(std::string("data/") + kHoldDaysFile, 0, "",
+                "holds \"" + text +
+                    "\", not a whole number of days from 0 to 3650, so Payments Due is refused",
+                "none: type the hold period in the AP Settings window and save it");
+        }
     }
 
     // Side files whose record is not on file.

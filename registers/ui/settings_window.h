@@ -1,6 +1,7 @@
 #pragma once
 // frmAPSettings: creates the one settings record of the affiliate program and
-// shows it afterwards. A saved record is not edited here.
+// shows it afterwards. A saved record is not edited here; the hold period,
+// kept in a file of its own, is shown and saved at any time.
 #include <QWidget>
 #include <array>
 
@@ -32,6 +33,9 @@ class SettingsWindow : public QWidget {
     void create();
     void save();
     void saveAsText();
+    // The hold period is kept beside the record and may change at any time.
+    void showHold();
+    bool saveHold();
 
     UiContext& context_;
     RecordFile file_;
@@ -40,8 +44,8 @@ class SettingsWindow : public QWidget {
     bool unloaded_ = false;
     std::array<QLineEdit*, 8> txtLevel_{};
     QComboBox* cmbType_;
-    QLineEdit *txtMinPayment_, *txtPeriodicity_, *txtUnit_, *txtCurrent_Record_;
-    QPushButton *cmdCreate_, *cmdSave_, *cmdSaveThisRecord_;
+    QLineEdit *txtMinPayment_, *txtPeriodicity_, *txtUnit_, *txtCurrent_Record_, *txtHoldDays_;
+    QPushButton *cmdCreate_, *cmdSave_, *cmdSaveThisRecord_, *cmdSaveHold_;
     FieldBoxes boxes_;
 };
 

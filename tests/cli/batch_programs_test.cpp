@@ -9,6 +9,7 @@
 #include "cli/program_run.h"
 #include "core/app_folder.h"
 #include "core/files.h"
+#include "core/hold_period.h"
 #include "core/ole_date.h"
 #include "core/payee_file.h"
 #include "core/record_file.h"
@@ -245,6 +246,25 @@ TEST_F(ReportProgram, PagesComeWithPaymentsDue) {
     ASSERT_EQ(o.exitCode, 0) << o.err;
     EXPECT_TRUE(file_exists(folder.path() / "HTML" / " 1.html"));
     EXPECT_TRUE(file_exists(folder.path() / "HTML" / " 3d.html"));
+}
+
+// The hold period of the AP settings applies here as in the window: March's
+// sale is paid in April, and a damaged hold stops the report.
+TEST_F(ReportProgram, PaymentsDueHoldsTheCommissionsAsTheWindowDoes) {
+    write_file_atomically(state.dataFile(kHoldDaysFile), "30\r\n");
+    Outcome inMarch = run("--from 2003-03-01 --to 2003-03-31 payments-due");
+    ASSERT_EQ(inMarch.exitCode, 0) << inMarch.err;
+    EXPECT_EQ(inMarch.out,
+              "Payments_Report (commissions held 30 days) from 01/03/2003 to 31/03/2003\r\n\r\n"
+              " Affiliate's ID     ; Payments Due  \r\n Total;0\r\n");
+    Outcome april = run("--from 2003-04-01 --to 2003-04-30 payments-due");
+    EXPECT_NE(april.out.find("\r\n2;10\r\n3;20\r\n Total;30\r\n"), std::string::npos) << april.out;
+    write_file_atomically(state.dataFile(kHoldDaysFile), "a month");
+    Outcome damaged = run("--from 2003-04-01 --to 2003-04-30 --register payments-due");
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_NE(damaged.err.find("holds \"a month\""), std::string::npos) << damaged.err;
+    EXPECT_EQ(damaged.out, "");
+    EXPECT_EQ(paymentCount(), 1);
 }
 
 TEST_F(ReportProgram, FailuresPrintTheWindowsMessageAndExitOne) {

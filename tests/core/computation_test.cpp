@@ -133,9 +133,14 @@ TEST(Computation, FastMatchesLiteralByteForByte) {
             st->datefrom = 37010;
             st->dateto = 37050;
         }
-        build_accounts(fast);
+        // The later rounds hold the commissions 11 days: the sales of
+        // 36999..37039 and the refunds once their sale is payable, against the
+        // payments of 37010..37050.
+        const int32_t hold = round >= 3 ? 11 : 0;
+        Progress none;
+        build_accounts(fast, none, hold);
         build_activity(fast);
-        build_accounts_literal(literal);
+        build_accounts_literal(literal, hold);
         build_activity_literal(literal);
         for (const char* name : {file::kAccounts, file::kActivity})
             EXPECT_EQ(test::read_file(fast.workFile(name)), test::read_file(literal.workFile(name)))

@@ -118,17 +118,18 @@ TEST(Check, FindsEachPlantedDamageAtItsRecord) {
     std::ofstream(app / "addinfo" / "301.txt") << "x\r\n";
     std::ofstream(app / "comm" / "c5.txt") << "x\r\n";
     std::ofstream(app / "data" / "imports.ledger") << "10 abc 2024-01-01 sales 1170..1200\n";
+    std::ofstream(app / "data" / "hold_days.txt") << "thirty\r\n";
     const CheckReport report = check_data(app);
-    EXPECT_EQ(
-        places(report),
-        (std::vector<std::string>{
-            "data/affiliates.qdx#10:Referrer's ID", "data/affiliates.qdx#20:Referrer's ID",
-            "data/affiliates.qdx#30:Referrer's ID", "data/affiliates.qdx#50:Date",
-            "data/affiliates.qdx#60:Affiliate's ID", "data/sales.qdx#5:Date",
-            "data/sales.qdx#7:Sum", "data/sales.qdx#9:Sum", "data/sales.qdx#11:Affiliate's ID",
-            "data/payments.qdx#3:Affiliate's ID", "data/payments.qdx#4:Date",
-            "data/payments.qdx#8:Sum", "data/apsettings.qdx#1:L3", "addinfo/301.txt#301",
-            "addinfo/s99999.txt#99999", "comm/c5.txt#5", "data/imports.ledger#1"}))
+    EXPECT_EQ(places(report),
+              (std::vector<std::string>{
+                  "data/affiliates.qdx#10:Referrer's ID", "data/affiliates.qdx#20:Referrer's ID",
+                  "data/affiliates.qdx#30:Referrer's ID", "data/affiliates.qdx#50:Date",
+                  "data/affiliates.qdx#60:Affiliate's ID", "data/sales.qdx#5:Date",
+                  "data/sales.qdx#7:Sum", "data/sales.qdx#9:Sum",
+                  "data/sales.qdx#11:Affiliate's ID", "data/payments.qdx#3:Affiliate's ID",
+                  "data/payments.qdx#4:Date", "data/payments.qdx#8:Sum", "data/hold_days.txt#0",
+                  "data/apsettings.qdx#1:L3", "addinfo/301.txt#301", "addinfo/s99999.txt#99999",
+                  "comm/c5.txt#5", "data/imports.ledger#1"}))
         << ::testing::PrintToString(places(report));
     for (const Finding& f : report.findings) {
         EXPECT_FALSE(f.problem.empty());

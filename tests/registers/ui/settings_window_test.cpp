@@ -1,8 +1,11 @@
 #include "registers/ui/settings_window.h"
 
 #include <QComboBox>
+#include <QLabel>
 
 #include "core/files.h"
+#include "core/history.h"
+#include "core/hold_period.h"
 #include "registers/ui/window_fixture.h"
 
 namespace qdx::test {
@@ -101,6 +104,55 @@ TEST_F(SettingsWindowTest, StoredRecordIsShownAsStoredAndExported) {
         EXPECT_EQ(child<QComboBox>(shown, "cmbType")->currentText().toStdString(), stored);
         shown->close();
     }
+}
+
+// The hold period sits beside the record: shown and saved at any time,
+// checked before anything is written, each change in the history.
+TEST_F(SettingsWindowTest, HoldPeriodIsCheckedSavedAndShownBesideTheRecord) {
+    SettingsWindow* w = openWindow();
+    auto* box = child<QLineEdit>(w, "txtHoldDays");
+    EXPECT_EQ(child<QLabel>(w, "lblHoldDays")->buddy(), box);
+    EXPECT_FALSE(box->accessibleName().isEmpty());
+    EXPECT_EQ(text(w, "txtHoldDays"), "0");
+    EXPECT_TRUE(enabled(w, "txtHoldDays"));
+
+    for (const char* bad : {"-1", "100000", "abc"}) {
+        type(w, "txtHoldDays", bad);
+        click(w, "cmdSaveHold");
+        EXPECT_EQ(messages.back(), hold_days_refusal(bad));
+        EXPECT_NE(messages.back().find(std::string("\"") + bad + "\""), std::string::npos);
+        EXPECT_EQ(focused(w), "txtHoldDays");
+    }
+    EXPECT_FALSE(file_exists(state.dataFile(kHoldDaysFile)));
+
+    // With a new record both are checked before either is written.
+    w->close();
+    w = createFilled();
+    type(w, "txtHoldDays", "abc");
+    click(w, "cmdSave");
+    EXPECT_EQ(messages.back(), hold_days_refusal("abc"));
+    EXPECT_EQ(saved(), 0);
+    type(w, "txtHoldDays", " 30");
+    click(w, "cmdSave");
+    EXPECT_EQ(saved(), 1);
+    EXPECT_EQ(load_hold_days(state.appDir), 30);
+    EXPECT_EQ(text(w, "txtHoldDays"), "30");
+    EXPECT_TRUE(enabled(w, "cmdSaveHold"));  // the record is saved, the hold still changes
+    type(w, "txtHoldDays", "0");
+    click(w, "cmdSaveHold");
+    EXPECT_EQ(load_hold_days(state.appDir), 0);
+    const auto lines = parse_history(read_file(history_file(state.appDir)));
+    ASSERT_EQ(lines.size(), 3u);  // the record, then the two changes of the hold
+    EXPECT_EQ(lines[2].what, "saved: Commissions payable after: 30 days → 0 days");
+    const size_t shown = messages.size();
+    w->close();
+
+    // A damaged file is said when the window opens, and the box left empty.
+    write_file_atomically(state.dataFile(kHoldDaysFile), "thirty");
+    w = openWindow();
+    ASSERT_EQ(messages.size(), shown + 1);
+    EXPECT_NE(messages.back().find("holds \"thirty\""), std::string::npos) << messages.back();
+    EXPECT_EQ(text(w, "txtHoldDays"), "");
 }
 
 }  // namespace
