@@ -201,6 +201,44 @@ std::string shown_time(std::string_view time) {
     return text;
 }
 
+bool append_with_run_line(const AppState& state, const char* registerFile, int64_t first,
+                          const uint8_t* bytes, size_t rows, const std::string& line) {
+    const fs::path dataDir = state.dataDir();
+    const fs::path path = state.dataFile(registerFile);
+    PendingImport note;
+    note.registerFile = registerFile;
+    note.recordLength = kRunRecordLength;
+    note.first = first;
+    note.rows = static_cast<int64_t>(rows);
+    note.recordsHash = records_hash(
+        std::string_view(reinterpret_cast<const char*>(bytes), rows * kRunRecordLength));
+    note.sidePrefix.reset();  // no side files go with them
+    note.ledgerLine = line;
+    write_pending_import(dataDir, note, file::kPaymentRuns);
+    detail::run_step(1);
+    try {
+        if (append_records(path, kRunRecordLength, bytes, rows) != first)
+            throw FileError("Cannot write " + path.string() + ": it changed while it was written");
+    } catch (const PartialAppendError&) {
+        throw;  // the next start cuts the part back and drops the note
+    } catch (...) {
+        try {
+            cancel_pending_import(dataDir, file::kPaymentRuns);
+        } catch (const std::exception&) {
+            // The next start finds the records not there and drops the note.
+        }
+        throw;
+    }
+    detail::run_step(2);
+    try {
+        complete_pending_import(dataDir, note, file::kPaymentRuns);
+        detail::run_step(3);
+        return true;
+    } catch (const FileError&) {
+        return false;  // the records are in; the note stays and the next start adds the line
+    }
+}
+
 PaymentRun register_payment_run(const AppState& state, double from, double to, const uint8_t* bytes,
                                 size_t rows) {
     const fs::path dataDir = state.dataDir();
@@ -217,43 +255,14 @@ PaymentRun register_payment_run(const AppState& state, double from, double to, c
     run.time = time_now_text();
     run.from = from;
     run.to = to;
-    run.first = record_count_for(fs::file_size(path), MoneyRecord::kSize) + 1;
+    run.first = record_count_for(fs::file_size(path), kRunRecordLength) + 1;
     run.count = static_cast<int64_t>(rows);
     run.last = run.first + run.count - 1;
     ExactFloatSum total;
     for (size_t i = 0; i < rows; ++i) total.add(MoneyRecord::decode(bytes + i * 16).sum);
     run.total = total.centsText();
 
-    PendingImport note;
-    note.registerFile = file::kPayments;
-    note.recordLength = MoneyRecord::kSize;
-    note.first = run.first;
-    note.rows = run.count;
-    note.recordsHash =
-        records_hash(std::string_view(reinterpret_cast<const char*>(bytes), rows * 16));
-    note.sidePrefix.reset();  // registered payments have no details
-    note.ledgerLine = run_line(run);
-    write_pending_import(dataDir, note, file::kPaymentRuns);
-    detail::run_step(1);
-    try {
-        append_records(path, MoneyRecord::kSize, bytes, rows);
-    } catch (const PartialAppendError&) {
-        throw;  // the next start cuts the part back and drops the note
-    } catch (...) {
-        try {
-            cancel_pending_import(dataDir, file::kPaymentRuns);
-        } catch (const std::exception&) {
-            // The next start finds the payments not there and drops the note.
-        }
-        throw;
-    }
-    detail::run_step(2);
-    try {
-        complete_pending_import(dataDir, note, file::kPaymentRuns);
-        detail::run_step(3);
-    } catch (const FileError&) {
-        // The payments are in; the note stays and the next start adds the line.
-    }
+    append_with_run_line(state, file::kPayments, run.first, bytes, rows, run_line(run));
     // Noted once the payments are in: a stopped run leaves no line.
     try {
         write_history(state.appDir, "payments", run.first,

@@ -81,6 +81,17 @@ std::string shown_time(std::string_view time);
 PaymentRun register_payment_run(const AppState& state, double from, double to, const uint8_t* bytes,
                                 size_t rows);
 
+// Payments and voids are records of this length.
+constexpr size_t kRunRecordLength = 16;
+
+// Appends `rows` records to the existing data/<registerFile> as records
+// `first` onwards, with `line` in the ledger, all or none across a kill.
+// False when the records are in but the line is left to the next start.
+// Throws FileError with nothing written (PartialAppendError: the next start
+// takes the part back).
+bool append_with_run_line(const AppState& state, const char* registerFile, int64_t first,
+                          const uint8_t* bytes, size_t rows, const std::string& line);
+
 namespace detail {
 // Called between the write steps of a run or a reversal (1 note written, 2
 // records appended, 3 ledger line written); tests stop the program there.
