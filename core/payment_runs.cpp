@@ -193,6 +193,19 @@ const PaymentRun* run_of_payment(const std::vector<PaymentRun>& runs, int64_t pa
     return nullptr;
 }
 
+std::string run_summary(const PaymentRun& r, const Regional& regional) {
+    std::string text = "Run " + std::to_string(r.number) + ": registered " + shown_time(r.time) +
+                       ", range " + format_date(r.from, regional) + " to " +
+                       format_date(r.to, regional) + ", payments " + std::to_string(r.first) +
+                       " to " + std::to_string(r.last) + ", " + std::to_string(r.count) +
+                       (r.count == 1 ? " payment, " : " payments, ") + r.total + " in all";
+    if (r.reversal)
+        text += "; reversed on " + format_date(r.reversal->date, regional) + " by voids " +
+                std::to_string(r.reversal->firstVoid) + " to " +
+                std::to_string(r.reversal->lastVoid) + ", " + r.reversal->total;
+    return text;
+}
+
 std::string time_now_text() { return history_now(); }
 
 std::string shown_time(std::string_view time) {

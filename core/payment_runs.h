@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/regional.h"
 
 namespace qdx {
 
@@ -66,6 +67,11 @@ std::vector<PaymentRun> read_payment_runs(const std::filesystem::path& dataDir);
 const PaymentRun* find_run(const std::vector<PaymentRun>& runs, int64_t number);
 // The run that appended payment record `payment`, if one did.
 const PaymentRun* run_of_payment(const std::vector<PaymentRun>& runs, int64_t payment);
+
+// One line for a person: "Run 1: registered 2026-12-08 05:01, range
+// 01/02/2003 to 28/02/2003, payments 2 to 3, 2 payments, 42.50 in all" and,
+// once reversed, "; reversed on 01/03/2003 by voids 1 to 2, 42.50".
+std::string run_summary(const PaymentRun& run, const Regional& regional);
 
 // The time now as the history writes it, 2026-12-08T05:01:02+01:00, and as
 // the windows show it, "2026-12-08 05:01".
