@@ -214,6 +214,24 @@ TEST_F(MoneyWindowTest, PaymentRunsListsEachRunAndReversesTheChosenOneAfterConfi
     auto* runs = qobject_cast<ui::PaymentRunsWindow*>(context.openWindow("frmPaymentRuns"));
     ASSERT_NE(runs, nullptr);
     auto* grid = child<QTableWidget>(runs, "MSFGRuns");
+    // Spoken names, labels that lead to their boxes, and Tab in reading order.
+    auto* date = child<QLineEdit>(runs, "txtReverseDate");
+    auto* reverse = child<QPushButton>(runs, "cmdReverseRun");
+    for (QWidget* control : std::initializer_list<QWidget*>{grid, date, reverse})
+        EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
+    std::vector<QWidget*> buddies;
+    for (QLabel* label : runs->findChildren<QLabel*>())
+        if (label->buddy()) buddies.push_back(label->buddy());
+    EXPECT_EQ(buddies.size(), 2u);
+    EXPECT_NE(std::find(buddies.begin(), buddies.end(), date), buddies.end());
+    auto nextTab = [](QWidget* from) {
+        QWidget* w = from->nextInFocusChain();
+        while (w != from && (from->isAncestorOf(w) || !(w->focusPolicy() & Qt::TabFocus)))
+            w = w->nextInFocusChain();
+        return w;
+    };
+    EXPECT_EQ(nextTab(grid), date);
+    EXPECT_EQ(nextTab(date), reverse);
     ASSERT_EQ(grid->rowCount(), 1);
     std::vector<std::string> row;
     for (int c = 0; c < grid->columnCount(); ++c)
