@@ -169,8 +169,9 @@ std::vector<PaymentRun> read_payment_runs(const fs::path& dataDir) {
         } else if (t.size() == 11 && t[0] == "reversed" && t[3] == "dated" && t[5] == "voids" &&
                    t[7] == "count" && t[9] == "total" && parse_count(t[1], number)) {
             RunReversal v;
-            auto* run = const_cast<PaymentRun*>(find_run(runs, number));
-            if (!run || run->reversal || !parse_day(t[4], v.date) ||
+            const auto run = std::find_if(runs.begin(), runs.end(),
+                                          [&](const PaymentRun& r) { return r.number == number; });
+            if (run == runs.end() || run->reversal || !parse_day(t[4], v.date) ||
                 !parse_range(t[6], v.firstVoid, v.lastVoid) || !parse_count(t[8], v.count))
                 continue;
             v.time = t[2];
@@ -259,6 +260,8 @@ PaymentRun register_payment_run(const AppState& state, double from, double to, c
     // One run at a time: one stopped earlier is finished or taken back first.
     recover_pending_import(dataDir, file::kPaymentRuns);
     recover_interrupted_append(path);
+    if (!file_exists(path))
+        throw FileError("Cannot write " + path.string() + ": it does not exist");
     check_history_writable(state.appDir);
 
     const std::vector<PaymentRun> runs = read_payment_runs(dataDir);
