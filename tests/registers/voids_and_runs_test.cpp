@@ -239,9 +239,9 @@ void stop_at(int step) {
 }
 
 TEST_F(VoidsAndRunsTest, ARunStoppedAtAnyByteOrStepLandsWholeOrNotAtAllAndOnce) {
-    // Forty payments: more bytes than the note, so that limits stop the append too.
-    std::vector<uint8_t> bytes(40 * MoneyRecord::kSize);
-    for (int i = 0; i < 40; ++i)
+    // Twenty payments: more bytes than the note, so that limits stop the append too.
+    std::vector<uint8_t> bytes(20 * MoneyRecord::kSize);
+    for (int i = 0; i < 20; ++i)
         MoneyRecord{1 + i % 2, 1.5f, march(31)}.encode(bytes.data() + i * MoneyRecord::kSize);
     const std::string records(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     int whole = 0, none = 0;
@@ -250,13 +250,13 @@ TEST_F(VoidsAndRunsTest, ARunStoppedAtAnyByteOrStepLandsWholeOrNotAtAllAndOnce) 
     for (int attempt = -3; attempt < 100; ++attempt) {
         SCOPED_TRACE(attempt);
         test::TempFolder world;
+        fs::copy(state.appDir, world.path(), fs::copy_options::recursive);  // the fixture's world
         AppState s(world.path());
-        setUpWorld(s);
         const std::string payments = test::read_file(s.dataFile(file::kPayments));
-        const rlim_t limit = attempt < 0 ? 1 << 30 : static_cast<rlim_t>(attempt) * 40;
+        const rlim_t limit = attempt < 0 ? 1 << 30 : static_cast<rlim_t>(attempt) * 30;
         const bool killed = test::killed_while_writing(limit, [&] {
             if (attempt < 0) stop_at(attempt + 4);
-            register_payment_run(s, march(1), march(31), bytes.data(), 40);
+            register_payment_run(s, march(1), march(31), bytes.data(), 20);
         });
         recover_interrupted_appends(s.dataDir());
         const std::string after = test::read_file(s.dataFile(file::kPayments));
@@ -269,34 +269,34 @@ TEST_F(VoidsAndRunsTest, ARunStoppedAtAnyByteOrStepLandsWholeOrNotAtAllAndOnce) 
             EXPECT_EQ(after, payments + records);
             ASSERT_EQ(runs.size(), 1u);
             EXPECT_EQ(runs[0].first, 2);
-            EXPECT_EQ(runs[0].total, "60.00");
+            EXPECT_EQ(runs[0].total, "30.00");
             ++whole;
         }
         if (!killed) break;
         // The next run after the start follows what landed.
-        register_payment_run(s, march(1), march(31), bytes.data(), 40);
+        register_payment_run(s, march(1), march(31), bytes.data(), 20);
         const auto next = read_payment_runs(s.dataDir());
         ASSERT_EQ(next.size(), runs.size() + 1);
-        EXPECT_EQ(next.back().first, static_cast<int64_t>(runs.size()) * 40 + 2);
+        EXPECT_EQ(next.back().first, static_cast<int64_t>(runs.size()) * 20 + 2);
     }
     EXPECT_GT(whole, 1);
     EXPECT_GT(none, 1);
 }
 
 TEST_F(VoidsAndRunsTest, AReversalStoppedAtAnyByteOrStepLandsWholeOrNotAtAllAndOnce) {
-    // Forty payments, so that the voids outgrow the note.
-    std::vector<uint8_t> bytes(40 * MoneyRecord::kSize);
-    for (int i = 0; i < 40; ++i)
+    // Twenty payments, so that the voids outgrow the note.
+    std::vector<uint8_t> bytes(20 * MoneyRecord::kSize);
+    for (int i = 0; i < 20; ++i)
         MoneyRecord{1 + i % 2, 2.25f, march(31)}.encode(bytes.data() + i * MoneyRecord::kSize);
+    register_payment_run(state, march(1), march(31), bytes.data(), 20);
     int whole = 0, none = 0;
     for (int attempt = -3; attempt < 100; ++attempt) {
         SCOPED_TRACE(attempt);
         test::TempFolder world;
+        fs::copy(state.appDir, world.path(), fs::copy_options::recursive);  // with the run
         AppState s(world.path());
-        setUpWorld(s);
-        register_payment_run(s, march(1), march(31), bytes.data(), 40);
         const ReversalPlan plan = plan_reversal(s, 1, march(31));
-        const rlim_t limit = attempt < 0 ? 1 << 30 : static_cast<rlim_t>(attempt) * 40;
+        const rlim_t limit = attempt < 0 ? 1 << 30 : static_cast<rlim_t>(attempt) * 30;
         const bool killed = test::killed_while_writing(limit, [&] {
             if (attempt < 0) stop_at(attempt + 4);
             reverse_run(s, plan);
@@ -311,14 +311,14 @@ TEST_F(VoidsAndRunsTest, AReversalStoppedAtAnyByteOrStepLandsWholeOrNotAtAllAndO
             ++none;
             if (killed) reverse_run(s, plan_reversal(s, 1, march(31)));  // it can be done now
         } else {
-            EXPECT_EQ(voids, 40);
+            EXPECT_EQ(voids, 20);
             ASSERT_TRUE(runs[0].reversal);
-            EXPECT_EQ(runs[0].reversal->total, "90.00");
+            EXPECT_EQ(runs[0].reversal->total, "45.00");
             ++whole;
         }
         // Whatever happened, a second reversal voids nothing twice.
         EXPECT_THROW(plan_reversal(s, 1, march(31)), ReversalRefused);
-        EXPECT_EQ(RecordFile(voidsFile, 16).count(), 40);
+        EXPECT_EQ(RecordFile(voidsFile, 16).count(), 20);
         if (!killed) break;
     }
     EXPECT_GT(whole, 1);
