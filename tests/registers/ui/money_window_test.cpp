@@ -172,6 +172,11 @@ TEST_F(MoneyWindowTest, VoidThisPaymentConfirmsTheDateAndRefusesASecondVoid) {
     context.dialogSink = [&](QDialog& dialog) {
         about.push_back(child<QLabel>(&dialog, "lblVoidPayment")->text().toStdString());
         EXPECT_EQ(text(&dialog, "txtVoidDate"), "31/03/2003");
+        QWidget* box = child<QLineEdit>(&dialog, "txtVoidDate");
+        const auto labels = dialog.findChildren<QLabel*>();
+        EXPECT_TRUE(std::any_of(labels.begin(), labels.end(),
+                                [box](QLabel* l) { return l->buddy() == box; }));
+        EXPECT_FALSE(box->accessibleName().isEmpty());
         type(&dialog, "txtVoidDate", "19/03/2003");  // before the payment
         click(&dialog, "cmdVoid");
         EXPECT_EQ(focused(&dialog), "txtVoidDate");
