@@ -23,10 +23,17 @@ bool digits_only(std::string_view text) {
     return true;
 }
 
-// Creates the voids file when there is none yet; its next record number.
+// The voids file's next record number; the file is made only once a void is written.
 int64_t next_void(const AppState& state) {
+    const auto path = state.dataFile(file::kVoids);
+    if (!file_exists(path)) return 1;
+    return record_count_for(std::filesystem::file_size(path), VoidRecord::kSize) + 1;
+}
+
+void make_voids_file(const AppState& state) {
     ensure_folder(state.dataDir());
-    return RecordFile(state.dataFile(file::kVoids), VoidRecord::kSize).count() + 1;
+    if (!file_exists(state.dataFile(file::kVoids)))
+        write_file_atomically(state.dataFile(file::kVoids), "");
 }
 
 std::string count_text(int64_t n, const char* one, const char* many) {
@@ -112,6 +119,7 @@ int64_t save_void(const AppState& state, const VoidRecord& voided) {
                       "; Date: " + history_date(voided.date));
     uint8_t bytes[VoidRecord::kSize];
     voided.encode(bytes);
+    make_voids_file(state);
     return append_records(state.dataFile(file::kVoids), VoidRecord::kSize, bytes, 1);
 }
 
@@ -194,6 +202,7 @@ RunReversal reverse_run(const AppState& state, const ReversalPlan& plan) {
     std::vector<uint8_t> bytes(now.voids.size() * VoidRecord::kSize);
     for (size_t i = 0; i < now.voids.size(); ++i)
         now.voids[i].encode(bytes.data() + i * VoidRecord::kSize);
+    make_voids_file(state);
     append_with_run_line(state, file::kVoids, reversal.firstVoid, bytes.data(), now.voids.size(),
                          reversal_line(now.run.number, reversal));
     // Noted once the voids are in: a stopped reversal leaves no line.
