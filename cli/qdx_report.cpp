@@ -20,8 +20,10 @@
 #include "core/app_folder.h"
 #include "core/app_state.h"
 #include "core/ole_date.h"
+#include "core/payment_runs.h"
 #include "core/settings.h"
 #include "core/ui/system_regional.h"
+#include "registers/void_editing.h"
 #include "reports/bank_payouts.h"
 #include "reports/chart/chart_drawing.h"
 #include "reports/csv_export.h"
@@ -139,7 +141,47 @@ void write_chart(const qdx::AppState& state, const Options& o, const qdx::Report
     });
 }
 
+// "payment-runs": one line per run of the ledger.
+int list_payment_runs(const qdx::AppState& state) {
+    const auto runs = qdx::read_payment_runs(state.dataDir());
+    if (runs.empty()) std::cerr << "No payment run was registered yet.\n";
+    for (const qdx::PaymentRun& run : runs)
+        std::cout << qdx::run_summary(run, state.regional) << "\n";
+    return 0;
+}
+
+// "--reverse-run N": says what it reverses, keeps a backup, writes the voids.
+int reverse_payment_run(const qdx::AppState& state, const Options& o) {
+    const std::string& typed = *o.reverseRun;
+    if (typed.empty() || typed.size() > 18 ||
+        typed.find_first_not_of("0123456789") != std::string::npos)
+        throw Refusal{"--reverse-run: \"" + typed + "\" is not a payment run's number"};
+    double date = state.today();
+    if (o.date) {
+        const auto parsed = qdx::parse_date(*o.date, state.regional);
+        if (!parsed) throw Refusal{"--date: \"" + *o.date + "\" is not a date"};
+        date = *parsed;
+    }
+    try {
+        const qdx::ReversalPlan plan = qdx::plan_reversal(state, std::stoll(typed), date);
+        std::cout << qdx::reversal_summary(plan, state.regional) << "\n";
+        {
+            qdx::cli::TerminalProgress shown;
+            // The data as it was is kept first; without a backup nothing is voided.
+            qdx::automatic_backup(state.appDir, "voids", shown.progress());
+        }
+        const qdx::RunReversal done = qdx::reverse_run(state, plan);
+        std::cout << "Payment run " << plan.run.number << " reversed: voids " << done.firstVoid
+                  << " to " << done.lastVoid << " written.\n";
+    } catch (const qdx::ReversalRefused& refused) {
+        throw Refusal{refused.what()};
+    }
+    return 0;
+}
+
 int run(qdx::AppState& state, const Options& o) {
+    if (o.paymentRuns) return list_payment_runs(state);
+    if (o.reverseRun) return reverse_payment_run(state, o);
     const qdx::ReportKindInfo& kind = qdx::report_kind(o.report);
     qdx::ReportRequest request;
     request.kind = o.report;

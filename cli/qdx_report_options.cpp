@@ -13,6 +13,8 @@ namespace qdx::cli {
 
 const char* const kUsage =
     "usage: qdx-report [options] REPORT [ID]\n"
+    "       qdx-report [--app DIR] payment-runs\n"
+    "       qdx-report [--app DIR] --reverse-run N [--date DATE]\n"
     "  REPORT: accounts | payments-due | ap-performance | activities | income-structure |\n"
     "          network | downline\n"
     "  ID: the affiliate ID, for the four reports that take one (0: the whole network)\n"
@@ -45,6 +47,10 @@ const char* const kUsage =
     "  --chart FILE     ap-performance, network, income-structure: write the report's\n"
     "                   chart to FILE, a .png picture or an .svg drawing\n"
     "  --chart-style columns|lines   (default columns)\n"
+    "  payment-runs     list the payment runs of Register payments, one line each\n"
+    "  --reverse-run N  void every payment of payment run N not voided yet, in one\n"
+    "                   piece, and note the run as reversed\n"
+    "  --date DATE      the voids' date (default: today)\n"
     "  --help           this text\n"
     "  --version        the program's version\n"
     "The report is written to standard output as \"Save as .txt\" writes it.\n";
@@ -73,7 +79,8 @@ bool is_chart_file(const std::string& file) {
 const QStringList kValueOptions = {
     "app",         "from",          "to",          "pdf",        "preview-pdf",
     "payout",      "payout-layout", "currency",    "separator",  "chart",
-    "chart-style", "debtor-name",   "debtor-iban", "debtor-bic", "execution-date"};
+    "chart-style", "debtor-name",   "debtor-iban", "debtor-bic", "execution-date",
+    "reverse-run", "date"};
 
 // A negative ID ("network -3") would read as options; it is taken out before
 // parsing and reaches the ID check as it was typed.
@@ -111,7 +118,8 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
         currency("currency", "", "CODE"), chart("chart", "", "FILE"),
         chartStyle("chart-style", "", "STYLE"), debtorName("debtor-name", "", "TEXT"),
         debtorIban("debtor-iban", "", "IBAN"), debtorBic("debtor-bic", "", "BIC"),
-        executionDate("execution-date", "", "DATE");
+        executionDate("execution-date", "", "DATE"), reverseRun("reverse-run", "", "N"),
+        voidDate("date", "", "DATE");
     parser.addOptions({help,
                        version,
                        app,
@@ -134,7 +142,9 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
                        debtorName,
                        debtorIban,
                        debtorBic,
-                       executionDate});
+                       executionDate,
+                       reverseRun,
+                       voidDate});
 
     QStringList rest{"qdx-report"};
     const std::optional<std::string> negativeId = take_negative_id(args, rest);
@@ -216,6 +226,32 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
     std::vector<std::string> positional;
     for (const QString& arg : parser.positionalArguments()) positional.push_back(bytes_of(arg));
     if (negativeId) positional.insert(positional.begin() + 1, *negativeId);
+    o.reverseRun = value(reverseRun);
+    o.date = value(voidDate);
+    if (o.date && !o.reverseRun) {
+        error = "--date needs --reverse-run N";
+        return std::nullopt;
+    }
+    o.paymentRuns = !positional.empty() && positional[0] == "payment-runs";
+    if (o.reverseRun || o.paymentRuns) {
+        const bool reportOptions = o.from || o.to || o.full || o.pages || o.registerPayments ||
+                                   o.save || o.csv || o.pdf || o.previewPdf || o.payout ||
+                                   o.chart || parser.isSet(separator);
+        if (o.reverseRun && !positional.empty()) {
+            error = "--reverse-run takes no REPORT: " + positional[0];
+            return std::nullopt;
+        }
+        if (positional.size() > 1) {
+            error = "too many arguments for payment-runs";
+            return std::nullopt;
+        }
+        if (reportOptions) {
+            error = std::string(o.reverseRun ? "--reverse-run" : "payment-runs") +
+                    " takes no report options";
+            return std::nullopt;
+        }
+        return o;
+    }
     if (positional.empty()) {
         error = "no REPORT given";
         return std::nullopt;

@@ -31,6 +31,10 @@ struct Options {
     std::optional<std::string> debtorName, debtorIban, debtorBic, executionDate;
     std::optional<std::string> chart;  // the chart file to write, .png or .svg
     bool chartLines = false;           // drawn as lines, else as columns
+    // The payment runs: listed ("payment-runs" as REPORT), or one reversed
+    // (--reverse-run N) with voids dated --date, else today.
+    bool paymentRuns = false;
+    std::optional<std::string> reverseRun, date;
     bool help = false;
     bool version = false;
 };

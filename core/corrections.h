@@ -6,6 +6,7 @@
 // a file exists only once a correction was made, and with none every
 // computation is what it was without corrections.
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,13 @@ namespace file {
 constexpr const char* kRefunds = "refunds.qdx";
 constexpr const char* kVoids = "voids.qdx";
 }  // namespace file
+
+// Why a payment run or an import cannot be reversed (no such one, reversed
+// already, nothing left to take back, a date before its records), in a
+// sentence for the owner.
+struct ReversalRefused : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 struct RefundRecord {
     static constexpr size_t kSize = 16;

@@ -71,6 +71,8 @@ std::string num(T v) {
 
 }  // namespace
 
+std::string history_now() { return now_with_offset(); }
+
 std::string history_date(double date) {
     if (!is_calendar_date(date)) return "? (" + num(date) + ")";
     const Ymd d = ymd_from_ole(date);

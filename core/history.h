@@ -56,6 +56,9 @@ void log_record_save(const std::filesystem::path& appDir, const RecordFile& file
         (before ? "saved: " : "created: ") + (changes.empty() ? "no field changed" : changes));
 }
 
+// The time now as the log writes it, with its UTC offset.
+std::string history_now();
+
 // A date as the log writes it, yyyy-mm-dd ("?" and the number when damaged).
 std::string history_date(double oleDate);
 

@@ -17,8 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kLedger = "imports.ledger";
-
 struct Fnv {
     uint64_t a = 0xcbf29ce484222325ULL, b = 0x84222325cbf29ce4ULL;
     void add(std::string_view bytes) {
@@ -38,7 +36,10 @@ struct Fnv {
 std::string note_text(const PendingImport& p) {
     return "qdx-import " + p.registerFile + " " + std::to_string(p.recordLength) + " " +
            std::to_string(p.first) + " " + std::to_string(p.rows) + " " + p.recordsHash + " " +
-           (p.sidePrefix.empty() ? "-" : p.sidePrefix) + " end\n" + p.ledgerLine + "\n";
+           (!p.sidePrefix           ? "~"
+            : p.sidePrefix->empty() ? "-"
+                                    : *p.sidePrefix) +
+           " end\n" + p.ledgerLine + "\n";
 }
 
 bool parse_note(const std::string& text, PendingImport& p) {
@@ -52,7 +53,11 @@ bool parse_note(const std::string& text, PendingImport& p) {
         p.rows < 1 || p.registerFile.find('/') != std::string::npos || p.registerFile == ".." ||
         p.registerFile == ".")
         return false;
-    p.sidePrefix = prefix == "-" ? "" : prefix;
+    // "~": no side files; "-": side files named by the number alone.
+    if (prefix == "~")
+        p.sidePrefix.reset();
+    else
+        p.sidePrefix = prefix == "-" ? "" : prefix;
     std::string rest = text.substr(end + 1);
     if (rest.empty() || rest.back() != '\n') return false;
     rest.pop_back();
@@ -89,45 +94,52 @@ std::string records_hash(std::string_view bytes) {
     return hash.hex();
 }
 
-fs::path pending_import_file(const fs::path& dataDir) {
-    return dataDir / ".imports.ledger.qdx-pending";
+fs::path pending_import_file(const fs::path& dataDir, std::string_view ledger) {
+    return dataDir / ("." + std::string(ledger) + ".qdx-pending");
 }
 
-void write_pending_import(const fs::path& dataDir, const PendingImport& pending) {
-    write_file_atomically(pending_import_file(dataDir), note_text(pending));
+void write_pending_import(const fs::path& dataDir, const PendingImport& pending,
+                          std::string_view ledgerName) {
+    write_file_atomically(pending_import_file(dataDir, ledgerName), note_text(pending));
 }
 
-void complete_pending_import(const fs::path& dataDir, const PendingImport& pending) {
-    const fs::path ledger = dataDir / kLedger;
+void complete_pending_import(const fs::path& dataDir, const PendingImport& pending,
+                             std::string_view ledgerName) {
+    const fs::path ledger = dataDir / std::string(ledgerName);
     std::string text = file_exists(ledger) ? read_whole_file(ledger) : std::string();
     // Killed after the line landed and before the note went: it is not added again.
     if (("\n" + text).find("\n" + pending.ledgerLine + "\n") == std::string::npos) {
         if (!text.empty() && text.back() != '\n') text += '\n';
         write_file_atomically(ledger, text + pending.ledgerLine + "\n");
     }
-    cancel_pending_import(dataDir);
+    cancel_pending_import(dataDir, ledgerName);
 }
 
-void cancel_pending_import(const fs::path& dataDir) {
-    remove_if_exists(pending_import_file(dataDir));
+void cancel_pending_import(const fs::path& dataDir, std::string_view ledger) {
+    remove_if_exists(pending_import_file(dataDir, ledger));
     sync_folder(dataDir);
 }
 
-void recover_pending_import(const fs::path& dataDir) {
-    const fs::path note = pending_import_file(dataDir);
+void recover_pending_import(const fs::path& dataDir, std::string_view ledger) {
+    const fs::path note = pending_import_file(dataDir, ledger);
     if (!file_exists(note)) return;
     PendingImport p;
     if (!parse_note(read_whole_file(note), p)) {
-        // Written whole or not at all; one that does not read is no import's.
-        cancel_pending_import(dataDir);
+        // Written whole or not at all; one that does not read is no writer's.
+        cancel_pending_import(dataDir, ledger);
         return;
     }
     const fs::path file = dataDir / p.registerFile;
     recover_interrupted_append(file);
     if (records_landed(file, p)) {
-        complete_pending_import(dataDir, p);
+        complete_pending_import(dataDir, p, ledger);
         return;
     }
+    if (!p.sidePrefix) {
+        cancel_pending_import(dataDir, ledger);
+        return;
+    }
+    const std::string& prefix = *p.sidePrefix;
     // Side files of numbers past the register's end belong to no record.
     const fs::path addinfo = dataDir.parent_path() / "addinfo";
     const int64_t count =
@@ -138,12 +150,10 @@ void recover_pending_import(const fs::path& dataDir) {
     std::error_code error;
     for (fs::directory_iterator it(addinfo, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
-        if (name.size() <= p.sidePrefix.size() + 4 ||
-            name.compare(0, p.sidePrefix.size(), p.sidePrefix) != 0 ||
+        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
             name.compare(name.size() - 4, 4, ".txt") != 0)
             continue;
-        const std::string digits =
-            name.substr(p.sidePrefix.size(), name.size() - p.sidePrefix.size() - 4);
+        const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - 4);
         if (digits.empty() || digits.size() > 18 || digits[0] == '0' ||
             digits.find_first_not_of("0123456789") != std::string::npos)
             continue;
@@ -154,7 +164,7 @@ void recover_pending_import(const fs::path& dataDir) {
         if (!fs::remove(path, error) && error)
             throw FileError("Cannot remove " + path.string() +
                             " after an interrupted import: " + error.message());
-    cancel_pending_import(dataDir);
+    cancel_pending_import(dataDir, ledger);
 }
 
 }  // namespace qdx

@@ -13,6 +13,7 @@
 #include "core/atomic_file.h"
 #include "core/files.h"
 #include "core/import_journal.h"
+#include "core/payment_runs.h"
 
 namespace qdx {
 
@@ -167,8 +168,10 @@ void recover_interrupted_appends(const fs::path& folder) {
             recover_interrupted_append(folder / name.substr(1, name.size() - suffix.size() - 1),
                                        true);
     }
-    // An import's ledger line goes with its records, once they are as they stay.
+    // An import's or a payment run's ledger line goes with its records, once
+    // they are as they stay.
     recover_pending_import(folder);
+    recover_pending_import(folder, file::kPaymentRuns);
 }
 
 int64_t append_records(const fs::path& path, size_t recordLength, const uint8_t* bytes,

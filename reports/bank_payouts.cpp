@@ -388,6 +388,7 @@ PayoutResult write_payout(const AppState& state, const ReportTable& table,
     result.file = request.file;
     result.currency = currency;
     result.date = table.request.dateto;
+    result.from = table.request.datefrom;
     const int digits = minor_unit_digits(currency);
     result.minorDigits = digits;
 

@@ -8,7 +8,7 @@
 #include "core/csv.h"
 #include "core/csv_values.h"
 #include "core/files.h"
-#include "core/record_append.h"
+#include "core/payment_runs.h"
 #include "core/record_file.h"
 #include "core/records.h"
 #include "core/text_field.h"
@@ -132,6 +132,7 @@ PayoutResult write_payout_file(const AppState& state, const ReportTable& table, 
     const int digits = minor_unit_digits(mass ? currency : unit);
     result.minorDigits = digits;
     result.date = table.request.dateto;
+    result.from = table.request.datefrom;
     const std::string note =
         "Qdx payout " + csv_date(table.request.datefrom) + " to " + csv_date(table.request.dateto);
     // The rows go to the file a block at a time, with their affiliates' records.
@@ -197,7 +198,7 @@ int register_payout_payments(const AppState& state, const PayoutResult& result) 
         payment.date = result.date;
         payment.encode(bytes.data() + i * MoneyRecord::kSize);
     }
-    append_records(path, MoneyRecord::kSize, bytes.data(), result.payments.size());
+    register_payment_run(state, result.from, result.date, bytes.data(), result.payments.size());
     return static_cast<int>(result.payments.size());
 }
 

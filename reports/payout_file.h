@@ -33,6 +33,7 @@ struct PayoutResult {
     int minorDigits = 2;
     int64_t totalMinor = 0;               // the exact sum of the lines written
     double date = 0;                      // the end of the report's range
+    double from = 0;                      // and its start
     std::vector<PayoutPayment> payments;  // the lines written, in order
     // Listed, but owed less than one minor unit (0.00 after rounding down):
     // left out, the amount stays owed.
@@ -60,7 +61,7 @@ PayoutResult write_payout_file(const AppState& state, const ReportTable& table, 
 std::string payout_summary(const PayoutResult& result, PayoutLayout layout);
 
 // Registers exactly the payments of a written payout file: one payment record
-// per line, dated the end of the report's range, in one append (all or none).
+// per line, dated the end of the report's range, as one payment run (all or none).
 // Does nothing when the payments file does not exist. Returns the count.
 int register_payout_payments(const AppState& state, const PayoutResult& result);
 

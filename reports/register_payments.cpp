@@ -1,19 +1,19 @@
 // "Register payments": one payment per listed affiliate, dated the end of the
-// range, appended after the last record of the payments file.
+// range, appended after the last record of the payments file as one run.
 #include <cfloat>
 #include <climits>
 #include <cmath>
 #include <vector>
 
 #include "core/files.h"
-#include "core/history.h"
-#include "core/record_append.h"
+#include "core/payment_runs.h"
 #include "core/records.h"
 #include "reports/reports.h"
 
 namespace qdx {
 
-int register_payments(const AppState& state, const ReportTable& table, Progress& progress) {
+int register_payments(const AppState& state, const ReportTable& table, Progress& progress,
+                      PaymentRun* registered) {
     const auto path = state.dataFile(file::kPayments);
     if (!file_exists(path)) return 0;
 
@@ -44,22 +44,11 @@ int register_payments(const AppState& state, const ReportTable& table, Progress&
         payment.encode(bytes.data() + (i - 1) * MoneyRecord::kSize);
     }
 
-    // The last moment a stop can be taken back: the append is all or none.
+    // The last moment a stop can be taken back: the run is all or none.
     progress.check();
-    check_history_writable(state.appDir);
-    const int64_t first = append_records(path, MoneyRecord::kSize, bytes.data(), rows);
-    // Noted once the payments are in: a stopped run leaves no line. They
-    // are registered whatever happens now, so a failure here says so only
-    // in the log's absence; the caller must not register them again.
-    try {
-        write_history(state.appDir, "payments", first,
-                      "payment run: " + std::to_string(rows) + " payments dated " +
-                          history_date(table.request.dateto) + ", records " +
-                          std::to_string(first) + " to " +
-                          std::to_string(first + static_cast<int64_t>(rows) - 1));
-    } catch (const HistoryError&) {
-        // Checked writable just before; a disk that filled meanwhile.
-    }
+    const PaymentRun run = register_payment_run(state, table.request.datefrom, table.request.dateto,
+                                                bytes.data(), rows);
+    if (registered) *registered = run;
     return static_cast<int>(rows);
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/app_state.h"
+#include "core/payment_runs.h"
 #include "core/progress.h"
 #include "reports/report_failures.h"
 #include "reports/report_request.h"
@@ -49,9 +50,11 @@ ReportTable downline_report(const AppState& state, const ReportRequest& request,
 // Appends one payment per data row of a payments-due table (ID from column
 // 0, sum from column 1, dated the end of the table's range) after the last record of the payments
 // file; all or none. Does nothing when the payments file does not exist.
-// Returns the number of records written. A stop asked for before the
-// append writes nothing.
-int register_payments(const AppState& state, const ReportTable& table, Progress& progress);
+// Returns the number of records written; `registered` gets the payment run
+// (core/payment_runs.h) they make. A stop asked for before the append
+// writes nothing.
+int register_payments(const AppState& state, const ReportTable& table, Progress& progress,
+                      PaymentRun* registered = nullptr);
 inline int register_payments(const AppState& state, const ReportTable& table) {
     Progress none;
     return register_payments(state, table, none);

@@ -22,6 +22,7 @@
 #include "core/hold_period.h"
 #include "core/import_journal.h"
 #include "core/ole_date.h"
+#include "core/payment_runs.h"
 #include "core/record_file.h"
 #include "core/records.h"
 #include "reports/downline_cache.h"
@@ -542,6 +543,32 @@ struct Checker {
         }
     }
 
+    // Each run names payments the register holds, and each reversal voids
+    // that voids.qdx holds.
+    void checkPaymentRuns() {
+        const fs::path data = appDir / "data";
+        if (!file_exists(data / file::kPaymentRuns)) return;
+        const fs::path voidsFile = data / file::kVoids;
+        const int64_t voids = file_exists(voidsFile)
+                                  ? record_count_for(fs::file_size(voidsFile), VoidRecord::kSize)
+                                  : 0;
+        for (const PaymentRun& run : read_payment_runs(data)) {
+            const std::string which = "payment run " + std::to_string(run.number);
+            if (run.last > report.payments)
+                add("data/payment-runs.ledger", run.number, "",
+                    which + " names payments " + std::to_string(run.first) + " to " +
+                        std::to_string(run.last) + "; the register holds " +
+                        std::to_string(report.payments),
+                    "none: the payments were lost after the run (a restored older copy?)");
+            if (run.reversal && run.reversal->lastVoid > voids)
+                add("data/payment-runs.ledger", run.number, "",
+                    which + " was reversed by voids " + std::to_string(run.reversal->firstVoid) +
+                        " to " + std::to_string(run.reversal->lastVoid) +
+                        "; data/voids.qdx holds " + std::to_string(voids),
+                    "none: the voids were lost after the reversal (a restored older copy?)");
+        }
+    }
+
     void checkLeftovers() {
         progress.stage("Looking for files left by a stopped run", 0, "files");
         // Append journals beside the registers.
@@ -578,6 +605,12 @@ struct Checker {
                 "an import was stopped before its line reached the import ledger; the next start "
                 "writes the line when the import's records are in the register, or removes their "
                 "details files when they are not",
+                "do that now", RepairKind::FinishImport);
+        if (fs::exists(pending_import_file(appDir / "data", file::kPaymentRuns), ec))
+            add("data/" + pending_import_file({}, file::kPaymentRuns).filename().string(), 0, "",
+                "a payment run or its reversal was stopped before its line reached "
+                "data/payment-runs.ledger; the next start writes the line when its records are "
+                "in, or removes the note when they are not",
                 "do that now", RepairKind::FinishImport);
         if (fs::exists(appDir / ".qdx-restore", ec))
             add(".qdx-restore", 0, "",
@@ -629,6 +662,7 @@ CheckReport check_data(const fs::path& appDir, Progress& progress) {
     c.checkSideFiles();
     c.checkCache();
     c.checkLedger();
+    c.checkPaymentRuns();
     // Findings in the order of the files: registers first, leftovers last.
     std::stable_partition(c.report.findings.begin(), c.report.findings.end(), [](const Finding& f) {
         return f.kind != RepairKind::FinishAppend && f.kind != RepairKind::RemoveLeftover &&

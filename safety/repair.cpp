@@ -12,6 +12,7 @@
 #include "core/files.h"
 #include "core/history.h"
 #include "core/import_journal.h"
+#include "core/payment_runs.h"
 #include "core/record_append.h"
 #include "core/record_file.h"
 #include "core/records.h"
@@ -106,9 +107,14 @@ RepairOutcome repair_data(const fs::path& appDir, const CheckReport& first, Prog
     // A stopped import is finished once its register is as it stays.
     for (const Finding& f : first.findings)
         if (f.kind == RepairKind::FinishImport) {
-            write_history(appDir, "", 0, "repair: finished the stopped import");
-            recover_pending_import(appDir / "data");
-            outcome.done.push_back("finished the stopped import");
+            const bool run = f.file.find(file::kPaymentRuns) != std::string::npos;
+            const std::string what = run ? "payment run" : "import";
+            write_history(appDir, "", 0, "repair: finished the stopped " + what);
+            if (run)
+                recover_pending_import(appDir / "data", file::kPaymentRuns);
+            else
+                recover_pending_import(appDir / "data");
+            outcome.done.push_back("finished the stopped " + what);
         }
     CheckReport now = check_data(appDir, progress);
     for (const Finding& f : now.findings)

@@ -6,7 +6,6 @@
 // What was corrected already (a sale refunded, a payment voided since) is
 // left as it is, so a reversal never takes anything back twice.
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,11 +14,6 @@
 #include "registers/import/import_ledger.h"
 
 namespace qdx {
-
-// Why an import cannot be reversed, in a sentence for the owner.
-struct ReversalRefused : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 struct ImportReversal {
     int64_t number = 0;  // the import's line in the ledger, from 1

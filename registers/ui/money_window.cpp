@@ -16,7 +16,9 @@
 #include "registers/register_search.h"
 #include "registers/side_files.h"
 #include "registers/ui/open_register_window.h"
+#include "registers/ui/payment_runs_window.h"
 #include "registers/ui/refund_dialog.h"
+#include "registers/ui/void_dialog.h"
 
 namespace qdx::ui {
 
@@ -53,6 +55,27 @@ MoneyWindow::MoneyWindow(UiContext& context, const MoneyRegister& reg)
             }
             refund_sale(context_, this, static_cast<int32_t>(current_));
         });
+    } else {
+        // A void is added beside the payment, never written into it.
+        auto* group = new QWidget(this);
+        auto* row = new QHBoxLayout(group);
+        row->setContentsMargins(0, 0, 0, 0);
+        cmdVoid = make_button(group, "cmdVoidPayment", "Void this payment...",
+                              "Take this payment off: its sum is due again");
+        auto* runs = make_button(group, "cmdPaymentRuns", "Payment runs...",
+                                 "The runs of Register payments, and their reversal");
+        row->addWidget(cmdVoid);
+        row->addWidget(runs);
+        row->addStretch();
+        addFieldGroup(group, 4, {cmdVoid, runs});
+        connect(cmdVoid, &QPushButton::clicked, this, [this] {
+            if (editMode() != kBrowsing || current_ < 1 || current_ > recordCount_) {
+                context_.message(this, "Show the payment to void first.");
+                return;
+            }
+            void_payment(context_, this, static_cast<int32_t>(current_));
+        });
+        connect(runs, &QPushButton::clicked, this, [this] { show_payment_runs_window(context_); });
     }
     setGoToCaption("Go to the record N");
     resize(560, 540);

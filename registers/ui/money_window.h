@@ -35,6 +35,7 @@ class MoneyWindow : public RecordEditor {
     QPlainTextEdit* txtDetails;
     QLineEdit *txtSdate, *txtSAffID;
     QPushButton* cmdRefund = nullptr;  // the Sales window only
+    QPushButton* cmdVoid = nullptr;    // the Payments window only
 };
 
 }  // namespace qdx::ui

@@ -15,6 +15,8 @@
 #include <exception>
 
 #include "core/files.h"
+#include "core/import_journal.h"
+#include "core/payment_runs.h"
 #include "core/record_append.h"
 #include "core/regional.h"
 #include "core/text_field.h"
@@ -433,6 +435,17 @@ void ReportWindow::tellRegisteringFailed() {
     }
 }
 
+// What tells one registering from another: the range and every row's
+// affiliate and amount as shown.
+std::string ReportWindow::registeringKey() const {
+    const ReportTable& t = table();
+    std::string rows = format_double(t.request.datefrom, Regional{}) + ".." +
+                       format_double(t.request.dateto, Regional{}) + "\n";
+    const size_t end = t.rowCount() - (t.hasTotalRow ? 1 : 0);
+    for (size_t r = 1; r < end; ++r) rows += t.text(r, 0) + ";" + t.text(r, 1) + "\n";
+    return records_hash(rows);
+}
+
 void ReportWindow::registerPayments() {
     if (refuse_while_busy(context_, this)) return;
     const AppState& s = context_.state;
@@ -442,15 +455,26 @@ void ReportWindow::registerPayments() {
         MessageAnswer::Ok) {
         return;
     }
+    // The same payments registered from this window before are asked about once more.
+    const std::string key = table().rowCount() > 2 ? registeringKey() : std::string();
+    if (const auto earlier = registered_.find(key); earlier != registered_.end()) {
+        const QString again =
+            QString("These payments were registered already on %1 (run %2). Register them again?")
+                .arg(QString::fromStdString(shown_time(earlier->second.time)))
+                .arg(earlier->second.number);
+        if (context_.message(this, again, MessageButtons::YesNo) != MessageAnswer::Yes) return;
+    }
     try {
         // The table stays as it is while the work runs: a new report is
         // refused and closing the window waits for the worker.
+        PaymentRun run;
         const int written = long_work_result(context_, this, kRegisterWork,
-                                             [state = s, &shown = table()](Progress& p) {
+                                             [state = s, &shown = table(), &run](Progress& p) {
                                                  // Without a backup nothing is registered.
                                                  automatic_backup(state.appDir, "payments", p);
-                                                 return register_payments(state, shown, p);
+                                                 return register_payments(state, shown, p, &run);
                                              });
+        if (written > 0) registered_[key] = run;
         const ExactSum sum = exact_column_sum(table(), 1);
         setStatus(QString(sum.exact ? "%1 payment(s) registered, %2 in all"
                                     : "%1 payment(s) registered, about %2 in all")

@@ -5,8 +5,11 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <string>
 #include <utility>
 
+#include "core/payment_runs.h"
 #include "reports/report_table.h"
 #include "reports/ui/report_preview.h"
 
@@ -93,6 +96,7 @@ class ReportWindow : public QWidget {
     // "Register payments", "Write payout file..." and the line that says what
     // registering would write: only beside a payments-due grid.
     void showPaymentsControls(bool shown);
+    std::string registeringKey() const;
 
     UiContext& context_;
     ReportTableModel* model_;
@@ -109,6 +113,8 @@ class ReportWindow : public QWidget {
     PreviewChartSource chartSource_;
     QTabWidget* views_;  // the grid, and the chart of the reports that have one
     ChartPage* chart_;
+    // The runs registered from this window, by registeringKey().
+    std::map<std::string, PaymentRun> registered_;
 };
 
 // What "Write payout file..." says when no Payments Due report is shown.

@@ -171,6 +171,47 @@ TEST_F(ReportProgram, RegisterAppendsTheListedPaymentsOnce) {
     EXPECT_EQ(paymentCount(), 3);
 }
 
+TEST_F(ReportProgram, PaymentRunsAreListedAndAReversalVoidsWhatIsLeftOnce) {
+    EXPECT_EQ(run("payment-runs").err, "No payment run was registered yet.\n");
+    ASSERT_EQ(run("--from 2003-03-01 --to 2003-03-31 --register payments-due").exitCode, 0);
+    Outcome listed = run("payment-runs");
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    const size_t range = listed.out.find(", range ");
+    ASSERT_NE(range, std::string::npos) << listed.out;
+    EXPECT_EQ(listed.out.substr(range),
+              ", range 01/03/2003 to 31/03/2003, payments 2 to 3, 2 payments, 15.00 in all\n");
+
+    test::write_voids(state, {{3, 5, march(31)}});  // affiliate 3's payment, voided by itself
+    Outcome reversed = run("--reverse-run 1 --date 2003-04-01");
+    ASSERT_EQ(reversed.exitCode, 0) << reversed.err;
+    EXPECT_EQ(reversed.out,
+              "Reversing payment run 1 voids 1 payment, 10.00 in all, dated 01/04/2003; 1 "
+              "payment of the run was voided one by one already and is left as it is.\n"
+              "Payment run 1 reversed: voids 2 to 2 written.\n");
+    RecordFile voids(state.dataFile(file::kVoids), VoidRecord::kSize);
+    ASSERT_EQ(voids.count(), 2);
+    EXPECT_EQ(voids.read<VoidRecord>(2).payment, 2);
+    EXPECT_EQ(voids.read<VoidRecord>(2).date, ole_from_ymd(2003, 4, 1));
+    EXPECT_NE(run("payment-runs").out.find("; reversed on 01/04/2003 by voids 2 to 2, 10.00\n"),
+              std::string::npos);
+
+    const std::pair<std::string, std::string> refusals[] = {
+        {"--reverse-run 1",
+         "Payment run 1 is not reversed again: this run was reversed on 01/04/2003\n"},
+        {"--reverse-run 2", "There is no payment run 2: the runs are numbered 1 to 1\n"},
+        {"--reverse-run 1x", "--reverse-run: \"1x\" is not a payment run's number\n"},
+        {"--reverse-run 1 --date 2003-02-30", "--date: \"2003-02-30\" is not a date\n"}};
+    for (const auto& [args, message] : refusals) {
+        const Outcome o = run(args);
+        EXPECT_EQ(o.exitCode, 1) << args;
+        EXPECT_EQ(o.err, message);
+    }
+    for (const char* usage : {"--date 2003-04-01 accounts", "--reverse-run 1 accounts",
+                              "--reverse-run 1 --full", "payment-runs 3"})
+        EXPECT_EQ(run(usage).exitCode, 2) << usage;
+    EXPECT_EQ(RecordFile(state.dataFile(file::kVoids), VoidRecord::kSize).count(), 2);
+}
+
 TEST_F(ReportProgram, PayoutFileAndCsvComeBesideTheReport) {
     const auto payout = folder.path() / "payout.csv";
     Outcome o = run("--from 2003-03-01 --to 2003-03-31 --csv --payout " + quoted(payout.string()) +

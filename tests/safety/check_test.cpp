@@ -14,6 +14,7 @@
 #include "core/files.h"
 #include "core/history.h"
 #include "core/import_journal.h"
+#include "core/payment_runs.h"
 #include "core/record_file.h"
 #include "core/records.h"
 #include "reports/downline_cache.h"
@@ -301,6 +302,51 @@ TEST(Check, AStoppedImportIsFoundAndFinishedByTheRepair) {
     EXPECT_FALSE(fs::exists(side));
     EXPECT_FALSE(fs::exists(pending_import_file(app / "data")));
     EXPECT_TRUE(check_data(app).clean());
+}
+
+// A payment run stopped after its payments landed is found and finished (its
+// ledger line written); runs naming payments or voids that are not there
+// are named.
+TEST(Check, PaymentRunsNameWhatTheRegistersHoldAndAStoppedOneIsFinished) {
+    test::TempFolder folder;
+    const fs::path app = folder.path();
+    test::copy_example("world-9003", app);
+    const fs::path payments = app / "data" / file::kPayments;
+    const int64_t held = RecordFile(payments, MoneyRecord::kSize).count();
+    write_file_atomically(app / "data" / file::kPaymentRuns,
+                          "run 1 2026-12-08T05:01:02+01:00 2003-03-01..2003-03-31 payments 1.." +
+                              std::to_string(held + 2) +
+                              " count 2 total 3.00\n"
+                              "reversed 1 2026-12-08T06:00:00+01:00 dated 2003-04-01 voids 1..2 "
+                              "count 2 total 3.00\n");
+    // A second run whose payments are in but whose line is not.
+    const std::string last = test::read_file(payments).substr(static_cast<size_t>(held - 1) * 16);
+    PendingImport pending;
+    pending.registerFile = file::kPayments;
+    pending.recordLength = MoneyRecord::kSize;
+    pending.first = held;
+    pending.rows = 1;
+    pending.recordsHash = records_hash(last);
+    pending.sidePrefix.reset();
+    pending.ledgerLine = "run 2 2026-12-08T07:00:00+01:00 2003-04-01..2003-04-30 payments " +
+                         std::to_string(held) + ".." + std::to_string(held) + " count 1 total 1.00";
+    write_pending_import(app / "data", pending, file::kPaymentRuns);
+
+    const CheckReport report = check_data(app);
+    std::vector<std::string> problems;
+    for (const Finding& f : report.findings)
+        if (f.file.find("payment-runs") != std::string::npos) problems.push_back(f.problem);
+    ASSERT_EQ(problems.size(), 3u) << ::testing::PrintToString(problems);
+    EXPECT_EQ(problems[0], "payment run 1 names payments 1 to " + std::to_string(held + 2) +
+                               "; the register holds " + std::to_string(held));
+    EXPECT_EQ(problems[1], "payment run 1 was reversed by voids 1 to 2; data/voids.qdx holds 0");
+    EXPECT_EQ(report.findings.back().kind, RepairKind::FinishImport);
+    Progress none;
+    repair_data(app, report, none);
+    EXPECT_FALSE(fs::exists(pending_import_file(app / "data", file::kPaymentRuns)));
+    const auto runs = read_payment_runs(app / "data");
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[1].first, held);
 }
 
 }  // namespace

@@ -4,10 +4,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <fstream>
 
 #include "core/corrections.h"
 #include "core/files.h"
+#include "core/payment_runs.h"
+#include "registers/ui/payment_runs_window.h"
 #include "registers/ui/window_fixture.h"
 
 namespace qdx::test {
@@ -203,6 +206,120 @@ TEST_F(MoneyWindowTest, TheRefundsWindowAddsCheckedRefundsFindsAndExportsThem) {
     click(w, "cmdSaveCsv");
     const std::string csv = read_file(folder.path() / "output" / "refunds.csv");
     EXPECT_EQ(csv.substr(0, csv.find('\n') + 1), "\xEF\xBB\xBFSale,Sum,Date\r\n") << csv;
+}
+
+TEST_F(MoneyWindowTest, VoidThisPaymentConfirmsTheDateAndRefusesASecondVoid) {
+    write_money(state, file::kPayments, {{3, 40, 37257}, {2, 25, ole_from_ymd(2003, 3, 20)}});
+    MoneyWindow* w = openPayments();
+    EXPECT_EQ(openSales()->findChild<QPushButton*>("cmdVoidPayment"), nullptr);
+    std::vector<std::string> about;
+    context.dialogSink = [&](QDialog& dialog) {
+        about.push_back(child<QLabel>(&dialog, "lblVoidPayment")->text().toStdString());
+        EXPECT_EQ(text(&dialog, "txtVoidDate"), "31/03/2003");
+        QWidget* box = child<QLineEdit>(&dialog, "txtVoidDate");
+        const auto labels = dialog.findChildren<QLabel*>();
+        EXPECT_TRUE(std::any_of(labels.begin(), labels.end(),
+                                [box](QLabel* l) { return l->buddy() == box; }));
+        EXPECT_FALSE(box->accessibleName().isEmpty());
+        type(&dialog, "txtVoidDate", "19/03/2003");  // before the payment
+        click(&dialog, "cmdVoid");
+        EXPECT_EQ(focused(&dialog), "txtVoidDate");
+        type(&dialog, "txtVoidDate", "20/03/2003");
+        click(&dialog, "cmdVoid");
+        return dialog.result();
+    };
+    click(w, "cmdVoidPayment");
+    ASSERT_EQ(about.size(), 1u);
+    EXPECT_EQ(about[0].rfind("Void payment 2 to affiliate 2 of 25, dated 20/03/2003?", 0), 0u)
+        << about[0];
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0],
+              "Sorry, you entered an incorrect value: \"19/03/2003\" is before the payment, "
+              "dated 20/03/2003");
+    EXPECT_EQ(messages[1],
+              "Void 1 written: payment 2 is due again in the range the void is dated.");
+    RecordFile voids(state.dataFile(file::kVoids), VoidRecord::kSize);
+    ASSERT_EQ(voids.count(), 1);
+    EXPECT_EQ(voids.read<VoidRecord>(1).sum, 25);
+    EXPECT_EQ(voids.read<VoidRecord>(1).date, ole_from_ymd(2003, 3, 20));
+    // Voided once: the second click says so, with no dialog.
+    click(w, "cmdVoidPayment");
+    EXPECT_EQ(about.size(), 1u);
+    EXPECT_EQ(messages.back(),
+              "Sorry, you entered an incorrect value: payment 2 was voided already, on 20/03/2003");
+    EXPECT_EQ(voids.count(), 1);
+    EXPECT_EQ(text(w, "txtSum"), "25");  // the payment itself is as it was
+}
+
+TEST_F(MoneyWindowTest, PaymentRunsListsEachRunAndReversesTheChosenOneAfterConfirming) {
+    write_money(state, file::kPayments, {{1, 5, 37257}});
+    std::vector<uint8_t> bytes(2 * MoneyRecord::kSize);
+    MoneyRecord{1, 12.5f, ole_from_ymd(2003, 2, 28)}.encode(bytes.data());
+    MoneyRecord{2, 30, ole_from_ymd(2003, 2, 28)}.encode(bytes.data() + MoneyRecord::kSize);
+    register_payment_run(state, ole_from_ymd(2003, 2, 1), ole_from_ymd(2003, 2, 28), bytes.data(),
+                         2);
+    MoneyWindow* w = openPayments();
+    click(w, "cmdPaymentRuns");
+    auto* runs = qobject_cast<ui::PaymentRunsWindow*>(context.openWindow("frmPaymentRuns"));
+    ASSERT_NE(runs, nullptr);
+    auto* grid = child<QTableWidget>(runs, "MSFGRuns");
+    // Spoken names, labels that lead to their boxes, and Tab in reading order.
+    auto* date = child<QLineEdit>(runs, "txtReverseDate");
+    auto* reverse = child<QPushButton>(runs, "cmdReverseRun");
+    for (QWidget* control : std::initializer_list<QWidget*>{grid, date, reverse})
+        EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
+    std::vector<QWidget*> buddies;
+    for (QLabel* label : runs->findChildren<QLabel*>())
+        if (label->buddy()) buddies.push_back(label->buddy());
+    EXPECT_EQ(buddies.size(), 2u);
+    EXPECT_NE(std::find(buddies.begin(), buddies.end(), date), buddies.end());
+    auto nextTab = [](QWidget* from) {
+        QWidget* w = from->nextInFocusChain();
+        while (w != from && (from->isAncestorOf(w) || !(w->focusPolicy() & Qt::TabFocus)))
+            w = w->nextInFocusChain();
+        return w;
+    };
+    EXPECT_EQ(nextTab(grid), date);
+    EXPECT_EQ(nextTab(date), reverse);
+    ASSERT_EQ(grid->rowCount(), 1);
+    std::vector<std::string> row;
+    for (int c = 0; c < grid->columnCount(); ++c)
+        row.push_back(grid->item(0, c)->text().toStdString());
+    EXPECT_EQ(row[0], "1");
+    EXPECT_EQ(std::vector<std::string>(row.begin() + 2, row.end()),
+              (std::vector<std::string>{"01/02/2003", "28/02/2003", "2 to 3", "2", "42.50", ""}));
+
+    click(runs, "cmdReverseRun");  // nothing chosen
+    EXPECT_EQ(messages.back(), "Choose the run to reverse in the grid first.");
+    grid->setCurrentCell(0, 0);
+    type(runs, "txtReverseDate", "27/02/2003");
+    click(runs, "cmdReverseRun");
+    EXPECT_EQ(messages.back(),
+              "The voids' date 27/02/2003 is before payment 2 of run 1, dated 28/02/2003");
+    type(runs, "txtReverseDate", "01/03/2003");
+    context.messageSink = [this](const ui::MessageRequest& request) {
+        messages.push_back(request.text.toStdString());
+        titles.push_back(request.title.toStdString());
+        return titles.back() == "Reverse payment run 1" && messages.size() == 3
+                   ? ui::MessageAnswer::Cancel
+                   : ui::MessageAnswer::Ok;
+    };
+    click(runs, "cmdReverseRun");  // Cancel
+    EXPECT_FALSE(std::filesystem::exists(state.dataFile(file::kVoids)));
+    click(runs, "cmdReverseRun");
+    EXPECT_EQ(messages.back().rfind("Reversing payment run 1 voids 2 payments, 42.50 in all, "
+                                    "dated 01/03/2003.",
+                                    0),
+              0u)
+        << messages.back();
+    EXPECT_EQ(records(file::kVoids, VoidRecord::kSize), 2);
+    EXPECT_EQ(grid->item(0, 7)->text().toStdString(), "on 01/03/2003");
+    EXPECT_EQ(child<QLabel>(runs, "lblRunsStatus")->text().toStdString(),
+              "Payment run 1 reversed: voids 1 to 2, 42.50 in all.");
+    click(runs, "cmdReverseRun");
+    EXPECT_EQ(messages.back(),
+              "Payment run 1 is not reversed again: this run was reversed on 01/03/2003");
+    EXPECT_EQ(records(file::kVoids, VoidRecord::kSize), 2);
 }
 
 }  // namespace

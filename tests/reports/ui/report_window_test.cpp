@@ -19,6 +19,7 @@
 
 #include "core/files.h"
 #include "core/payee_file.h"
+#include "core/payment_runs.h"
 #include "core/record_file.h"
 #include "report_ui_fixture.h"
 #include "reports/print/pdf_words.h"
@@ -199,7 +200,7 @@ TEST_F(ReportWindowTest, PrintWithoutAPrinterWritesAPdfIntoOutputWithoutAMessage
     EXPECT_NE(find_word(words_of(file), "16.596"), nullptr);
 }
 
-TEST_F(ReportWindowTest, RegisterPaymentsAsksFirstAndRegistersOnEveryConfirmedClick) {
+TEST_F(ReportWindowTest, RegisterPaymentsAsksFirstAndAgainBeforeTheSamePaymentsTwice) {
     write_money(state, file::kPayments, {{9, 1.5f, ole_from_ymd(2003, 1, 2)}});
     ui::ReportWindow* w = open(payments_table({{3, 12.5f}, {7, 4}}));
     answer = ui::MessageAnswer::Cancel;
@@ -211,9 +212,34 @@ TEST_F(ReportWindowTest, RegisterPaymentsAsksFirstAndRegistersOnEveryConfirmedCl
 
     answer = ui::MessageAnswer::Ok;
     click(w, "cmdRegistrePayments");
+    EXPECT_EQ(paymentCount(), 3);
+    EXPECT_EQ(messages.size(), 2u);  // the first time, the confirmation only
+    const auto runs = read_payment_runs(state.dataDir());
+    ASSERT_EQ(runs.size(), 1u);
+    const std::string question = "These payments were registered already on " +
+                                 shown_time(runs[0].time) + " (run 1). Register them again?";
+    // Asked after the confirmation: No (and OK, which is no answer to it) writes nothing.
+    for (auto no : {ui::MessageAnswer::No, ui::MessageAnswer::Ok}) {
+        answer = no;
+        context.messageSink = [this](const ui::MessageRequest& request) {
+            messages.push_back(request);
+            return request.title == "Warninig" ? ui::MessageAnswer::Ok : answer;
+        };
+        click(w, "cmdRegistrePayments");
+        ASSERT_EQ(messages.back().text.toStdString(), question);
+        EXPECT_EQ(messages.back().buttons, ui::MessageButtons::YesNo);
+        EXPECT_EQ(paymentCount(), 3);
+    }
+    answer = ui::MessageAnswer::Yes;
     click(w, "cmdRegistrePayments");
     EXPECT_EQ(paymentCount(), 5);
-    EXPECT_EQ(messages.size(), 3u);  // the confirmations only
+    EXPECT_EQ(read_payment_runs(state.dataDir()).size(), 2u);
+    // Other payments over the same range are not asked about.
+    const size_t asked = messages.size();
+    w->showTable(payments_table({{3, 12.5f}}));
+    click(w, "cmdRegistrePayments");
+    EXPECT_EQ(messages.size(), asked + 1);
+    EXPECT_EQ(paymentCount(), 6);
 }
 
 TEST_F(ReportWindowTest, RegisterPaymentsThatFailsPartWayWritesNoneAndSaysSo) {
