@@ -90,10 +90,10 @@ int main(int argc, char** argv) {
         qdx::DemoSummary made = qdx::write_demo_program(folder, options);
         std::printf(
             "Demo program written to %s: %d affiliates, %lld sales, %lld payments, "
-            "%lld communications, %lld refunds.\n",
+            "%lld communications, %lld refunds; the last payment run reversed by %lld voids.\n",
             folder.c_str(), made.affiliates, static_cast<long long>(made.sales),
             static_cast<long long>(made.payments), static_cast<long long>(made.communications),
-            static_cast<long long>(made.refunds));
+            static_cast<long long>(made.refunds), static_cast<long long>(made.voids));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "qdx-demo: %s\n", e.what());
         return 1;

@@ -13,8 +13,10 @@
 #include "core/corrections.h"
 #include "core/cp1252.h"
 #include "core/files.h"
+#include "core/history.h"
 #include "core/ole_date.h"
 #include "core/payee_file.h"
+#include "core/payment_runs.h"
 #include "core/record_file.h"
 #include "core/records.h"
 #include "core/sample_program.h"
@@ -248,9 +250,15 @@ std::vector<Sale> make_sales(const std::vector<AffiliateRecord>& affiliates, dou
 
 // Monthly payouts of every balance that has reached the minimal payment,
 // dated the last day of the month; the last month or two are still open.
+// One payout is one payment run over its month.
+struct DemoRun {
+    double from = 0, to = 0;
+    int64_t first = 0, last = 0;
+};
+
 std::vector<MoneyRecord> make_payments(const std::vector<AffiliateRecord>& affiliates,
                                        const std::vector<Sale>& sales, double firstDay,
-                                       double lastDay) {
+                                       double lastDay, std::vector<DemoRun>& runs) {
     std::vector<double> balance(affiliates.size() + 1, 0.0);
     std::vector<MoneyRecord> payments;
     const double lastPayout = one_month_before(lastDay);
@@ -265,6 +273,7 @@ std::vector<MoneyRecord> make_payments(const std::vector<AffiliateRecord>& affil
                 earner = affiliates[static_cast<size_t>(earner - 1)].referrerId;
             }
         }
+        const int64_t first = static_cast<int64_t>(payments.size()) + 1;
         for (const AffiliateRecord& a : affiliates) {
             double& owed = balance[static_cast<size_t>(a.id)];
             if (owed < kMinimalPayment) continue;
@@ -272,6 +281,9 @@ std::vector<MoneyRecord> make_payments(const std::vector<AffiliateRecord>& affil
             payments.push_back({a.id, static_cast<float>(paid), monthEnd});
             owed -= paid;
         }
+        const double from = runs.empty() ? firstDay : runs.back().to + 1;
+        if (static_cast<int64_t>(payments.size()) >= first)
+            runs.push_back({from, monthEnd, first, static_cast<int64_t>(payments.size())});
     }
     return payments;
 }
@@ -334,6 +346,45 @@ std::vector<RefundRecord> make_refunds(const std::vector<Sale>& sales, double la
     }
     details = std::move(sortedDetails);
     return sorted;
+}
+
+// The payment runs' ledger of the monthly payouts, the last of them reversed
+// a few days later (the bank sent the batch back), by one void per payment.
+std::vector<VoidRecord> write_runs(const fs::path& dataDir, const std::vector<DemoRun>& runs,
+                                   const std::vector<MoneyRecord>& payments, double lastDay) {
+    std::string ledger;
+    std::vector<VoidRecord> voids;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const DemoRun& r = runs[i];
+        PaymentRun run;
+        run.number = static_cast<int64_t>(i + 1);
+        run.time = history_date(r.to) + "T18:00:00+00:00";
+        run.from = r.from;
+        run.to = r.to;
+        run.first = r.first;
+        run.last = r.last;
+        run.count = r.last - r.first + 1;
+        ExactFloatSum total;
+        for (int64_t k = r.first; k <= r.last; ++k)
+            total.add(payments[static_cast<size_t>(k - 1)].sum);
+        run.total = total.centsText();
+        ledger += run_line(run) + "\n";
+        if (i + 1 == runs.size()) {
+            RunReversal reversal;
+            reversal.date = std::min(r.to + 4, lastDay);
+            reversal.time = history_date(reversal.date) + "T09:30:00+00:00";
+            for (int64_t k = r.first; k <= r.last; ++k)
+                voids.push_back({static_cast<int32_t>(k), payments[static_cast<size_t>(k - 1)].sum,
+                                 reversal.date});
+            reversal.firstVoid = 1;
+            reversal.lastVoid = static_cast<int64_t>(voids.size());
+            reversal.count = reversal.lastVoid;
+            reversal.total = run.total;
+            ledger += reversal_line(run.number, reversal) + "\n";
+        }
+    }
+    if (!ledger.empty()) write_file_atomically(dataDir / file::kPaymentRuns, ledger);
+    return voids;
 }
 
 SettingsRecord demo_settings() {
@@ -435,7 +486,9 @@ DemoSummary write_demo_program(const fs::path& appDir, const DemoOptions& option
     std::vector<AffiliateRecord> affiliates =
         make_affiliates(appDir, std::max(1, options.affiliates), firstDay, options.lastDay, dice);
     std::vector<Sale> sales = make_sales(affiliates, options.lastDay, dice);
-    std::vector<MoneyRecord> payments = make_payments(affiliates, sales, firstDay, options.lastDay);
+    std::vector<DemoRun> runs;
+    std::vector<MoneyRecord> payments =
+        make_payments(affiliates, sales, firstDay, options.lastDay, runs);
     std::vector<CommunicationRecord> talks =
         make_communications(appDir, affiliates, options.lastDay, dice);
 
@@ -465,11 +518,14 @@ DemoSummary write_demo_program(const fs::path& appDir, const DemoOptions& option
     write_records(state.dataFile(file::kPayments), payments);
     write_records(state.dataFile(file::kCommunications), talks);
     if (!refunds.empty()) write_records(state.dataFile(file::kRefunds), refunds);
+    const std::vector<VoidRecord> voids =
+        write_runs(state.dataDir(), runs, payments, options.lastDay);
+    if (!voids.empty()) write_records(state.dataFile(file::kVoids), voids);
     write_payee_file(payee_file_path(state), make_payees(affiliates));
     write_file_atomically(appDir / "payout_debtor.txt", kDemoDebtor);
     return {static_cast<int32_t>(affiliates.size()), static_cast<int64_t>(saleRecords.size()),
-            static_cast<int64_t>(payments.size()), static_cast<int64_t>(talks.size()),
-            static_cast<int64_t>(refunds.size())};
+            static_cast<int64_t>(payments.size()),   static_cast<int64_t>(talks.size()),
+            static_cast<int64_t>(refunds.size()),    static_cast<int64_t>(voids.size())};
 }
 
 }  // namespace qdx

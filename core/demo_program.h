@@ -20,6 +20,7 @@ constexpr int32_t kLargestDetailedDemo = 2000;
 struct DemoSummary {
     int32_t affiliates = 0;
     int64_t sales = 0, payments = 0, communications = 0, refunds = 0;
+    int64_t voids = 0;  // of the last payment run, which the demo reverses
 };
 
 // Writes the demo's data files and side files under appDir (the folders are

@@ -7,6 +7,7 @@
 #include "core/corrections.h"
 #include "core/files.h"
 #include "core/ole_date.h"
+#include "core/payment_runs.h"
 #include "core/record_file.h"
 #include "core/records.h"
 #include "support/test_support.h"
@@ -70,6 +71,25 @@ TEST(Demo, EverySeedGivesTheSameConsistentNetworkAgain) {
             EXPECT_LE(r.sum, sale.sum);
             EXPECT_GE(r.date, sale.date);
             EXPECT_LE(r.date, kLastDay);
+        }
+        // Each monthly payout is a run; the last is reversed, payment by payment.
+        const auto runs = read_payment_runs(app.path() / "data");
+        const auto payments = read_all<MoneyRecord>(app.path() / "data" / "payments.qdx");
+        const auto voids = read_all<VoidRecord>(app.path() / "data" / "voids.qdx");
+        ASSERT_GE(runs.size(), 6u);
+        EXPECT_EQ(runs.front().first, 1);
+        EXPECT_EQ(runs.back().last, static_cast<int64_t>(payments.size()));
+        for (size_t i = 0; i + 1 < runs.size(); ++i) {
+            EXPECT_EQ(runs[i + 1].first, runs[i].last + 1);
+            EXPECT_EQ(runs[i + 1].from, runs[i].to + 1);
+            EXPECT_FALSE(runs[i].reversal);
+        }
+        ASSERT_TRUE(runs.back().reversal);
+        ASSERT_EQ(static_cast<int64_t>(voids.size()), runs.back().count);
+        for (size_t i = 0; i < voids.size(); ++i) {
+            const MoneyRecord& paid = payments[static_cast<size_t>(runs.back().first) + i - 1];
+            EXPECT_EQ(voids[i].sum, paid.sum);
+            EXPECT_GE(voids[i].date, paid.date);
         }
     }
 }
