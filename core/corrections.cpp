@@ -1,6 +1,9 @@
 #include "core/corrections.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "core/files.h"
 #include "core/record_file.h"
@@ -57,6 +60,28 @@ struct CorrectionKind {
 constexpr CorrectionKind kRefundKind{file::kRefunds, file::kSales, "refund", "sale"};
 constexpr CorrectionKind kVoidKind{file::kVoids, file::kPayments, "void", "payment"};
 
+// Records `numbers` (sorted, each on file) of `targets`, in that order. Close
+// numbers are read together: a block of up to kGap records between two is
+// cheaper than a read of its own.
+std::vector<MoneyRecord> read_targets(const RecordFile& targets,
+                                      const std::vector<int32_t>& numbers) {
+    constexpr int32_t kGap = 4096;
+    std::vector<MoneyRecord> found(numbers.size());
+    size_t at = 0;
+    while (at < numbers.size()) {
+        size_t last = at;
+        while (last + 1 < numbers.size() && numbers[last + 1] - numbers[last] <= kGap) ++last;
+        targets.scanBlocks(
+            numbers[at], numbers[last], [&](int64_t first, const uint8_t* bytes, size_t n) {
+                for (; at <= last && numbers[at] < first + static_cast<int64_t>(n); ++at)
+                    found[at] = MoneyRecord::decode(
+                        bytes + static_cast<size_t>(numbers[at] - first) * MoneyRecord::kSize);
+            });
+        at = last + 1;
+    }
+    return found;
+}
+
 // Both layouts are the corrected record's number, the sum and the date.
 CorrectionsInRange corrections_in_range(const AppState& state, const CorrectionKind& kind,
                                         double from, double to, int32_t affiliateCount,
@@ -74,38 +99,53 @@ CorrectionsInRange corrections_in_range(const AppState& state, const CorrectionK
     RecordFile targets;
     if (file_exists(targetsPath)) targets.open(targetsPath, MoneyRecord::kSize);
     const int64_t targetCount = targets.isOpen() ? targets.count() : 0;
+    auto in_range = [&](double date) { return from <= date && date <= to; };
+    // The corrections that may count, then what they correct read in one
+    // pass of blocks, so that no record is read on its own.
+    std::vector<std::pair<int64_t, RefundRecord>> candidates;
     corrections.scan(1, count, [&](int64_t k, const uint8_t* bytes) {
         const RefundRecord c = RefundRecord::decode(bytes);
-        auto in_range = [&](double date) { return from <= date && date <= to; };
         if (holdDays == 0 && !in_range(c.date)) return;
+        candidates.emplace_back(k, c);
+    });
+    std::vector<int32_t> needed;
+    for (const auto& [k, c] : candidates)
+        if (c.sale >= 1 && c.sale <= targetCount) needed.push_back(c.sale);
+    std::sort(needed.begin(), needed.end());
+    needed.erase(std::unique(needed.begin(), needed.end()), needed.end());
+    const std::vector<MoneyRecord> found = read_targets(targets, needed);
+
+    for (const auto& [k, c] : candidates) {
         const bool onFile = c.sale >= 1 && c.sale <= targetCount;
         MoneyRecord target;
-        if (onFile) target = targets.read<MoneyRecord>(c.sale);
+        if (onFile)
+            target = found[static_cast<size_t>(
+                std::lower_bound(needed.begin(), needed.end(), c.sale) - needed.begin())];
         if (holdDays > 0) {
             // A NaN sale date leaves the refund's own.
             const double payable = target.date + holdDays;
-            if (!in_range(onFile && c.date < payable ? payable : c.date)) return;
+            if (!in_range(onFile && c.date < payable ? payable : c.date)) continue;
         }
-        const std::string which = kind.noun + (" " + std::to_string(k));
         if (!onFile) {
-            result.skipped.push_back(which + " names " + kind.targetNoun + " " +
-                                     std::to_string(c.sale) + ", which " + kind.targetFile +
-                                     " does not hold");
-            return;
+            result.skipped.push_back(kind.noun + (" " + std::to_string(k)) + " names " +
+                                     kind.targetNoun + " " + std::to_string(c.sale) + ", which " +
+                                     kind.targetFile + " does not hold");
+            continue;
         }
         if (!(c.sum > 0) || !std::isfinite(c.sum)) {
-            result.skipped.push_back(which + " has the sum " + sum_text(c.sum, state.regional) +
-                                     ", not a number above 0");
-            return;
+            result.skipped.push_back(kind.noun + (" " + std::to_string(k)) + " has the sum " +
+                                     sum_text(c.sum, state.regional) + ", not a number above 0");
+            continue;
         }
         if (!(c.sum <= target.sum)) {
-            result.skipped.push_back(which + " takes back more than its " + kind.targetNoun + " " +
+            result.skipped.push_back(kind.noun + (" " + std::to_string(k)) +
+                                     " takes back more than its " + kind.targetNoun + " " +
                                      std::to_string(c.sale) + " holds");
-            return;
+            continue;
         }
-        if (target.affiliateId < 1 || target.affiliateId > affiliateCount) return;
+        if (target.affiliateId < 1 || target.affiliateId > affiliateCount) continue;
         result.corrections.push_back({k, c.sale, target.affiliateId, c.sum, target.sum, c.date});
-    });
+    }
     return result;
 }
 
