@@ -25,6 +25,7 @@
 #include "core/regional.h"
 #include "core/ui/system_regional.h"
 #include "core/ui/ui_context.h"
+#include "registers/ui/record_editor.h"
 
 namespace {
 
@@ -157,7 +158,40 @@ int main(int argc, char* argv[]) {
             return int(QDialog::Rejected);
         };
         if (auto* refund = sales->findChild<QPushButton*>("cmdRefundSale")) refund->click();
+        // The refunds, opened from the Sales window.
+        press(sales, "cmdRefunds");
+        if (QWidget* refunds = context.openWindow("frmRefunds")) {
+            refunds->move(40, 40);
+            failures += !save(refunds, out + "/refunds.png");
+            refunds->close();
+        } else {
+            ++failures;
+        }
         sales->close();
+    }
+
+    // The void of the first payment, as proposed, then cancelled; then the
+    // payment runs, the last of them reversed in the demo.
+    if (auto* payments = qobject_cast<qdx::ui::RecordEditor*>(open("cmdPayments", "frmPayments"))) {
+        payments->showRecordNumber(1);
+        context.dialogSink = [&](QDialog& dialog) {
+            dialog.move(40, 40);
+            dialog.show();
+            failures += !save(&dialog, out + "/void_dialog.png");
+            return int(QDialog::Rejected);
+        };
+        press(payments, "cmdVoidPayment");
+        press(payments, "cmdPaymentRuns");
+        if (QWidget* runs = context.openWindow("frmPaymentRuns")) {
+            runs->move(40, 40);
+            failures += !save(runs, out + "/payment_runs.png");
+            runs->close();
+        } else {
+            ++failures;
+        }
+        payments->close();
+    } else {
+        ++failures;
     }
 
     // The chart page of AP Performance over the year, as the window's palette
