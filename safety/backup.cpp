@@ -74,8 +74,7 @@ bool is_leftover(const std::string& name) {
 
 std::string now_text() {
     const std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = platform::local_time(t);
     char text[40];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
     std::string s = text;
@@ -233,7 +232,7 @@ Manifest write_backup(const fs::path& appDir, const fs::path& target, Progress& 
     std::error_code ignored;
     fs::remove(temp, ignored);
     int err = 0;
-    Zip zip(zip_open(temp.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err));
+    Zip zip(zip_open(platform::narrow_path(temp).c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err));
     if (!zip) {
         zip_error_t e;
         zip_error_init_with_code(&e, err);
@@ -254,7 +253,7 @@ Manifest write_backup(const fs::path& appDir, const fs::path& target, Progress& 
         fail(zip_message(zip.get()));
     }
     for (size_t i = 0; i < sources.size(); ++i) {
-        zip_source_t* s = zip_source_file(zip.get(), sources[i].c_str(), 0,
+        zip_source_t* s = zip_source_file(zip.get(), platform::narrow_path(sources[i]).c_str(), 0,
                                           static_cast<zip_int64_t>(m.files[i].size));
         if (!s) fail(zip_message(zip.get()));
         const zip_int64_t index =
@@ -326,8 +325,7 @@ fs::path automatic_backup(const fs::path& appDir, std::string_view why, Progress
     const fs::path folder = appDir / "backups";
     ensure_folder(folder);
     const std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = platform::local_time(t);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &local);
     fs::path target = folder / ("qdx-" + std::string(stamp) + "-" + std::string(why) + ".zip");
@@ -357,7 +355,7 @@ namespace {
 Manifest check_archive(const fs::path& path, Progress& progress, const fs::path* into) {
     const std::string name = path.string();
     int err = 0;
-    Zip zip(zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &err));
+    Zip zip(zip_open(platform::narrow_path(path).c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &err));
     if (!zip) {
         zip_error_t e;
         zip_error_init_with_code(&e, err);

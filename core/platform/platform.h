@@ -160,5 +160,8 @@ std::string user_name();
 bool standard_error_is_terminal();
 // `t` in the local time zone.
 std::tm local_time(std::time_t t);
+// A path for libraries that take names as char strings (libzip): its bytes
+// as they are on POSIX, UTF-8 on Windows.
+std::string narrow_path(const std::filesystem::path& path);
 
 }  // namespace qdx::platform

@@ -285,4 +285,6 @@ std::tm local_time(std::time_t t) {
     return local;
 }
 
+std::string narrow_path(const fs::path& path) { return path.string(); }
+
 }  // namespace qdx::platform

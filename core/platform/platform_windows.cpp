@@ -425,4 +425,6 @@ std::tm local_time(std::time_t t) {
     return local;
 }
 
+std::string narrow_path(const fs::path& path) { return narrow(path.native().c_str()); }
+
 }  // namespace qdx::platform
