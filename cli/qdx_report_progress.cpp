@@ -1,13 +1,13 @@
 #include "cli/qdx_report_progress.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+
+#include "core/platform/platform.h"
 
 namespace qdx::cli {
 
 TerminalProgress::TerminalProgress() {
-    if (isatty(STDERR_FILENO) != 1) return;
+    if (!platform::standard_error_is_terminal()) return;
     progress_ = Progress({}, [this](const ProgressReport& report) { show(report); });
 }
 

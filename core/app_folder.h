@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/platform/platform.h"
+
 namespace qdx {
 
 // No folder could be found, or the lock could not be taken, for a reason
@@ -39,7 +41,7 @@ class FolderLock {
     void release();
 
   private:
-    int fd_ = -1;
+    platform::File file_;
 };
 
 extern const char* const kFolderInUseMessage;

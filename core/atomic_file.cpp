@@ -1,9 +1,5 @@
 #include "core/atomic_file.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -21,12 +17,10 @@ constexpr size_t kFlushSize = 1 << 20;
 constexpr std::string_view kTempMark = ".qdx-tmp-";
 
 [[noreturn]] void fail(const fs::path& target, int err) {
-    throw FileError("Cannot write " + target.string() + ": " + std::strerror(err));
+    throw FileError("Cannot write " + target.string() + ": " + platform::error_text(err));
 }
 
-bool process_gone(long pid) {
-    return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
-}
+bool process_gone(long pid) { return pid > 0 && !platform::process_running(pid); }
 
 // The writer's process id of a temporary file's name, or 0 for any other name.
 long writer_of(const std::string& name) {
@@ -52,7 +46,7 @@ void sweep_once(const fs::path& folder) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const long pid = writer_of(it->path().filename().string());
-        if (pid != 0 && pid != ::getpid() && process_gone(pid)) {
+        if (pid != 0 && pid != platform::process_id() && process_gone(pid)) {
             std::error_code ignored;
             fs::remove(it->path(), ignored);
         }
@@ -107,14 +101,8 @@ void refuse_unless_file(const fs::path& given, const fs::path& target) {
     }
 }
 
-void write_all(int fd, std::string_view bytes, const fs::path& target) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) fail(target, n < 0 ? errno : ENOSPC);
-        done += static_cast<size_t>(n);
-    }
+void write_all(platform::File& file, std::string_view bytes, const fs::path& target) {
+    if (const int err = file.write(bytes.data(), bytes.size()).error; err != 0) fail(target, err);
 }
 
 }  // namespace
@@ -125,21 +113,21 @@ AtomicFile::AtomicFile(fs::path target, Sync sync)
     const fs::path folder = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
     sweep_once(folder);
     temp_ = folder / ("." + target_.filename().string() + std::string(kTempMark) +
-                      std::to_string(::getpid()));
-    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) fail(given_, errno);
+                      std::to_string(platform::process_id()));
+    if (const int err = file_.open(temp_, platform::Mode::WriteTruncate); err != 0)
+        fail(given_, err);
 }
 
 AtomicFile::~AtomicFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!committed_) ::unlink(temp_.c_str());
+    file_.close();
+    if (!committed_) platform::remove_file(temp_);
 }
 
 void AtomicFile::write(std::string_view bytes) {
-    if (fd_ < 0) fail(target_, EBADF);
+    if (!file_.isOpen()) fail(target_, EBADF);
     if (bytes.size() >= kFlushSize) {
         flush();
-        write_all(fd_, bytes, target_);
+        write_all(file_, bytes, target_);
         return;
     }
     pending_.append(bytes);
@@ -147,42 +135,29 @@ void AtomicFile::write(std::string_view bytes) {
 }
 
 void AtomicFile::flush() {
-    write_all(fd_, pending_, target_);
+    write_all(file_, pending_, target_);
     pending_.clear();
 }
 
 void AtomicFile::commit() {
-    if (fd_ < 0) fail(target_, EBADF);
+    if (!file_.isOpen()) fail(target_, EBADF);
     flush();
-    if (sync_ == Sync::EachFile && ::fsync(fd_) != 0) fail(target_, errno);
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) fail(target_, errno);
+    if (sync_ == Sync::EachFile)
+        if (const int err = file_.sync(); err != 0) fail(target_, err);
+    if (const int err = file_.close(); err != 0) fail(target_, err);
     refuse_unless_file(given_, target_);  // something else may have come there meanwhile
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) fail(target_, errno);
+    if (const int err = platform::replace_file(temp_, target_); err != 0) fail(target_, err);
     committed_ = true;
     if (sync_ == Sync::EachFile)
         sync_folder(target_.has_parent_path() ? target_.parent_path() : fs::path("."));
 }
 
-namespace {
-template <typename Sync>
-void sync_opened(const fs::path& path, int flags, Sync sync) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
-    if (fd < 0) fail(path, errno);
-    const int result = sync(fd);
-    const int err = errno;
-    ::close(fd);
-    if (result != 0) fail(path, err);
-}
-}  // namespace
-
 void sync_folder(const fs::path& folder) {
-    sync_opened(folder, O_RDONLY | O_DIRECTORY, [](int fd) { return ::fsync(fd); });
+    if (const int err = platform::sync_folder(folder); err != 0) fail(folder, err);
 }
 
 void sync_filesystem(const fs::path& path) {
-    sync_opened(path, O_RDONLY, [](int fd) { return ::syncfs(fd); });
+    if (const int err = platform::sync_file_system(path); err != 0) fail(path, err);
 }
 
 }  // namespace qdx

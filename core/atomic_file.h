@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/platform/platform.h"
+
 namespace qdx {
 
 class AtomicFile {
@@ -41,7 +43,7 @@ class AtomicFile {
     void flush();
     std::filesystem::path given_, target_, temp_;
     std::string pending_;
-    int fd_ = -1;
+    platform::File file_;
     Sync sync_;
     bool committed_ = false;
 };

@@ -1,8 +1,5 @@
 #include "core/files.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -10,6 +7,7 @@
 #include <vector>
 
 #include "core/atomic_file.h"
+#include "core/platform/platform.h"
 #include "core/record_file.h"
 
 namespace qdx {
@@ -38,22 +36,17 @@ void remove_if_exists(const fs::path& path) {
 }
 
 void copy_replacing(const fs::path& from, const fs::path& to) {
-    struct Source {
-        int fd;
-        ~Source() {
-            if (fd >= 0) ::close(fd);
-        }
-    } source{::open(from.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (source.fd < 0)
-        throw FileError("Cannot read " + from.string() + ": " + std::strerror(errno));
+    platform::File source;
+    if (const int err = source.open(from, platform::Mode::Read); err != 0)
+        throw FileError("Cannot read " + from.string() + ": " + platform::error_text(err));
     AtomicFile out(to);
     std::vector<char> block(1 << 20);
     while (true) {
-        ssize_t n = ::read(source.fd, block.data(), block.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw FileError("Cannot read " + from.string() + ": " + std::strerror(errno));
-        if (n == 0) break;
-        out.write(block.data(), static_cast<size_t>(n));
+        const platform::Io io = source.read(block.data(), block.size());
+        if (io.error != 0)
+            throw FileError("Cannot read " + from.string() + ": " + platform::error_text(io.error));
+        if (io.bytes == 0) break;
+        out.write(block.data(), io.bytes);
     }
     out.commit();
 }

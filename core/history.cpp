@@ -1,10 +1,5 @@
 #include "core/history.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -14,6 +9,7 @@
 
 #include "core/cp1252.h"
 #include "core/ole_date.h"
+#include "core/platform/platform.h"
 
 namespace qdx {
 
@@ -23,8 +19,7 @@ namespace {
 
 std::string now_with_offset() {
     const std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = platform::local_time(t);
     char text[40];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
     std::string s = text;  // ...+0100 → ...+01:00
@@ -32,16 +27,11 @@ std::string now_with_offset() {
     return s;
 }
 
-std::string login_name() {
-    if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_name) return pw->pw_name;
-    if (const char* user = std::getenv("USER")) return user;
-    return std::to_string(::geteuid());
-}
+std::string login_name() { return platform::user_name(); }
 
 std::string program_name() {
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string("?") : exe.filename().string();
+    const fs::path exe = platform::program_path();
+    return exe.empty() ? std::string("?") : exe.filename().string();
 }
 
 std::string one_line(std::string_view text) {
@@ -53,7 +43,7 @@ std::string one_line(std::string_view text) {
 
 [[noreturn]] void cannot(const fs::path& path, int err) {
     throw HistoryError("The history " + path.string() + " cannot be written (" +
-                       std::strerror(err) + "); nothing was changed.");
+                       platform::error_text(err) + "); nothing was changed.");
 }
 
 std::string text_value(const std::string& ansi) {
@@ -107,56 +97,44 @@ void write_history(const fs::path& appDir, std::string_view registerName, int64_
     const fs::path path = history_file(appDir);
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
-    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) cannot(path, errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    platform::File file;
+    if (const int err = file.open(path, platform::Mode::AppendCreate); err != 0) cannot(path, err);
     std::string line;
     // A line cut by a stop is ended, so that this one starts a line of its own.
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) cannot(path, errno);
-    if (st.st_size > 0) {
+    uint64_t size = 0;
+    if (const int err = file.size(size); err != 0) cannot(path, err);
+    if (size > 0) {
         char last = '\n';
-        if (::pread(fd, &last, 1, st.st_size - 1) != 1) cannot(path, errno ? errno : EIO);
+        const platform::Io io = file.readAt(size - 1, &last, 1);
+        if (io.bytes != 1) cannot(path, io.error ? io.error : EIO);
         if (last != '\n') line += '\n';
     }
     line += now_with_offset() + '\t' + one_line(login_name()) + '\t' + one_line(program_name()) +
             '\t' + one_line(registerName) + '\t' + (record > 0 ? std::to_string(record) : "") +
             '\t' + one_line(what) + '\n';
-    size_t done = 0;
-    while (done < line.size()) {
-        const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int err = n < 0 ? errno : ENOSPC;
-            // Take back what got in, so that the log holds no half line.
-            if (::ftruncate(fd, st.st_size) != 0) {
-                // The next line starts on a line of its own in any case.
-            }
-            cannot(path, err);
-        }
-        done += static_cast<size_t>(n);
+    if (const int err = file.write(line.data(), line.size()).error; err != 0) {
+        // Take back what got in, so that the log holds no half line. Should
+        // that fail, the next line starts on a line of its own in any case.
+        file.truncate(size);
+        cannot(path, err);
     }
-    if (::fdatasync(fd) != 0) cannot(path, errno);
+    if (const int err = file.syncData(); err != 0) cannot(path, err);
 }
 
 void check_history_writable(const fs::path& appDir) {
     const fs::path path = history_file(appDir);
-    if (::access(path.c_str(), F_OK) == 0) {
-        const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-        if (fd < 0) cannot(path, errno);
-        struct stat st {};
-        const bool folder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
-        ::close(fd);
-        if (folder) cannot(path, EISDIR);
+    std::error_code ec;
+    if (fs::exists(path, ec)) {
+        platform::File file;
+        if (const int err = file.open(path, platform::Mode::Append); err != 0) cannot(path, err);
+        if (fs::is_directory(path, ec)) cannot(path, EISDIR);
         return;
     }
     fs::path folder = path.parent_path();
-    while (!folder.empty() && ::access(folder.c_str(), F_OK) != 0 && folder != folder.parent_path())
+    while (!folder.empty() && !fs::exists(folder, ec) && folder != folder.parent_path())
         folder = folder.parent_path();
-    if (!folder.empty() && ::access(folder.c_str(), W_OK) != 0) cannot(path, errno);
+    if (folder.empty()) return;
+    if (const int err = platform::check_writable(folder); err != 0) cannot(path, err);
 }
 
 std::string record_changes(const AffiliateRecord* b, const AffiliateRecord& a) {

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <ctime>
 
+#include "core/platform/platform.h"
+
 namespace qdx {
 namespace {
 
@@ -88,8 +90,7 @@ double first_day_of_next_month(double date) {
 
 double today_ole() {
     std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = platform::local_time(now);
     return ole_from_ymd(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 

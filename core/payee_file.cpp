@@ -1,8 +1,5 @@
 #include "core/payee_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -10,6 +7,7 @@
 #include "core/atomic_file.h"
 #include "core/bank_details.h"
 #include "core/files.h"
+#include "core/platform/platform.h"
 
 namespace qdx {
 
@@ -220,13 +218,11 @@ void PayeeFile::write(const std::vector<std::pair<int32_t, PayeeDetails>>& detai
         encode_payee(d, record);
         file_.writeRaw(id, record);
     }
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fdatasync(fd) != 0) {
-        const int e = errno;
-        if (fd >= 0) ::close(fd);
-        throw FileError("Cannot flush " + path_.string() + ": " + std::strerror(e));
-    }
-    ::close(fd);
+    platform::File flushed;
+    int err = flushed.open(path_, platform::Mode::Read);
+    if (err == 0) err = flushed.syncData();
+    if (err != 0)
+        throw FileError("Cannot flush " + path_.string() + ": " + platform::error_text(err));
 }
 
 void write_payee_file(const std::filesystem::path& path, const std::vector<PayeeDetails>& details) {

@@ -1,10 +1,5 @@
 #include "core/record_append.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,17 +13,12 @@
 namespace qdx {
 
 namespace detail {
-int (*cut_back)(int fd, off_t length) = ::ftruncate;
-}
+int (*cut_back)(platform::File& file, uint64_t length) = [](platform::File& file, uint64_t length) {
+    return file.truncate(length);
+};
+}  // namespace detail
 
 namespace {
-
-struct Fd {
-    int fd;
-    ~Fd() {
-        if (fd >= 0) ::close(fd);
-    }
-};
 
 fs::path journal_of(const fs::path& path) {
     return path.parent_path() / ("." + path.filename().string() + ".qdx-append");
@@ -38,7 +28,7 @@ fs::path folder_of(const fs::path& path) {
     return path.has_parent_path() ? path.parent_path() : fs::path(".");
 }
 
-std::string reason(int err) { return std::strerror(err); }
+std::string reason(int err) { return platform::error_text(err); }
 
 // The journal: the file's length before the append, the appending process,
 // and the bytes the first record overwrites (a fragment shorter than half a
@@ -86,71 +76,64 @@ struct Journal {
 };
 
 // Cuts the open file back to what the journal noted and syncs it; 0 or errno.
-int restore(int fd, const Journal& j) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) return errno;
-    if (static_cast<uint64_t>(st.st_size) > j.length &&
-        detail::cut_back(fd, static_cast<off_t>(j.length)) != 0)
-        return errno;
-    const off_t at = static_cast<off_t>(j.length - j.overwritten.size());
-    if (!j.overwritten.empty() && ::pwrite(fd, j.overwritten.data(), j.overwritten.size(), at) !=
-                                      static_cast<ssize_t>(j.overwritten.size()))
-        return errno ? errno : EIO;
-    return ::fsync(fd) == 0 ? 0 : errno;
+int restore(platform::File& file, const Journal& j) {
+    uint64_t size = 0;
+    if (const int err = file.size(size); err != 0) return err;
+    if (size > j.length)
+        if (const int err = detail::cut_back(file, j.length); err != 0) return err;
+    if (!j.overwritten.empty()) {
+        const uint64_t at = j.length - j.overwritten.size();
+        const platform::Io io = file.writeAt(at, j.overwritten.data(), j.overwritten.size());
+        if (io.error != 0) return io.error;
+    }
+    return file.sync();
 }
 
 void remove_journal(const fs::path& path) {
-    if (::unlink(journal_of(path).c_str()) != 0 && errno != ENOENT)
-        throw FileError("Cannot remove " + journal_of(path).string() + ": " + reason(errno));
+    if (const int err = platform::remove_file(journal_of(path)); err != 0 && err != ENOENT)
+        throw FileError("Cannot remove " + journal_of(path).string() + ": " + reason(err));
     sync_folder(folder_of(path));
 }
 
 void write_journal(const fs::path& path, const Journal& j) {
     const fs::path journal = journal_of(path);
     const std::string text = j.text();
-    errno = 0;
-    Fd out{::open(journal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)};
-    if (out.fd < 0 ||
-        ::write(out.fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()) ||
-        ::fsync(out.fd) != 0) {
-        const int err = errno ? errno : ENOSPC;
-        ::unlink(journal.c_str());
+    platform::File out;
+    int err = out.open(journal, platform::Mode::WriteTruncate);
+    if (err == 0) err = out.write(text.data(), text.size()).error;
+    if (err == 0) err = out.sync();
+    if (err != 0) {
+        out.close();
+        platform::remove_file(journal);
         throw FileError("Cannot write " + path.string() + ": " + reason(err));
     }
     sync_folder(folder_of(path));
 }
 
 // Writes and syncs the records; 0 or errno.
-int write_synced(int fd, const uint8_t* data, size_t size, off_t offset) {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::pwrite(fd, data + done, size - done, offset + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        if (n == 0) return ENOSPC;
-        done += static_cast<size_t>(n);
-    }
-    return ::fsync(fd) == 0 ? 0 : errno;
+int write_synced(platform::File& file, const uint8_t* data, size_t size, uint64_t offset) {
+    if (const int err = file.writeAt(offset, data, size).error; err != 0) return err;
+    return file.sync();
 }
 
 }  // namespace
 
 void recover_interrupted_append(const fs::path& path, bool evenIfRunning) {
     const fs::path journal = journal_of(path);
-    struct stat st {};
-    if (::stat(journal.c_str(), &st) != 0) return;
+    std::error_code ec;
+    if (!fs::exists(journal, ec)) return;
     Journal j;
     if (!Journal::parse(read_whole_file(journal), j)) {
         // Cut short while it was written: the append had not begun.
         remove_journal(path);
         return;
     }
-    if (!evenIfRunning && j.pid != ::getpid() &&
-        !(::kill(static_cast<pid_t>(j.pid), 0) != 0 && errno == ESRCH))
+    if (!evenIfRunning && j.pid != platform::process_id() && platform::process_running(j.pid))
         return;  // still appending
     if (file_exists(path)) {
-        Fd file{::open(path.c_str(), O_RDWR | O_CLOEXEC)};
-        const int err = file.fd < 0 ? errno : restore(file.fd, j);
+        platform::File file;
+        int err = file.open(path, platform::Mode::ReadWrite);
+        if (err == 0) err = restore(file, j);
         if (err != 0)
             throw FileError("Cannot cut " + path.string() +
                             " back after an unfinished append: " + reason(err));
@@ -179,28 +162,28 @@ int64_t append_records(const fs::path& path, size_t recordLength, const uint8_t*
     recover_interrupted_append(path);
     if (file_exists(journal_of(path)))
         throw FileError("Cannot write " + path.string() + ": another program is appending to it");
-    Fd file{::open(path.c_str(), O_RDWR | O_CLOEXEC)};
-    struct stat st {};
-    if (file.fd < 0 || ::fstat(file.fd, &st) != 0)
-        throw FileError("Cannot write " + path.string() + ": " + reason(errno));
-    const auto length = static_cast<uint64_t>(st.st_size);
+    platform::File file;
+    uint64_t length = 0;
+    int opened = file.open(path, platform::Mode::ReadWrite);
+    if (opened == 0) opened = file.size(length);
+    if (opened != 0) throw FileError("Cannot write " + path.string() + ": " + reason(opened));
     const int64_t first = record_count_for(length, recordLength) + 1;
-    const auto offset = static_cast<off_t>(first - 1) * static_cast<off_t>(recordLength);
+    const uint64_t offset = static_cast<uint64_t>(first - 1) * recordLength;
 
     Journal j;
     j.length = length;
-    j.pid = ::getpid();
-    if (static_cast<uint64_t>(offset) < length) {
-        errno = 0;
-        j.overwritten.resize(length - static_cast<uint64_t>(offset));
-        if (::pread(file.fd, j.overwritten.data(), j.overwritten.size(), offset) !=
-            static_cast<ssize_t>(j.overwritten.size()))
-            throw FileError("Cannot read " + path.string() + ": " + reason(errno ? errno : EIO));
+    j.pid = platform::process_id();
+    if (offset < length) {
+        j.overwritten.resize(length - offset);
+        const platform::Io io = file.readAt(offset, j.overwritten.data(), j.overwritten.size());
+        if (io.bytes != j.overwritten.size())
+            throw FileError("Cannot read " + path.string() + ": " +
+                            reason(io.error ? io.error : EIO));
     }
     write_journal(path, j);
 
-    if (const int err = write_synced(file.fd, bytes, count * recordLength, offset); err != 0) {
-        if (const int undo = restore(file.fd, j); undo != 0)
+    if (const int err = write_synced(file, bytes, count * recordLength, offset); err != 0) {
+        if (const int undo = restore(file, j); undo != 0)
             throw PartialAppendError("Cannot write " + path.string() + ": " + reason(err) +
                                      ". It may hold part of the records: cutting it back failed (" +
                                      reason(undo) + "); the next start tries again.");

@@ -5,12 +5,11 @@
 // ".<name>.qdx-append", and synced; the journal is removed once the records
 // are on disk. A journal found later means an append that never finished:
 // the file is cut back to the noted length.
-#include <sys/types.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 
+#include "core/platform/platform.h"
 #include "core/record_file.h"
 
 namespace qdx {
@@ -40,6 +39,7 @@ void recover_interrupted_appends(const std::filesystem::path& folder);
 }  // namespace qdx
 
 namespace qdx::detail {
-// How a failed append's rollback cuts the file back; tests make it fail.
-extern int (*cut_back)(int fd, off_t length);
+// How a failed append's rollback cuts the file back: 0 or the error (errno
+// value); tests make it fail.
+extern int (*cut_back)(platform::File& file, uint64_t length);
 }  // namespace qdx::detail

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/platform.h"
+
 namespace qdx {
 
 struct FileError : std::runtime_error {
@@ -32,7 +34,7 @@ class RecordFile {
 
     void open(const std::filesystem::path& path, size_t recordLength);
     void close();
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return file_.isOpen(); }
     const std::filesystem::path& path() const { return path_; }
     size_t recordLength() const { return length_; }
 
@@ -69,7 +71,7 @@ class RecordFile {
     void writeBlock(int64_t first, const uint8_t* bytes, size_t count);
 
   private:
-    int fd_ = -1;
+    platform::File file_;
     int readOnlyBecause_ = 0;  // errno of the read-write opening, when only reading was possible
     size_t length_ = 0;
     std::filesystem::path path_;

@@ -3,9 +3,6 @@
 // activity of the range, the downline cache's lists and the fields shown.
 #include "reports/affiliate_pages.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -19,6 +16,7 @@
 #include "core/corrections.h"
 #include "core/files.h"
 #include "core/level_marks.h"
+#include "core/platform/platform.h"
 #include "core/progress.h"
 #include "core/record_file.h"
 #include "core/records.h"
@@ -265,25 +263,13 @@ void remove_staging(const AppState& state) {
 constexpr size_t kStagingBlock = 4 << 20;
 
 [[noreturn]] void fail(const std::string& what, const std::filesystem::path& path, int err) {
-    throw FileError("Cannot " + what + " " + path.string() + ": " + std::strerror(err));
+    throw FileError("Cannot " + what + " " + path.string() + ": " + platform::error_text(err));
 }
 
-void write_all(int fd, const char* data, size_t size, const std::filesystem::path& path) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) fail("write", path, n < 0 ? errno : ENOSPC);
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
+void write_all(platform::File& file, const char* data, size_t size,
+               const std::filesystem::path& path) {
+    if (const int err = file.write(data, size).error; err != 0) fail("write", path, err);
 }
-
-struct Fd {
-    int fd = -1;
-    ~Fd() {
-        if (fd >= 0) ::close(fd);
-    }
-};
 }  // namespace
 
 struct PageWriter::Staging {
@@ -293,7 +279,7 @@ struct PageWriter::Staging {
         uint64_t offset, length;
     };
     std::filesystem::path path;
-    Fd file;
+    platform::File file;
     std::string pending;  // bytes not yet appended to the file
     uint64_t size = 0;    // bytes of the file and pending together
     std::vector<Page> pages;
@@ -305,7 +291,7 @@ struct PageWriter::Staging {
         if (pending.size() >= kStagingBlock) flush();
     }
     void flush() {
-        write_all(file.fd, pending.data(), pending.size(), path);
+        write_all(file, pending.data(), pending.size(), path);
         pending.clear();
     }
 };
@@ -333,9 +319,10 @@ void PageWriter::write(int32_t id, float income) {
     if (!staging_) {
         auto staging = std::make_unique<Staging>();
         staging->path = staging_file(impl_->state);
-        staging->file.fd =
-            ::open(staging->path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (staging->file.fd < 0) fail("write", staging->path, errno);
+        if (const int err =
+                staging->file.open(staging->path, platform::Mode::ReadWriteTruncate, {0600, false});
+            err != 0)
+            fail("write", staging->path, err);
         staging_ = std::move(staging);
     }
     staging_->add(id, false, impl_->earningsPage(id, income));
@@ -348,9 +335,8 @@ void PageWriter::finish() {
     staging.flush();
     const auto folder = page_folder(impl_->state);
     ensure_folder(folder);
-    Fd dir;
-    dir.fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir.fd < 0) fail("open", folder, errno);
+    platform::Folder dir;
+    if (const int err = dir.open(folder); err != 0) fail("open", folder, err);
 
     // Not stopped half-way. An existing page is overwritten where it is and
     // cut to its new length: its blocks are reused, where a rename over it
@@ -362,23 +348,20 @@ void PageWriter::finish() {
     int64_t done = 0;
     for (const Staging::Page& p : staging.pages) {
         bytes.resize(p.length);
-        for (uint64_t got = 0; got < p.length;) {
-            const ssize_t n = ::pread(staging.file.fd, bytes.data() + got, p.length - got,
-                                      static_cast<off_t>(p.offset + got));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) fail("read", staging.path, n < 0 ? errno : EIO);
-            got += static_cast<uint64_t>(n);
-        }
+        const platform::Io got = staging.file.readAt(p.offset, bytes.data(), p.length);
+        if (got.bytes != p.length) fail("read", staging.path, got.error ? got.error : EIO);
         const std::string name = " " + std::to_string(p.id) + (p.downline ? "d.html" : ".html");
-        Fd page;
-        page.fd = ::openat(dir.fd, name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (page.fd < 0) fail("write", folder / name, errno);
-        write_all(page.fd, bytes.data(), bytes.size(), folder / name);
-        if (::ftruncate(page.fd, static_cast<off_t>(bytes.size())) != 0)
-            fail("write", folder / name, errno);
+        platform::File page;
+        if (const int err =
+                dir.openFile(page, name, platform::Mode::WriteCreate, {0644, /*noFollow=*/true});
+            err != 0)
+            fail("write", folder / name, err);
+        write_all(page, bytes.data(), bytes.size(), folder / name);
+        if (const int err = page.truncate(bytes.size()); err != 0)
+            fail("write", folder / name, err);
         progress_.tell(++done);
     }
-    if (::syncfs(dir.fd) != 0) fail("write", folder, errno);
+    if (const int err = dir.syncAll(); err != 0) fail("write", folder, err);
     staging_.reset();
     remove_staging(impl_->state);
 }

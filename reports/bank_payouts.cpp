@@ -12,6 +12,7 @@
 #include "core/csv_values.h"
 #include "core/files.h"
 #include "core/payee_file.h"
+#include "core/platform/platform.h"
 #include "core/records.h"
 #include "core/text_field.h"
 #include "reports/reports.h"
@@ -146,8 +147,7 @@ std::string run_id(const std::string& createdAt) {
 
 std::string now_text() {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = platform::local_time(now);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     return text;

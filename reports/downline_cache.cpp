@@ -1,8 +1,5 @@
 #include "reports/downline_cache.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -18,6 +15,7 @@
 #include <unordered_map>
 
 #include "core/files.h"
+#include "core/platform/platform.h"
 #include "core/record_file.h"
 #include "core/records.h"
 #include "core/referral_index.h"
@@ -39,27 +37,27 @@ void append_entry(std::string& bytes, int32_t id) {
 }
 
 [[noreturn]] void cannot_write(const std::filesystem::path& path, int err) {
-    throw FileError("Cannot write " + path.string() + ": " + std::strerror(err));
+    throw FileError("Cannot write " + path.string() + ": " + platform::error_text(err));
 }
 
-void write_bytes(const std::filesystem::path& path, const std::string& bytes, const char* mode) {
-    std::FILE* f = std::fopen(path.c_str(), mode);
-    if (!f) cannot_write(path, errno);
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    int err = ok ? 0 : errno;
-    if (std::fclose(f) != 0 && ok) {
-        err = errno;
-        ok = false;
-    }
-    if (!ok) cannot_write(path, err);
+// New files as the C library makes them: readable and writable by all the
+// umask lets.
+constexpr platform::OpenOptions kListFile{0666, false};
+
+void write_bytes(const std::filesystem::path& path, const std::string& bytes, platform::Mode mode) {
+    platform::File file;
+    int err = file.open(path, mode, kListFile);
+    if (err == 0) err = file.write(bytes.data(), bytes.size()).error;
+    if (const int closing = file.close(); err == 0) err = closing;
+    if (err != 0) cannot_write(path, err);
 }
 
 void replace_list(const AppState& state, int64_t id, const std::string& bytes) {
-    write_bytes(downline_list_file(state, id), bytes, "wb");
+    write_bytes(downline_list_file(state, id), bytes, platform::Mode::WriteTruncate);
 }
 
 void append_list(const AppState& state, int64_t id, const std::string& bytes) {
-    write_bytes(downline_list_file(state, id), bytes, "ab");
+    write_bytes(downline_list_file(state, id), bytes, platform::Mode::AppendCreate);
 }
 
 void write_counter(const AppState& state, int64_t count) {
@@ -152,25 +150,16 @@ PackedLists pack_referrals(const ReferralIndex& index) {
 
 // Opens, fills and closes one list file relative to the open cache folder:
 // three system calls, no flush of its own.
-void write_list_at(int folder, const std::filesystem::path& path, int32_t id,
+void write_list_at(const platform::Folder& folder, const std::filesystem::path& path, int32_t id,
                    const std::string& bytes) {
     char name[32];
     auto [end, ec] = std::to_chars(name, name + 20, id);
     std::memcpy(end, ".qdx", 5);
-    const int fd = ::openat(folder, name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) cannot_write(path / name, errno);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put < 0) {
-            const int err = errno;
-            ::close(fd);
-            cannot_write(path / name, err);
-        }
-        done += static_cast<size_t>(put);
-    }
-    if (::close(fd) != 0) cannot_write(path / name, errno);
+    platform::File file;
+    int err = folder.openFile(file, name, platform::Mode::WriteTruncate, kListFile);
+    if (err == 0) err = file.write(bytes.data(), bytes.size()).error;
+    if (const int closing = file.close(); err == 0) err = closing;
+    if (err != 0) cannot_write(path / name, err);
 }
 
 // Recreates list files 0..n from the index, on every core: the threads take
@@ -178,12 +167,8 @@ void write_list_at(int folder, const std::filesystem::path& path, int32_t id,
 // reach the disk together with one sync of the folder's file system at the end.
 void write_lists(const std::filesystem::path& path, const ReferralIndex& index,
                  Progress& progress) {
-    const int folder = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) cannot_write(path, errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{folder};
+    platform::Folder folder;
+    if (const int err = folder.open(path); err != 0) cannot_write(path, err);
 
     const int32_t n = index.count();
     constexpr int32_t kBlock = 4096;
@@ -225,7 +210,7 @@ void write_lists(const std::filesystem::path& path, const ReferralIndex& index,
     if (failure) std::rethrow_exception(failure);
     progress.step(written);
     progress.check();
-    if (::syncfs(folder) != 0) cannot_write(path, errno);
+    if (const int err = folder.syncAll(); err != 0) cannot_write(path, err);
 }
 
 }  // namespace
@@ -288,24 +273,22 @@ void update_downline(const AppState& state, Progress& progress) {
     write_downline_index(state, pack_referrals(index));
 }
 
-DownlineFolder::DownlineFolder(const AppState& state)
-    : path_(downline_folder(state)),
-      fd_(::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
-
-DownlineFolder::~DownlineFolder() {
-    if (fd_ >= 0) ::close(fd_);
+DownlineFolder::DownlineFolder(const AppState& state) : path_(downline_folder(state)) {
+    folder_.open(path_);
 }
 
+DownlineFolder::~DownlineFolder() = default;
+
 bool DownlineFolder::read(int64_t id, std::vector<int32_t>& out) const {
-    if (fd_ < 0) return false;
+    if (!folder_.isOpen()) return false;
     char name[32];
     auto [end, ec] = std::to_chars(name, name + 20, id);
     std::memcpy(end, ".qdx", 5);
     auto failure = [&] { return FileError("cannot read " + (path_ / name).string()); };
 
-    const int fd = ::openat(fd_, name, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return false;
+    platform::File file;
+    if (const int err = folder_.openFile(file, name, platform::Mode::Read); err != 0) {
+        if (err == ENOENT) return false;
         throw failure();
     }
     // List files are small: one read into the buffer, longer ones gathered.
@@ -313,19 +296,15 @@ bool DownlineFolder::read(int64_t id, std::vector<int32_t>& out) const {
     std::string longer;
     size_t size = 0;
     while (true) {
-        const ssize_t got = ::read(fd, buffer + size, sizeof buffer - size);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            ::close(fd);
-            throw failure();
-        }
-        size += static_cast<size_t>(got);
+        const platform::Io got = file.read(buffer + size, sizeof buffer - size);
+        if (got.error != 0) throw failure();
+        size += got.bytes;
         // A short read of a regular file is its end.
         if (size < sizeof buffer) break;
         longer.append(buffer, size);
         size = 0;
     }
-    ::close(fd);
+    file.close();
     if (!longer.empty()) longer.append(buffer, size);
     const char* p = longer.empty() ? buffer : longer.data();
     const char* last = p + (longer.empty() ? size : longer.size());

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/platform/platform.h"
 #include "core/progress.h"
 #include "reports/downline_index.h"
 
@@ -62,7 +63,7 @@ class DownlineFolder {
 
   private:
     std::filesystem::path path_;
-    int fd_ = -1;  // the open folder; -1 when it does not exist
+    platform::Folder folder_;  // not open when the folder does not exist
 };
 
 // The expansion behind get_downline over any source of list files:

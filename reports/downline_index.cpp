@@ -10,6 +10,7 @@
 
 #include "core/atomic_file.h"
 #include "core/files.h"
+#include "core/platform/platform.h"
 #include "core/record_file.h"
 #include "reports/downline_cache.h"
 
@@ -55,19 +56,15 @@ bool read_values(std::istream& in, std::vector<int32_t>& values) {
 }
 
 [[noreturn]] void cannot_write(const std::filesystem::path& path, int err) {
-    throw FileError("Cannot write " + path.string() + ": " + std::strerror(err));
+    throw FileError("Cannot write " + path.string() + ": " + platform::error_text(err));
 }
 
 void stamp(const std::filesystem::path& path, int64_t value) {
-    std::FILE* f = std::fopen(path.c_str(), "r+b");
-    if (!f) cannot_write(path, errno);
-    bool ok = std::fseek(f, kStampAt, SEEK_SET) == 0 && std::fwrite(&value, 8, 1, f) == 1;
-    int err = ok ? 0 : errno;
-    if (std::fclose(f) != 0 && ok) {
-        err = errno;
-        ok = false;
-    }
-    if (!ok) cannot_write(path, err);
+    platform::File file;
+    int err = file.open(path, platform::Mode::ReadWrite);
+    if (err == 0) err = file.writeAt(kStampAt, &value, 8).error;
+    if (const int closing = file.close(); err == 0) err = closing;
+    if (err != 0) cannot_write(path, err);
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include "safety/backup.h"
 
-#include <fcntl.h>
 #include <nettle/sha2.h>
-#include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -16,6 +14,7 @@
 #include "core/atomic_file.h"
 #include "core/files.h"
 #include "core/history.h"
+#include "core/platform/platform.h"
 
 namespace qdx {
 
@@ -51,24 +50,21 @@ class Sha256 {
 
 // A file's size and hash, read once.
 ManifestEntry hash_file(const fs::path& path, const std::string& name) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw FileError("Cannot read " + path.string() + ": " + std::strerror(errno));
+    platform::File file;
+    if (const int err = file.open(path, platform::Mode::Read); err != 0)
+        throw FileError("Cannot read " + path.string() + ": " + platform::error_text(err));
     Sha256 sha;
     std::vector<char> buffer(1 << 20);
     uint64_t size = 0;
     while (true) {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int err = errno;
-            ::close(fd);
-            throw FileError("Cannot read " + path.string() + ": " + std::strerror(err));
-        }
-        if (n == 0) break;
-        sha.add(buffer.data(), static_cast<size_t>(n));
-        size += static_cast<uint64_t>(n);
+        const platform::Io n = file.read(buffer.data(), buffer.size());
+        if (n.error != 0)
+            throw FileError("Cannot read " + path.string() + ": " + platform::error_text(n.error));
+        if (n.bytes == 0) break;
+        sha.add(buffer.data(), n.bytes);
+        size += n.bytes;
     }
-    ::close(fd);
+    file.close();
     return {name, size, sha.hex()};
 }
 
@@ -78,8 +74,7 @@ bool is_leftover(const std::string& name) {
 
 std::string now_text() {
     const std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = platform::local_time(t);
     char text[40];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
     std::string s = text;
@@ -233,11 +228,11 @@ Manifest write_backup(const fs::path& appDir, const fs::path& target, Progress& 
 
     ensure_folder(target.parent_path().empty() ? fs::path(".") : target.parent_path());
     const fs::path temp = target.parent_path() / ("." + target.filename().string() + ".qdx-tmp-" +
-                                                  std::to_string(::getpid()));
+                                                  std::to_string(platform::process_id()));
     std::error_code ignored;
     fs::remove(temp, ignored);
     int err = 0;
-    Zip zip(zip_open(temp.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err));
+    Zip zip(zip_open(platform::narrow_path(temp).c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err));
     if (!zip) {
         zip_error_t e;
         zip_error_init_with_code(&e, err);
@@ -258,7 +253,7 @@ Manifest write_backup(const fs::path& appDir, const fs::path& target, Progress& 
         fail(zip_message(zip.get()));
     }
     for (size_t i = 0; i < sources.size(); ++i) {
-        zip_source_t* s = zip_source_file(zip.get(), sources[i].c_str(), 0,
+        zip_source_t* s = zip_source_file(zip.get(), platform::narrow_path(sources[i]).c_str(), 0,
                                           static_cast<zip_int64_t>(m.files[i].size));
         if (!s) fail(zip_message(zip.get()));
         const zip_int64_t index =
@@ -330,8 +325,7 @@ fs::path automatic_backup(const fs::path& appDir, std::string_view why, Progress
     const fs::path folder = appDir / "backups";
     ensure_folder(folder);
     const std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = platform::local_time(t);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &local);
     fs::path target = folder / ("qdx-" + std::string(stamp) + "-" + std::string(why) + ".zip");
@@ -361,7 +355,7 @@ namespace {
 Manifest check_archive(const fs::path& path, Progress& progress, const fs::path* into) {
     const std::string name = path.string();
     int err = 0;
-    Zip zip(zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &err));
+    Zip zip(zip_open(platform::narrow_path(path).c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &err));
     if (!zip) {
         zip_error_t e;
         zip_error_init_with_code(&e, err);
@@ -375,7 +369,7 @@ Manifest check_archive(const fs::path& path, Progress& progress, const fs::path*
     };
     const zip_int64_t mi = zip_name_locate(zip.get(), kManifestName, 0);
     if (mi < 0) throw refuse("is not a Qdx backup: it holds no " + std::string(kManifestName));
-    auto read_entry = [&](zip_uint64_t index, uint64_t expected, Sha256* sha, int fd,
+    auto read_entry = [&](zip_uint64_t index, uint64_t expected, Sha256* sha, platform::File* out,
                           std::string* text) {
         zip_file_t* f = zip_fopen_index(zip.get(), index, 0);
         if (!f) throw refuse("is damaged: " + zip_message(zip.get()));
@@ -396,16 +390,19 @@ Manifest check_archive(const fs::path& path, Progress& progress, const fs::path*
             }
             if (sha) sha->add(buffer.data(), static_cast<size_t>(n));
             if (text) text->append(buffer.data(), static_cast<size_t>(n));
-            if (fd >= 0 && ::write(fd, buffer.data(), static_cast<size_t>(n)) != n) {
-                zip_fclose(f);
-                throw FileError(std::string("Cannot unpack the backup: ") + std::strerror(errno));
-            }
+            if (out)
+                if (const int err = out->write(buffer.data(), static_cast<size_t>(n)).error;
+                    err != 0) {
+                    zip_fclose(f);
+                    throw FileError(std::string("Cannot unpack the backup: ") +
+                                    platform::error_text(err));
+                }
         }
         zip_fclose(f);
         return got;
     };
     std::string text;
-    read_entry(static_cast<zip_uint64_t>(mi), 1 << 26, nullptr, -1, &text);
+    read_entry(static_cast<zip_uint64_t>(mi), 1 << 26, nullptr, nullptr, &text);
     std::string error;
     auto manifest = parse_manifest(text, error);
     if (!manifest) throw refuse("holds a damaged manifest: " + error);
@@ -427,25 +424,24 @@ Manifest check_archive(const fs::path& path, Progress& progress, const fs::path*
         if (met[k]) throw refuse("holds " + entryName + " twice");
         met[k] = true;
         progress.step(done++);
-        int fd = -1;
+        platform::File file;
         if (into) {
             const fs::path out = *into / entryName;
             ensure_folder(out.parent_path());
-            fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-            if (fd < 0)
+            if (const int err = file.open(out, platform::Mode::WriteTruncate); err != 0)
                 throw FileError("Cannot unpack the backup into " + out.string() + ": " +
-                                std::strerror(errno));
+                                platform::error_text(err));
         }
         Sha256 sha;
-        uint64_t got = 0;
-        try {
-            got = read_entry(static_cast<zip_uint64_t>(i), at->size, &sha, fd, nullptr);
-        } catch (...) {
-            if (fd >= 0) ::close(fd);
-            throw;
+        const uint64_t got = read_entry(static_cast<zip_uint64_t>(i), at->size, &sha,
+                                        into ? &file : nullptr, nullptr);
+        if (into) {
+            int err = file.sync();
+            if (const int closing = file.close(); err == 0) err = closing;
+            if (err != 0)
+                throw FileError(std::string("Cannot unpack the backup: ") +
+                                platform::error_text(err));
         }
-        if (fd >= 0 && (::fsync(fd) != 0 || ::close(fd) != 0))
-            throw FileError(std::string("Cannot unpack the backup: ") + std::strerror(errno));
         if (got != at->size) throw refuse("holds " + entryName + " shorter than its manifest says");
         if (sha.hex() != at->sha256)
             throw refuse("holds " + entryName + ", whose SHA-256 differs from its manifest's");

@@ -1,9 +1,5 @@
 #include "safety/check.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -23,6 +19,7 @@
 #include "core/import_journal.h"
 #include "core/ole_date.h"
 #include "core/payment_runs.h"
+#include "core/platform/platform.h"
 #include "core/record_file.h"
 #include "core/records.h"
 #include "reports/downline_cache.h"
@@ -50,27 +47,17 @@ std::string number(float v) {
 // register (which would finish an unfinished append): the check changes nothing.
 void scan_file(const fs::path& path, size_t length, int64_t n,
                const std::function<void(int64_t, const uint8_t*)>& visit) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw FileError("Cannot read " + path.string() + ": " + std::strerror(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    platform::File file;
+    if (const int err = file.open(path, platform::Mode::Read); err != 0)
+        throw FileError("Cannot read " + path.string() + ": " + platform::error_text(err));
     const int64_t perBlock = std::max<int64_t>(1, (4 << 20) / static_cast<int64_t>(length));
     std::vector<uint8_t> block(static_cast<size_t>(perBlock) * length);
     for (int64_t first = 1; first <= n; first += perBlock) {
         const int64_t count = std::min(perBlock, n - first + 1);
         const size_t want = static_cast<size_t>(count) * length;
-        size_t got = 0;
-        while (got < want) {
-            const ssize_t r =
-                ::pread(fd, block.data() + got, want - got,
-                        static_cast<off_t>((first - 1) * static_cast<int64_t>(length)) +
-                            static_cast<off_t>(got));
-            if (r < 0 && errno == EINTR) continue;
-            if (r <= 0) break;
-            got += static_cast<size_t>(r);
-        }
+        // What cannot be read counts as zeros, like what lies past the end.
+        const size_t got =
+            file.readAt(static_cast<uint64_t>(first - 1) * length, block.data(), want).bytes;
         std::fill(block.begin() + static_cast<ptrdiff_t>(got),
                   block.begin() + static_cast<ptrdiff_t>(want), 0);
         for (int64_t i = 0; i < count; ++i)
@@ -78,7 +65,7 @@ void scan_file(const fs::path& path, size_t length, int64_t n,
     }
 }
 
-bool process_running(long pid) { return pid > 0 && !(::kill(pid, 0) != 0 && errno == ESRCH); }
+using platform::process_running;
 
 struct Checker {
     fs::path appDir;
@@ -587,7 +574,8 @@ struct Checker {
             const bool whole =
                 std::sscanf(text.c_str(), "qdx-append %llu %ld", &length, &pid) == 2 &&
                 text.find(" end\n") != std::string::npos;
-            if (whole && process_running(pid) && pid != ::getpid()) continue;  // still appending
+            if (whole && process_running(pid) && pid != platform::process_id())
+                continue;  // still appending
             if (whole) appendedFrom[target] = length;
             add("data/" + name, 0, "",
                 whole ? "an append to data/" + target + " never finished; the file was " +
@@ -635,7 +623,7 @@ struct Checker {
                 digits.find_first_not_of("0123456789") != std::string::npos)
                 continue;
             const long pid = std::stol(digits);
-            if (pid == ::getpid() || process_running(pid)) continue;
+            if (pid == platform::process_id() || process_running(pid)) continue;
             add(fs::relative(it->path(), appDir).generic_string(), 0, "",
                 "a temporary file of a write that was stopped; the file it was to replace is "
                 "whole. "

@@ -2,9 +2,6 @@
 // finished, leftovers of a stopped run removed, a trailing fragment moved out
 // of its register, Levels recomputed where no cycle lies above, the downline
 // cache rebuilt. Everything else is left to the owner.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstring>
 #include <system_error>
 
@@ -13,6 +10,7 @@
 #include "core/history.h"
 #include "core/import_journal.h"
 #include "core/payment_runs.h"
+#include "core/platform/platform.h"
 #include "core/record_append.h"
 #include "core/record_file.h"
 #include "core/records.h"
@@ -44,13 +42,13 @@ std::string move_fragment(const fs::path& appDir, const Finding& f, size_t lengt
     for (int n = 2; fs::exists(aside); ++n)
         aside = path.string() + ".fragment-" + std::to_string(n);
     write_file_atomically(aside, bytes.substr(whole));
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0 || ::ftruncate(fd, static_cast<off_t>(whole)) != 0 || ::fsync(fd) != 0) {
-        const int err = errno;
-        if (fd >= 0) ::close(fd);
-        throw FileError("Cannot cut " + path.string() + " back: " + std::strerror(err));
-    }
-    ::close(fd);
+    platform::File file;
+    int err = file.open(path, platform::Mode::ReadWrite);
+    if (err == 0) err = file.truncate(whole);
+    if (err == 0) err = file.sync();
+    if (err != 0)
+        throw FileError("Cannot cut " + path.string() + " back: " + platform::error_text(err));
+    file.close();
     const std::string done = "moved the " + std::to_string(size - whole) + " bytes after record " +
                              std::to_string(whole / length) + " of " + f.file + " to " +
                              fs::relative(aside, appDir).generic_string();

@@ -1,7 +1,5 @@
 #include "registers/import/import_rows.h"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <cctype>
 #include <cmath>
@@ -11,6 +9,7 @@
 #include "core/csv_values.h"
 #include "core/files.h"
 #include "core/ole_date.h"
+#include "core/platform/platform.h"
 #include "core/record_file.h"
 #include "core/text_field.h"
 #include "core/tree.h"
@@ -285,8 +284,9 @@ class AffiliateChecks : public RowChecks {
         // The copy lives outside the application folder: one left by a
         // killed import is never mistaken for a register.
         static std::atomic<int> made{0};
-        copy_ = fs::temp_directory_path() / ("qdx-import-" + std::to_string(::getpid()) + "-" +
-                                             std::to_string(++made) + "-" + file::kAffiliates);
+        copy_ =
+            fs::temp_directory_path() / ("qdx-import-" + std::to_string(platform::process_id()) +
+                                         "-" + std::to_string(++made) + "-" + file::kAffiliates);
         const fs::path real = state.dataFile(file::kAffiliates);
         if (file_exists(real))
             copy_replacing(real, copy_);

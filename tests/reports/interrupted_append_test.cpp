@@ -80,13 +80,15 @@ TEST_F(InterruptedAppendTest, KilledMidAppendTheNextStartCutsThePartBack) {
 
 // Makes the rollback's cut fail while it lives.
 struct CannotCutBack {
-    CannotCutBack() {
-        detail::cut_back = [](int, off_t) {
-            errno = EIO;
-            return -1;
-        };
+    CannotCutBack() : old_(detail::cut_back) {
+        detail::cut_back = [](platform::File&, uint64_t) { return EIO; };
     }
-    ~CannotCutBack() { detail::cut_back = ::ftruncate; }
+    ~CannotCutBack() { detail::cut_back = old_; }
+    CannotCutBack(const CannotCutBack&) = delete;
+    CannotCutBack& operator=(const CannotCutBack&) = delete;
+
+  private:
+    int (*old_)(platform::File&, uint64_t);
 };
 
 // A write that stops at the file size limit fails with EFBIG instead of a kill.
