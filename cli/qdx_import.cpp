@@ -56,7 +56,6 @@ const char* const kUsage =
     "  --version                  the program's version\n";
 
 const char* const kVersion = "qdx-import " QDX_VERSION "\n";
-constexpr size_t kProblemsShown = 100;
 
 struct Options {
     qdx::ImportKind kind = qdx::ImportKind::Sales;

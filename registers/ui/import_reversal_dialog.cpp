@@ -139,7 +139,7 @@ void ImportReversalDialog::reverse() {
         } catch (const std::exception& e) {
             throw FileError(std::string("the backup before it could not be made: ") + e.what());
         }
-        done_ = {*p, reverse_import(context_.state, *p)};
+        reversal_ = {*p, reverse_import(context_.state, *p)};
     } catch (const std::exception& e) {
         context_.message(this, "Nothing was reversed: " + fromAnsi(e.what()));
         return;
@@ -149,8 +149,8 @@ void ImportReversalDialog::reverse() {
 
 void reverse_an_import(UiContext& context, QWidget* parent) {
     ImportReversalDialog dialog(context, parent);
-    if (context.runDialog(dialog) != QDialog::Accepted || !dialog.done()) return;
-    const auto& [plan, first] = *dialog.done();
+    if (context.runDialog(dialog) != QDialog::Accepted || !dialog.reversal()) return;
+    const auto& [plan, first] = *dialog.reversal();
     context.message(parent, QString("%1 reversed: records %2 to %3 of %4.")
                                 .arg(fromAnsi(import_name(plan.number, plan.entry)))
                                 .arg(first)

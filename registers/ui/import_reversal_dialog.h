@@ -22,7 +22,7 @@ class ImportReversalDialog : public QDialog {
     ImportReversalDialog(UiContext& context, QWidget* parent);
 
     // What was written once Reverse did: the plan and its first record.
-    const std::optional<std::pair<ImportReversal, int64_t>>& done() const { return done_; }
+    const std::optional<std::pair<ImportReversal, int64_t>>& reversal() const { return reversal_; }
 
   private:
     // The plan of the import chosen on the date typed, or a sentence why not.
@@ -35,7 +35,7 @@ class ImportReversalDialog : public QDialog {
     QLineEdit* date_;
     QLabel* what_;
     QPushButton* reverse_;
-    std::optional<std::pair<ImportReversal, int64_t>> done_;
+    std::optional<std::pair<ImportReversal, int64_t>> reversal_;
 };
 
 // Shows the dialog and, once an import was reversed, says what was written.
