@@ -210,12 +210,16 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
     counted.reserve(kBatch);
     // The sales of the range, or of the days a hold puts before it.
     const double from = state.datefrom - holdDays, to = state.dateto - holdDays;
+    // The refunds are read first, so that this pass also keeps the sales they name.
+    PendingCorrections pending =
+        PendingCorrections::refunds(state, state.datefrom, state.dateto, holdDays);
     RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
     if (sales.isOpen()) {
         progress.stage("Adding up the sales", sales.count(), "sales");
         sales.scanBlocks(1, sales.count(), [&](int64_t first, const uint8_t* bytes, size_t count) {
             progress.step(first - 1);
             for (size_t i = 0; i < count; ++i, bytes += MoneyRecord::kSize) {
+                pending.see(first + static_cast<int64_t>(i), bytes);
                 if (const double date = le::get_f64(bytes + 8); !(from <= date && date <= to))
                     continue;
                 const int32_t id = le::get_i32(bytes);
@@ -234,7 +238,7 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
     add_batch();
     counted = {};
     // Refunds come after the sales of the range.
-    CorrectionsInRange refunds = refunds_in_range(state, state.datefrom, state.dateto, n, holdDays);
+    CorrectionsInRange refunds = pending.finish(n);
     take_back(refunds.corrections, up, settings, deepest, totals.income);
     if (ownSales)
         lower_volumes(refunds.corrections, [&](int32_t id) -> float& {

@@ -39,6 +39,16 @@ float refund_reward(const Settings& settings, int level, float refunded, float s
     return static_cast<float>(r * static_cast<double>(refunded) / static_cast<double>(saleSum));
 }
 
+// What tells one kind of correction from the other.
+struct CorrectionKind {
+    const char* file;        // the corrections
+    const char* targetFile;  // what they correct
+    const char* noun;        // "refund"
+    const char* targetNoun;  // "sale"
+};
+constexpr CorrectionKind kRefundKind{file::kRefunds, file::kSales, "refund", "sale"};
+constexpr CorrectionKind kVoidKind{file::kVoids, file::kPayments, "void", "payment"};
+
 namespace {
 
 // Corrections named in a notice one by one; the rest are counted.
@@ -49,16 +59,6 @@ std::string sum_text(float sum, const Regional& regional) {
     if (std::isinf(sum)) return sum > 0 ? "inf" : "-inf";
     return format_single(sum, regional);
 }
-
-// What tells one kind of correction from the other.
-struct CorrectionKind {
-    const char* file;        // the corrections
-    const char* targetFile;  // what they correct
-    const char* noun;        // "refund"
-    const char* targetNoun;  // "sale"
-};
-constexpr CorrectionKind kRefundKind{file::kRefunds, file::kSales, "refund", "sale"};
-constexpr CorrectionKind kVoidKind{file::kVoids, file::kPayments, "void", "payment"};
 
 // Records `numbers` (sorted, each on file) of `targets`, in that order. Close
 // numbers are read together: a block of up to kGap records between two is
@@ -82,48 +82,75 @@ std::vector<MoneyRecord> read_targets(const RecordFile& targets,
     return found;
 }
 
+}  // namespace
+
 // Both layouts are the corrected record's number, the sum and the date.
-CorrectionsInRange corrections_in_range(const AppState& state, const CorrectionKind& kind,
-                                        double from, double to, int32_t affiliateCount,
-                                        int32_t holdDays) {
-    CorrectionsInRange result;
+PendingCorrections::PendingCorrections(const AppState& state, const CorrectionKind& kind,
+                                       double from, double to, int32_t holdDays)
+    : state_(&state), kind_(&kind), from_(from), to_(to), holdDays_(holdDays) {
     const auto path = state.dataFile(kind.file);
-    if (!file_exists(path)) return result;
+    if (!file_exists(path)) return;
     RecordFile corrections(path, RefundRecord::kSize);
     const int64_t count = corrections.count();
     if (const uint64_t tail = corrections.sizeInBytes() % RefundRecord::kSize; tail != 0)
-        result.skipped.push_back(std::string(kind.file) + " ends in part of a record (" +
-                                 std::to_string(tail) + " bytes after record " +
-                                 std::to_string(count) + ")");
+        skipped_.push_back(std::string(kind.file) + " ends in part of a record (" +
+                           std::to_string(tail) + " bytes after record " + std::to_string(count) +
+                           ")");
     const auto targetsPath = state.dataFile(kind.targetFile);
-    RecordFile targets;
-    if (file_exists(targetsPath)) targets.open(targetsPath, MoneyRecord::kSize);
-    const int64_t targetCount = targets.isOpen() ? targets.count() : 0;
-    auto in_range = [&](double date) { return from <= date && date <= to; };
-    // The corrections that may count, then what they correct read in one
-    // pass of blocks, so that no record is read on its own.
-    std::vector<std::pair<int64_t, RefundRecord>> candidates;
+    if (file_exists(targetsPath))
+        targetCount_ = RecordFile(targetsPath, MoneyRecord::kSize).count();
     corrections.scan(1, count, [&](int64_t k, const uint8_t* bytes) {
         const RefundRecord c = RefundRecord::decode(bytes);
-        if (holdDays == 0 && !in_range(c.date)) return;
-        candidates.emplace_back(k, c);
+        if (holdDays == 0 && !(from <= c.date && c.date <= to)) return;
+        candidates_.emplace_back(k, c);
     });
-    std::vector<int32_t> needed;
-    for (const auto& [k, c] : candidates)
-        if (c.sale >= 1 && c.sale <= targetCount) needed.push_back(c.sale);
-    std::sort(needed.begin(), needed.end());
-    needed.erase(std::unique(needed.begin(), needed.end()), needed.end());
-    const std::vector<MoneyRecord> found = read_targets(targets, needed);
+    for (const auto& [k, c] : candidates_)
+        if (c.sale >= 1 && c.sale <= targetCount_) needed_.push_back(c.sale);
+    std::sort(needed_.begin(), needed_.end());
+    needed_.erase(std::unique(needed_.begin(), needed_.end()), needed_.end());
+    found_.resize(needed_.size());
+    seen_.assign(needed_.size(), false);
+}
 
-    for (const auto& [k, c] : candidates) {
-        const bool onFile = c.sale >= 1 && c.sale <= targetCount;
+PendingCorrections PendingCorrections::refunds(const AppState& state, double from, double to,
+                                               int32_t holdDays) {
+    return PendingCorrections(state, kRefundKind, from, to, holdDays);
+}
+
+PendingCorrections PendingCorrections::voids(const AppState& state, double from, double to) {
+    return PendingCorrections(state, kVoidKind, from, to, 0);
+}
+
+void PendingCorrections::keep(const uint8_t* bytes) {
+    found_[next_] = MoneyRecord::decode(bytes);
+    seen_[next_] = true;
+    ++next_;
+}
+
+CorrectionsInRange PendingCorrections::finish(int32_t affiliateCount) {
+    const CorrectionKind& kind = *kind_;
+    CorrectionsInRange result;
+    result.skipped = std::move(skipped_);
+    // What no pass came to is read now, in blocks.
+    std::vector<int32_t> unseen;
+    for (size_t i = 0; i < needed_.size(); ++i)
+        if (!seen_[i]) unseen.push_back(needed_[i]);
+    if (!unseen.empty()) {
+        const RecordFile targets(state_->dataFile(kind.targetFile), MoneyRecord::kSize);
+        const std::vector<MoneyRecord> read = read_targets(targets, unseen);
+        for (size_t i = 0, u = 0; i < needed_.size(); ++i)
+            if (!seen_[i]) found_[i] = read[u++];
+    }
+    auto in_range = [&](double date) { return from_ <= date && date <= to_; };
+    for (const auto& [k, c] : candidates_) {
+        const bool onFile = c.sale >= 1 && c.sale <= targetCount_;
         MoneyRecord target;
         if (onFile)
-            target = found[static_cast<size_t>(
-                std::lower_bound(needed.begin(), needed.end(), c.sale) - needed.begin())];
-        if (holdDays > 0) {
+            target = found_[static_cast<size_t>(
+                std::lower_bound(needed_.begin(), needed_.end(), c.sale) - needed_.begin())];
+        if (holdDays_ > 0) {
             // A NaN sale date leaves the refund's own.
-            const double payable = target.date + holdDays;
+            const double payable = target.date + holdDays_;
             if (!in_range(onFile && c.date < payable ? payable : c.date)) continue;
         }
         if (!onFile) {
@@ -134,7 +161,7 @@ CorrectionsInRange corrections_in_range(const AppState& state, const CorrectionK
         }
         if (!(c.sum > 0) || !std::isfinite(c.sum)) {
             result.skipped.push_back(kind.noun + (" " + std::to_string(k)) + " has the sum " +
-                                     sum_text(c.sum, state.regional) + ", not a number above 0");
+                                     sum_text(c.sum, state_->regional) + ", not a number above 0");
             continue;
         }
         if (!(c.sum <= target.sum)) {
@@ -148,8 +175,6 @@ CorrectionsInRange corrections_in_range(const AppState& state, const CorrectionK
     }
     return result;
 }
-
-}  // namespace
 
 std::string CorrectionsInRange::notice() const {
     if (skipped.empty()) return {};
@@ -165,12 +190,12 @@ std::string CorrectionsInRange::notice() const {
 
 CorrectionsInRange refunds_in_range(const AppState& state, double from, double to,
                                     int32_t affiliateCount, int32_t holdDays) {
-    return corrections_in_range(state, kRefundKind, from, to, affiliateCount, holdDays);
+    return PendingCorrections::refunds(state, from, to, holdDays).finish(affiliateCount);
 }
 
 CorrectionsInRange voids_in_range(const AppState& state, double from, double to,
                                   int32_t affiliateCount) {
-    return corrections_in_range(state, kVoidKind, from, to, affiliateCount, 0);
+    return PendingCorrections::voids(state, from, to).finish(affiliateCount);
 }
 
 }  // namespace qdx

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/app_state.h"
@@ -79,6 +80,42 @@ CorrectionsInRange refunds_in_range(const AppState& state, double from, double t
                                     int32_t affiliateCount, int32_t holdDays = 0);
 CorrectionsInRange voids_in_range(const AppState& state, double from, double to,
                                   int32_t affiliateCount);
+
+struct CorrectionKind;
+
+// The same in two steps, for a caller that passes over the corrected records
+// anyway (the accounts read every sale): the corrections are read first,
+// then each record they name is kept as the caller's pass comes to it, and
+// finish() reads what the pass did not come to and applies the checks above.
+class PendingCorrections {
+  public:
+    static PendingCorrections refunds(const AppState& state, double from, double to,
+                                      int32_t holdDays = 0);
+    static PendingCorrections voids(const AppState& state, double from, double to);
+
+    // Record k of the corrected file; passes call it in record order.
+    void see(int64_t k, const uint8_t* bytes) {
+        if (next_ < needed_.size() && needed_[next_] == k) keep(bytes);
+    }
+    CorrectionsInRange finish(int32_t affiliateCount);
+
+  private:
+    PendingCorrections(const AppState& state, const CorrectionKind& kind, double from, double to,
+                       int32_t holdDays);
+    void keep(const uint8_t* bytes);
+
+    const AppState* state_;
+    const CorrectionKind* kind_;
+    double from_, to_;
+    int32_t holdDays_;
+    int64_t targetCount_ = 0;
+    std::vector<std::string> skipped_;
+    std::vector<std::pair<int64_t, RefundRecord>> candidates_;  // record number, record
+    std::vector<int32_t> needed_;                               // what they name, sorted
+    std::vector<MoneyRecord> found_;
+    std::vector<bool> seen_;
+    size_t next_ = 0;
+};
 
 // The commission a refund takes back at a level (1..8), as a positive
 // amount: in Percents the level's percentage of the refunded sum, in Fixed
