@@ -36,4 +36,14 @@ std::string to_lower(std::string_view s) {
     return out;
 }
 
+std::string quoted_trimmed(std::string_view text) { return "\"" + std::string(trim(text)) + "\""; }
+
+bool digits_only_text(std::string_view text) {
+    text = trim(text);
+    if (text.empty()) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
 }  // namespace qdx

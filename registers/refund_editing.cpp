@@ -11,21 +11,6 @@
 
 namespace qdx {
 
-namespace {
-
-std::string in_quotes(std::string_view text) { return "\"" + std::string(trim(text)) + "\""; }
-
-// A record number is written in digits only.
-bool digits_only(std::string_view text) {
-    text = trim(text);
-    if (text.empty()) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
-}  // namespace
-
 RefundChecker::RefundChecker(const AppState& state) : state_(state) {
     if (file_exists(state.dataFile(file::kSales)))
         sales_.open(state.dataFile(file::kSales), MoneyRecord::kSize);
@@ -58,17 +43,17 @@ std::optional<RefundFailure> RefundChecker::check(const RefundBoxes& b) const {
     if (trim(b.sum).empty()) return RefundFailure{RefundBox::Sum, Msg::EnterData, ""};
     if (trim(b.date).empty()) return RefundFailure{RefundBox::Date, Msg::EnterData, ""};
     const auto number = parse_long(b.sale, regional);
-    if (!number || !digits_only(b.sale))
+    if (!number || !digits_only_text(b.sale))
         return RefundFailure{RefundBox::Sale, Msg::IncorrectValue,
-                             in_quotes(b.sale) + " is not a sale's record number"};
+                             quoted_trimmed(b.sale) + " is not a sale's record number"};
     const auto sum = parse_single(b.sum, regional);
     if (!sum || !std::isfinite(*sum))
         return RefundFailure{RefundBox::Sum, Msg::IncorrectValue,
-                             in_quotes(b.sum) + " is not a number"};
+                             quoted_trimmed(b.sum) + " is not a number"};
     const auto date = parse_date(b.date, regional);
     if (!date)
         return RefundFailure{RefundBox::Date, Msg::IncorrectValue,
-                             in_quotes(b.date) + " is not a date"};
+                             quoted_trimmed(b.date) + " is not a date"};
     const auto s = sale(*number);
     if (!s)
         return RefundFailure{RefundBox::Sale, Msg::NoRecord,
@@ -76,18 +61,18 @@ std::optional<RefundFailure> RefundChecker::check(const RefundBoxes& b) const {
                                  format_long(saleCount()) + " sales"};
     if (!(*sum > 0))
         return RefundFailure{RefundBox::Sum, Msg::IncorrectValue,
-                             in_quotes(b.sum) + ": a refund is a sum above 0"};
+                             quoted_trimmed(b.sum) + ": a refund is a sum above 0"};
     const double rest = left(*number);
     // One part in ten million: the rest typed as shown is the rest.
     if (static_cast<double>(*sum) > rest + std::fabs(rest) * 1e-7)
         return RefundFailure{RefundBox::Sum, Msg::IncorrectValue,
-                             in_quotes(b.sum) + " is more than is left of sale " +
+                             quoted_trimmed(b.sum) + " is more than is left of sale " +
                                  format_long(*number) + ", " +
                                  format_double(std::max(rest, 0.0), regional)};
     if (std::floor(*date) < std::floor(s->date))
-        return RefundFailure{
-            RefundBox::Date, Msg::IncorrectValue,
-            in_quotes(b.date) + " is before the sale, dated " + format_date(s->date, regional)};
+        return RefundFailure{RefundBox::Date, Msg::IncorrectValue,
+                             quoted_trimmed(b.date) + " is before the sale, dated " +
+                                 format_date(s->date, regional)};
     return std::nullopt;
 }
 

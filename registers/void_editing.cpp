@@ -13,16 +13,6 @@ namespace qdx {
 
 namespace {
 
-std::string in_quotes(std::string_view text) { return "\"" + std::string(trim(text)) + "\""; }
-
-bool digits_only(std::string_view text) {
-    text = trim(text);
-    if (text.empty()) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 // The voids file's next record number; the file is made only once a void is written.
 int64_t next_void(const AppState& state) {
     const auto path = state.dataFile(file::kVoids);
@@ -70,13 +60,13 @@ std::optional<VoidFailure> VoidChecker::check(const VoidBoxes& b) const {
     if (trim(b.payment).empty()) return VoidFailure{VoidBox::Payment, Msg::EnterData, ""};
     if (trim(b.date).empty()) return VoidFailure{VoidBox::Date, Msg::EnterData, ""};
     const auto number = parse_long(b.payment, regional);
-    if (!number || !digits_only(b.payment))
+    if (!number || !digits_only_text(b.payment))
         return VoidFailure{VoidBox::Payment, Msg::IncorrectValue,
-                           in_quotes(b.payment) + " is not a payment's record number"};
+                           quoted_trimmed(b.payment) + " is not a payment's record number"};
     const auto date = parse_date(b.date, regional);
     if (!date)
         return VoidFailure{VoidBox::Date, Msg::IncorrectValue,
-                           in_quotes(b.date) + " is not a date"};
+                           quoted_trimmed(b.date) + " is not a date"};
     const auto p = payment(*number);
     if (!p)
         return VoidFailure{VoidBox::Payment, Msg::NoRecord,
@@ -92,9 +82,9 @@ std::optional<VoidFailure> VoidChecker::check(const VoidBoxes& b) const {
                            "payment " + format_long(*number) + " was voided already, on " +
                                format_date(earlier->date, regional)};
     if (std::floor(*date) < std::floor(p->date))
-        return VoidFailure{
-            VoidBox::Date, Msg::IncorrectValue,
-            in_quotes(b.date) + " is before the payment, dated " + format_date(p->date, regional)};
+        return VoidFailure{VoidBox::Date, Msg::IncorrectValue,
+                           quoted_trimmed(b.date) + " is before the payment, dated " +
+                               format_date(p->date, regional)};
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #include "core/ui/window_parts.h"
 
+#include <QHBoxLayout>
 #include <exception>
 
 #include "core/files.h"
@@ -24,6 +25,13 @@ QPushButton* place_button(QWidget* parent, const char* name, const QString& capt
     auto* b = make_button(parent, name, caption);
     place(b, x, y, width, height);
     return b;
+}
+
+QHBoxLayout* buttons_at_right(std::initializer_list<QPushButton*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* button : buttons) row->addWidget(button);
+    return row;
 }
 
 void write_back_copy(UiContext& context, QWidget* parent, const std::string& fileName) {

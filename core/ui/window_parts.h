@@ -3,9 +3,12 @@
 // the back copy a data window leaves when it closes.
 #include <QPushButton>
 #include <QString>
+#include <initializer_list>
 #include <string>
 
 #include "core/ui/ui_context.h"
+
+class QHBoxLayout;
 
 namespace qdx::ui {
 
@@ -21,6 +24,9 @@ QPushButton* make_button(QWidget* parent, const char* name, const QString& capti
 // The same, placed at a rectangle in twips.
 QPushButton* place_button(QWidget* parent, const char* name, const QString& caption, int x, int y,
                           int width, int height = 495);
+
+// The buttons a dialog ends with, in a row at its right.
+QHBoxLayout* buttons_at_right(std::initializer_list<QPushButton*> buttons);
 
 // Copies the data file `fileName` into <app>/backcopies; a failure is shown
 // as a message and leaves the back copy as it was.

@@ -66,10 +66,7 @@ ImportReversalDialog::ImportReversalDialog(UiContext& context, QWidget* parent)
     reverse_ = make_button(this, "cmdReverseImport", "&Reverse this import...",
                            "Refund the import's sales in full or void its payments");
     auto* cancel = make_button(this, "cmdReverseCancel", "Cancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(reverse_);
-    buttons->addWidget(cancel);
+    auto* buttons = buttons_at_right({reverse_, cancel});
     auto* page = new QVBoxLayout(this);
     page->addLayout(form);
     page->addWidget(what_);

@@ -66,10 +66,7 @@ RefundDialog::RefundDialog(UiContext& context, QWidget* parent, int32_t sale)
                            "Register the refund: its commissions are taken back");
     auto* cancel = make_button(this, "cmdRefundCancel", "Cancel");
     ok->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    auto* buttons = buttons_at_right({ok, cancel});
     auto* page = new QVBoxLayout(this);
     page->addWidget(about_);
     page->addLayout(form);

@@ -48,10 +48,7 @@ VoidDialog::VoidDialog(UiContext& context, QWidget* parent, int32_t payment)
         make_button(this, "cmdVoid", "Void", "Write the void: the payment's sum is due again");
     auto* cancel = make_button(this, "cmdVoidCancel", "Cancel");
     ok->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    auto* buttons = buttons_at_right({ok, cancel});
     auto* page = new QVBoxLayout(this);
     page->addWidget(about_);
     page->addLayout(form);

@@ -118,10 +118,7 @@ PayoutDialog::PayoutDialog(UiContext& context, QWidget* parent,
     grid->addWidget(fileLabel, 1, 0);
     grid->addWidget(file_, 1, 1);
     grid->addWidget(browse, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    auto* buttons = buttons_at_right({ok, cancel});
     auto* page = new QVBoxLayout(this);
     page->addWidget(frame);
     page->addLayout(grid);
