@@ -33,50 +33,43 @@ MoneyWindow::MoneyWindow(UiContext& context, const MoneyRegister& reg)
     txtDetails = addTextArea(Field::Details, 3, 0, "Label1", "txtDetails");
     txtSdate = addSearchBox(Field::FindDate, 0, "lblLabel4", "txtSdate");
     txtSAffID = addSearchBox(Field::FindAffiliateId, 1, "lblLabel5", "txtSAffID");
-    if (&reg == &kSalesRegister) {
-        // A refund is added beside the sale, never written into it.
-        auto* group = new QWidget(this);
-        auto* row = new QHBoxLayout(group);
-        row->setContentsMargins(0, 0, 0, 0);
-        cmdRefund = make_button(group, "cmdRefundSale", "Refund this sale...",
-                                "Take back the commissions of this sale, or of a part of it");
-        auto* cmdRefunds = make_button(group, "cmdRefunds", "Refunds...",
-                                       "Browse, find and export the refunds, or enter one");
-        row->addWidget(cmdRefund);
-        row->addWidget(cmdRefunds);
-        row->addStretch();
-        addFieldGroup(group, 4, {cmdRefund, cmdRefunds});
-        connect(cmdRefunds, &QPushButton::clicked, this,
-                [this] { open_register_window(context_, RegisterWindow::Refunds); });
-        connect(cmdRefund, &QPushButton::clicked, this, [this] {
-            if (editMode() != kBrowsing || current_ < 1 || current_ > recordCount_) {
-                context_.message(this, "Show the sale to refund first.");
-                return;
-            }
+    // A correction is added beside the record shown, never written into it:
+    // a refund beside a sale, a void beside a payment. The second button
+    // opens what the corrections of the register are kept in.
+    const bool sales = &reg == &kSalesRegister;
+    auto* group = new QWidget(this);
+    auto* row = new QHBoxLayout(group);
+    row->setContentsMargins(0, 0, 0, 0);
+    QPushButton* correct =
+        sales ? make_button(group, "cmdRefundSale", "Refund this sale...",
+                            "Take back the commissions of this sale, or of a part of it")
+              : make_button(group, "cmdVoidPayment", "Void this payment...",
+                            "Take this payment off: its sum is due again");
+    QPushButton* kept = sales ? make_button(group, "cmdRefunds", "Refunds...",
+                                            "Browse, find and export the refunds, or enter one")
+                              : make_button(group, "cmdPaymentRuns", "Payment runs...",
+                                            "The runs of Register payments, and their reversal");
+    row->addWidget(correct);
+    row->addWidget(kept);
+    row->addStretch();
+    addFieldGroup(group, 4, {correct, kept});
+    connect(correct, &QPushButton::clicked, this, [this, sales] {
+        if (editMode() != kBrowsing || current_ < 1 || current_ > recordCount_) {
+            context_.message(
+                this, sales ? "Show the sale to refund first." : "Show the payment to void first.");
+            return;
+        }
+        if (sales)
             refund_sale(context_, this, static_cast<int32_t>(current_));
-        });
-    } else {
-        // A void is added beside the payment, never written into it.
-        auto* group = new QWidget(this);
-        auto* row = new QHBoxLayout(group);
-        row->setContentsMargins(0, 0, 0, 0);
-        cmdVoid = make_button(group, "cmdVoidPayment", "Void this payment...",
-                              "Take this payment off: its sum is due again");
-        auto* runs = make_button(group, "cmdPaymentRuns", "Payment runs...",
-                                 "The runs of Register payments, and their reversal");
-        row->addWidget(cmdVoid);
-        row->addWidget(runs);
-        row->addStretch();
-        addFieldGroup(group, 4, {cmdVoid, runs});
-        connect(cmdVoid, &QPushButton::clicked, this, [this] {
-            if (editMode() != kBrowsing || current_ < 1 || current_ > recordCount_) {
-                context_.message(this, "Show the payment to void first.");
-                return;
-            }
+        else
             void_payment(context_, this, static_cast<int32_t>(current_));
-        });
-        connect(runs, &QPushButton::clicked, this, [this] { show_payment_runs_window(context_); });
-    }
+    });
+    connect(kept, &QPushButton::clicked, this, [this, sales] {
+        if (sales)
+            open_register_window(context_, RegisterWindow::Refunds);
+        else
+            show_payment_runs_window(context_);
+    });
     setGoToCaption("Go to the record N");
     resize(560, 540);
     start();

@@ -34,8 +34,6 @@ class MoneyWindow : public RecordEditor {
     QLineEdit *txtAffiliateID, *txtSum, *txtDate;
     QPlainTextEdit* txtDetails;
     QLineEdit *txtSdate, *txtSAffID;
-    QPushButton* cmdRefund = nullptr;  // the Sales window only
-    QPushButton* cmdVoid = nullptr;    // the Payments window only
 };
 
 }  // namespace qdx::ui
