@@ -246,18 +246,18 @@ void MainWindow::fillDates() {
     lineEdit("txtDateFrom")->setText(fromAnsi(format_date(one_month_before(today), s.regional)));
 }
 
-bool MainWindow::check_dates() {
-    AppState& s = context_.state;
+std::optional<DateRange> MainWindow::check_dates() {
+    const AppState& s = context_.state;
     for (const char* name : {"txtDateFrom", "txtDateTo"}) {
         QLineEdit* box = lineEdit(name);
         auto date = parse_date(toAnsi(box->text()), s.regional);
         if (!date) {
             context_.message(this, s.messages.incorrectValue, box);
-            return false;
+            return std::nullopt;
         }
-        (name[7] == 'F' ? s.datefrom : s.dateto) = *date;
+        (name[7] == 'F' ? range_.from : range_.to) = *date;
     }
-    return true;
+    return range_;
 }
 
 bool MainWindow::fullReportSelected() const {

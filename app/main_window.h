@@ -2,6 +2,9 @@
 // frmStart, the main window: the register buttons on the left, the report
 // range, report buttons and their ID boxes on the right, the Help menu.
 #include <QMainWindow>
+#include <optional>
+
+#include "core/date_range.h"
 
 class QAction;
 class QCheckBox;
@@ -34,9 +37,11 @@ class MainWindow : public QMainWindow {
   public:
     explicit MainWindow(UiContext& context, QWidget* parent = nullptr);
 
-    // Reads the two date boxes into datefrom and dateto; on a box that is not
-    // a date shows the message, focuses that box and answers false.
-    bool check_dates();
+    // Reads the two date boxes into the report range; on a box that is not
+    // a date shows the message, focuses that box and answers nothing. A
+    // range whose end fails keeps the start just read.
+    std::optional<DateRange> check_dates();
+    const DateRange& lastRange() const { return range_; }
 
     bool fullReportSelected() const;  // OptFull
     bool htmlPagesChecked() const;    // chHTML
@@ -63,6 +68,7 @@ class MainWindow : public QMainWindow {
     void fillDates();
 
     UiContext& context_;
+    DateRange range_;  // as last read from the date boxes
 };
 
 }  // namespace qdx::ui

@@ -25,25 +25,25 @@ BENCHMARK(BM_ReadSalesOnce)->Unit(benchmark::kMillisecond);
 
 void BM_BuildAccounts(benchmark::State& st) {
     AppState state = state_for(full_set());
-    for (auto _ : st) build_accounts(state);
+    for (auto _ : st) build_accounts(state, range_of(full_set()));
 }
 BENCHMARK(BM_BuildAccounts)->Unit(benchmark::kMillisecond);
 
 void BM_BuildActivity(benchmark::State& st) {
     AppState state = state_for(full_set());
-    for (auto _ : st) build_activity(state);
+    for (auto _ : st) build_activity(state, range_of(full_set()));
 }
 BENCHMARK(BM_BuildActivity)->Unit(benchmark::kMillisecond);
 
 void BM_BuildAccountsSmall(benchmark::State& st) {
     AppState state = state_for(small_set());
-    for (auto _ : st) build_accounts(state);
+    for (auto _ : st) build_accounts(state, range_of(small_set()));
 }
 BENCHMARK(BM_BuildAccountsSmall)->Unit(benchmark::kMillisecond);
 
 void BM_BuildAccountsLiteralSmall(benchmark::State& st) {
     AppState state = state_for(small_set());
-    for (auto _ : st) build_accounts_literal(state);
+    for (auto _ : st) build_accounts_literal(state, range_of(small_set()));
 }
 BENCHMARK(BM_BuildAccountsLiteralSmall)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 const fs::path& refunded_set() {
     static const fs::path folder = [] {
         const fs::path copy = fresh_copy(full_set(), "refunds");
-        const AppState state = state_in(copy, full_set());
+        const AppState state = state_in(copy);
         const RecordFile sales(state.dataFile(file::kSales), MoneyRecord::kSize);
         std::vector<uint8_t> bytes;
         const int64_t count = sales.count();
@@ -44,17 +44,16 @@ const fs::path& refunded_set() {
 }
 
 void BM_BuildAccountsWith100000Refunds(benchmark::State& st) {
-    AppState state = state_in(refunded_set(), full_set());
-    for (auto _ : st) build_accounts(state);
+    AppState state = state_in(refunded_set());
+    for (auto _ : st) build_accounts(state, range_of(full_set()));
 }
 BENCHMARK(BM_BuildAccountsWith100000Refunds)->Unit(benchmark::kMillisecond);
 
 void BM_PaymentsDueReportWith100000Refunds(benchmark::State& st) {
-    AppState state = state_in(refunded_set(), full_set());
+    AppState state = state_in(refunded_set());
     ReportRequest request;
     request.kind = ReportKind::PaymentsDue;
-    request.datefrom = state.datefrom;
-    request.dateto = state.dateto;
+    request.range = range_of(full_set());
     for (auto _ : st) benchmark::DoNotOptimize(make_report(state, request).rowCount());
 }
 BENCHMARK(BM_PaymentsDueReportWith100000Refunds)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -131,18 +131,19 @@ void BM_DownlineTreeWindow(benchmark::State& st) {
     offscreen_application();
     const bool star = st.range(0) == 1;
     AppState state = star ? AppState(star_program(full_set().affiliates)) : state_for(full_set());
+    const DateRange range = star ? DateRange{} : range_of(full_set());
     ui::UiContext context(state);
     ui::DownlineTreeWindow window(context);
     window.show();
     for (auto _ : st) {
         if (star) {
             st.PauseTiming();
-            window.showNetwork(0);
+            window.showNetwork(0, range);
             window.waitForMoney();
             st.ResumeTiming();
             window.view()->expand(window.model()->index(0, 0));
         } else {
-            window.showNetwork(0);
+            window.showNetwork(0, range);
         }
         window.view()->viewport()->repaint();
         st.PauseTiming();
@@ -156,7 +157,9 @@ BENCHMARK(BM_DownlineTreeWindow)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)-
 void BM_DownlineTreeMoney(benchmark::State& st) {
     const AppState state = state_for(full_set());
     const DownlineTree tree = DownlineTree::load(state);
-    for (auto _ : st) benchmark::DoNotOptimize(downline_money(state, tree.tree()).income.size());
+    for (auto _ : st)
+        benchmark::DoNotOptimize(
+            downline_money(state, range_of(full_set()), tree.tree()).income.size());
 }
 BENCHMARK(BM_DownlineTreeMoney)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -52,14 +52,16 @@ fs::path fresh_copy(const SampleShape& shape, const char* tag) {
     return to;
 }
 
-AppState state_in(const fs::path& folder, const SampleShape& shape) {
+AppState state_in(const fs::path& folder) {
     AppState state(folder);
     load_settings(state);
-    state.datefrom = shape.firstDay;
-    state.dateto = shape.firstDay + shape.days - 1;
     return state;
 }
 
-AppState state_for(const SampleShape& shape) { return state_in(prepared_folder(shape), shape); }
+DateRange range_of(const SampleShape& shape) {
+    return {shape.firstDay, shape.firstDay + shape.days - 1};
+}
+
+AppState state_for(const SampleShape& shape) { return state_in(prepared_folder(shape)); }
 
 }  // namespace qdx::bench

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "core/app_state.h"
+#include "core/date_range.h"
 #include "core/sample_program.h"
 
 namespace qdx::bench {
@@ -20,9 +21,10 @@ std::filesystem::path prepared_folder(const SampleShape& shape);
 // A fresh copy of a prepared folder's data, for benchmarks that change it.
 std::filesystem::path fresh_copy(const SampleShape& shape, const char* tag);
 
-// The state of a program in `folder` with its settings loaded and the range
-// covering the whole generated year.
-AppState state_in(const std::filesystem::path& folder, const SampleShape& shape);
+// The state of a program in `folder` with its settings loaded.
+AppState state_in(const std::filesystem::path& folder);
 AppState state_for(const SampleShape& shape);  // on the prepared folder
+// The days the shape's sales and payments are spread over.
+DateRange range_of(const SampleShape& shape);
 
 }  // namespace qdx::bench

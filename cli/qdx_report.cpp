@@ -49,8 +49,8 @@ struct Refusal {
 void read_range(const qdx::AppState& state, const Options& o, qdx::ReportRequest& request) {
     const double today = state.today();
     for (auto [text, target, preset] :
-         {std::tuple{&o.from, &request.datefrom, qdx::one_month_before(today)},
-          std::tuple{&o.to, &request.dateto, today}}) {
+         {std::tuple{&o.from, &request.range.from, qdx::one_month_before(today)},
+          std::tuple{&o.to, &request.range.to, today}}) {
         if (!*text) {
             *target = preset;
             continue;

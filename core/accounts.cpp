@@ -37,16 +37,16 @@ void write_records(RecordFile& file, const std::vector<R>& records) {
 // Calls visit(affiliateId, sum) for every record of a sales or payments file
 // dated in the range, in record order.
 template <class Visit>
-void scan_money(const AppState& state, const char* name, Progress& progress, const char* stage,
-                Visit visit) {
+void scan_money(const AppState& state, const DateRange& range, const char* name, Progress& progress,
+                const char* stage, Visit visit) {
     RecordFile f = open_input(state.dataFile(name), MoneyRecord::kSize);
     if (!f.isOpen()) return;
     progress.stage(stage, f.count(), "records");
-    const double from = state.datefrom, to = state.dateto;
+    const DateRange days = range;  // a copy, which the loop keeps in registers
     f.scanBlocks(1, f.count(), [&](int64_t first, const uint8_t* bytes, size_t n) {
         progress.step(first - 1);
         for (size_t i = 0; i < n; ++i, bytes += MoneyRecord::kSize)
-            if (const double date = le::get_f64(bytes + 8); from <= date && date <= to)
+            if (days.contains(le::get_f64(bytes + 8)))
                 visit(le::get_i32(bytes), le::get_f32(bytes + 4));
     });
 }
@@ -182,8 +182,9 @@ void lower_volumes(const std::vector<RangeCorrection>& refunds, Volume volume) {
 
 }  // namespace
 
-AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bool ownSales,
-                             Progress& progress, int32_t holdDays) {
+AccountTotals account_totals(const AppState& state, const DateRange& range,
+                             const ReferralTree& tree, bool ownSales, Progress& progress,
+                             int32_t holdDays) {
     const int32_t n = tree.count();
     const Settings& settings = state.settings;
     const size_t deepest = deepest_paying_level(settings);
@@ -209,10 +210,9 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
     };
     counted.reserve(kBatch);
     // The sales of the range, or of the days a hold puts before it.
-    const double from = state.datefrom - holdDays, to = state.dateto - holdDays;
+    const DateRange earned = range.before(holdDays);
     // The refunds are read first, so that this pass also keeps the sales they name.
-    PendingCorrections pending =
-        PendingCorrections::refunds(state, state.datefrom, state.dateto, holdDays);
+    PendingCorrections pending = PendingCorrections::refunds(state, range, holdDays);
     RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
     if (sales.isOpen()) {
         progress.stage("Adding up the sales", sales.count(), "sales");
@@ -220,8 +220,7 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
             progress.step(first - 1);
             for (size_t i = 0; i < count; ++i, bytes += MoneyRecord::kSize) {
                 pending.see(first + static_cast<int64_t>(i), bytes);
-                if (const double date = le::get_f64(bytes + 8); !(from <= date && date <= to))
-                    continue;
+                if (!earned.contains(le::get_f64(bytes + 8))) continue;
                 const int32_t id = le::get_i32(bytes);
                 if (!tree.contains(id)) continue;
                 const float sum = le::get_f32(bytes + 4);
@@ -246,14 +245,14 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
         });
 
     totals.paid.assign(static_cast<size_t>(n) + 1, 0.0f);
-    scan_money(state, file::kPayments, progress, "Adding up the payments",
+    scan_money(state, range, file::kPayments, progress, "Adding up the payments",
                [&](int32_t id, float sum) {
                    if (!tree.contains(id)) return;
                    float& total = totals.paid[static_cast<size_t>(id)];
                    total = add_single(total, sum);
                });
     // Voids come after the payments of the range: each makes its payment due again.
-    const CorrectionsInRange voids = voids_in_range(state, state.datefrom, state.dateto, n);
+    const CorrectionsInRange voids = voids_in_range(state, range, n);
     lower_volumes(voids.corrections,
                   [&](int32_t id) -> float& { return totals.paid[static_cast<size_t>(id)]; });
     refunds.skipped.insert(refunds.skipped.end(), voids.skipped.begin(), voids.skipped.end());
@@ -261,32 +260,34 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
     return totals;
 }
 
-std::string build_accounts(const AppState& state, Progress& progress, int32_t holdDays) {
+AccountTotals build_accounts(const AppState& state, const DateRange& range, Progress& progress,
+                             int32_t holdDays) {
     RecordFile accountsFile(state.workFile(file::kAccounts), AccountRecord::kSize);
-    const AccountTotals totals =
-        account_totals(state, ReferralTree::load(state), false, progress, holdDays);
+    AccountTotals totals =
+        account_totals(state, range, ReferralTree::load(state), false, progress, holdDays);
     std::vector<AccountRecord> accounts(totals.income.size());
     for (size_t k = 1; k < accounts.size(); ++k) accounts[k] = {totals.income[k], totals.paid[k]};
     write_records(accountsFile, accounts);
-    return totals.notice;
+    return totals;
 }
 
-std::vector<ActivityRecord> build_activity(const AppState& state, const ReferralTree& tree,
-                                           Progress& progress) {
+std::vector<ActivityRecord> build_activity(const AppState& state, const DateRange& range,
+                                           const ReferralTree& tree, Progress& progress) {
     RecordFile activityFile(state.workFile(file::kActivity), ActivityRecord::kSize);
     const int32_t n = tree.count();
     std::vector<ActivityRecord> activity(static_cast<size_t>(n) + 1);
     for (int32_t k = 1; k <= n; ++k) {
         int32_t r = tree.referrerOf(k);
-        if (r != 0 && in_range(state, tree.dateOf(k)) && tree.contains(r))
+        if (r != 0 && range.contains(tree.dateOf(k)) && tree.contains(r))
             ++activity[static_cast<size_t>(r)].newReferrals;
     }
     // The sales in the range are gathered first, then added with the
     // accounts of the sales a few ahead already on their way from memory.
     std::vector<CountedSale> sales;
-    scan_money(state, file::kSales, progress, "Adding up the sales", [&](int32_t id, float sum) {
-        if (tree.contains(id)) sales.push_back({id, sum});
-    });
+    scan_money(state, range, file::kSales, progress, "Adding up the sales",
+               [&](int32_t id, float sum) {
+                   if (tree.contains(id)) sales.push_back({id, sum});
+               });
     constexpr size_t kAhead = 8;
     for (size_t i = 0; i < sales.size(); ++i) {
         if (i + kAhead < sales.size())
@@ -294,7 +295,7 @@ std::vector<ActivityRecord> build_activity(const AppState& state, const Referral
         auto& volume = activity[static_cast<size_t>(sales[i].id)].volume;
         volume = add_single(volume, sales[i].sum);
     }
-    lower_volumes(refunds_in_range(state, state.datefrom, state.dateto, n).corrections,
+    lower_volumes(refunds_in_range(state, range, n).corrections,
                   [&](int32_t id) -> float& { return activity[static_cast<size_t>(id)].volume; });
     write_records(activityFile, activity);
     return activity;
@@ -305,8 +306,9 @@ ReferralTree activity_tree(const AppState& state) {
     return affiliates.isOpen() ? ReferralTree::fromFile(affiliates) : ReferralTree{};
 }
 
-void build_activity(const AppState& state, Progress& progress) {
-    build_activity(state, activity_tree(state), progress);
+std::vector<ActivityRecord> build_activity(const AppState& state, const DateRange& range,
+                                           Progress& progress) {
+    return build_activity(state, range, activity_tree(state), progress);
 }
 
 }  // namespace qdx

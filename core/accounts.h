@@ -1,5 +1,5 @@
 #pragma once
-// Commissions and activity for the report range, written to the working
+// Commissions and activity for a report's range, written to the working
 // files accounts.qdx and activity.qdx (record k belongs to affiliate k).
 // Every sum is formed as: read the Single, add in double, round to Single,
 // in record order, so the totals match the order of entry exactly.
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/date_range.h"
 #include "core/progress.h"
 #include "core/records.h"
 #include "core/tree.h"
@@ -18,61 +19,62 @@ class ReferralTree;
 // The commission for one sale at a level (0..8).
 float level_reward(const Settings& settings, int level, float sum);
 
-// Rewrites records 1..count_affiliates of accounts.qdx: income from sales in
-// the range, climbing up to eight levels of the tree, less what the refunds
-// of the range take back, and payments in the range. Sales and payments
-// whose affiliate is not in the affiliates file are skipped. Answers what a
-// report says of refunds it had to leave out (empty when none).
+// What the accounts of a range credit, kept in memory: per affiliate 1..n
+// (index 0 unused) the income from sales in the range up to eight levels,
+// less what the refunds of the range take back, and the payments in the
+// range, less the voids of the range; with `ownSales`, also each affiliate's
+// own sales volume in the range, net of its refunds, summed in the same pass
+// over the sales file. Sales and payments whose affiliate is not in the
+// affiliates file are skipped.
 // With `holdDays` > 0 the income is that of the sales dated that many days
 // before the range (the hold period, core/hold_period.h), less the refunds
 // that count in the range under the hold (refunds_in_range); the payments
 // and voids are still those of the range.
-std::string build_accounts(const AppState& state, Progress& progress, int32_t holdDays = 0);
-inline std::string build_accounts(const AppState& state) {
-    Progress none;
-    return build_accounts(state, none);
-}
-// What build_accounts credits, kept in memory: per affiliate 1..n (index 0
-// unused) the income from sales in the range up to eight levels and the
-// payments in the range; with `ownSales`, also each affiliate's own sales
-// volume in the range, summed in the same pass over the sales file.
 struct AccountTotals {
     std::vector<float> income, paid, ownSales;
-    std::string notice;  // refunds left out, and why
+    std::string notice;  // refunds left out, and why (empty when none)
 };
-AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bool ownSales,
-                             Progress& progress, int32_t holdDays = 0);
-inline AccountTotals account_totals(const AppState& state, const ReferralTree& tree,
-                                    bool ownSales) {
+AccountTotals account_totals(const AppState& state, const DateRange& range,
+                             const ReferralTree& tree, bool ownSales, Progress& progress,
+                             int32_t holdDays = 0);
+inline AccountTotals account_totals(const AppState& state, const DateRange& range,
+                                    const ReferralTree& tree, bool ownSales) {
     Progress none;
-    return account_totals(state, tree, ownSales, none);
+    return account_totals(state, range, tree, ownSales, none);
 }
 
-// Rewrites records 1..n of activity.qdx: each affiliate's own sales volume in
-// the range, less its refunds of the range, and its direct referrals
-// registered in the range.
-void build_activity(const AppState& state, Progress& progress);
-inline void build_activity(const AppState& state) {
+// The accounts of the range over the affiliates file, also written to
+// records 1..count_affiliates of the working file accounts.qdx; hands back
+// what it wrote.
+AccountTotals build_accounts(const AppState& state, const DateRange& range, Progress& progress,
+                             int32_t holdDays = 0);
+inline AccountTotals build_accounts(const AppState& state, const DateRange& range) {
     Progress none;
-    build_activity(state, none);
+    return build_accounts(state, range, none);
+}
+
+// Each affiliate's own sales volume in the range, less its refunds of the
+// range, and its direct referrals registered in the range, over a tree the
+// caller has loaded; also written to records 1..n of the working file
+// activity.qdx. Hands back what it wrote (entry k for affiliate k).
+std::vector<ActivityRecord> build_activity(const AppState& state, const DateRange& range,
+                                           const ReferralTree& tree, Progress& progress);
+// The same over the affiliates file.
+std::vector<ActivityRecord> build_activity(const AppState& state, const DateRange& range,
+                                           Progress& progress);
+inline std::vector<ActivityRecord> build_activity(const AppState& state, const DateRange& range) {
+    Progress none;
+    return build_activity(state, range, none);
 }
 // The tree build_activity reads: the affiliates file opened as an input
 // (created empty when missing, as long as its folder exists).
 ReferralTree activity_tree(const AppState& state);
-// The same over a tree the caller has loaded; hands back what it wrote
-// (entry k for affiliate k).
-std::vector<ActivityRecord> build_activity(const AppState& state, const ReferralTree& tree,
-                                           Progress& progress);
 
 // The same computations done record by record, opening the affiliates file
 // at every referrer lookup. Slow; kept as the reference the fast ones are
 // checked against.
-void build_accounts_literal(const AppState& state, int32_t holdDays = 0);
-void build_activity_literal(const AppState& state);
-
-inline bool in_range(const AppState& state, double date) {
-    return state.datefrom <= date && date <= state.dateto;
-}
+void build_accounts_literal(const AppState& state, const DateRange& range, int32_t holdDays = 0);
+void build_activity_literal(const AppState& state, const DateRange& range);
 
 inline float add_single(float total, float amount) {
     return static_cast<float>(static_cast<double>(total) + static_cast<double>(amount));

@@ -22,11 +22,9 @@ void credit(RecordFile& accounts, int32_t id, float amount, bool income) {
 
 }  // namespace
 
-void build_accounts_literal(const AppState& state, int32_t holdDays) {
+void build_accounts_literal(const AppState& state, const DateRange& range, int32_t holdDays) {
     // The sales are those of the days a hold puts before the range.
-    AppState earned = state;
-    earned.datefrom -= holdDays;
-    earned.dateto -= holdDays;
+    const DateRange earned = range.before(holdDays);
     RecordFile accounts(state.workFile(file::kAccounts), AccountRecord::kSize);
     const int32_t n = count_affiliates(state);
     for (int32_t k = 1; k <= n; ++k) accounts.write(k, AccountRecord{});
@@ -34,7 +32,7 @@ void build_accounts_literal(const AppState& state, int32_t holdDays) {
     RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
     for (int64_t i = 1; sales.isOpen() && i <= sales.count(); ++i) {
         auto sale = sales.read<MoneyRecord>(i);
-        if (!in_range(earned, sale.date)) continue;
+        if (!earned.contains(sale.date)) continue;
         int32_t b = sale.affiliateId;
         if (b < 1 || b > n) continue;
         credit(accounts, b, level_reward(state.settings, 1, sale.sum), true);
@@ -47,8 +45,7 @@ void build_accounts_literal(const AppState& state, int32_t holdDays) {
     }
     sales.close();
 
-    for (const RangeCorrection& refund :
-         refunds_in_range(state, state.datefrom, state.dateto, n, holdDays).corrections) {
+    for (const RangeCorrection& refund : refunds_in_range(state, range, n, holdDays).corrections) {
         int32_t b = refund.affiliate;
         for (int level = 1; level <= 8 && b >= 1 && b <= n; ++level) {
             credit(accounts, b, -refund_reward(state.settings, level, refund.sum, refund.targetSum),
@@ -60,15 +57,14 @@ void build_accounts_literal(const AppState& state, int32_t holdDays) {
     RecordFile payments = open_input(state.dataFile(file::kPayments), MoneyRecord::kSize);
     for (int64_t i = 1; payments.isOpen() && i <= payments.count(); ++i) {
         auto p = payments.read<MoneyRecord>(i);
-        if (!in_range(state, p.date) || p.affiliateId < 1 || p.affiliateId > n) continue;
+        if (!range.contains(p.date) || p.affiliateId < 1 || p.affiliateId > n) continue;
         credit(accounts, p.affiliateId, p.sum, false);
     }
-    for (const RangeCorrection& v :
-         voids_in_range(state, state.datefrom, state.dateto, n).corrections)
+    for (const RangeCorrection& v : voids_in_range(state, range, n).corrections)
         credit(accounts, v.affiliate, -v.sum, false);
 }
 
-void build_activity_literal(const AppState& state) {
+void build_activity_literal(const AppState& state, const DateRange& range) {
     RecordFile affiliates = open_input(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
     const int64_t n = affiliates.isOpen() ? affiliates.count() : 0;
     RecordFile activity(state.workFile(file::kActivity), ActivityRecord::kSize);
@@ -76,7 +72,7 @@ void build_activity_literal(const AppState& state) {
     for (int64_t k = 1; k <= n; ++k) {
         auto a = affiliates.read<AffiliateRecord>(k);
         int32_t r = a.referrerId;
-        if (r == 0 || !in_range(state, a.date) || r < 1 || r > n) continue;
+        if (r == 0 || !range.contains(a.date) || r < 1 || r > n) continue;
         auto rec = activity.read<ActivityRecord>(r);
         ++rec.newReferrals;
         activity.write(r, rec);
@@ -86,14 +82,13 @@ void build_activity_literal(const AppState& state) {
     RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
     for (int64_t i = 1; sales.isOpen() && i <= sales.count(); ++i) {
         auto sale = sales.read<MoneyRecord>(i);
-        if (!in_range(state, sale.date) || sale.affiliateId < 1 || sale.affiliateId > n) continue;
+        if (!range.contains(sale.date) || sale.affiliateId < 1 || sale.affiliateId > n) continue;
         auto rec = activity.read<ActivityRecord>(sale.affiliateId);
         rec.volume = add_single(rec.volume, sale.sum);
         activity.write(sale.affiliateId, rec);
     }
     for (const RangeCorrection& refund :
-         refunds_in_range(state, state.datefrom, state.dateto, static_cast<int32_t>(n))
-             .corrections) {
+         refunds_in_range(state, range, static_cast<int32_t>(n)).corrections) {
         auto rec = activity.read<ActivityRecord>(refund.affiliate);
         rec.volume = add_single(rec.volume, -refund.sum);
         activity.write(refund.affiliate, rec);

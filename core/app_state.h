@@ -1,7 +1,7 @@
 #pragma once
 // The state the program shares between its windows and operations: the
-// application folder, the range last read from the main window, the six
-// message texts, the program settings and the regional settings. The application owns one
+// application folder, the six message texts, the program settings and the
+// regional settings. (A report's range travels in its request.) The application owns one
 // instance and passes it on; tests make as many as they like.
 #include <array>
 #include <cstdint>
@@ -43,8 +43,6 @@ constexpr const char* kAccounts = "accounts.qdx";
 
 struct AppState {
     std::filesystem::path appDir;
-    double datefrom = 0;
-    double dateto = 0;
     Messages messages;
     Settings settings;
     Regional regional;

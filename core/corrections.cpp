@@ -86,8 +86,8 @@ std::vector<MoneyRecord> read_targets(const RecordFile& targets,
 
 // Both layouts are the corrected record's number, the sum and the date.
 PendingCorrections::PendingCorrections(const AppState& state, const CorrectionKind& kind,
-                                       double from, double to, int32_t holdDays)
-    : state_(&state), kind_(&kind), from_(from), to_(to), holdDays_(holdDays) {
+                                       const DateRange& range, int32_t holdDays)
+    : state_(&state), kind_(&kind), range_(range), holdDays_(holdDays) {
     const auto path = state.dataFile(kind.file);
     if (!file_exists(path)) return;
     RecordFile corrections(path, RefundRecord::kSize);
@@ -101,7 +101,7 @@ PendingCorrections::PendingCorrections(const AppState& state, const CorrectionKi
         targetCount_ = RecordFile(targetsPath, MoneyRecord::kSize).count();
     corrections.scan(1, count, [&](int64_t k, const uint8_t* bytes) {
         const RefundRecord c = RefundRecord::decode(bytes);
-        if (holdDays == 0 && !(from <= c.date && c.date <= to)) return;
+        if (holdDays == 0 && !range.contains(c.date)) return;
         candidates_.emplace_back(k, c);
     });
     for (const auto& [k, c] : candidates_)
@@ -112,13 +112,13 @@ PendingCorrections::PendingCorrections(const AppState& state, const CorrectionKi
     seen_.assign(needed_.size(), false);
 }
 
-PendingCorrections PendingCorrections::refunds(const AppState& state, double from, double to,
+PendingCorrections PendingCorrections::refunds(const AppState& state, const DateRange& range,
                                                int32_t holdDays) {
-    return PendingCorrections(state, kRefundKind, from, to, holdDays);
+    return PendingCorrections(state, kRefundKind, range, holdDays);
 }
 
-PendingCorrections PendingCorrections::voids(const AppState& state, double from, double to) {
-    return PendingCorrections(state, kVoidKind, from, to, 0);
+PendingCorrections PendingCorrections::voids(const AppState& state, const DateRange& range) {
+    return PendingCorrections(state, kVoidKind, range, 0);
 }
 
 void PendingCorrections::keep(const uint8_t* bytes) {
@@ -141,7 +141,6 @@ CorrectionsInRange PendingCorrections::finish(int32_t affiliateCount) {
         for (size_t i = 0, u = 0; i < needed_.size(); ++i)
             if (!seen_[i]) found_[i] = read[u++];
     }
-    auto in_range = [&](double date) { return from_ <= date && date <= to_; };
     for (const auto& [k, c] : candidates_) {
         const bool onFile = c.sale >= 1 && c.sale <= targetCount_;
         MoneyRecord target;
@@ -151,7 +150,7 @@ CorrectionsInRange PendingCorrections::finish(int32_t affiliateCount) {
         if (holdDays_ > 0) {
             // A NaN sale date leaves the refund's own.
             const double payable = target.date + holdDays_;
-            if (!in_range(onFile && c.date < payable ? payable : c.date)) continue;
+            if (!range_.contains(onFile && c.date < payable ? payable : c.date)) continue;
         }
         if (!onFile) {
             result.skipped.push_back(kind.noun + (" " + std::to_string(k)) + " names " +
@@ -188,14 +187,14 @@ std::string CorrectionsInRange::notice() const {
     return text + ". qdx-check names every damaged record.";
 }
 
-CorrectionsInRange refunds_in_range(const AppState& state, double from, double to,
+CorrectionsInRange refunds_in_range(const AppState& state, const DateRange& range,
                                     int32_t affiliateCount, int32_t holdDays) {
-    return PendingCorrections::refunds(state, from, to, holdDays).finish(affiliateCount);
+    return PendingCorrections::refunds(state, range, holdDays).finish(affiliateCount);
 }
 
-CorrectionsInRange voids_in_range(const AppState& state, double from, double to,
+CorrectionsInRange voids_in_range(const AppState& state, const DateRange& range,
                                   int32_t affiliateCount) {
-    return PendingCorrections::voids(state, from, to).finish(affiliateCount);
+    return PendingCorrections::voids(state, range).finish(affiliateCount);
 }
 
 }  // namespace qdx

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/date_range.h"
 #include "core/records.h"
 
 namespace qdx {
@@ -59,7 +60,7 @@ struct RangeCorrection {
     double date = 0;
 };
 
-// The corrections dated from..to, in record order. One that cannot be
+// The corrections dated in the range, in record order. One that cannot be
 // applied (what it corrects is not on file, its sum is not a number above
 // 0, or more than what it corrects) is left out, and `skipped` says which
 // and why, so that no damaged record changes a sum without a word.
@@ -76,9 +77,9 @@ struct CorrectionsInRange {
 // sale's date plus the hold), so that a refund made while its sale is held
 // lowers the commission before it is paid, and one made later takes it back
 // from the next payment.
-CorrectionsInRange refunds_in_range(const AppState& state, double from, double to,
+CorrectionsInRange refunds_in_range(const AppState& state, const DateRange& range,
                                     int32_t affiliateCount, int32_t holdDays = 0);
-CorrectionsInRange voids_in_range(const AppState& state, double from, double to,
+CorrectionsInRange voids_in_range(const AppState& state, const DateRange& range,
                                   int32_t affiliateCount);
 
 struct CorrectionKind;
@@ -89,9 +90,9 @@ struct CorrectionKind;
 // finish() reads what the pass did not come to and applies the checks above.
 class PendingCorrections {
   public:
-    static PendingCorrections refunds(const AppState& state, double from, double to,
+    static PendingCorrections refunds(const AppState& state, const DateRange& range,
                                       int32_t holdDays = 0);
-    static PendingCorrections voids(const AppState& state, double from, double to);
+    static PendingCorrections voids(const AppState& state, const DateRange& range);
 
     // Record k of the corrected file; passes call it in record order.
     void see(int64_t k, const uint8_t* bytes) {
@@ -100,13 +101,13 @@ class PendingCorrections {
     CorrectionsInRange finish(int32_t affiliateCount);
 
   private:
-    PendingCorrections(const AppState& state, const CorrectionKind& kind, double from, double to,
+    PendingCorrections(const AppState& state, const CorrectionKind& kind, const DateRange& range,
                        int32_t holdDays);
     void keep(const uint8_t* bytes);
 
     const AppState* state_;
     const CorrectionKind* kind_;
-    double from_, to_;
+    DateRange range_;
     int32_t holdDays_;
     int64_t targetCount_ = 0;
     std::vector<std::string> skipped_;

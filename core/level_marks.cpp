@@ -6,12 +6,18 @@
 
 namespace qdx {
 
-LevelMarker::LevelMarker(const AppState& state, int64_t last)
+LevelMarker::LevelMarker(const AppState& state, const std::vector<ActivityRecord>& computed,
+                         int64_t last)
     : activity_(state.workFile(file::kActivity), ActivityRecord::kSize) {
     const int64_t m = std::min(last, activity_.count());
     volume_.assign(static_cast<size_t>(m) + 1, 0);
     integer_.assign(static_cast<size_t>(m) + 1, 0);
-    activity_.scan(1, m, [&](int64_t i, const uint8_t* bytes) {
+    const int64_t n = std::min<int64_t>(m, static_cast<int64_t>(computed.size()) - 1);
+    for (int64_t i = 1; i <= n; ++i) {
+        volume_[static_cast<size_t>(i)] = computed[static_cast<size_t>(i)].volume;
+        integer_[static_cast<size_t>(i)] = computed[static_cast<size_t>(i)].newReferrals;
+    }
+    activity_.scan(n + 1, m, [&](int64_t i, const uint8_t* bytes) {
         const ActivityRecord a = ActivityRecord::decode(bytes);
         volume_[static_cast<size_t>(i)] = a.volume;
         integer_[static_cast<size_t>(i)] = a.newReferrals;
@@ -54,11 +60,6 @@ std::vector<std::pair<int32_t, int32_t>> LevelMarker::mark(ReferralIndex& index,
         activity_.write(
             i, ActivityRecord{volume_[static_cast<size_t>(i)], integer_[static_cast<size_t>(i)]});
     return ranks;
-}
-
-void mark_levels(const AppState& state, int32_t id) {
-    ReferralIndex index(ReferralTree::load(state));
-    LevelMarker(state, index.count()).mark(index, id, state.settings.levelsInUse);
 }
 
 }  // namespace qdx

@@ -1,12 +1,13 @@
 #pragma once
-// mark_levels: the ranks of an affiliate's network written into the integer
-// field of the activity file.
+// The ranks of an affiliate's network written into the integer field of the
+// activity file.
 #include <cstdint>
 #include <utility>
 #include <vector>
 
 #include "core/app_state.h"
 #include "core/record_file.h"
+#include "core/records.h"
 #include "core/referral_index.h"
 
 namespace qdx {
@@ -18,7 +19,10 @@ namespace qdx {
 // records whose rank changes.
 class LevelMarker {
   public:
-    LevelMarker(const AppState& state, int64_t last);
+    // `computed` holds the records 1..n build_activity has just written
+    // (entry 0 unused); records n+1..last, left from a larger file, are read
+    // from the file.
+    LevelMarker(const AppState& state, const std::vector<ActivityRecord>& computed, int64_t last);
 
     // Marks for `id` and hands back the ranked records, ascending.
     std::vector<std::pair<int32_t, int32_t>> mark(ReferralIndex& index, int32_t id,
@@ -32,9 +36,5 @@ class LevelMarker {
     bool markedOnce_ = false;
     std::vector<int32_t> lastRanked_;  // records the last marking ranked above 0
 };
-
-// One marking for `id` over the affiliates' records of the activity file;
-// any records beyond them are left from a larger file and stay as they are.
-void mark_levels(const AppState& state, int32_t id);
 
 }  // namespace qdx

@@ -73,8 +73,7 @@ void write_file(const fs::path& path, std::string_view bytes) {
 qdx::ReportRequest request(const qdx::fuzz::ReportInput& in, int32_t id) {
     qdx::ReportRequest r;
     r.kind = static_cast<qdx::ReportKind>(in.report);
-    r.datefrom = in.datefrom;
-    r.dateto = in.dateto;
+    r.range = {in.datefrom, in.dateto};
     r.id = id;
     r.full = in.full;
     r.pages = in.pages;

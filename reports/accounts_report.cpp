@@ -7,20 +7,20 @@
 
 namespace qdx {
 
-ReportTable accounts_report(const AppState& shared, const ReportRequest& request,
+ReportTable accounts_report(const AppState& state, const ReportRequest& request,
                             Progress& progress) {
-    const AppState state = with_range(shared, request);
     const bool full = request.full;
     ReportTable table = start_report(request);
 
-    table.notice = build_accounts(state, progress);
+    const AccountTotals totals = build_accounts(state, request.range, progress);
+    table.notice = totals.notice;
     table.setHeader(" Affiliate's ID     | Income       | Payments         |  Balance        ");
     table.setPrintLayout({0, 15, 30, 50, 70}, 4);
 
     const Regional& regional = state.regional;
     table.reserveRows(static_cast<size_t>(count_affiliates(state)) + 2);
-    read_and_delete_accounts(
-        state,
+    list_accounts(
+        state, totals,
         [&](int64_t k, float income, float payments) {
             const size_t r = table.appendRow();
             put_long(table, r, 0, k);

@@ -14,9 +14,8 @@
 
 namespace qdx {
 
-ReportTable activities_report(const AppState& shared, const ReportRequest& request,
+ReportTable activities_report(const AppState& state, const ReportRequest& request,
                               Progress& progress) {
-    const AppState state = with_range(shared, request);
     const int32_t id = request.id;
     ReportTable table = start_report(request);
 
@@ -28,7 +27,8 @@ ReportTable activities_report(const AppState& shared, const ReportRequest& reque
     ReferralIndex index(activity_tree(state));
     const ReferralTree& tree = index.tree();
     const int32_t n = tree.count();
-    const std::vector<ActivityRecord> activity = build_activity(state, tree, progress);
+    const std::vector<ActivityRecord> activity =
+        build_activity(state, request.range, tree, progress);
     // For an ID, its network is walked down the referrals, ranked as the
     // commissions climb.
     std::vector<int32_t> members;

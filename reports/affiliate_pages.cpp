@@ -45,6 +45,7 @@ struct MemberFields {
 
 struct PageWriter::Impl {
     const AppState& state;
+    const DateRange range;
     ReferralIndex index;
     int32_t count = 0;  // affiliates on file
     // The activity file as it stands, kept in step with every rank marking.
@@ -63,10 +64,10 @@ struct PageWriter::Impl {
     std::vector<float> sold;         // 1..count: own sales of the range
     std::vector<int32_t> rankOf;     // 1..count: the rank on the page being written
 
-    explicit Impl(const AppState& s) : state(s) {}
+    Impl(const AppState& s, const DateRange& r) : state(s), range(r) {}
 
     const ReferralTree& tree() const { return index.tree(); }
-    void load();
+    void load(const std::vector<ActivityRecord>& activity);
     void loadRefunds();
     std::string earningsPage(int32_t id, float income);
     void refundLines(std::string& out, const std::vector<std::pair<int32_t, int32_t>>& ranked);
@@ -74,7 +75,7 @@ struct PageWriter::Impl {
     void memberLine(std::string& out, int32_t member, int32_t rootLevel) const;
 };
 
-void PageWriter::Impl::load() {
+void PageWriter::Impl::load(const std::vector<ActivityRecord>& activity) {
     const auto path = state.dataFile(file::kAffiliates);
     if (file_exists(path)) {
         RecordFile affiliates(path, AffiliateRecord::kSize);
@@ -91,13 +92,13 @@ void PageWriter::Impl::load() {
     const uint8_t zeros[AffiliateRecord::kSize] = {};
     absent = AffiliateRecord::decode(zeros);
     // Every activity record is marked, also any beyond the affiliates.
-    marker.emplace(state, INT64_MAX);
+    marker.emplace(state, activity, INT64_MAX);
     lists = DownlineLists::load(state, count);
     loadRefunds();
 }
 
 void PageWriter::Impl::loadRefunds() {
-    refunds = refunds_in_range(state, state.datefrom, state.dateto, count).corrections;
+    refunds = refunds_in_range(state, range, count).corrections;
     if (refunds.empty()) return;
     const auto n = static_cast<size_t>(count) + 1;
     hasRefund.assign(n, 0);
@@ -109,7 +110,7 @@ void PageWriter::Impl::loadRefunds() {
     if (!sales.isOpen()) return;
     sales.scan(1, sales.count(), [&](int64_t, const uint8_t* bytes) {
         const MoneyRecord sale = MoneyRecord::decode(bytes);
-        if (!in_range(state, sale.date) || !tree().contains(sale.affiliateId)) return;
+        if (!range.contains(sale.date) || !tree().contains(sale.affiliateId)) return;
         float& v = sold[static_cast<size_t>(sale.affiliateId)];
         v = add_single(v, sale.sum);
     });
@@ -147,8 +148,8 @@ std::string PageWriter::Impl::earningsPage(int32_t id, float income) {
     std::string out;
     out +=
         std::string("<html>") + kEnd + "<title> Earnings Report </title>" + kEnd + "<body>" + kEnd;
-    out += " Your income for the period from " + format_date(state.datefrom, regional) + " to " +
-           format_date(state.dateto, regional) + " is " + format_single(income, regional) + kEnd;
+    out += " Your income for the period from " + format_date(range.from, regional) + " to " +
+           format_date(range.to, regional) + " is " + format_single(income, regional) + kEnd;
     out += std::string("<br>") + kEnd + "<br>" + kEnd;
     if (income == 0) return out + "</body></html>" + kEnd;
 
@@ -232,7 +233,7 @@ std::string PageWriter::Impl::downlinePage(int32_t id) {
     std::string out;
     out +=
         std::string("<html>") + kEnd + "<title> Downline Report </title>" + kEnd + "<body>" + kEnd;
-    out += " Your downline on the date " + format_date(state.dateto, state.regional) + kEnd;
+    out += " Your downline on the date " + format_date(range.to, state.regional) + kEnd;
     out += std::string("<br>") + kEnd + "<br>" + kEnd;
     out += std::string("<table cellpadding=2 border=3 align='left'> ") + kEnd;
     out += std::string(
@@ -241,7 +242,7 @@ std::string PageWriter::Impl::downlinePage(int32_t id) {
            kEnd;
     const std::vector<int32_t> members = lists.downline(id, static_cast<size_t>(count));
     // Nobody is listed on the page of an affiliate registered after the range.
-    if (tree().dateOf(id) <= state.dateto) {
+    if (tree().dateOf(id) <= range.to) {
         const int32_t rootLevel = tree().levelOf(id);
         for (int32_t member : members) memberLine(out, member, rootLevel);
     }
@@ -296,15 +297,15 @@ struct PageWriter::Staging {
     }
 };
 
-PageWriter::PageWriter(const AppState& state, Progress& progress)
-    : impl_(std::make_unique<Impl>(state)), progress_(progress) {
+PageWriter::PageWriter(const AppState& state, const DateRange& range, Progress& progress)
+    : impl_(std::make_unique<Impl>(state, range)), progress_(progress) {
     // What a run that ended before its pages were in place left. Its pages
     // are not put in place: a crash while they were being copied leaves
     // some pages of that run and some earlier ones until this run ends.
     remove_staging(state);
-    build_activity(state, progress);
+    const std::vector<ActivityRecord> activity = build_activity(state, range, progress);
     check_downline(state, progress);
-    impl_->load();
+    impl_->load(activity);
 }
 
 PageWriter::~PageWriter() {

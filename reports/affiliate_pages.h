@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/app_state.h"
+#include "core/date_range.h"
 #include "core/progress.h"
 
 namespace qdx {
@@ -15,7 +16,7 @@ class PageWriter {
     // Builds the activity file for the range and brings the downline cache
     // up to date (build_activity, check_downline), then loads what the pages
     // need once.
-    PageWriter(const AppState& state, Progress& progress);
+    PageWriter(const AppState& state, const DateRange& range, Progress& progress);
     ~PageWriter();
     PageWriter(const PageWriter&) = delete;
     PageWriter& operator=(const PageWriter&) = delete;

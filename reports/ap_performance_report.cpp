@@ -75,16 +75,16 @@ std::vector<float> add_up(ReportTable& table, const std::vector<Period>& periods
 
 }  // namespace
 
-std::vector<Period> split_periods(double datefrom, double dateto) {
-    std::vector<Period> periods{{datefrom, last_day_of_month(datefrom)}};
-    while (!on_or_before(dateto, periods.back().end)) {
+std::vector<Period> split_periods(const DateRange& range) {
+    std::vector<Period> periods{{range.from, last_day_of_month(range.from)}};
+    while (!on_or_before(range.to, periods.back().end)) {
         if (static_cast<int>(periods.size()) == kMaxPeriods)
             throw ReportError("The range is too long: at most " + std::to_string(kMaxPeriods) +
                               " months");
         double start = first_day_of_next_month(periods.back().start);
         periods.push_back({start, last_day_of_month(start)});
     }
-    periods.back().end = dateto;
+    periods.back().end = range.to;
     return periods;
 }
 
@@ -92,7 +92,7 @@ ReportTable ap_performance_report(const AppState& state, const ReportRequest& re
                                   Progress& progress) {
     ReportTable table = start_report(request);
 
-    const auto periods = split_periods(request.datefrom, request.dateto);
+    const auto periods = split_periods(request.range);
     table.setPrintLayout({0, 9, 18, 34, 50}, 5);
     table.setHeader(" From      |  To        | Sales        | Payments      | Income       ");
     const Regional& regional = state.regional;
@@ -110,7 +110,7 @@ ReportTable ap_performance_report(const AppState& state, const ReportRequest& re
     // A refund counts in the month it is dated, off that month's sales.
     std::vector<LaterAmount> refunds;
     const CorrectionsInRange inRange =
-        refunds_in_range(state, periods.front().start, periods.back().end, INT32_MAX);
+        refunds_in_range(state, {periods.front().start, periods.back().end}, INT32_MAX);
     for (const RangeCorrection& r : inRange.corrections) refunds.push_back({r.date, -r.sum});
     table.notice = inRange.notice();
     const auto sales =
@@ -119,7 +119,7 @@ ReportTable ap_performance_report(const AppState& state, const ReportRequest& re
     // A void counts in the month it is dated, off that month's payments.
     std::vector<LaterAmount> voids;
     const CorrectionsInRange voided =
-        voids_in_range(state, periods.front().start, periods.back().end, INT32_MAX);
+        voids_in_range(state, {periods.front().start, periods.back().end}, INT32_MAX);
     for (const RangeCorrection& v : voided.corrections) voids.push_back({v.date, -v.sum});
     if (!voided.skipped.empty())
         table.notice += (table.notice.empty() ? "" : " ") + voided.notice();

@@ -4,6 +4,8 @@
 // and the last ends on the range's end.
 #include <vector>
 
+#include "core/date_range.h"
+
 namespace qdx {
 
 struct Period {
@@ -14,7 +16,7 @@ struct Period {
 constexpr int kMaxPeriods = 501;
 
 // Throws ReportError when the range needs more than kMaxPeriods periods.
-// A reversed range gives the one period datefrom .. dateto.
-std::vector<Period> split_periods(double datefrom, double dateto);
+// A reversed range gives the one period from .. to.
+std::vector<Period> split_periods(const DateRange& range);
 
 }  // namespace qdx

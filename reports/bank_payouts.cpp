@@ -387,8 +387,8 @@ PayoutResult write_payout(const AppState& state, const ReportTable& table,
     PayoutResult result;
     result.file = request.file;
     result.currency = currency;
-    result.date = table.request.dateto;
-    result.from = table.request.datefrom;
+    result.date = table.request.range.to;
+    result.from = table.request.range.from;
     const int digits = minor_unit_digits(currency);
     result.minorDigits = digits;
 
@@ -424,9 +424,10 @@ PayoutResult write_payout(const AppState& state, const ReportTable& table,
     }
     result.rows = static_cast<int>(result.payments.size());
 
-    const std::string note =
-        "Qdx payout " + csv_date(table.request.datefrom) + " to " + csv_date(table.request.dateto);
-    const std::string remittance = remittance_text(table.request.datefrom, table.request.dateto);
+    const std::string note = "Qdx payout " + csv_date(table.request.range.from) + " to " +
+                             csv_date(table.request.range.to);
+    const std::string remittance =
+        remittance_text(table.request.range.from, table.request.range.to);
     const size_t perFile = sepa ? std::max<size_t>(1, result.payments.size())
                            : layout == PayoutLayout::PayPal ? kPayPalRowsPerFile
                                                             : kWiseRowsPerFile;

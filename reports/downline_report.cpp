@@ -54,7 +54,7 @@ ReportTable downline_report(const AppState& state, const ReportRequest& request,
         progress.step(static_cast<int64_t>(i));
         // Tested as "on or before", so that a NaN date fails it here as on
         // the downline page.
-        if (!(le::get_f64(bytes + 217) <= request.dateto)) return;
+        if (!(le::get_f64(bytes + 217) <= request.range.to)) return;
         const int32_t level = le::get_i32(bytes + 213);
         const int32_t memberId = le::get_i32(bytes + 185);
         const size_t r = i + 1;

@@ -93,8 +93,9 @@ int64_t DownlineTree::rowOf(int32_t parent, int32_t id) const {
     return it != list.end() && *it == id ? it - list.begin() : -1;
 }
 
-DownlineMoney downline_money(const AppState& state, const ReferralTree& tree) {
-    AccountTotals totals = account_totals(state, tree, true);
+DownlineMoney downline_money(const AppState& state, const DateRange& range,
+                             const ReferralTree& tree) {
+    AccountTotals totals = account_totals(state, range, tree, true);
     DownlineMoney money;
     money.sales = std::move(totals.ownSales);
     money.income = std::move(totals.income);

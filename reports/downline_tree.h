@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/date_range.h"
 #include "core/record_file.h"
 #include "core/referral_index.h"
 
@@ -47,7 +48,7 @@ class DownlineTree {
 };
 
 // Each affiliate's own sales volume and the income credited to it (what the
-// Accounts report's Income column holds) in the state's range; index = ID.
+// Accounts report's Income column holds) in the range; index = ID.
 struct DownlineMoney {
     std::vector<float> sales, income;
     float salesOf(int32_t id) const { return at(sales, id); }
@@ -58,7 +59,8 @@ struct DownlineMoney {
         return id >= 1 && static_cast<size_t>(id) < v.size() ? v[static_cast<size_t>(id)] : 0.0f;
     }
 };
-DownlineMoney downline_money(const AppState& state, const ReferralTree& tree);
+DownlineMoney downline_money(const AppState& state, const DateRange& range,
+                             const ReferralTree& tree);
 
 // The affiliates of the file whose Name or Surname, or Name and Surname
 // with one blank between, equals `typed` without regard to case and

@@ -20,7 +20,7 @@ namespace qdx {
 
 ReportTable income_structure_report(const AppState& shared, const ReportRequest& request,
                                     Progress& progress) {
-    AppState state = with_range(shared, request);
+    AppState state = shared;
     const int32_t id = request.id;
     // The levels in use follow the rewards as they stand; with no reward
     // above zero they stay as they were. (load_settings has applied the same
@@ -31,10 +31,11 @@ ReportTable income_structure_report(const AppState& shared, const ReportRequest&
     ReportTable table = start_report(request);
 
     ReferralTree tree = activity_tree(state);
-    build_activity(state, tree, progress);
+    const std::vector<ActivityRecord> activity =
+        build_activity(state, request.range, tree, progress);
     ReferralIndex index(std::move(tree));
     // Only the affiliates' records: any beyond are left from a larger file.
-    LevelMarker marker(state, index.count());
+    LevelMarker marker(state, activity, index.count());
     progress.stage("Marking the network's levels", 0, "affiliates");
     const auto ranks = marker.mark(index, id, state.settings.levelsInUse);
     progress.check();

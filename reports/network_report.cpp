@@ -27,11 +27,11 @@ size_t level_index(const NetworkLevels& levels, int64_t level) {
     return static_cast<size_t>(level);
 }
 
-void count_member(NetworkLevels& levels, const AppState& state, const ReferralTree& tree,
+void count_member(NetworkLevels& levels, const DateRange& range, const ReferralTree& tree,
                   int32_t r) {
     const size_t l = level_index(levels, tree.levelOf(r));
     ++levels.netTotal[l];
-    if (in_range(state, tree.dateOf(r))) ++levels.netNew[l];
+    if (range.contains(tree.dateOf(r))) ++levels.netNew[l];
 }
 
 bool affiliates_file_exists(const AppState& state) {
@@ -58,7 +58,7 @@ int32_t checked_level(const ReferralTree& tree, int32_t r) {
 
 }  // namespace
 
-NetworkLevels count_network(const AppState& state) {
+NetworkLevels count_network(const AppState& state, const DateRange& range) {
     NetworkLevels levels;
     if (!affiliates_file_exists(state)) return levels;
     const ReferralTree tree = ReferralTree::load(state);
@@ -67,12 +67,12 @@ NetworkLevels count_network(const AppState& state) {
         // A deeper Level grows the tables to that Level plus one.
         if (const int32_t level = checked_level(tree, r); level > levels.depth())
             resize_levels(levels, level + 1);
-        count_member(levels, state, tree, r);
+        count_member(levels, range, tree, r);
     }
     return levels;
 }
 
-NetworkLevels count_network_of(const AppState& state, int32_t id) {
+NetworkLevels count_network_of(const AppState& state, const DateRange& range, int32_t id) {
     NetworkLevels levels;
     const int32_t t = highest_rewarded_level(state.settings);
     if (!affiliates_file_exists(state)) return levels;
@@ -96,18 +96,18 @@ NetworkLevels count_network_of(const AppState& state, int32_t id) {
     // by walking down its referrals.
     const auto members =
         index.ranks(id, t + 1, [&](int32_t r) { return tree.contains(r) && tree.levelOf(r) > l0; });
-    for (const auto& [r, rank] : members) count_member(levels, state, tree, r);
+    for (const auto& [r, rank] : members) count_member(levels, range, tree, r);
     return levels;
 }
 
-ReportTable network_report(const AppState& shared, const ReportRequest& request,
+ReportTable network_report(const AppState& state, const ReportRequest& request,
                            Progress& progress) {
-    const AppState state = with_range(shared, request);
     const int32_t id = request.id;
     ReportTable table = start_report(request);
     progress.stage("Counting the network", 0, "affiliates");
     const int32_t rootLevel = id > 0 ? get_level(state, id) : 0;
-    const NetworkLevels levels = id != 0 ? count_network_of(state, id) : count_network(state);
+    const NetworkLevels levels =
+        id != 0 ? count_network_of(state, request.range, id) : count_network(state, request.range);
 
     if (id > 0) {
         table.caption = "Sub Net Structure Report for the Affiliate with ID=" + std::to_string(id);

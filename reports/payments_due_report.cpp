@@ -43,22 +43,22 @@ std::string left_out_notice(const std::vector<std::pair<int64_t, float>>& damage
 
 }  // namespace
 
-ReportTable payments_due_report(const AppState& shared, const ReportRequest& request,
+ReportTable payments_due_report(const AppState& state, const ReportRequest& request,
                                 Progress& progress) {
-    const AppState state = with_range(shared, request);
     ReportTable table = start_report(request);
 
     // A damaged hold file stops the report before anything is written.
     const int32_t hold = load_hold_days(state.appDir);
     if (hold > 0) table.caption += " " + hold_caption(hold);
-    const std::string refundsLeftOut = build_accounts(state, progress, hold);
+    const AccountTotals totals = build_accounts(state, request.range, progress, hold);
     // The pages read the activity file and the downline cache it brings up to date.
     std::unique_ptr<PageWriter> writer;
     // The pages tell the income earned in the range, held or not.
     std::vector<float> earned;
     if (request.pages) {
-        writer = std::make_unique<PageWriter>(state, progress);
-        if (hold > 0) earned = account_totals(state, ReferralTree::load(state), false).income;
+        writer = std::make_unique<PageWriter>(state, request.range, progress);
+        if (hold > 0)
+            earned = account_totals(state, request.range, ReferralTree::load(state), false).income;
     }
 
     table.setHeader(" Affiliate's ID     | Payments Due  ");
@@ -72,8 +72,8 @@ ReportTable payments_due_report(const AppState& shared, const ReportRequest& req
         const auto i = static_cast<size_t>(k);
         return i < earned.size() ? earned[i] : 0.0f;
     };
-    read_and_delete_accounts(
-        state,
+    list_accounts(
+        state, totals,
         [&](int64_t k, float income, float payments) {
             // Every affiliate of the file gets its pages, due or not.
             if (writer) writer->write(static_cast<int32_t>(k), page_income(k, income));
@@ -93,7 +93,7 @@ ReportTable payments_due_report(const AppState& shared, const ReportRequest& req
     if (writer) writer->finish();
     append_total_row(table, {1}, regional);
     if (!damaged.empty()) table.notice = left_out_notice(damaged);
-    if (!refundsLeftOut.empty()) table.notice += (table.notice.empty() ? "" : " ") + refundsLeftOut;
+    if (!totals.notice.empty()) table.notice += (table.notice.empty() ? "" : " ") + totals.notice;
 
     if (request.full) {
         ensure_folder(state.dataDir());

@@ -131,10 +131,10 @@ PayoutResult write_payout_file(const AppState& state, const ReportTable& table, 
     const std::string unit = mass ? std::string() : unit_of_payment(state);
     const int digits = minor_unit_digits(mass ? currency : unit);
     result.minorDigits = digits;
-    result.date = table.request.dateto;
-    result.from = table.request.datefrom;
-    const std::string note =
-        "Qdx payout " + csv_date(table.request.datefrom) + " to " + csv_date(table.request.dateto);
+    result.date = table.request.range.to;
+    result.from = table.request.range.from;
+    const std::string note = "Qdx payout " + csv_date(table.request.range.from) + " to " +
+                             csv_date(table.request.range.to);
     // The rows go to the file a block at a time, with their affiliates' records.
     constexpr size_t kBlock = 4096;
     AffiliateRecordBlock records(state.dataFile(file::kAffiliates));
@@ -234,7 +234,7 @@ std::string payout_summary(const PayoutResult& result, PayoutLayout layout) {
 }
 
 std::filesystem::path default_payout_path(const AppState& state, const ReportTable& table) {
-    return state.appDir / "output" / ("payout_" + csv_date(table.request.dateto) + ".csv");
+    return state.appDir / "output" / ("payout_" + csv_date(table.request.range.to) + ".csv");
 }
 
 std::string remembered_currency(const AppState& state) {

@@ -40,14 +40,14 @@ int register_payments(const AppState& state, const ReportTable& table, Progress&
             throw ReportError("Row " + std::to_string(i) + " holds no payment");
         payment.affiliateId = static_cast<int32_t>(id);
         payment.sum = static_cast<float>(sum);
-        payment.date = table.request.dateto;
+        payment.date = table.request.range.to;
         payment.encode(bytes.data() + (i - 1) * MoneyRecord::kSize);
     }
 
     // The last moment a stop can be taken back: the run is all or none.
     progress.check();
-    const PaymentRun run = register_payment_run(state, table.request.datefrom, table.request.dateto,
-                                                bytes.data(), rows);
+    const PaymentRun run = register_payment_run(state, table.request.range.from,
+                                                table.request.range.to, bytes.data(), rows);
     if (registered) *registered = run;
     return static_cast<int>(rows);
 }

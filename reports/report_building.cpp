@@ -10,13 +10,6 @@
 
 namespace qdx {
 
-AppState with_range(const AppState& state, const ReportRequest& request) {
-    AppState ranged = state;
-    ranged.datefrom = request.datefrom;
-    ranged.dateto = request.dateto;
-    return ranged;
-}
-
 void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLevel,
                             const AppState& state) {
     using Field = ReportTable::Field;
@@ -44,22 +37,16 @@ void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLev
     for (size_t r = 1; r < endOfData; ++r) numbers[r] = table.rowId(r);
 }
 
-void read_and_delete_accounts(const AppState& state,
-                              const std::function<void(int64_t, float, float)>& visit,
-                              Progress& progress) {
-    auto path = state.workFile(file::kAccounts);
-    {
-        RecordFile accounts(path, AccountRecord::kSize);
-        // Records beyond the affiliates are left from a larger file, and
-        // belong to nobody.
-        const int64_t n = std::min<int64_t>(accounts.count(), count_affiliates(state));
-        progress.stage("Listing the accounts", n, "affiliates");
-        accounts.scan(1, n, [&](int64_t k, const uint8_t* bytes) {
-            progress.step(k);
-            visit(k, le::get_f32(bytes), le::get_f32(bytes + 4));
-        });
+void list_accounts(const AppState& state, const AccountTotals& totals,
+                   const std::function<void(int64_t, float, float)>& visit, Progress& progress) {
+    const auto n = static_cast<int64_t>(totals.income.size()) - 1;
+    progress.stage("Listing the accounts", std::max<int64_t>(n, 0), "affiliates");
+    for (int64_t k = 1; k <= n; ++k) {
+        progress.step(k);
+        const auto i = static_cast<size_t>(k);
+        visit(k, totals.income[i], totals.paid[i]);
     }
-    remove_if_exists(path);
+    remove_if_exists(state.workFile(file::kAccounts));
 }
 
 }  // namespace qdx

@@ -1,12 +1,13 @@
 #pragma once
 // Steps the report procedures share: the table a report starts from, the
-// range it computes over, the affiliate detail columns of the full forms, and
-// the accounts working file.
+// affiliate detail columns of the full forms, and the listing of the
+// accounts.
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
 
+#include "core/accounts.h"
 #include "core/app_state.h"
 #include "core/progress.h"
 #include "core/records.h"
@@ -19,10 +20,6 @@ namespace qdx {
 // kind of report has them (report_kinds.cpp).
 ReportTable start_report(const ReportRequest& request);
 
-// The state the working-file computations read, with the request's range in
-// force; the caller's state is left as it is.
-AppState with_range(const AppState& state, const ReportRequest& request);
-
 // The full form's detail columns from `firstColumn` on: Name, Surname,
 // Street, City, Country, Post_Cod, Phone, E_mail, URL at their stored widths,
 // and, with `withLevel`, the Level. Widens the grid and writes the header
@@ -31,10 +28,10 @@ AppState with_range(const AppState& state, const ReportRequest& request);
 void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLevel,
                             const AppState& state);
 
-// Reads accounts.qdx in record order, handing each record to
-// `visit(k, income, payments)`, then deletes the file.
-void read_and_delete_accounts(const AppState& state,
-                              const std::function<void(int64_t, float, float)>& visit,
-                              Progress& progress);
+// Hands each affiliate's income and payments of `totals` (build_accounts)
+// to `visit(k, income, payments)` in record order, then deletes the working
+// file accounts.qdx that build_accounts wrote beside them.
+void list_accounts(const AppState& state, const AccountTotals& totals,
+                   const std::function<void(int64_t, float, float)>& visit, Progress& progress);
 
 }  // namespace qdx

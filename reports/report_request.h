@@ -4,6 +4,8 @@
 // printing and registering payments use the range the report was made for.
 #include <cstdint>
 
+#include "core/date_range.h"
+
 namespace qdx {
 
 enum class ReportKind {
@@ -18,8 +20,7 @@ enum class ReportKind {
 
 struct ReportRequest {
     ReportKind kind = ReportKind::Accounts;
-    double datefrom = 0;  // both days included
-    double dateto = 0;
+    DateRange range;
     int32_t id = 0;      // the affiliate, for the reports that take one; 0 the whole network
     bool full = false;   // Full rather than Short
     bool pages = false;  // payments due: also write every affiliate's pages

@@ -687,8 +687,8 @@ void append_total_row(ReportTable& table, const std::vector<size_t>& summedColum
 }
 
 std::string title_line(const ReportTable& table, const AppState& state) {
-    return table.caption + " from " + format_date(table.request.datefrom, state.regional) + " to " +
-           format_date(table.request.dateto, state.regional);
+    return table.caption + " from " + format_date(table.request.range.from, state.regional) +
+           " to " + format_date(table.request.range.to, state.regional);
 }
 
 namespace {

@@ -257,7 +257,7 @@ void stream_text(const ReportTable& table, char separator, const AppState& state
                  const std::function<void(std::string_view)>& write);
 // The HTML export, line for line as the report window writes it.
 std::string export_html(const ReportTable& table, const AppState& state);
-// "<caption> from <datefrom> to <dateto>", the range of the table's request.
+// "<caption> from <first day> to <last day>", the range of the table's request.
 std::string title_line(const ReportTable& table, const AppState& state);
 
 // File names: the trimmed caption plus ".txt" in <app>/output, plus ".htm"

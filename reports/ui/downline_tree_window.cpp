@@ -92,7 +92,7 @@ DownlineTreeWindow::~DownlineTreeWindow() {
 
 QString DownlineTreeWindow::rangeText() const { return range_->text(); }
 
-void DownlineTreeWindow::showNetwork(int32_t root) {
+void DownlineTreeWindow::showNetwork(int32_t root, const DateRange& range) {
     const AppState& state = context_.state;
     setWindowTitle(root == 0 ? QString("Downline tree of the whole network")
                              : QString("Downline tree of the Affiliate with ID= %1").arg(root));
@@ -124,15 +124,15 @@ void DownlineTreeWindow::showNetwork(int32_t root) {
     view_->setCurrentIndex(model_->index(0, 0));
 
     rangeShown_ = QString("Sales and income from %1 to %2")
-                      .arg(fromAnsi(format_date(state.datefrom, state.regional)),
-                           fromAnsi(format_date(state.dateto, state.regional)));
+                      .arg(fromAnsi(format_date(range.from, state.regional)),
+                           fromAnsi(format_date(range.to, state.regional)));
     range_->setText(rangeShown_ + QString(": being worked out..."));
     // The sales and income come from a pass over every sale; the tree is
     // usable meanwhile.
     AppState copy = state;
-    money_.setFuture(QtConcurrent::run([copy = std::move(copy), tree]() -> MoneyResult {
+    money_.setFuture(QtConcurrent::run([copy = std::move(copy), range, tree]() -> MoneyResult {
         try {
-            return std::make_shared<const DownlineMoney>(downline_money(copy, tree->tree()));
+            return std::make_shared<const DownlineMoney>(downline_money(copy, range, tree->tree()));
         } catch (const std::exception&) {
             return nullptr;
         }
@@ -232,7 +232,7 @@ void DownlineTreeWindow::activated(const QModelIndex& index) {
 }
 
 DownlineTreeWindow* open_downline_tree(UiContext& context, QWidget* asking, QLineEdit* idBox,
-                                       const std::function<bool()>& readDates,
+                                       const std::function<std::optional<DateRange>()>& readDates,
                                        std::function<void(int32_t)> openAffiliate) {
     int32_t id = 0;
     IdCheck check = IdCheck::NotANumber;
@@ -245,11 +245,12 @@ DownlineTreeWindow* open_downline_tree(UiContext& context, QWidget* asking, QLin
         context.message(asking, id_check_message(context.state.messages, check), idBox);
         return nullptr;
     }
-    if (!readDates()) return nullptr;
+    const std::optional<DateRange> range = readDates();
+    if (!range) return nullptr;
     auto* window = static_cast<DownlineTreeWindow*>(
         context.showOnce("frmDownlineTree", [&] { return new DownlineTreeWindow(context); }));
     window->openAffiliate = std::move(openAffiliate);
-    window->showNetwork(id);
+    window->showNetwork(id, *range);
     return window;
 }
 

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "reports/downline_tree.h"
@@ -29,8 +30,8 @@ class DownlineTreeWindow : public QWidget {
     ~DownlineTreeWindow() override;
 
     // Reads the network and shows the tree of `root` (0: the whole network)
-    // with the money of the range in the shared state.
-    void showNetwork(int32_t root);
+    // with the money of `range`.
+    void showNetwork(int32_t root, const DateRange& range);
     // Finds the affiliate whose ID, or name, the Find box holds, opens the
     // rows down to it and selects it; the next Find with the same name
     // goes on to the next affiliate of that name. False after its message.
@@ -71,7 +72,7 @@ class DownlineTreeWindow : public QWidget {
 // report range, and shows the one tree window (key "frmDownlineTree") with
 // that affiliate's tree. `openAffiliate` is handed to the window.
 DownlineTreeWindow* open_downline_tree(UiContext& context, QWidget* asking, QLineEdit* idBox,
-                                       const std::function<bool()>& readDates,
+                                       const std::function<std::optional<DateRange>()>& readDates,
                                        std::function<void(int32_t)> openAffiliate);
 
 }  // namespace qdx::ui

@@ -64,7 +64,7 @@ ReportTable make_report_in_background(UiContext& context, QWidget* owner,
 // Names the report window, then computes the table under the busy pointer
 // and shows it there. A cancelled report leaves the window as it was.
 void run_in_window(UiContext& context, const ReportKindInfo& kind, const ReportRequest& request) {
-    QPointer<ReportWindow> window = show_report_window(context);
+    QPointer<ReportWindow> window = show_report_window(context, request.range);
     window->beginReport(kind.caption(request.id), kind.registersPayments);
     Failure failure;
     QString notice;
@@ -97,7 +97,7 @@ void run_before_window(const ReportInputs& inputs, const ReportKindInfo& kind,
         WaitPointer wait;
         try {
             ReportTable table = make_report_in_background(context, inputs.window, request);
-            show_report_window(context)->showTable(std::move(table));
+            show_report_window(context, request.range)->showTable(std::move(table));
             return;
         } catch (const Cancelled&) {
             return;  // nothing was shown yet
@@ -136,10 +136,9 @@ void run_report(const ReportInputs& inputs, ReportKind kind, QLineEdit* idBox) {
     request.kind = kind;
     // The ID box is checked before the dates.
     if (info.takesId && !read_id(inputs, idBox, request.id)) return;
-    if (!inputs.readDates()) return;
-    const AppState& state = inputs.context.state;
-    request.datefrom = state.datefrom;
-    request.dateto = state.dateto;
+    const std::optional<DateRange> range = inputs.readDates();
+    if (!range) return;
+    request.range = *range;
     request.full = inputs.fullReport();
     request.pages = kind == ReportKind::PaymentsDue && inputs.htmlPages();
     if (kind == ReportKind::Downline)

@@ -4,6 +4,7 @@
 // the report on a worker (long_work.h: progress dialog, Cancel) and hands the
 // table over. A report asked for while another is made is refused.
 #include <functional>
+#include <optional>
 
 #include "reports/report_request.h"
 
@@ -19,8 +20,8 @@ class UiContext;
 struct ReportInputs {
     UiContext& context;
     QWidget* window;  // the asking window, parent of the messages about its boxes
-    // Reads the date range into the shared state; false after its message.
-    std::function<bool()> readDates;
+    // Reads the date range; nothing after its message.
+    std::function<std::optional<DateRange>()> readDates;
     std::function<bool()> fullReport;  // Full rather than Short
     std::function<bool()> htmlPages;   // the affiliate pages beside Payments Due
 };

@@ -72,24 +72,24 @@ const char* const kMakePaymentsDueFirst =
     "Make the Payments Due report first: the payout file lists the payments that report shows.";
 const char* const kRegisterThesePayments = "Register these payments";
 
-ReportWindow::ReportWindow(UiContext& context, QWidget* parent)
+ReportWindow::ReportWindow(UiContext& context, const DateRange& range, QWidget* parent)
     : QWidget(parent, Qt::Window), context_(context), model_(new ReportTableModel(this)) {
     setObjectName("frmReports");
     setWindowTitle("Report");
-    buildControls();
+    buildControls(range);
     resize(820, 560);
     close_on_escape(this);
 }
 
-void ReportWindow::buildControls() {
+void ReportWindow::buildControls(const DateRange& shown) {
     const AppState& s = context_.state;
     auto* label1 = new QLabel("From:", this);
     label1->setObjectName("Label1");
-    from_ = make_date_box(this, "txtFrom", label1, fromAnsi(format_date(s.datefrom, s.regional)),
+    from_ = make_date_box(this, "txtFrom", label1, fromAnsi(format_date(shown.from, s.regional)),
                           "Report range from");
     auto* label2 = new QLabel("To:", this);
     label2->setObjectName("Label2");
-    to_ = make_date_box(this, "txtTo", label2, fromAnsi(format_date(s.dateto, s.regional)),
+    to_ = make_date_box(this, "txtTo", label2, fromAnsi(format_date(shown.to, s.regional)),
                         "Report range to");
 
     grid_ = new QTableView(this);
@@ -284,7 +284,7 @@ void ReportWindow::showPaymentsControls(bool shown) {
                           : "Would write %1 payment(s), about %2 in all, dated %3")
             .arg(sum.rows)
             .arg(total)
-            .arg(fromAnsi(format_date(t.request.dateto, context_.state.regional))));
+            .arg(fromAnsi(format_date(t.request.range.to, context_.state.regional))));
 }
 
 char ReportWindow::separator() const {
@@ -439,8 +439,8 @@ void ReportWindow::tellRegisteringFailed() {
 // affiliate and amount as shown.
 std::string ReportWindow::registeringKey() const {
     const ReportTable& t = table();
-    std::string rows = format_double(t.request.datefrom, Regional{}) + ".." +
-                       format_double(t.request.dateto, Regional{}) + "\n";
+    std::string rows = format_double(t.request.range.from, Regional{}) + ".." +
+                       format_double(t.request.range.to, Regional{}) + "\n";
     const size_t end = t.rowCount() - (t.hasTotalRow ? 1 : 0);
     for (size_t r = 1; r < end; ++r) rows += t.text(r, 0) + ";" + t.text(r, 1) + "\n";
     return records_hash(rows);
@@ -450,7 +450,7 @@ void ReportWindow::registerPayments() {
     if (refuse_while_busy(context_, this)) return;
     const AppState& s = context_.state;
     QString question = "The payments from the Report will be registered on the date  " +
-                       fromAnsi(format_date(table().request.dateto, s.regional));
+                       fromAnsi(format_date(table().request.range.to, s.regional));
     if (context_.message(this, question, MessageButtons::OkCancel, "Warninig") !=
         MessageAnswer::Ok) {
         return;
@@ -487,9 +487,9 @@ void ReportWindow::registerPayments() {
     }
 }
 
-ReportWindow* show_report_window(UiContext& context) {
-    return static_cast<ReportWindow*>(
-        context.showOnce("frmReports", [&context] { return new ReportWindow(context); }));
+ReportWindow* show_report_window(UiContext& context, const DateRange& range) {
+    return static_cast<ReportWindow*>(context.showOnce(
+        "frmReports", [&context, &range] { return new ReportWindow(context, range); }));
 }
 
 }  // namespace qdx::ui

@@ -33,8 +33,9 @@ class UiContext;
 class ReportWindow : public QWidget {
     Q_OBJECT
   public:
-    // Fills txtFrom and txtTo with the range in force when the window loads.
-    explicit ReportWindow(UiContext& context, QWidget* parent = nullptr);
+    // Fills txtFrom and txtTo with `range`, the range of the report it is
+    // loaded for; later reports shown in it leave them as they are.
+    ReportWindow(UiContext& context, const DateRange& range, QWidget* parent = nullptr);
 
     // A report is starting: names the window and shows or hides "Register
     // payments"; the grid keeps the report shown until the new one is ready.
@@ -81,7 +82,7 @@ class ReportWindow : public QWidget {
     // Saves the shown report on a worker and says where; refused while other
     // long work runs, and a cancelled save keeps the earlier export.
     void saveInBackground(const SaveFunction& save);
-    void buildControls();
+    void buildControls(const DateRange& shown);
     // After a payout file is written: its summary, and the offer to register
     // exactly its payments.
     void offerToRegister(const PayoutResult& result, const QString& summary);
@@ -122,7 +123,8 @@ extern const char* const kMakePaymentsDueFirst;
 // The title of the offer, after a payout file, to register its payments.
 extern const char* const kRegisterThesePayments;
 
-// Shows the report window once (key "frmReports"), making it when needed.
-ReportWindow* show_report_window(UiContext& context);
+// Shows the report window once (key "frmReports"), making it for `range`
+// when needed.
+ReportWindow* show_report_window(UiContext& context, const DateRange& range);
 
 }  // namespace qdx::ui

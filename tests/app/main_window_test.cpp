@@ -49,14 +49,14 @@ TEST_F(MainWindowTest, CheckDatesStoresTheRangeOrNamesTheBadBox) {
     MainWindow& w = open(2003, 3, 31);
     w.lineEdit("txtDateFrom")->setText("1 March 2003");
     ASSERT_TRUE(w.check_dates());
-    EXPECT_EQ(state.datefrom, ole_from_ymd(2003, 3, 1));
-    EXPECT_EQ(state.dateto, ole_from_ymd(2003, 3, 31));
+    EXPECT_EQ(w.lastRange().from, ole_from_ymd(2003, 3, 1));
+    EXPECT_EQ(w.lastRange().to, ole_from_ymd(2003, 3, 31));
     EXPECT_TRUE(messages.isEmpty());
 
     w.lineEdit("txtDateFrom")->setText("02/03/2003");
     w.lineEdit("txtDateTo")->clear();
     EXPECT_FALSE(w.check_dates());
-    EXPECT_EQ(state.datefrom, ole_from_ymd(2003, 3, 2));  // read before the end failed
+    EXPECT_EQ(w.lastRange().from, ole_from_ymd(2003, 3, 2));  // read before the end failed
 
     w.lineEdit("txtDateFrom")->setText("31/02/2003");
     EXPECT_FALSE(w.check_dates());

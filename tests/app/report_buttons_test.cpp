@@ -77,7 +77,7 @@ TEST_F(ReportButtonsTest, ReportsShareOneWindowAndTheWorkingFileGoes) {
     EXPECT_EQ(w->windowTitle(), "Payments_Report");
     EXPECT_FALSE(w->findChild<QPushButton*>("cmdRegistrePayments")->isHidden());
     EXPECT_EQ(w->findChild<QLineEdit*>("txtFrom")->text(), "01/03/2003");
-    EXPECT_EQ(state.datefrom, ole_from_ymd(2003, 3, 15));
+    EXPECT_EQ(w->table().request.range.from, ole_from_ymd(2003, 3, 15));
     EXPECT_EQ(w->table().rowCount(), 3u);  // only affiliate 1 reaches the minimal payment
     EXPECT_EQ(cell(0, 0), "1");
 }

@@ -30,8 +30,8 @@ std::vector<R> read_all(const std::filesystem::path& path) {
 class Worked : public ::testing::Test {
   protected:
     void SetUp() override {
-        state.datefrom = march(1);
-        state.dateto = march(31);
+        range.from = march(1);
+        range.to = march(31);
         test::write_affiliates(state, {affiliate(1, 0, 1, ole_from_ymd(2003, 2, 1)),
                                        affiliate(2, 1, 2, march(5)), affiliate(3, 2, 3, march(5))});
     }
@@ -44,6 +44,7 @@ class Worked : public ::testing::Test {
     }
     test::TempFolder dir;
     AppState state{dir.path()};
+    DateRange range;
 };
 
 TEST_F(Worked, SettingsLoadAndLevelsInUse) {
@@ -68,7 +69,7 @@ TEST_F(Worked, BadIdsAreSkippedAndStaleRecordsKept) {
         RecordFile f(state.workFile(file::kAccounts), AccountRecord::kSize);
         f.write(5, AccountRecord{7, 7});  // left from a larger earlier run
     }
-    build_accounts(state);
+    build_accounts(state, range);
     auto a = accounts();
     ASSERT_EQ(a.size(), 5u);
     EXPECT_EQ(a[0].income, 10);
@@ -83,10 +84,8 @@ TEST(Tree, CycleEndsAfterTheBoundedWalk) {
     EXPECT_EQ(sub_level(state, 3, 1), 0);
     test::write_settings(state, test::settings("Fixed", {1, 1, 1, 1, 1, 1, 1, 1}));
     load_settings(state);
-    state.datefrom = 0;
-    state.dateto = 1e6;
     test::write_money(state, file::kSales, {MoneyRecord{1, 1, 5}});
-    build_accounts(state);
+    build_accounts(state, {0, 1e6});
     RecordFile f(state.workFile(file::kAccounts), AccountRecord::kSize);
     EXPECT_EQ(f.read<AccountRecord>(1).income, 4);  // levels 1, 3, 5, 7
     EXPECT_EQ(f.read<AccountRecord>(2).income, 4);
@@ -130,18 +129,17 @@ TEST(Computation, FastMatchesLiteralByteForByte) {
             if (round % 2 == 1) test::write_refunds(*st, refunds);
             test::write_settings(*st, s);
             load_settings(*st);
-            st->datefrom = 37010;
-            st->dateto = 37050;
         }
+        const DateRange range{37010, 37050};
         // The later rounds hold the commissions 11 days: the sales of
         // 36999..37039 and the refunds once their sale is payable, against the
         // payments of 37010..37050.
         const int32_t hold = round >= 3 ? 11 : 0;
         Progress none;
-        build_accounts(fast, none, hold);
-        build_activity(fast);
-        build_accounts_literal(literal, hold);
-        build_activity_literal(literal);
+        build_accounts(fast, range, none, hold);
+        build_activity(fast, range);
+        build_accounts_literal(literal, range, hold);
+        build_activity_literal(literal, range);
         for (const char* name : {file::kAccounts, file::kActivity})
             EXPECT_EQ(test::read_file(fast.workFile(name)), test::read_file(literal.workFile(name)))
                 << name << " round " << round;

@@ -42,7 +42,7 @@ void expect_cannot_write(const fs::path& path, Write write) {
 // Not "missing": a working file the folder will not take.
 TEST(UnwritableFiles, AWorkingFileTheFolderWillNotTakeSaysWhy) {
     AppState state("/sys");
-    expect_cannot_write(state.workFile(file::kAccounts), [&] { build_accounts(state); });
+    expect_cannot_write(state.workFile(file::kAccounts), [&] { build_accounts(state, {}); });
 }
 
 TEST(UnwritableFiles, WritingARecordFileOpenedOnlyForReadingSaysWhy) {

@@ -47,8 +47,8 @@ class ImportReversalTest : public ::testing::Test {
     std::string report(ReportKind kind, size_t row, size_t column) {
         ReportRequest request;
         request.kind = kind;
-        request.datefrom = march(1);
-        request.dateto = march(31);
+        request.range.from = march(1);
+        request.range.to = march(31);
         const ReportTable table = make_report(state, request);
         return row < table.rowCount() ? table.text(row, column) : "(no row)";
     }

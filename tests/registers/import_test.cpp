@@ -36,8 +36,8 @@ double march(int day) { return ole_from_ymd(2003, 3, day); }
 class ImportTest : public ::testing::Test {
   protected:
     ImportTest() : state(folder.path() / "app") {
-        state.datefrom = march(1);
-        state.dateto = march(31);
+        range.from = march(1);
+        range.to = march(31);
         state.today = [] { return march(31); };
         test::write_affiliates(state, {test::affiliate(1, 0, 1, march(1), "Kai"),
                                        test::affiliate(2, 1, 2, march(5), "Lea"),
@@ -66,6 +66,7 @@ class ImportTest : public ::testing::Test {
     }
     test::TempFolder folder;
     AppState state;
+    DateRange range;
 };
 
 struct BadFile {
@@ -209,8 +210,6 @@ TEST_F(ImportTest, ASpreadsheetsSalesGiveTheAccountsOfTheSameSalesWrittenDirectl
 
     test::TempFolder typedFolder;
     AppState typed(typedFolder.path());
-    typed.datefrom = state.datefrom;
-    typed.dateto = state.dateto;
     fs::create_directories(typed.dataDir());
     for (const char* name : {file::kAffiliates, file::kSettings})
         fs::copy_file(state.dataFile(name), typed.dataFile(name));
@@ -223,8 +222,8 @@ TEST_F(ImportTest, ASpreadsheetsSalesGiveTheAccountsOfTheSameSalesWrittenDirectl
     load_settings(typed);
     EXPECT_EQ(test::read_file(state.dataFile(file::kSales)),
               test::read_file(typed.dataFile(file::kSales)));
-    EXPECT_EQ(export_text(ask(state, ReportKind::Accounts), ';', state),
-              export_text(ask(typed, ReportKind::Accounts), ';', typed));
+    EXPECT_EQ(export_text(ask(state, range, ReportKind::Accounts), ';', state),
+              export_text(ask(typed, range, ReportKind::Accounts), ';', typed));
 }
 
 TEST_F(ImportTest, AffiliatesTakeTheNextIdsAndTheirLevelsFromReferrersEarlierInTheFile) {

@@ -53,8 +53,8 @@ class RefundRegisteringTest : public ::testing::Test {
     }
     std::string income(int row) {
         ReportRequest request;
-        request.datefrom = march(1);
-        request.dateto = march(31);
+        request.range.from = march(1);
+        request.range.to = march(31);
         return make_report(state, request).text(static_cast<size_t>(row), 1);
     }
     test::TempFolder folder;

@@ -71,8 +71,8 @@ class VoidsAndRunsTest : public ::testing::Test {
     ReportTable due(double from = march(1), double to = march(31)) {
         ReportRequest request;
         request.kind = ReportKind::PaymentsDue;
-        request.datefrom = from;
-        request.dateto = to;
+        request.range.from = from;
+        request.range.to = to;
         return make_report(state, request);
     }
     // Payments Due as "ID;amount" lines.

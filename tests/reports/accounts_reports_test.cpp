@@ -39,8 +39,8 @@ std::string read_csv_cell(const std::string& text, size_t row, size_t column) {
 class AccountsTest : public ::testing::Test {
   protected:
     AccountsTest() : state(folder.path()) {
-        state.datefrom = march(1);
-        state.dateto = march(31);
+        range.from = march(1);
+        range.to = march(31);
     }
     void worked(float minPayment = 0) {
         test::write_affiliates(
@@ -57,6 +57,7 @@ class AccountsTest : public ::testing::Test {
     }
     test::TempFolder folder;
     AppState state;
+    DateRange range;
 };
 
 TEST_F(AccountsTest, RowsAreRoundedAndTotalledAsShown) {
@@ -64,7 +65,7 @@ TEST_F(AccountsTest, RowsAreRoundedAndTotalledAsShown) {
     state.settings.payType = 2;  // Fixed sums per sale
     state.settings.rewards = {0, 12.3456f, 5.25f};
     test::write_money(state, file::kSales, {money(2, 1, march(2))});
-    auto t = ask(state, ReportKind::Accounts, 0, false);
+    auto t = ask(state, range, ReportKind::Accounts, 0, false);
     EXPECT_EQ(t.text(1, 1), "5.25");
     EXPECT_EQ(t.text(2, 1), "12.346");
     EXPECT_EQ(t.text(4, 1), "17.596");
@@ -79,7 +80,7 @@ TEST_F(AccountsTest, AStoppedReportSaysHowFarItWasAndLeavesNoWorkingFile) {
         if (r.done == 0) stages.push_back(r.what);
         if (r.what == "Listing the accounts" && r.done > 0) stop.request_stop();
     });
-    const ReportRequest request{ReportKind::PaymentsDue, state.datefrom, state.dateto};
+    const ReportRequest request{ReportKind::PaymentsDue, range};
     EXPECT_THROW(make_report(state, request, progress), Cancelled);
     EXPECT_EQ(stages, (std::vector<std::string>{"Adding up the sales", "Adding up the payments",
                                                 "Listing the accounts"}));
@@ -98,9 +99,9 @@ TEST_F(AccountsTest, StaleAccountsBeyondTheAffiliatesAddNoRows) {
     };
     leaveStaleAccounts();
     worked(1);
-    EXPECT_EQ(ask(state, ReportKind::Accounts, 0, false).rowCount(), 5u);  // 3 and the Total
+    EXPECT_EQ(ask(state, range, ReportKind::Accounts, 0, false).rowCount(), 5u);  // 3 and the Total
     leaveStaleAccounts();
-    auto t = ask(state, ReportKind::PaymentsDue, 0, false, true);
+    auto t = ask(state, range, ReportKind::PaymentsDue, 0, false, true);
     EXPECT_EQ(t.rowCount(), 2u);  // nobody earned the minimal payment
     EXPECT_FALSE(file_exists(folder.path() / "HTML" / " 4.html"));
 }
@@ -113,7 +114,7 @@ TEST_F(AccountsTest, ANanSaleShowsAsNanAndItsAffiliatesAreNamedNotPaid) {
     test::write_affiliates(state, {affiliate(4, 0, 1, march(5), "Noa")});
     test::write_money(state, file::kSales,
                       {money(3, std::nanf(""), march(15)), money(4, 100, march(16))});
-    const ReportTable accounts = ask(state, ReportKind::Accounts);
+    const ReportTable accounts = ask(state, range, ReportKind::Accounts);
     ASSERT_EQ(accounts.rowCount(), 6u);
     for (size_t r = 1; r <= 3; ++r)
         EXPECT_EQ(accounts.rowTexts(r), (Cells{std::to_string(r), "NaN", "0", "NaN"}));
@@ -123,7 +124,7 @@ TEST_F(AccountsTest, ANanSaleShowsAsNanAndItsAffiliatesAreNamedNotPaid) {
     EXPECT_NE(text.find("\r\n2;NaN;0;NaN\r\n"), std::string::npos) << text;
 
     test::write_money(state, file::kPayments, {money(4, 1, ole_from_ymd(2003, 2, 1))});
-    const ReportTable due = ask(state, ReportKind::PaymentsDue);
+    const ReportTable due = ask(state, range, ReportKind::PaymentsDue);
     ASSERT_EQ(due.rowCount(), 3u);
     EXPECT_EQ(due.rowTexts(1), (Cells{"4", "10"}));
     EXPECT_EQ(due.rowTexts(2), (Cells{" Total", "10"}));
@@ -146,13 +147,13 @@ TEST_F(AccountsTest, AnIncomeThatOverflowsShowsAsInfAndIsNeverPaid) {
     worked(0);
     test::write_money(state, file::kSales,
                       std::vector<MoneyRecord>(20, money(3, 3.4e38f, march(15))));
-    const ReportTable accounts = ask(state, ReportKind::Accounts);
+    const ReportTable accounts = ask(state, range, ReportKind::Accounts);
     EXPECT_EQ(accounts.rowTexts(3), (Cells{"3", "inf", "0", "inf"}));
     EXPECT_EQ(accounts.rowTexts(4)[1], "inf");  // the Total
     EXPECT_EQ(accounts.text(1, 1), "1.36E+38");
     EXPECT_EQ(read_csv_cell(export_csv(accounts, state), 3, 1), "inf");
 
-    const ReportTable due = ask(state, ReportKind::PaymentsDue);
+    const ReportTable due = ask(state, range, ReportKind::PaymentsDue);
     ASSERT_EQ(due.rowCount(), 4u);
     EXPECT_EQ(due.rowTexts(1), (Cells{"1", "1.36E+38"}));
     EXPECT_EQ(due.text(2, 0), "2");
@@ -178,7 +179,7 @@ TEST_F(AccountsTest, AnIncomeThatOverflowsShowsAsInfAndIsNeverPaid) {
 TEST_F(AccountsTest, DueWhenTheBalanceReachesTheMinimalPayment) {
     worked(10);
     test::write_money(state, file::kSales, {money(3, 200, march(15))});
-    auto t = ask(state, ReportKind::PaymentsDue, 0, false, false);
+    auto t = ask(state, range, ReportKind::PaymentsDue, 0, false, false);
     EXPECT_TRUE(t.showRegisterPayments);
     ASSERT_EQ(t.rowCount(), 4u);
     EXPECT_EQ(t.rowTexts(1), (Cells{"2", "10"}));  // exactly the minimal payment
@@ -188,7 +189,7 @@ TEST_F(AccountsTest, DueWhenTheBalanceReachesTheMinimalPayment) {
 TEST_F(AccountsTest, MinimalPaymentZeroListsEveryoneNotNegative) {
     worked(0);
     test::write_money(state, file::kPayments, {money(1, 3, march(3))});
-    auto t = ask(state, ReportKind::PaymentsDue, 0, false, false);
+    auto t = ask(state, range, ReportKind::PaymentsDue, 0, false, false);
     ASSERT_EQ(t.rowCount(), 4u);
     EXPECT_EQ(t.rowTexts(1), (Cells{"2", "0"}));
     EXPECT_EQ(t.text(2, 0), "3");
@@ -198,7 +199,7 @@ TEST_F(AccountsTest, RegistersTheSumsAsShownAndAgainOnEveryCall) {
     worked(5);
     test::write_money(state, file::kSales, {money(3, 123.4567f, march(15))});
     test::write_money(state, file::kPayments, {money(1, 1, ole_from_ymd(2003, 2, 1))});
-    auto first = ask(state, ReportKind::PaymentsDue, 0, false, false);
+    auto first = ask(state, range, ReportKind::PaymentsDue, 0, false, false);
     ASSERT_EQ(first.rowCount(), 4u);
     EXPECT_EQ(first.text(2, 1), "12.346");  // affiliate 3's 10 % of 123.4567
     EXPECT_EQ(register_payments(state, first), 2);
@@ -207,7 +208,7 @@ TEST_F(AccountsTest, RegistersTheSumsAsShownAndAgainOnEveryCall) {
     ASSERT_EQ(written.size(), 3u);
     EXPECT_FLOAT_EQ(written[1].sum, 6.173f);
     EXPECT_EQ(written[2].sum, 12.346f);     // as shown
-    EXPECT_EQ(written[2].date, march(31));  // dateto, not today
+    EXPECT_EQ(written[2].date, march(31));  // the range's end, not today
 
     // Registering the first table again appends again: nothing remembers a run.
     EXPECT_EQ(register_payments(state, first), 2);

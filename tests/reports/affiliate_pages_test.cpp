@@ -35,13 +35,13 @@ std::string page(const AppState& state, const std::string& name) {
 // The pages written the long way, which also fixes their exact text: the
 // activity file is marked record by record with the per-lookup sub_level,
 // the downline comes from the list files, every record is read when needed.
-void literal_pages(const AppState& state, int32_t id, float income) {
+void literal_pages(const AppState& state, const DateRange& range, int32_t id, float income) {
     const Regional& reg = state.regional;
     const std::string end = "\r\n";
     std::string e = "<html>" + end + "<title> Earnings Report </title>" + end + "<body>" + end +
-                    " Your income for the period from " + format_date(state.datefrom, reg) +
-                    " to " + format_date(state.dateto, reg) + " is " + format_single(income, reg) +
-                    end + "<br>" + end + "<br>" + end;
+                    " Your income for the period from " + format_date(range.from, reg) + " to " +
+                    format_date(range.to, reg) + " is " + format_single(income, reg) + end +
+                    "<br>" + end + "<br>" + end;
     if (income != 0) {
         e += "Structure of your income" + end + "<br>" + end + "<br>" + end +
              "<table cellpadding=2 border=3 align='left'> " + end +
@@ -76,7 +76,7 @@ void literal_pages(const AppState& state, int32_t id, float income) {
     e += "</body></html>" + end;
 
     std::string d = "<html>" + end + "<title> Downline Report </title>" + end + "<body>" + end +
-                    " Your downline on the date " + format_date(state.dateto, reg) + end + "<br>" +
+                    " Your downline on the date " + format_date(range.to, reg) + end + "<br>" +
                     end + "<br>" + end + "<table cellpadding=2 border=3 align='left'> " + end +
                     "<tr> <th>Sub level  </th><th>ID   </th><th>Name    </th><th>Surname   "
                     "</th><th>E-mail         </th><th>Phone  </th></tr>" +
@@ -84,7 +84,7 @@ void literal_pages(const AppState& state, int32_t id, float income) {
     auto members = get_downline(state, id, static_cast<size_t>(count_affiliates(state)));
     RecordFile affiliates(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
     auto own = affiliates.read<AffiliateRecord>(id);
-    if (own.date <= state.dateto) {
+    if (own.date <= range.to) {
         for (int32_t member : members) {
             auto a = affiliates.read<AffiliateRecord>(member);
             d += "<tr><td>" + std::to_string(a.level - own.level) + "</td><td>" +
@@ -132,9 +132,8 @@ TEST(AffiliatePagesRandomTest, PagesAndActivityFileMatchTheLongWay) {
 
         test::TempFolder fast, slow;
         AppState a(fast.path()), b(slow.path());
+        const DateRange range{march(3), march(30)};
         for (AppState* s : {&a, &b}) {
-            s->datefrom = march(3);
-            s->dateto = march(30);
             test::write_affiliates(*s, records);
             test::write_money(*s, file::kSales, sales);
             test::write_settings(*s, test::settings(pick(0, 1) ? "Percents" : "Fixed", levels));
@@ -150,15 +149,15 @@ TEST(AffiliatePagesRandomTest, PagesAndActivityFileMatchTheLongWay) {
         for (int id = 1; id <= n + 2; ++id) incomes.push_back(pick(0, 2) ? 1.5f * pick(0, 9) : 0);
 
         Progress none;
-        PageWriter writer(a, none);
+        PageWriter writer(a, range, none);
         for (int id = 1; id <= n + 2; ++id) writer.write(id, incomes[static_cast<size_t>(id - 1)]);
         writer.write(0, 3);  // IDs start at 1: no page
         writer.finish();
         EXPECT_FALSE(file_exists(a.appDir / "HTML" / " 0.html"));
-        build_activity(b);
+        build_activity(b, range);
         check_downline(b);
         for (int id = 1; id <= n + 2; ++id)
-            literal_pages(b, id, incomes[static_cast<size_t>(id - 1)]);
+            literal_pages(b, range, id, incomes[static_cast<size_t>(id - 1)]);
 
         for (int id = 1; id <= n + 2; ++id) {
             for (std::string name :
@@ -182,8 +181,7 @@ std::map<std::string, std::string> pages_of(const AppState& state) {
 TEST(AffiliatePagesTest, StoppedOrFailedRunLeavesTheEarlierPages) {
     test::TempFolder folder;
     AppState state(folder.path());
-    state.datefrom = march(1);
-    state.dateto = march(30);
+    const DateRange range{march(1), march(30)};
     const int n = 300;  // one referral chain: long downline pages
     std::vector<AffiliateRecord> records;
     for (int id = 1; id <= n; ++id)
@@ -192,8 +190,7 @@ TEST(AffiliatePagesTest, StoppedOrFailedRunLeavesTheEarlierPages) {
     test::write_money(state, file::kSales, {{n, 100, march(5)}});
     test::write_settings(state, test::settings("Percents", {10, 5, 2}));
     load_settings(state);
-    const ReportRequest request{
-        ReportKind::PaymentsDue, state.datefrom, state.dateto, 0, false, true};
+    const ReportRequest request{ReportKind::PaymentsDue, range, 0, false, true};
     make_report(state, request);
     const auto before = pages_of(state);
     ASSERT_EQ(before.size(), 2u * n);

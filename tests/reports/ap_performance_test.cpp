@@ -14,18 +14,19 @@ double ymd(int y, int m, int d) { return ole_from_ymd(y, m, d); }
 
 TEST(PeriodSplit, AtMost501Months) {
     // January 2000 + 500 months is September 2041.
-    EXPECT_EQ(split_periods(ymd(2000, 1, 10), ymd(2041, 9, 30)).size(), 501u);
-    EXPECT_THROW(split_periods(ymd(2000, 1, 10), ymd(2041, 10, 1)), ReportError);
+    EXPECT_EQ(split_periods({ymd(2000, 1, 10), ymd(2041, 9, 30)}).size(), 501u);
+    EXPECT_THROW(split_periods({ymd(2000, 1, 10), ymd(2041, 10, 1)}), ReportError);
 }
 
 class ApPerformanceTest : public ::testing::Test {
   protected:
     ApPerformanceTest() : state(folder.path()) {
-        state.datefrom = ymd(2003, 1, 15);
-        state.dateto = ymd(2003, 3, 10);
+        range.from = ymd(2003, 1, 15);
+        range.to = ymd(2003, 3, 10);
     }
     test::TempFolder folder;
     AppState state;
+    DateRange range;
 };
 
 TEST_F(ApPerformanceTest, SumsByPeriodWithBothEndsIncluded) {
@@ -36,7 +37,7 @@ TEST_F(ApPerformanceTest, SumsByPeriodWithBothEndsIncluded) {
                        {3, 20, ymd(2003, 3, 10)},
                        {3, 99, ymd(2003, 3, 11)}});  // after it
     test::write_money(state, file::kPayments, {{1, 30.25f, ymd(2003, 3, 1)}});
-    auto t = ask(state, ReportKind::ApPerformance);
+    auto t = ask(state, range, ReportKind::ApPerformance);
     using Cells = std::vector<std::string>;
     ASSERT_EQ(t.rowCount(), 5u);
     EXPECT_EQ(t.rowTexts(1), (Cells{"15/01/2003", "31/01/2003", "150.5", "0", "150.5"}));
@@ -53,13 +54,13 @@ TEST_F(ApPerformanceTest, RunningSumsKeepSevenDigitsInTheCell) {
                        {1, 0.4f, ymd(2003, 2, 2)},
                        {1, 0.4f, ymd(2003, 2, 3)},
                        {1, 0.4f, ymd(2003, 2, 4)}});
-    auto t = ask(state, ReportKind::ApPerformance);
+    auto t = ask(state, range, ReportKind::ApPerformance);
     EXPECT_EQ(t.text(2, 2), "1234567");
 }
 
 TEST_F(ApPerformanceTest, ReversedRangeGivesOneEmptyRowAndMissingFilesCountAsEmpty) {
-    std::swap(state.datefrom, state.dateto);
-    auto t = ask(state, ReportKind::ApPerformance);
+    std::swap(range.from, range.to);
+    auto t = ask(state, range, ReportKind::ApPerformance);
     ASSERT_EQ(t.rowCount(), 3u);
     EXPECT_EQ(t.text(1, 0), "10/03/2003");
     EXPECT_EQ(t.text(1, 1), "15/01/2003");

@@ -108,6 +108,7 @@ class BankPayoutsTest : public ::testing::Test {
     }
     test::TempFolder folder;
     AppState state;
+    DateRange range;
     PayoutRequest request;
     const ReportTable table = due_table(
         {{1, 10.005}, {2, 20.5}, {3, 30}, {4, 40}, {5, 0.004}, {6, 60}, {7, 70}, {8, 80.004}});
@@ -291,9 +292,8 @@ TEST(DemoPayoutTest, TheDemoProgramWritesEveryLayoutAndItsSepaFilesValidate) {
     EXPECT_GE(countries.size(), 4u);
 
     load_settings(state);
-    state.datefrom = ole_from_ymd(2025, 11, 5);
-    state.dateto = options.lastDay;
-    const ReportTable due = ask(state, ReportKind::PaymentsDue);
+    const DateRange range{ole_from_ymd(2025, 11, 5), options.lastDay};
+    const ReportTable due = ask(state, range, ReportKind::PaymentsDue);
     PayoutRequest request;
     request.debtor = remembered_debtor(state);
     request.currency = "EUR";

@@ -42,8 +42,7 @@ TEST(DownlineTree, MatchesTheReferralsSizesPathsAndMoneyOfADemoProgram) {
     write_demo_program(app.path(), {3, 2500, ole_from_ymd(2025, 12, 5)});
     AppState state(app.path());
     load_settings(state);
-    state.datefrom = ole_from_ymd(2025, 6, 1);
-    state.dateto = ole_from_ymd(2025, 11, 30);
+    const DateRange range{ole_from_ymd(2025, 6, 1), ole_from_ymd(2025, 11, 30)};
     const DownlineTree tree = DownlineTree::load(state);
 
     RecordFile file(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
@@ -79,9 +78,9 @@ TEST(DownlineTree, MatchesTheReferralsSizesPathsAndMoneyOfADemoProgram) {
     }
 
     // The income is the Accounts' income; the sales the Activities' volume.
-    build_accounts(state);
-    build_activity(state);
-    const DownlineMoney money = downline_money(state, tree.tree());
+    build_accounts(state, range);
+    build_activity(state, range);
+    const DownlineMoney money = downline_money(state, range, tree.tree());
     RecordFile accounts(state.workFile(file::kAccounts), AccountRecord::kSize);
     RecordFile activity(state.workFile(file::kActivity), ActivityRecord::kSize);
     int earning = 0;

@@ -34,8 +34,8 @@ class HoldPeriodTest : public ::testing::Test {
     ReportTable due(double from, double to, bool pages = false) {
         ReportRequest request;
         request.kind = ReportKind::PaymentsDue;
-        request.datefrom = from;
-        request.dateto = to;
+        request.range.from = from;
+        request.range.to = to;
         request.pages = pages;
         return make_report(state, request);
     }
@@ -56,6 +56,7 @@ class HoldPeriodTest : public ::testing::Test {
     }
     test::TempFolder dir;
     AppState state{dir.path()};
+    DateRange range;
 };
 
 TEST_F(HoldPeriodTest, OnlyWholeDaysFrom0To3650AreTakenAndTheRefusalNamesTheValue) {
@@ -128,8 +129,7 @@ TEST_F(HoldPeriodTest, NoHoldIsTodaysReportAndOtherReportsShowIncomeAsEarned) {
     EXPECT_EQ(export_text(zero, ';', state), plain);
 
     ReportRequest accounts;
-    accounts.datefrom = from;
-    accounts.dateto = to;
+    accounts.range = {from, to};
     const std::string earned = export_text(make_report(state, accounts), ';', state);
     storeHold("30");
     const ReportTable held = due(from, to);
@@ -207,10 +207,11 @@ TEST_F(HoldPeriodTest, ARefundWithinTheHoldLowersTheCommissionBeforeItIsPaid) {
     EXPECT_EQ(amounts(due(marchFirst, marchLast)),
               (std::map<int32_t, std::string>{{1, "7.5"}, {2, "15"}, {3, "6"}}));
     EXPECT_TRUE(amounts(due(day(2003, 4, 1), day(2003, 4, 30))).empty());
-    state.datefrom = marchFirst;
-    state.dateto = marchLast;
     Progress none;
-    EXPECT_EQ(account_totals(state, ReferralTree::load(state), false, none, 30).income[4], -10);
+    EXPECT_EQ(
+        account_totals(state, {marchFirst, marchLast}, ReferralTree::load(state), false, none, 30)
+            .income[4],
+        -10);
 
     test::write_money(state, file::kPayments, {{2, 15, marchLast}});
     EXPECT_EQ(amounts(due(marchFirst, marchLast)),

@@ -15,16 +15,15 @@ TEST(HtmlEscaping, PagesAndHtmlExportShowTheTextsAsText) {
     const std::string script = "<img src=x onerror=alert(1)>";  // 28 characters: fits E-mail
     test::TempFolder folder;
     AppState state(folder.path());
-    state.datefrom = ole_from_ymd(2003, 3, 1);
-    state.dateto = ole_from_ymd(2003, 3, 31);
-    AffiliateRecord mallory = test::affiliate(2, 1, 2, state.datefrom, "Tom & <b>Jerry</b>");
+    const DateRange range{ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
+    AffiliateRecord mallory = test::affiliate(2, 1, 2, range.from, "Tom & <b>Jerry</b>");
     mallory.email = script;
-    test::write_affiliates(state, {test::affiliate(1, 0, 1, state.datefrom, "Al"), mallory});
+    test::write_affiliates(state, {test::affiliate(1, 0, 1, range.from, "Al"), mallory});
     test::write_settings(state, test::settings("Percents", {10, 5}));
     load_settings(state);
-    test::write_money(state, file::kSales, {{2, 100, state.datefrom}});
+    test::write_money(state, file::kSales, {{2, 100, range.from}});
 
-    const ReportTable table = ask(state, ReportKind::PaymentsDue, 0, true, true);
+    const ReportTable table = ask(state, range, ReportKind::PaymentsDue, 0, true, true);
     const std::string page = test::read_file(state.appDir / "HTML" / " 1d.html");
     const std::string html = test::read_file(save_html(table, state));
     for (const std::string& shown : {page, html}) {

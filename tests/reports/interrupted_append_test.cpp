@@ -21,15 +21,15 @@ namespace fs = std::filesystem;
 class InterruptedAppendTest : public ::testing::Test {
   protected:
     InterruptedAppendTest() : state(folder.path()) {
-        state.dateto = ole_from_ymd(2003, 3, 31);
+        range.to = ole_from_ymd(2003, 3, 31);
         test::write_money(state, file::kPayments,
-                          {{1, 5, state.dateto}, {2, 6, state.dateto}, {3, 7, state.dateto}});
+                          {{1, 5, range.to}, {2, 6, range.to}, {3, 7, range.to}});
     }
     fs::path payments() const { return state.dataFile(file::kPayments); }
     // A payments-due table of `rows` affiliates, as the report hands it over.
     ReportTable due(int rows) const {
         ReportTable t;
-        t.request = {ReportKind::PaymentsDue, state.dateto, state.dateto};
+        t.request = {ReportKind::PaymentsDue, {range.to, range.to}};
         t.setHeader(" Affiliate's ID     | Payments Due  ");
         for (int i = 1; i <= rows; ++i) {
             t.appendRow();
@@ -44,6 +44,7 @@ class InterruptedAppendTest : public ::testing::Test {
     }
     test::TempFolder folder;
     AppState state;
+    DateRange range;
 };
 
 TEST_F(InterruptedAppendTest, KilledMidAppendTheNextOpeningCutsThePartBack) {

@@ -30,8 +30,8 @@ double march(int day) { return ole_from_ymd(2003, 3, day); }
 class NetworkReportsTest : public ::testing::Test {
   protected:
     NetworkReportsTest() : state(folder.path()) {
-        state.datefrom = march(1);
-        state.dateto = march(31);
+        range.from = march(1);
+        range.to = march(31);
     }
     void useSettings(const std::string& type, std::vector<float> levels) {
         test::write_settings(state, test::settings(type, std::move(levels)));
@@ -53,9 +53,10 @@ class NetworkReportsTest : public ::testing::Test {
 
     test::TempFolder folder;
     AppState state;
+    DateRange range;
 };
 
-// 1 (root, February) <- 2 (on datefrom) <- 3 (on dateto); 4 under 1 in April.
+// 1 (root, February) <- 2 (on the first day) <- 3 (on the last); 4 under 1 in April.
 class ActivitiesTest : public NetworkReportsTest {
   protected:
     ActivitiesTest() {
@@ -69,7 +70,7 @@ class ActivitiesTest : public NetworkReportsTest {
 };
 
 TEST_F(ActivitiesTest, ListsSellersAndRecruitersWithTheirReferralsOnTheRangesEnds) {
-    ReportTable t = ask(state, ReportKind::Activities, 0, false);
+    ReportTable t = ask(state, range, ReportKind::Activities, 0, false);
     EXPECT_EQ(body(t, 4), (Rows{{"1", "1", "1", "0"},
                                 {"2", "2", "1", "0"},
                                 {"3", "3", "0", "200"},
@@ -83,11 +84,12 @@ TEST_F(ActivitiesTest, StaleRecordsBeyondTheAffiliatesAreNotListed) {
         for (int64_t k = 1; k <= 6; ++k) stale.write(k, ActivityRecord{50, 1});
     };
     leaveStaleActivity();
-    EXPECT_EQ(body(ask(state, ReportKind::Activities, 0, false), 1),
+    EXPECT_EQ(body(ask(state, range, ReportKind::Activities, 0, false), 1),
               (Rows{{"1"}, {"2"}, {"3"}, {" Total"}}));
     leaveStaleActivity();
     // Record 5 would rank as a root of the whole network.
-    EXPECT_EQ(body(ask(state, ReportKind::IncomeStructure, 0, false), 1), (Rows{{" Total"}}));
+    EXPECT_EQ(body(ask(state, range, ReportKind::IncomeStructure, 0, false), 1),
+              (Rows{{" Total"}}));
 }
 
 // An ID's activities are the whole network's rows of the affiliates that
@@ -113,12 +115,12 @@ TEST_F(NetworkReportsTest, AnIdListsTheRowsOfItsNetworkByTheWalkUp) {
                  static_cast<float>(rng() % 1000) / 4, march(static_cast<int>(rng() % 40)));
         useSettings("Percents",
                     round % 2 ? std::vector<float>{10, 5} : std::vector<float>{10, 5, 3, 2, 1});
-        const Rows all = body(ask(state, ReportKind::Activities, 0, false), 4);
+        const Rows all = body(ask(state, range, ReportKind::Activities, 0, false), 4);
         for (int32_t id = 1; id <= n + 2; ++id) {
             Rows expected;
             for (size_t r = 0; r + 1 < all.size(); ++r)
                 if (sub_level(state, id, std::stoi(all[r][0])) != 0) expected.push_back(all[r]);
-            Rows got = body(ask(state, ReportKind::Activities, id, false), 4);
+            Rows got = body(ask(state, range, ReportKind::Activities, id, false), 4);
             got.pop_back();  // the Total row
             EXPECT_EQ(got, expected) << "round " << round << " ID " << id;
         }
@@ -145,7 +147,7 @@ TEST_F(NetworkReportsTest, IncomeJustAboveTheHalfRoundsUp) {
     useSettings("Percents", {2.5f, 15});
     sale(1, 950.02f);
     sale(2, 3.23f);
-    EXPECT_EQ(body(ask(state, ReportKind::IncomeStructure, 1, false), 5),
+    EXPECT_EQ(body(ask(state, range, ReportKind::IncomeStructure, 1, false), 5),
               (Rows{{"1", "0", "950.02", "2.5", "23.751"},
                     {"2", "1", "3.23", "15", "0.485"},
                     {" Total", "", "953.25", "", "24.236"}}));
@@ -153,25 +155,25 @@ TEST_F(NetworkReportsTest, IncomeJustAboveTheHalfRoundsUp) {
 
 TEST_F(IncomeStructureTest, WholeNetworkRanksRootsAsLevelTwo) {
     useSettings("Percents", {10, 5, 2});
-    EXPECT_EQ(body(ask(state, ReportKind::IncomeStructure, 0, false), 2),
+    EXPECT_EQ(body(ask(state, range, ReportKind::IncomeStructure, 0, false), 2),
               (Rows{{"1", "1"}, {"2", "2"}, {" Total", ""}}));
 }
 
 TEST_F(IncomeStructureTest, LevelsInUseFollowTheRewardsUnlessNoneIsPositive) {
     useSettings("Percents", {10, 5});
     state.settings.levelsInUse = 6;
-    EXPECT_EQ(body(ask(state, ReportKind::IncomeStructure, 1, false), 1),
+    EXPECT_EQ(body(ask(state, range, ReportKind::IncomeStructure, 1, false), 1),
               (Rows{{"1"}, {"2"}, {" Total"}}));
     EXPECT_EQ(state.settings.levelsInUse, 6);  // the shared settings stay as they are
     state.settings.rewards = {};
-    EXPECT_EQ(body(ask(state, ReportKind::IncomeStructure, 1, false), 1),
+    EXPECT_EQ(body(ask(state, range, ReportKind::IncomeStructure, 1, false), 1),
               (Rows{{"1"}, {"2"}, {"3"}, {"4"}, {" Total"}}));
 }
 
 TEST_F(IncomeStructureTest, FullFormSortsDataRowsBySalesAndKeepsTheTotalLast) {
     useSettings("Percents", {10, 5, 2, 1});
     sale(1, 500);
-    ReportTable t = ask(state, ReportKind::IncomeStructure, 1, true);
+    ReportTable t = ask(state, range, ReportKind::IncomeStructure, 1, true);
     ASSERT_EQ(t.columnCount(), 15u);
     EXPECT_EQ(body(t, 3), (Rows{{"2", "1", "200"},
                                 {"3", "2", "300.5"},
@@ -196,7 +198,7 @@ class NetworkTest : public NetworkReportsTest {
 TEST_F(NetworkTest, OnlyTopLevelAffiliatesGiveTwoRows) {
     test::write_affiliates(state, {affiliate(1, 0, 1, march(1)), affiliate(2, 0, 1, march(31)),
                                    affiliate(3, 0, 1, ole_from_ymd(2003, 4, 1))});
-    EXPECT_EQ(body(ask(state, ReportKind::Network, 0), 3),
+    EXPECT_EQ(body(ask(state, range, ReportKind::Network, 0), 3),
               (Rows{{"1", "3", "2"}, {"2", "0", "0"}, {" Total", "3", "2"}}));
 }
 
@@ -204,24 +206,24 @@ TEST_F(NetworkTest, LevelThreeAffiliateShowsItsUplineIds) {
     chain();
     useSettings("Percents", {10, 5});
     state.settings.levelsInUse = 7;
-    EXPECT_EQ(body(ask(state, ReportKind::Network, 3), 4), (Rows{{"1", "0", "0", "1"},
-                                                                 {"2", "0", "0", "2"},
-                                                                 {"3", "0", "0", "3"},
-                                                                 {"4", "1", "0", ""},
-                                                                 {"5", "1", "1", ""},
-                                                                 {" Total", "2", "1", ""}}));
+    EXPECT_EQ(body(ask(state, range, ReportKind::Network, 3), 4), (Rows{{"1", "0", "0", "1"},
+                                                                        {"2", "0", "0", "2"},
+                                                                        {"3", "0", "0", "3"},
+                                                                        {"4", "1", "0", ""},
+                                                                        {"5", "1", "1", ""},
+                                                                        {" Total", "2", "1", ""}}));
     EXPECT_EQ(state.settings.levelsInUse, 7);  // the report does not change it
 }
 
 TEST_F(NetworkTest, NoRewardListsOnlyTheUpline) {
     chain();
-    EXPECT_EQ(body(ask(state, ReportKind::Network, 2), 4),
+    EXPECT_EQ(body(ask(state, range, ReportKind::Network, 2), 4),
               (Rows{{"1", "0", "0", "1"}, {"2", "0", "0", "2"}, {" Total", "0", "0", ""}}));
 }
 
 TEST_F(NetworkTest, BrokenReferrerChainIsAFailure) {
     test::write_affiliates(state, {affiliate(1, 0, 1, march(1)), affiliate(2, 0, 3, march(1))});
-    EXPECT_THROW(ask(state, ReportKind::Network, 2), ReportError);
+    EXPECT_THROW(ask(state, range, ReportKind::Network, 2), ReportError);
 }
 
 // A referral cycle typed by hand (2 refers 3, 3 refers 2), saved round after
@@ -230,14 +232,14 @@ TEST_F(NetworkTest, LevelsOfAReferralCycleAreCountedAsStored) {
     useSettings("Percents", {10, 5});
     test::write_affiliates(state, {affiliate(1, 0, 1, march(1)), affiliate(2, 3, 6, march(2)),
                                    affiliate(3, 2, 7, ole_from_ymd(2003, 4, 1))});
-    EXPECT_EQ(body(ask(state, ReportKind::Network, 0), 3), (Rows{{"1", "1", "1"},
-                                                                 {"2", "0", "0"},
-                                                                 {"3", "0", "0"},
-                                                                 {"4", "0", "0"},
-                                                                 {"5", "0", "0"},
-                                                                 {"6", "1", "1"},
-                                                                 {"7", "1", "0"},
-                                                                 {" Total", "3", "2"}}));
+    EXPECT_EQ(body(ask(state, range, ReportKind::Network, 0), 3), (Rows{{"1", "1", "1"},
+                                                                        {"2", "0", "0"},
+                                                                        {"3", "0", "0"},
+                                                                        {"4", "0", "0"},
+                                                                        {"5", "0", "0"},
+                                                                        {"6", "1", "1"},
+                                                                        {"7", "1", "0"},
+                                                                        {" Total", "3", "2"}}));
 }
 
 // A Level whose tables would not fit in memory (or below 1) is refused, the
@@ -252,7 +254,7 @@ TEST(NetworkDamageTest, ALevelTooDeepForTheTablesIsRefusedNamingTheRecord) {
                                {affiliate(1, 0, 1, march(1)), affiliate(2, 1, damaged, march(1))});
         for (int32_t id : {0, 2}) {
             try {
-                ask(state, ReportKind::Network, id);
+                ask(state, {}, ReportKind::Network, id);
                 ADD_FAILURE() << damaged << " counted";
             } catch (const DamagedRecordError& e) {
                 EXPECT_EQ(
@@ -282,7 +284,7 @@ class DownlineTest : public NetworkReportsTest {
 };
 
 TEST_F(DownlineTest, WholeNetworkShowsStoredLevels) {
-    EXPECT_EQ(body(ask(state, ReportKind::Downline, 0, false), 3),
+    EXPECT_EQ(body(ask(state, range, ReportKind::Downline, 0, false), 3),
               (Rows{{"1", "1", "Al                  "},
                     {"1", "5", "Ed                  "},
                     {"2", "2", "Bo                  "},
@@ -291,27 +293,28 @@ TEST_F(DownlineTest, WholeNetworkShowsStoredLevels) {
 }
 
 TEST_F(DownlineTest, MemberRegisteredAfterTheRangeLeavesAnEmptyRow) {
-    state.dateto = ole_from_ymd(2003, 6, 1);
-    ReportTable t = ask(state, ReportKind::Downline, 2, true);
+    range.to = ole_from_ymd(2003, 6, 1);
+    ReportTable t = ask(state, range, ReportKind::Downline, 2, true);
     ASSERT_EQ(t.columnCount(), 11u);
     EXPECT_EQ(t.text(2, 0), "1");
     EXPECT_EQ(t.text(2, 6), "Long Road           ");  // the last row too
     EXPECT_EQ(t.text(2, 10), fit_field("www.example.com", 30));
 
-    state.dateto = march(31);
-    t = ask(state, ReportKind::Downline, 2, true);
+    range.to = march(31);
+    t = ask(state, range, ReportKind::Downline, 2, true);
     EXPECT_EQ(t.rowTexts(2), std::vector<std::string>(11));
 }
 
 TEST_F(DownlineTest, MemberWithANanDateIsNotRegisteredByTheRangesEnd) {
     test::write_affiliates(state, {affiliate(6, 5, 2, std::numeric_limits<double>::quiet_NaN())});
-    EXPECT_EQ(ask(state, ReportKind::Downline, 5, false).rowTexts(1), std::vector<std::string>(6));
+    EXPECT_EQ(ask(state, range, ReportKind::Downline, 5, false).rowTexts(1),
+              std::vector<std::string>(6));
 }
 
 TEST_F(DownlineTest, NewAffiliatesAppearWithoutRebuild) {
-    ask(state, ReportKind::Downline, 1, false);
+    ask(state, range, ReportKind::Downline, 1, false);
     test::write_affiliates(state, {affiliate(6, 3, 4, march(2), "Fay")});
-    const ReportTable t = ask(state, ReportKind::Downline, 1, false);
+    const ReportTable t = ask(state, range, ReportKind::Downline, 1, false);
     EXPECT_EQ(t.text(t.rowCount() - 1, 1), "6");
 }
 

@@ -33,15 +33,16 @@ class PayoutTest : public ::testing::Test {
     PayoutTest() : state(folder.path()) {}
     test::TempFolder folder;
     AppState state;
+    DateRange range;
 };
 
 TEST_F(PayoutTest, DemoPayoutListsExactlyTheReportsRowsAndSumsToItsTotal) {
     DemoOptions demo;
     write_demo_program(folder.path(), demo);
     load_settings(state);
-    state.datefrom = demo.lastDay - 365;
-    state.dateto = demo.lastDay;
-    const ReportTable table = ask(state, ReportKind::PaymentsDue);
+    range.from = demo.lastDay - 365;
+    range.to = demo.lastDay;
+    const ReportTable table = ask(state, range, ReportKind::PaymentsDue);
     const size_t dataRows = table.rowCount() - 2;
     ASSERT_GT(dataRows, 3u) << "the demo should owe several affiliates";
 
@@ -142,8 +143,8 @@ TEST_F(PayoutTest, RefusesAnotherReportOrABadCurrencyAndWritesNothing) {
 // is written with an apostrophe; a negative amount stays a number; raw, the
 // texts are written as they are.
 TEST_F(PayoutTest, CsvTextsThatLookLikeFormulasGetAnApostropheNumbersDoNot) {
-    state.datefrom = ole_from_ymd(2003, 3, 1);
-    state.dateto = ole_from_ymd(2003, 3, 31);
+    range.from = ole_from_ymd(2003, 3, 1);
+    range.to = ole_from_ymd(2003, 3, 31);
     AffiliateRecord a = test::affiliate(1, 0, 1, ole_from_ymd(2003, 3, 1), "=1+2");
     a.surname = "@SUM(A1)";
     a.phone = "+49 30 1234";
@@ -153,7 +154,7 @@ TEST_F(PayoutTest, CsvTextsThatLookLikeFormulasGetAnApostropheNumbersDoNot) {
     a.email = "a=b@example.com";  // = further in is harmless
     test::write_affiliates(state, {a});
     test::write_money(state, file::kPayments, {{1, 5, ole_from_ymd(2003, 3, 10)}});
-    const ReportTable t = ask(state, ReportKind::Accounts, 0, true);
+    const ReportTable t = ask(state, range, ReportKind::Accounts, 0, true);
 
     const Rows guarded = read_csv(export_csv(t, state));
     ASSERT_EQ(guarded.size(), 3u);
@@ -173,12 +174,12 @@ TEST_F(PayoutTest, CsvTextsThatLookLikeFormulasGetAnApostropheNumbersDoNot) {
 TEST_F(PayoutTest, CsvExportWritesDecimalPointsAndIsoDatesInADecimalCommaRegion) {
     state.regional.decimalSeparator = ',';
     state.regional.shortDateFormat = "dd.MM.yyyy";
-    state.datefrom = ole_from_ymd(2003, 1, 15);
-    state.dateto = ole_from_ymd(2003, 2, 10);
+    range.from = ole_from_ymd(2003, 1, 15);
+    range.to = ole_from_ymd(2003, 2, 10);
     test::write_money(
         state, file::kSales,
         {{1, 1234.5f, ole_from_ymd(2003, 1, 20)}, {2, 0.25f, ole_from_ymd(2003, 2, 1)}});
-    const ReportTable t = ask(state, ReportKind::ApPerformance);
+    const ReportTable t = ask(state, range, ReportKind::ApPerformance);
     ASSERT_EQ(t.text(1, 2), "1234,5");  // the grid and the text export keep the region's form
 
     const Rows rows = read_csv(test::read_file(save_csv(t, state)));

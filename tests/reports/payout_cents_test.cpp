@@ -58,6 +58,7 @@ class PayoutCentsTest : public ::testing::Test {
     }
     test::TempFolder folder;
     AppState state;
+    DateRange range;
 };
 
 TEST_F(PayoutCentsTest, MinorUnitsFollowIso4217AndAreWrittenWithoutFloatingPoint) {
@@ -121,10 +122,10 @@ TEST_F(PayoutCentsTest, TheNextPaymentsDueShowsTheFractionsAndTheNextFileLeavesT
     test::write_money(state, file::kSales, {{3, 123.45f, march(15)}});
     test::write_money(state, file::kPayments, {});
     load_settings(state);
-    state.datefrom = march(1);
-    state.dateto = march(31);
+    range.from = march(1);
+    range.to = march(31);
 
-    const ReportTable first = ask(state, ReportKind::PaymentsDue);
+    const ReportTable first = ask(state, range, ReportKind::PaymentsDue);
     const auto path = folder.path() / "payout.csv";
     const PayoutResult paid =
         write_payout_file(state, first, PayoutLayout::MassPayment, "EUR", path);
@@ -137,7 +138,7 @@ TEST_F(PayoutCentsTest, TheNextPaymentsDueShowsTheFractionsAndTheNextFileLeavesT
     EXPECT_EQ(amounts["3"], "12.34");  // 12.345 owed
     EXPECT_EQ(register_payout_payments(state, paid), 3);
 
-    const ReportTable next = ask(state, ReportKind::PaymentsDue);
+    const ReportTable next = ask(state, range, ReportKind::PaymentsDue);
     double left = 0;
     for (size_t r = 1; r + 1 < next.rowCount(); ++r) {
         EXPECT_GT(next.number(r, 1), 0) << r;

@@ -39,16 +39,14 @@ class RefundsTest : public ::testing::Test {
         load_settings(state);
     }
     std::vector<float> income(double from, double to) {
-        state.datefrom = from;
-        state.dateto = to;
-        const AccountTotals totals = account_totals(state, ReferralTree::load(state), true);
+        const AccountTotals totals =
+            account_totals(state, {from, to}, ReferralTree::load(state), true);
         return {totals.income[1], totals.income[2], totals.income[3]};
     }
     ReportTable report(ReportKind kind, double from, double to) {
         ReportRequest request;
         request.kind = kind;
-        request.datefrom = from;
-        request.dateto = to;
+        request.range = {from, to};
         return make_report(state, request);
     }
     test::TempFolder dir;
@@ -88,10 +86,10 @@ TEST_F(RefundsTest, ARefundAfterThePayoutLowersTheNextMonthOnly) {
 TEST_F(RefundsTest, ActivityAndTheMonthsSalesAreNetOfTheRefundsDatedInThem) {
     test::write_money(state, file::kSales, {{2, 40, april(2)}});
     test::write_refunds(state, {{1, 60, april(10)}});
-    state.datefrom = march(1);
-    state.dateto = april(30);
     Progress none;
-    EXPECT_FLOAT_EQ(build_activity(state, ReferralTree::load(state), none)[3].volume, 140);
+    EXPECT_FLOAT_EQ(
+        build_activity(state, {march(1), april(30)}, ReferralTree::load(state), none)[3].volume,
+        140);
 
     const ReportTable months = report(ReportKind::ApPerformance, march(1), april(30));
     ASSERT_EQ(months.rowCount(), 4u);
@@ -108,9 +106,7 @@ TEST_F(RefundsTest, DamagedRefundsAreLeftOutWithTheirReason) {
         std::ofstream tail(state.dataFile(file::kRefunds), std::ios::app | std::ios::binary);
         tail << "abc";
     }
-    state.datefrom = march(1);
-    state.dateto = march(31);
-    const CorrectionsInRange found = refunds_in_range(state, march(1), march(31), 3);
+    const CorrectionsInRange found = refunds_in_range(state, {march(1), march(31)}, 3);
     ASSERT_EQ(found.corrections.size(), 1u);
     EXPECT_EQ(found.corrections[0].record, 4);
     EXPECT_EQ(found.notice(),
@@ -125,11 +121,11 @@ TEST_F(RefundsTest, DamagedRefundsAreLeftOutWithTheirReason) {
 
 TEST_F(RefundsTest, AVoidTakesItsPaymentOffTheRangeItIsDatedSoTheAmountIsDueAgain) {
     test::write_money(state, file::kPayments, {{3, 20, march(31)}});
-    state.datefrom = march(1);
-    state.dateto = march(31);
-    EXPECT_EQ(account_totals(state, ReferralTree::load(state), false).paid[3], 20);
+    const DateRange wholeMarch{march(1), march(31)};
+    EXPECT_EQ(account_totals(state, wholeMarch, ReferralTree::load(state), false).paid[3], 20);
     test::write_voids(state, {{1, 20, march(31)}, {7, 5, march(31)}});
-    const AccountTotals totals = account_totals(state, ReferralTree::load(state), false);
+    const AccountTotals totals =
+        account_totals(state, wholeMarch, ReferralTree::load(state), false);
     EXPECT_EQ(totals.paid[3], 0);
     EXPECT_EQ(totals.notice,
               "1 correction of the range is left out: void 2 names payment 7, which payments.qdx "
@@ -148,8 +144,7 @@ TEST_F(RefundsTest, TheEarningsPageListsTheRefundsOfTheRangeBelowTheSales) {
     test::write_money(state, file::kSales, {{4, 100, march(3)}});
     ReportRequest request;
     request.kind = ReportKind::PaymentsDue;
-    request.datefrom = march(1);
-    request.dateto = march(31);
+    request.range = {march(1), march(31)};
     request.pages = true;
     auto pages = [&] {
         make_report(state, request);
@@ -261,16 +256,15 @@ TEST(RefundsModel, TheReportsAgreeWithAnIndependentModelOnRandomForests) {
         test::write_settings(state, test::settings(round % 2 ? "Fixed" : "Percents",
                                                    {12.5f, 5.1f, 3.3f, 2, 1.7f, 0, 0.3f, 0.1f}));
         load_settings(state);
-        state.datefrom = everything ? 36990 : 37010;
-        state.dateto = everything ? 37100 : 37050;
+        const DateRange range = everything ? DateRange{36990, 37100} : DateRange{37010, 37050};
         // Some rounds hold the commissions 9 days: the sales of 9 days earlier, the
         // refunds once their sale is payable.
         const int32_t hold = round % 3 == 1 ? 9 : 0;
         const std::vector<float> expected =
-            model(referrer, sales, refunds, state.settings, state.datefrom, state.dateto, hold);
+            model(referrer, sales, refunds, state.settings, range.from, range.to, hold);
         Progress none;
         const AccountTotals totals =
-            account_totals(state, ReferralTree::load(state), false, none, hold);
+            account_totals(state, range, ReferralTree::load(state), false, none, hold);
         for (int k = 1; k <= n; ++k) {
             EXPECT_EQ(totals.income[static_cast<size_t>(k)], expected[static_cast<size_t>(k)])
                 << "round " << round << " affiliate " << k;

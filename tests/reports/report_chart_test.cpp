@@ -58,8 +58,8 @@ class ReportChartTest : public ::testing::Test {
         // Regional texts, so that no figure could come from a parsed text by chance.
         state.regional.decimalSeparator = ',';
         state.regional.shortDateFormat = "dd.MM.yyyy";
-        state.datefrom = demo.lastDay - 500;
-        state.dateto = demo.lastDay;
+        range.from = demo.lastDay - 500;
+        range.to = demo.lastDay;
     }
     double number(const std::string& text) {
         auto value = parse_number(text, state.regional);
@@ -68,12 +68,13 @@ class ReportChartTest : public ::testing::Test {
     }
     static test::TempFolder* folder;
     AppState state;
+    DateRange range;
 };
 
 test::TempFolder* ReportChartTest::folder = nullptr;
 
 TEST_F(ReportChartTest, ApPerformanceChartsSalesPaymentsAndIncomeOfEveryPeriod) {
-    const ReportTable table = ask(state, ReportKind::ApPerformance);
+    const ReportTable table = ask(state, range, ReportKind::ApPerformance);
     const auto chart = chart_data(table, state);
     ASSERT_TRUE(chart);
     const auto rows = exported_rows(table, state);
@@ -93,7 +94,7 @@ TEST_F(ReportChartTest, ApPerformanceChartsSalesPaymentsAndIncomeOfEveryPeriod) 
 
 TEST_F(ReportChartTest, NetworkChartsAllAndNewAffiliatesPerLevelForTheNetworkAndAnAffiliate) {
     for (int32_t id : {0, 2}) {
-        const ReportTable table = ask(state, ReportKind::Network, id);
+        const ReportTable table = ask(state, range, ReportKind::Network, id);
         const auto chart = chart_data(table, state);
         ASSERT_TRUE(chart);
         const auto rows = exported_rows(table, state);
@@ -112,7 +113,7 @@ TEST_F(ReportChartTest, NetworkChartsAllAndNewAffiliatesPerLevelForTheNetworkAnd
 
 TEST_F(ReportChartTest, IncomeStructureChartsTheIncomeOfEachSubLevelInShortAndFullForm) {
     for (auto [id, full] : {std::pair{2, false}, {0, true}, {1, false}}) {
-        const ReportTable table = ask(state, ReportKind::IncomeStructure, id, full);
+        const ReportTable table = ask(state, range, ReportKind::IncomeStructure, id, full);
         const auto chart = chart_data(table, state);
         ASSERT_TRUE(chart);
         std::map<size_t, double> income;
@@ -133,7 +134,7 @@ TEST_F(ReportChartTest, TheOtherReportsHaveNoChart) {
     for (ReportKind kind : {ReportKind::Accounts, ReportKind::PaymentsDue, ReportKind::Activities,
                             ReportKind::Downline}) {
         EXPECT_FALSE(has_chart(kind));
-        EXPECT_FALSE(chart_data(ask(state, kind, 2), state));
+        EXPECT_FALSE(chart_data(ask(state, range, kind, 2), state));
     }
 }
 

@@ -19,12 +19,12 @@ namespace {
 class ReportTableTest : public ::testing::Test {
   protected:
     ReportTableTest() : state(folder.path()) {
-        state.datefrom = ole_from_ymd(2003, 3, 1);
-        state.dateto = ole_from_ymd(2003, 3, 31);
+        range.from = ole_from_ymd(2003, 3, 1);
+        range.to = ole_from_ymd(2003, 3, 31);
     }
     ReportTable twoColumns(std::initializer_list<std::pair<const char*, const char*>> rows) {
         ReportTable t;
-        t.request = {ReportKind::PaymentsDue, state.datefrom, state.dateto};
+        t.request = {ReportKind::PaymentsDue, range};
         t.caption = "Payments_Report";
         t.setHeader(" Affiliate's ID     | Payments Due  ");
         // Each cell holds its text and the number that text reads back as.
@@ -42,6 +42,7 @@ class ReportTableTest : public ::testing::Test {
     }
     test::TempFolder folder;
     AppState state;
+    DateRange range;
 };
 
 TEST_F(ReportTableTest, TotalOfNoRowsIsZeroAndNegativesCountNegatively) {

@@ -80,15 +80,12 @@ TEST_F(TableThreadsTest, TwoThreadsReadingTheTableEachReadWhatOneThreadReads) {
 }
 
 TEST_F(TableThreadsTest, ASaveThroughItsReaderBesideTheGridsReadsWritesTheSameText) {
-    AppState s = state;
-    s.datefrom = ole_from_ymd(2003, 3, 1);
-    s.dateto = ole_from_ymd(2003, 3, 31);
-    const std::string expected = export_text(table, ';', s);
+    const std::string expected = export_text(table, ';', state);
     const std::vector<std::string> backwards = alone(true);
     for (int round = 0; round < 3; ++round) {
         std::string saved;
         std::vector<std::string> painted;
-        std::thread save([&] { saved = export_text(table, ';', s); });
+        std::thread save([&] { saved = export_text(table, ';', state); });
         std::thread grid([&] { painted = alone(true); });
         save.join();
         grid.join();

@@ -40,6 +40,7 @@ class PrintPreviewTest : public ::testing::Test {
 
     TempFolder folder;
     AppState state;
+    DateRange range;
 };
 
 QString first_word(const std::string& cell) {
@@ -130,9 +131,9 @@ TEST_P(PreviewOfEveryReport, ColumnsNeverMeetAndTheTitleIsWhole) {
     DemoOptions demo;
     write_demo_program(folder.path(), demo);
     load_settings(state);
-    state.datefrom = demo.lastDay - 365;
-    state.dateto = demo.lastDay;
-    const ReportTable table = ask(state, GetParam().kind, GetParam().id);
+    range.from = demo.lastDay - 365;
+    range.to = demo.lastDay;
+    const ReportTable table = ask(state, range, GetParam().kind, GetParam().id);
     ASSERT_GT(table.rowCount(), 3u);
     const PreviewLayout layout = print_preview_to_pdf(table, state, pdf());
     expect_laid_out(table, state, layout, pdf());

@@ -22,8 +22,8 @@ class ReportPrintoutTest : public ::testing::Test {
     ReportPrintoutTest() : state(folder.path()) {
         state.messages.setStartupWording();
         state.today = [] { return ole_from_ymd(2003, 3, 31); };
-        state.datefrom = ole_from_ymd(2003, 3, 1);
-        state.dateto = ole_from_ymd(2003, 3, 31);
+        range.from = ole_from_ymd(2003, 3, 1);
+        range.to = ole_from_ymd(2003, 3, 31);
     }
     void SetUp() override {
         if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
@@ -34,6 +34,7 @@ class ReportPrintoutTest : public ::testing::Test {
 
     TempFolder folder;
     AppState state;
+    DateRange range;
 };
 
 TEST_F(ReportPrintoutTest, PrintsOnlyThePrintColumnsWithTheTitleAboveInALargerFont) {

@@ -23,12 +23,12 @@ class ChartPageTest : public ReportUiTest {
         const DemoOptions demo;
         write_demo_program(folder.path(), demo);
         load_settings(state);
-        state.datefrom = demo.lastDay - 365;
-        state.dateto = demo.lastDay;
-        window = ui::show_report_window(context);
+        range.from = demo.lastDay - 365;
+        range.to = demo.lastDay;
+        window = ui::show_report_window(context, range);
         tabs = window->findChild<QTabWidget*>("tabReportView");
     }
-    void show(ReportKind kind, int32_t id = 0) { window->showTable(ask(state, kind, id)); }
+    void show(ReportKind kind, int32_t id = 0) { window->showTable(ask(state, range, kind, id)); }
     QString saveAs(const fs::path& file) {
         context.fileSink = [file](const ui::FileRequest&) {
             return QString::fromStdString(file.string());

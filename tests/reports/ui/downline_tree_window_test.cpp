@@ -30,7 +30,7 @@ class DownlineTreeWindowTest : public ReportUiTest {
         auto* w = new DownlineTreeWindow(context);
         w->setAttribute(Qt::WA_DeleteOnClose);
         w->show();
-        w->showNetwork(root);
+        w->showNetwork(root, range);
         return w;
     }
     static QString cell(const QModelIndex& row, int column) {
@@ -48,14 +48,14 @@ class DownlineTreeWindowTest : public ReportUiTest {
 TEST_F(DownlineTreeWindowTest, RowsAreTheReferralTreeOpenedNodeByNode) {
     write_demo_program(folder.path(), {5, 2500, ole_from_ymd(2025, 12, 5)});
     load_settings(state);
-    state.datefrom = ole_from_ymd(2025, 1, 1);
-    state.dateto = ole_from_ymd(2025, 12, 5);
+    range.from = ole_from_ymd(2025, 1, 1);
+    range.to = ole_from_ymd(2025, 12, 5);
     DownlineTreeWindow* w = open(0);
     w->waitForMoney();
     DownlineTreeModel* model = w->model();
     const ReferralIndex index(ReferralTree::load(state));
     const DownlineTree& tree = *model->tree();
-    const DownlineMoney money = downline_money(state, index.tree());
+    const DownlineMoney money = downline_money(state, range, index.tree());
 
     int nodes = 0;
     std::function<void(const QModelIndex&, int32_t)> visit = [&](const QModelIndex& at,
@@ -132,7 +132,7 @@ TEST_F(DownlineTreeWindowTest, FindOpensThePathToTheAffiliate) {
     EXPECT_EQ(w->model()->affiliateAt(view->currentIndex()), 6);
 
     // Over the whole network both Zoes are found in turn.
-    w->showNetwork(0);
+    w->showNetwork(0, range);
     find(w, "zoe");
     EXPECT_EQ(w->model()->affiliateAt(view->currentIndex()), 5);
     w->findChild<QPushButton*>("cmdFind")->click();
@@ -168,7 +168,7 @@ TEST_F(DownlineTreeWindowTest, TheIdColumnHoldsTheDeepestIdShown) {
     EXPECT_LE(cellRect.right(), view->header()->sectionSize(DownlineTreeModel::kId));
 
     // A tree shown again starts from the column's own width.
-    w->showNetwork(1200);
+    w->showNetwork(1200, range);
     EXPECT_EQ(view->header()->sectionSize(DownlineTreeModel::kId), before);
 }
 

@@ -20,8 +20,8 @@ class ReportUiTest : public ::testing::Test {
     ReportUiTest() : state(folder.path()), context(state) {
         state.messages.setStartupWording();
         state.today = [] { return ole_from_ymd(2003, 3, 31); };
-        state.datefrom = ole_from_ymd(2003, 3, 1);
-        state.dateto = ole_from_ymd(2003, 3, 31);
+        range.from = ole_from_ymd(2003, 3, 1);
+        range.to = ole_from_ymd(2003, 3, 31);
         context.messageSink = [this](const ui::MessageRequest& request) {
             messages.push_back(request);
             return answer;
@@ -40,6 +40,7 @@ class ReportUiTest : public ::testing::Test {
 
     TempFolder folder;
     AppState state;
+    DateRange range;  // what the reports are asked for
     ui::UiContext context;
     std::vector<ui::MessageRequest> messages;
     ui::MessageAnswer answer = ui::MessageAnswer::Ok;

@@ -47,7 +47,7 @@ ReportTable payments_table(std::vector<std::pair<int32_t, float>> rows) {
 class ReportWindowTest : public ReportUiTest {
   protected:
     ui::ReportWindow* open(ReportTable table) {
-        ui::ReportWindow* w = ui::show_report_window(context);
+        ui::ReportWindow* w = ui::show_report_window(context, range);
         w->showTable(std::move(table));
         return w;
     }
