@@ -81,8 +81,6 @@ std::string read_import_file(const fs::path& path) {
     return bytes;
 }
 
-constexpr int64_t kProgressStep = 8192;
-
 // Size and time of the last change of the files a pass reads besides the
 // import file; a file that is not there counts as empty.
 std::vector<std::pair<uintmax_t, fs::file_time_type>> registers_now(const AppState& state,
@@ -154,7 +152,7 @@ bool keep_letters(const csv::Record& row, const ColumnMap& columns, bool latin, 
 }
 
 ImportPass make_pass(const AppState& state, ImportKind kind, const fs::path& file,
-                     const ImportOptions& options, const ImportProgress& progress) {
+                     const ImportOptions& options, Progress& progress) {
     // An earlier import of this run whose ledger line could not be written
     // gets it now, before the ledger is asked about this file.
     recover_pending_import(state.dataDir());
@@ -183,6 +181,7 @@ ImportPass make_pass(const AppState& state, ImportKind kind, const fs::path& fil
         pass.firstRecord = record_count_for(fs::file_size(data), pass.recordLength) + 1;
 
     const int64_t lines = std::count(bytes.begin(), bytes.end(), '\n') + 1;
+    progress.stage("Checking the file", lines, "lines");
     std::optional<ColumnMap> columns;
     std::unique_ptr<RowChecks> checks;
     int64_t dataRows = 0, lastLine = 0;
@@ -233,8 +232,7 @@ ImportPass make_pass(const AppState& state, ImportKind kind, const fs::path& fil
             } else {
                 reject(row);
             }
-            if (progress && dataRows % kProgressStep == 0 && !progress(row.line, lines))
-                throw ImportRefused("The import was cancelled.");
+            progress.step(row.line);
             return true;
         });
     } catch (const csv::Error& error) {
@@ -253,7 +251,7 @@ ImportPass make_pass(const AppState& state, ImportKind kind, const fs::path& fil
     } else if (checks && dataRows == 0) {
         pass.addProblem(lastLine + 1, "", "the file holds no rows below its header");
     }
-    if (progress) progress(lines, lines);
+    progress.step(lines);
     return pass;
 }
 
@@ -283,15 +281,14 @@ void write_rejected(const ImportPass& pass, const fs::path& to) {
 }  // namespace
 
 ImportPlan plan_import(const AppState& state, ImportKind kind, const fs::path& file,
-                       const ImportOptions& options, const ImportProgress& progress) {
+                       const ImportOptions& options, Progress& progress) {
     auto pass = std::make_shared<ImportPass>(make_pass(state, kind, file, options, progress));
     ImportPlan plan = pass->plan;
     plan.checked = std::move(pass);
     return plan;
 }
 
-ImportResult run_import(const AppState& state, const ImportPlan& plan,
-                        const ImportProgress& progress) {
+ImportResult run_import(const AppState& state, const ImportPlan& plan, Progress& progress) {
     // One note of what is appended at a time: an earlier one is finished first.
     recover_pending_import(state.dataDir());
     std::shared_ptr<const ImportPass> kept = plan.checked;

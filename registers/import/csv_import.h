@@ -6,13 +6,13 @@
 // imported file, so that the same file is not imported twice by mistake.
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/progress.h"
 
 namespace qdx {
 
@@ -70,12 +70,16 @@ struct ImportPlan {
     bool importable() const;
 };
 
-// How far a long step is: `done` of `total` rows; answers false to cancel.
-using ImportProgress = std::function<bool(int64_t done, int64_t total)>;
-
-// Reads and checks the file. Throws FileError when it cannot be read.
+// Reads and checks the file, telling `progress` how many of its lines are
+// checked. Throws FileError when it cannot be read, Cancelled when a stop
+// was asked for.
 ImportPlan plan_import(const AppState& state, ImportKind kind, const std::filesystem::path& file,
-                       const ImportOptions& options, const ImportProgress& progress = {});
+                       const ImportOptions& options, Progress& progress);
+inline ImportPlan plan_import(const AppState& state, ImportKind kind,
+                              const std::filesystem::path& file, const ImportOptions& options) {
+    Progress none;
+    return plan_import(state, kind, file, options, none);
+}
 
 struct ImportResult {
     int64_t firstRecord = 0;  // the number of the first record written
@@ -90,8 +94,11 @@ struct ImportResult {
 // land together (core/import_journal.h): once the records are in, whatever
 // fails after them is in `leftToDo`, not thrown. Throws FileError or
 // ImportRefused.
-ImportResult run_import(const AppState& state, const ImportPlan& plan,
-                        const ImportProgress& progress = {});
+ImportResult run_import(const AppState& state, const ImportPlan& plan, Progress& progress);
+inline ImportResult run_import(const AppState& state, const ImportPlan& plan) {
+    Progress none;
+    return run_import(state, plan, none);
+}
 
 struct ImportRefused : std::runtime_error {
     using std::runtime_error::runtime_error;

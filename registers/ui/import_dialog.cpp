@@ -28,6 +28,8 @@ namespace qdx::ui {
 
 namespace {
 
+constexpr const char* kImportCancelled = "The import was cancelled.";
+
 const char* register_caption(ImportKind kind) {
     switch (kind) {
         case ImportKind::Sales:
@@ -183,16 +185,18 @@ void ImportDialog::buildControls() {
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-ImportProgress ImportDialog::progressBar() {
-    return [this](int64_t done, int64_t total) {
+Progress ImportDialog::progressBar() {
+    stop_ = std::stop_source();
+    return Progress(stop_.get_token(), [this](const ProgressReport& report) {
         // Scaled to an int range whatever the line count.
-        const int value = total > 0 ? static_cast<int>(done * 1000 / total) : 0;
+        const int value =
+            report.total > 0 ? static_cast<int>(report.done * 1000 / report.total) : 0;
         if (isVisible()) {
             progress_->show();
             progress_->setRange(0, 1000);
             progress_->setValue(value);
             QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            return true;
+            return;
         }
         if (!checking_) {
             checking_ =
@@ -203,8 +207,8 @@ ImportProgress ImportDialog::progressBar() {
         }
         checking_->setValue(value);
         cancelled_ = checking_->wasCanceled();
-        return !cancelled_;
-    };
+        if (cancelled_) stop_.request_stop();
+    });
 }
 
 void ImportDialog::checkFile() {
@@ -215,16 +219,22 @@ void ImportDialog::checkFile() {
     options.dates = dates_->currentIndex() == 1 ? ImportDates::Regional : ImportDates::Iso;
     options.force = again_->isChecked();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        plan_ = plan_import(context_.state, plan_.kind, plan_.file, options, progressBar());
-    } catch (const std::exception& e) {
+    auto unchecked = [&](const std::string& why) {
         ImportPlan unreadable;
         unreadable.kind = plan_.kind;
         unreadable.file = plan_.file;
         unreadable.options = options;
         plan_ = std::move(unreadable);
-        plan_.problems.push_back({0, "", e.what()});
+        plan_.problems.push_back({0, "", why});
         plan_.problemCount = 1;
+    };
+    try {
+        Progress progress = progressBar();
+        plan_ = plan_import(context_.state, plan_.kind, plan_.file, options, progress);
+    } catch (const Cancelled&) {
+        unchecked(kImportCancelled);
+    } catch (const std::exception& e) {
+        unchecked(e.what());
     }
     QApplication::restoreOverrideCursor();
     progress_->hide();
@@ -300,11 +310,14 @@ void ImportDialog::runImport() {
         } catch (const std::exception& e) {
             throw FileError(std::string("the backup before it could not be made: ") + e.what());
         }
-        result_ = run_import(context_.state, plan_, progressBar());
+        Progress progress = progressBar();
+        result_ = run_import(context_.state, plan_, progress);
     } catch (const std::exception& e) {
         QApplication::restoreOverrideCursor();
         progress_->hide();
-        context_.message(this, "Nothing was imported: " + fromAnsi(e.what()));
+        const bool stopped = dynamic_cast<const Cancelled*>(&e) != nullptr;
+        context_.message(
+            this, "Nothing was imported: " + fromAnsi(stopped ? kImportCancelled : e.what()));
         checkFile();
         return;
     }

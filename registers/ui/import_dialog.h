@@ -5,6 +5,7 @@
 // Import or Cancel. The register window that is open shows the new records.
 #include <QDialog>
 #include <optional>
+#include <stop_token>
 
 #include "registers/import/csv_import.h"
 
@@ -39,13 +40,16 @@ class ImportDialog : public QDialog {
     void checkFile();
     void showPlan();
     void runImport();
-    ImportProgress progressBar();
+    // The progress of a check: the bar in the dialog once it shows, a
+    // progress dialog with Cancel before. A new stop for every check.
+    Progress progressBar();
 
     UiContext& context_;
     ImportPlan plan_;
     std::optional<ImportResult> result_;
     QProgressDialog* checking_ = nullptr;  // the first check's progress, before the dialog shows
     bool cancelled_ = false;
+    std::stop_source stop_;
     QComboBox* delimiter_;
     QComboBox* dates_;
     QCheckBox* again_;

@@ -311,6 +311,22 @@ std::string many_sales(int rows, const std::string& details = "") {
     return text;
 }
 
+// A stop asked for while the file is checked ends the check and writes
+// nothing; the progress told is of the file's lines.
+TEST_F(ImportTest, AStopWhileCheckingEndsTheCheckAndWritesNothing) {
+    const fs::path file = csv(many_sales(50000));
+    const auto before = files();
+    std::stop_source stop;
+    int64_t lines = 0;
+    Progress progress(stop.get_token(), [&](const ProgressReport& report) {
+        lines = report.total;
+        if (report.done > 20000) stop.request_stop();
+    });
+    EXPECT_THROW(plan_import(state, ImportKind::Sales, file, {}, progress), Cancelled);
+    EXPECT_EQ(lines, 50002);  // the header, the rows and the empty last line
+    EXPECT_TRUE(files() == before);
+}
+
 TEST_F(ImportTest, AnImportKilledHalfwayLeavesTheRegisterAsItWas) {
     const fs::path file = csv(many_sales(200000));
     const ImportPlan plan = plan_import(state, ImportKind::Sales, file, {});
