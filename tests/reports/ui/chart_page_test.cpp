@@ -67,6 +67,13 @@ TEST_F(ChartPageTest, DrawsColumnsOrLinesAndSavesPngAndSvgBesideTheReports) {
     window->findChild<QComboBox*>("cmbChartStyle")->setCurrentIndex(1);
     EXPECT_TRUE(view->chartLayout().bars.empty());
     EXPECT_EQ(view->chartLayout().lines.size(), 3u);  // a line per series
+    // Laid out at the page's size: the months along the base are thinned
+    // further when the window narrows.
+    tabs->setCurrentIndex(1);
+    window->resize(1400, 700);
+    const int wide = view->chartLayout().labelStep;
+    window->resize(700, 700);
+    EXPECT_GT(view->chartLayout().labelStep, wide) << view->width();
 
     const fs::path png = folder.path() / "output" / "AP_Performance_Report.png";
     EXPECT_EQ(saveAs(png), "Saved as " + QString::fromStdString(png.string()));
