@@ -2,7 +2,6 @@
 // bytes "Save as .txt" would write. Failures print the message the report
 // window would show, naming the step that failed, and exit 1; usage errors
 // exit 2.
-#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLocale>
@@ -136,7 +135,7 @@ void write_chart(const qdx::AppState& state, const Options& o, const qdx::Report
     const auto style =
         o.chartLines ? qdx::chart::ChartStyle::Lines : qdx::chart::ChartStyle::Columns;
     step(qdx::chart::kSaveChartFailed, [&] {
-        qdx::chart::save_chart(*chart, style, QApplication::palette(), state.regional,
+        qdx::chart::save_chart(*chart, style, QGuiApplication::palette(), state.regional,
                                std::filesystem::path(*o.chart));
     });
 }
@@ -242,12 +241,11 @@ int run(qdx::AppState& state, const Options& o) {
     return 0;
 }
 
-// Printing needs fonts, and so a GUI application, and a chart Qt Charts'
-// widgets; headless (offscreen) unless told otherwise.
+// Printing and charts need fonts, and so a GUI application; headless
+// (offscreen) unless told otherwise, so that no display is needed.
 std::unique_ptr<QCoreApplication> make_application(int& argc, char** argv, const Options& o) {
     if (!o.pdf && !o.previewPdf && !o.chart) return std::make_unique<QCoreApplication>(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (o.chart) return std::make_unique<QApplication>(argc, argv);
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 

@@ -1,17 +1,11 @@
 #include "reports/chart/chart_drawing.h"
 
-#include <QBarSeries>
-#include <QBarSet>
 #include <QBuffer>
-#include <QCategoryAxis>
-#include <QChart>
-#include <QCoreApplication>
-#include <QFontMetrics>
-#include <QGraphicsScene>
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QImage>
-#include <QLegend>
-#include <QLineSeries>
 #include <QPainter>
+#include <QPainterPath>
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
@@ -29,7 +23,26 @@ const char* const kSaveChartFailed = "The chart could not be saved: ";
 
 namespace {
 
-constexpr int kLabelGap = 12;  // pixels between two category labels
+// The application's font sized in pixels, so that the chart looks the same
+// on the screen, in a picture, in an SVG drawing (72 dots to the inch) and
+// on paper (the painter's scale alone sizes it).
+struct ChartFonts {
+    QFont normal, bold;
+    ChartFonts() : normal(QGuiApplication::font()) {
+        if (normal.pixelSize() <= 0)
+            normal.setPixelSize(
+                std::max(1, static_cast<int>(std::lround(normal.pointSizeF() * 96 / 72))));
+        bold = normal;
+        bold.setBold(true);
+    }
+};
+
+TextMetrics text_metrics(const ChartFonts& fonts) {
+    const QFontMetricsF normal(fonts.normal), bold(fonts.bold);
+    return {[normal](const std::string& text) { return normal.horizontalAdvance(fromAnsi(text)); },
+            [bold](const std::string& text) { return bold.horizontalAdvance(fromAnsi(text)); },
+            normal.height()};
+}
 
 // Colours are taken from the palette's active group, also while the widget
 // that shows the chart is disabled.
@@ -52,147 +65,118 @@ QColor blend(const QColor& a, const QColor& b, double share) {
                             static_cast<float>(a.blueF() * (1 - share) + b.blueF() * share));
 }
 
-void colour_axis(QAbstractAxis* axis, const QPalette& palette) {
+QRectF rect(const Box& b) { return {b.left, b.top, b.width, b.height}; }
+
+// A hairline on a pixel's middle, so that antialiasing keeps it sharp.
+double crisp(double v) { return std::floor(v) + 0.5; }
+
+void paint_layout(QPainter& painter, const ChartLayout& layout, const ChartData& data,
+                  const ChartFonts& fonts, const QPalette& palette) {
+    const QColor background = palette.color(QPalette::Active, QPalette::Base);
     const QColor text = palette.color(QPalette::Active, QPalette::Text);
-    axis->setLabelsBrush(text);
-    axis->setTitleBrush(text);
-    axis->setLinePen(QPen(blend(palette.color(QPalette::Active, QPalette::Base), text, 0.6), 1));
-    axis->setGridLinePen(
-        QPen(blend(palette.color(QPalette::Active, QPalette::Base), text, 0.15), 1));
-}
+    const QPen axisPen(blend(background, text, 0.6), 1);
+    const QPen gridPen(blend(background, text, 0.15), 1);
+    const Box& plot = layout.plot;
+    const double height = QFontMetricsF(fonts.normal).height();
 
-// Ticks at 1, 2 or 5 times a power of ten, about five of them, covering the
-// values and 0; whole numbers for counts.
-std::vector<double> value_ticks(const ChartData& data) {
-    double low = 0, high = 0;
-    for (const auto& s : data.series)
-        for (double v : s.values)
-            if (std::isfinite(v)) {
-                low = std::min(low, v);
-                high = std::max(high, v);
+    painter.setPen(gridPen);
+    for (const ValueTick& t : layout.ticks)
+        painter.drawLine(QPointF(plot.left, crisp(t.y)), QPointF(plot.right(), crisp(t.y)));
+
+    const size_t count = data.series.size();
+    // Columns outlined in their colour, unsmoothed, so that a narrow one (of
+    // 500 months) still shows a full pixel wide.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    for (const Bar& bar : layout.bars) {
+        const QColor colour = series_colour(palette, bar.series, count);
+        painter.setPen(QPen(colour, 0));
+        painter.setBrush(colour);
+        painter.drawRect(rect(bar.box));
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const Line& line : layout.lines) {
+        const QColor colour = series_colour(palette, line.series, count);
+        for (const auto& piece : line.pieces) {
+            QPolygonF points;
+            for (const Point& p : piece) points << QPointF(p.x, p.y);
+            if (points.size() > 1) {
+                painter.setPen(QPen(colour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+                painter.setBrush(Qt::NoBrush);
+                painter.drawPolyline(points);
             }
-    if (high <= low) high = low + 1;
-    const double raw = (high - low) / 5;
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    double step = power * 10;
-    for (double m : {1.0, 2.0, 5.0})
-        if (power * m >= raw) {
-            step = power * m;
-            break;
+            if (line.dots || points.size() == 1) {
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(colour);
+                for (const QPointF& p : points) painter.drawEllipse(p, 3, 3);
+            }
         }
-    if (data.kind == ReportKind::Network) step = std::max(step, 1.0);
-    std::vector<double> ticks;
-    const auto first = static_cast<long long>(std::floor(low / step));
-    const auto last = static_cast<long long>(std::ceil(high / step));
-    for (long long k = first; k <= last; ++k) ticks.push_back(static_cast<double>(k) * step);
-    return ticks;
-}
+    }
 
-QCategoryAxis* value_axis(const ChartData& data, const Regional& regional) {
-    auto* axis = new QCategoryAxis;
-    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    const auto ticks = value_ticks(data);
-    axis->setRange(ticks.front(), ticks.back());
-    axis->setStartValue(ticks.front() - 1);
-    for (double t : ticks) axis->append(fromAnsi(format_double(t, regional)), t);
-    axis->setTitleText(fromAnsi(data.valueAxis));
-    return axis;
-}
+    // The axes, their ticks and labels.
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(axisPen);
+    const double left = crisp(plot.left), bottom = crisp(plot.bottom());
+    painter.drawLine(QPointF(left, plot.top), QPointF(left, bottom));
+    painter.drawLine(QPointF(left, bottom), QPointF(plot.right(), bottom));
+    for (const ValueTick& t : layout.ticks)
+        painter.drawLine(QPointF(left - kTickLength, crisp(t.y)), QPointF(left, crisp(t.y)));
+    for (const BaseLabel& label : layout.labels)
+        painter.drawLine(QPointF(crisp(label.x), bottom),
+                         QPointF(crisp(label.x), bottom + kTickLength));
 
-// Every `every`-th label: months keep to whole quarters and years.
-int label_step(const ChartData& data, double plotWidth, int labelWidth) {
-    const auto n = static_cast<double>(data.categories.size());
-    if (n == 0 || plotWidth <= 0) return 1;
-    const int needed = static_cast<int>(std::ceil(n * (labelWidth + kLabelGap) / plotWidth));
-    if (needed <= 1) return 1;
-    if (data.kind != ReportKind::ApPerformance) return needed;
-    for (int months : {2, 3, 6, 12})
-        if (months >= needed) return months;
-    return (needed + 11) / 12 * 12;
-}
+    painter.setPen(text);
+    painter.setFont(fonts.normal);
+    const double labelsRight = plot.left - kTickLength - 4;
+    for (const ValueTick& t : layout.ticks)
+        painter.drawText(QRectF(0, t.y - height / 2, labelsRight, height),
+                         Qt::AlignRight | Qt::AlignVCenter, fromAnsi(t.label));
+    for (const BaseLabel& label : layout.labels)
+        painter.drawText(QRectF(label.x - plot.width, layout.labelsTop, 2 * plot.width, height),
+                         Qt::AlignHCenter | Qt::AlignTop, fromAnsi(label.text));
+    const QString title = QFontMetricsF(fonts.normal)
+                              .elidedText(fromAnsi(data.title), Qt::ElideRight, layout.title.width);
+    painter.drawText(rect(layout.title), Qt::AlignCenter, title);
+    for (const LegendEntry& e : layout.legend)
+        painter.drawText(rect(e.text), Qt::AlignLeft | Qt::AlignVCenter,
+                         fromAnsi(data.series[e.series].name));
 
-QCategoryAxis* base_axis(QChart& chart) {
-    const auto axes = chart.axes(Qt::Horizontal);
-    return axes.isEmpty() ? nullptr : qobject_cast<QCategoryAxis*>(axes.first());
+    painter.setFont(fonts.bold);
+    painter.drawText(rect(layout.baseTitle), Qt::AlignCenter, fromAnsi(data.categoryAxis));
+    painter.save();
+    const Box& v = layout.valueTitle;
+    painter.translate(v.left + v.width / 2, v.top + v.height / 2);
+    painter.rotate(-90);
+    painter.drawText(QRectF(-v.height / 2, -v.width / 2, v.height, v.width), Qt::AlignCenter,
+                     fromAnsi(data.valueAxis));
+    painter.restore();
+
+    painter.setPen(Qt::NoPen);
+    for (const LegendEntry& e : layout.legend) {
+        painter.setBrush(series_colour(palette, e.series, count));
+        painter.drawRect(rect(e.swatch));
+    }
 }
 
 }  // namespace
 
-QChart* make_chart(const ChartData& data, ChartStyle style, const QPalette& palette,
-                   const Regional& regional) {
-    auto* chart = new QChart;
-    chart->setTitle(fromAnsi(data.title));
-    chart->setBackgroundBrush(palette.color(QPalette::Active, QPalette::Base));
-    chart->setBackgroundPen(Qt::NoPen);
-    chart->setBackgroundRoundness(0);
-    chart->setTitleBrush(palette.color(QPalette::Active, QPalette::Text));
-    chart->legend()->setLabelColor(palette.color(QPalette::Active, QPalette::Text));
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->setAnimationOptions(QChart::NoAnimation);
-
-    auto* base = new QCategoryAxis;
-    base->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    base->setRange(-0.5, std::max<double>(static_cast<double>(data.categories.size()), 1) - 0.5);
-    base->setStartValue(-1);
-    base->setGridLineVisible(false);
-    base->setTitleText(fromAnsi(data.categoryAxis));
-    QCategoryAxis* values = value_axis(data, regional);
-    chart->addAxis(base, Qt::AlignBottom);
-    chart->addAxis(values, Qt::AlignLeft);
-    colour_axis(base, palette);
-    colour_axis(values, palette);
-
-    const size_t count = data.series.size();
-    if (style == ChartStyle::Columns) {
-        auto* bars = new QBarSeries;
-        for (size_t s = 0; s < count; ++s) {
-            auto* set = new QBarSet(fromAnsi(data.series[s].name));
-            for (double v : data.series[s].values) *set << v;
-            set->setColor(series_colour(palette, s, count));
-            set->setBorderColor(series_colour(palette, s, count));
-            bars->append(set);
-        }
-        bars->setBarWidth(0.8);
-        chart->addSeries(bars);
-        bars->attachAxis(base);
-        bars->attachAxis(values);
-    } else {
-        for (size_t s = 0; s < count; ++s) {
-            auto* line = new QLineSeries;
-            line->setName(fromAnsi(data.series[s].name));
-            const auto& v = data.series[s].values;
-            for (size_t i = 0; i < v.size(); ++i) line->append(static_cast<double>(i), v[i]);
-            line->setPen(QPen(series_colour(palette, s, count), 2));
-            // A single point shows as a dot.
-            line->setPointsVisible(v.size() < 40);
-            chart->addSeries(line);
-            line->attachAxis(base);
-            line->attachAxis(values);
-        }
-    }
-    fit_category_labels(*chart, data);
-    return chart;
+ChartLayout chart_layout(const ChartData& data, ChartStyle style, QSizeF size,
+                         const Regional& regional) {
+    return lay_out_chart(data, style, size.width(), size.height(), text_metrics(ChartFonts()),
+                         regional);
 }
 
-void fit_category_labels(QChart& chart, const ChartData& data, double plotWidth) {
-    QCategoryAxis* axis = base_axis(chart);
-    if (!axis) return;
-    QFontMetrics metrics(axis->labelsFont());
-    int widest = 0;
-    for (const std::string& c : data.categories)
-        widest = std::max(widest, metrics.horizontalAdvance(fromAnsi(c)));
-    if (plotWidth <= 0) plotWidth = chart.plotArea().width();
-    if (plotWidth <= 0) plotWidth = chart.size().width() * 0.85;
-    const int every = label_step(data, plotWidth, widest);
-    QStringList wanted;
-    for (size_t i = 0; i < data.categories.size(); i += static_cast<size_t>(every))
-        wanted << fromAnsi(data.categories[i]);
-    if (axis->categoriesLabels() == wanted) return;
-    for (const QString& label : axis->categoriesLabels()) axis->remove(label);
-    // Each label has the room from the one before it; the first as much.
-    axis->setStartValue(-every);
-    for (size_t i = 0; i < data.categories.size(); i += static_cast<size_t>(every))
-        axis->append(fromAnsi(data.categories[i]), static_cast<double>(i));
+void paint_chart(QPainter& painter, const QRectF& area, const ChartData& data, ChartStyle style,
+                 const QPalette& palette, const Regional& regional) {
+    const ChartFonts fonts;
+    const ChartLayout layout =
+        lay_out_chart(data, style, area.width(), area.height(), text_metrics(fonts), regional);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(area, palette.color(QPalette::Active, QPalette::Base));
+    painter.translate(area.topLeft());
+    painter.setClipRect(QRectF(QPointF(0, 0), area.size()), Qt::IntersectClip);
+    paint_layout(painter, layout, data, fonts, palette);
+    painter.restore();
 }
 
 std::optional<ChartFormat> chart_format(const std::filesystem::path& file) {
@@ -206,18 +190,7 @@ std::optional<ChartFormat> chart_format(const std::filesystem::path& file) {
 
 QByteArray render_chart(const ChartData& data, ChartStyle style, const QPalette& palette,
                         const Regional& regional, ChartFormat format, QSize size) {
-    QGraphicsScene scene;
-    QChart* chart = make_chart(data, style, palette, regional);
-    scene.addItem(chart);  // the scene owns it
     const QRectF area(QPointF(0, 0), QSizeF(size));
-    chart->setGeometry(area);
-    scene.setSceneRect(area);
-    // The chart lays itself out on the event loop: once to learn its plot
-    // width, once more after the labels are thinned for it.
-    QCoreApplication::processEvents();
-    fit_category_labels(*chart, data);
-    QCoreApplication::processEvents();
-
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -228,15 +201,12 @@ QByteArray render_chart(const ChartData& data, ChartStyle style, const QPalette&
         svg.setViewBox(area);
         svg.setTitle(fromAnsi(data.title));
         QPainter painter(&svg);
-        painter.setRenderHint(QPainter::Antialiasing);
-        scene.render(&painter, area, area);
+        paint_chart(painter, area, data, style, palette, regional);
     } else {
         QImage image(size, QImage::Format_ARGB32);
-        image.fill(palette.color(QPalette::Active, QPalette::Base));
         {
             QPainter painter(&image);
-            painter.setRenderHint(QPainter::Antialiasing);
-            scene.render(&painter, area, area);
+            paint_chart(painter, area, data, style, palette, regional);
         }
         image.save(&buffer, "PNG");
     }

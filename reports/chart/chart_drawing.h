@@ -1,34 +1,35 @@
 #pragma once
-// The chart of a report, drawn with Qt Charts: the same chart in the report
-// window and in qdx-report's --chart file. Colours come from a palette (the
-// window's, dark themes too), numbers and dates are written as the regional
-// settings write them, and the labels along the base are thinned so that
-// they never overlap, whether 3 levels or 501 months are shown.
+// The chart of a report painted with QPainter: the same chart in the report
+// window, in its print preview and in qdx-report's --chart file. Colours
+// come from a palette (the window's, dark themes too), numbers and dates are
+// written as the regional settings write them; where everything goes is
+// chart_layout's. Needs a QGuiApplication (for the fonts), not a window.
 #include <QByteArray>
 #include <QPalette>
+#include <QRectF>
 #include <QSize>
 #include <filesystem>
 #include <optional>
 
 #include "core/regional.h"
+#include "reports/chart/chart_layout.h"
 #include "reports/report_chart.h"
 
-class QChart;
+class QPainter;
 
 namespace qdx::chart {
 
-enum class ChartStyle { Columns, Lines };
 enum class ChartFormat { Png, Svg };
 
 // The size of a chart written to a file, in pixels.
 inline constexpr QSize kFileSize{1000, 600};
 
-// A new chart of `data` (the caller owns it). Needs a QApplication.
-QChart* make_chart(const ChartData& data, ChartStyle style, const QPalette& palette,
-                   const Regional& regional);
-// Shows every n-th category label, n as small as lets them stand apart at the
-// plot width given (the chart's present one when 0).
-void fit_category_labels(QChart& chart, const ChartData& data, double plotWidth = 0);
+// The chart laid out at `size` in the fonts it is painted with.
+ChartLayout chart_layout(const ChartData& data, ChartStyle style, QSizeF size,
+                         const Regional& regional);
+// Paints the chart into `area`, its background included.
+void paint_chart(QPainter& painter, const QRectF& area, const ChartData& data, ChartStyle style,
+                 const QPalette& palette, const Regional& regional);
 
 // PNG or SVG by the file's extension (either case); nothing for another one.
 std::optional<ChartFormat> chart_format(const std::filesystem::path& file);

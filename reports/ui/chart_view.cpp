@@ -1,11 +1,7 @@
 #include "reports/ui/chart_view.h"
 
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
-#include <QEvent>
 #include <QHBoxLayout>
-#include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -20,6 +16,34 @@
 
 namespace qdx::ui {
 
+ChartCanvas::ChartCanvas(const Regional& regional, QWidget* parent)
+    : QWidget(parent), regional_(regional) {
+    setObjectName("chartReport");
+    setAccessibleName("Chart");
+    setMinimumSize(200, 150);
+}
+
+void ChartCanvas::showChart(std::optional<ChartData> data, chart::ChartStyle style) {
+    data_ = std::move(data);
+    style_ = style;
+    update();
+}
+
+chart::ChartLayout ChartCanvas::chartLayout() const {
+    if (!data_) return {};
+    return chart::chart_layout(*data_, style_, QSizeF(size()), regional_);
+}
+
+void ChartCanvas::paintEvent(QPaintEvent*) {
+    // Painted anew on a palette change too (dark themes), as Qt repaints then.
+    QPainter painter(this);
+    if (!data_) {
+        painter.fillRect(rect(), palette().color(QPalette::Active, QPalette::Base));
+        return;
+    }
+    chart::paint_chart(painter, QRectF(rect()), *data_, style_, palette(), regional_);
+}
+
 ChartPage::ChartPage(UiContext& context, QWidget* parent) : QWidget(parent), context_(context) {
     setObjectName("frameChart");
     auto* caption = new QLabel("Draw as:", this);
@@ -30,10 +54,7 @@ ChartPage::ChartPage(UiContext& context, QWidget* parent) : QWidget(parent), con
     style_->setAccessibleName("Draw the chart as");
     caption->setBuddy(style_);
     save_ = make_button(this, "cmdSaveChart", "Save chart...");
-    view_ = new QChartView(this);
-    view_->setObjectName("chartReport");
-    view_->setAccessibleName("Chart");
-    view_->setRenderHint(QPainter::Antialiasing);
+    view_ = new ChartCanvas(context_.state.regional, this);
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(caption);
@@ -46,7 +67,8 @@ ChartPage::ChartPage(UiContext& context, QWidget* parent) : QWidget(parent), con
     page->addWidget(view_, 1);
     setTabOrder(style_, save_);
 
-    connect(style_, &QComboBox::currentIndexChanged, this, &ChartPage::redraw);
+    connect(style_, &QComboBox::currentIndexChanged, this,
+            [this] { view_->showChart(view_->data(), chosenStyle()); });
     connect(save_, &QPushButton::clicked, this, &ChartPage::saveChart);
 }
 
@@ -54,53 +76,37 @@ QWidget* ChartPage::styleBox() const { return style_; }
 QWidget* ChartPage::saveButton() const { return save_; }
 
 bool ChartPage::showTable(const ReportTable& table) {
-    data_ = chart_data(table, context_.state);
+    view_->showChart(chart_data(table, context_.state), chosenStyle());
     suggestedName_ = fromAnsi(export_file_stem(table.caption)) + ".png";
-    redraw();
-    return data_.has_value();
+    save_->setEnabled(view_->data().has_value());
+    return view_->data().has_value();
 }
 
-void ChartPage::redraw() {
-    QChart* old = view_->chart();
-    if (!data_) {
-        view_->setChart(new QChart);
-    } else {
-        QChart* chart = chart::make_chart(*data_, style(), palette(), context_.state.regional);
-        // The labels along the base are thinned again whenever the plot narrows or widens.
-        connect(chart, &QChart::plotAreaChanged, this, [this, chart](const QRectF& plot) {
-            chart::fit_category_labels(*chart, *data_, plot.width());
-        });
-        view_->setChart(chart);
-    }
-    delete old;  // the view gives up a chart it is handed a new one for
-    save_->setEnabled(data_.has_value());
-}
-
-chart::ChartStyle ChartPage::style() const {
+chart::ChartStyle ChartPage::chosenStyle() const {
     return style_->currentIndex() == 1 ? chart::ChartStyle::Lines : chart::ChartStyle::Columns;
 }
 
 std::optional<PreviewChart> ChartPage::previewChart() const {
-    if (!data_) return std::nullopt;
-    // Drawn at twice the file size, so that the printed lines stay sharp.
-    const QByteArray png = chart::render_chart(*data_, style(), QPalette(), context_.state.regional,
-                                               chart::ChartFormat::Png, chart::kFileSize * 2);
-    const QImage image = QImage::fromData(png, "PNG");
+    if (!view_->data()) return std::nullopt;
+    // Painted on the page as it is on the screen, at the file's proportions,
+    // scaled to the area: lines and letters stay sharp in print.
     PreviewChart chart;
-    chart.paint = [image](QPainter& painter, const QRectF& area) {
-        const QSizeF size = QSizeF(image.size()).scaled(area.size(), Qt::KeepAspectRatio);
-        painter.drawImage(QRectF(area.topLeft(), size), image);
+    chart.paint = [data = *view_->data(), style = chosenStyle(),
+                   regional = context_.state.regional](QPainter& painter, const QRectF& area) {
+        const QSizeF size = QSizeF(chart::kFileSize).scaled(area.size(), Qt::KeepAspectRatio);
+        const double scale = size.width() / chart::kFileSize.width();
+        painter.save();
+        painter.translate(area.topLeft());
+        painter.scale(scale, scale);
+        chart::paint_chart(painter, QRectF(QPointF(0, 0), QSizeF(chart::kFileSize)), data, style,
+                           QPalette(), regional);
+        painter.restore();
     };
     return chart;
 }
 
-void ChartPage::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) redraw();
-}
-
 void ChartPage::saveChart() {
-    if (!data_) return;
+    if (!view_->data()) return;
     const auto output = context_.state.appDir / "output";
     QString chosen = context_.chooseFile(
         {this, "Save chart", QString::fromStdString(output.string()) + "/" + suggestedName_,
@@ -110,7 +116,7 @@ void ChartPage::saveChart() {
     if (!file.has_extension()) file += ".png";
     try {
         if (file.parent_path() == output) ensure_folder(output);
-        chart::save_chart(*data_, style(), palette(), context_.state.regional, file);
+        chart::save_chart(*view_->data(), chosenStyle(), palette(), context_.state.regional, file);
         emit saved("Saved as " + QString::fromStdString(file.string()));
     } catch (const std::exception& e) {
         context_.message(this, chart::kSaveChartFailed + fromAnsi(e.what()));

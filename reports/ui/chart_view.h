@@ -5,19 +5,39 @@
 #include <QWidget>
 #include <optional>
 
+#include "core/regional.h"
+#include "reports/chart/chart_layout.h"
 #include "reports/print/print_preview.h"
 #include "reports/report_chart.h"
 
-class QChartView;
 class QComboBox;
 class QPushButton;
-namespace qdx::chart {
-enum class ChartStyle;
-}
 
 namespace qdx::ui {
 
 class UiContext;
+
+// The chart itself, painted at the widget's size on its palette: laid out
+// again at every paint, so the labels along the base are thinned afresh
+// whenever the window narrows or widens.
+class ChartCanvas : public QWidget {
+  public:
+    explicit ChartCanvas(const Regional& regional, QWidget* parent = nullptr);
+    // Shows the chart of `data`; an empty page when there is none.
+    void showChart(std::optional<ChartData> data, chart::ChartStyle style);
+    const std::optional<ChartData>& data() const { return data_; }
+    chart::ChartStyle style() const { return style_; }
+    // Where the chart shown goes at the present size.
+    chart::ChartLayout chartLayout() const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    const Regional& regional_;
+    std::optional<ChartData> data_;
+    chart::ChartStyle style_ = chart::ChartStyle::Columns;
+};
 
 class ChartPage : public QWidget {
     Q_OBJECT
@@ -42,19 +62,14 @@ class ChartPage : public QWidget {
     // Where the chart was saved, for the window's status line.
     void saved(const QString& status);
 
-  protected:
-    void changeEvent(QEvent* event) override;
-
   private:
-    void redraw();
-    chart::ChartStyle style() const;
+    chart::ChartStyle chosenStyle() const;
 
     UiContext& context_;
-    std::optional<ChartData> data_;
     QString suggestedName_;
     QComboBox* style_;
     QPushButton* save_;
-    QChartView* view_;
+    ChartCanvas* view_;
 };
 
 }  // namespace qdx::ui

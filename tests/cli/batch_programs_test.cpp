@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <QImage>
 #include <fstream>
 #include <sstream>
 
@@ -462,11 +463,11 @@ TEST(InstalledReportProgram, UsesThePerUserFolder) {
 }
 
 // Charts for scheduled runs on servers without a desktop: a PNG picture and
-// an SVG drawing, drawn offscreen with no display set; the report still goes
-// to standard output.
+// an SVG drawing, drawn offscreen with no display and no Qt platform set
+// (empty or not set at all); the report still goes to standard output.
 TEST_F(ReportProgram, ChartsArePngOrSvgAndNeedNoDisplay) {
     Invocation server;
-    server.env = "DISPLAY= WAYLAND_DISPLAY= QT_QPA_PLATFORM=";
+    server.env = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
     const fs::path png = folder.path() / "performance.png", svg = folder.path() / "network.svg";
     Outcome columns =
         run("--from 2003-01-01 --to 2003-12-31 --chart " + quoted(png.string()) + " ap-performance",
@@ -474,7 +475,20 @@ TEST_F(ReportProgram, ChartsArePngOrSvgAndNeedNoDisplay) {
     ASSERT_EQ(columns.exitCode, 0) << columns.err;
     EXPECT_EQ(columns.out.rfind("AP_Performance_Report from 01/01/2003 to 31/12/2003\r\n", 0), 0u);
     EXPECT_EQ(test::read_file(png).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    // The picture has its letters (fonts were found) and its columns.
+    const QImage picture(QString::fromStdString(png.string()));
+    ASSERT_EQ(picture.size(), QSize(1000, 600));
+    int dark = 0, coloured = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            if (y < 45 && c.lightness() < 80) ++dark;  // the title's band
+            if (c.hslSaturation() > 120 && c.lightness() > 40 && c.lightness() < 200) ++coloured;
+        }
+    EXPECT_GT(dark, 100) << "no title drawn";
+    EXPECT_GT(coloured, 1000) << "no columns drawn";
 
+    server.env = "DISPLAY= WAYLAND_DISPLAY= QT_QPA_PLATFORM=";
     Outcome lines = run("--from 2003-03-01 --to 2003-03-31 --chart " + quoted(svg.string()) +
                             " --chart-style lines network 0",
                         server);

@@ -1,7 +1,5 @@
 // The report window's chart: offered for AP Performance, Network Structure
 // and Income Structure only, drawn as columns or lines, saved as PNG or SVG.
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -10,6 +8,7 @@
 #include "core/settings.h"
 #include "report_ui_fixture.h"
 #include "reports/report_asking.h"
+#include "reports/ui/chart_view.h"
 #include "reports/ui/report_window.h"
 
 namespace qdx::test {
@@ -61,11 +60,20 @@ TEST_F(ChartPageTest, OfferedForThreeReportsAndWithdrawnForTheOthers) {
 
 TEST_F(ChartPageTest, DrawsColumnsOrLinesAndSavesPngAndSvgBesideTheReports) {
     show(ReportKind::ApPerformance);
-    auto* view = window->findChild<QChartView*>("chartReport");
+    auto* view = window->findChild<ui::ChartCanvas*>("chartReport");
     ASSERT_NE(view, nullptr);
-    ASSERT_EQ(view->chart()->series().size(), 1);  // one set of columns
+    EXPECT_FALSE(view->chartLayout().bars.empty());
+    EXPECT_TRUE(view->chartLayout().lines.empty());
     window->findChild<QComboBox*>("cmbChartStyle")->setCurrentIndex(1);
-    EXPECT_EQ(view->chart()->series().size(), 3);  // a line per series
+    EXPECT_TRUE(view->chartLayout().bars.empty());
+    EXPECT_EQ(view->chartLayout().lines.size(), 3u);  // a line per series
+    // Laid out at the page's size: the months along the base are thinned
+    // further when the window narrows.
+    tabs->setCurrentIndex(1);
+    window->resize(1400, 700);
+    const int wide = view->chartLayout().labelStep;
+    window->resize(700, 700);
+    EXPECT_GT(view->chartLayout().labelStep, wide) << view->width();
 
     const fs::path png = folder.path() / "output" / "AP_Performance_Report.png";
     EXPECT_EQ(saveAs(png), "Saved as " + QString::fromStdString(png.string()));
