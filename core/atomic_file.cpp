@@ -16,9 +16,7 @@ namespace {
 constexpr size_t kFlushSize = 1 << 20;
 constexpr std::string_view kTempMark = ".qdx-tmp-";
 
-[[noreturn]] void fail(const fs::path& target, int err) {
-    throw FileError("Cannot write " + target.string() + ": " + platform::error_text(err));
-}
+[[noreturn]] void fail(const fs::path& target, int err) { throw FileError("write", target, err); }
 
 bool process_gone(long pid) { return pid > 0 && !platform::process_running(pid); }
 

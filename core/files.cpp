@@ -26,8 +26,7 @@ void ensure_folder(const fs::path& path) {
     if (folder_exists(path)) return;
     std::error_code ec;
     fs::create_directories(path, ec);
-    if (ec && !folder_exists(path))
-        throw FileError("Cannot create the folder " + path.string() + ": " + ec.message());
+    if (ec && !folder_exists(path)) throw FileError("create the folder", path, ec.message());
 }
 
 void remove_if_exists(const fs::path& path) {
@@ -38,13 +37,12 @@ void remove_if_exists(const fs::path& path) {
 void copy_replacing(const fs::path& from, const fs::path& to) {
     platform::File source;
     if (const int err = source.open(from, platform::Mode::Read); err != 0)
-        throw FileError("Cannot read " + from.string() + ": " + platform::error_text(err));
+        throw FileError("read", from, err);
     AtomicFile out(to);
     std::vector<char> block(1 << 20);
     while (true) {
         const platform::Io io = source.read(block.data(), block.size());
-        if (io.error != 0)
-            throw FileError("Cannot read " + from.string() + ": " + platform::error_text(io.error));
+        if (io.error != 0) throw FileError("read", from, io.error);
         if (io.bytes == 0) break;
         out.write(block.data(), io.bytes);
     }

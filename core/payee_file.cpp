@@ -221,8 +221,7 @@ void PayeeFile::write(const std::vector<std::pair<int32_t, PayeeDetails>>& detai
     platform::File flushed;
     int err = flushed.open(path_, platform::Mode::Read);
     if (err == 0) err = flushed.syncData();
-    if (err != 0)
-        throw FileError("Cannot flush " + path_.string() + ": " + platform::error_text(err));
+    if (err != 0) throw FileError("flush", path_, err);
 }
 
 void write_payee_file(const std::filesystem::path& path, const std::vector<PayeeDetails>& details) {

@@ -232,7 +232,7 @@ bool append_with_run_line(const AppState& state, const char* registerFile, int64
     detail::run_step(1);
     try {
         if (append_records(path, kRunRecordLength, bytes, rows) != first)
-            throw FileError("Cannot write " + path.string() + ": it changed while it was written");
+            throw FileError("write", path, "it changed while it was written");
     } catch (const PartialAppendError&) {
         throw;  // the next start cuts the part back and drops the note
     } catch (...) {
@@ -260,8 +260,7 @@ PaymentRun register_payment_run(const AppState& state, double from, double to, c
     // One run at a time: one stopped earlier is finished or taken back first.
     recover_pending_import(dataDir, file::kPaymentRuns);
     recover_interrupted_append(path);
-    if (!file_exists(path))
-        throw FileError("Cannot write " + path.string() + ": it does not exist");
+    if (!file_exists(path)) throw FileError("write", path, "it does not exist");
     check_history_writable(state.appDir);
 
     const std::vector<PaymentRun> runs = read_payment_runs(dataDir);

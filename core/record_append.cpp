@@ -91,7 +91,7 @@ int restore(platform::File& file, const Journal& j) {
 
 void remove_journal(const fs::path& path) {
     if (const int err = platform::remove_file(journal_of(path)); err != 0 && err != ENOENT)
-        throw FileError("Cannot remove " + journal_of(path).string() + ": " + reason(err));
+        throw FileError("remove", journal_of(path), err);
     sync_folder(folder_of(path));
 }
 
@@ -105,7 +105,7 @@ void write_journal(const fs::path& path, const Journal& j) {
     if (err != 0) {
         out.close();
         platform::remove_file(journal);
-        throw FileError("Cannot write " + path.string() + ": " + reason(err));
+        throw FileError("write", path, err);
     }
     sync_folder(folder_of(path));
 }
@@ -161,12 +161,12 @@ int64_t append_records(const fs::path& path, size_t recordLength, const uint8_t*
                        size_t count) {
     recover_interrupted_append(path);
     if (file_exists(journal_of(path)))
-        throw FileError("Cannot write " + path.string() + ": another program is appending to it");
+        throw FileError("write", path, "another program is appending to it");
     platform::File file;
     uint64_t length = 0;
     int opened = file.open(path, platform::Mode::ReadWrite);
     if (opened == 0) opened = file.size(length);
-    if (opened != 0) throw FileError("Cannot write " + path.string() + ": " + reason(opened));
+    if (opened != 0) throw FileError("write", path, opened);
     const int64_t first = record_count_for(length, recordLength) + 1;
     const uint64_t offset = static_cast<uint64_t>(first - 1) * recordLength;
 
@@ -177,8 +177,7 @@ int64_t append_records(const fs::path& path, size_t recordLength, const uint8_t*
         j.overwritten.resize(length - offset);
         const platform::Io io = file.readAt(offset, j.overwritten.data(), j.overwritten.size());
         if (io.bytes != j.overwritten.size())
-            throw FileError("Cannot read " + path.string() + ": " +
-                            reason(io.error ? io.error : EIO));
+            throw FileError("read", path, io.error ? io.error : EIO);
     }
     write_journal(path, j);
 
@@ -188,7 +187,7 @@ int64_t append_records(const fs::path& path, size_t recordLength, const uint8_t*
                                      ". It may hold part of the records: cutting it back failed (" +
                                      reason(undo) + "); the next start tries again.");
         remove_journal(path);
-        throw FileError("Cannot write " + path.string() + ": " + reason(err));
+        throw FileError("write", path, err);
     }
     remove_journal(path);
     return first;

@@ -46,9 +46,8 @@ void RecordFile::open(const std::filesystem::path& path, size_t recordLength) {
     // A read-only copy can still be read.
     const int readError = writeError == 0 ? 0 : file_.open(path, platform::Mode::Read);
     if (readError == ENOENT)  // the folder would not take the new file: say why
-        throw FileError("Cannot write " + path.string() + ": " + platform::error_text(writeError));
-    if (readError != 0)
-        throw FileError("Cannot open " + path.string() + ": " + platform::error_text(readError));
+        throw FileError("write", path, writeError);
+    if (readError != 0) throw FileError("open", path, readError);
     readOnlyBecause_ = writeError;
     length_ = recordLength;
     path_ = path;
@@ -68,21 +67,17 @@ void RecordFile::readRaw(int64_t k, uint8_t* buffer) const {
     if (!file_.isOpen() || k < 1) return;
     // Past the end the rest stays zero.
     const platform::Io io = file_.readAt(static_cast<uint64_t>(k - 1) * length_, buffer, length_);
-    if (io.error != 0)
-        throw FileError("Cannot read " + path_.string() + ": " + platform::error_text(io.error));
+    if (io.error != 0) throw FileError("read", path_, io.error);
 }
 
 void RecordFile::writeRaw(int64_t k, const uint8_t* buffer) { writeBlock(k, buffer, 1); }
 
 void RecordFile::writeBlock(int64_t first, const uint8_t* bytes, size_t count) {
     if (!file_.isOpen() || first < 1) throw FileError("Cannot write record of " + path_.string());
-    if (readOnlyBecause_ != 0)
-        throw FileError("Cannot write " + path_.string() + ": " +
-                        platform::error_text(readOnlyBecause_));
+    if (readOnlyBecause_ != 0) throw FileError("write", path_, readOnlyBecause_);
     const platform::Io io =
         file_.writeAt(static_cast<uint64_t>(first - 1) * length_, bytes, count * length_);
-    if (io.error != 0)
-        throw FileError("Cannot write " + path_.string() + ": " + platform::error_text(io.error));
+    if (io.error != 0) throw FileError("write", path_, io.error);
 }
 
 void RecordFile::scanBlocks(
@@ -97,9 +92,7 @@ void RecordFile::scanBlocks(
         size_t want = n * length_;
         const platform::Io io =
             file_.readAt(static_cast<uint64_t>(k - 1) * length_, block.data(), want);
-        if (io.error != 0)
-            throw FileError("Cannot read " + path_.string() + ": " +
-                            platform::error_text(io.error));
+        if (io.error != 0) throw FileError("read", path_, io.error);
         const size_t done = io.bytes;
         // A trailing fragment counted as a record reads as zeros past the end.
         std::fill(block.begin() + static_cast<long>(done), block.begin() + static_cast<long>(want),

@@ -9,13 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "core/file_error.h"
 #include "core/platform/platform.h"
 
 namespace qdx {
-
-struct FileError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 // Records in a file of `bytes` bytes: the quotient rounded to the nearest
 // whole number, halves to even.

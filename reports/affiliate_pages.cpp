@@ -264,7 +264,7 @@ void remove_staging(const AppState& state) {
 constexpr size_t kStagingBlock = 4 << 20;
 
 [[noreturn]] void fail(const std::string& what, const std::filesystem::path& path, int err) {
-    throw FileError("Cannot " + what + " " + path.string() + ": " + platform::error_text(err));
+    throw FileError(what, path, err);
 }
 
 void write_all(platform::File& file, const char* data, size_t size,

@@ -37,7 +37,7 @@ void append_entry(std::string& bytes, int32_t id) {
 }
 
 [[noreturn]] void cannot_write(const std::filesystem::path& path, int err) {
-    throw FileError("Cannot write " + path.string() + ": " + platform::error_text(err));
+    throw FileError("write", path, err);
 }
 
 // New files as the C library makes them: readable and writable by all the

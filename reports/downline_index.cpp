@@ -56,7 +56,7 @@ bool read_values(std::istream& in, std::vector<int32_t>& values) {
 }
 
 [[noreturn]] void cannot_write(const std::filesystem::path& path, int err) {
-    throw FileError("Cannot write " + path.string() + ": " + platform::error_text(err));
+    throw FileError("write", path, err);
 }
 
 void stamp(const std::filesystem::path& path, int64_t value) {

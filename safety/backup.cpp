@@ -52,14 +52,13 @@ class Sha256 {
 ManifestEntry hash_file(const fs::path& path, const std::string& name) {
     platform::File file;
     if (const int err = file.open(path, platform::Mode::Read); err != 0)
-        throw FileError("Cannot read " + path.string() + ": " + platform::error_text(err));
+        throw FileError("read", path, err);
     Sha256 sha;
     std::vector<char> buffer(1 << 20);
     uint64_t size = 0;
     while (true) {
         const platform::Io n = file.read(buffer.data(), buffer.size());
-        if (n.error != 0)
-            throw FileError("Cannot read " + path.string() + ": " + platform::error_text(n.error));
+        if (n.error != 0) throw FileError("read", path, n.error);
         if (n.bytes == 0) break;
         sha.add(buffer.data(), n.bytes);
         size += n.bytes;
@@ -204,7 +203,7 @@ Manifest write_backup(const fs::path& appDir, const fs::path& target, Progress& 
             m.files.push_back({fs::relative(it->path(), appDir).generic_string(), 0, {}});
         }
         if (ec && ec != std::errc::no_such_file_or_directory)
-            throw FileError("Cannot read " + (appDir / folder).string() + ": " + ec.message());
+            throw FileError("read", appDir / folder, ec.message());
     }
     std::vector<size_t> order(sources.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -238,13 +237,13 @@ Manifest write_backup(const fs::path& appDir, const fs::path& target, Progress& 
         zip_error_init_with_code(&e, err);
         const std::string why = zip_error_strerror(&e);
         zip_error_fini(&e);
-        throw FileError("Cannot write " + target.string() + ": " + why);
+        throw FileError("write", target, why);
     }
     auto fail = [&](const std::string& why) {
         zip.reset();
         std::error_code ig;
         fs::remove(temp, ig);
-        throw FileError("Cannot write " + target.string() + ": " + why + "; no backup was written");
+        throw FileError("write", target, why + "; no backup was written");
     };
     const std::string manifest = manifest_text(m);
     zip_source_t* ms = zip_source_buffer(zip.get(), manifest.data(), manifest.size(), 0);
@@ -284,13 +283,13 @@ Manifest write_backup(const fs::path& appDir, const fs::path& target, Progress& 
         zip.reset();
         fs::remove(temp, ignored);
         if (stopped) throw Cancelled{};
-        throw FileError("Cannot write " + target.string() + ": " + why + "; no backup was written");
+        throw FileError("write", target, why + "; no backup was written");
     }
     zip.release();  // closed
     fs::rename(temp, target, ignored);
     if (ignored) {
         fs::remove(temp, ignored);
-        throw FileError("Cannot write " + target.string() + ": " + ignored.message());
+        throw FileError("write", target, ignored.message());
     }
     sync_folder(target.parent_path().empty() ? fs::path(".") : target.parent_path());
     return m;

@@ -49,7 +49,7 @@ void scan_file(const fs::path& path, size_t length, int64_t n,
                const std::function<void(int64_t, const uint8_t*)>& visit) {
     platform::File file;
     if (const int err = file.open(path, platform::Mode::Read); err != 0)
-        throw FileError("Cannot read " + path.string() + ": " + platform::error_text(err));
+        throw FileError("read", path, err);
     const int64_t perBlock = std::max<int64_t>(1, (4 << 20) / static_cast<int64_t>(length));
     std::vector<uint8_t> block(static_cast<size_t>(perBlock) * length);
     for (int64_t first = 1; first <= n; first += perBlock) {
