@@ -84,6 +84,8 @@ TEST(ReportCommandLine, AnswersEachMistakeAsBefore) {
             {"--app APP -- -3", 2, "", "unknown REPORT: -3+usage"},
             {"--app APP --from 32/01/2003 accounts", 1, "",
              "Sorry, you entered an incorrect value\n"},
+            {"--app APP --from= accounts", 1, "", "Sorry, you entered an incorrect value\n"},
+            {"--app APP --to '' accounts", 1, "", "Sorry, you entered an incorrect value\n"},
             {"--app APP --from 2003-03-01 --to 2003-03-31 income-structure x", 1, "",
              "Sorry, you entered an incorrect value\n"},
             {"--app APP network -3", 1, "", "Sorry, there is no Affiliate with that ID\n"},
@@ -171,6 +173,7 @@ TEST(CheckCommandLine, AnswersEachMistakeAsBefore) {
                       "--from, --to and --affiliate go with --history+usage"},
                      {"--app APP", 0, clean, ""},
                      {"--app nowhere --app APP", 0, clean, ""},
+                     {"--app=APP", 0, clean, ""},
                  });
 }
 
