@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/batch_folder.h"
 #include "cli/command_line.h"
 #include "cli/qdx_report_progress.h"
 #include "core/app_folder.h"
@@ -195,13 +196,7 @@ int main(int argc, char** argv) {
     const auto options = parse(argc, argv, exitCode);
     if (!options) return exitCode;
     try {
-        const std::filesystem::path appDir = options->app
-                                                 ? std::filesystem::path(*options->app)
-                                                 : qdx::choose_app_folder(qdx::program_folder());
-        if (!std::filesystem::is_directory(appDir)) {
-            std::cerr << "No application folder at " << appDir.string() << "\n";
-            return 1;
-        }
+        const std::filesystem::path appDir = qdx::cli::batch_folder(options->app);
         // The history is only read, also while Qdx works. The check reads the
         // folder as it is, so it rolls nothing back; the lock keeps Qdx off
         // it meanwhile.
