@@ -55,7 +55,7 @@ QWidget* ChartPage::saveButton() const { return save_; }
 
 bool ChartPage::showTable(const ReportTable& table) {
     data_ = chart_data(table, context_.state);
-    suggestedName_ = fromAnsi(export_file_stem(table.caption)) + ".png";
+    suggestedName_ = fromAnsi(report_file_name(table.caption, ".png"));
     redraw();
     return data_.has_value();
 }
