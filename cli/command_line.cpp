@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <cstdio>
 #include <iostream>
 
 namespace qdx::cli {
@@ -112,15 +111,16 @@ std::optional<int> CommandLine::parse(const std::vector<std::string>& args) {
     std::reverse(reversed.begin(), reversed.end());
     try {
         app_->parse(reversed);
-    } catch (const CLI::ArgumentMismatch&) {
-        // Only a flag given a value ends the parse: "--full=yes".
+    } catch (const CLI::ParseError& error) {
+        // Options are strings and extras are allowed: only a flag given a value
+        // ("--full=yes") ends the parse.
         for (const std::string& arg : args)
             for (const std::string& name : flags_)
                 if (arg.starts_with("--" + name + "="))
                     return usage_error(wording_ == Wording::Options
                                            ? "Unexpected value after '--" + name + "'."
                                            : "unknown argument: " + arg);
-        throw;
+        return usage_error(error.what());
     }
     if (auto message = mistake(args)) return usage_error(*message);
     if (help_ || version_) {
