@@ -5,7 +5,7 @@
 # a fuzzer; `make check-windows` compiles the engine for Windows (MinGW-w64).
 BUILD ?= build
 JOBS ?= $(shell nproc)
-PACKAGES = cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
+PACKAGES = cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
            libzip-dev nettle-dev pkgconf \
            fonts-dejavu-core poppler-utils \
            libhbci4j-core-java libxml2-utils unzip

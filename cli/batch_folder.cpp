@@ -7,10 +7,16 @@
 
 namespace qdx::cli {
 
+std::filesystem::path batch_folder(const std::optional<std::string>& given) {
+    std::filesystem::path folder =
+        given ? std::filesystem::path(*given) : choose_app_folder(program_folder());
+    if (!std::filesystem::is_directory(folder))
+        throw std::runtime_error("No application folder at " + folder.string());
+    return folder;
+}
+
 void open_batch_folder(AppState& state, const std::optional<std::string>& given, FolderLock& lock) {
-    state.appDir = given ? std::filesystem::path(*given) : choose_app_folder(program_folder());
-    if (!std::filesystem::is_directory(state.appDir))
-        throw std::runtime_error("No application folder at " + state.appDir.string());
+    state.appDir = batch_folder(given);
     if (!lock.acquire(state.appDir)) throw std::runtime_error(kFolderInUseMessage);
     recover_interrupted_appends(state.dataDir());
 }

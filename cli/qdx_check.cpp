@@ -2,13 +2,17 @@
 // what the repair would be; repairs what cannot lose data; prints the
 // history; backs the data up and restores it. Exit 0 clean (or done), 1 with
 // findings (or failed), 2 on a usage error.
+#include <climits>
 #include <clocale>
-#include <cstring>
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/batch_folder.h"
+#include "cli/command_line.h"
 #include "cli/qdx_report_progress.h"
 #include "core/app_folder.h"
 #include "core/files.h"
@@ -35,13 +39,11 @@ const char* const kUsage =
     "  --help           this text\n"
     "  --version        the program's version\n";
 
-const char* const kVersion = "qdx-check " QDX_VERSION "\n";
-
 struct Options {
     std::optional<std::string> app, from, to, backup, restore;
     std::optional<int64_t> affiliate;
     std::optional<int> keepBackups;
-    bool repair = false, history = false, help = false, version = false;
+    bool repair = false, history = false;
 };
 
 bool is_day(const std::string& text) {
@@ -52,77 +54,57 @@ bool is_day(const std::string& text) {
            m <= 12 && d >= 1 && d <= 31;
 }
 
-std::optional<Options> parse(int argc, char** argv, std::string& error) {
+// A whole number from `least` to `most`, as typed.
+std::optional<int64_t> whole_number(const std::string& text, long long least, long long most) {
+    char* end = nullptr;
+    const long long n = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || n < least || n > most) return std::nullopt;
+    return n;
+}
+
+// The options, checked; nothing when the program is done (after --help, or a mistake).
+std::optional<Options> parse(int argc, char** argv, int& exitCode) {
     Options o;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto value = [&](std::optional<std::string>& into) {
-            if (i + 1 >= argc) {
-                error = a + " needs a value";
-                return false;
-            }
-            into = argv[++i];
-            return true;
-        };
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--version") {
-            o.version = true;
-        } else if (a == "--repair") {
-            o.repair = true;
-        } else if (a == "--history") {
-            o.history = true;
-        } else if (a == "--app") {
-            if (!value(o.app)) return std::nullopt;
-        } else if (a == "--from") {
-            if (!value(o.from)) return std::nullopt;
-        } else if (a == "--to") {
-            if (!value(o.to)) return std::nullopt;
-        } else if (a == "--backup") {
-            if (!value(o.backup)) return std::nullopt;
-        } else if (a == "--restore") {
-            if (!value(o.restore)) return std::nullopt;
-        } else if (a == "--keep-backups") {
-            std::optional<std::string> count;
-            if (!value(count)) return std::nullopt;
-            char* end = nullptr;
-            const long long n = std::strtoll(count->c_str(), &end, 10);
-            if (count->empty() || *end != '\0' || n < 1 || n > qdx::kMostBackupsKept) {
-                error = "--keep-backups takes a whole number from 1 to " +
-                        std::to_string(qdx::kMostBackupsKept) + ", not " + *count;
-                return std::nullopt;
-            }
-            o.keepBackups = static_cast<int>(n);
-        } else if (a == "--affiliate") {
-            std::optional<std::string> id;
-            if (!value(id)) return std::nullopt;
-            char* end = nullptr;
-            const long long n = std::strtoll(id->c_str(), &end, 10);
-            if (id->empty() || *end != '\0' || n < 1) {
-                error = "--affiliate takes an affiliate ID (a whole number from 1), not " + *id;
-                return std::nullopt;
-            }
-            o.affiliate = n;
-        } else {
-            error = "unknown argument: " + a;
-            return std::nullopt;
-        }
+    qdx::cli::CommandLine line("qdx-check", kUsage, qdx::cli::Wording::Arguments);
+    std::optional<std::string> keepBackups, affiliate;
+    line.folder(o.app);
+    line.flag("repair", o.repair);
+    line.flag("history", o.history);
+    line.value("from", o.from);
+    line.value("to", o.to);
+    line.value("affiliate", affiliate);
+    line.value("backup", o.backup);
+    line.value("restore", o.restore);
+    line.value("keep-backups", keepBackups);
+    if (auto done = line.parse(argc, argv)) {
+        exitCode = *done;
+        return std::nullopt;
+    }
+    auto fail = [&](const std::string& message) {
+        exitCode = line.usage_error(message);
+        return std::nullopt;
+    };
+    if (keepBackups) {
+        const auto n = whole_number(*keepBackups, 1, qdx::kMostBackupsKept);
+        if (!n)
+            return fail("--keep-backups takes a whole number from 1 to " +
+                        std::to_string(qdx::kMostBackupsKept) + ", not " + *keepBackups);
+        o.keepBackups = static_cast<int>(*n);
+    }
+    if (affiliate) {
+        o.affiliate = whole_number(*affiliate, 1, LLONG_MAX);
+        if (!o.affiliate)
+            return fail("--affiliate takes an affiliate ID (a whole number from 1), not " +
+                        *affiliate);
     }
     for (const auto* day : {&o.from, &o.to})
-        if (*day && !is_day(**day)) {
-            error = "a day is written yyyy-mm-dd, not " + **day;
-            return std::nullopt;
-        }
+        if (*day && !is_day(**day)) return fail("a day is written yyyy-mm-dd, not " + **day);
     const int modes = int(o.repair) + int(o.history) + int(bool(o.backup)) + int(bool(o.restore)) +
                       int(bool(o.keepBackups));
-    if (modes > 1) {
-        error = "--repair, --history, --backup, --restore and --keep-backups go one at a time";
-        return std::nullopt;
-    }
-    if (!o.history && (o.from || o.to || o.affiliate)) {
-        error = "--from, --to and --affiliate go with --history";
-        return std::nullopt;
-    }
+    if (modes > 1)
+        return fail("--repair, --history, --backup, --restore and --keep-backups go one at a time");
+    if (!o.history && (o.from || o.to || o.affiliate))
+        return fail("--from, --to and --affiliate go with --history");
     return o;
 }
 
@@ -210,24 +192,11 @@ int run(const std::filesystem::path& appDir, const Options& o) {
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_NUMERIC, "C");
-    std::string error;
-    const auto options = parse(argc, argv, error);
-    if (!options) {
-        std::cerr << "qdx-check: " << error << "\n" << kUsage;
-        return 2;
-    }
-    if (options->help || options->version) {
-        std::cout << (options->help ? kUsage : kVersion);
-        return 0;
-    }
+    int exitCode = 0;
+    const auto options = parse(argc, argv, exitCode);
+    if (!options) return exitCode;
     try {
-        const std::filesystem::path appDir = options->app
-                                                 ? std::filesystem::path(*options->app)
-                                                 : qdx::choose_app_folder(qdx::program_folder());
-        if (!std::filesystem::is_directory(appDir)) {
-            std::cerr << "No application folder at " << appDir.string() << "\n";
-            return 1;
-        }
+        const std::filesystem::path appDir = qdx::cli::batch_folder(options->app);
         // The history is only read, also while Qdx works. The check reads the
         // folder as it is, so it rolls nothing back; the lock keeps Qdx off
         // it meanwhile.

@@ -1,13 +1,14 @@
 // qdx-demo: writes a fresh demo affiliate program into an application folder.
 //   qdx-demo [--seed N] [--affiliates N] [--last-day YYYY-MM-DD] DIR
-#include <QCommandLineParser>
 #include <charconv>
 #include <cstdio>
 #include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "cli/command_line.h"
 #include "core/demo_program.h"
 #include "core/files.h"
 #include "core/ole_date.h"
@@ -38,49 +39,38 @@ std::optional<double> iso_date(std::string_view text) {
     return qdx::ole_from_ymd(*y, *m, *d);
 }
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "qdx-demo: %s\n%s", message.c_str(), kUsage);
-    return 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCommandLineParser parser;
-    const QCommandLineOption help(QStringList{"h", "help"}), version("version"),
-        seed("seed", "", "N"), affiliates("affiliates", "", "N"),
-        lastDay("last-day", "", "YYYY-MM-DD");
-    parser.addOptions({help, version, seed, affiliates, lastDay});
-    // Latin-1 keeps every byte of the folder's name as it was typed.
-    QStringList args;
-    for (int i = 0; i < argc; ++i) args << QString::fromLatin1(argv[i]);
-    if (!parser.parse(args)) return fail(parser.errorText().toStdString());
-    if (parser.isSet(help) || parser.isSet(version)) {
-        std::fputs(parser.isSet(help) ? kUsage : "qdx-demo " QDX_VERSION "\n", stdout);
-        return 0;
-    }
+    qdx::cli::CommandLine line("qdx-demo", kUsage);
+    std::optional<std::string> seed, affiliates, lastDay;
+    std::vector<std::string> folders;
+    line.value("seed", seed);
+    line.value("affiliates", affiliates);
+    line.value("last-day", lastDay);
+    line.positionals(folders);
+    if (auto done = line.parse(argc, argv)) return *done;
+    auto fail = [&](const std::string& message) { return line.usage_error(message); };
 
     qdx::DemoOptions options;
     options.lastDay = qdx::today_ole();
-    if (parser.isSet(seed)) {
-        auto n = whole_number<uint32_t>(parser.value(seed).toStdString());
+    if (seed) {
+        auto n = whole_number<uint32_t>(*seed);
         if (!n) return fail("the seed must be a whole number");
         options.seed = *n;
     }
-    if (parser.isSet(affiliates)) {
-        auto n = whole_number<int32_t>(parser.value(affiliates).toStdString());
+    if (affiliates) {
+        auto n = whole_number<int32_t>(*affiliates);
         if (!n || *n < 1) return fail("the number of affiliates must be 1 or more");
         options.affiliates = *n;
     }
-    if (parser.isSet(lastDay)) {
-        auto day = iso_date(parser.value(lastDay).toStdString());
+    if (lastDay) {
+        auto day = iso_date(*lastDay);
         if (!day) return fail("the last day must be a date like 2025-12-31");
         options.lastDay = *day;
     }
-    const QStringList folders = parser.positionalArguments();
     if (folders.size() > 1) return fail("only one folder, please");
-    const std::string folder =
-        folders.isEmpty() ? std::string() : folders[0].toLatin1().toStdString();
+    const std::string folder = folders.empty() ? std::string() : folders[0];
     if (folder.empty()) return fail("which folder?");
 
     // Never write over somebody's records.

@@ -1,8 +1,6 @@
 // qdx-import: brings sales, payments, affiliates or refunds in from a CSV file, all
 // rows or none, for scheduled runs. Exit 0 imported (or, with --dry-run,
 // importable), 1 refused with the reasons on standard error, 2 usage.
-#include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QLocale>
 #include <clocale>
 #include <iostream>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "cli/batch_folder.h"
+#include "cli/command_line.h"
 #include "cli/qdx_report_progress.h"
 #include "core/app_folder.h"
 #include "core/app_state.h"
@@ -55,116 +54,91 @@ const char* const kUsage =
     "  --help                     this text\n"
     "  --version                  the program's version\n";
 
-const char* const kVersion = "qdx-import " QDX_VERSION "\n";
-
 struct Options {
     qdx::ImportKind kind = qdx::ImportKind::Sales;
     std::string file;
     std::optional<std::string> app;
     bool dryRun = false;
     qdx::ImportOptions import;
-    bool help = false, version = false;
     bool imports = false;
     std::optional<int64_t> reverse;
     std::optional<std::string> date;
 };
 
-// Arguments pass through Latin-1 so that every byte of a path comes back as
-// it was typed, whatever the locale.
-std::string bytes_of(const QString& text) { return text.toLatin1().toStdString(); }
-
-std::optional<Options> parse_options(int argc, char** argv, std::string& error) {
-    QStringList args;
-    for (int i = 0; i < argc; ++i) args << QString::fromLatin1(argv[i]);
-    QCommandLineParser parser;
-    const QCommandLineOption help(QStringList{"h", "help"}), version("version"),
-        app("app", "", "DIR"), dryRun("dry-run"), delimiter("delimiter", "", "CHAR"),
-        dateFormat("date-format", "", "FORM"), partial("partial"), force("force"), latin("latin"),
-        imports("imports"), reverse("reverse", "", "N"), date("date", "", "DATE");
-    parser.addOptions({help, version, app, dryRun, delimiter, dateFormat, partial, force, latin,
-                       imports, reverse, date});
-    if (!parser.parse(args)) {
-        error = bytes_of(parser.errorText());
+// The options, checked; nothing when the program is done (after --help, or a mistake).
+std::optional<Options> parse_options(int argc, char** argv, int& exitCode) {
+    Options o;
+    qdx::cli::CommandLine line("qdx-import", kUsage);
+    std::optional<std::string> delimiter, dateFormat, reverse;
+    std::vector<std::string> positional;
+    line.folder(o.app);
+    line.flag("dry-run", o.dryRun);
+    line.value("delimiter", delimiter);
+    line.value("date-format", dateFormat);
+    line.flag("partial", o.import.partial);
+    line.flag("force", o.import.force);
+    line.flag("latin", o.import.latin);
+    line.flag("imports", o.imports);
+    line.value("reverse", reverse);
+    line.value("date", o.date);
+    line.positionals(positional);
+    if (auto done = line.parse(argc, argv)) {
+        exitCode = *done;
         return std::nullopt;
     }
-    Options o;
-    o.help = parser.isSet(help);
-    o.version = parser.isSet(version);
-    if (o.help || o.version) return o;
-    if (parser.isSet(app)) o.app = bytes_of(parser.value(app));
-    o.dryRun = parser.isSet(dryRun);
-    o.imports = parser.isSet(imports);
-    if (parser.isSet(reverse)) {
-        const std::string n = bytes_of(parser.value(reverse));
-        bool ok =
+    auto fail = [&](const std::string& message) {
+        exitCode = line.usage_error(message);
+        return std::nullopt;
+    };
+    if (reverse) {
+        const std::string& n = *reverse;
+        const bool ok =
             !n.empty() && n.size() <= 18 && n.find_first_not_of("0123456789") == std::string::npos;
-        if (!ok) {
-            error =
-                "--reverse takes an import's number (1, 2, ... as --imports lists them), not " + n;
-            return std::nullopt;
-        }
+        if (!ok)
+            return fail(
+                "--reverse takes an import's number (1, 2, ... as --imports lists them), not " + n);
         o.reverse = std::stoll(n);
     }
-    if (parser.isSet(date)) o.date = bytes_of(parser.value(date));
-    if (o.date && !o.reverse) {
-        error = "--date is the date of a reversal: give it with --reverse N";
-        return std::nullopt;
-    }
+    if (o.date && !o.reverse)
+        return fail("--date is the date of a reversal: give it with --reverse N");
     if (o.imports || o.reverse) {
-        if (o.imports && o.reverse) {
-            error = "--imports and --reverse are asked for one at a time";
-            return std::nullopt;
-        }
-        if (!parser.positionalArguments().isEmpty()) {
-            error = "--imports and --reverse take no register or FILE";
-            return std::nullopt;
-        }
+        if (o.imports && o.reverse)
+            return fail("--imports and --reverse are asked for one at a time");
+        if (!positional.empty()) return fail("--imports and --reverse take no register or FILE");
         return o;
     }
-    o.import.partial = parser.isSet(partial);
-    o.import.force = parser.isSet(force);
-    o.import.latin = parser.isSet(latin);
-    if (parser.isSet(delimiter)) {
-        const std::string d = bytes_of(parser.value(delimiter));
-        if (d == "," || d == ";") {
+    if (delimiter) {
+        const std::string& d = *delimiter;
+        if (d == "," || d == ";")
             o.import.delimiter = d[0];
-        } else if (d == "tab" || d == "\t") {
+        else if (d == "tab" || d == "\t")
             o.import.delimiter = '\t';
-        } else {
-            error = "unknown delimiter: " + d;
-            return std::nullopt;
-        }
+        else
+            return fail("unknown delimiter: " + d);
     }
-    if (parser.isSet(dateFormat)) {
-        const std::string f = bytes_of(parser.value(dateFormat));
-        if (f == "iso") {
+    if (dateFormat) {
+        if (*dateFormat == "iso")
             o.import.dates = qdx::ImportDates::Iso;
-        } else if (f == "regional") {
+        else if (*dateFormat == "regional")
             o.import.dates = qdx::ImportDates::Regional;
-        } else {
-            error = "unknown date format: " + f;
-            return std::nullopt;
-        }
+        else
+            return fail("unknown date format: " + *dateFormat);
     }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 2) {
-        error = positional.size() < 2 ? "a register and a FILE are needed" : "too many arguments";
-        return std::nullopt;
-    }
-    const std::string kind = bytes_of(positional[0]);
-    if (kind == "sales") {
+    if (positional.size() != 2)
+        return fail(positional.size() < 2 ? "a register and a FILE are needed"
+                                          : "too many arguments");
+    const std::string& kind = positional[0];
+    if (kind == "sales")
         o.kind = qdx::ImportKind::Sales;
-    } else if (kind == "payments") {
+    else if (kind == "payments")
         o.kind = qdx::ImportKind::Payments;
-    } else if (kind == "affiliates") {
+    else if (kind == "affiliates")
         o.kind = qdx::ImportKind::Affiliates;
-    } else if (kind == "refunds") {
+    else if (kind == "refunds")
         o.kind = qdx::ImportKind::Refunds;
-    } else {
-        error = "unknown register: " + kind;
-        return std::nullopt;
-    }
-    o.file = bytes_of(positional[1]);
+    else
+        return fail("unknown register: " + kind);
+    o.file = positional[1];
     return o;
 }
 
@@ -303,21 +277,14 @@ int run(const qdx::AppState& state, const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    QCoreApplication::setApplicationName("Qdx");
-    // The engine formats numbers itself; keep the C library's own in "C".
+    // The user's locale for the C library's messages; the engine formats numbers
+    // itself, so the C library's own stay in "C".
+    std::setlocale(LC_ALL, "");
     std::setlocale(LC_NUMERIC, "C");
 
-    std::string error;
-    auto options = parse_options(argc, argv, error);
-    if (!options) {
-        std::cerr << "qdx-import: " << error << "\n" << kUsage;
-        return 2;
-    }
-    if (options->help || options->version) {
-        std::cout << (options->help ? kUsage : kVersion);
-        return 0;
-    }
+    int exitCode = 0;
+    const auto options = parse_options(argc, argv, exitCode);
+    if (!options) return exitCode;
 
     qdx::AppState state;
     state.regional = qdx::ui::regional_from_locale(QLocale::system());

@@ -252,19 +252,12 @@ std::unique_ptr<QCoreApplication> make_application(int& argc, char** argv, const
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    std::string error;
-    auto options = qdx::cli::parse_options(args, error);
-    if (!options) {
-        std::cerr << "qdx-report: " << error << "\n" << qdx::cli::kUsage;
-        return 2;
-    }
-    if (options->help || options->version) {
-        std::cout << (options->help ? qdx::cli::kUsage : qdx::cli::kVersion);
-        return 0;
-    }
+    Options options;
+    if (auto done =
+            qdx::cli::parse_options(std::vector<std::string>(argv + 1, argv + argc), options))
+        return *done;
 
-    auto app = make_application(argc, argv, *options);
+    auto app = make_application(argc, argv, options);
     QCoreApplication::setApplicationName("Qdx");
     // The engine formats numbers itself; keep the C library's own in "C".
     std::setlocale(LC_NUMERIC, "C");
@@ -274,8 +267,8 @@ int main(int argc, char** argv) {
 
     qdx::FolderLock lock;
     try {
-        qdx::cli::open_batch_folder(state, options->app, lock);
-        return run(state, *options);
+        qdx::cli::open_batch_folder(state, options.app, lock);
+        return run(state, options);
     } catch (const Refusal& refusal) {
         std::cerr << refusal.message << "\n";
         return 1;

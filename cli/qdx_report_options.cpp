@@ -1,11 +1,11 @@
 #include "cli/qdx_report_options.h"
 
-#include <QCommandLineParser>
-#include <QRegularExpression>
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 #include <utility>
 
+#include "cli/command_line.h"
 #include "reports/report_chart.h"
 #include "reports/report_kinds.h"
 
@@ -55,8 +55,6 @@ const char* const kUsage =
     "  --version        the program's version\n"
     "The report is written to standard output as \"Save as .txt\" writes it.\n";
 
-const char* const kVersion = "qdx-report " QDX_VERSION "\n";
-
 namespace {
 
 std::optional<char> separator_named(const std::string& name) {
@@ -66,220 +64,143 @@ std::optional<char> separator_named(const std::string& name) {
     return std::nullopt;
 }
 
-// Arguments pass through Latin-1 so that every byte of a path comes back as
-// it was typed, whatever the locale.
-QString text_of(const std::string& arg) { return QString::fromLatin1(arg); }
-std::string bytes_of(const QString& text) { return text.toLatin1().toStdString(); }
-
-bool is_chart_file(const std::string& file) {
-    const QString name = text_of(file).toLower();
-    return name.endsWith(".png") || name.endsWith(".svg");
+bool is_chart_file(std::string file) {
+    for (char& c : file) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return file.ends_with(".png") || file.ends_with(".svg");
 }
 
-const QStringList kValueOptions = {
-    "app",         "from",          "to",          "pdf",        "preview-pdf",
-    "payout",      "payout-layout", "currency",    "separator",  "chart",
-    "chart-style", "debtor-name",   "debtor-iban", "debtor-bic", "execution-date",
-    "reverse-run", "date"};
+bool looks_negative(const std::string& arg) {
+    return arg.size() > 1 && arg[0] == '-' &&
+           arg.find_first_not_of("-0123456789.,", 1) == std::string::npos;
+}
 
 // A negative ID ("network -3") would read as options; it is taken out before
 // parsing and reaches the ID check as it was typed.
 std::optional<std::string> take_negative_id(const std::vector<std::string>& args,
-                                            QStringList& rest) {
-    static const QRegularExpression number("^-[-0-9.,]+$");
+                                            const CommandLine& line,
+                                            std::vector<std::string>& rest) {
     std::optional<std::string> id;
     size_t positionals = 0;
     for (size_t i = 0; i < args.size(); ++i) {
-        const QString arg = text_of(args[i]);
-        rest << arg;
-        if (arg.startsWith("--") && kValueOptions.contains(arg.mid(2))) {
-            if (i + 1 < args.size()) rest << text_of(args[++i]);
-        } else if (!arg.startsWith('-') || arg == "-") {
+        const std::string& arg = args[i];
+        rest.push_back(arg);
+        if (arg.starts_with("--") && line.takes_value(arg.substr(2))) {
+            if (i + 1 < args.size()) rest.push_back(args[++i]);
+        } else if (!arg.starts_with('-') || arg == "-") {
             ++positionals;
-        } else if (positionals == 1 && !id && number.match(arg).hasMatch()) {
-            rest.removeLast();
-            id = args[i];
+        } else if (positionals == 1 && !id && looks_negative(arg)) {
+            rest.pop_back();
+            id = arg;
             ++positionals;
         }
     }
     return id;
 }
 
-}  // namespace
-
-std::optional<Options> parse_options(const std::vector<std::string>& args, std::string& error) {
-    QCommandLineParser parser;
-    const QCommandLineOption help(QStringList{"h", "help"}), version("version"),
-        app("app", "", "DIR"), from("from", "", "DATE"), to("to", "", "DATE"),
-        pdf("pdf", "", "FILE"), previewPdf("preview-pdf", "", "FILE"),
-        separator("separator", "", "NAME"), full("full"), pages("pages"),
-        registerPayments("register"), save("save"), csv("csv"), rawText("raw-text"),
-        payout("payout", "", "FILE"), payoutLayout("payout-layout", "", "LAYOUT"),
-        currency("currency", "", "CODE"), chart("chart", "", "FILE"),
-        chartStyle("chart-style", "", "STYLE"), debtorName("debtor-name", "", "TEXT"),
-        debtorIban("debtor-iban", "", "IBAN"), debtorBic("debtor-bic", "", "BIC"),
-        executionDate("execution-date", "", "DATE"), reverseRun("reverse-run", "", "N"),
-        voidDate("date", "", "DATE");
-    parser.addOptions({help,
-                       version,
-                       app,
-                       from,
-                       to,
-                       pdf,
-                       previewPdf,
-                       separator,
-                       full,
-                       pages,
-                       registerPayments,
-                       save,
-                       csv,
-                       rawText,
-                       payout,
-                       payoutLayout,
-                       currency,
-                       chart,
-                       chartStyle,
-                       debtorName,
-                       debtorIban,
-                       debtorBic,
-                       executionDate,
-                       reverseRun,
-                       voidDate});
-
-    QStringList rest{"qdx-report"};
-    const std::optional<std::string> negativeId = take_negative_id(args, rest);
-    if (!parser.parse(rest)) {
-        error = bytes_of(parser.errorText());
-        return std::nullopt;
-    }
-
-    Options o;
-    o.help = parser.isSet(help);
-    o.version = parser.isSet(version);
-    if (o.help || o.version) return o;
-    auto value = [&](const QCommandLineOption& option) -> std::optional<std::string> {
-        if (!parser.isSet(option)) return std::nullopt;
-        return bytes_of(parser.value(option));
-    };
-    o.app = value(app);
-    o.from = value(from);
-    o.to = value(to);
-    o.pdf = value(pdf);
-    o.previewPdf = value(previewPdf);
-    if (auto name = value(separator)) {
-        auto chosen = separator_named(*name);
-        if (!chosen) {
-            error = "unknown separator: " + *name;
-            return std::nullopt;
-        }
+// The options read, checked against each other; the mistake, if any.
+std::optional<std::string> check(Options& o, std::vector<std::string> positional,
+                                 const std::optional<std::string>& negativeId,
+                                 const std::optional<std::string>& separator,
+                                 const std::optional<std::string>& payoutLayout,
+                                 const std::optional<std::string>& chartStyle) {
+    if (separator) {
+        auto chosen = separator_named(*separator);
+        if (!chosen) return "unknown separator: " + *separator;
         o.separator = *chosen;
     }
-    o.full = parser.isSet(full);
-    o.pages = parser.isSet(pages);
-    o.registerPayments = parser.isSet(registerPayments);
-    o.save = parser.isSet(save);
-    o.csv = parser.isSet(csv);
-    o.rawText = parser.isSet(rawText);
-    o.payout = value(payout);
-    o.currency = value(currency);
-    if (auto layout = value(payoutLayout)) {
+    if (payoutLayout) {
         static const char* const kLayouts[] = {"qdx", "mass", "sepa", "sepa03", "paypal", "wise"};
-        if (std::find(std::begin(kLayouts), std::end(kLayouts), *layout) == std::end(kLayouts)) {
-            error = "unknown payout layout: " + *layout;
-            return std::nullopt;
-        }
-        o.massPayment = *layout == "mass";
-        o.payoutLayout = *layout;
+        if (std::find(std::begin(kLayouts), std::end(kLayouts), *payoutLayout) ==
+            std::end(kLayouts))
+            return "unknown payout layout: " + *payoutLayout;
+        o.massPayment = *payoutLayout == "mass";
+        o.payoutLayout = *payoutLayout;
     }
-    o.debtorName = value(debtorName);
-    o.debtorIban = value(debtorIban);
-    o.debtorBic = value(debtorBic);
-    o.executionDate = value(executionDate);
     const bool sepa = o.payoutLayout == "sepa" || o.payoutLayout == "sepa03";
-    if ((o.debtorName || o.debtorIban || o.debtorBic || o.executionDate) && !sepa) {
-        error =
-            "--debtor-name, --debtor-iban, --debtor-bic and --execution-date need "
-            "--payout-layout sepa or sepa03";
-        return std::nullopt;
+    if ((o.debtorName || o.debtorIban || o.debtorBic || o.executionDate) && !sepa)
+        return "--debtor-name, --debtor-iban, --debtor-bic and --execution-date need "
+               "--payout-layout sepa or sepa03";
+    if (chartStyle) {
+        if (*chartStyle != "columns" && *chartStyle != "lines")
+            return "unknown chart style: " + *chartStyle;
+        if (!o.chart) return "--chart-style needs --chart FILE";
+        o.chartLines = *chartStyle == "lines";
     }
-    o.chart = value(chart);
-    if (auto style = value(chartStyle)) {
-        if (*style != "columns" && *style != "lines") {
-            error = "unknown chart style: " + *style;
-            return std::nullopt;
-        }
-        if (!o.chart) {
-            error = "--chart-style needs --chart FILE";
-            return std::nullopt;
-        }
-        o.chartLines = *style == "lines";
-    }
-    if (o.chart && !is_chart_file(*o.chart)) {
-        error = "--chart FILE must end in .png or .svg: " + *o.chart;
-        return std::nullopt;
-    }
-    if (!o.payout && (parser.isSet(payoutLayout) || o.currency)) {
-        error = std::string(o.currency ? "--currency" : "--payout-layout") + " needs --payout FILE";
-        return std::nullopt;
-    }
+    if (o.chart && !is_chart_file(*o.chart))
+        return "--chart FILE must end in .png or .svg: " + *o.chart;
+    if (!o.payout && (payoutLayout || o.currency))
+        return std::string(o.currency ? "--currency" : "--payout-layout") + " needs --payout FILE";
 
-    std::vector<std::string> positional;
-    for (const QString& arg : parser.positionalArguments()) positional.push_back(bytes_of(arg));
     if (negativeId) positional.insert(positional.begin() + 1, *negativeId);
-    o.reverseRun = value(reverseRun);
-    o.date = value(voidDate);
-    if (o.date && !o.reverseRun) {
-        error = "--date needs --reverse-run N";
-        return std::nullopt;
-    }
+    if (o.date && !o.reverseRun) return "--date needs --reverse-run N";
     o.paymentRuns = !positional.empty() && positional[0] == "payment-runs";
     if (o.reverseRun || o.paymentRuns) {
         const bool reportOptions = o.from || o.to || o.full || o.pages || o.registerPayments ||
                                    o.save || o.csv || o.pdf || o.previewPdf || o.payout ||
-                                   o.chart || parser.isSet(separator);
-        if (o.reverseRun && !positional.empty()) {
-            error = "--reverse-run takes no REPORT: " + positional[0];
-            return std::nullopt;
-        }
-        if (positional.size() > 1) {
-            error = "too many arguments for payment-runs";
-            return std::nullopt;
-        }
-        if (reportOptions) {
-            error = std::string(o.reverseRun ? "--reverse-run" : "payment-runs") +
-                    " takes no report options";
-            return std::nullopt;
-        }
-        return o;
-    }
-    if (positional.empty()) {
-        error = "no REPORT given";
+                                   o.chart || separator;
+        if (o.reverseRun && !positional.empty())
+            return "--reverse-run takes no REPORT: " + positional[0];
+        if (positional.size() > 1) return "too many arguments for payment-runs";
+        if (reportOptions)
+            return std::string(o.reverseRun ? "--reverse-run" : "payment-runs") +
+                   " takes no report options";
         return std::nullopt;
     }
+    if (positional.empty()) return "no REPORT given";
     const ReportKindInfo* report = report_kind_named(positional[0]);
-    if (!report) {
-        error = "unknown REPORT: " + positional[0];
-        return std::nullopt;
-    }
+    if (!report) return "unknown REPORT: " + positional[0];
     o.report = report->kind;
     const size_t allowed = report->takesId ? 2 : 1;
-    if (positional.size() > allowed) {
-        error = "too many arguments for " + positional[0];
-        return std::nullopt;
-    }
+    if (positional.size() > allowed) return "too many arguments for " + positional[0];
     if (positional.size() == 2) o.id = positional[1];
-    if ((o.pages || o.registerPayments || o.payout) && o.report != Report::PaymentsDue) {
-        error = std::string(o.pages    ? "--pages"
-                            : o.payout ? "--payout"
-                                       : "--register") +
-                " applies to payments-due only";
-        return std::nullopt;
-    }
-    if (o.chart && !has_chart(o.report)) {
-        error = "--chart applies to ap-performance, network and income-structure only";
-        return std::nullopt;
-    }
-    return o;
+    if ((o.pages || o.registerPayments || o.payout) && o.report != Report::PaymentsDue)
+        return std::string(o.pages    ? "--pages"
+                           : o.payout ? "--payout"
+                                      : "--register") +
+               " applies to payments-due only";
+    if (o.chart && !has_chart(o.report))
+        return "--chart applies to ap-performance, network and income-structure only";
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> parse_options(const std::vector<std::string>& args, Options& o) {
+    CommandLine line("qdx-report", kUsage);
+    std::optional<std::string> separator, payoutLayout, chartStyle;
+    std::vector<std::string> positional;
+    line.folder(o.app);
+    line.value("from", o.from);
+    line.value("to", o.to);
+    line.value("pdf", o.pdf);
+    line.value("preview-pdf", o.previewPdf);
+    line.value("separator", separator);
+    line.flag("full", o.full);
+    line.flag("pages", o.pages);
+    line.flag("register", o.registerPayments);
+    line.flag("save", o.save);
+    line.flag("csv", o.csv);
+    line.flag("raw-text", o.rawText);
+    line.value("payout", o.payout);
+    line.value("payout-layout", payoutLayout);
+    line.value("currency", o.currency);
+    line.value("chart", o.chart);
+    line.value("chart-style", chartStyle);
+    line.value("debtor-name", o.debtorName);
+    line.value("debtor-iban", o.debtorIban);
+    line.value("debtor-bic", o.debtorBic);
+    line.value("execution-date", o.executionDate);
+    line.value("reverse-run", o.reverseRun);
+    line.value("date", o.date);
+    line.positionals(positional);
+
+    std::vector<std::string> rest;
+    const std::optional<std::string> negativeId = take_negative_id(args, line, rest);
+    if (auto done = line.parse(rest)) return done;
+    if (auto mistake =
+            check(o, std::move(positional), negativeId, separator, payoutLayout, chartStyle))
+        return line.usage_error(*mistake);
+    return std::nullopt;
 }
 
 }  // namespace qdx::cli

@@ -35,15 +35,13 @@ struct Options {
     // (--reverse-run N) with voids dated --date, else today.
     bool paymentRuns = false;
     std::optional<std::string> reverseRun, date;
-    bool help = false;
-    bool version = false;
 };
 
-// Parses the arguments after the program name; on a usage error returns
-// nothing and sets `error`.
-std::optional<Options> parse_options(const std::vector<std::string>& args, std::string& error);
+// Reads the arguments after the program name into `o`. Returns the exit code
+// when the program is done: after --help or --version (0), or after a mistake,
+// printed with the usage (2).
+std::optional<int> parse_options(const std::vector<std::string>& args, Options& o);
 
 extern const char* const kUsage;
-extern const char* const kVersion;  // "qdx-report <version>\n"
 
 }  // namespace qdx::cli

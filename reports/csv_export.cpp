@@ -6,6 +6,7 @@
 #include "core/atomic_file.h"
 #include "core/csv.h"
 #include "core/csv_values.h"
+#include "core/file_names.h"
 #include "core/files.h"
 #include "core/text_field.h"
 
@@ -65,7 +66,7 @@ std::filesystem::path save_csv(const ReportTable& table, const AppState& state, 
                                CsvTexts texts) {
     const auto folder = state.appDir / "output";
     ensure_folder(folder);
-    const auto path = folder / (export_file_stem(table.caption) + ".csv");
+    const auto path = folder / (report_file_name(table.caption, ".csv"));
     progress.stage("Saving the report", 0, "bytes");
     AtomicFile file(path);
     std::string piece;

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "core/atomic_file.h"
+#include "core/file_names.h"
 #include "core/files.h"
 #include "core/record_file.h"
 #include "core/records.h"
@@ -113,28 +114,6 @@ std::optional<double> seven_digit_value(float value) {
 }
 
 }  // namespace
-
-// Every file named after a report passes here, on every platform, so a name saved on one
-// system opens on another: a character some file system refuses becomes "_", trailing dots
-// and blanks go, and a device name (CON, NUL, COM1, ... with or without an extension) gets
-// a "_" so it names a file rather than a device.
-std::string export_file_stem(const std::string& caption) {
-    static constexpr std::string_view kRefused = "\\/:*?\"<>|";
-    std::string stem(trim(caption));
-    for (char& c : stem)
-        if (static_cast<unsigned char>(c) < 0x20 || kRefused.find(c) != std::string_view::npos)
-            c = '_';
-    while (!stem.empty() && (stem.back() == '.' || stem.back() == ' ')) stem.pop_back();
-    std::string device = stem.substr(0, stem.find('.'));
-    while (!device.empty() && device.back() == ' ') device.pop_back();
-    for (char& c : device) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    const bool numbered = device.size() == 4 &&
-                          (device.starts_with("COM") || device.starts_with("LPT")) &&
-                          device[3] >= '1' && device[3] <= '9';
-    if (numbered || device == "CON" || device == "PRN" || device == "AUX" || device == "NUL")
-        stem.insert(device.size(), "_");
-    return stem;
-}
 
 // ---------------------------------------------------------------------------
 // Affiliate records by number
@@ -803,7 +782,7 @@ std::filesystem::path save_text(const ReportTable& table, char separator, const 
                                 Progress& progress) {
     auto folder = state.appDir / "output";
     ensure_folder(folder);
-    auto path = folder / (export_file_stem(table.caption) + ".txt");
+    auto path = folder / (report_file_name(table.caption, ".txt"));
     save_in_pieces(path, progress, [&](std::string& out, size_t spillAt, auto spill) {
         render_text(table, separator, state, out, spillAt, spill);
     });
@@ -814,7 +793,7 @@ std::filesystem::path save_html(const ReportTable& table, const AppState& state,
                                 Progress& progress) {
     auto folder = state.appDir / "output" / "html";
     ensure_folder(folder);
-    auto path = folder / (export_file_stem(table.caption) + ".htm");
+    auto path = folder / (report_file_name(table.caption, ".htm"));
     save_in_pieces(path, progress, [&](std::string& out, size_t spillAt, auto spill) {
         render_html(table, state, out, spillAt, spill);
     });

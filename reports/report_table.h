@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/file_names.h"  // the exports are named after the caption
 #include "core/progress.h"
 #include "reports/report_request.h"
 
@@ -276,8 +277,4 @@ inline std::filesystem::path save_html(const ReportTable& table, const AppState&
     Progress none;
     return save_html(table, state, none);
 }
-// The trimmed caption as a file name stem every file system accepts: refused characters
-// become "_", trailing dots and blanks go, device names (CON, COM1, ...) get a "_".
-std::string export_file_stem(const std::string& caption);
-
 }  // namespace qdx

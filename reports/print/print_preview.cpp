@@ -457,22 +457,4 @@ PreviewLayout print_preview_to_pdf(const ReportTable& table, const AppState& sta
     }
 }
 
-std::string pdf_file_name(std::string_view caption) {
-    static constexpr std::string_view kRefused = "=\\/:*?\"<>|;";
-    std::string name;
-    for (char ch : caption) {
-        const bool blank = static_cast<unsigned char>(ch) < 0x20 || ch == ' ' ||
-                           kRefused.find(ch) != std::string_view::npos;
-        if (!blank) {
-            name += ch;
-        } else if (!name.empty() && name.back() != ' ') {
-            name += ' ';
-        }
-    }
-    if (!name.empty() && name.back() == ' ') name.pop_back();
-    name = export_file_stem(name);
-    if (name.empty()) name = "Report";
-    return name + ".pdf";
-}
-
 }  // namespace qdx

@@ -100,11 +100,4 @@ PreviewLayout print_preview_to_pdf(const ReportTable& table, const AppState& sta
                                    const std::filesystem::path& pdf,
                                    const PreviewChart* chart = nullptr);
 
-// The file name a printout is written under: the caption with blanks at the
-// ends removed, runs of blanks made one, and "=" and the characters file
-// systems refuse (\ / : * ? " < > | ;) taken as blanks, plus ".pdf";
-// "Downline of the Affiliate with ID= 2  Report" gives
-// "Downline of the Affiliate with ID 2 Report.pdf".
-std::string pdf_file_name(std::string_view caption);
-
 }  // namespace qdx

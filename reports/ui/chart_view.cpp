@@ -77,7 +77,7 @@ QWidget* ChartPage::saveButton() const { return save_; }
 
 bool ChartPage::showTable(const ReportTable& table) {
     view_->showChart(chart_data(table, context_.state), chosenStyle());
-    suggestedName_ = fromAnsi(export_file_stem(table.caption)) + ".png";
+    suggestedName_ = fromAnsi(report_file_name(table.caption, ".png"));
     save_->setEnabled(view_->data().has_value());
     return view_->data().has_value();
 }

@@ -4,6 +4,7 @@
 #include <QPrinterInfo>
 #include <stdexcept>
 
+#include "core/file_names.h"
 #include "core/ui/qt_text.h"
 #include "reports/print/print_preview.h"
 #include "reports/print/report_printout.h"
@@ -24,7 +25,7 @@ PrintOutcome print_report(const ReportTable& table, const AppState& state) {
         outcome.printerName = info.printerName();
         return outcome;
     }
-    outcome.pdf = state.appDir / "output" / pdf_file_name(table.caption);
+    outcome.pdf = state.appDir / "output" / report_file_name(table.caption, ".pdf");
     print_report_to_pdf(table, state, outcome.pdf);
     return outcome;
 }

@@ -17,8 +17,8 @@ struct PrintOutcome {
 };
 
 // Prints on the default printer or, when there is none, writes
-// <app>/output/<caption>.pdf, named as pdf_file_name names it. Throws std::runtime_error on
-// failure.
+// <app>/output/<caption>.pdf, named as report_file_name names it. Throws std::runtime_error
+// on failure.
 PrintOutcome print_report(const ReportTable& table, const AppState& state);
 
 }  // namespace qdx::ui

@@ -184,29 +184,5 @@ TEST_F(PrintPreviewTest, WideLongReportGoesLandscapeOverNumberedPagesWithTheChar
     EXPECT_TRUE(mark->page > lastRow.page || mark->y > lastRow.y);
 }
 
-TEST(PdfFileName, HasNeitherDoubledBlanksNorCharactersFileSystemsRefuse) {
-    EXPECT_EQ(pdf_file_name("Downline of the Affiliate with ID= 2  Report"),
-              "Downline of the Affiliate with ID 2 Report.pdf");
-    EXPECT_EQ(pdf_file_name("Activity_Report;ID=5"), "Activity_Report ID 5.pdf");
-    EXPECT_EQ(pdf_file_name(" Accounts_Report "), "Accounts_Report.pdf");
-    EXPECT_EQ(pdf_file_name("a/../b:c"), "a .. b c.pdf");
-}
-
-TEST(ReportFileStem, EveryFileSystemAcceptsItAndPlainCaptionsStayAsTheyAre) {
-    EXPECT_EQ(export_file_stem("Accounts_Report"), "Accounts_Report");
-    EXPECT_EQ(export_file_stem("Downline of the Affiliate with ID= 2 Report"),
-              "Downline of the Affiliate with ID= 2 Report");
-    EXPECT_EQ(export_file_stem("Sales: who? \"all\" <a|b>*"), "Sales_ who_ _all_ _a_b__");
-    EXPECT_EQ(export_file_stem("a/b\\c\td"), "a_b_c_d");
-    EXPECT_EQ(export_file_stem("Report. . ."), "Report");
-    EXPECT_EQ(export_file_stem("con"), "con_");
-    EXPECT_EQ(export_file_stem("Nul.txt"), "Nul_.txt");
-    EXPECT_EQ(export_file_stem("lpt9"), "lpt9_");
-    EXPECT_EQ(export_file_stem("COM0"), "COM0");
-    EXPECT_EQ(export_file_stem("Console"), "Console");
-    EXPECT_EQ(pdf_file_name("AUX"), "AUX_.pdf");
-    EXPECT_EQ(pdf_file_name("Report..."), "Report.pdf");
-}
-
 }  // namespace
 }  // namespace qdx::test
