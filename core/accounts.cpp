@@ -46,8 +46,10 @@ void scan_money(const AppState& state, const char* name, Progress& progress, con
     f.scanBlocks(1, f.count(), [&](int64_t first, const uint8_t* bytes, size_t n) {
         progress.step(first - 1);
         for (size_t i = 0; i < n; ++i, bytes += MoneyRecord::kSize)
-            if (const double date = le::get_f64(bytes + 8); from <= date && date <= to)
-                visit(le::get_i32(bytes), le::get_f32(bytes + 4));
+            if (const double date = layout::get<layout::money::kDate>(bytes);
+                from <= date && date <= to)
+                visit(layout::get<layout::money::kAffiliateId>(bytes),
+                      layout::get<layout::money::kSum>(bytes));
     });
 }
 
@@ -220,11 +222,12 @@ AccountTotals account_totals(const AppState& state, const ReferralTree& tree, bo
             progress.step(first - 1);
             for (size_t i = 0; i < count; ++i, bytes += MoneyRecord::kSize) {
                 pending.see(first + static_cast<int64_t>(i), bytes);
-                if (const double date = le::get_f64(bytes + 8); !(from <= date && date <= to))
+                if (const double date = layout::get<layout::money::kDate>(bytes);
+                    !(from <= date && date <= to))
                     continue;
-                const int32_t id = le::get_i32(bytes);
+                const int32_t id = layout::get<layout::money::kAffiliateId>(bytes);
                 if (!tree.contains(id)) continue;
-                const float sum = le::get_f32(bytes + 4);
+                const float sum = layout::get<layout::money::kSum>(bytes);
                 counted.push_back({id, sum});
                 if (ownSales) {
                     float& volume = totals.ownSales[static_cast<size_t>(id)];
