@@ -8,6 +8,7 @@
 #include "core/csv_values.h"
 #include "core/files.h"
 #include "core/text_field.h"
+#include "reports/report_export.h"
 
 namespace qdx {
 

@@ -19,7 +19,6 @@ AppState with_range(const AppState& state, const ReportRequest& request) {
 
 void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLevel,
                             const AppState& state) {
-    using Field = ReportTable::Field;
     static constexpr Field kFields[] = {Field::Name,    Field::Surname, Field::Street, Field::City,
                                         Field::Country, Field::PostCod, Field::Phone,  Field::Email,
                                         Field::Url,     Field::Level};
@@ -56,7 +55,8 @@ void read_and_delete_accounts(const AppState& state,
         progress.stage("Listing the accounts", n, "affiliates");
         accounts.scan(1, n, [&](int64_t k, const uint8_t* bytes) {
             progress.step(k);
-            visit(k, le::get_f32(bytes), le::get_f32(bytes + 4));
+            visit(k, layout::get<layout::account::kIncome>(bytes),
+                  layout::get<layout::account::kPayments>(bytes));
         });
     }
     remove_if_exists(path);

@@ -17,6 +17,7 @@
 #include "core/ui/ui_context.h"
 #include "core/ui/window_parts.h"
 #include "reports/chart/chart_drawing.h"
+#include "reports/report_export.h"
 
 namespace qdx::ui {
 

@@ -11,6 +11,9 @@
 #include "core/ole_date.h"
 #include "core/record_file.h"
 #include "reports/report_building.h"
+#include "reports/report_export.h"
+#include "reports/report_totals.h"
+#include "reports/shown_numbers.h"
 #include "support/test_support.h"
 
 namespace qdx {
