@@ -187,12 +187,14 @@ int32_t ReportTable::rowId(size_t row) const {
 }
 
 void ReportTable::setDetailColumn(size_t c, Field field, size_t list) {
+    // Refused before the column changes, so a refusal leaves the table as it was.
+    const layout::Span span = layout::affiliate::span(field);
+    if (span.type != layout::Type::Text && span.type != layout::Type::Int32)
+        throw std::logic_error("a detail column shows a text or a whole number");
     Column& col = column(c);
     col = Column{};
     col.kind = Kind::Detail;
-    col.field = layout::affiliate::span(field);
-    if (col.field.type != layout::Type::Text && col.field.type != layout::Type::Int32)
-        throw std::logic_error("a detail column shows a text or a whole number");
+    col.field = span;
     col.list = static_cast<uint8_t>(list);
     recordNumbers(list);
     forgetWindow();
