@@ -16,8 +16,9 @@ void BM_ReadSalesOnce(benchmark::State& st) {
     for (auto _ : st) {
         RecordFile sales(state.dataFile(file::kSales), MoneyRecord::kSize);
         double total = 0;
-        sales.scan(1, sales.count(),
-                   [&](int64_t, const uint8_t* bytes) { total += le::get_f32(bytes + 4); });
+        sales.scan(1, sales.count(), [&](int64_t, const uint8_t* bytes) {
+            total += layout::get<layout::money::kSum>(bytes);
+        });
         benchmark::DoNotOptimize(total);
     }
 }

@@ -4,6 +4,7 @@
 
 #include "generated_sets.h"
 #include "report_asking.h"
+#include "reports/report_export.h"
 #include "reports/reports.h"
 
 namespace qdx::bench {

@@ -29,6 +29,7 @@
 #include "reports/payout_file.h"
 #include "reports/print/print_preview.h"
 #include "reports/print/report_printout.h"
+#include "reports/report_export.h"
 #include "reports/report_failures.h"
 #include "reports/report_kinds.h"
 #include "reports/reports.h"

@@ -46,8 +46,9 @@ void scan_money(const AppState& state, const DateRange& range, const char* name,
     f.scanBlocks(1, f.count(), [&](int64_t first, const uint8_t* bytes, size_t n) {
         progress.step(first - 1);
         for (size_t i = 0; i < n; ++i, bytes += MoneyRecord::kSize)
-            if (days.contains(le::get_f64(bytes + 8)))
-                visit(le::get_i32(bytes), le::get_f32(bytes + 4));
+            if (days.contains(layout::get<layout::money::kDate>(bytes)))
+                visit(layout::get<layout::money::kAffiliateId>(bytes),
+                      layout::get<layout::money::kSum>(bytes));
     });
 }
 
@@ -220,10 +221,10 @@ AccountTotals account_totals(const AppState& state, const DateRange& range,
             progress.step(first - 1);
             for (size_t i = 0; i < count; ++i, bytes += MoneyRecord::kSize) {
                 pending.see(first + static_cast<int64_t>(i), bytes);
-                if (!earned.contains(le::get_f64(bytes + 8))) continue;
-                const int32_t id = le::get_i32(bytes);
+                if (!earned.contains(layout::get<layout::money::kDate>(bytes))) continue;
+                const int32_t id = layout::get<layout::money::kAffiliateId>(bytes);
                 if (!tree.contains(id)) continue;
-                const float sum = le::get_f32(bytes + 4);
+                const float sum = layout::get<layout::money::kSum>(bytes);
                 counted.push_back({id, sum});
                 if (ownSales) {
                     float& volume = totals.ownSales[static_cast<size_t>(id)];

@@ -11,24 +11,28 @@
 
 namespace qdx {
 
+namespace {
+namespace K = layout::correction;
+}  // namespace
+
 void RefundRecord::encode(uint8_t* out) const {
-    le::put_i32(out + 0, sale);
-    le::put_f32(out + 4, sum);
-    le::put_f64(out + 8, date);
+    layout::put<K::kTarget>(out, sale);
+    layout::put<K::kSum>(out, sum);
+    layout::put<K::kDate>(out, date);
 }
 
 RefundRecord RefundRecord::decode(const uint8_t* in) {
-    return {le::get_i32(in + 0), le::get_f32(in + 4), le::get_f64(in + 8)};
+    return {layout::get<K::kTarget>(in), layout::get<K::kSum>(in), layout::get<K::kDate>(in)};
 }
 
 void VoidRecord::encode(uint8_t* out) const {
-    le::put_i32(out + 0, payment);
-    le::put_f32(out + 4, sum);
-    le::put_f64(out + 8, date);
+    layout::put<K::kTarget>(out, payment);
+    layout::put<K::kSum>(out, sum);
+    layout::put<K::kDate>(out, date);
 }
 
 VoidRecord VoidRecord::decode(const uint8_t* in) {
-    return {le::get_i32(in + 0), le::get_f32(in + 4), le::get_f64(in + 8)};
+    return {layout::get<K::kTarget>(in), layout::get<K::kSum>(in), layout::get<K::kDate>(in)};
 }
 
 float refund_reward(const Settings& settings, int level, float refunded, float saleSum) {

@@ -30,7 +30,7 @@ struct ReversalRefused : std::runtime_error {
 };
 
 struct RefundRecord {
-    static constexpr size_t kSize = 16;
+    static constexpr size_t kSize = layout::correction::kSize;
     int32_t sale = 0;  // the sale's record number in sales.qdx
     float sum = 0;
     double date = 0;
@@ -41,7 +41,7 @@ struct RefundRecord {
 
 // A void takes the whole payment off: its sum is the payment's.
 struct VoidRecord {
-    static constexpr size_t kSize = 16;
+    static constexpr size_t kSize = layout::correction::kSize;
     int32_t payment = 0;  // the payment's record number in payments.qdx
     float sum = 0;
     double date = 0;

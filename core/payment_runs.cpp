@@ -274,7 +274,8 @@ PaymentRun register_payment_run(const AppState& state, double from, double to, c
     run.count = static_cast<int64_t>(rows);
     run.last = run.first + run.count - 1;
     ExactFloatSum total;
-    for (size_t i = 0; i < rows; ++i) total.add(MoneyRecord::decode(bytes + i * 16).sum);
+    for (size_t i = 0; i < rows; ++i)
+        total.add(MoneyRecord::decode(bytes + i * MoneyRecord::kSize).sum);
     run.total = total.centsText();
 
     append_with_run_line(state, file::kPayments, run.first, bytes, rows, run_line(run));

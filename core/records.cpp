@@ -27,113 +27,123 @@ void put_f64(uint8_t* p, double v) {
 
 namespace {
 
-void put_text(uint8_t* p, const std::string& text, size_t width) {
-    std::string field = fit_field(text, width);
-    std::memcpy(p, field.data(), width);
+namespace A = layout::affiliate;
+namespace S = layout::settings;
+namespace M = layout::money;
+namespace C = layout::communication;
+using layout::get;
+using layout::put;
+
+void put_text(uint8_t* out, layout::Span span, const std::string& text) {
+    std::string field = fit_field(text, span.width);
+    std::memcpy(out + span.offset, field.data(), span.width);
 }
 
-std::string get_text(const uint8_t* p, size_t width) {
-    return std::string(reinterpret_cast<const char*>(p), width);
+template <layout::Span F>
+std::string text(const uint8_t* in) {
+    return std::string(get<F>(in));
 }
 
 }  // namespace
 
 void AffiliateRecord::encode(uint8_t* out) const {
-    put_text(out + 0, name, width::kName);
-    put_text(out + 20, surname, width::kSurname);
-    put_text(out + 40, street, width::kStreet);
-    put_text(out + 60, city, width::kCity);
-    put_text(out + 80, postCod, width::kPostCod);
-    put_text(out + 90, country, width::kCountry);
-    put_text(out + 110, phone, width::kPhone);
-    put_text(out + 125, email, width::kEmail);
-    put_text(out + 155, url, width::kUrl);
-    le::put_i32(out + 185, id);
-    le::put_i32(out + 189, referrerId);
-    put_text(out + 193, additionalInfo, width::kAdditionalInfo);
-    le::put_i32(out + 213, level);
-    le::put_f64(out + 217, date);
+    put_text(out, A::kName, name);
+    put_text(out, A::kSurname, surname);
+    put_text(out, A::kStreet, street);
+    put_text(out, A::kCity, city);
+    put_text(out, A::kPostCod, postCod);
+    put_text(out, A::kCountry, country);
+    put_text(out, A::kPhone, phone);
+    put_text(out, A::kEmail, email);
+    put_text(out, A::kUrl, url);
+    put<A::kId>(out, id);
+    put<A::kReferrerId>(out, referrerId);
+    put_text(out, A::kAdditionalInfo, additionalInfo);
+    put<A::kLevel>(out, level);
+    put<A::kDate>(out, date);
 }
 
 AffiliateRecord AffiliateRecord::decode(const uint8_t* in) {
     AffiliateRecord r;
-    r.name = get_text(in + 0, width::kName);
-    r.surname = get_text(in + 20, width::kSurname);
-    r.street = get_text(in + 40, width::kStreet);
-    r.city = get_text(in + 60, width::kCity);
-    r.postCod = get_text(in + 80, width::kPostCod);
-    r.country = get_text(in + 90, width::kCountry);
-    r.phone = get_text(in + 110, width::kPhone);
-    r.email = get_text(in + 125, width::kEmail);
-    r.url = get_text(in + 155, width::kUrl);
-    r.id = le::get_i32(in + 185);
-    r.referrerId = le::get_i32(in + 189);
-    r.additionalInfo = get_text(in + 193, width::kAdditionalInfo);
-    r.level = le::get_i32(in + 213);
-    r.date = le::get_f64(in + 217);
+    r.name = text<A::kName>(in);
+    r.surname = text<A::kSurname>(in);
+    r.street = text<A::kStreet>(in);
+    r.city = text<A::kCity>(in);
+    r.postCod = text<A::kPostCod>(in);
+    r.country = text<A::kCountry>(in);
+    r.phone = text<A::kPhone>(in);
+    r.email = text<A::kEmail>(in);
+    r.url = text<A::kUrl>(in);
+    r.id = get<A::kId>(in);
+    r.referrerId = get<A::kReferrerId>(in);
+    r.additionalInfo = text<A::kAdditionalInfo>(in);
+    r.level = get<A::kLevel>(in);
+    r.date = get<A::kDate>(in);
     return r;
 }
 
 void SettingsRecord::encode(uint8_t* out) const {
-    put_text(out + 0, type, width::kSettingsType);
-    le::put_f32(out + 10, minPayment);
-    le::put_i16(out + 14, periodicity);
-    put_text(out + 16, unit, width::kUnit);
-    for (size_t k = 0; k < 8; ++k) le::put_f32(out + 26 + 4 * k, levels[k]);
+    put_text(out, S::kType, type);
+    put<S::kMinPayment>(out, minPayment);
+    put<S::kPeriodicity>(out, periodicity);
+    put_text(out, S::kUnit, unit);
+    for (int k = 1; k <= 8; ++k)
+        le::put_f32(out + S::level(k).offset, levels[static_cast<size_t>(k - 1)]);
 }
 
 SettingsRecord SettingsRecord::decode(const uint8_t* in) {
     SettingsRecord r;
-    r.type = get_text(in + 0, width::kSettingsType);
-    r.minPayment = le::get_f32(in + 10);
-    r.periodicity = le::get_i16(in + 14);
-    r.unit = get_text(in + 16, width::kUnit);
-    for (size_t k = 0; k < 8; ++k) r.levels[k] = le::get_f32(in + 26 + 4 * k);
+    r.type = text<S::kType>(in);
+    r.minPayment = get<S::kMinPayment>(in);
+    r.periodicity = get<S::kPeriodicity>(in);
+    r.unit = text<S::kUnit>(in);
+    for (int k = 1; k <= 8; ++k)
+        r.levels[static_cast<size_t>(k - 1)] = le::get_f32(in + S::level(k).offset);
     return r;
 }
 
 void MoneyRecord::encode(uint8_t* out) const {
-    le::put_i32(out + 0, affiliateId);
-    le::put_f32(out + 4, sum);
-    le::put_f64(out + 8, date);
+    put<M::kAffiliateId>(out, affiliateId);
+    put<M::kSum>(out, sum);
+    put<M::kDate>(out, date);
 }
 
 MoneyRecord MoneyRecord::decode(const uint8_t* in) {
-    return {le::get_i32(in + 0), le::get_f32(in + 4), le::get_f64(in + 8)};
+    return {get<M::kAffiliateId>(in), get<M::kSum>(in), get<M::kDate>(in)};
 }
 
 void CommunicationRecord::encode(uint8_t* out) const {
-    le::put_i32(out + 0, affiliateId);
-    put_text(out + 4, subject, width::kSubject);
-    le::put_f64(out + 34, date);
-    le::put_f64(out + 42, dateOfResponce);
+    put<C::kAffiliateId>(out, affiliateId);
+    put_text(out, C::kSubject, subject);
+    put<C::kDate>(out, date);
+    put<C::kDateOfResponse>(out, dateOfResponce);
 }
 
 CommunicationRecord CommunicationRecord::decode(const uint8_t* in) {
     CommunicationRecord r;
-    r.affiliateId = le::get_i32(in + 0);
-    r.subject = get_text(in + 4, width::kSubject);
-    r.date = le::get_f64(in + 34);
-    r.dateOfResponce = le::get_f64(in + 42);
+    r.affiliateId = get<C::kAffiliateId>(in);
+    r.subject = text<C::kSubject>(in);
+    r.date = get<C::kDate>(in);
+    r.dateOfResponce = get<C::kDateOfResponse>(in);
     return r;
 }
 
 void ActivityRecord::encode(uint8_t* out) const {
-    le::put_f32(out + 0, volume);
-    le::put_i32(out + 4, newReferrals);
+    put<layout::activity::kVolume>(out, volume);
+    put<layout::activity::kNewReferrals>(out, newReferrals);
 }
 
 ActivityRecord ActivityRecord::decode(const uint8_t* in) {
-    return {le::get_f32(in + 0), le::get_i32(in + 4)};
+    return {get<layout::activity::kVolume>(in), get<layout::activity::kNewReferrals>(in)};
 }
 
 void AccountRecord::encode(uint8_t* out) const {
-    le::put_f32(out + 0, income);
-    le::put_f32(out + 4, payments);
+    put<layout::account::kIncome>(out, income);
+    put<layout::account::kPayments>(out, payments);
 }
 
 AccountRecord AccountRecord::decode(const uint8_t* in) {
-    return {le::get_f32(in + 0), le::get_f32(in + 4)};
+    return {get<layout::account::kIncome>(in), get<layout::account::kPayments>(in)};
 }
 
 }  // namespace qdx

@@ -281,25 +281,6 @@ std::optional<Decimal> decimal_of(std::string_view text, char separator) {
     return d;
 }
 
-// Shortest general form as printf's %G does it, with at most `digits`
-// significant digits. std::to_chars renders exactly as printf's %g and a few
-// times faster; the reports format millions of cells.
-std::string general(double value, int digits, const Regional& regional) {
-    if (value == 0 || std::isnan(value)) return "0";
-    char buffer[64];
-    auto end =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits)
-            .ptr;
-    std::string s(buffer, end);
-    for (char& c : s) {
-        if (c == 'e')
-            c = 'E';
-        else if (c == '.')
-            c = regional.decimalSeparator;
-    }
-    return s;
-}
-
 }  // namespace
 
 std::string Regional::widenYear(std::string_view pattern) {
@@ -401,12 +382,36 @@ std::optional<double> parse_date(std::string_view text, const Regional& regional
                      small_number(t[static_cast<size_t>(o.day)].text));
 }
 
+// std::to_chars renders exactly as printf's %g and a few times faster; the
+// reports format millions of cells.
+void append_general(std::string& out, double value, int digits, char separator) {
+    if (value == 0 || std::isnan(value)) {
+        out += '0';
+        return;
+    }
+    char buffer[64];
+    char* end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits)
+            .ptr;
+    for (char* p = buffer; p != end; ++p) {
+        if (*p == 'e')
+            *p = 'E';
+        else if (*p == '.')
+            *p = separator;
+    }
+    out.append(buffer, end);
+}
+
 std::string format_single(float value, const Regional& regional) {
-    return general(static_cast<double>(value), 7, regional);
+    std::string out;
+    append_general(out, static_cast<double>(value), 7, regional.decimalSeparator);
+    return out;
 }
 
 std::string format_double(double value, const Regional& regional) {
-    return general(value, 15, regional);
+    std::string out;
+    append_general(out, value, 15, regional.decimalSeparator);
+    return out;
 }
 
 std::string format_long(int64_t value) { return std::to_string(value); }

@@ -41,6 +41,10 @@ std::string format_single(float value, const Regional& regional);
 // A double, at most 15 significant digits.
 std::string format_double(double value, const Regional& regional);
 std::string format_long(int64_t value);
+// Appends `value` in the shortest general form as printf's %G writes it, with
+// at most `digits` significant digits and `separator` for the point; NaN and
+// zero are "0". The formatters above and the report cells write through it.
+void append_general(std::string& out, double value, int digits, char separator);
 
 // A typed number with the regional decimal separator (blanks around allowed).
 std::optional<double> parse_number(std::string_view text, const Regional& regional);

@@ -66,9 +66,9 @@ ReferralTree ReferralTree::fromFile(const RecordFile& affiliates) {
     affiliates.scanBlocks(1, n, [&](int64_t first, const uint8_t* bytes, size_t count) {
         for (size_t i = 0; i < count; ++i, bytes += AffiliateRecord::kSize) {
             auto k = static_cast<size_t>(first) + i;
-            tree.referrer_[k] = le::get_i32(bytes + 189);
-            tree.level_[k] = le::get_i32(bytes + 213);
-            tree.date_[k] = le::get_f64(bytes + 217);
+            tree.referrer_[k] = layout::get<layout::affiliate::kReferrerId>(bytes);
+            tree.level_[k] = layout::get<layout::affiliate::kLevel>(bytes);
+            tree.date_[k] = layout::get<layout::affiliate::kDate>(bytes);
         }
     });
     return tree;

@@ -28,6 +28,7 @@
 #include "core/settings.h"
 #include "core/tree.h"
 #include "fuzz/report_input.h"
+#include "reports/report_export.h"
 #include "reports/report_kinds.h"
 #include "reports/reports.h"
 

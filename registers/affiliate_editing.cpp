@@ -147,8 +147,6 @@ bool affiliate_from_boxes(AffiliateBoxes& b, AffiliateRecord& r, int64_t& curren
 
 namespace {
 
-constexpr size_t kIdOffset = 185;  // of the Affiliate's ID within its record
-
 // Whether some record 1..recordCount holds the affiliate `id`. Record k holds
 // affiliate k, so the record of that number answers at once; the full pass is
 // only for a file where that does not hold.
@@ -157,7 +155,7 @@ bool affiliate_exists(const RecordFile& file, int64_t recordCount, int32_t id) {
     if (id >= 1 && id <= last && file.read<AffiliateRecord>(id).id == id) return true;
     bool found = false;
     file.scan(1, last, [&](int64_t, const uint8_t* bytes) {
-        if (le::get_i32(bytes + kIdOffset) == id) found = true;
+        if (layout::get<layout::affiliate::kId>(bytes) == id) found = true;
     });
     return found;
 }

@@ -3,6 +3,7 @@
 #include "core/accounts.h"
 #include "core/tree.h"
 #include "reports/report_building.h"
+#include "reports/report_totals.h"
 #include "reports/reports.h"
 
 namespace qdx {

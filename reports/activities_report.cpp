@@ -10,6 +10,7 @@
 #include "core/referral_index.h"
 #include "core/tree.h"
 #include "reports/report_building.h"
+#include "reports/report_totals.h"
 #include "reports/reports.h"
 
 namespace qdx {

@@ -10,7 +10,9 @@
 #include "core/record_file.h"
 #include "reports/ap_periods.h"
 #include "reports/report_building.h"
+#include "reports/report_totals.h"
 #include "reports/reports.h"
+#include "reports/shown_numbers.h"
 
 namespace qdx {
 
@@ -51,12 +53,12 @@ std::vector<float> add_up(ReportTable& table, const std::vector<Period>& periods
     file.scanBlocks(1, file.count(), [&](int64_t k, const uint8_t* bytes, size_t count) {
         progress.step(k - 1);
         for (size_t i = 0; i < count; ++i, bytes += MoneyRecord::kSize) {
-            const double date = le::get_f64(bytes + 8);
+            const double date = layout::get<layout::money::kDate>(bytes);
             // Most records of a long file lie outside a short range.
             if (!(first <= date && date <= last)) continue;
             const auto p = period_of(periods, date);
             if (!p) continue;
-            latest[*p] = shown[*p] + le::get_f32(bytes + 4);
+            latest[*p] = shown[*p] + layout::get<layout::money::kSum>(bytes);
             shown[*p] = shown_single(latest[*p], regional);
             added[*p] = true;
         }

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <memory>
 
+#include "core/affiliate_lookup.h"
 #include "core/atomic_file.h"
 #include "core/bank_details.h"
 #include "core/cp1252.h"
@@ -31,9 +32,8 @@ bool is_sepa(PayoutLayout layout) {
 }
 
 // The affiliate's text field, as UTF-8 without its blanks.
-std::string text_field(const uint8_t* record, size_t offset, size_t width) {
-    return cp1252_to_utf8(
-        trim(std::string_view(reinterpret_cast<const char*>(record) + offset, width)));
+std::string text_field(const uint8_t* record, layout::Span span) {
+    return cp1252_to_utf8(trim(layout::text_at(record, span)));
 }
 
 std::string xml(std::string_view text) {
@@ -87,9 +87,9 @@ class PayeeBlock {
             Payee& p = block_[i];
             const uint8_t* a = records_.record(i);
             p.id = ids[i];
-            p.name = text_field(a, 0, width::kName);
-            p.surname = text_field(a, 20, width::kSurname);
-            p.email = text_field(a, 125, width::kEmail);
+            p.name = text_field(a, layout::affiliate::kName);
+            p.surname = text_field(a, layout::affiliate::kSurname);
+            p.email = text_field(a, layout::affiliate::kEmail);
             const PayeeFile::Lookup found = payees_.read(ids[i]);
             p.details = found.details;
             p.damage = found.damage;

@@ -9,6 +9,7 @@
 #include "core/file_names.h"
 #include "core/files.h"
 #include "core/text_field.h"
+#include "reports/report_export.h"
 
 namespace qdx {
 

@@ -90,7 +90,7 @@ void append_new_records(const AppState& state, const RecordFile& affiliates, int
     std::optional<PackedLists> before = load_downline_index(state);
     std::unordered_map<int64_t, Outcome> outcome;
     affiliates.scan(c + 1, n, [&](int64_t r, const uint8_t* bytes) {
-        int32_t referrer = AffiliateRecord::decode(bytes).referrerId;
+        const int32_t referrer = layout::get<layout::affiliate::kReferrerId>(bytes);
         Outcome& o = outcome[referrer];
         o.bytes += entry(r);
         o.ids.push_back(static_cast<int32_t>(r));

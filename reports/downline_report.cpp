@@ -26,7 +26,6 @@ ReportTable downline_report(const AppState& state, const ReportRequest& request,
     ReportTable table = start_report(request);
     table.setHeader(" Sub-level  |  ID |Name     |Surname  | E-mail    |Phone  ");
     table.setPrintLayout({0, 7, 14, 25, 50, 65, 80}, 6);
-    using Field = ReportTable::Field;
     // The names come from each member's record, the full form's address from
     // the record its ID names (list 1).
     constexpr Field kNames[] = {Field::Name, Field::Surname, Field::Email, Field::Phone};
@@ -54,9 +53,9 @@ ReportTable downline_report(const AppState& state, const ReportRequest& request,
         progress.step(static_cast<int64_t>(i));
         // Tested as "on or before", so that a NaN date fails it here as on
         // the downline page.
-        if (!(le::get_f64(bytes + 217) <= request.range.to)) return;
-        const int32_t level = le::get_i32(bytes + 213);
-        const int32_t memberId = le::get_i32(bytes + 185);
+        if (!(layout::get<layout::affiliate::kDate>(bytes) <= request.range.to)) return;
+        const int32_t level = layout::get<layout::affiliate::kLevel>(bytes);
+        const int32_t memberId = layout::get<layout::affiliate::kId>(bytes);
         const size_t r = i + 1;
         put_label(table, r, 0, static_cast<int64_t>(level) - rootLevel);
         put_label(table, r, 1, memberId);

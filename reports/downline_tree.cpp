@@ -120,10 +120,9 @@ std::vector<int32_t> find_affiliates_by_name(const RecordFile& affiliates, std::
     affiliates.scanBlocks(
         1, affiliates.count(), [&](int64_t first, const uint8_t* bytes, size_t n) {
             for (size_t i = 0; i < n; ++i) {
-                const auto* record =
-                    reinterpret_cast<const char*>(bytes + i * AffiliateRecord::kSize);
-                const std::string_view name(record, width::kName);
-                const std::string_view surname(record + width::kName, width::kSurname);
+                const uint8_t* record = bytes + i * AffiliateRecord::kSize;
+                const std::string_view name = layout::get<layout::affiliate::kName>(record);
+                const std::string_view surname = layout::get<layout::affiliate::kSurname>(record);
                 bool match = same_text(name, wanted) || same_text(surname, wanted);
                 if (!match && blank != std::string::npos)
                     match = same_text(name, std::string_view(wanted).substr(0, blank)) &&

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/text_field.h"
+#include "reports/shown_numbers.h"
 
 namespace qdx {
 

@@ -14,6 +14,8 @@
 #include "core/referral_index.h"
 #include "core/settings.h"
 #include "reports/report_building.h"
+#include "reports/report_sort.h"
+#include "reports/report_totals.h"
 #include "reports/reports.h"
 
 namespace qdx {
@@ -67,7 +69,7 @@ ReportTable income_structure_report(const AppState& shared, const ReportRequest&
     if (request.full) {
         fill_affiliate_details(table, 5, true, state);
         // The data rows are sorted by sales; the Total row stays last.
-        if (table.rowCount() > 2) table.sortRows(1, table.rowCount() - 1, 2);
+        if (table.rowCount() > 2) sort_rows(table, 1, table.rowCount() - 1, 2);
     }
     return table;
 }

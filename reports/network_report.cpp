@@ -10,6 +10,7 @@
 #include "core/tree.h"
 #include "reports/network_counts.h"
 #include "reports/report_building.h"
+#include "reports/report_totals.h"
 #include "reports/reports.h"
 
 namespace qdx {

@@ -12,7 +12,9 @@
 #include "core/tree.h"
 #include "reports/affiliate_pages.h"
 #include "reports/report_building.h"
+#include "reports/report_totals.h"
 #include "reports/reports.h"
+#include "reports/shown_numbers.h"
 
 namespace qdx {
 

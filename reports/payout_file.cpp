@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/affiliate_lookup.h"
 #include "core/atomic_file.h"
 #include "core/csv.h"
 #include "core/csv_values.h"
@@ -139,9 +140,8 @@ PayoutResult write_payout_file(const AppState& state, const ReportTable& table, 
     constexpr size_t kBlock = 4096;
     AffiliateRecordBlock records(state.dataFile(file::kAffiliates));
     std::vector<int32_t> ids;
-    auto field = [](const uint8_t* record, size_t offset, size_t width) {
-        return formula_safe(
-            trimmed(std::string(reinterpret_cast<const char*>(record) + offset, width)));
+    auto field = [](const uint8_t* record, layout::Span span) {
+        return formula_safe(std::string(trim(layout::text_at(record, span))));
     };
     for (size_t from = 0; from < rows || from == 0; from += kBlock) {
         const size_t to = std::min(rows, from + kBlock);
@@ -156,7 +156,7 @@ PayoutResult write_payout_file(const AppState& state, const ReportTable& table, 
                 continue;
             }
             const uint8_t* a = records.record(i - from);
-            const std::string email = field(a, 125, width::kEmail);
+            const std::string email = field(a, layout::affiliate::kEmail);
             if (email.empty()) {
                 result.withoutEmail.push_back(id);
                 if (mass) continue;
@@ -165,9 +165,9 @@ PayoutResult write_payout_file(const AppState& state, const ReportTable& table, 
             if (mass)
                 out += csv::line({email, amount, currency, std::to_string(id), note});
             else
-                out +=
-                    csv::line({std::to_string(id), field(a, 0, width::kName),
-                               field(a, 20, width::kSurname), email, amount, formula_safe(unit)});
+                out += csv::line({std::to_string(id), field(a, layout::affiliate::kName),
+                                  field(a, layout::affiliate::kSurname), email, amount,
+                                  formula_safe(unit)});
             ++result.rows;
             result.totalMinor += minor;
             result.payments.push_back({id, minor});

@@ -9,6 +9,7 @@
 #include "core/payment_runs.h"
 #include "core/records.h"
 #include "reports/reports.h"
+#include "reports/shown_numbers.h"
 
 namespace qdx {
 

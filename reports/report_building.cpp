@@ -12,7 +12,6 @@ namespace qdx {
 
 void fill_affiliate_details(ReportTable& table, size_t firstColumn, bool withLevel,
                             const AppState& state) {
-    using Field = ReportTable::Field;
     static constexpr Field kFields[] = {Field::Name,    Field::Surname, Field::Street, Field::City,
                                         Field::Country, Field::PostCod, Field::Phone,  Field::Email,
                                         Field::Url,     Field::Level};

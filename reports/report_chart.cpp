@@ -4,6 +4,7 @@
 
 #include "core/regional.h"
 #include "reports/payout_file.h"
+#include "reports/report_export.h"
 
 namespace qdx {
 

@@ -1,8 +1,9 @@
 #pragma once
 // A report as the report window shows it: the request it was made for, its
 // caption, a grid whose row 0 is the header, an optional bold Total row last,
-// and the print layout. The table renders its own text and HTML exports;
-// windows only display it.
+// and the print layout. Its exports (report_export.h), its Total row
+// (report_totals.h) and its sort (report_sort.h) are written on the grid
+// from outside; windows only display it.
 //
 // The grid keeps numbers, not texts: each column holds one kind of cell (a
 // whole number, a 4-byte float shown in 7 digits, an amount rounded to 3
@@ -30,32 +31,11 @@
 #include <vector>
 
 #include "core/app_state.h"
-#include "core/file_names.h"  // the exports are named after the caption
-#include "core/progress.h"
+#include "core/fields.h"
+#include "core/record_layouts.h"
 #include "reports/report_request.h"
 
 namespace qdx {
-
-// Records of the affiliates file fetched by record number, a list at a time,
-// through one open file: in one pass over the file when the numbers lie
-// close together, record by record when they are scattered. Numbers that
-// are not on the file read as a record of zeros.
-class AffiliateRecordBlock {
-  public:
-    explicit AffiliateRecordBlock(std::filesystem::path affiliatesFile);
-    ~AffiliateRecordBlock();
-    AffiliateRecordBlock(const AffiliateRecordBlock&) = delete;
-    AffiliateRecordBlock& operator=(const AffiliateRecordBlock&) = delete;
-
-    // Reads the records `numbers` names; record(i) is then numbers[i]'s.
-    void load(std::span<const int32_t> numbers);
-    const uint8_t* record(size_t i) const;
-
-  private:
-    struct File;
-    std::unique_ptr<File> file_;
-    std::vector<uint8_t> bytes_;
-};
 
 struct ReportTable {
     ReportRequest request;
@@ -82,20 +62,6 @@ struct ReportTable {
         Detail,     // a field of an affiliate's record
         NonFinite,  // an amount that is NaN or infinite, shown as "NaN", "inf" or "-inf"
     };
-    // The affiliate fields a Detail column shows.
-    enum class Field : uint8_t {
-        Name,
-        Surname,
-        Street,
-        City,
-        Country,
-        PostCod,
-        Phone,
-        Email,
-        Url,
-        Level
-    };
-
     ReportTable();
     ReportTable(const ReportTable& other);
     ReportTable& operator=(const ReportTable& other);
@@ -139,8 +105,9 @@ struct ReportTable {
     // Puts a number of the given kind; `value` is the number the cell holds.
     void putNumber(size_t row, size_t column, Kind kind, double value);
 
-    // Makes `column` a detail column showing `field` of the record that
-    // list `list` of record numbers names for each row (see recordNumbers).
+    // Makes `column` a detail column showing `field` (an affiliate's text
+    // field, or a whole number such as the Level) of the record that list
+    // `list` of record numbers names for each row (see recordNumbers).
     void setDetailColumn(size_t column, Field field, size_t list = 0);
     // The record numbers of detail list `list`, one per row; a row whose
     // number is kNoRecord shows empty detail cells. Grown with the rows.
@@ -149,10 +116,9 @@ struct ReportTable {
     // The file the detail columns read.
     void setAffiliatesFile(std::filesystem::path path);
 
-    // Sorts rows first..last-1 by the cells of `column`, ascending and
-    // stable, as the grid sorts: numbers as numbers, empty cells first,
-    // other texts after the numbers by their bytes.
-    void sortRows(size_t first, size_t last, size_t column);
+    // Puts rows first..first+order.size()-1 in the order `order` gives:
+    // row first+i becomes what row first+order[i] was (see sort_rows).
+    void reorderRows(size_t first, std::span<const size_t> order);
 
     // The regional settings the cells are written in (kept from the first put).
     const Regional& regional() const { return regional_; }
@@ -165,7 +131,7 @@ struct ReportTable {
         Kind kind = Kind::None;      // the kind of every cell, unless `kinds` says otherwise
         std::vector<double> values;  // per row; NaN where nothing was put
         std::vector<Kind> kinds;     // per row, only once the column mixes kinds
-        Field field = Field::Name;   // for Detail columns
+        layout::Span field;          // for Detail columns: where the field lies
         uint8_t list = 0;            // for Detail columns
     };
     struct DetailCache;
@@ -227,54 +193,4 @@ void put_single(ReportTable& table, size_t row, size_t column, float value,
 void put_rounded(ReportTable& table, size_t row, size_t column, double value,
                  const Regional& regional);
 
-// A number as a report shows it and reads it back: the value of its text (0
-// when that is not a number). Running sums and products are formed on this
-// value, as on a cell. The float's is worked out without writing the text
-// wherever that gives the same bits. A NaN or an infinity (a damaged sale, an
-// income that overflowed) stays what it is, and is shown as such, never as 0.
-double shown_value(float value, const Regional& regional);
-double shown_value(double value, const Regional& regional);
-// A value read back as a 4-byte float; 0 beyond the float range, a NaN or
-// an infinity as it is.
-float as_single(double value);
-// How a report shows an amount that is not finite: "NaN", "inf" or "-inf".
-const char* non_finite_text(double value);
-float shown_single(float value, const Regional& regional);
-
-// Appends the Total row: " Total" in column 0, "0" in each summed column;
-// then every summed cell of rows 1..last is rounded to 3 decimals, halves to
-// even (a cell without a number becomes 0; a NaN or infinite amount stays as
-// it is), and (rows before the Total) added to the Total cell as 4-byte
-// floats, the running total read back as shown after each addition. The Total
-// row itself is rounded last. A NaN or infinite amount makes the Total so.
-void append_total_row(ReportTable& table, const std::vector<size_t>& summedColumns,
-                      const Regional& regional);
-
-// The text export: title line, empty line, one line per row with the
-// separator between cells; Windows-1252, CR LF.
-std::string export_text(const ReportTable& table, char separator, const AppState& state);
-// The same text handed to `write` a piece (about 1 MB) at a time.
-void stream_text(const ReportTable& table, char separator, const AppState& state,
-                 const std::function<void(std::string_view)>& write);
-// The HTML export, line for line as the report window writes it.
-std::string export_html(const ReportTable& table, const AppState& state);
-// "<caption> from <first day> to <last day>", the range of the table's request.
-std::string title_line(const ReportTable& table, const AppState& state);
-
-// File names: the trimmed caption plus ".txt" in <app>/output, plus ".htm"
-// in <app>/output/html. Written row by row through a temporary file and a
-// rename; a stop asked for through `progress` keeps the earlier export.
-std::filesystem::path save_text(const ReportTable& table, char separator, const AppState& state,
-                                Progress& progress);
-std::filesystem::path save_html(const ReportTable& table, const AppState& state,
-                                Progress& progress);
-inline std::filesystem::path save_text(const ReportTable& table, char separator,
-                                       const AppState& state) {
-    Progress none;
-    return save_text(table, separator, state, none);
-}
-inline std::filesystem::path save_html(const ReportTable& table, const AppState& state) {
-    Progress none;
-    return save_html(table, state, none);
-}
 }  // namespace qdx

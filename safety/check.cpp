@@ -137,10 +137,10 @@ struct Checker {
         scan_file(appDir / "data" / name, AffiliateRecord::kSize, n,
                   [&](int64_t k, const uint8_t* bytes) {
                       progress.step(k);
-                      const int32_t id = le::get_i32(bytes + 185);
-                      const int32_t ref = le::get_i32(bytes + 189);
+                      const int32_t id = layout::get<layout::affiliate::kId>(bytes);
+                      const int32_t ref = layout::get<layout::affiliate::kReferrerId>(bytes);
                       referrer[static_cast<size_t>(k)] = ref;
-                      level[static_cast<size_t>(k)] = le::get_i32(bytes + 213);
+                      level[static_cast<size_t>(k)] = layout::get<layout::affiliate::kLevel>(bytes);
                       if (id != k)
                           add(file, k, "Affiliate's ID",
                               "holds " + std::to_string(id) + "; it must equal the record number",
@@ -157,7 +157,7 @@ struct Checker {
                       else if (ref == k)
                           add(file, k, "Referrer's ID", "names the affiliate itself",
                               "none: type the right referrer in the affiliates window");
-                      checkDate(file, k, "Date", le::get_f64(bytes + 217));
+                      checkDate(file, k, "Date", layout::get<layout::affiliate::kDate>(bytes));
                   });
         walkTree(file, n);
     }
@@ -250,15 +250,15 @@ struct Checker {
         scan_file(appDir / "data" / name, MoneyRecord::kSize, n,
                   [&](int64_t k, const uint8_t* bytes) {
                       progress.step(k);
-                      const int32_t id = le::get_i32(bytes);
+                      const int32_t id = layout::get<layout::money::kAffiliateId>(bytes);
                       if (id < 1 || id > affiliates)
                           add(file, k, "Affiliate's ID",
                               "names affiliate " + std::to_string(id) +
                                   ", who does not exist (the register holds " +
                                   std::to_string(affiliates) + ")",
                               "none: type the right affiliate in the register window");
-                      checkSum(file, k, "Sum", le::get_f32(bytes + 4));
-                      checkDate(file, k, "Date", le::get_f64(bytes + 8));
+                      checkSum(file, k, "Sum", layout::get<layout::money::kSum>(bytes));
+                      checkDate(file, k, "Date", layout::get<layout::money::kDate>(bytes));
                   });
     }
 
@@ -346,8 +346,9 @@ struct Checker {
         scan_file(appDir / "data" / name, CommunicationRecord::kSize, n,
                   [&](int64_t k, const uint8_t* bytes) {
                       progress.step(k);
-                      checkDate(file, k, "Date", le::get_f64(bytes + 34));
-                      checkDate(file, k, "Date of responce", le::get_f64(bytes + 42));
+                      checkDate(file, k, "Date", layout::get<layout::communication::kDate>(bytes));
+                      checkDate(file, k, "Date of responce",
+                                layout::get<layout::communication::kDateOfResponse>(bytes));
                   });
     }
 

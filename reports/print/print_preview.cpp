@@ -18,6 +18,7 @@
 #include "core/record_file.h"
 #include "core/ui/qt_text.h"
 #include "reports/print/report_printout.h"
+#include "reports/report_export.h"
 
 namespace qdx {
 

@@ -13,6 +13,7 @@
 #include "core/regional.h"
 #include "core/text_field.h"
 #include "core/ui/qt_text.h"
+#include "reports/report_export.h"
 
 namespace qdx {
 

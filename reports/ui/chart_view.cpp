@@ -8,11 +8,13 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "core/file_names.h"
 #include "core/files.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/ui_context.h"
 #include "core/ui/window_parts.h"
 #include "reports/chart/chart_drawing.h"
+#include "reports/report_export.h"
 
 namespace qdx::ui {
 

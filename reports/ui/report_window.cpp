@@ -28,6 +28,7 @@
 #include "reports/csv_export.h"
 #include "reports/exact_sums.h"
 #include "reports/payout_file.h"
+#include "reports/report_export.h"
 #include "reports/report_failures.h"
 #include "reports/reports.h"
 #include "reports/ui/chart_view.h"

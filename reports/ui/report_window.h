@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/payment_runs.h"
+#include "core/progress.h"
 #include "reports/report_table.h"
 #include "reports/ui/report_preview.h"
 

@@ -4,6 +4,7 @@
 #include "core/affiliate_lookup.h"
 #include "core/record_file.h"
 #include "core/referral_index.h"
+#include "core/tree.h"
 #include "support/test_support.h"
 
 namespace qdx {
@@ -36,6 +37,42 @@ TEST(AffiliateLookup, FewAndManyIdsReadTheSameRecords) {
     for (int32_t id = 100; id >= 1; --id) expected.push_back(id + 1000);
     expected.push_back(1050);
     EXPECT_EQ(seen(state, many), expected);
+}
+
+// Numbers spread wider than a pass is worth are read record by record, and
+// give what a pass gives: each number its record, whatever the order, the
+// numbers off the file as zeros; a block reloaded keeps nothing of before.
+TEST(AffiliateLookup, ScatteredAndCloseNumbersReadTheSameRecords) {
+    test::TempFolder folder;
+    AppState state{folder.path()};
+    std::vector<AffiliateRecord> records;
+    for (int32_t id = 1; id <= 6000; ++id) records.push_back(test::affiliate(id + 100000, 0, 1, 0));
+    test::write_affiliates(state, records);
+    const RecordFile file = open_input(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
+    auto ids = [&](const std::vector<int32_t>& numbers) {
+        std::vector<int32_t> out(numbers.size(), -9);
+        visit_affiliate_records(file, numbers, [&](size_t i, const uint8_t* bytes) {
+            out[i] = layout::get<layout::affiliate::kId>(bytes);
+        });
+        return out;
+    };
+    // Two numbers 5999 apart: record by record.
+    EXPECT_EQ(ids({6000, 0, 1, 6001, 6000}), (std::vector<int32_t>{106000, 0, 100001, 0, 106000}));
+    // The same among close ones: one pass.
+    std::vector<int32_t> close{6000, 0, 1, 6001};
+    for (int32_t k = 5990; k >= 10; --k) close.push_back(k);
+    const std::vector<int32_t> read = ids(close);
+    EXPECT_EQ(std::vector<int32_t>(read.begin(), read.begin() + 4),
+              (std::vector<int32_t>{106000, 0, 100001, 0}));
+    for (size_t i = 4; i < close.size(); ++i) ASSERT_EQ(read[i], close[i] + 100000) << i;
+
+    AffiliateRecordBlock block(state.dataFile(file::kAffiliates));
+    const std::vector<int32_t> first{3, 4, 5}, second{-1, 5999, 2};
+    block.load(first);
+    block.load(second);
+    EXPECT_EQ(layout::get<layout::affiliate::kId>(block.record(0)), 0);
+    EXPECT_EQ(layout::get<layout::affiliate::kId>(block.record(1)), 105999);
+    EXPECT_EQ(layout::get<layout::affiliate::kId>(block.record(2)), 100002);
 }
 
 // The ranks walked down the children index agree with sub_level's walk up

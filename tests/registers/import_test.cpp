@@ -20,6 +20,7 @@
 #include "registers/import/csv_import.h"
 #include "reports/downline_cache.h"
 #include "reports/report_asking.h"
+#include "reports/report_export.h"
 #include "reports/reports.h"
 #include "support/kill_midway.h"
 #include "support/test_support.h"

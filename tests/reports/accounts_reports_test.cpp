@@ -11,6 +11,7 @@
 #include "core/settings.h"
 #include "reports/csv_export.h"
 #include "reports/report_asking.h"
+#include "reports/report_export.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 

@@ -3,6 +3,7 @@
 
 #include "core/ole_date.h"
 #include "reports/report_table.h"
+#include "reports/report_totals.h"
 
 namespace qdx::test {
 

@@ -4,6 +4,7 @@
 #include "core/ole_date.h"
 #include "reports/ap_periods.h"
 #include "reports/report_asking.h"
+#include "reports/report_export.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 

@@ -15,6 +15,7 @@
 #include "core/payee_file.h"
 #include "core/settings.h"
 #include "reports/report_asking.h"
+#include "reports/report_totals.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 

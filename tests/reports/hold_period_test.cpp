@@ -15,6 +15,7 @@
 #include "core/record_file.h"
 #include "core/settings.h"
 #include "core/tree.h"
+#include "reports/report_export.h"
 #include "reports/report_kinds.h"
 #include "support/test_support.h"
 

@@ -9,6 +9,7 @@
 #include "core/ole_date.h"
 #include "core/record_append.h"
 #include "core/record_file.h"
+#include "reports/report_totals.h"
 #include "reports/reports.h"
 #include "support/kill_midway.h"
 #include "support/test_support.h"

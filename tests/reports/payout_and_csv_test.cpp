@@ -11,6 +11,7 @@
 #include "reports/csv_export.h"
 #include "reports/payout_file.h"
 #include "reports/report_asking.h"
+#include "reports/report_totals.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 

@@ -14,6 +14,7 @@
 #include "core/settings.h"
 #include "reports/payout_file.h"
 #include "reports/report_asking.h"
+#include "reports/report_totals.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 

@@ -11,6 +11,7 @@
 #include "core/regional.h"
 #include "core/settings.h"
 #include "reports/report_asking.h"
+#include "reports/report_export.h"
 #include "support/test_support.h"
 
 namespace qdx {

@@ -11,6 +11,7 @@
 #include "core/ole_date.h"
 #include "core/text_field.h"
 #include "reports/csv_export.h"
+#include "reports/report_export.h"
 #include "reports/report_kinds.h"
 #include "reports/report_table.h"
 #include "support/test_support.h"

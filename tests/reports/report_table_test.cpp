@@ -11,6 +11,10 @@
 #include "core/ole_date.h"
 #include "core/record_file.h"
 #include "reports/report_building.h"
+#include "reports/report_export.h"
+#include "reports/report_sort.h"
+#include "reports/report_totals.h"
+#include "reports/shown_numbers.h"
 #include "support/test_support.h"
 
 namespace qdx {
@@ -116,6 +120,61 @@ TEST_F(ReportTableTest, FailedSaveLeavesNoTemporaryFile) {
     EXPECT_THROW(save_text(large_table(), ';', state), FileError);
     EXPECT_TRUE(folder_exists(folder.path() / "output" / "Accounts_Report.txt" / "x"));
     EXPECT_EQ(filesInOutput(), 1u);
+}
+
+// Each detail column shows its own field of the record its row names, in
+// whichever order the fields come, and a sort carries every cell of a row
+// with it: numbers, detail records (of both lists) and texts kept as text.
+TEST_F(ReportTableTest, DetailColumnsShowTheirOwnFieldsAndSortingKeepsRowsWhole) {
+    std::vector<AffiliateRecord> records;
+    for (int32_t id = 1; id <= 3; ++id) {
+        AffiliateRecord a = test::affiliate(id, 0, 10 * id, 37000, "N" + std::to_string(id));
+        a.postCod = "P" + std::to_string(id);
+        a.country = "C" + std::to_string(id);
+        a.url = "u" + std::to_string(id);
+        records.push_back(a);
+    }
+    test::write_affiliates(state, records);
+    ReportTable t;
+    t.setHeader("ID|Country|Post_Cod|Level|Name|URL of the other|Note");
+    t.setAffiliatesFile(state.dataFile(file::kAffiliates));
+    t.setDetailColumn(1, Field::Country);
+    t.setDetailColumn(2, Field::PostCod);
+    t.setDetailColumn(3, Field::Level);
+    t.setDetailColumn(4, Field::Name);
+    t.setDetailColumn(5, Field::Url, 1);
+    EXPECT_THROW(t.setDetailColumn(6, Field::Date), std::logic_error);
+    const int32_t ids[] = {3, 1, 2};
+    t.recordNumbers(0).assign(4, ReportTable::kNoRecord);
+    t.recordNumbers(1).assign(4, ReportTable::kNoRecord);
+    for (size_t r = 1; r <= 3; ++r) {
+        t.appendRow();
+        put_long(t, r, 0, ids[r - 1]);
+        t.recordNumbers(0)[r] = ids[r - 1];
+        t.recordNumbers(1)[r] = 4 - ids[r - 1];  // the other affiliate's URL
+        if (ids[r - 1] != 2) t.setText(r, 6, "note " + std::to_string(ids[r - 1]));
+    }
+    auto row = [&](size_t r) {
+        std::string line;
+        for (size_t c = 0; c < t.columnCount(); ++c) line += t.text(r, c) + "|";
+        return line;
+    };
+    const std::string pad18(18, ' '), pad19(19, ' '), pad8(8, ' '), pad28(28, ' ');
+    const std::string third =
+        "3|C3" + pad18 + "|P3" + pad8 + "|30|N3" + pad18 + "|u1" + pad28 + "|note 3|";
+    EXPECT_EQ(row(1), third);
+
+    sort_rows(t, 1, 4, 0);
+    EXPECT_EQ(row(1),
+              "1|C1" + pad18 + "|P1" + pad8 + "|10|N1" + pad18 + "|u3" + pad28 + "|note 1|");
+    EXPECT_EQ(row(2), "2|C2" + pad18 + "|P2" + pad8 + "|20|N2" + pad18 + "|u2" + pad28 + "||");
+    EXPECT_EQ(row(3), third);
+    EXPECT_EQ(t.rowId(3), 3);
+    // Sorted by a text column: the empty cell first, then by bytes.
+    sort_rows(t, 1, 4, 6);
+    EXPECT_EQ(t.rowId(1), 2);
+    EXPECT_EQ(t.rowId(2), 1);
+    EXPECT_EQ(t.text(2, 5), "u3" + pad28);
 }
 
 // The cells' numbers are worked out without writing and reading their texts;

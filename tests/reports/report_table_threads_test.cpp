@@ -10,7 +10,9 @@
 
 #include "core/ole_date.h"
 #include "reports/report_building.h"
+#include "reports/report_export.h"
 #include "reports/report_table.h"
+#include "reports/report_totals.h"
 #include "support/test_support.h"
 
 namespace qdx {

@@ -18,6 +18,7 @@
 #include "reports/print/pdf_words.h"
 #include "reports/print/report_printout.h"
 #include "reports/report_asking.h"
+#include "reports/report_export.h"
 #include "support/test_support.h"
 
 namespace qdx::test {

@@ -23,6 +23,7 @@
 #include "core/record_file.h"
 #include "report_ui_fixture.h"
 #include "reports/print/pdf_words.h"
+#include "reports/report_totals.h"
 
 namespace qdx::test {
 namespace {
