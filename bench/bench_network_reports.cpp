@@ -9,12 +9,12 @@
 #include <filesystem>
 #include <vector>
 
+#include "core/downline_cache.h"
 #include "core/files.h"
 #include "core/settings.h"
 #include "core/tree.h"
 #include "generated_sets.h"
 #include "report_asking.h"
-#include "reports/downline_cache.h"
 #include "reports/reports.h"
 
 namespace qdx::bench {
@@ -103,7 +103,7 @@ BENCHMARK(BM_NetworkReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iter
 // new folder writes a list file per affiliate.
 void BM_DownlineReport(benchmark::State& st) {
     AppState state = full_state();
-    check_downline(state);
+    refresh_downline_cache(state);
     const int32_t id = report_id(st, state);
     for (auto _ : st)
         benchmark::DoNotOptimize(ask(state, ReportKind::Downline, id, false).rowCount());
@@ -119,13 +119,13 @@ void BM_CheckDownlineAfter1000New(benchmark::State& st) {
     ensure_folder(folder / "data");
     fs::copy_file(from / "data" / file::kAffiliates, folder / "data" / file::kAffiliates);
     AppState state = state_in(folder);
-    check_downline(state);
+    refresh_downline_cache(state);
     uint32_t seed = 7;
     for (auto _ : st) {
         st.PauseTiming();
         append_sample_affiliates(folder, 1000, seed++);
         st.ResumeTiming();
-        check_downline(state);
+        refresh_downline_cache(state);
     }
 }
 BENCHMARK(BM_CheckDownlineAfter1000New)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -143,7 +143,7 @@ void BM_DownlineCacheFromNothing(benchmark::State& st) {
         st.PauseTiming();
         fs::remove_all(folder / "data" / "dwl");
         st.ResumeTiming();
-        check_downline(state);
+        refresh_downline_cache(state);
     }
 }
 BENCHMARK(BM_DownlineCacheFromNothing)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -298,7 +298,7 @@ std::vector<CommunicationRecord> make_communications(const fs::path& appDir,
         CommunicationRecord c;
         c.affiliateId = a.id;
         c.date = a.date + dice.below(static_cast<uint32_t>(std::max(1.0, lastDay - a.date - 4)));
-        c.dateOfResponce = std::min(c.date + dice.below(4), lastDay);
+        c.responseDate = std::min(c.date + dice.below(4), lastDay);
         all.push_back(c);
     }
     std::stable_sort(all.begin(), all.end(),

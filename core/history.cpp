@@ -175,7 +175,7 @@ std::string record_changes(const CommunicationRecord* b, const CommunicationReco
     c.add("Affiliate's ID", num(o.affiliateId), num(a.affiliateId));
     c.add("Subject", text_value(o.subject), text_value(a.subject));
     c.add("Date", date_value(o.date), date_value(a.date));
-    c.add("Date of responce", date_value(o.dateOfResponce), date_value(a.dateOfResponce));
+    c.add("Date of responce", date_value(o.responseDate), date_value(a.responseDate));
     return c.out;
 }
 

@@ -116,7 +116,7 @@ void CommunicationRecord::encode(uint8_t* out) const {
     put<C::kAffiliateId>(out, affiliateId);
     put_text(out, C::kSubject, subject);
     put<C::kDate>(out, date);
-    put<C::kDateOfResponse>(out, dateOfResponce);
+    put<C::kDateOfResponse>(out, responseDate);
 }
 
 CommunicationRecord CommunicationRecord::decode(const uint8_t* in) {
@@ -124,7 +124,7 @@ CommunicationRecord CommunicationRecord::decode(const uint8_t* in) {
     r.affiliateId = get<C::kAffiliateId>(in);
     r.subject = text<C::kSubject>(in);
     r.date = get<C::kDate>(in);
-    r.dateOfResponce = get<C::kDateOfResponse>(in);
+    r.responseDate = get<C::kDateOfResponse>(in);
     return r;
 }
 

@@ -67,7 +67,7 @@ struct CommunicationRecord {
     int32_t affiliateId = 0;
     std::string subject;
     double date = 0;
-    double dateOfResponce = 0;
+    double responseDate = 0;
 
     void encode(uint8_t* out) const;
     static CommunicationRecord decode(const uint8_t* in);

@@ -46,7 +46,7 @@ bool communication_from_boxes(CommunicationBoxes& b, CommunicationRecord& r,
     r.subject = fit_field(subject, width::kSubject);
     r.affiliateId = parse_long(b.id, regional).value_or(0);
     r.date = parse_date(b.date, regional).value_or(0);
-    r.dateOfResponce = parse_date(b.dateR, regional).value_or(0);
+    r.responseDate = parse_date(b.dateR, regional).value_or(0);
     b.subject = r.subject;
     return cut;
 }

@@ -156,7 +156,7 @@ fs::path export_communications_csv(const AppState& state) {
                 case Field::Response:
                     return side_value(comm, response_file(state.appDir, k));
                 case Field::DateOfResponse:
-                    return csv_date(r.dateOfResponce);
+                    return csv_date(r.responseDate);
                 case Field::Comments:
                     return side_value(comm, comments_file(state.appDir, k));
                 default:

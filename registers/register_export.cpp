@@ -52,7 +52,7 @@ std::string communication_record_line(const CommunicationRecord& r, std::string_
             case Field::Response:
                 return side_text_for_line(response);
             case Field::DateOfResponse:
-                return format_date(r.dateOfResponce, regional);
+                return format_date(r.responseDate, regional);
             case Field::Comments:
                 return side_text_for_line(comments);
             default:

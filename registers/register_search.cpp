@@ -133,7 +133,7 @@ GridRows find_communications(const RecordFile& file, int64_t recordCount,
         file, recordCount, progress, [&](int64_t k, const CommunicationRecord& r) {
             std::string id = format_long(r.affiliateId);
             std::string date = format_date(r.date, regional);
-            std::string dateR = format_date(r.dateOfResponce, regional);
+            std::string dateR = format_date(r.responseDate, regional);
             if ((!c.id.empty() && c.id != id) || !field_matches(c.subject, r.subject) ||
                 (!c.date.empty() && c.date != to_lower(date)) ||
                 (!c.dateR.empty() && c.dateR != to_lower(dateR))) {

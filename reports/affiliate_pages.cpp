@@ -14,6 +14,7 @@
 
 #include "core/accounts.h"
 #include "core/corrections.h"
+#include "core/downline_cache.h"
 #include "core/files.h"
 #include "core/level_marks.h"
 #include "core/platform/platform.h"
@@ -22,7 +23,6 @@
 #include "core/records.h"
 #include "core/referral_index.h"
 #include "core/text_field.h"
-#include "reports/downline_cache.h"
 #include "reports/html_text.h"
 #include "reports/reports.h"
 
@@ -304,7 +304,7 @@ PageWriter::PageWriter(const AppState& state, const DateRange& range, Progress& 
     // some pages of that run and some earlier ones until this run ends.
     remove_staging(state);
     const std::vector<ActivityRecord> activity = build_activity(state, range, progress);
-    check_downline(state, progress);
+    refresh_downline_cache(state, progress);
     impl_->load(activity);
 }
 

@@ -14,7 +14,7 @@ namespace qdx {
 class PageWriter {
   public:
     // Builds the activity file for the range and brings the downline cache
-    // up to date (build_activity, check_downline), then loads what the pages
+    // up to date (build_activity, refresh_downline_cache), then loads what the pages
     // need once.
     PageWriter(const AppState& state, const DateRange& range, Progress& progress);
     ~PageWriter();

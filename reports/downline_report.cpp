@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "core/affiliate_lookup.h"
+#include "core/downline_cache.h"
 #include "core/records.h"
 #include "core/tree.h"
-#include "reports/downline_cache.h"
 #include "reports/report_building.h"
 #include "reports/reports.h"
 
@@ -19,7 +19,7 @@ ReportTable downline_report(const AppState& state, const ReportRequest& request,
     const bool full = request.full;
     const int32_t n = count_affiliates(state);
     const int32_t rootLevel = get_level(state, id);
-    check_downline(state, progress);
+    refresh_downline_cache(state, progress);
     // Room for everybody: only a referral cycle can outgrow it.
     const std::vector<int32_t> members = get_downline(state, id, static_cast<size_t>(n) + 5);
 

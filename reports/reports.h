@@ -11,22 +11,12 @@
 #include "core/app_state.h"
 #include "core/payment_runs.h"
 #include "core/progress.h"
+#include "core/report_error.h"
 #include "reports/report_failures.h"
 #include "reports/report_request.h"
 #include "reports/report_table.h"
 
 namespace qdx {
-
-struct ReportError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-// A record whose stored values no report can use as they are (a Level too
-// deep for any table); its text names the record and what to do. The reports
-// that answer every failure with msgIncorrectValue give it beside that.
-struct DamagedRecordError : ReportError {
-    using ReportError::ReportError;
-};
 
 // The ID of the activities, income structure, network and downline reports
 // as typed (the answers: id_check_message).

@@ -13,6 +13,8 @@
 
 #include "core/app_state.h"
 #include "core/corrections.h"
+#include "core/downline_cache.h"
+#include "core/downline_index.h"
 #include "core/files.h"
 #include "core/history.h"
 #include "core/hold_period.h"
@@ -22,8 +24,6 @@
 #include "core/platform/platform.h"
 #include "core/record_file.h"
 #include "core/records.h"
-#include "reports/downline_cache.h"
-#include "reports/downline_index.h"
 #include "reports/reports.h"
 
 namespace qdx {

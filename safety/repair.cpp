@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "core/app_state.h"
+#include "core/downline_cache.h"
 #include "core/files.h"
 #include "core/history.h"
 #include "core/import_journal.h"
@@ -14,7 +15,6 @@
 #include "core/record_append.h"
 #include "core/record_file.h"
 #include "core/records.h"
-#include "reports/downline_cache.h"
 #include "safety/backup.h"
 #include "safety/check.h"
 
@@ -142,7 +142,7 @@ RepairOutcome repair_data(const fs::path& appDir, const CheckReport& first, Prog
     now = check_data(appDir, progress);
     if (any(now, RepairKind::RebuildCache)) {
         write_history(appDir, "", 0, "repair: rebuilt the downline cache");
-        update_downline(AppState(appDir), progress);
+        rebuild_downline_cache(AppState(appDir), progress);
         outcome.done.push_back("rebuilt the downline cache");
         now = check_data(appDir, progress);
     }

@@ -10,6 +10,7 @@
 #include "core/cp1252.h"
 #include "core/csv.h"
 #include "core/csv_values.h"
+#include "core/downline_cache.h"
 #include "core/files.h"
 #include "core/history.h"
 #include "core/import_journal.h"
@@ -21,7 +22,6 @@
 #include "registers/import/import_ledger.h"
 #include "registers/import/import_rows.h"
 #include "registers/side_files.h"
-#include "reports/downline_cache.h"
 
 namespace qdx {
 
@@ -408,7 +408,7 @@ ImportResult run_import(const AppState& state, const ImportPlan& plan, Progress&
     // the downline report, which builds it when first asked.
     if (plan.kind == ImportKind::Affiliates && read_downline_counter(state)) {
         try {
-            check_downline(state);
+            refresh_downline_cache(state);
         } catch (const std::exception&) {
             // The downline report checks the cache again before it reads it.
         }

@@ -42,7 +42,7 @@ void CommunicationsWindow::toForm() {
     setAnsi(txtID, format_long(buffer_.affiliateId));
     setAnsi(txtSubject, buffer_.subject);
     setAnsi(txtDate, format_date(buffer_.date, regional));
-    setAnsi(txtDate_R, format_date(buffer_.dateOfResponce, regional));
+    setAnsi(txtDate_R, format_date(buffer_.responseDate, regional));
     for (QPlainTextEdit* box : {txtMessage, txtResponce, txtComments}) box->clear();
     showCurrentNumber();
     const auto& appDir = context_.state.appDir;

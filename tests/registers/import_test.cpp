@@ -10,6 +10,7 @@
 #include <csignal>
 #include <map>
 
+#include "core/downline_cache.h"
 #include "core/edit_checks.h"
 #include "core/files.h"
 #include "core/import_journal.h"
@@ -18,7 +19,6 @@
 #include "core/record_file.h"
 #include "core/settings.h"
 #include "registers/import/csv_import.h"
-#include "reports/downline_cache.h"
 #include "reports/report_asking.h"
 #include "reports/report_export.h"
 #include "reports/reports.h"
@@ -228,7 +228,7 @@ TEST_F(ImportTest, ASpreadsheetsSalesGiveTheAccountsOfTheSameSalesWrittenDirectl
 }
 
 TEST_F(ImportTest, AffiliatesTakeTheNextIdsAndTheirLevelsFromReferrersEarlierInTheFile) {
-    check_downline(state);  // a cache in use
+    refresh_downline_cache(state);  // a cache in use
     const std::string longInfo = "thirty characters of info here";
     const fs::path file =
         csv("Name;Surname;Referrer's ID;Date;Additional Info;Level\n"

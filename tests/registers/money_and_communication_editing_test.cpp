@@ -64,7 +64,7 @@ TEST(CommunicationRecordFromBoxes, SubjectIsTrimmedAndShownPadded) {
     EXPECT_EQ(b.subject, "Price list" + std::string(20, ' '));
     EXPECT_EQ(rec.affiliateId, 7);
     EXPECT_EQ(rec.date, ole_from_ymd(2003, 2, 1));
-    EXPECT_EQ(rec.dateOfResponce, ole_from_ymd(2003, 2, 2));
+    EXPECT_EQ(rec.responseDate, ole_from_ymd(2003, 2, 2));
 }
 
 }  // namespace

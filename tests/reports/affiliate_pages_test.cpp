@@ -10,12 +10,12 @@
 #include <stop_token>
 
 #include "core/accounts.h"
+#include "core/downline_cache.h"
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
 #include "core/settings.h"
 #include "core/tree.h"
-#include "reports/downline_cache.h"
 #include "reports/report_kinds.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
@@ -155,7 +155,7 @@ TEST(AffiliatePagesRandomTest, PagesAndActivityFileMatchTheLongWay) {
         writer.finish();
         EXPECT_FALSE(file_exists(a.appDir / "HTML" / " 0.html"));
         build_activity(b, range);
-        check_downline(b);
+        refresh_downline_cache(b);
         for (int id = 1; id <= n + 2; ++id)
             literal_pages(b, range, id, incomes[static_cast<size_t>(id - 1)]);
 

@@ -11,13 +11,13 @@
 #include <map>
 
 #include "core/corrections.h"
+#include "core/downline_cache.h"
 #include "core/files.h"
 #include "core/history.h"
 #include "core/import_journal.h"
 #include "core/payment_runs.h"
 #include "core/record_file.h"
 #include "core/records.h"
-#include "reports/downline_cache.h"
 #include "support/test_support.h"
 
 namespace qdx {
@@ -188,7 +188,7 @@ TEST(Check, RepairsFragmentsLevelsTheCacheAndLeftoversExactly) {
     const fs::path app = folder.path();
     test::copy_example("world-9008", app);
     const AppState state(app);
-    update_downline(state);
+    rebuild_downline_cache(state);
     const auto whole = data_files(app);
 
     // A fragment after the last affiliate and after the last sale; two wrong

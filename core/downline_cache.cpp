@@ -1,4 +1,4 @@
-#include "reports/downline_cache.h"
+#include "core/downline_cache.h"
 
 #include <algorithm>
 #include <atomic>
@@ -19,7 +19,7 @@
 #include "core/record_file.h"
 #include "core/records.h"
 #include "core/referral_index.h"
-#include "reports/reports.h"
+#include "core/report_error.h"
 
 namespace qdx {
 
@@ -236,21 +236,21 @@ std::filesystem::path downline_counter_file(const AppState& state) {
     return downline_folder(state) / "numb.qdx";
 }
 
-void check_downline(const AppState& state, Progress& progress) {
+void refresh_downline_cache(const AppState& state, Progress& progress) {
     ensure_folder(downline_folder(state));
     auto path = state.dataFile(file::kAffiliates);
     if (!file_exists(path)) return;
-    if (!file_exists(downline_counter_file(state))) return update_downline(state, progress);
+    if (!file_exists(downline_counter_file(state))) return rebuild_downline_cache(state, progress);
     RecordFile affiliates(path, AffiliateRecord::kSize);
     const int64_t n = affiliates.count();
     // A counter that cannot be read is treated like a missing one.
     std::optional<int64_t> c = read_downline_counter(state);
-    if (!c || *c > n) return update_downline(state, progress);
+    if (!c || *c > n) return rebuild_downline_cache(state, progress);
     if (*c < n) return append_new_records(state, affiliates, *c, n);
     if (!load_downline_index(state)) index_list_files(state, n);
 }
 
-void update_downline(const AppState& state, Progress& progress) {
+void rebuild_downline_cache(const AppState& state, Progress& progress) {
     auto path = state.dataFile(file::kAffiliates);
     if (!file_exists(path)) return;
     ensure_folder(downline_folder(state));

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/downline_index.h"
 #include "core/platform/platform.h"
 #include "core/progress.h"
-#include "reports/downline_index.h"
 
 namespace qdx {
 
@@ -27,16 +27,16 @@ std::optional<int64_t> read_downline_counter(const AppState& state);
 // Brings the cache up to date with the affiliates file: only the records
 // added since the last update are read; a missing or oversized counter
 // rebuilds everything.
-void check_downline(const AppState& state, Progress& progress);
-inline void check_downline(const AppState& state) {
+void refresh_downline_cache(const AppState& state, Progress& progress);
+inline void refresh_downline_cache(const AppState& state) {
     Progress none;
-    check_downline(state, none);
+    refresh_downline_cache(state, none);
 }
 // Rebuilds every list file and the counter from the affiliates file.
-void update_downline(const AppState& state, Progress& progress);
-inline void update_downline(const AppState& state) {
+void rebuild_downline_cache(const AppState& state, Progress& progress);
+inline void rebuild_downline_cache(const AppState& state) {
     Progress none;
-    update_downline(state, none);
+    rebuild_downline_cache(state, none);
 }
 // Both keep the packed index (downline_index.h) in step with the list files.
 

@@ -1,6 +1,6 @@
 // The downline cache: its list files, its counter, and the packed index kept
 // beside them, which must always give the downlines the list files give.
-#include "reports/downline_cache.h"
+#include "core/downline_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -86,11 +86,11 @@ class DownlineCacheTest : public ::testing::Test {
 };
 
 TEST_F(DownlineCacheTest, ListFilesHoldDirectReferralsWithBlanksAroundEachNumber) {
-    check_downline(state);  // no affiliates file: only the folder
+    refresh_downline_cache(state);  // no affiliates file: only the folder
     EXPECT_TRUE(folder_exists(downline_folder(state)));
     EXPECT_FALSE(file_exists(downline_counter_file(state)));
     add({0, 1, 1, 2, 0, 1, 0, 0, 0, 0, 0, 1});
-    check_downline(state);
+    refresh_downline_cache(state);
     EXPECT_EQ(list(0), " 1  5  7  8  9  10  11 ");
     EXPECT_EQ(list(1), " 2  3  6  12 ");
     EXPECT_EQ(list(2), " 4 ");
@@ -102,33 +102,33 @@ TEST_F(DownlineCacheTest, ListFilesHoldDirectReferralsWithBlanksAroundEachNumber
 
 TEST_F(DownlineCacheTest, NewAffiliatesAreAppendedWithoutRebuild) {
     add({0, 1, 2});
-    check_downline(state);
+    refresh_downline_cache(state);
     setList(3, " 99 ");  // a rebuild would empty it again
     add({1, 3, 0});
-    check_downline(state);
+    refresh_downline_cache(state);
     EXPECT_EQ(list(1), " 2  4 ");
     EXPECT_EQ(list(3), " 99  5 ");
     EXPECT_EQ(list(0), " 1  6 ");
     EXPECT_EQ(list(4), "");
     EXPECT_EQ(counter(), " 6 \r\n");
-    check_downline(state);  // up to date: nothing changes
+    refresh_downline_cache(state);  // up to date: nothing changes
     EXPECT_EQ(list(1), " 2  4 ");
 }
 
 TEST_F(DownlineCacheTest, NewRecordsAreTakenInRecordOrder) {
     add({0});
-    check_downline(state);
+    refresh_downline_cache(state);
     // Record 2 names the later record 3, whose own list is then created empty;
     // record 4 names 3 after that and stays listed.
     add({3, 1, 3});
-    check_downline(state);
+    refresh_downline_cache(state);
     EXPECT_EQ(list(3), " 4 ");
     EXPECT_EQ(list(1), " 3 ");
 }
 
 TEST_F(DownlineCacheTest, MissingOversizedOrUnreadableCounterRebuildsListsAndIndex) {
     add({0, 1, 1});
-    check_downline(state);
+    refresh_downline_cache(state);
     for (const char* counterText : std::initializer_list<const char*>{"", " 40 \r\n", nullptr}) {
         SCOPED_TRACE(counterText ? counterText : "no counter");
         setList(2, " 77 ");
@@ -138,7 +138,7 @@ TEST_F(DownlineCacheTest, MissingOversizedOrUnreadableCounterRebuildsListsAndInd
             remove_if_exists(downline_counter_file(state));
             EXPECT_FALSE(load_downline_index(state).has_value());
         }
-        check_downline(state);
+        refresh_downline_cache(state);
         EXPECT_EQ(list(2), "");
         EXPECT_EQ(counter(), " 3 \r\n");
         expectIndexMatchesFiles();
@@ -148,7 +148,7 @@ TEST_F(DownlineCacheTest, MissingOversizedOrUnreadableCounterRebuildsListsAndInd
 TEST_F(DownlineCacheTest, RebuildListsEveryRecordOnceWhateverTheOrder) {
     add({3, 0, 2, 3, 9});  // forward references and a referrer that is not on file
     setList(9, " 1 ");
-    update_downline(state);
+    rebuild_downline_cache(state);
     EXPECT_EQ(list(0), " 2 ");
     EXPECT_EQ(list(2), " 3 ");
     EXPECT_EQ(list(3), " 1  4 ");
@@ -162,7 +162,7 @@ TEST_F(DownlineCacheTest, DownlineComesGenerationByGenerationWithoutDepthLimit) 
     //     4 5   6
     //     7
     add({0, 1, 1, 2, 2, 3, 4, 0, 7, 9, 10, 11});  // 7 <- 9 <- 10 <- 11 <- 12
-    check_downline(state);
+    refresh_downline_cache(state);
     EXPECT_EQ(get_downline(state, 1, 20), (Ids{2, 3, 4, 5, 6, 7, 9, 10, 11, 12}));
     EXPECT_EQ(get_downline(state, 0, 20), (Ids{1, 8, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12}));
     EXPECT_TRUE(get_downline(state, 12, 20).empty());
@@ -173,7 +173,7 @@ TEST_F(DownlineCacheTest, AListThatCannotBeWrittenSaysWhy) {
     add({0, 1});
     fs::create_directories(downline_list_file(state, 1));  // a folder in its place
     try {
-        check_downline(state);
+        refresh_downline_cache(state);
         FAIL() << "the cache was written";
     } catch (const FileError& error) {
         EXPECT_EQ(std::string(error.what()),
@@ -189,7 +189,7 @@ TEST_F(DownlineCacheTest, IndexFollowsTheListFilesAsAffiliatesAreAddedInSteps) {
         count = 0;
         for (int step : {1, 40, 3, 200, 1, 57}) {
             addRandom(step);
-            check_downline(state);
+            refresh_downline_cache(state);
             expectIndexMatchesFiles();
             expectSameDownlines();
         }
@@ -198,7 +198,7 @@ TEST_F(DownlineCacheTest, IndexFollowsTheListFilesAsAffiliatesAreAddedInSteps) {
 
 TEST_F(DownlineCacheTest, ListsChangedBesideTheIndexAreReadFromTheFiles) {
     add({0, 1, 1, 2});
-    check_downline(state);
+    refresh_downline_cache(state);
     setList(1, " 3 ");
     // Moves the folder's time on as any later change to its entries would.
     const fs::path dwl = downline_folder(state);
@@ -206,14 +206,14 @@ TEST_F(DownlineCacheTest, ListsChangedBesideTheIndexAreReadFromTheFiles) {
     EXPECT_FALSE(load_downline_index(state).has_value());
     EXPECT_EQ(get_downline(state, 0, 9), (Ids{1, 3}));
     // The next check packs the lists as they now are.
-    check_downline(state);
+    refresh_downline_cache(state);
     expectIndexMatchesFiles();
     EXPECT_EQ(get_downline(state, 0, 9), (Ids{1, 3}));
 }
 
 TEST_F(DownlineCacheTest, DamagedShortOrStaleIndexIsNotTrusted) {
     addRandom(100);
-    check_downline(state);
+    refresh_downline_cache(state);
     const fs::path index = downline_index_file(state);
     const std::string good = read_whole_file(index);
     {
@@ -232,7 +232,7 @@ TEST_F(DownlineCacheTest, DamagedShortOrStaleIndexIsNotTrusted) {
 
     // An index of another count, put back in place.
     add({2});
-    check_downline(state);
+    refresh_downline_cache(state);
     std::ofstream(index, std::ios::binary) << good;
     EXPECT_FALSE(load_downline_index(state).has_value());
     expectSameDownlines();
@@ -240,10 +240,10 @@ TEST_F(DownlineCacheTest, DamagedShortOrStaleIndexIsNotTrusted) {
 
 TEST_F(DownlineCacheTest, CacheWithoutIndexGetsOneAtTheNextCheck) {
     add({0, 1, 1});
-    check_downline(state);
+    refresh_downline_cache(state);
     remove_if_exists(downline_index_file(state));
     setList(2, " 1 ");  // hand-made cycle 1 -> 2 -> 1, kept as written
-    check_downline(state);
+    refresh_downline_cache(state);
     expectIndexMatchesFiles();
     EXPECT_THROW(get_downline(state, 1, 8), ReportError);
     EXPECT_EQ(get_downline(state, 3, 8), Ids{});
@@ -251,10 +251,10 @@ TEST_F(DownlineCacheTest, CacheWithoutIndexGetsOneAtTheNextCheck) {
 
 TEST_F(DownlineCacheTest, UnreadableListLeavesNoIndexAndFailsWhenRead) {
     add({0, 1});
-    check_downline(state);
+    refresh_downline_cache(state);
     setList(1, " 2 x ");
     remove_if_exists(downline_index_file(state));
-    EXPECT_NO_THROW(check_downline(state));
+    EXPECT_NO_THROW(refresh_downline_cache(state));
     EXPECT_FALSE(file_exists(downline_index_file(state)));
     EXPECT_THROW(get_downline(state, 0, 9), ReportError);
 }

@@ -1,4 +1,4 @@
-#include "reports/downline_index.h"
+#include "core/downline_index.h"
 
 #include <cerrno>
 #include <climits>
@@ -9,10 +9,10 @@
 #include <string>
 
 #include "core/atomic_file.h"
+#include "core/downline_cache.h"
 #include "core/files.h"
 #include "core/platform/platform.h"
 #include "core/record_file.h"
-#include "reports/downline_cache.h"
 
 namespace qdx {
 
