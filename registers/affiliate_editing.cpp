@@ -11,27 +11,36 @@ namespace qdx {
 
 namespace {
 
+// A field of the register; a stored text's width is its record's.
+constexpr FieldEntry entry(Field field, const char* caption, const char* exportTitle = nullptr,
+                           const char* gridTitle = nullptr, int gridColumn = -1) {
+    size_t width = 0;
+    for (const layout::Entry& e : layout::affiliate::kFields)
+        if (e.field == field && e.span.type == layout::Type::Text) width = e.span.width;
+    return {field, width, caption, exportTitle, gridTitle, gridColumn};
+}
+
 // The grid shows the record number, which is the affiliate's ID, first.
 constexpr FieldEntry kFields[] = {
-    {Field::Record, 0, nullptr, nullptr, "Affiliate's ID", 0},
-    {Field::Name, width::kName, "Name", "Name", "Name", 1},
-    {Field::Surname, width::kSurname, "Surname", "Surname", "Surname", 2},
-    {Field::Street, width::kStreet, "Street", "Street", "Street", 3},
-    {Field::City, width::kCity, "City", "City", "City", 4},
-    {Field::PostCod, width::kPostCod, "Post Cod", "Post Cod", "Post_Cod", 5},
-    {Field::Country, width::kCountry, "Country", "Country", "Country", 6},
-    {Field::Phone, width::kPhone, "Phone", "Phone", "Phone", 7},
-    {Field::Email, width::kEmail, "E-mail", "E_mail", "E_mail", 8},
-    {Field::Url, width::kUrl, "URL", "URL", "URL", 9},
-    {Field::AffiliateId, 0, "Affiliate's ID", "Affiliate ID"},
-    {Field::ReferrerId, 0, "Referrer's ID", "Refference ID", "Referrer's ID", 11},
-    {Field::AdditionalInfo, width::kAdditionalInfo, "Additional Info", "Additional Info"},
-    {Field::Level, 0, "Level", "Level", "Level", 10},
-    {Field::Date, 0, "Date", "Date", "Date", 12},
-    {Field::FindName, 0, "Name"},
-    {Field::FindSurname, 0, "Surname"},
-    {Field::FindEmail, 0, "E-mail"},
-    {Field::FindReferrer, 0, "Referrer's ID"},
+    entry(Field::Record, nullptr, nullptr, "Affiliate's ID", 0),
+    entry(Field::Name, "Name", "Name", "Name", 1),
+    entry(Field::Surname, "Surname", "Surname", "Surname", 2),
+    entry(Field::Street, "Street", "Street", "Street", 3),
+    entry(Field::City, "City", "City", "City", 4),
+    entry(Field::PostCod, "Post Cod", "Post Cod", "Post_Cod", 5),
+    entry(Field::Country, "Country", "Country", "Country", 6),
+    entry(Field::Phone, "Phone", "Phone", "Phone", 7),
+    entry(Field::Email, "E-mail", "E_mail", "E_mail", 8),
+    entry(Field::Url, "URL", "URL", "URL", 9),
+    entry(Field::AffiliateId, "Affiliate's ID", "Affiliate ID"),
+    entry(Field::ReferrerId, "Referrer's ID", "Refference ID", "Referrer's ID", 11),
+    entry(Field::AdditionalInfo, "Additional Info", "Additional Info"),
+    entry(Field::Level, "Level", "Level", "Level", 10),
+    entry(Field::Date, "Date", "Date", "Date", 12),
+    entry(Field::FindName, "Name"),
+    entry(Field::FindSurname, "Surname"),
+    entry(Field::FindEmail, "E-mail"),
+    entry(Field::FindReferrer, "Referrer's ID"),
 };
 
 }  // namespace

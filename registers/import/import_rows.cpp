@@ -258,23 +258,19 @@ class MoneyChecks : public RowChecks {
     double largest_;
 };
 
-// The affiliate's text boxes with their fields and widths, to name the
-// columns whose text the save cuts.
+// The affiliate's text boxes with their fields, to name the columns whose
+// text the save cuts; the widths are the record's.
 struct TextBox {
     Field field;
     std::string AffiliateBoxes::*box;
-    size_t width;
+    size_t width = layout::affiliate::span(field).width;
 };
 constexpr TextBox kTextBoxes[] = {
-    {Field::Name, &AffiliateBoxes::name, width::kName},
-    {Field::Surname, &AffiliateBoxes::surname, width::kSurname},
-    {Field::Street, &AffiliateBoxes::street, width::kStreet},
-    {Field::City, &AffiliateBoxes::city, width::kCity},
-    {Field::PostCod, &AffiliateBoxes::postCod, width::kPostCod},
-    {Field::Country, &AffiliateBoxes::country, width::kCountry},
-    {Field::Phone, &AffiliateBoxes::phone, width::kPhone},
-    {Field::Email, &AffiliateBoxes::email, width::kEmail},
-    {Field::Url, &AffiliateBoxes::url, width::kUrl},
+    {Field::Name, &AffiliateBoxes::name},       {Field::Surname, &AffiliateBoxes::surname},
+    {Field::Street, &AffiliateBoxes::street},   {Field::City, &AffiliateBoxes::city},
+    {Field::PostCod, &AffiliateBoxes::postCod}, {Field::Country, &AffiliateBoxes::country},
+    {Field::Phone, &AffiliateBoxes::phone},     {Field::Email, &AffiliateBoxes::email},
+    {Field::Url, &AffiliateBoxes::url},
 };
 
 class AffiliateChecks : public RowChecks {
