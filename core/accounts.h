@@ -76,6 +76,13 @@ ReferralTree activity_tree(const AppState& state);
 void build_accounts_literal(const AppState& state, const DateRange& range, int32_t holdDays = 0);
 void build_activity_literal(const AppState& state, const DateRange& range);
 
+// The commission of a sale of `sum` at a level whose reward is `reward`: in
+// Percents that share of the sum, in Fixed the reward itself.
+inline float reward_for(float reward, bool percent, float sum) {
+    if (percent) return static_cast<float>(static_cast<double>(reward) * sum / 100.0);
+    return reward;
+}
+
 inline float add_single(float total, float amount) {
     return static_cast<float>(static_cast<double>(total) + static_cast<double>(amount));
 }

@@ -382,13 +382,43 @@ std::optional<double> parse_date(std::string_view text, const Regional& regional
                      small_number(t[static_cast<size_t>(o.day)].text));
 }
 
+namespace {
+
+// An amount of at most 3 decimals below 1e11, written in fixed form: the text
+// %.15G gives, since such an amount has at most 14 significant digits and the
+// double nearest to it is far nearer than half a unit of the 15th. False for
+// any other value, which is left to the general writer.
+bool append_thousandths(std::string& out, double value, char separator) {
+    if (!(std::fabs(value) < 1e11)) return false;
+    const double scaled = std::nearbyint(value * 1000);
+    if (scaled / 1000 != value) return false;
+    const auto m = static_cast<int64_t>(std::fabs(scaled));
+    char buffer[24];
+    char* end = buffer;
+    if (value < 0) *end++ = '-';
+    end = std::to_chars(end, buffer + sizeof buffer, m / 1000).ptr;
+    if (int64_t decimals = m % 1000; decimals != 0) {
+        *end++ = separator;
+        int width = 3;
+        for (; decimals % 10 == 0; decimals /= 10) --width;
+        for (int i = width - 1; i >= 0; --i, decimals /= 10)
+            end[i] = static_cast<char>('0' + decimals % 10);
+        end += width;
+    }
+    out.append(buffer, end);
+    return true;
+}
+
+}  // namespace
+
 // std::to_chars renders exactly as printf's %g and a few times faster; the
-// reports format millions of cells.
+// reports format millions of cells, most of them amounts of 3 decimals.
 void append_general(std::string& out, double value, int digits, char separator) {
     if (value == 0 || std::isnan(value)) {
         out += '0';
         return;
     }
+    if (digits == 15 && append_thousandths(out, value, separator)) return;
     char buffer[64];
     char* end =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits)

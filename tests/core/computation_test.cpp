@@ -4,6 +4,7 @@
 #include <random>
 
 #include "core/accounts.h"
+#include "core/corrections.h"
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
@@ -144,6 +145,68 @@ TEST(Computation, FastMatchesLiteralByteForByte) {
             EXPECT_EQ(test::read_file(fast.workFile(name)), test::read_file(literal.workFile(name)))
                 << name << " round " << round;
     }
+}
+
+// Ten million sales on 300,000 affiliates: many windows of sales read and
+// dealt on every core, accounts in several bands. Each account must still
+// get its additions in record order, as the plain walk up the tree adds them.
+TEST(Computation, ParallelWalkMatchesThePlainWalkOnTenMillionSales) {
+    std::mt19937 rng(11);
+    test::TempFolder dir;
+    AppState state(dir.path());
+    const int32_t n = 300000;
+    std::vector<AffiliateRecord> affiliates;
+    affiliates.reserve(n);
+    for (int32_t k = 1; k <= n; ++k) {
+        auto r = static_cast<int32_t>(rng() % static_cast<uint32_t>(k));
+        if (rng() % 50 == 0)
+            r = static_cast<int32_t>(rng() % (n + 5));  // forward, cycles, off file
+        affiliates.push_back(affiliate(k, r, 1, 37000));
+    }
+    std::vector<MoneyRecord> sales(10000000);
+    for (MoneyRecord& sale : sales)
+        sale = {static_cast<int32_t>(rng() % (n + 3)) - 1,
+                static_cast<float>(rng() % 1000000) / 100.0f, 37000.0 + rng() % 60};
+    const DateRange range{37010, 37050};
+    std::vector<RefundRecord> refunds;
+    for (size_t i = 0; i < sales.size(); i += 97) {
+        const MoneyRecord& sale = sales[i];
+        if (sale.affiliateId >= 1 && sale.affiliateId <= n && range.contains(sale.date))
+            refunds.push_back({static_cast<int32_t>(i + 1), sale.sum / 2, 37050});
+    }
+    test::write_affiliates(state, affiliates);
+    test::write_money(state, file::kSales, sales);
+    test::write_refunds(state, refunds);
+    test::write_settings(state,
+                         test::settings("Percents", {12.5f, 5.1f, 3.3f, 2, 1.7f, 1, 0.3f, 0.1f}));
+    load_settings(state);
+
+    const ReferralTree tree = ReferralTree::load(state);
+    std::vector<float> income(n + 1, 0.0f), own(n + 1, 0.0f);
+    auto walk = [&](int32_t seller, auto credit) {
+        int32_t a = seller;
+        for (int level = 1; level <= 8 && tree.contains(a); ++level, a = tree.referrerOf(a))
+            credit(a, level);
+    };
+    for (const MoneyRecord& sale : sales) {
+        if (!range.contains(sale.date) || !tree.contains(sale.affiliateId)) continue;
+        own[sale.affiliateId] = add_single(own[sale.affiliateId], sale.sum);
+        walk(sale.affiliateId, [&](int32_t a, int level) {
+            income[a] = add_single(income[a], level_reward(state.settings, level, sale.sum));
+        });
+    }
+    for (const RefundRecord& refund : refunds) {
+        const MoneyRecord& sale = sales[static_cast<size_t>(refund.sale - 1)];
+        own[sale.affiliateId] = add_single(own[sale.affiliateId], -refund.sum);
+        walk(sale.affiliateId, [&](int32_t a, int level) {
+            income[a] =
+                add_single(income[a], -refund_reward(state.settings, level, refund.sum, sale.sum));
+        });
+    }
+    const AccountTotals totals = account_totals(state, range, tree, true);
+    EXPECT_TRUE(totals.income == income);
+    EXPECT_TRUE(totals.ownSales == own);
+    EXPECT_EQ(totals.notice, "");
 }
 
 }  // namespace

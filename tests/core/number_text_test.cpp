@@ -20,6 +20,12 @@ std::string printf_general(double value, int digits) {
     return buffer;
 }
 
+Regional with_separator(char separator) {
+    Regional r;
+    r.decimalSeparator = separator;
+    return r;
+}
+
 TEST(NumberFormat, MatchesPrintfGeneralFormAcrossTheRange) {
     Regional r;
     std::mt19937_64 random(7);
@@ -43,13 +49,19 @@ TEST(NumberFormat, MatchesPrintfGeneralFormAcrossTheRange) {
         if (std::isfinite(d)) {
             ASSERT_EQ(format_double(d, r), printf_general(d, 15)) << wide;
         }
+        // Amounts of 3 decimals up to the edge of fixed form, and values a
+        // hair away from one, which have more digits to show.
+        const int64_t wholeDigits = static_cast<int64_t>(random() % 15);
+        const auto thousandths = static_cast<int64_t>(random() % 1000000000000000) %
+                                 static_cast<int64_t>(std::pow(10.0, wholeDigits));
+        const double amount = static_cast<double>(random() % 2 ? -thousandths : thousandths) / 1000;
+        ASSERT_EQ(format_double(amount, r), printf_general(amount, 15)) << thousandths;
+        const double near = std::nextafter(amount, 1e300);
+        ASSERT_EQ(format_double(near, r), printf_general(near, 15)) << thousandths;
     }
-}
-
-Regional with_separator(char separator) {
-    Regional r;
-    r.decimalSeparator = separator;
-    return r;
+    for (double edge : {99999999999.999, 1e11, -99999999999.999, 0.001, -0.001, 0.0005, 1e-300})
+        EXPECT_EQ(format_double(edge, r), printf_general(edge, 15)) << edge;
+    EXPECT_EQ(format_double(-1234.5, with_separator(',')), "-1234,5");
 }
 
 // A leading blank keeps the text off the short path.

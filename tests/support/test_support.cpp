@@ -41,8 +41,9 @@ template <class R>
 void append_all(const fs::path& path, const std::vector<R>& records) {
     ensure_folder(path.parent_path());
     RecordFile f(path, R::kSize);
-    int64_t n = f.count();
-    for (const auto& r : records) f.write(++n, r);
+    std::vector<uint8_t> bytes(records.size() * R::kSize);
+    for (size_t i = 0; i < records.size(); ++i) records[i].encode(bytes.data() + i * R::kSize);
+    if (!records.empty()) f.writeBlock(f.count() + 1, bytes.data(), records.size());
 }
 }  // namespace
 
