@@ -98,6 +98,26 @@ void ReportTable::setColumnCount(size_t columns) {
 
 size_t ReportTable::appendRow() { return rows_++; }
 
+size_t ReportTable::appendRows(size_t count) {
+    const size_t first = rows_;
+    rows_ += count;
+    return first;
+}
+
+bool ReportTable::readyColumns(size_t count) {
+    if (count > 0) column(count - 1);
+    for (Column& col : columns_) {
+        if (col.kind == Kind::Detail || col.values.size() >= rows_) continue;
+        // Rows not put yet stay empty, in a column that already has a kind too.
+        if (col.kind != Kind::None || !col.kinds.empty()) {
+            col.kinds.resize(col.values.size(), col.kind);
+            col.kinds.resize(rows_, Kind::None);
+        }
+        col.values.resize(rows_, std::nan(""));
+    }
+    return texts_.empty();
+}
+
 size_t ReportTable::appendTextRow(const std::vector<std::string>& texts) {
     const size_t row = appendRow();
     for (size_t c = 0; c < texts.size(); ++c) setText(row, c, texts[c]);

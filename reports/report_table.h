@@ -79,6 +79,14 @@ struct ReportTable {
     void setColumnCount(size_t columns);
     // Appends an empty row and returns its index.
     size_t appendRow();
+    // Appends `count` empty rows and returns the index of the first.
+    size_t appendRows(size_t count);
+    // Readies columns 0..count-1 for every row, so that until rows are added
+    // the cells of different columns may be put from different threads at
+    // once, one thread a column. False when some data cell is kept as text:
+    // a put may then change the texts all columns share, and the columns
+    // must be put one at a time.
+    bool readyColumns(size_t count);
     // Appends a row of cells kept as text, and returns its index.
     size_t appendTextRow(const std::vector<std::string>& texts);
     // Room for `rows` rows in every column holding numbers.

@@ -4,6 +4,8 @@
 // quickly.
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -108,6 +110,40 @@ TEST_F(TableThreadsTest, ASaveThroughItsReaderBesideTheGridsReadsWritesTheSameTe
     b.join();
     EXPECT_EQ(first, alone(false));
     EXPECT_EQ(second, first);
+}
+
+// The Total row of three columns added up on every core reads as the one of
+// a table that must be added up a column at a time (a cell kept as text).
+TEST(TotalRowThreads, AddedUpOnEveryCoreAsAColumnAtATime) {
+    std::mt19937 rng(5);
+    ReportTable onCores, oneByOne;
+    for (ReportTable* t : {&onCores, &oneByOne})
+        t->setHeader(" Affiliate's ID     | Income       | Payments         |  Balance        ");
+    const Regional comma = [] {
+        Regional r;
+        r.decimalSeparator = ',';
+        return r;
+    }();
+    for (int32_t i = 1; i <= 50'000; ++i) {
+        const float income = static_cast<float>(rng() % 10'000'000) / 7.0f;
+        const float paid = i % 1000 == 0 ? std::numeric_limits<float>::infinity()
+                                         : static_cast<float>(rng() % 100'000) / 3.0f;
+        for (ReportTable* t : {&onCores, &oneByOne}) {
+            const size_t r = t->appendRow();
+            put_long(*t, r, 0, i);
+            put_single(*t, r, 1, income, comma);
+            put_single(*t, r, 2, paid, comma);
+            put_single(*t, r, 3, income - paid, comma);
+        }
+    }
+    oneByOne.setText(1, 0, "1");
+    append_total_row(onCores, {1, 2, 3}, comma);
+    append_total_row(oneByOne, {1, 2, 3}, comma);
+    ASSERT_EQ(onCores.rowCount(), oneByOne.rowCount());
+    for (size_t r = 1; r < onCores.rowCount(); ++r)
+        for (size_t c = 1; c < 4; ++c)
+            ASSERT_EQ(onCores.text(r, c), oneByOne.text(r, c)) << r << " " << c;
+    EXPECT_EQ(onCores.text(onCores.rowCount() - 1, 0), " Total");
 }
 
 }  // namespace
