@@ -1,6 +1,7 @@
 #include "core/tree.h"
 
 #include "core/files.h"
+#include "core/parallel.h"
 #include "core/records.h"
 
 namespace qdx {
@@ -63,13 +64,20 @@ ReferralTree ReferralTree::fromFile(const RecordFile& affiliates) {
     tree.referrer_.resize(static_cast<size_t>(n) + 1, 0);
     tree.level_.resize(static_cast<size_t>(n) + 1, 0);
     tree.date_.resize(static_cast<size_t>(n) + 1, 0);
-    affiliates.scanBlocks(1, n, [&](int64_t first, const uint8_t* bytes, size_t count) {
-        for (size_t i = 0; i < count; ++i, bytes += AffiliateRecord::kSize) {
-            auto k = static_cast<size_t>(first) + i;
-            tree.referrer_[k] = layout::get<layout::affiliate::kReferrerId>(bytes);
-            tree.level_[k] = layout::get<layout::affiliate::kLevel>(bytes);
-            tree.date_[k] = layout::get<layout::affiliate::kDate>(bytes);
-        }
+    // Each core reads a stretch of the file of its own.
+    const size_t parts = n < 65536 ? 1 : core_count();
+    run_parts(parts, [&](size_t t) {
+        const int64_t begin = 1 + n * static_cast<int64_t>(t) / static_cast<int64_t>(parts);
+        const int64_t end = 1 + n * static_cast<int64_t>(t + 1) / static_cast<int64_t>(parts);
+        affiliates.scanBlocks(
+            begin, end - 1, [&](int64_t first, const uint8_t* bytes, size_t count) {
+                for (size_t i = 0; i < count; ++i, bytes += AffiliateRecord::kSize) {
+                    auto k = static_cast<size_t>(first) + i;
+                    tree.referrer_[k] = layout::get<layout::affiliate::kReferrerId>(bytes);
+                    tree.level_[k] = layout::get<layout::affiliate::kLevel>(bytes);
+                    tree.date_[k] = layout::get<layout::affiliate::kDate>(bytes);
+                }
+            });
     });
     return tree;
 }

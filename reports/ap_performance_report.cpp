@@ -7,6 +7,7 @@
 #include "core/corrections.h"
 #include "core/files.h"
 #include "core/ole_date.h"
+#include "core/parallel.h"
 #include "core/record_file.h"
 #include "reports/ap_periods.h"
 #include "reports/report_building.h"
@@ -42,34 +43,38 @@ struct LaterAmount {
 // `column`, then the `later` amounts in their order. The running sum is kept
 // as the cell shows it: each addition is read back from its text as a 4-byte
 // float. Returns the sums as shown.
+// Each period's sum is a chain of its own: the cores share the periods out,
+// each reading the whole file; the caller's thread tells the progress.
 std::vector<float> add_up(ReportTable& table, const std::vector<Period>& periods, size_t column,
                           const std::filesystem::path& path, const Regional& regional,
                           Progress& progress, const std::vector<LaterAmount>& later = {}) {
     std::vector<float> shown(periods.size(), 0.0f);
     std::vector<float> latest(periods.size(), 0.0f);  // the latest sum, before it is shown
-    std::vector<bool> added(periods.size(), false);
+    std::vector<char> added(periods.size(), false);
     RecordFile file(path, MoneyRecord::kSize);
     const double first = periods.front().start, last = periods.back().end;
-    file.scanBlocks(1, file.count(), [&](int64_t k, const uint8_t* bytes, size_t count) {
-        progress.step(k - 1);
-        for (size_t i = 0; i < count; ++i, bytes += MoneyRecord::kSize) {
-            const double date = layout::get<layout::money::kDate>(bytes);
-            // Most records of a long file lie outside a short range.
-            if (!(first <= date && date <= last)) continue;
-            const auto p = period_of(periods, date);
-            if (!p) continue;
-            latest[*p] = shown[*p] + layout::get<layout::money::kSum>(bytes);
-            shown[*p] = shown_single(latest[*p], regional);
-            added[*p] = true;
-        }
+    const size_t threads = file.count() < 65536 ? 1 : std::min(periods.size(), core_count());
+    auto add = [&](size_t p, float amount) {
+        latest[p] = shown[p] + amount;
+        shown[p] = shown_single(latest[p], regional);
+        added[p] = true;
+    };
+    run_parts(threads, [&](size_t t) {
+        file.scanBlocks(1, file.count(), [&](int64_t k, const uint8_t* bytes, size_t count) {
+            if (t == 0) progress.step(k - 1);
+            if (progress.stopRequested()) return;
+            for (size_t i = 0; i < count; ++i, bytes += MoneyRecord::kSize) {
+                const double date = layout::get<layout::money::kDate>(bytes);
+                // Most records of a long file lie outside a short range.
+                if (!(first <= date && date <= last)) continue;
+                const auto p = period_of(periods, date);
+                if (p && *p % threads == t) add(*p, layout::get<layout::money::kSum>(bytes));
+            }
+        });
     });
-    for (const LaterAmount& a : later) {
-        const auto p = period_of(periods, a.date);
-        if (!p) continue;
-        latest[*p] = shown[*p] + a.amount;
-        shown[*p] = shown_single(latest[*p], regional);
-        added[*p] = true;
-    }
+    progress.check();
+    for (const LaterAmount& a : later)
+        if (const auto p = period_of(periods, a.date)) add(*p, a.amount);
     for (size_t p = 0; p < periods.size(); ++p)
         if (added[p]) put_single(table, p + 1, column, latest[p], regional);
     return shown;

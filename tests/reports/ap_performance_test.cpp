@@ -1,11 +1,15 @@
 // The AP performance report: sums month by month, at most 501 months.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <random>
+
 #include "core/ole_date.h"
 #include "reports/ap_periods.h"
 #include "reports/report_asking.h"
 #include "reports/report_export.h"
 #include "reports/reports.h"
+#include "reports/shown_numbers.h"
 #include "support/test_support.h"
 
 namespace qdx {
@@ -57,6 +61,27 @@ TEST_F(ApPerformanceTest, RunningSumsKeepSevenDigitsInTheCell) {
                        {1, 0.4f, ymd(2003, 2, 4)}});
     auto t = ask(state, range, ReportKind::ApPerformance);
     EXPECT_EQ(t.text(2, 2), "1234567");
+}
+
+// Enough sales in mixed date order for the months to be shared out among the
+// cores: every month's sum is still its sales' chain in record order.
+TEST_F(ApPerformanceTest, EachMonthsRunningSumFollowsTheRecordOrderOnEveryCore) {
+    std::mt19937 rng(3);
+    std::vector<MoneyRecord> sales(200'000);
+    // January (from the 15th), February, March (to the 10th): the sum as shown,
+    // and the latest addition, which the cell holds.
+    std::array<float, 3> shown{}, latest{};
+    for (MoneyRecord& sale : sales) {
+        sale = {1, static_cast<float>(rng() % 100'000) / 16.0f, range.from - 3 + rng() % 60};
+        const int month = sale.date < ymd(2003, 2, 1) ? 0 : sale.date < ymd(2003, 3, 1) ? 1 : 2;
+        if (!range.contains(sale.date)) continue;
+        latest[month] = shown[month] + sale.sum;
+        shown[month] = shown_single(latest[month], Regional());
+    }
+    test::write_money(state, file::kSales, sales);
+    auto t = ask(state, range, ReportKind::ApPerformance);
+    for (size_t month = 0; month < 3; ++month)
+        EXPECT_EQ(t.number(month + 1, 2), shown_value(latest[month], Regional())) << month;
 }
 
 TEST_F(ApPerformanceTest, ReversedRangeGivesOneEmptyRowAndMissingFilesCountAsEmpty) {
