@@ -3,6 +3,7 @@
 #include "core/atomic_file.h"
 #include "core/file_names.h"
 #include "core/files.h"
+#include "core/parallel.h"
 #include "core/text_field.h"
 #include "reports/html_text.h"
 
@@ -23,6 +24,44 @@ std::string title_line(const ReportTable& table, const AppState& state) {
 
 namespace {
 
+// Rows rendered by one core before the texts go out, in row order.
+constexpr size_t kRowsPerPart = 16384;
+
+// Renders every row with render(reader, text, row) after `out`, handing the
+// text to `spill` whenever it holds more than `spillAt` bytes. Long reports
+// are rendered a round of stretches at a time, one stretch a core; each core
+// reads through a window of its own, so the grid may be painted from the
+// same table meanwhile.
+template <typename Spill, typename RenderRow>
+void render_rows(const ReportTable& table, std::string& out, size_t spillAt, Spill& spill,
+                 const RenderRow& render) {
+    const size_t rows = table.rowCount();
+    const size_t threads = rows < 2 * kRowsPerPart ? 1 : core_count();
+    if (threads == 1) {
+        ReportTable::Reader reader(table);
+        for (size_t r = 0; r < rows; ++r) {
+            render(reader, out, r);
+            if (out.size() > spillAt) spill(out);
+        }
+        return;
+    }
+    std::vector<std::string> parts(threads);
+    for (size_t first = 0; first < rows; first += threads * kRowsPerPart) {
+        run_parts(threads, [&](size_t t) {
+            ReportTable::Reader reader(table);
+            std::string& text = parts[t];
+            text.clear();
+            const size_t begin = std::min(rows, first + t * kRowsPerPart);
+            const size_t end = std::min(rows, begin + kRowsPerPart);
+            for (size_t r = begin; r < end; ++r) render(reader, text, r);
+        });
+        for (const std::string& text : parts) {
+            out += text;
+            if (out.size() > spillAt) spill(out);
+        }
+    }
+}
+
 // Renders the text export into `out`, handing it to `spill` whenever it holds
 // more than `spillAt` bytes, so that a file can be written piece by piece.
 template <typename Spill>
@@ -31,17 +70,15 @@ void render_text(const ReportTable& table, char separator, const AppState& state
     out += title_line(table, state);
     out += kLineEnd;
     out += kLineEnd;
-    // A window of its own: the grid may be painted from the same table meanwhile.
-    ReportTable::Reader reader(table);
     const size_t columns = table.columnCount();
-    for (size_t r = 0; r < table.rowCount(); ++r) {
-        for (size_t c = 0; c < columns; ++c) {
-            if (c > 0) out += separator;
-            reader.appendText(out, r, c);
-        }
-        out += kLineEnd;
-        if (out.size() > spillAt) spill(out);
-    }
+    render_rows(table, out, spillAt, spill,
+                [&](ReportTable::Reader& reader, std::string& text, size_t r) {
+                    for (size_t c = 0; c < columns; ++c) {
+                        if (c > 0) text += separator;
+                        reader.appendText(text, r, c);
+                    }
+                    text += kLineEnd;
+                });
 }
 
 // Renders the HTML export into `out`, spilling it as render_text does.
@@ -58,26 +95,25 @@ void render_html(const ReportTable& table, const AppState& state, std::string& o
     out += kLineEnd;
     out += "<table cellpadding=2 border=3 align='left'> ";
     out += kLineEnd;
-    std::string cell;
-    ReportTable::Reader reader(table);
     const size_t columns = table.columnCount();
-    for (size_t r = 0; r < table.rowCount(); ++r) {
-        const char* open = r == 0 ? "<th>" : "<td>";
-        const char* close = r == 0 ? "</th>" : "</td>";
-        out += "<tr>";
-        out += kLineEnd;
-        for (size_t c = 0; c < columns; ++c) {
-            out += open;
-            cell.clear();
-            reader.appendText(cell, r, c);
-            append_html_text(out, cell);
-            out += close;
-            out += kLineEnd;
-        }
-        out += "</tr>";
-        out += kLineEnd;
-        if (out.size() > spillAt) spill(out);
-    }
+    render_rows(table, out, spillAt, spill,
+                [&](ReportTable::Reader& reader, std::string& text, size_t r) {
+                    const char* open = r == 0 ? "<th>" : "<td>";
+                    const char* close = r == 0 ? "</th>" : "</td>";
+                    text += "<tr>";
+                    text += kLineEnd;
+                    std::string cell;
+                    for (size_t c = 0; c < columns; ++c) {
+                        text += open;
+                        cell.clear();
+                        reader.appendText(cell, r, c);
+                        append_html_text(text, cell);
+                        text += close;
+                        text += kLineEnd;
+                    }
+                    text += "</tr>";
+                    text += kLineEnd;
+                });
     out += "</body> </html>";
     out += kLineEnd;
 }

@@ -20,8 +20,9 @@
 namespace qdx {
 namespace {
 
-// Well over a block of rows, so that every walk moves the detail window.
-constexpr int32_t kAffiliates = 20'000;
+// Well over a block of rows, so that every walk moves the detail window, and
+// enough for the exports to be rendered on every core.
+constexpr int32_t kAffiliates = 40'000;
 
 class TableThreadsTest : public ::testing::Test {
   protected:
@@ -110,6 +111,21 @@ TEST_F(TableThreadsTest, ASaveThroughItsReaderBesideTheGridsReadsWritesTheSameTe
     b.join();
     EXPECT_EQ(first, alone(false));
     EXPECT_EQ(second, first);
+}
+
+// A long export, rendered a stretch of rows a core, holds every cell as the
+// table reads it, row after row.
+TEST_F(TableThreadsTest, ALongExportRenderedOnEveryCoreHoldsTheCellsInRowOrder) {
+    std::string expected = title_line(table, state) + "\r\n\r\n";
+    const std::vector<std::string> cells = alone(false);
+    for (size_t i = 0; i < cells.size(); ++i) {
+        expected += cells[i];
+        expected += (i + 1) % table.columnCount() == 0 ? "\r\n" : ";";
+    }
+    EXPECT_TRUE(export_text(table, ';', state) == expected);
+    const std::string html = export_html(table, state);
+    EXPECT_NE(html.find("<td>Name15839           </td>"), std::string::npos);
+    EXPECT_EQ(html.rfind("<td> Total</td>"), html.find("<td> Total</td>"));
 }
 
 // The Total row of three columns added up on every core reads as the one of
