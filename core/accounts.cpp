@@ -126,7 +126,8 @@ AccountTotals build_accounts(const AppState& state, const DateRange& range, Prog
                              int32_t holdDays) {
     RecordFile accountsFile(state.workFile(file::kAccounts), AccountRecord::kSize);
     AccountTotals totals =
-        account_totals(state, range, ReferralTree::load(state), false, progress, holdDays);
+        account_totals(state, range, ReferralTree::load(state, ReferralTree::Read::ReferrersOnly),
+                       false, progress, holdDays);
     std::vector<AccountRecord> accounts(totals.income.size());
     for (size_t k = 1; k < accounts.size(); ++k) accounts[k] = {totals.income[k], totals.paid[k]};
     write_records(accountsFile, accounts);

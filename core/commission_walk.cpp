@@ -1,5 +1,6 @@
 #include "core/commission_walk.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/accounts.h"
@@ -56,8 +57,11 @@ struct Credit {
 // Accounts are added a band at a time, a band's totals small enough to stay
 // in a core's cache.
 constexpr int kBandShift = 16;
-// Records read and dealt before their credits are added.
-constexpr int64_t kWindow = int64_t{1} << 18;
+// Records read and dealt before their credits are added: adding a window
+// brings every band's totals into the cache once, so a window holds about a
+// credit for every account (a fourth of the accounts in sales), and at least
+// 2^18 sales.
+int64_t window_for(int32_t accounts) { return std::max<int64_t>(int64_t{1} << 18, accounts / 4); }
 // Rows fetched this many sales early, so that memory works on several at once.
 constexpr size_t kRowAhead = 16;
 
@@ -102,9 +106,10 @@ void add_sales(const RecordFile& sales, const DateRange& earned, const UplineTab
     const size_t cores = core_count();
     // parts[t][band]: what part t of a window credits to the band.
     std::vector<Bands> parts(cores, Bands(bandCount));
-    for (int64_t first = 1; first <= count; first += kWindow) {
+    const int64_t window = window_for(up.count());
+    for (int64_t first = 1; first <= count; first += window) {
         progress.step(first - 1);
-        const int64_t length = std::min(kWindow, count - first + 1);
+        const int64_t length = std::min(window, count - first + 1);
         // (A few thousand records are already worth a second thread.)
         const size_t threads = length < 4096 ? 1 : cores;
         // Part t reads a stretch of the window of its own, earlier parts earlier records.

@@ -52,18 +52,19 @@ int32_t sub_level(const AppState& state, int32_t upline, int32_t affiliate) {
     return 0;
 }
 
-ReferralTree ReferralTree::load(const AppState& state) {
+ReferralTree ReferralTree::load(const AppState& state, Read read) {
     auto path = state.dataFile(file::kAffiliates);
     if (!file_exists(path)) return {};
-    return fromFile(RecordFile(path, AffiliateRecord::kSize));
+    return fromFile(RecordFile(path, AffiliateRecord::kSize), read);
 }
 
-ReferralTree ReferralTree::fromFile(const RecordFile& affiliates) {
+ReferralTree ReferralTree::fromFile(const RecordFile& affiliates, Read read) {
     ReferralTree tree;
     int64_t n = affiliates.count();
+    const bool everything = read == Read::Everything;
     tree.referrer_.resize(static_cast<size_t>(n) + 1, 0);
-    tree.level_.resize(static_cast<size_t>(n) + 1, 0);
-    tree.date_.resize(static_cast<size_t>(n) + 1, 0);
+    tree.level_.assign(everything ? static_cast<size_t>(n) + 1 : 0, 0);
+    tree.date_.assign(everything ? static_cast<size_t>(n) + 1 : 0, 0);
     // Each core reads a stretch of the file of its own.
     const size_t parts = n < 65536 ? 1 : core_count();
     run_parts(parts, [&](size_t t) {
@@ -74,6 +75,7 @@ ReferralTree ReferralTree::fromFile(const RecordFile& affiliates) {
                 for (size_t i = 0; i < count; ++i, bytes += AffiliateRecord::kSize) {
                     auto k = static_cast<size_t>(first) + i;
                     tree.referrer_[k] = layout::get<layout::affiliate::kReferrerId>(bytes);
+                    if (!everything) continue;
                     tree.level_[k] = layout::get<layout::affiliate::kLevel>(bytes);
                     tree.date_[k] = layout::get<layout::affiliate::kDate>(bytes);
                 }

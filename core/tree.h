@@ -27,14 +27,18 @@ RecordFile open_input(const std::filesystem::path& path, size_t recordLength);
 // The referrer, level and registration date of every affiliate, read in one pass.
 class ReferralTree {
   public:
-    static ReferralTree load(const AppState& state);
-    static ReferralTree fromFile(const RecordFile& affiliates);
+    // What is read of each affiliate: the referrer alone is a quarter of the
+    // memory, for the computations that only walk up the tree (levels and
+    // dates then read as 0).
+    enum class Read { Everything, ReferrersOnly };
+    static ReferralTree load(const AppState& state, Read read = Read::Everything);
+    static ReferralTree fromFile(const RecordFile& affiliates, Read read = Read::Everything);
 
     int32_t count() const { return static_cast<int32_t>(referrer_.size()) - 1; }
     bool contains(int64_t id) const { return id >= 1 && id <= count(); }
     int32_t referrerOf(int64_t id) const { return contains(id) ? referrer_[id] : 0; }
-    int32_t levelOf(int64_t id) const { return contains(id) ? level_[id] : 0; }
-    double dateOf(int64_t id) const { return contains(id) ? date_[id] : 0; }
+    int32_t levelOf(int64_t id) const { return contains(id) && !level_.empty() ? level_[id] : 0; }
+    double dateOf(int64_t id) const { return contains(id) && !date_.empty() ? date_[id] : 0; }
     // sub_level over the loaded table, with at most levelsInUse - 1 steps.
     int32_t subLevel(int32_t upline, int32_t affiliate, int32_t levelsInUse) const;
 

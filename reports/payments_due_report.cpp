@@ -60,7 +60,10 @@ ReportTable payments_due_report(const AppState& state, const ReportRequest& requ
     if (request.pages) {
         writer = std::make_unique<PageWriter>(state, request.range, progress);
         if (hold > 0)
-            earned = account_totals(state, request.range, ReferralTree::load(state), false).income;
+            earned =
+                account_totals(state, request.range,
+                               ReferralTree::load(state, ReferralTree::Read::ReferrersOnly), false)
+                    .income;
     }
 
     table.setHeader(" Affiliate's ID     | Payments Due  ");
