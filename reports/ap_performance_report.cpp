@@ -24,14 +24,50 @@ bool on_or_before(double a, double b) { return std::floor(a) <= std::floor(b); }
 
 // The period that holds a date, if any. Periods are disjoint and in
 // order: only the last one starting on or before the date can hold it.
-std::optional<size_t> period_of(const std::vector<Period>& periods, double date) {
-    auto after = std::upper_bound(periods.begin(), periods.end(), date,
-                                  [](double d, const Period& p) { return d < p.start; });
-    if (after == periods.begin()) return std::nullopt;
-    const size_t p = static_cast<size_t>(after - periods.begin()) - 1;
-    if (!(periods[p].start <= date && date <= periods[p].end)) return std::nullopt;
-    return p;
-}
+// Periods that start on whole days (as those of typed dates do) find it by
+// the day, in a table of the range's days; others by a binary search.
+class PeriodFinder {
+  public:
+    explicit PeriodFinder(const std::vector<Period>& periods) : periods_(periods) {
+        first_ = periods.front().start;
+        const double days = std::floor(periods.back().end) - first_ + 1;
+        for (const Period& p : periods)
+            if (p.start != std::floor(p.start)) return;
+        // (501 months have fewer days than this.)
+        if (!(days >= 1 && days <= 20000)) return;
+        lastStarted_.resize(static_cast<size_t>(days));
+        for (size_t d = 0, p = 0; d < lastStarted_.size(); ++d) {
+            while (p + 1 < periods.size() &&
+                   periods[p + 1].start <= first_ + static_cast<double>(d))
+                ++p;
+            lastStarted_[d] = p;
+        }
+    }
+
+    std::optional<size_t> operator()(double date) const {
+        size_t p;
+        if (!lastStarted_.empty()) {
+            // A whole day is on or before the date exactly when it is on or
+            // before the date's day.
+            if (!(date >= first_)) return std::nullopt;
+            const double day = std::floor(date) - first_;
+            if (day >= static_cast<double>(lastStarted_.size())) return std::nullopt;
+            p = lastStarted_[static_cast<size_t>(day)];
+        } else {
+            auto after = std::upper_bound(periods_.begin(), periods_.end(), date,
+                                          [](double d, const Period& q) { return d < q.start; });
+            if (after == periods_.begin()) return std::nullopt;
+            p = static_cast<size_t>(after - periods_.begin()) - 1;
+        }
+        if (!(periods_[p].start <= date && date <= periods_[p].end)) return std::nullopt;
+        return p;
+    }
+
+  private:
+    const std::vector<Period>& periods_;
+    double first_ = 0;
+    std::vector<size_t> lastStarted_;  // per day from the first start: the last period begun
+};
 
 // An amount added to a period after the file's records: a refund, taken off.
 struct LaterAmount {
@@ -54,6 +90,7 @@ std::vector<float> add_up(ReportTable& table, const std::vector<Period>& periods
     RecordFile file(path, MoneyRecord::kSize);
     const double first = periods.front().start, last = periods.back().end;
     const size_t threads = file.count() < 65536 ? 1 : std::min(periods.size(), core_count());
+    const PeriodFinder period_of(periods);
     auto add = [&](size_t p, float amount) {
         latest[p] = shown[p] + amount;
         shown[p] = shown_single(latest[p], regional);
@@ -67,14 +104,14 @@ std::vector<float> add_up(ReportTable& table, const std::vector<Period>& periods
                 const double date = layout::get<layout::money::kDate>(bytes);
                 // Most records of a long file lie outside a short range.
                 if (!(first <= date && date <= last)) continue;
-                const auto p = period_of(periods, date);
+                const auto p = period_of(date);
                 if (p && *p % threads == t) add(*p, layout::get<layout::money::kSum>(bytes));
             }
         });
     });
     progress.check();
     for (const LaterAmount& a : later)
-        if (const auto p = period_of(periods, a.date)) add(*p, a.amount);
+        if (const auto p = period_of(a.date)) add(*p, a.amount);
     for (size_t p = 0; p < periods.size(); ++p)
         if (added[p]) put_single(table, p + 1, column, latest[p], regional);
     return shown;

@@ -1,7 +1,9 @@
 #include "reports/shown_numbers.h"
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 
 namespace qdx {
@@ -31,10 +33,15 @@ double read_back(const std::string& text, const Regional& regional) {
 // division or product, which is what reading the decimal text gives.
 // Nothing when the scaled value lies too near a half to round surely, or the
 // power of ten would not be exact.
+// Written without library calls (ilogb, floor, nearbyint are calls on the
+// baseline x86-64), as every cell of a report and every running total
+// passes here.
 std::optional<double> seven_digit_value(float value) {
     const double a = std::fabs(static_cast<double>(value));
-    // The power of two gives the power of ten to within one; the loop settles it.
-    int k = 6 - static_cast<int>(std::floor(std::ilogb(a) * 0.30102999566398120));
+    // The power of two (a float is a normal double) gives the power of ten to
+    // within one; the loop settles it. 78913 / 2^18 is log10(2) to 6 digits.
+    const int exponent = static_cast<int>((std::bit_cast<uint64_t>(a) >> 52) & 0x7ff) - 1023;
+    int k = 6 - ((exponent * 78913) >> 18);
     for (int tries = 0; tries < 3; ++tries) {
         if (k > kExactPowers || k < -kExactPowers) return std::nullopt;
         // One rounding at most: the scaled value is off by less than 2e-9.
@@ -48,9 +55,12 @@ std::optional<double> seven_digit_value(float value) {
             --k;
             continue;
         }
-        const double fraction = scaled - std::floor(scaled);
+        // Below 2^52 adding 2^52 leaves no fraction: the sum is rounded to
+        // a whole number, halves to even, as nearbyint rounds.
+        constexpr double kWhole = 4503599627370496.0;
+        const double r = (scaled + kWhole) - kWhole;
+        const double fraction = scaled - (r > scaled ? r - 1 : r);
         if (std::fabs(fraction - 0.5) < 1e-6) return std::nullopt;
-        const double r = std::nearbyint(scaled);
         const double back =
             k >= 0 ? r / kPowersOfTen[k] : r * kPowersOfTen[static_cast<size_t>(-k)];
         return value < 0 ? -back : back;
