@@ -75,10 +75,13 @@ void deal(const RecordFile& sales, int64_t first, int64_t last, const DateRange&
     const int32_t n = up.count();
     sales.scanBlocks(first, last, [&](int64_t, const uint8_t* bytes, size_t count) {
         for (size_t i = 0; i < count; ++i, bytes += MoneyRecord::kSize) {
+            // (Only the rows of sales in the range: a month's among a year's are few.)
             if (i + kRowAhead < count) {
-                const int32_t ahead = layout::get<layout::money::kAffiliateId>(
-                    bytes + kRowAhead * MoneyRecord::kSize);
-                if (ahead >= 1 && ahead <= n) __builtin_prefetch(up.row(ahead));
+                const uint8_t* next = bytes + kRowAhead * MoneyRecord::kSize;
+                const int32_t ahead = layout::get<layout::money::kAffiliateId>(next);
+                if (ahead >= 1 && ahead <= n &&
+                    days.contains(layout::get<layout::money::kDate>(next)))
+                    __builtin_prefetch(up.row(ahead));
             }
             if (!days.contains(layout::get<layout::money::kDate>(bytes))) continue;
             const int32_t id = layout::get<layout::money::kAffiliateId>(bytes);
