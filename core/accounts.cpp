@@ -47,12 +47,6 @@ void scan_money(const AppState& state, const DateRange& range, const char* name,
     });
 }
 
-// A sale in the range whose affiliate is on file.
-struct CountedSale {
-    int32_t id;
-    float sum;
-};
-
 // Takes back what each refund's sale paid, on the sale's own walk up the
 // tree, refund after refund in record order.
 void take_back(const std::vector<RangeCorrection>& refunds, const UplineTable& up,
@@ -95,8 +89,8 @@ AccountTotals account_totals(const AppState& state, const DateRange& range,
     PendingCorrections pending = PendingCorrections::refunds(state, range, holdDays);
     {
         const RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
-        add_sales(sales, range.before(holdDays), up, rewards, totals.income,
-                  ownSales ? &totals.ownSales : nullptr, progress);
+        add_sales(sales, range.before(holdDays), n,
+                  {&up, &rewards, &totals.income, ownSales ? &totals.ownSales : nullptr}, progress);
     }
     // Refunds come after the sales of the range.
     CorrectionsInRange refunds = pending.finish(n);
@@ -144,19 +138,11 @@ std::vector<ActivityRecord> build_activity(const AppState& state, const DateRang
         if (r != 0 && range.contains(tree.dateOf(k)) && tree.contains(r))
             ++activity[static_cast<size_t>(r)].newReferrals;
     }
-    // The sales in the range are gathered first, then added with the
-    // accounts of the sales a few ahead already on their way from memory.
-    std::vector<CountedSale> sales;
-    scan_money(state, range, file::kSales, progress, "Adding up the sales",
-               [&](int32_t id, float sum) {
-                   if (tree.contains(id)) sales.push_back({id, sum});
-               });
-    constexpr size_t kAhead = 8;
-    for (size_t i = 0; i < sales.size(); ++i) {
-        if (i + kAhead < sales.size())
-            __builtin_prefetch(&activity[static_cast<size_t>(sales[i + kAhead].id)], 1);
-        auto& volume = activity[static_cast<size_t>(sales[i].id)].volume;
-        volume = add_single(volume, sales[i].sum);
+    {
+        std::vector<float> volumes(static_cast<size_t>(n) + 1, 0.0f);
+        const RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
+        add_sales(sales, range, n, {.ownSales = &volumes}, progress);
+        for (size_t k = 1; k < volumes.size(); ++k) activity[k].volume = volumes[k];
     }
     lower_volumes(refunds_in_range(state, range, n).corrections,
                   [&](int32_t id) -> float& { return activity[static_cast<size_t>(id)].volume; });

@@ -68,27 +68,30 @@ constexpr size_t kRowAhead = 16;
 using Bands = std::vector<std::vector<Credit>>;
 
 // Deals the credits of records first..last into `bands`, in record order.
-void deal(const RecordFile& sales, int64_t first, int64_t last, const DateRange& earned,
-          const UplineTable& up, const LevelRewards& rewards, bool own, Bands& bands) {
+void deal(const RecordFile& sales, int64_t first, int64_t last, const DateRange& earned, int32_t n,
+          const SalesSums& sums, Bands& bands) {
     for (auto& band : bands) band.clear();
     const DateRange days = earned;  // a copy, which the loop keeps in registers
-    const int32_t n = up.count();
+    const bool own = sums.ownSales != nullptr;
+    const UplineTable* upline = sums.income ? sums.up : nullptr;
     sales.scanBlocks(first, last, [&](int64_t, const uint8_t* bytes, size_t count) {
         for (size_t i = 0; i < count; ++i, bytes += MoneyRecord::kSize) {
             // (Only the rows of sales in the range: a month's among a year's are few.)
-            if (i + kRowAhead < count) {
+            if (upline && i + kRowAhead < count) {
                 const uint8_t* next = bytes + kRowAhead * MoneyRecord::kSize;
                 const int32_t ahead = layout::get<layout::money::kAffiliateId>(next);
                 if (ahead >= 1 && ahead <= n &&
                     days.contains(layout::get<layout::money::kDate>(next)))
-                    __builtin_prefetch(up.row(ahead));
+                    __builtin_prefetch(upline->row(ahead));
             }
             if (!days.contains(layout::get<layout::money::kDate>(bytes))) continue;
             const int32_t id = layout::get<layout::money::kAffiliateId>(bytes);
             if (id < 1 || id > n) continue;
             const float sum = layout::get<layout::money::kSum>(bytes);
             if (own) bands[static_cast<size_t>(id) >> kBandShift].push_back({~id, sum});
-            const int32_t* row = up.row(id);
+            if (!upline) continue;
+            const int32_t* row = upline->row(id);
+            const LevelRewards& rewards = *sums.rewards;
             const size_t levels = rewards.levelsFor(sum);
             for (size_t j = 0; j < levels && row[j] != 0; ++j)
                 bands[static_cast<size_t>(row[j]) >> kBandShift].push_back(
@@ -99,17 +102,16 @@ void deal(const RecordFile& sales, int64_t first, int64_t last, const DateRange&
 
 }  // namespace
 
-void add_sales(const RecordFile& sales, const DateRange& earned, const UplineTable& up,
-               const LevelRewards& rewards, std::vector<float>& income,
-               std::vector<float>* ownSales, Progress& progress) {
+void add_sales(const RecordFile& sales, const DateRange& earned, int32_t affiliates,
+               const SalesSums& sums, Progress& progress) {
     if (!sales.isOpen()) return;
     const int64_t count = sales.count();
     progress.stage("Adding up the sales", count, "sales");
-    const size_t bandCount = (static_cast<size_t>(up.count()) >> kBandShift) + 1;
+    const size_t bandCount = (static_cast<size_t>(affiliates) >> kBandShift) + 1;
     const size_t cores = core_count();
     // parts[t][band]: what part t of a window credits to the band.
     std::vector<Bands> parts(cores, Bands(bandCount));
-    const int64_t window = window_for(up.count());
+    const int64_t window = window_for(affiliates);
     for (int64_t first = 1; first <= count; first += window) {
         progress.step(first - 1);
         const int64_t length = std::min(window, count - first + 1);
@@ -119,7 +121,7 @@ void add_sales(const RecordFile& sales, const DateRange& earned, const UplineTab
         run_parts(threads, [&](size_t t) {
             const int64_t begin = first + length * static_cast<int64_t>(t) / threads;
             const int64_t end = first + length * static_cast<int64_t>(t + 1) / threads;
-            deal(sales, begin, end - 1, earned, up, rewards, ownSales != nullptr, parts[t]);
+            deal(sales, begin, end - 1, earned, affiliates, sums, parts[t]);
         });
         // Each thread adds its bands, taking the parts in record order.
         run_parts(threads, [&](size_t t) {
@@ -127,8 +129,8 @@ void add_sales(const RecordFile& sales, const DateRange& earned, const UplineTab
                 for (size_t part = 0; part < threads; ++part)
                     for (const Credit& c : parts[part][band]) {
                         float& total = c.account >= 0
-                                           ? income[static_cast<size_t>(c.account)]
-                                           : (*ownSales)[static_cast<size_t>(~c.account)];
+                                           ? (*sums.income)[static_cast<size_t>(c.account)]
+                                           : (*sums.ownSales)[static_cast<size_t>(~c.account)];
                         total = add_single(total, c.amount);
                     }
         });

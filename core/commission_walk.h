@@ -53,11 +53,19 @@ class LevelRewards {
     size_t deepest_ = 0;
 };
 
-// Adds every sale of `sales` dated in `earned` whose affiliate is on the
-// table: its commissions into `income` (entry k for affiliate k) and, when
-// `ownSales` is given, its sum into the seller's own volume there.
-void add_sales(const RecordFile& sales, const DateRange& earned, const UplineTable& up,
-               const LevelRewards& rewards, std::vector<float>& income,
-               std::vector<float>* ownSales, Progress& progress);
+// What a pass over the sales adds up, entry k for affiliate k: with
+// `income`, the commissions walked up `up` at the `rewards`; with
+// `ownSales`, each seller's own sales volume.
+struct SalesSums {
+    const UplineTable* up = nullptr;
+    const LevelRewards* rewards = nullptr;
+    std::vector<float>* income = nullptr;
+    std::vector<float>* ownSales = nullptr;
+};
+
+// Adds every sale of `sales` dated in `earned` whose affiliate is one of the
+// `affiliates` on file to the `sums`.
+void add_sales(const RecordFile& sales, const DateRange& earned, int32_t affiliates,
+               const SalesSums& sums, Progress& progress);
 
 }  // namespace qdx

@@ -207,6 +207,10 @@ TEST(Computation, ParallelWalkMatchesThePlainWalkOnTenMillionSales) {
     EXPECT_TRUE(totals.income == income);
     EXPECT_TRUE(totals.ownSales == own);
     EXPECT_EQ(totals.notice, "");
+    const std::vector<ActivityRecord> activity = build_activity(state, range);
+    std::vector<float> volumes;
+    for (const ActivityRecord& a : activity) volumes.push_back(a.volume);
+    EXPECT_TRUE(volumes == own);
 }
 
 }  // namespace
