@@ -20,15 +20,12 @@
 namespace qdx {
 namespace {
 
-// Well over a block of rows, so that every walk moves the detail window, and
-// enough for the exports to be rendered on every core.
-constexpr int32_t kAffiliates = 40'000;
-
 class TableThreadsTest : public ::testing::Test {
   protected:
-    TableThreadsTest() : state(folder.path()) {
+    // Well over a block of rows, so that every walk moves the detail window.
+    explicit TableThreadsTest(int32_t affiliates = 20'000) : state(folder.path()) {
         std::vector<AffiliateRecord> records;
-        for (int32_t id = 1; id <= kAffiliates; ++id) {
+        for (int32_t id = 1; id <= affiliates; ++id) {
             AffiliateRecord a = test::affiliate(id, 0, 1 + id % 9, ole_from_ymd(2003, 3, 1),
                                                 "Name" + std::to_string(id));
             a.city = "City" + std::to_string(id * 7);
@@ -39,8 +36,8 @@ class TableThreadsTest : public ::testing::Test {
         // backwards and scattered, then the Total row.
         table.caption = "Accounts_Report";
         table.setHeader(" Affiliate's ID     | Income       ");
-        for (int32_t i = 1; i <= kAffiliates; ++i) {
-            const int32_t id = i > 8'000 && i <= 12'000 ? 20'001 - i : (i * 7919) % kAffiliates + 1;
+        for (int32_t i = 1; i <= affiliates; ++i) {
+            const int32_t id = i > 8'000 && i <= 12'000 ? 20'001 - i : (i * 7919) % affiliates + 1;
             const size_t r = table.appendRow();
             put_long(table, r, 0, id);
             put_single(table, r, 1, static_cast<float>(i) / 8, Regional());
@@ -113,9 +110,15 @@ TEST_F(TableThreadsTest, ASaveThroughItsReaderBesideTheGridsReadsWritesTheSameTe
     EXPECT_EQ(second, first);
 }
 
+// Enough rows for the exports to be rendered on every core.
+class LongTableTest : public TableThreadsTest {
+  protected:
+    LongTableTest() : TableThreadsTest(40'000) {}
+};
+
 // A long export, rendered a stretch of rows a core, holds every cell as the
 // table reads it, row after row.
-TEST_F(TableThreadsTest, ALongExportRenderedOnEveryCoreHoldsTheCellsInRowOrder) {
+TEST_F(LongTableTest, ALongExportRenderedOnEveryCoreHoldsTheCellsInRowOrder) {
     std::string expected = title_line(table, state) + "\r\n\r\n";
     const std::vector<std::string> cells = alone(false);
     for (size_t i = 0; i < cells.size(); ++i) {
