@@ -137,6 +137,7 @@ test-windows:
 	@$(MAKE) --no-print-directory install-packages NEEDED="$(WINDOWS_PACKAGES) ninja-build"
 	@$(MAKE) --no-print-directory $(WINDOWS_BUILD)/CMakeCache.txt
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	mkdir -p $(WINDOWS_BUILD)/wine-prefix
 	$(WINE_ENV) wineserver -p
 	$(WINE_ENV) wineboot </dev/null >/dev/null 2>&1
 	cd $(WINDOWS_BUILD) && $(WINE_ENV) ctest --output-on-failure -j $(JOBS); status=$$?; \
