@@ -34,8 +34,7 @@ constexpr long kStampAt = offsetof(Header, stamp);
 // The folder's modification time; any entry created, renamed or removed in
 // it moves this on.
 int64_t folder_stamp(const AppState& state) {
-    return static_cast<int64_t>(
-        std::filesystem::last_write_time(downline_folder(state)).time_since_epoch().count());
+    return platform::modification_stamp(downline_folder(state));
 }
 
 // FNV-1a over 64-bit words, continued from `h`.

@@ -21,10 +21,13 @@ std::string now_with_offset() {
     const std::time_t t = std::time(nullptr);
     const std::tm local = platform::local_time(t);
     char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
-    std::string s = text;  // ...+0100 → ...+01:00
-    if (s.size() >= 5) s.insert(s.size() - 2, ":");
-    return s;
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    const int offset = platform::utc_offset_minutes(t);
+    const int minutes = offset < 0 ? -offset : offset;
+    char zone[16];  // +01:00
+    std::snprintf(zone, sizeof zone, "%c%02d:%02d", offset < 0 ? '-' : '+', minutes / 60,
+                  minutes % 60);
+    return std::string(text) + zone;
 }
 
 std::string login_name() { return platform::user_name(); }

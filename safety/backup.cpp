@@ -71,16 +71,6 @@ bool is_leftover(const std::string& name) {
     return name.find(".qdx-tmp-") != std::string::npos || name == ".qdx.lock";
 }
 
-std::string now_text() {
-    const std::time_t t = std::time(nullptr);
-    const std::tm local = platform::local_time(t);
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
-    std::string s = text;
-    if (s.size() >= 5) s.insert(s.size() - 2, ":");
-    return s;
-}
-
 bool safe_path(std::string_view p) {
     if (p.empty() || p.front() == '/' || p.back() == '/') return false;
     if (p.find('\\') != std::string_view::npos || p.find('\0') != std::string_view::npos ||
@@ -190,7 +180,7 @@ std::optional<Manifest> parse_manifest(std::string_view text, std::string& error
 
 Manifest write_backup(const fs::path& appDir, const fs::path& target, Progress& progress) {
     Manifest m;
-    m.created = now_text();
+    m.created = history_now();
     std::vector<fs::path> sources;
     progress.stage("Listing the files to back up", 0, "files");
     for (const char* folder : kFolders) {

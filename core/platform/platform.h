@@ -145,6 +145,12 @@ int sync_file_system(const std::filesystem::path& path);
 // 0 when `path` exists and this user may write it, else the error.
 int check_writable(const std::filesystem::path& path);
 
+// A number that moves on whenever the modification time of the file or
+// folder `path` does, at the file system's finest resolution (the C
+// library's times on Windows move only by whole seconds). Throws
+// std::filesystem::filesystem_error when there is no such entry.
+int64_t modification_stamp(const std::filesystem::path& path);
+
 // This process's id.
 long process_id();
 // Whether a process of that id runs (of any user); false for ids below 1.
@@ -160,6 +166,9 @@ std::string user_name();
 bool standard_error_is_terminal();
 // `t` in the local time zone.
 std::tm local_time(std::time_t t);
+// How far the local time zone is ahead of UTC at `t`, in minutes (60 for
+// +01:00); strftime's %z says a zone's name instead on Windows.
+int utc_offset_minutes(std::time_t t);
 // A path for libraries that take names as char strings (libzip): its bytes
 // as they are on POSIX, UTF-8 on Windows.
 std::string narrow_path(const std::filesystem::path& path);

@@ -285,6 +285,15 @@ std::tm local_time(std::time_t t) {
     return local;
 }
 
+int64_t modification_stamp(const fs::path& path) {
+    return static_cast<int64_t>(fs::last_write_time(path).time_since_epoch().count());
+}
+
+int utc_offset_minutes(std::time_t t) {
+    const std::tm local = local_time(t);
+    return static_cast<int>(local.tm_gmtoff / 60);
+}
+
 std::string narrow_path(const fs::path& path) { return path.string(); }
 
 }  // namespace qdx::platform

@@ -280,7 +280,21 @@ int File::truncate(uint64_t length) {
 
 int File::sync() {
     if (!handle_) return EBADF;
-    return ::FlushFileBuffers(handle_of(handle_)) ? 0 : last_error();
+    if (::FlushFileBuffers(handle_of(handle_))) return 0;
+    DWORD error = ::GetLastError();
+    // Windows flushes only through a handle that may write: a file opened
+    // for reading is flushed through a second opening of it that may.
+    if (error == ERROR_ACCESS_DENIED) {
+        const HANDLE writer =
+            ::ReOpenFile(handle_of(handle_), GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
+        if (writer == INVALID_HANDLE_VALUE) return last_error();
+        const bool flushed = ::FlushFileBuffers(writer);
+        error = ::GetLastError();
+        ::CloseHandle(writer);
+        if (flushed) return 0;
+    }
+    return errno_of(error);
 }
 
 int File::syncData() { return sync(); }
@@ -423,6 +437,22 @@ std::tm local_time(std::time_t t) {
     std::tm local{};
     ::localtime_s(&local, &t);
     return local;
+}
+
+int64_t modification_stamp(const fs::path& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.native().c_str(), GetFileExInfoStandard, &data))
+        throw fs::filesystem_error("cannot read the modification time", path,
+                                   std::error_code(last_error(), std::generic_category()));
+    // In 100 ns steps since 1601.
+    return static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                data.ftLastWriteTime.dwLowDateTime);
+}
+
+int utc_offset_minutes(std::time_t t) {
+    // The local time read as if it were UTC, less the time itself.
+    std::tm local = local_time(t);
+    return static_cast<int>((::_mkgmtime(&local) - t) / 60);
 }
 
 std::string narrow_path(const fs::path& path) { return narrow(path.native().c_str()); }

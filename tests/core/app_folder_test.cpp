@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "support/not_on_windows.h"
 #include "support/test_support.h"
 
 namespace qdx {
@@ -12,6 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+#ifndef _WIN32
 // A program folder that cannot be written and a per-user folder that cannot
 // be made: both are named, with why.
 TEST(AppFolder, NoUsableFolderNamesTheFoldersTried) {
@@ -31,6 +33,10 @@ TEST(AppFolder, NoUsableFolderNamesTheFoldersTried) {
     }
     unsetenv("XDG_DATA_HOME");
 }
+#else
+QDX_NOT_ON_WINDOWS(AppFolder, NoUsableFolderNamesTheFoldersTried,
+                   "the per-user folder is set by XDG_DATA_HOME on POSIX (APPDATA on Windows)")
+#endif
 
 }  // namespace
 }  // namespace qdx

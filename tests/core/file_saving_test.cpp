@@ -1,7 +1,9 @@
 // Files replaced as a whole: back copies and what a killed writer leaves.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -9,7 +11,10 @@
 
 #include "core/files.h"
 #include "core/record_file.h"
+#ifndef _WIN32
 #include "support/kill_midway.h"
+#endif
+#include "support/not_on_windows.h"
 #include "support/test_support.h"
 
 namespace qdx {
@@ -35,6 +40,7 @@ TEST(FileSavingTest, ABackCopyIsKeptWhenTheFileCannotBeRead) {
     EXPECT_EQ(entries(copy.parent_path()), 1u);
 }
 
+#ifndef _WIN32
 TEST(FileSavingTest, ATemporaryFileLeftByAKilledWriterGoesAtTheNextWrite) {
     test::TempFolder folder;
     const fs::path target = folder.path() / "Accounts_Report.txt";
@@ -48,7 +54,12 @@ TEST(FileSavingTest, ATemporaryFileLeftByAKilledWriterGoesAtTheNextWrite) {
     EXPECT_EQ(test::read_file(target), "later");
     EXPECT_EQ(entries(folder.path()), 1u);
 }
+#else
+QDX_NOT_ON_WINDOWS(FileSavingTest, ATemporaryFileLeftByAKilledWriterGoesAtTheNextWrite,
+                   "a killed writer is made with fork() and a file size limit")
+#endif
 
+#ifndef _WIN32
 // A link is written through: the file it leads to gets the new bytes, the
 // link stays a link, and no temporary is left beside either.
 TEST(FileSavingTest, ALinkIsWrittenThroughAndStaysALink) {
@@ -79,7 +90,12 @@ TEST(FileSavingTest, ALinkIsWrittenThroughAndStaysALink) {
     EXPECT_TRUE(fs::is_symlink(dangling));
     EXPECT_EQ(test::read_file(folder.path() / "kept" / "next.csv"), "first");
 }
+#else
+QDX_NOT_ON_WINDOWS(FileSavingTest, ALinkIsWrittenThroughAndStaysALink,
+                   "symbolic links need privileges on Windows, and Wine makes none")
+#endif
 
+#ifndef _WIN32
 // Devices, fifos and folders are refused by name, never replaced.
 TEST(FileSavingTest, WhatIsNotARegularFileIsRefusedAndLeftAsItIs) {
     test::TempFolder folder;
@@ -121,6 +137,10 @@ TEST(FileSavingTest, WhatIsNotARegularFileIsRefusedAndLeftAsItIs) {
     EXPECT_EQ(entries(folder.path()), 4u);  // no temporary left
     EXPECT_FALSE(fs::exists("/dev/.null.qdx-tmp-" + std::to_string(::getpid())));
 }
+#else
+QDX_NOT_ON_WINDOWS(FileSavingTest, WhatIsNotARegularFileIsRefusedAndLeftAsItIs,
+                   "fifos and /dev/null are POSIX things")
+#endif
 
 }  // namespace
 }  // namespace qdx

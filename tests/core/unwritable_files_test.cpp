@@ -1,8 +1,10 @@
 // Files Qdx cannot write say so, and why. Tests run as root, for whom
 // permissions stop nothing; sysfs refuses new files and writes even to root.
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -10,10 +12,12 @@
 #include "core/accounts.h"
 #include "core/record_file.h"
 #include "core/records.h"
+#include "support/not_on_windows.h"
 
 namespace qdx {
 namespace {
 
+#ifndef _WIN32
 namespace fs = std::filesystem;
 
 // The error of opening `path` for writing (creating it), 0 when it opened.
@@ -50,6 +54,12 @@ TEST(UnwritableFiles, WritingARecordFileOpenedOnlyForReadingSaysWhy) {
     RecordFile file(readOnly, MoneyRecord::kSize);  // opens for reading
     expect_cannot_write(readOnly, [&] { file.write(1, MoneyRecord{}); });
 }
+#else
+QDX_NOT_ON_WINDOWS(UnwritableFiles, AWorkingFileTheFolderWillNotTakeSaysWhy,
+                   "the folder that takes no file is Linux's sysfs")
+QDX_NOT_ON_WINDOWS(UnwritableFiles, WritingARecordFileOpenedOnlyForReadingSaysWhy,
+                   "the file that takes no write is Linux's sysfs")
+#endif
 
 }  // namespace
 }  // namespace qdx

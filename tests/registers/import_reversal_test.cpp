@@ -14,7 +14,10 @@
 #include "registers/import/csv_import.h"
 #include "registers/refund_editing.h"
 #include "reports/report_kinds.h"
+#ifndef _WIN32
 #include "support/kill_midway.h"
+#endif
+#include "support/not_on_windows.h"
 #include "support/test_support.h"
 
 namespace qdx {
@@ -143,6 +146,7 @@ TEST_F(ImportReversalTest, WhatCannotBeTakenBackIsRefusedWithItsReasonAndNothing
     EXPECT_FALSE(fs::exists(state.dataFile(file::kVoids)));
 }
 
+#ifndef _WIN32
 TEST_F(ImportReversalTest, AKillAtAnyByteLeavesAllOrNoneAndTheNextReversalFinishesIt) {
     import(ImportKind::Sales,
            "affiliate_id,date,sum\n3,2003-03-05,200\n2,2003-03-06,40\n"
@@ -163,6 +167,11 @@ TEST_F(ImportReversalTest, AKillAtAnyByteLeavesAllOrNoneAndTheNextReversalFinish
     EXPECT_THROW(plan_import_reversal(state, 1, march(20)), ReversalRefused);
     EXPECT_EQ(fs::file_size(refunds) % RefundRecord::kSize, 0u);
 }
+#else
+TEST_F(ImportReversalTest, DISABLED_AKillAtAnyByteLeavesAllOrNoneAndTheNextReversalFinishesIt) {
+    GTEST_SKIP() << "not on Windows: a kill halfway is made with fork() and a file size limit";
+}
+#endif
 
 }  // namespace
 }  // namespace qdx

@@ -1,7 +1,9 @@
 // Register payments stopped halfway: by a kill, or by a write that fails.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
+#endif
 
 #include <cerrno>
 
@@ -11,12 +13,16 @@
 #include "core/record_file.h"
 #include "reports/report_totals.h"
 #include "reports/reports.h"
+#ifndef _WIN32
 #include "support/kill_midway.h"
+#endif
+#include "support/not_on_windows.h"
 #include "support/test_support.h"
 
 namespace qdx {
 namespace {
 
+#ifndef _WIN32
 namespace fs = std::filesystem;
 
 class InterruptedAppendTest : public ::testing::Test {
@@ -138,6 +144,14 @@ TEST_F(InterruptedAppendTest, AFailedWriteIsUndoneOrReportedAsPartial) {
     recover_interrupted_appends(state.dataDir());
     EXPECT_EQ(test::read_file(payments()), before);
 }
+#else
+QDX_NOT_ON_WINDOWS(InterruptedAppendTest, KilledMidAppendTheNextOpeningCutsThePartBack,
+                   "a kill halfway is made with fork() and a file size limit")
+QDX_NOT_ON_WINDOWS(InterruptedAppendTest, KilledMidAppendTheNextStartCutsThePartBack,
+                   "a kill halfway is made with fork() and a file size limit")
+QDX_NOT_ON_WINDOWS(InterruptedAppendTest, AFailedWriteIsUndoneOrReportedAsPartial,
+                   "a failing write is made with a file size limit (setrlimit)")
+#endif
 
 }  // namespace
 }  // namespace qdx

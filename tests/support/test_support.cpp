@@ -1,10 +1,13 @@
 #include "support/test_support.h"
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "core/files.h"
@@ -15,9 +18,23 @@ namespace qdx::test {
 namespace fs = std::filesystem;
 
 TempFolder::TempFolder() {
+#ifndef _WIN32
     std::string pattern = (fs::temp_directory_path() / "qdx-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
     path_ = pattern;
+#else
+    // Windows has no mkdtemp: a random name, made only when it is new.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path candidate =
+            fs::temp_directory_path() / ("qdx-test-" + std::to_string(random()));
+        if (fs::create_directory(candidate)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("no temporary folder");
+#endif
 }
 
 TempFolder::~TempFolder() {
