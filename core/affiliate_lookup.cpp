@@ -27,36 +27,38 @@ void visit_affiliate_records(const RecordFile& file, std::span<const int32_t> nu
                              const std::function<void(size_t, const uint8_t*)>& visit) {
     static constexpr uint8_t kAbsent[kSize] = {};
     const int64_t n = file.isOpen() ? file.count() : 0;
-    std::vector<size_t> wanted;
+    // Each wanted number with its place in the list, which keeps equal
+    // numbers in list order once sorted.
+    std::vector<uint64_t> wanted;
     wanted.reserve(numbers.size());
     for (size_t i = 0; i < numbers.size(); ++i) {
         if (numbers[i] >= 1 && numbers[i] <= n)
-            wanted.push_back(i);
+            wanted.push_back(uint64_t(uint32_t(numbers[i])) << 32 | i);
         else
             visit(i, kAbsent);
     }
     if (wanted.empty()) return;
     // Most lists come by number already; sorting them would only cost time.
-    auto byNumber = [&](size_t a, size_t b) { return numbers[a] < numbers[b]; };
-    if (!std::is_sorted(wanted.begin(), wanted.end(), byNumber))
-        std::stable_sort(wanted.begin(), wanted.end(), byNumber);
-    const int64_t first = numbers[wanted.front()];
-    const int64_t last = numbers[wanted.back()];
+    if (!std::is_sorted(wanted.begin(), wanted.end())) std::sort(wanted.begin(), wanted.end());
+    auto number = [](uint64_t w) { return static_cast<int64_t>(w >> 32); };
+    auto place = [](uint64_t w) { return static_cast<size_t>(w & 0xffffffffu); };
+    const int64_t first = number(wanted.front());
+    const int64_t last = number(wanted.back());
     const auto count = static_cast<int64_t>(wanted.size());
     if (last - first > kSpanPerRecord * count + kOneBlock) {
         uint8_t record[kSize];
-        for (size_t i : wanted) {
-            file.readRaw(numbers[i], record);
-            visit(i, record);
+        for (uint64_t w : wanted) {
+            file.readRaw(number(w), record);
+            visit(place(w), record);
         }
         return;
     }
     size_t next = 0;
     file.scanBlocks(first, last, [&](int64_t k0, const uint8_t* block, size_t inBlock) {
         const int64_t end = k0 + static_cast<int64_t>(inBlock);
-        while (next < wanted.size() && numbers[wanted[next]] < end) {
-            const size_t i = wanted[next++];
-            visit(i, block + static_cast<size_t>(numbers[i] - k0) * kSize);
+        while (next < wanted.size() && number(wanted[next]) < end) {
+            const uint64_t w = wanted[next++];
+            visit(place(w), block + static_cast<size_t>(number(w) - k0) * kSize);
         }
     });
 }

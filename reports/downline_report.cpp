@@ -26,8 +26,9 @@ ReportTable downline_report(const AppState& state, const ReportRequest& request,
     ReportTable table = start_report(request);
     table.setHeader(" Sub-level  |  ID |Name     |Surname  | E-mail    |Phone  ");
     table.setPrintLayout({0, 7, 14, 25, 50, 65, 80}, 6);
-    // The names come from each member's record, the full form's address from
-    // the record its ID names (list 1).
+    // The ID and names come from each member's record, the full form's
+    // address from the record its ID names (list 1).
+    table.setDetailColumn(1, Field::AffiliateId);
     constexpr Field kNames[] = {Field::Name, Field::Surname, Field::Email, Field::Phone};
     for (size_t k = 0; k < 4; ++k) table.setDetailColumn(2 + k, kNames[k]);
     if (full) {
@@ -58,7 +59,6 @@ ReportTable downline_report(const AppState& state, const ReportRequest& request,
         const int32_t memberId = layout::get<layout::affiliate::kId>(bytes);
         const size_t r = i + 1;
         put_label(table, r, 0, static_cast<int64_t>(level) - rootLevel);
-        put_label(table, r, 1, memberId);
         names[r] = members[i];
         if (address) (*address)[r] = memberId;
     });

@@ -46,9 +46,26 @@ void render_rows(const ReportTable& table, std::string& out, size_t spillAt, Spi
         return;
     }
     std::vector<std::string> parts(threads);
+    // The affiliates' details are read a round of rows at a time, in one pass.
+    std::unique_ptr<ReportTable::DetailRound> round;
+    size_t roundEnd = 0;
     for (size_t first = 0; first < rows; first += threads * kRowsPerPart) {
+        if (first >= roundEnd) {
+            // Whole rounds of stretches, so that no stretch reads outside its round.
+            const size_t perRound = table.detailRoundRows(round.get());
+            if (perRound != 0) {
+                const size_t step = threads * kRowsPerPart;
+                const size_t count = std::max(step, perRound / step * step);
+                round.reset();
+                round = table.readDetails(first, std::min(rows - first, count));
+                roundEnd = first + count;
+            } else {
+                roundEnd = rows;
+            }
+        }
         run_parts(threads, [&](size_t t) {
             ReportTable::Reader reader(table);
+            reader.useRound(round.get());
             std::string& text = parts[t];
             text.clear();
             const size_t begin = std::min(rows, first + t * kRowsPerPart);

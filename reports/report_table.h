@@ -134,6 +134,27 @@ struct ReportTable {
 
     class Reader;
 
+    // The detail cells of rows first..first+count-1, read in one pass over
+    // the affiliates file, one stretch of it a core: for exports of long
+    // tables, whose records may lie anywhere in the file (a downline lists
+    // the network generation by generation). Null when the table has no
+    // detail column.
+    class DetailRound {
+      public:
+        size_t first = 0, count = 0, lists = 0;
+        // Each (row, list) entry's cells lie in `cells` from offsets[row *
+        // lists + list] on (none: no record), in column order: a text as its
+        // length without trailing blanks and those bytes (the blanks come back
+        // on reading), a whole number as its 4 stored bytes.
+        std::vector<uint32_t> offsets;
+        std::vector<std::string> chunks;  // offset: chunk number << 20 | place
+        size_t bytes = 0;                 // in the cells
+    };
+    std::unique_ptr<DetailRound> readDetails(size_t first, size_t count) const;
+    // The rows a round holds within its memory, from what the `last` round's
+    // rows took when there was one; 0 when there are no detail cells.
+    size_t detailRoundRows(const DetailRound* last = nullptr) const;
+
   private:
     struct Column {
         Kind kind = Kind::None;      // the kind of every cell, unless `kinds` says otherwise
@@ -154,6 +175,9 @@ struct ReportTable {
     void appendCell(std::string& out, size_t row, size_t column,
                     std::unique_ptr<DetailCache>* cache) const;
     const uint8_t* detailRecord(size_t row, size_t list, std::unique_ptr<DetailCache>& cache) const;
+    // A detail cell from a round; false when the round does not hold the row.
+    bool appendFromRound(std::string& out, const DetailRound& round, size_t column,
+                         size_t row) const;
     SharedWindow& sharedWindow() const;
     void forgetWindow();
     static uint64_t key(size_t row, size_t column) { return (uint64_t(row) << 16) | column; }
@@ -182,10 +206,13 @@ class ReportTable::Reader {
     void appendText(std::string& out, size_t row, size_t column);
     std::string text(size_t row, size_t column);
     const ReportTable& table() const { return table_; }
+    // Detail cells of the rows `round` holds come from it (it outlives the use).
+    void useRound(const DetailRound* round) { round_ = round; }
 
   private:
     const ReportTable& table_;
     std::unique_ptr<DetailCache> cache_;
+    const DetailRound* round_ = nullptr;
 };
 
 // A date cell: the regional short date, the OLE date as its number.

@@ -4,6 +4,9 @@
 // quickly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <fstream>
 #include <limits>
 #include <random>
 #include <string>
@@ -129,6 +132,86 @@ TEST_F(LongTableTest, ALongExportRenderedOnEveryCoreHoldsTheCellsInRowOrder) {
     const std::string html = export_html(table, state);
     EXPECT_NE(html.find("<td>Name15839           </td>"), std::string::npos);
     EXPECT_EQ(html.rfind("<td> Total</td>"), html.find("<td> Total</td>"));
+}
+
+// Long exports read the details a round of rows at a time, in one pass over
+// the file: each cell of a round reads as the table's own, whatever the
+// record numbers (scattered, repeated, off file, none) and the field's bytes
+// (trailing blanks kept, other padding kept as it is), and rounds that start
+// anywhere hold only their own rows.
+TEST(DetailRounds, ReadAsTheTableReadsEachCell) {
+    test::TempFolder folder;
+    const AppState state(folder.path());
+    constexpr int32_t kAffiliates = 30'000;
+    std::vector<AffiliateRecord> records;
+    for (int32_t id = 1; id <= kAffiliates; ++id) {
+        AffiliateRecord a = test::affiliate(id, 0, id % 13, ole_from_ymd(2003, 3, 1),
+                                            id % 5 == 0 ? "" : "N" + std::to_string(id) + "  x");
+        a.city = id % 7 == 0 ? std::string(20, 'C') : "City " + std::to_string(id);
+        records.push_back(a);
+    }
+    test::write_affiliates(state, records);
+    {
+        // Record 9's name padded with zero bytes, not blanks.
+        std::fstream file(state.dataFile(file::kAffiliates),
+                          std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(8 * AffiliateRecord::kSize + 10);
+        file.write(std::string(10, '\0').data(), 10);
+    }
+    ReportTable table;
+    table.setHeader("Name|Level|City|Other");
+    table.setAffiliatesFile(state.dataFile(file::kAffiliates));
+    table.setDetailColumn(0, Field::Name);
+    table.setDetailColumn(1, Field::Level);
+    table.setDetailColumn(2, Field::City, 1);
+    constexpr size_t kRows = 70'000;
+    table.appendRows(kRows);
+    std::vector<int32_t>& names = table.recordNumbers(0);
+    std::vector<int32_t>& cities = table.recordNumbers(1);
+    names.assign(kRows + 1, ReportTable::kNoRecord);
+    cities.assign(kRows - 100, ReportTable::kNoRecord);  // shorter than the table
+    std::mt19937 rng(11);
+    for (size_t r = 1; r <= kRows; ++r) {
+        const auto pick = [&]() -> int32_t {
+            switch (rng() % 10) {
+                case 0:
+                    return ReportTable::kNoRecord;
+                case 1:
+                    return static_cast<int32_t>(rng() % 11) - 5;  // before the file
+                case 2:
+                    return kAffiliates + 1 + static_cast<int32_t>(rng() % 5);
+                case 3:
+                    return 9;
+                default:
+                    return 1 + static_cast<int32_t>(rng() % kAffiliates);
+            }
+        };
+        names[r] = pick();
+        if (r < cities.size()) cities[r] = pick();
+        if (r % 1000 == 0) table.put(r, 3, "t" + std::to_string(r), std::nan(""));
+    }
+    table.setText(500, 0, "kept");  // a text in a detail column
+
+    const auto row9 = static_cast<size_t>(std::find(names.begin(), names.end(), 9) - names.begin());
+    ASSERT_EQ(table.text(row9, 0), "N9  x     " + std::string(10, '\0'));
+    for (const auto& [first, count] : {std::pair<size_t, size_t>{1, 70'000}, {37'123, 4'000}}) {
+        const auto round = table.readDetails(first, count);
+        ASSERT_TRUE(round);
+        ReportTable::Reader reader(table);
+        reader.useRound(round.get());
+        for (size_t r = first > 100 ? first - 100 : 1; r <= std::min(kRows, first + count + 100);
+             ++r)
+            for (size_t c = 0; c < 4; ++c)
+                ASSERT_EQ(reader.text(r, c), table.text(r, c)) << r << " " << c;
+    }
+    // The export goes through the rounds and reads as the cells do.
+    std::string expected = title_line(table, state) + "\r\n\r\n";
+    for (size_t r = 0; r <= kRows; ++r)
+        for (size_t c = 0; c < 4; ++c) {
+            expected += table.text(r, c);
+            expected += c == 3 ? "\r\n" : ";";
+        }
+    EXPECT_TRUE(export_text(table, ';', state) == expected);
 }
 
 // The Total row of three columns added up on every core reads as the one of
