@@ -59,6 +59,7 @@ void expect_cases(const char* path, const std::string& name, const fs::path& fol
 }
 
 TEST(ReportCommandLine, AnswersEachMistakeAsBefore) {
+    if (auto why = test::locale_unavailable(test::Invocation().locale)) GTEST_SKIP() << *why;
     test::TempFolder folder;
     const fs::path app = folder.path() / "app";
     fs::create_directories(app);
