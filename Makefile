@@ -4,7 +4,7 @@
 # checks every source's layout; `make fuzz` fuzzes the engine for FUZZ_SECONDS
 # a fuzzer; `make check-windows` compiles the engine for Windows (MinGW-w64);
 # `make test-windows` builds the engine, its tests and the batch programs
-# that need no Qt for Windows and runs the tests under Wine.
+# (without Qt: no PDFs or charts) for Windows and runs the tests under Wine.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES = cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
@@ -120,8 +120,10 @@ check-windows:
 	  $(MINGW_CXX) -std=c++20 -fsyntax-only -Wall -Wextra -Werror -I. -DQDX_VERSION='"check"' {}
 	@echo "$(words $(WINDOWS_CHECKED)) engine sources compile for Windows."
 
-# The engine, its tests, qdx-check and qdx-demo built for Windows by MinGW-w64
-# (without Qt: -DQDX_QT=OFF) in $(WINDOWS_BUILD), the tests run under Wine.
+# The engine, its tests and the four batch programs built for Windows by
+# MinGW-w64 (without Qt: -DQDX_QT=OFF, so qdx-report makes no PDFs or charts)
+# in $(WINDOWS_BUILD), the tests run under Wine (the batch programs' in the
+# en-GB user locale, tests/CMakeLists.txt).
 # Wine keeps its prefix in the build folder and shows no window; its server
 # and services are started first, with nothing of the tests' output, so
 # that none of them holds a test's output open, and stopped at the end.

@@ -1,7 +1,6 @@
 // qdx-import: brings sales, payments, affiliates or refunds in from a CSV file, all
 // rows or none, for scheduled runs. Exit 0 imported (or, with --dry-run,
 // importable), 1 refused with the reasons on standard error, 2 usage.
-#include <QLocale>
 #include <clocale>
 #include <iostream>
 #include <optional>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "cli/batch_folder.h"
+#include "cli/batch_regional.h"
 #include "cli/command_line.h"
 #include "cli/qdx_report_progress.h"
 #include "core/app_folder.h"
@@ -18,7 +18,6 @@
 #include "core/history.h"
 #include "core/regional.h"
 #include "core/text_field.h"
-#include "core/ui/system_regional.h"
 #include "registers/import/csv_import.h"
 #include "registers/import/import_reversal.h"
 #include "safety/backup.h"
@@ -287,7 +286,7 @@ int main(int argc, char** argv) {
     if (!options) return exitCode;
 
     qdx::AppState state;
-    state.regional = qdx::ui::regional_from_locale(QLocale::system());
+    state.regional = qdx::cli::user_regional();
     qdx::FolderLock lock;
     try {
         qdx::cli::open_batch_folder(state, options->app, lock);

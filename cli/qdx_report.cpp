@@ -2,9 +2,10 @@
 // bytes "Save as .txt" would write. Failures print the message the report
 // window would show, naming the step that failed, and exit 1; usage errors
 // exit 2.
+#ifdef QDX_WITH_QT
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QLocale>
+#endif
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
@@ -14,26 +15,29 @@
 #include <memory>
 
 #include "cli/batch_folder.h"
+#include "cli/batch_regional.h"
 #include "cli/qdx_report_options.h"
 #include "cli/qdx_report_progress.h"
 #include "core/app_folder.h"
 #include "core/app_state.h"
 #include "core/ole_date.h"
 #include "core/payment_runs.h"
+#include "core/platform/platform.h"
 #include "core/settings.h"
-#include "core/ui/system_regional.h"
 #include "registers/void_editing.h"
 #include "reports/bank_payouts.h"
-#include "reports/chart/chart_drawing.h"
 #include "reports/csv_export.h"
 #include "reports/payout_file.h"
-#include "reports/print/print_preview.h"
-#include "reports/print/report_printout.h"
 #include "reports/report_export.h"
 #include "reports/report_failures.h"
 #include "reports/report_kinds.h"
 #include "reports/reports.h"
 #include "safety/backup.h"
+#ifdef QDX_WITH_QT
+#include "reports/chart/chart_drawing.h"
+#include "reports/print/print_preview.h"
+#include "reports/print/report_printout.h"
+#endif
 
 namespace {
 
@@ -81,6 +85,8 @@ void step(const char* failed, Step&& run) {
 
 // The text export, a piece at a time.
 void print_to_stdout(const qdx::ReportTable& table, char separator, const qdx::AppState& state) {
+    // The bytes as they are (Windows would add a CR before each LF).
+    qdx::platform::binary_standard_output();
     bool written = true;
     qdx::stream_text(table, separator, state, [&](std::string_view piece) {
         written = written && std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
@@ -129,8 +135,14 @@ void write_payout(const qdx::AppState& state, const Options& o, const qdx::Repor
     std::cerr << qdx::payout_summary(result, request.layout) << "\n";
 }
 
-// The chart as the report window draws it, on the application's palette.
-void write_chart(const qdx::AppState& state, const Options& o, const qdx::ReportTable& table) {
+#ifdef QDX_WITH_QT
+// The PDFs and the chart as the report window prints and draws them, the
+// chart on the application's palette.
+void print_and_draw(const qdx::AppState& state, const Options& o, const qdx::ReportTable& table) {
+    if (o.pdf) step(qdx::kPrintFailed, [&] { qdx::print_report_to_pdf(table, state, *o.pdf); });
+    if (o.previewPdf)
+        step(qdx::kPrintFailed, [&] { qdx::print_preview_to_pdf(table, state, *o.previewPdf); });
+    if (!o.chart) return;
     const auto chart = qdx::chart_data(table, state);
     if (!chart) return;
     const auto style =
@@ -140,6 +152,10 @@ void write_chart(const qdx::AppState& state, const Options& o, const qdx::Report
                                std::filesystem::path(*o.chart));
     });
 }
+#else
+// parse_options refuses --pdf, --preview-pdf and --chart in a build without Qt.
+void print_and_draw(const qdx::AppState&, const Options&, const qdx::ReportTable&) {}
+#endif
 
 // "payment-runs": one line per run of the ledger.
 int list_payment_runs(const qdx::AppState& state) {
@@ -223,10 +239,7 @@ int run(qdx::AppState& state, const Options& o) {
             qdx::save_csv(table, state, shown.progress(),
                           o.rawText ? qdx::CsvTexts::Raw : qdx::CsvTexts::Guarded);
         });
-    if (o.pdf) step(qdx::kPrintFailed, [&] { qdx::print_report_to_pdf(table, state, *o.pdf); });
-    if (o.previewPdf)
-        step(qdx::kPrintFailed, [&] { qdx::print_preview_to_pdf(table, state, *o.previewPdf); });
-    if (o.chart) write_chart(state, o, table);
+    print_and_draw(state, o, table);
     if (o.payout) write_payout(state, o, table);
     print_to_stdout(table, o.separator, state);
     // Registering comes last: once the payments are written nothing else can
@@ -242,6 +255,7 @@ int run(qdx::AppState& state, const Options& o) {
     return 0;
 }
 
+#ifdef QDX_WITH_QT
 // Printing and charts need fonts, and so a GUI application; headless
 // (offscreen) unless told otherwise, so that no display is needed.
 std::unique_ptr<QCoreApplication> make_application(int& argc, char** argv, const Options& o) {
@@ -249,6 +263,7 @@ std::unique_ptr<QCoreApplication> make_application(int& argc, char** argv, const
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     return std::make_unique<QGuiApplication>(argc, argv);
 }
+#endif
 
 }  // namespace
 
@@ -258,13 +273,17 @@ int main(int argc, char** argv) {
             qdx::cli::parse_options(std::vector<std::string>(argv + 1, argv + argc), options))
         return *done;
 
+#ifdef QDX_WITH_QT
     auto app = make_application(argc, argv, options);
     QCoreApplication::setApplicationName("Qdx");
+#else
+    std::setlocale(LC_ALL, "");  // the user's, as Qt sets it
+#endif
     // The engine formats numbers itself; keep the C library's own in "C".
     std::setlocale(LC_NUMERIC, "C");
 
     qdx::AppState state;
-    state.regional = qdx::ui::regional_from_locale(QLocale::system());
+    state.regional = qdx::cli::user_regional();
 
     qdx::FolderLock lock;
     try {

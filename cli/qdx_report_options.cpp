@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iostream>
 #include <iterator>
 #include <utility>
 
@@ -10,6 +11,14 @@
 #include "reports/report_kinds.h"
 
 namespace qdx::cli {
+
+#ifdef QDX_WITH_QT
+const bool kPrintsAndDraws = true;
+#else
+const bool kPrintsAndDraws = false;
+#endif
+const char* const kNoPrintingOrCharts =
+    "this build of qdx-report has no PDF or chart output (it was made without Qt)";
 
 const char* const kUsage =
     "usage: qdx-report [options] REPORT [ID]\n"
@@ -200,6 +209,14 @@ std::optional<int> parse_options(const std::vector<std::string>& args, Options& 
     if (auto mistake =
             check(o, std::move(positional), negativeId, separator, payoutLayout, chartStyle))
         return line.usage_error(*mistake);
+    if (!kPrintsAndDraws && (o.pdf || o.previewPdf || o.chart)) {
+        std::cerr << "qdx-report: "
+                  << (o.pdf          ? "--pdf"
+                      : o.previewPdf ? "--preview-pdf"
+                                     : "--chart")
+                  << ": " << kNoPrintingOrCharts << "\n";
+        return 1;
+    }
     return std::nullopt;
 }
 

@@ -38,10 +38,15 @@ struct Options {
 };
 
 // Reads the arguments after the program name into `o`. Returns the exit code
-// when the program is done: after --help or --version (0), or after a mistake,
-// printed with the usage (2).
+// when the program is done: after --help or --version (0), after a mistake,
+// printed with the usage (2), or after --pdf, --preview-pdf or --chart in a
+// build without Qt, which has no printing or charts (1, with
+// kNoPrintingOrCharts).
 std::optional<int> parse_options(const std::vector<std::string>& args, Options& o);
 
 extern const char* const kUsage;
+// Whether this build prints (--pdf, --preview-pdf) and draws charts (--chart): with Qt only.
+extern const bool kPrintsAndDraws;
+extern const char* const kNoPrintingOrCharts;
 
 }  // namespace qdx::cli

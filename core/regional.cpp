@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/cp1252.h"
 #include "core/ole_date.h"
 #include "core/text_field.h"
 
@@ -297,6 +298,145 @@ std::string Regional::widenYear(std::string_view pattern) {
             out += pattern[i++];
         }
     }
+    return out;
+}
+
+namespace {
+
+bool is_direction_mark(char32_t u) {
+    return u == 0x200E || u == 0x200F || u == 0x061C || (u >= 0x202A && u <= 0x202E) ||
+           (u >= 0x2066 && u <= 0x2069);
+}
+
+// The picture in the engine's code page, so that every date shown reads
+// back: direction marks are invisible and the code page lacks them; quoted
+// text the code page cannot hold, such as the "г" of "d.MM.yy 'г'.", goes
+// with the blanks and dots it leaves at the end.
+std::string engine_date_pattern(std::string_view utf8) {
+    const std::u32string pattern = utf8_code_points(utf8);
+    std::u32string p;
+    bool dropped = false;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const char32_t c = pattern[i];
+        if (is_direction_mark(c)) continue;
+        if (c != U'\'') {
+            p += c;
+            continue;
+        }
+        // Quoted text up to the closing quote; '' stands for a quote.
+        size_t k = i + 1;
+        std::u32string text;
+        for (; k < pattern.size(); ++k) {
+            if (pattern[k] != U'\'') {
+                if (!is_direction_mark(pattern[k])) text += pattern[k];
+            } else if (k + 1 < pattern.size() && pattern[k + 1] == U'\'') {
+                text += pattern[k++];
+            } else {
+                break;
+            }
+        }
+        bool held = true;
+        for (char32_t t : text) held = held && cp1252_holds(t);
+        if (held) {
+            p += U'\'';
+            for (char32_t t : text) p += t == U'\'' ? std::u32string(U"''") : std::u32string(1, t);
+            p += U'\'';
+        } else {
+            dropped = true;
+        }
+        i = k;
+    }
+    if (dropped)
+        while (!p.empty() && (p.back() == U' ' || p.back() == U'.')) p.pop_back();
+    std::string out;
+    for (char32_t c : p) append_utf8(out, c);
+    return utf8_to_cp1252(out);
+}
+
+}  // namespace
+
+Regional regional_from_system(const SystemRegional& system) {
+    Regional r;
+    r.shortDateFormat = Regional::widenYear(engine_date_pattern(system.shortDate));
+    const std::u32string point = utf8_code_points(system.decimalPoint);
+    r.decimalSeparator = point.size() == 1 && point[0] < 0x80 ? static_cast<char>(point[0]) : '.';
+    for (size_t m = 0; m < 12; ++m) {
+        r.monthNames[m] = utf8_to_cp1252(system.monthNames[m]);
+        r.monthAbbreviations[m] = utf8_to_cp1252(system.monthAbbreviations[m]);
+    }
+    return r;
+}
+
+std::string picture_from_strftime(std::string_view format) {
+    std::string out;
+    bool quoting = false;  // inside a quote opened for literal letters
+    auto field = [&](std::string_view letters) {
+        if (quoting) out += '\'';
+        quoting = false;
+        out += letters;
+    };
+    auto literal = [&](char c) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (c == '\'') {
+            out += "''";
+        } else if (letter) {
+            if (!quoting) out += '\'';
+            quoting = true;
+            out += c;
+        } else {
+            if (quoting) out += '\'';
+            quoting = false;
+            out += c;
+        }
+    };
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%' || i + 1 == format.size()) {
+            literal(format[i]);
+            continue;
+        }
+        char c = format[++i];
+        if ((c == 'E' || c == 'O') && i + 1 < format.size()) c = format[++i];
+        switch (c) {
+            case 'd':
+                field("dd");
+                break;
+            case 'e':
+                field("d");
+                break;
+            case 'm':
+                field("MM");
+                break;
+            case 'y':
+                field("yy");
+                break;
+            case 'Y':
+                field("yyyy");
+                break;
+            case 'b':
+            case 'h':
+                field("MMM");
+                break;
+            case 'B':
+                field("MMMM");
+                break;
+            case 'D':
+                field("MM/dd/yy");
+                break;
+            case 'F':
+                field("yyyy-MM-dd");
+                break;
+            case '%':
+                literal('%');
+                break;
+            case 'n':
+            case 't':
+                literal(' ');
+                break;
+            default:
+                break;  // a weekday, an era, a time: nothing the engine shows
+        }
+    }
+    if (quoting) out += '\'';
     return out;
 }
 

@@ -24,6 +24,29 @@ struct Regional {
     static std::string widenYear(std::string_view pattern);
 };
 
+// The regional settings as a system states them, all text in UTF-8: the
+// short date as a picture in the letters Qt and Windows share (d, dd, M, MM,
+// MMM, MMMM, yy, yyyy, 'quoted text', '' for a quote).
+struct SystemRegional {
+    std::string shortDate;
+    std::string decimalPoint;
+    std::array<std::string, 12> monthNames{};
+    std::array<std::string, 12> monthAbbreviations{};
+};
+
+// The engine's value, by the same rules whoever read the system (Qt, or the
+// platform layer where there is no Qt): the picture in Windows-1252 without
+// direction marks, quoted text the code page cannot hold dropped with the
+// blanks and dots it leaves at the end ("d.MM.yy 'г'." reads "d.MM.yyyy"),
+// the year widened; the decimal point when it is one ASCII character, else
+// '.'; month names in Windows-1252.
+Regional regional_from_system(const SystemRegional& system);
+
+// A C library date format (strftime's %d, %e, %m, %y, %Y, %b, %B, %D, %F,
+// %%; the E and O modifiers ignored; other conversions dropped) as a picture
+// of the letters above, its other letters quoted: "%d/%m/%y" is "dd/MM/yy".
+std::string picture_from_strftime(std::string_view format);
+
 // What a stored date that is no calendar date (NaN, infinite, out of the
 // years 100 to 9999) shows as, in windows, searches, exports and reports.
 inline constexpr const char* kDamagedDate = "?";

@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <string>
 
+#include "core/regional.h"
+
 namespace qdx::platform {
 
 // The error in words, as a message ends: "No such file or directory".
@@ -162,6 +164,9 @@ std::filesystem::path program_path();
 std::filesystem::path user_data_folder();
 // The user's login name.
 std::string user_name();
+// Standard output written byte for byte from here on: Windows' C library
+// otherwise writes CR LF for each LF. Nothing to do on POSIX.
+void binary_standard_output();
 // Whether standard error goes to a terminal (and not to a file or a pipe).
 bool standard_error_is_terminal();
 // `t` in the local time zone.
@@ -169,6 +174,17 @@ std::tm local_time(std::time_t t);
 // How far the local time zone is ahead of UTC at `t`, in minutes (60 for
 // +01:00); strftime's %z says a zone's name instead on Windows.
 int utc_offset_minutes(std::time_t t);
+// The user's regional settings as the system states them, for the programs
+// built without Qt (regional_from_system makes the engine's value of them;
+// with Qt the programs read them from QLocale, as the windows do). On
+// Windows the user locale's short date, decimal symbol and month names
+// (GetLocaleInfoEx); elsewhere the C library's locale of the environment
+// (LC_ALL, LC_TIME, LANG...): nl_langinfo's D_FMT translated from strftime's
+// letters, RADIXCHAR and the month names: an approximation of what Qt
+// reads, and the C locale's (MM/dd/yy, '.') when the named locale is not
+// installed.
+SystemRegional user_regional_settings();
+
 // A path for libraries that take names as char strings (libzip): its bytes
 // as they are on POSIX, UTF-8 on Windows.
 std::string narrow_path(const std::filesystem::path& path);

@@ -1,5 +1,7 @@
 // The platform layer on Linux and other POSIX systems.
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -277,6 +279,8 @@ std::string user_name() {
     return std::to_string(::geteuid());
 }
 
+void binary_standard_output() {}
+
 bool standard_error_is_terminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 std::tm local_time(std::time_t t) {
@@ -295,5 +299,29 @@ int utc_offset_minutes(std::time_t t) {
 }
 
 std::string narrow_path(const fs::path& path) { return path.string(); }
+
+SystemRegional user_regional_settings() {
+    locale_t locale = ::newlocale(LC_ALL_MASK, "", locale_t{});
+    if (!locale) locale = ::newlocale(LC_ALL_MASK, "C", locale_t{});
+    // The names are in the locale's code set: UTF-8 or, in the C locale, ASCII.
+    const std::string codeSet = ::nl_langinfo_l(CODESET, locale);
+    const bool utf8 = codeSet == "UTF-8" || codeSet == "utf8";
+    auto text = [&](nl_item item) {
+        std::string s = ::nl_langinfo_l(item, locale);
+        if (!utf8)
+            for (char& c : s)
+                if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+        return s;
+    };
+    SystemRegional r;
+    r.shortDate = picture_from_strftime(text(D_FMT));
+    r.decimalPoint = text(RADIXCHAR);
+    for (int m = 0; m < 12; ++m) {
+        r.monthNames[static_cast<size_t>(m)] = text(MON_1 + m);
+        r.monthAbbreviations[static_cast<size_t>(m)] = text(ABMON_1 + m);
+    }
+    ::freelocale(locale);
+    return r;
+}
 
 }  // namespace qdx::platform

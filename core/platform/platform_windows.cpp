@@ -9,6 +9,7 @@
 #endif
 #include <windows.h>
 // After windows.h:
+#include <fcntl.h>
 #include <io.h>
 
 #include <algorithm>
@@ -431,6 +432,11 @@ std::string user_name() {
     return "?";
 }
 
+void binary_standard_output() {
+    std::fflush(stdout);
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+}
+
 bool standard_error_is_terminal() { return ::_isatty(::_fileno(stderr)) != 0; }
 
 std::tm local_time(std::time_t t) {
@@ -456,5 +462,26 @@ int utc_offset_minutes(std::time_t t) {
 }
 
 std::string narrow_path(const fs::path& path) { return narrow(path.native().c_str()); }
+
+namespace {
+
+std::string user_locale_text(LCTYPE type) {
+    wchar_t text[128];
+    if (::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, text, 128) <= 0) return {};
+    return narrow(text);
+}
+
+}  // namespace
+
+SystemRegional user_regional_settings() {
+    SystemRegional r;
+    r.shortDate = user_locale_text(LOCALE_SSHORTDATE);
+    r.decimalPoint = user_locale_text(LOCALE_SDECIMAL);
+    for (LCTYPE m = 0; m < 12; ++m) {
+        r.monthNames[m] = user_locale_text(LOCALE_SMONTHNAME1 + m);
+        r.monthAbbreviations[m] = user_locale_text(LOCALE_SABBREVMONTHNAME1 + m);
+    }
+    return r;
+}
 
 }  // namespace qdx::platform

@@ -48,12 +48,18 @@ void expect_cases(const char* path, const std::string& name, const fs::path& fol
             return text;
         };
         EXPECT_EQ(o.exitCode, c.exitCode);
-        EXPECT_EQ(o.out, expand(c.out));
+        std::string out = o.out;
+#ifdef _WIN32
+        // Windows' text streams end the lines of a usage or a message in CR LF.
+        if (c.out.find('\r') == std::string::npos) std::erase(out, '\r');
+#endif
+        EXPECT_EQ(out, expand(c.out));
         EXPECT_EQ(o.err, expand(c.err));
     }
 }
 
 TEST(ReportCommandLine, AnswersEachMistakeAsBefore) {
+    if (auto why = test::locale_unavailable(test::Invocation().locale)) GTEST_SKIP() << *why;
     test::TempFolder folder;
     const fs::path app = folder.path() / "app";
     fs::create_directories(app);
@@ -85,7 +91,7 @@ TEST(ReportCommandLine, AnswersEachMistakeAsBefore) {
             {"--app APP --from 32/01/2003 accounts", 1, "",
              "Sorry, you entered an incorrect value\n"},
             {"--app APP --from= accounts", 1, "", "Sorry, you entered an incorrect value\n"},
-            {"--app APP --to '' accounts", 1, "", "Sorry, you entered an incorrect value\n"},
+            {"--app APP --to \"\" accounts", 1, "", "Sorry, you entered an incorrect value\n"},
             {"--app APP --from 2003-03-01 --to 2003-03-31 income-structure x", 1, "",
              "Sorry, you entered an incorrect value\n"},
             {"--app APP network -3", 1, "", "Sorry, there is no Affiliate with that ID\n"},
@@ -130,18 +136,19 @@ TEST(ImportCommandLine, AnswersEachMistakeAsBefore) {
 }
 
 TEST(CheckCommandLine, AnswersEachMistakeAsBefore) {
-    // An installed copy with no --app works on the per-user folder, here an empty one.
     test::TempFolder folder;
+    const fs::path app = folder.path() / "app";
+    fs::create_directories(app);
+    const std::string clean =
+        "No findings: 0 affiliates, 0 sales, 0 payments, 0 communications checked.\n";
+#ifndef _WIN32  // the per-user folder from XDG_DATA_HOME
+    // An installed copy with no --app works on the per-user folder, here an empty one.
     fs::create_directories(folder.path() / "bin");
     fs::create_directories(folder.path() / "share" / "qdx");
     const fs::path program = folder.path() / "bin" / "qdx-check";
     std::error_code linked;
     fs::create_hard_link(QDX_CHECK_PROGRAM, program, linked);
     if (linked) fs::copy_file(QDX_CHECK_PROGRAM, program);
-    const fs::path app = folder.path() / "app";
-    fs::create_directories(app);
-    const std::string clean =
-        "No findings: 0 affiliates, 0 sales, 0 payments, 0 communications checked.\n";
     test::Invocation how;
     how.program = program.string();
     how.env = "XDG_DATA_HOME=" + quoted((folder.path() / "home").string());
@@ -149,6 +156,7 @@ TEST(CheckCommandLine, AnswersEachMistakeAsBefore) {
     EXPECT_EQ(none.exitCode, 0) << none.err;
     EXPECT_EQ(none.out, clean);
     EXPECT_TRUE(fs::exists(folder.path() / "home" / "Qdx"));
+#endif
 
     expect_cases(QDX_CHECK_PROGRAM, "qdx-check", folder.path(), app,
                  {

@@ -1,12 +1,12 @@
 // qdx-import run as a program: exit codes, the reasons on standard error,
 // and a scheduled run's file imported once.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "cli/program_run.h"
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
+#include "support/not_on_windows.h"
 #include "support/test_support.h"
 
 namespace qdx {
@@ -15,6 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using test::Outcome;
+using test::quoted;
 
 // Runs `qdx-import --app <folder>/app <args>` in `folder`.
 Outcome import(const fs::path& folder, const std::string& args) {
@@ -29,6 +30,9 @@ class ImportProgramTest : public ::testing::Test {
         const double day = ole_from_ymd(2003, 3, 1);
         test::write_affiliates(state,
                                {test::affiliate(1, 0, 1, day), test::affiliate(2, 1, 2, day)});
+    }
+    void SetUp() override {
+        if (auto why = test::locale_unavailable(test::Invocation().locale)) GTEST_SKIP() << *why;
     }
     void csv(const std::string& name, const std::string& bytes) {
         write_file_atomically(folder.path() / name, bytes);
@@ -68,8 +72,9 @@ TEST_F(ImportProgramTest, RefusalsListTheFirstHundredReasonsByLineAndColumn) {
 }
 
 TEST_F(ImportProgramTest, AFileIsImportedOnceAndAgainOnlyWhenForced) {
+    QDX_SKIP_WITHOUT_BACKUPS();
     csv("in.csv", "Affiliate_ID;Date;Sum\n1;05/03/2003;4.5\n2;06/03/2003;1\n");
-    const std::string args = "--delimiter ';' --date-format regional sales in.csv";
+    const std::string args = "--delimiter " + quoted(";") + " --date-format regional sales in.csv";
     const Outcome dry = import(folder.path(), "--dry-run " + args);
     EXPECT_EQ(dry.exitCode, 0);
     EXPECT_EQ(dry.out, "2 rows can be imported, total sum 5.5; nothing was written (dry run).\n");
@@ -89,6 +94,7 @@ TEST_F(ImportProgramTest, AFileIsImportedOnceAndAgainOnlyWhenForced) {
 // Every import is preceded by a backup of the data as it was; without one
 // (backups/ cannot be made) nothing is imported.
 TEST_F(ImportProgramTest, AnImportBacksTheDataUpFirstOrImportsNothing) {
+    QDX_SKIP_WITHOUT_BACKUPS();
     csv("in.csv", "affiliate_id,date,sum\n1,2003-03-05,4\n");
     const Outcome done = import(folder.path(), "sales in.csv");
     ASSERT_EQ(done.exitCode, 0) << done.err;
@@ -114,6 +120,7 @@ TEST_F(ImportProgramTest, AnImportBacksTheDataUpFirstOrImportsNothing) {
 
 // An import is listed by number and taken back by it, once.
 TEST_F(ImportProgramTest, AnImportIsListedAndReversedOnce) {
+    QDX_SKIP_WITHOUT_BACKUPS();
     csv("in.csv", "affiliate_id,date,sum\n1,2003-03-05,4\n2,2003-03-06,6\n");
     ASSERT_EQ(import(folder.path(), "sales in.csv").exitCode, 0);
     const Outcome listed = import(folder.path(), "--imports");

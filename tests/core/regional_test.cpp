@@ -119,5 +119,38 @@ TEST(Numbers, RoundedToThreeDecimalsHalvesToEven) {
     EXPECT_EQ(round3_text("not a number", r), "0");
 }
 
+// The system's settings, whoever read them (Qt or the platform layer), made
+// into the engine's by one set of rules.
+TEST(SystemSettings, PicturesBecomeDatesThatReadBack) {
+    SystemRegional system;
+    system.shortDate = "\u200Fd.MM.yy '\u0433'.";  // Bulgarian, with a direction mark
+    system.decimalPoint = ",";
+    system.monthNames[2] = "M\u00E4rz";
+    Regional r = regional_from_system(system);
+    EXPECT_EQ(r.shortDateFormat, "d.MM.yyyy");
+    EXPECT_EQ(r.decimalSeparator, ',');
+    EXPECT_EQ(r.monthNames[2], "M\xE4rz");
+    EXPECT_EQ(format_date(ole_from_ymd(2003, 3, 5), r), "5.03.2003");
+
+    system.shortDate = "dd 'de' MMMM 'de' yyyy";  // quoted text the code page holds stays
+    system.decimalPoint = "\u066B";               // an Arabic decimal separator: not ASCII
+    r = regional_from_system(system);
+    EXPECT_EQ(r.shortDateFormat, "dd 'de' MMMM 'de' yyyy");
+    EXPECT_EQ(r.decimalSeparator, '.');
+    EXPECT_EQ(parse_date(format_date(ole_from_ymd(2003, 3, 5), r), r), ole_from_ymd(2003, 3, 5));
+}
+
+// nl_langinfo(D_FMT) of a few C library locales, in the pictures' letters.
+TEST(SystemSettings, StrftimeFormatsBecomePictures) {
+    EXPECT_EQ(picture_from_strftime("%d/%m/%y"), "dd/MM/yy");    // en_GB
+    EXPECT_EQ(picture_from_strftime("%d.%m.%Y"), "dd.MM.yyyy");  // de_DE
+    EXPECT_EQ(picture_from_strftime("%m/%d/%y"), "MM/dd/yy");    // C, en_US
+    EXPECT_EQ(picture_from_strftime("%Y-%m-%d"), "yyyy-MM-dd");  // sv_SE
+    EXPECT_EQ(picture_from_strftime("%D"), "MM/dd/yy");
+    EXPECT_EQ(picture_from_strftime("%Ey. %e %b"), "yy. d MMM");  // modifiers, a blank-padded day
+    EXPECT_EQ(picture_from_strftime("%a %d de %B"), " dd 'de' MMMM");  // a weekday is dropped
+    EXPECT_EQ(picture_from_strftime("%Y'%m 100%%"), "yyyy''MM 100%");
+}
+
 }  // namespace
 }  // namespace qdx
