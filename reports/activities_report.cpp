@@ -7,7 +7,9 @@
 
 #include "core/accounts.h"
 #include "core/direct_referrals.h"
+#include "core/file_error.h"
 #include "core/files.h"
+#include "core/platform/platform.h"
 #include "core/records.h"
 #include "core/referral_index.h"
 #include "core/tree.h"
@@ -44,8 +46,15 @@ ReportTable activities_report(const AppState& state, const ReportRequest& reques
 
     // An affiliate's network is read from the direct referrals and only its
     // members' sales are added up; the activity file is left unwritten, as
-    // the report would delete it.
+    // the report would delete it, but opened for writing as build_activity
+    // opens it, so that a working file that cannot be written still fails
+    // the report.
     if (id > 0) {
+        const auto working = state.workFile(file::kActivity);
+        platform::File probe;
+        if (const int err = probe.open(working, platform::Mode::ReadWriteCreate); err != 0)
+            throw FileError("write", working, err);
+        probe.close();
         DirectReferrals referrals = DirectReferrals::open(state);
         if (id <= referrals.count()) {
             std::optional<Network> network =
