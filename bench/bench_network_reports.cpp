@@ -24,17 +24,6 @@ namespace fs = std::filesystem;
 
 AppState full_state() { return state_for(full_set()); }
 
-// How many affiliates are below each one. Referrers come before their
-// referrals in the generated sets, so one backward pass adds every subtree
-// into its parent.
-std::vector<int32_t> network_sizes(const ReferralTree& tree) {
-    std::vector<int32_t> below(static_cast<size_t>(tree.count()) + 1, 0);
-    for (int32_t k = tree.count(); k >= 1; --k)
-        if (int32_t p = tree.referrerOf(k); tree.contains(p))
-            below[static_cast<size_t>(p)] += below[static_cast<size_t>(k)] + 1;
-    return below;
-}
-
 // The root with the most affiliates below it.
 int32_t large_network_root(const AppState& state) {
     const ReferralTree tree = ReferralTree::load(state);
@@ -44,17 +33,6 @@ int32_t large_network_root(const AppState& state) {
         if (tree.referrerOf(k) == 0 &&
             below[static_cast<size_t>(k)] > below[static_cast<size_t>(best)])
             best = k;
-    return best;
-}
-
-// The affiliate whose network comes nearest to 2,000 below it.
-int32_t network_of_2000(const AppState& state) {
-    const ReferralTree tree = ReferralTree::load(state);
-    const std::vector<int32_t> below = network_sizes(tree);
-    int32_t best = 1;
-    auto distance = [&](int32_t k) { return std::abs(below[static_cast<size_t>(k)] - 2000); };
-    for (int32_t k = 1; k <= tree.count(); ++k)
-        if (distance(k) < distance(best)) best = k;
     return best;
 }
 

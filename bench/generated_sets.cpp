@@ -64,4 +64,23 @@ DateRange range_of(const SampleShape& shape) {
 
 AppState state_for(const SampleShape& shape) { return state_in(prepared_folder(shape)); }
 
+std::vector<int32_t> network_sizes(const ReferralTree& tree) {
+    // One backward pass adds every subtree into its parent.
+    std::vector<int32_t> below(static_cast<size_t>(tree.count()) + 1, 0);
+    for (int32_t k = tree.count(); k >= 1; --k)
+        if (int32_t p = tree.referrerOf(k); tree.contains(p))
+            below[static_cast<size_t>(p)] += below[static_cast<size_t>(k)] + 1;
+    return below;
+}
+
+int32_t network_of_2000(const AppState& state) {
+    const ReferralTree tree = ReferralTree::load(state);
+    const std::vector<int32_t> below = network_sizes(tree);
+    int32_t best = 1;
+    auto distance = [&](int32_t k) { return std::abs(below[static_cast<size_t>(k)] - 2000); };
+    for (int32_t k = 1; k <= tree.count(); ++k)
+        if (distance(k) < distance(best)) best = k;
+    return best;
+}
+
 }  // namespace qdx::bench

@@ -1,11 +1,14 @@
 #pragma once
 // Generated application folders for the benchmarks, made once and kept in
 // the temporary folder between runs (keyed by size and seed).
+#include <cstdint>
 #include <filesystem>
+#include <vector>
 
 #include "core/app_state.h"
 #include "core/date_range.h"
 #include "core/sample_program.h"
+#include "core/tree.h"
 
 namespace qdx::bench {
 
@@ -26,5 +29,11 @@ AppState state_in(const std::filesystem::path& folder);
 AppState state_for(const SampleShape& shape);  // on the prepared folder
 // The days the shape's sales and payments are spread over.
 DateRange range_of(const SampleShape& shape);
+
+// How many affiliates are below each one (entry k for affiliate k).
+// Referrers come before their referrals in the generated sets.
+std::vector<int32_t> network_sizes(const ReferralTree& tree);
+// The affiliate whose network comes nearest to 2,000 below it.
+int32_t network_of_2000(const AppState& state);
 
 }  // namespace qdx::bench

@@ -139,15 +139,51 @@ std::vector<ActivityRecord> build_activity(const AppState& state, const DateRang
             ++activity[static_cast<size_t>(r)].newReferrals;
     }
     {
-        std::vector<float> volumes(static_cast<size_t>(n) + 1, 0.0f);
-        const RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
-        add_sales(sales, range, n, {.ownSales = &volumes}, progress);
+        const std::vector<float> volumes = activity_volumes(state, range, n, progress);
         for (size_t k = 1; k < volumes.size(); ++k) activity[k].volume = volumes[k];
     }
-    lower_volumes(refunds_in_range(state, range, n).corrections,
-                  [&](int32_t id) -> float& { return activity[static_cast<size_t>(id)].volume; });
     write_records(activityFile, activity);
     return activity;
+}
+
+std::vector<float> activity_volumes(const AppState& state, const DateRange& range,
+                                    int32_t affiliates, Progress& progress) {
+    std::vector<float> volumes(static_cast<size_t>(affiliates) + 1, 0.0f);
+    {
+        const RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
+        add_sales(sales, range, affiliates, {.ownSales = &volumes}, progress);
+    }
+    lower_volumes(refunds_in_range(state, range, affiliates).corrections,
+                  [&](int32_t id) -> float& { return volumes[static_cast<size_t>(id)]; });
+    return volumes;
+}
+
+std::vector<float> network_volumes(const AppState& state, const DateRange& range,
+                                   int32_t affiliates, const Network& network, Progress& progress) {
+    const std::vector<NetworkMember>& members = network.members;
+    std::vector<float> volumes(members.size(), 0.0f);
+    auto volume = [&](int32_t id) -> float& {
+        const auto at =
+            std::lower_bound(members.begin(), members.end(), id,
+                             [](const NetworkMember& m, int32_t k) { return m.id < k; });
+        return volumes[static_cast<size_t>(at - members.begin())];
+    };
+    {
+        const RecordFile sales = open_input(state.dataFile(file::kSales), MoneyRecord::kSize);
+        scan_member_sales(
+            sales, range, affiliates, network.bits,
+            [&](int32_t id, float sum) {
+                float& v = volume(id);
+                v = add_single(v, sum);
+            },
+            progress);
+    }
+    std::vector<RangeCorrection> refunds = refunds_in_range(state, range, affiliates).corrections;
+    std::erase_if(refunds, [&](const RangeCorrection& r) {
+        return r.affiliate < 1 || r.affiliate > affiliates || !network.has(r.affiliate);
+    });
+    lower_volumes(refunds, volume);
+    return volumes;
 }
 
 ReferralTree activity_tree(const AppState& state) {

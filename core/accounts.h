@@ -8,6 +8,7 @@
 
 #include "core/app_state.h"
 #include "core/date_range.h"
+#include "core/direct_referrals.h"
 #include "core/progress.h"
 #include "core/records.h"
 #include "core/tree.h"
@@ -66,6 +67,15 @@ inline std::vector<ActivityRecord> build_activity(const AppState& state, const D
     Progress none;
     return build_activity(state, range, none);
 }
+// The volumes of build_activity alone: entry k (1..affiliates) the own sales
+// of affiliate k in the range, less its refunds of the range.
+std::vector<float> activity_volumes(const AppState& state, const DateRange& range,
+                                    int32_t affiliates, Progress& progress);
+// The same for the members of one network only (entry i for
+// network.members[i]), summed in the same order: the sales file is read
+// whole, but only the members' sales are decoded.
+std::vector<float> network_volumes(const AppState& state, const DateRange& range,
+                                   int32_t affiliates, const Network& network, Progress& progress);
 // The tree build_activity reads: the affiliates file opened as an input
 // (created empty when missing, as long as its folder exists).
 ReferralTree activity_tree(const AppState& state);

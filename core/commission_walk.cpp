@@ -137,4 +137,46 @@ void add_sales(const RecordFile& sales, const DateRange& earned, int32_t affilia
     }
 }
 
+void scan_member_sales(const RecordFile& sales, const DateRange& earned, int32_t affiliates,
+                       const std::vector<uint64_t>& members,
+                       const std::function<void(int32_t, float)>& visit, Progress& progress) {
+    if (!sales.isOpen()) return;
+    const int64_t count = sales.count();
+    progress.stage("Adding up the members' sales", count, "sales");
+    struct Hit {
+        int32_t id;
+        float sum;
+    };
+    const size_t cores = core_count();
+    std::vector<std::vector<Hit>> hits(cores);
+    // A window's hits are held until they are visited: at most a record's
+    // worth for each record of the window.
+    const int64_t window = static_cast<int64_t>(cores) << 18;
+    const auto n = static_cast<uint32_t>(affiliates);
+    const DateRange days = earned;
+    const uint64_t* bits = members.data();
+    for (int64_t first = 1; first <= count; first += window) {
+        progress.step(first - 1);
+        const int64_t length = std::min(window, count - first + 1);
+        const size_t threads = length < 4096 ? 1 : cores;
+        run_parts(threads, [&](size_t t) {
+            const int64_t begin = first + length * static_cast<int64_t>(t) / threads;
+            const int64_t end = first + length * static_cast<int64_t>(t + 1) / threads;
+            std::vector<Hit>& found = hits[t];
+            found.clear();
+            sales.scanBlocks(begin, end - 1, [&](int64_t, const uint8_t* bytes, size_t records) {
+                for (size_t i = 0; i < records; ++i, bytes += MoneyRecord::kSize) {
+                    const int32_t id = layout::get<layout::money::kAffiliateId>(bytes);
+                    const auto k = static_cast<uint32_t>(id);
+                    if (k - 1 >= n || !((bits[k >> 6] >> (k & 63)) & 1)) continue;
+                    if (!days.contains(layout::get<layout::money::kDate>(bytes))) continue;
+                    found.push_back({id, layout::get<layout::money::kSum>(bytes)});
+                }
+            });
+        });
+        for (size_t t = 0; t < threads; ++t)
+            for (const Hit& hit : hits[t]) visit(hit.id, hit.sum);
+    }
+}
+
 }  // namespace qdx

@@ -5,6 +5,7 @@
 // depend on it), while the sales are read and dealt on every core.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/accounts.h"
@@ -67,5 +68,13 @@ struct SalesSums {
 // `affiliates` on file to the `sums`.
 void add_sales(const RecordFile& sales, const DateRange& earned, int32_t affiliates,
                const SalesSums& sums, Progress& progress);
+
+// Calls visit(id, sum) in record order for every sale of `sales` dated in
+// `earned` whose affiliate (1..affiliates) has its bit set in `members` (bit
+// k of word k / 64): each core tests its stretch of the file against the bits
+// before it reads anything else of a record.
+void scan_member_sales(const RecordFile& sales, const DateRange& earned, int32_t affiliates,
+                       const std::vector<uint64_t>& members,
+                       const std::function<void(int32_t, float)>& visit, Progress& progress);
 
 }  // namespace qdx

@@ -62,4 +62,33 @@ std::vector<std::pair<int32_t, int32_t>> LevelMarker::mark(ReferralIndex& index,
     return ranks;
 }
 
+bool write_marked_activity(const AppState& state, const std::vector<float>& volumes,
+                           const Network& network, const DirectReferrals& referrals,
+                           const DateRange& range) {
+    RecordFile activity(state.workFile(file::kActivity), ActivityRecord::kSize);
+    const auto n = static_cast<int32_t>(volumes.size()) - 1;
+    constexpr size_t kBlock = 1 << 16;  // records encoded before they are written
+    std::vector<uint8_t> bytes(kBlock * ActivityRecord::kSize);
+    size_t held = 0;
+    int32_t firstHeld = 1;
+    auto member = network.members.begin();
+    const bool whole = referrals.countRegistered(range, [&](int32_t k, int32_t registered) {
+        const float volume = volumes[static_cast<size_t>(k)];
+        int32_t integer = registered;
+        if (volume > 0) {
+            while (member != network.members.end() && member->id < k) ++member;
+            integer = member != network.members.end() && member->id == k ? member->rank : 0;
+        }
+        ActivityRecord{volume, integer}.encode(bytes.data() + held * ActivityRecord::kSize);
+        if (++held == kBlock) {
+            activity.writeBlock(firstHeld, bytes.data(), held);
+            firstHeld += static_cast<int32_t>(held);
+            held = 0;
+        }
+    });
+    if (!whole) return false;
+    if (held > 0) activity.writeBlock(firstHeld, bytes.data(), held);
+    return firstHeld + static_cast<int32_t>(held) == n + 1;
+}
+
 }  // namespace qdx

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/date_range.h"
+#include "core/direct_referrals.h"
 #include "core/record_file.h"
 #include "core/records.h"
 #include "core/referral_index.h"
@@ -36,5 +38,15 @@ class LevelMarker {
     bool markedOnce_ = false;
     std::vector<int32_t> lastRanked_;  // records the last marking ranked above 0
 };
+
+// Writes records 1..n (n = the volumes' last entry) of the activity file as
+// build_activity and a marking for the network's root leave them: each
+// record's volume, and as its integer, when the volume is above zero, its
+// rank in the network (0 outside it), else its referrals registered within
+// `range`. Records above n are left as they are. False when the index of
+// the referrals proves damaged (the file may then be half written).
+bool write_marked_activity(const AppState& state, const std::vector<float>& volumes,
+                           const Network& network, const DirectReferrals& referrals,
+                           const DateRange& range);
 
 }  // namespace qdx

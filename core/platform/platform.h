@@ -153,6 +153,20 @@ int check_writable(const std::filesystem::path& path);
 // std::filesystem::filesystem_error when there is no such entry.
 int64_t modification_stamp(const std::filesystem::path& path);
 
+// What tells one state of a file from another: its length, the time of its
+// last change (nanoseconds since 1970, UTC) and which file it is (the inode
+// and device; the file index and volume serial number on Windows), so that a
+// file replaced by another of the same length and time still differs.
+struct FileStamp {
+    uint64_t size = 0;
+    int64_t modified = 0;
+    uint64_t file = 0;
+    uint64_t device = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// 0 and the stamp of the file at `path`, or the error.
+int file_stamp(const std::filesystem::path& path, FileStamp& stamp);
+
 // This process's id.
 long process_id();
 // Whether a process of that id runs (of any user); false for ids below 1.

@@ -293,6 +293,16 @@ int64_t modification_stamp(const fs::path& path) {
     return static_cast<int64_t>(fs::last_write_time(path).time_since_epoch().count());
 }
 
+int file_stamp(const fs::path& path, FileStamp& stamp) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return errno;
+    stamp.size = static_cast<uint64_t>(st.st_size);
+    stamp.modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.file = static_cast<uint64_t>(st.st_ino);
+    stamp.device = static_cast<uint64_t>(st.st_dev);
+    return 0;
+}
+
 int utc_offset_minutes(std::time_t t) {
     const std::tm local = local_time(t);
     return static_cast<int>(local.tm_gmtoff / 60);

@@ -455,6 +455,31 @@ int64_t modification_stamp(const fs::path& path) {
                                 data.ftLastWriteTime.dwLowDateTime);
 }
 
+int file_stamp(const fs::path& path, FileStamp& stamp) {
+    // Opened for no access at all: the stamp is read even while another
+    // program has the file open for writing.
+    const HANDLE h = ::CreateFileW(path.native().c_str(), 0,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return last_error();
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool read = ::GetFileInformationByHandle(h, &info) != 0;
+    const int err = read ? 0 : last_error();
+    ::CloseHandle(h);
+    if (!read) return err;
+    auto joined = [](DWORD high, DWORD low) {
+        return (static_cast<uint64_t>(high) << 32) | static_cast<uint64_t>(low);
+    };
+    stamp.size = joined(info.nFileSizeHigh, info.nFileSizeLow);
+    // In 100 ns steps since 1601; 1970 came 11,644,473,600 seconds later.
+    const auto since1601 = static_cast<int64_t>(
+        joined(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+    stamp.modified = (since1601 - 116444736000000000LL) * 100;
+    stamp.file = joined(info.nFileIndexHigh, info.nFileIndexLow);
+    stamp.device = info.dwVolumeSerialNumber;
+    return 0;
+}
+
 int utc_offset_minutes(std::time_t t) {
     // The local time read as if it were UTC, less the time itself.
     std::tm local = local_time(t);

@@ -2,7 +2,9 @@
 // hand-made programs.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <random>
 #include <string>
@@ -94,7 +96,8 @@ TEST_F(ActivitiesTest, StaleRecordsBeyondTheAffiliatesAreNotListed) {
 
 // An ID's activities are the whole network's rows of the affiliates that
 // rank under it by the walk up the referrers, on random forests with
-// cycles, forward IDs and referrers that are not on file.
+// cycles, forward IDs and referrers that are not on file, with the referrals
+// read from the affiliates file and from their index.
 TEST_F(NetworkReportsTest, AnIdListsTheRowsOfItsNetworkByTheWalkUp) {
     std::mt19937 rng(11);
     for (int round = 0; round < 4; ++round) {
@@ -115,6 +118,10 @@ TEST_F(NetworkReportsTest, AnIdListsTheRowsOfItsNetworkByTheWalkUp) {
                  static_cast<float>(rng() % 1000) / 4, march(static_cast<int>(rng() % 40)));
         useSettings("Percents",
                     round % 2 ? std::vector<float>{10, 5} : std::vector<float>{10, 5, 3, 2, 1});
+        if (round >= 2)  // still long enough for the referrals to be indexed
+            std::filesystem::last_write_time(
+                state.dataFile(file::kAffiliates),
+                std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1));
         const Rows all = body(ask(state, range, ReportKind::Activities, 0, false), 4);
         for (int32_t id = 1; id <= n + 2; ++id) {
             Rows expected;
@@ -125,6 +132,57 @@ TEST_F(NetworkReportsTest, AnIdListsTheRowsOfItsNetworkByTheWalkUp) {
             EXPECT_EQ(got, expected) << "round " << round << " ID " << id;
         }
     }
+}
+
+// Income structure leaves the activity file as build_activity and the
+// marking by sub_level leave it, for every ID, whether the referrals are read
+// from the affiliates file or from the index saved beside it once the file
+// has been still; the rows are the marked records with volume above zero.
+TEST_F(NetworkReportsTest, IncomeStructureLeavesTheActivityFileMarked) {
+    std::mt19937 rng(3);
+    const int n = 40;
+    std::vector<AffiliateRecord> affiliates;
+    for (int k = 1; k <= n; ++k) {
+        int r = static_cast<int>(rng() % static_cast<unsigned>(n + 3));
+        if (rng() % 5 == 0) r = 0;
+        affiliates.push_back(affiliate(k, r, 1 + k % 5, march(1 + static_cast<int>(rng() % 40))));
+    }
+    test::write_affiliates(state, affiliates);
+    for (int i = 0; i < 120; ++i)
+        sale(static_cast<int32_t>(rng() % static_cast<unsigned>(n + 2)),
+             static_cast<float>(static_cast<int>(rng() % 1000) - 100) / 4,
+             march(static_cast<int>(rng() % 40)));
+    useSettings("Percents", {10, 5, 3});
+    for (bool aged : {false, true}) {
+        if (aged)
+            std::filesystem::last_write_time(
+                state.dataFile(file::kAffiliates),
+                std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1));
+        for (int32_t id = 1; id <= n; ++id) {
+            // A stale record beyond the affiliates stays as it is.
+            RecordFile(state.workFile(file::kActivity), ActivityRecord::kSize)
+                .write(n + 1, ActivityRecord{7, 7});
+            const Rows rows = body(ask(state, range, ReportKind::IncomeStructure, id, false), 2);
+            const std::string left = test::read_file(state.workFile(file::kActivity));
+            build_activity_literal(state, range);
+            Rows expected;
+            {
+                RecordFile activity(state.workFile(file::kActivity), ActivityRecord::kSize);
+                for (int32_t k = 1; k <= n; ++k) {
+                    ActivityRecord a = activity.read<ActivityRecord>(k);
+                    if (a.volume <= 0) continue;
+                    a.newReferrals = sub_level(state, id, k);
+                    activity.write(k, a);
+                    if (a.newReferrals != 0)
+                        expected.push_back({std::to_string(k), std::to_string(a.newReferrals - 1)});
+                }
+            }
+            expected.push_back({" Total", ""});
+            EXPECT_EQ(left, test::read_file(state.workFile(file::kActivity))) << "ID " << id;
+            EXPECT_EQ(rows, expected) << "ID " << id;
+        }
+    }
+    EXPECT_TRUE(std::filesystem::exists(state.dataFile("referrals.idx")));
 }
 
 // A chain 1 <- 2 <- 3 <- 4, with 5 under 1 selling nothing.
