@@ -126,16 +126,23 @@ std::unique_ptr<ReportTable::DetailRound> ReportTable::readDetails(size_t first,
             }
             size_t end = b + 1;  // a run of blocks with something wanted
             while (end < to && start[end] != start[end + 1]) ++end;
-            file.scanBlocks(static_cast<int64_t>(b) * kBlockRecords + 1,
-                            std::min(onFile, static_cast<int64_t>(end) * kBlockRecords),
-                            [&](int64_t k0, const uint8_t* block, size_t) {
-                                const auto at = static_cast<size_t>((k0 - 1) / kBlockRecords);
-                                for (uint32_t i = start[at]; i < start[at + 1]; ++i) {
-                                    const uint32_t e = entries[i];
-                                    const auto k = static_cast<size_t>(numberOf(e) - k0);
-                                    round->offsets[e] = encode(chunks[t], e, block + k * kRecord);
-                                }
-                            });
+            file.scanBlocks(
+                static_cast<int64_t>(b) * kBlockRecords + 1,
+                std::min(onFile, static_cast<int64_t>(end) * kBlockRecords),
+                [&](int64_t k0, const uint8_t* block, size_t records) {
+                    // The entries of this stretch of the file, whatever
+                    // size the reads come in.
+                    const int64_t k1 = k0 + static_cast<int64_t>(records);
+                    const auto last = static_cast<size_t>((k1 - 2) / kBlockRecords);
+                    for (auto at = static_cast<size_t>((k0 - 1) / kBlockRecords); at <= last; ++at)
+                        for (uint32_t i = start[at]; i < start[at + 1]; ++i) {
+                            const uint32_t e = entries[i];
+                            const int64_t k = numberOf(e);
+                            if (k < k0 || k >= k1) continue;
+                            round->offsets[e] =
+                                encode(chunks[t], e, block + static_cast<size_t>(k - k0) * kRecord);
+                        }
+                });
             b = end;
         }
     });
