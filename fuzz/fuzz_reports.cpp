@@ -10,9 +10,6 @@
 //   bytes 3-4  first day of the range, days after kFirstDay
 //   bytes 5-6  length of the range in days
 // A file the input does not reach is missing from the folder.
-#include <signal.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +20,7 @@
 #include <string_view>
 
 #include "core/app_state.h"
+#include "core/platform/platform.h"
 #include "core/record_file.h"
 #include "core/records.h"
 #include "core/settings.h"
@@ -56,7 +54,8 @@ const fs::path& scratch_folder() {
     static const fs::path folder = [] {
         fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
         remove_abandoned_folders(base);
-        fs::path f = base / (std::string(kScratchPrefix) + std::to_string(::getpid()));
+        fs::path f =
+            base / (std::string(kScratchPrefix) + std::to_string(qdx::platform::process_id()));
         fs::remove_all(f);
         fs::create_directories(f);
         std::atexit([] { fs::remove_all(scratch_folder()); });
