@@ -44,8 +44,7 @@ void remove_abandoned_folders(const fs::path& base) {
         const std::string name = entry.path().filename().string();
         if (name.rfind(kScratchPrefix, 0) != 0) continue;
         const long pid = std::strtol(name.c_str() + kScratchPrefix.size(), nullptr, 10);
-        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
-            fs::remove_all(entry.path(), ec);
+        if (pid > 0 && !qdx::platform::process_running(pid)) fs::remove_all(entry.path(), ec);
     }
 }
 
