@@ -26,8 +26,11 @@ inline float get_f32(const uint8_t* p) {
     return std::bit_cast<float>(static_cast<uint32_t>(get_i32(p)));
 }
 inline double get_f64(const uint8_t* p) {
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
+    // Spelled out, so that the compiler sees one 8-byte load (a loop over
+    // the bytes stays a loop, and every date of every scan goes through it).
+    const uint64_t v = uint64_t(p[0]) | (uint64_t(p[1]) << 8) | (uint64_t(p[2]) << 16) |
+                       (uint64_t(p[3]) << 24) | (uint64_t(p[4]) << 32) | (uint64_t(p[5]) << 40) |
+                       (uint64_t(p[6]) << 48) | (uint64_t(p[7]) << 56);
     return std::bit_cast<double>(v);
 }
 void put_i16(uint8_t* p, int16_t v);
