@@ -75,28 +75,43 @@ struct LaterAmount {
     float amount;
 };
 
+// The running sums of periods as their cells show them: each addition is
+// read back from its text as a 4-byte float.
+struct PeriodSums {
+    std::vector<float> shown, latest;  // latest: the sum before it is shown
+    std::vector<char> added;
+    explicit PeriodSums(size_t n) : shown(n, 0.0f), latest(n, 0.0f), added(n, false) {}
+    void add(size_t p, float amount, const Regional& regional) {
+        latest[p] = shown[p] + amount;
+        shown[p] = shown_single(latest[p], regional);
+        added[p] = true;
+    }
+    void take(const PeriodSums& from, size_t p) {
+        shown[p] = from.shown[p];
+        latest[p] = from.latest[p];
+        added[p] = from.added[p];
+    }
+};
+
 // Adds every record's sum dated within a period to that period's cell in
-// `column`, then the `later` amounts in their order. The running sum is kept
-// as the cell shows it: each addition is read back from its text as a 4-byte
-// float. Returns the sums as shown.
+// `column`, then the `later` amounts in their order. Returns the sums as shown.
 // Each period's sum is a chain of its own: the cores share the periods out,
-// each reading the whole file; the caller's thread tells the progress.
+// each reading the whole file and keeping its own sums (cores writing the
+// sums of neighbouring periods would share a cache line at every addition);
+// the caller's thread tells the progress.
 std::vector<float> add_up(ReportTable& table, const std::vector<Period>& periods, size_t column,
                           const std::filesystem::path& path, const Regional& regional,
                           Progress& progress, const std::vector<LaterAmount>& later = {}) {
-    std::vector<float> shown(periods.size(), 0.0f);
-    std::vector<float> latest(periods.size(), 0.0f);  // the latest sum, before it is shown
-    std::vector<char> added(periods.size(), false);
+    PeriodSums sums(periods.size());
     RecordFile file(path, MoneyRecord::kSize);
     const double first = periods.front().start, last = periods.back().end;
     const size_t threads = file.count() < 65536 ? 1 : std::min(periods.size(), core_count());
     const PeriodFinder period_of(periods);
-    auto add = [&](size_t p, float amount) {
-        latest[p] = shown[p] + amount;
-        shown[p] = shown_single(latest[p], regional);
-        added[p] = true;
-    };
+    // Which core adds each period (looked up, not divided, for every record).
+    std::vector<size_t> owner(periods.size());
+    for (size_t p = 0; p < periods.size(); ++p) owner[p] = p % threads;
     run_parts(threads, [&](size_t t) {
+        PeriodSums mine(periods.size());
         file.scanBlocks(1, file.count(), [&](int64_t k, const uint8_t* bytes, size_t count) {
             if (t == 0) progress.step(k - 1);
             if (progress.stopRequested()) return;
@@ -105,16 +120,18 @@ std::vector<float> add_up(ReportTable& table, const std::vector<Period>& periods
                 // Most records of a long file lie outside a short range.
                 if (!(first <= date && date <= last)) continue;
                 const auto p = period_of(date);
-                if (p && *p % threads == t) add(*p, layout::get<layout::money::kSum>(bytes));
+                if (p && owner[*p] == t)
+                    mine.add(*p, layout::get<layout::money::kSum>(bytes), regional);
             }
         });
+        for (size_t p = t; p < periods.size(); p += threads) sums.take(mine, p);
     });
     progress.check();
     for (const LaterAmount& a : later)
-        if (const auto p = period_of(a.date)) add(*p, a.amount);
+        if (const auto p = period_of(a.date)) sums.add(*p, a.amount, regional);
     for (size_t p = 0; p < periods.size(); ++p)
-        if (added[p]) put_single(table, p + 1, column, latest[p], regional);
-    return shown;
+        if (sums.added[p]) put_single(table, p + 1, column, sums.latest[p], regional);
+    return sums.shown;
 }
 
 }  // namespace
