@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "core/csv.h"
 #include "core/demo_program.h"
 #include "core/files.h"
 #include "core/ole_date.h"
@@ -19,15 +18,6 @@ namespace qdx {
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
-
-Rows read_csv(const std::string& text) {
-    Rows rows;
-    csv::read(text, ',', [&](csv::Record&& record) {
-        rows.push_back(std::move(record.fields));
-        return true;
-    });
-    return rows;
-}
 
 class PayoutTest : public ::testing::Test {
   protected:
@@ -49,7 +39,7 @@ TEST_F(PayoutTest, DemoPayoutListsExactlyTheReportsRowsAndSumsToItsTotal) {
 
     const auto path = default_payout_path(state, table);
     const PayoutResult result = write_payout_file(state, table, PayoutLayout::Qdx, "", path);
-    const Rows rows = read_csv(test::read_file(path));
+    const Rows rows = test::csv_rows(test::read_file(path));
     ASSERT_EQ(rows.size(), dataRows + 2);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"Affiliate ID", "Name", "Surname", "E-mail",
                                                  "Amount", "Unit"}));
@@ -95,7 +85,7 @@ TEST_F(PayoutTest, RowsWithoutEmailAreListedAndLeftOutOnlyOfTheMassPaymentForm) 
 
     const auto own = folder.path() / "own.csv";
     const auto ownResult = write_payout_file(state, t, PayoutLayout::Qdx, "", own);
-    const Rows ownRows = read_csv(test::read_file(own));
+    const Rows ownRows = test::csv_rows(test::read_file(own));
     ASSERT_EQ(ownRows.size(), 4u);
     EXPECT_EQ(ownRows[1][1], "O\"Neil, Jr");
     EXPECT_EQ(ownRows[1][4], "12.50");
@@ -106,7 +96,7 @@ TEST_F(PayoutTest, RowsWithoutEmailAreListedAndLeftOutOnlyOfTheMassPaymentForm) 
 
     const auto mass = folder.path() / "mass.csv";
     const auto massResult = write_payout_file(state, t, PayoutLayout::MassPayment, "EUR", mass);
-    const Rows massRows = read_csv(test::read_file(mass));
+    const Rows massRows = test::csv_rows(test::read_file(mass));
     ASSERT_EQ(massRows.size(), 1u);
     EXPECT_EQ(massRows[0], (std::vector<std::string>{"one@example.com", "12.50", "EUR", "1",
                                                      "Qdx payout 2003-03-01 to 2003-03-31"}));
@@ -157,14 +147,14 @@ TEST_F(PayoutTest, CsvTextsThatLookLikeFormulasGetAnApostropheNumbersDoNot) {
     test::write_money(state, file::kPayments, {{1, 5, ole_from_ymd(2003, 3, 10)}});
     const ReportTable t = ask(state, range, ReportKind::Accounts, 0, true);
 
-    const Rows guarded = read_csv(export_csv(t, state));
+    const Rows guarded = test::csv_rows(export_csv(t, state));
     ASSERT_EQ(guarded.size(), 3u);
     EXPECT_EQ(guarded[1], (std::vector<std::string>{"1", "0", "5", "-5", "'=1+2", "'@SUM(A1)",
                                                     "'\tTab Road", "'-Nord", "'\rCR", "",
                                                     "'+49 30 1234", "a=b@example.com", "", "1"}));
     EXPECT_EQ(guarded[2][3], "-5");  // the Total, a number too
 
-    const Rows raw = read_csv(export_csv(t, state, CsvTexts::Raw));
+    const Rows raw = test::csv_rows(export_csv(t, state, CsvTexts::Raw));
     EXPECT_EQ(raw[1], (std::vector<std::string>{"1", "0", "5", "-5", "=1+2", "@SUM(A1)",
                                                 "\tTab Road", "-Nord", "\rCR", "", "+49 30 1234",
                                                 "a=b@example.com", "", "1"}));
@@ -183,7 +173,7 @@ TEST_F(PayoutTest, CsvExportWritesDecimalPointsAndIsoDatesInADecimalCommaRegion)
     const ReportTable t = ask(state, range, ReportKind::ApPerformance);
     ASSERT_EQ(t.text(1, 2), "1234,5");  // the grid and the text export keep the region's form
 
-    const Rows rows = read_csv(test::read_file(save_csv(t, state)));
+    const Rows rows = test::csv_rows(test::read_file(save_csv(t, state)));
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"From", "To", "Sales", "Payments", "Income"}));
     EXPECT_EQ(rows[1],

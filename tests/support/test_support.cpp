@@ -10,6 +10,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "core/csv.h"
 #include "core/files.h"
 #include "core/record_file.h"
 
@@ -106,6 +107,15 @@ void copy_example(const std::string& world, const fs::path& to) {
 std::string read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::vector<std::string>> csv_rows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    csv::read(text, ',', [&](csv::Record&& record) {
+        rows.push_back(std::move(record.fields));
+        return true;
+    });
+    return rows;
 }
 
 }  // namespace qdx::test

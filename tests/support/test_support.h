@@ -6,6 +6,7 @@
 
 #include "core/app_state.h"
 #include "core/corrections.h"
+#include "core/record_file.h"
 #include "core/records.h"
 
 namespace qdx::test {
@@ -38,5 +39,17 @@ SettingsRecord settings(const std::string& type, std::vector<float> levels, floa
 // Copies an example application folder to `to` (files writable).
 void copy_example(const std::string& world, const std::filesystem::path& to);
 std::string read_file(const std::filesystem::path& path);
+
+// Every record of a register file, in record order.
+template <class R>
+std::vector<R> read_records(const std::filesystem::path& path) {
+    RecordFile f(path, R::kSize);
+    std::vector<R> all;
+    for (int64_t k = 1; k <= f.count(); ++k) all.push_back(f.read<R>(k));
+    return all;
+}
+
+// The fields of each record of a comma-separated text, as a spreadsheet reads them.
+std::vector<std::vector<std::string>> csv_rows(const std::string& text);
 
 }  // namespace qdx::test
