@@ -156,14 +156,5 @@ TEST_F(RefundRegisteringTest, AnImportNamesSalesByNumberOrByOrderAndCountsItsOwn
     EXPECT_TRUE(plan_import(state, ImportKind::Refunds, file, partial).alreadyImported);
 }
 
-TEST_F(RefundRegisteringTest, AnImportNeedsTheSaleOrTheOrderColumn) {
-    const ImportPlan plan =
-        plan_import(state, ImportKind::Refunds, csv("date,sum\n2003-03-20,1\n"), {});
-    ASSERT_FALSE(plan.problems.empty());
-    EXPECT_EQ(plan.problems[0].line, 1);
-    EXPECT_EQ(plan.problems[0].message.find("the header has no column \"sale\""), 0u);
-    EXPECT_FALSE(fs::exists(state.dataFile(file::kRefunds)));
-}
-
 }  // namespace
 }  // namespace qdx
