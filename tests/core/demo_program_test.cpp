@@ -18,15 +18,6 @@ namespace fs = std::filesystem;
 
 const double kLastDay = ole_from_ymd(2025, 12, 5);
 
-// Every file under the folder, by relative path, with its bytes.
-std::map<std::string, std::string> folder_contents(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        if (entry.is_regular_file())
-            files[fs::relative(entry.path(), folder).string()] = read_whole_file(entry.path());
-    return files;
-}
-
 // For every seed: the same files again, and a network where each affiliate
 // joins after its referrer, one level below it, four or five deep.
 TEST(Demo, EverySeedGivesTheSameConsistentNetworkAgain) {
@@ -35,7 +26,7 @@ TEST(Demo, EverySeedGivesTheSameConsistentNetworkAgain) {
         test::TempFolder app, again;
         write_demo_program(app.path(), {seed, 40, kLastDay});
         write_demo_program(again.path(), {seed, 40, kLastDay});
-        EXPECT_EQ(folder_contents(app.path()), folder_contents(again.path()));
+        EXPECT_EQ(test::files_under(app.path()), test::files_under(again.path()));
         auto affiliates =
             test::read_records<AffiliateRecord>(app.path() / "data" / "affiliates.qdx");
         int deepest = 0;

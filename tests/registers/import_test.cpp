@@ -57,13 +57,7 @@ class ImportTest : public ::testing::Test {
         write_file_atomically(path, bytes);
         return path;
     }
-    // Every file of the application folder with its bytes.
-    std::map<fs::path, std::string> files() const {
-        std::map<fs::path, std::string> all;
-        for (const auto& entry : fs::recursive_directory_iterator(state.appDir))
-            if (entry.is_regular_file()) all[entry.path()] = test::read_file(entry.path());
-        return all;
-    }
+    std::map<std::string, std::string> files() const { return test::files_under(state.appDir); }
     int64_t count(const char* name, size_t length) const {
         return RecordFile(state.dataFile(name), length).count();
     }

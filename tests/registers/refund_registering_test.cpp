@@ -45,12 +45,7 @@ class RefundRegisteringTest : public ::testing::Test {
         write_file_atomically(path, bytes);
         return path;
     }
-    std::map<fs::path, std::string> files() const {
-        std::map<fs::path, std::string> all;
-        for (const auto& entry : fs::recursive_directory_iterator(state.appDir))
-            if (entry.is_regular_file()) all[entry.path()] = test::read_file(entry.path());
-        return all;
-    }
+    std::map<std::string, std::string> files() const { return test::files_under(state.appDir); }
     std::string income(int row) {
         ReportRequest request;
         request.range.from = march(1);

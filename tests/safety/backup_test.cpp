@@ -21,16 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::map<std::string, std::string> data_files(const fs::path& app) {
-    std::map<std::string, std::string> files;
-    for (const char* folder : {"data", "addinfo", "comm"}) {
-        if (!fs::exists(app / folder)) continue;
-        for (const auto& e : fs::recursive_directory_iterator(app / folder))
-            if (e.is_regular_file())
-                files[fs::relative(e.path(), app).generic_string()] = test::read_file(e.path());
-    }
-    return files;
-}
+using test::data_files;
 
 void change_a_sale(const fs::path& app) {
     RecordFile sales(app / "data" / file::kSales, MoneyRecord::kSize);
@@ -38,6 +29,14 @@ void change_a_sale(const fs::path& app) {
     r.sum += 100;
     sales.write(2, r);
     sales.write(sales.count() + 1, r);
+}
+
+// The backups the program made itself in backups/.
+int automatic_backups(const fs::path& app) {
+    int made = 0;
+    for (const auto& e : fs::directory_iterator(app / "backups"))
+        made += e.path().filename().string().rfind("qdx-", 0) == 0;
+    return made;
 }
 
 struct Example : ::testing::Test {
@@ -156,10 +155,7 @@ TEST_F(Example, AutomaticBackupsKeepTheLastTwenty) {
                       ("qdx-2000-01-01-0000" + std::to_string(10 + k) + "-x.zip"));
     std::ofstream(app / "backups" / "mine.zip");  // not an automatic one
     const fs::path made = automatic_backup(app, "repair", none);
-    int automatic = 0;
-    for (const auto& e : fs::directory_iterator(app / "backups"))
-        automatic += e.path().filename().string().rfind("qdx-", 0) == 0;
-    EXPECT_EQ(automatic, 20);
+    EXPECT_EQ(automatic_backups(app), 20);
     EXPECT_TRUE(fs::exists(made));
     EXPECT_TRUE(fs::exists(app / "backups" / "mine.zip"));
     EXPECT_FALSE(fs::exists(app / "backups" / "qdx-2000-01-01-000010-x.zip"));
@@ -171,10 +167,7 @@ TEST_F(Example, TheNumberOfAutomaticBackupsKeptIsASetting) {
     EXPECT_EQ(backups_to_keep(app), 20);
     set_backups_to_keep(app, 2);
     for (int k = 0; k < 4; ++k) automatic_backup(app, "import", none);
-    int automatic = 0;
-    for (const auto& e : fs::directory_iterator(app / "backups"))
-        automatic += e.path().filename().string().rfind("qdx-", 0) == 0;
-    EXPECT_EQ(automatic, 2);
+    EXPECT_EQ(automatic_backups(app), 2);
 
     EXPECT_THROW(set_backups_to_keep(app, 0), FileError);
     for (const char* bad : {"", "0", "1001", "two", "3.5", "-1"}) {
@@ -188,10 +181,7 @@ TEST_F(Example, TheNumberOfAutomaticBackupsKeptIsASetting) {
                 << e.what();
         }
     }
-    automatic = 0;
-    for (const auto& e : fs::directory_iterator(app / "backups"))
-        automatic += e.path().filename().string().rfind("qdx-", 0) == 0;
-    EXPECT_EQ(automatic, 2);
+    EXPECT_EQ(automatic_backups(app), 2);
 }
 
 TEST(Manifest, ReadsWhatItWritesAndRefusesPathsOutsideTheData) {

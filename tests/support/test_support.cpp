@@ -109,6 +109,23 @@ std::string read_file(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+std::map<std::string, std::string> files_under(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[fs::relative(entry.path(), folder).generic_string()] = read_file(entry.path());
+    return files;
+}
+
+std::map<std::string, std::string> data_files(const fs::path& app) {
+    std::map<std::string, std::string> files;
+    for (const char* folder : {"data", "addinfo", "comm"})
+        if (fs::exists(app / folder))
+            for (auto& [name, bytes] : files_under(app / folder))
+                files[std::string(folder) + "/" + name] = std::move(bytes);
+    return files;
+}
+
 std::vector<std::vector<std::string>> csv_rows(const std::string& text) {
     std::vector<std::vector<std::string>> rows;
     csv::read(text, ',', [&](csv::Record&& record) {

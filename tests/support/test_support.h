@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for tests: temporary application folders and record writers.
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,10 @@ SettingsRecord settings(const std::string& type, std::vector<float> levels, floa
 // Copies an example application folder to `to` (files writable).
 void copy_example(const std::string& world, const std::filesystem::path& to);
 std::string read_file(const std::filesystem::path& path);
+// Every file under `folder` with its bytes, by its path there ('/' between folders).
+std::map<std::string, std::string> files_under(const std::filesystem::path& folder);
+// Those of data/, addinfo/ and comm/ of an application folder, by their path in it.
+std::map<std::string, std::string> data_files(const std::filesystem::path& app);
 
 // Every record of a register file, in record order.
 template <class R>
