@@ -48,11 +48,7 @@ class ImportReversalTest : public ::testing::Test {
         run_import(state, plan);
     }
     std::string report(ReportKind kind, size_t row, size_t column) {
-        ReportRequest request;
-        request.kind = kind;
-        request.range.from = march(1);
-        request.range.to = march(31);
-        const ReportTable table = make_report(state, request);
+        const ReportTable table = make_report(state, {kind, {march(1), march(31)}});
         return row < table.rowCount() ? table.text(row, column) : "(no row)";
     }
     int64_t count(const char* name) const {

@@ -47,10 +47,8 @@ class RefundRegisteringTest : public ::testing::Test {
     }
     std::map<std::string, std::string> files() const { return test::files_under(state.appDir); }
     std::string income(int row) {
-        ReportRequest request;
-        request.range.from = march(1);
-        request.range.to = march(31);
-        return make_report(state, request).text(static_cast<size_t>(row), 1);
+        return make_report(state, {ReportKind::Accounts, {march(1), march(31)}})
+            .text(static_cast<size_t>(row), 1);
     }
     test::TempFolder folder;
     AppState state;

@@ -72,11 +72,7 @@ class VoidsAndRunsTest : public ::testing::Test {
         load_settings(s);
     }
     ReportTable due(double from = march(1), double to = march(31)) {
-        ReportRequest request;
-        request.kind = ReportKind::PaymentsDue;
-        request.range.from = from;
-        request.range.to = to;
-        return make_report(state, request);
+        return make_report(state, {ReportKind::PaymentsDue, {from, to}});
     }
     // Payments Due as "ID;amount" lines.
     std::vector<std::string> dueRows() {

@@ -33,12 +33,7 @@ class HoldPeriodTest : public ::testing::Test {
         load_settings(state);
     }
     ReportTable due(double from, double to, bool pages = false) {
-        ReportRequest request;
-        request.kind = ReportKind::PaymentsDue;
-        request.range.from = from;
-        request.range.to = to;
-        request.pages = pages;
-        return make_report(state, request);
+        return make_report(state, {ReportKind::PaymentsDue, {from, to}, 0, false, pages});
     }
     // The amounts due by affiliate ID.
     static std::map<int32_t, std::string> amounts(const ReportTable& table) {

@@ -8,9 +8,9 @@
 #include "core/ole_date.h"
 #include "core/settings.h"
 #include "reports/csv_export.h"
+#include "reports/due_table.h"
 #include "reports/payout_file.h"
 #include "reports/report_asking.h"
-#include "reports/report_totals.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 
@@ -72,16 +72,8 @@ TEST_F(PayoutTest, RowsWithoutEmailAreListedAndLeftOutOnlyOfTheMassPaymentForm) 
     auto c = test::affiliate(3, 0, 1, 37257);
     c.email = "three@example.com";
     test::write_affiliates(state, {a, b, c});
-    ReportTable t;
-    t.request = {ReportKind::PaymentsDue, ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
-    t.setHeader(" Affiliate's ID     | Payments Due  ");
-    for (auto [id, due] : {std::pair{1, 12.5}, std::pair{2, 40.0}}) {
-        t.appendRow();
-        put_long(t, t.rowCount() - 1, 0, id);
-        t.put(t.rowCount() - 1, 1, "", due);
-    }
-    state.regional.decimalSeparator = ',';
-    append_total_row(t, {1}, state.regional);
+    const ReportTable t = test::due_table({{1, 12.5}, {2, 40}});
+    state.regional.decimalSeparator = ',';  // the file's amounts keep their point
 
     const auto own = folder.path() / "own.csv";
     const auto ownResult = write_payout_file(state, t, PayoutLayout::Qdx, "", own);
