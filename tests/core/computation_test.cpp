@@ -23,8 +23,7 @@ double march(int day) { return ole_from_ymd(2003, 3, day); }
 class Worked : public ::testing::Test {
   protected:
     void SetUp() override {
-        range.from = march(1);
-        range.to = march(31);
+        range = {march(1), march(31)};
         test::write_affiliates(state, {affiliate(1, 0, 1, ole_from_ymd(2003, 2, 1)),
                                        affiliate(2, 1, 2, march(5)), affiliate(3, 2, 3, march(5))});
     }

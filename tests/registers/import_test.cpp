@@ -42,8 +42,7 @@ double march(int day) { return ole_from_ymd(2003, 3, day); }
 class ImportTest : public ::testing::Test {
   protected:
     ImportTest() : state(folder.path() / "app") {
-        range.from = march(1);
-        range.to = march(31);
+        range = {march(1), march(31)};
         state.today = [] { return march(31); };
         test::write_affiliates(state, {test::affiliate(1, 0, 1, march(1), "Kai"),
                                        test::affiliate(2, 1, 2, march(5), "Lea"),

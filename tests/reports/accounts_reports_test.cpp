@@ -28,10 +28,7 @@ MoneyRecord money(int32_t id, float sum, double date) { return MoneyRecord{id, s
 // 10, 5, 2; range 1 to 31 March 2003.
 class AccountsTest : public ::testing::Test {
   protected:
-    AccountsTest() : state(folder.path()) {
-        range.from = march(1);
-        range.to = march(31);
-    }
+    AccountsTest() : state(folder.path()) {}
     void worked(float minPayment = 0) {
         test::write_affiliates(
             state, {affiliate(1, 0, 1, march(1), "Kai"), affiliate(2, 1, 2, march(5), "Lea"),
@@ -44,7 +41,7 @@ class AccountsTest : public ::testing::Test {
     }
     test::TempFolder folder;
     AppState state;
-    DateRange range;
+    DateRange range{march(1), march(31)};
 };
 
 TEST_F(AccountsTest, RowsAreRoundedAndTotalledAsShown) {

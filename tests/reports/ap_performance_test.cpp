@@ -25,13 +25,10 @@ TEST(PeriodSplit, AtMost501Months) {
 
 class ApPerformanceTest : public ::testing::Test {
   protected:
-    ApPerformanceTest() : state(folder.path()) {
-        range.from = ymd(2003, 1, 15);
-        range.to = ymd(2003, 3, 10);
-    }
+    ApPerformanceTest() : state(folder.path()) {}
     test::TempFolder folder;
     AppState state;
-    DateRange range;
+    DateRange range{ymd(2003, 1, 15), ymd(2003, 3, 10)};
 };
 
 TEST_F(ApPerformanceTest, SumsByPeriodWithBothEndsIncluded) {

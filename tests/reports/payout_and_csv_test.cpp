@@ -31,8 +31,7 @@ TEST_F(PayoutTest, DemoPayoutListsExactlyTheReportsRowsAndSumsToItsTotal) {
     DemoOptions demo;
     write_demo_program(folder.path(), demo);
     load_settings(state);
-    range.from = demo.lastDay - 365;
-    range.to = demo.lastDay;
+    range = {demo.lastDay - 365, demo.lastDay};
     const ReportTable table = ask(state, range, ReportKind::PaymentsDue);
     const size_t dataRows = table.rowCount() - 2;
     ASSERT_GT(dataRows, 3u) << "the demo should owe several affiliates";
@@ -126,8 +125,7 @@ TEST_F(PayoutTest, RefusesAnotherReportOrABadCurrencyAndWritesNothing) {
 // is written with an apostrophe; a negative amount stays a number; raw, the
 // texts are written as they are.
 TEST_F(PayoutTest, CsvTextsThatLookLikeFormulasGetAnApostropheNumbersDoNot) {
-    range.from = ole_from_ymd(2003, 3, 1);
-    range.to = ole_from_ymd(2003, 3, 31);
+    range = {ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
     AffiliateRecord a = test::affiliate(1, 0, 1, ole_from_ymd(2003, 3, 1), "=1+2");
     a.surname = "@SUM(A1)";
     a.phone = "+49 30 1234";
@@ -157,8 +155,7 @@ TEST_F(PayoutTest, CsvTextsThatLookLikeFormulasGetAnApostropheNumbersDoNot) {
 TEST_F(PayoutTest, CsvExportWritesDecimalPointsAndIsoDatesInADecimalCommaRegion) {
     state.regional.decimalSeparator = ',';
     state.regional.shortDateFormat = "dd.MM.yyyy";
-    range.from = ole_from_ymd(2003, 1, 15);
-    range.to = ole_from_ymd(2003, 2, 10);
+    range = {ole_from_ymd(2003, 1, 15), ole_from_ymd(2003, 2, 10)};
     test::write_money(
         state, file::kSales,
         {{1, 1234.5f, ole_from_ymd(2003, 1, 20)}, {2, 0.25f, ole_from_ymd(2003, 2, 1)}});

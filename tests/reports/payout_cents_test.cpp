@@ -101,8 +101,7 @@ TEST_F(PayoutCentsTest, TheNextPaymentsDueShowsTheFractionsAndTheNextFileLeavesT
     test::write_money(state, file::kSales, {{3, 123.45f, march(15)}});
     test::write_money(state, file::kPayments, {});
     load_settings(state);
-    range.from = march(1);
-    range.to = march(31);
+    range = {march(1), march(31)};
 
     const ReportTable first = ask(state, range, ReportKind::PaymentsDue);
     const auto path = folder.path() / "payout.csv";
