@@ -181,15 +181,11 @@ TEST_F(ImportTest, TheLargestSumAnImportTakesComesFromItsSettingFile) {
 
     for (const char* damaged : {"", "0", "1e9", "12 000", "2000000000000000"}) {
         write_file_atomically(setting, damaged);
-        try {
-            plan_import(state, ImportKind::Sales, file, {});
-            ADD_FAILURE() << "took \"" << damaged << "\"";
-        } catch (const FileError& e) {
-            EXPECT_NE(std::string(e.what()).find("holds \"" + std::string(damaged) +
-                                                 "\": expected the largest sum"),
-                      std::string::npos)
-                << e.what();
-        }
+        const std::string error =
+            test::error_of<FileError>([&] { plan_import(state, ImportKind::Sales, file, {}); });
+        EXPECT_NE(error.find("holds \"" + std::string(damaged) + "\": expected the largest sum"),
+                  std::string::npos)
+            << error;
     }
 }
 

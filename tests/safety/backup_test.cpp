@@ -113,13 +113,10 @@ TEST_F(Example, RefusesDamagedForeignAndTamperedArchivesWithNothingChanged) {
         {folder.path() / "none.zip", "not a whole .zip"}};
     for (const auto& [path, why] : refused) {
         SCOPED_TRACE(path.string());
-        try {
-            restore_backup(app, path, none);
-            ADD_FAILURE() << "restored";
-        } catch (const BackupRefused& e) {
-            EXPECT_NE(std::string(e.what()).find(why), std::string::npos) << e.what();
-            EXPECT_NE(std::string(e.what()).find("nothing was changed"), std::string::npos);
-        }
+        const std::string error =
+            test::error_of<BackupRefused>([&] { restore_backup(app, path, none); });
+        EXPECT_NE(error.find(why), std::string::npos) << error;
+        EXPECT_NE(error.find("nothing was changed"), std::string::npos);
         EXPECT_EQ(data_files(app), present);
         EXPECT_FALSE(fs::exists(app / ".qdx-restore-new"));
     }
@@ -172,14 +169,10 @@ TEST_F(Example, TheNumberOfAutomaticBackupsKeptIsASetting) {
     EXPECT_THROW(set_backups_to_keep(app, 0), FileError);
     for (const char* bad : {"", "0", "1001", "two", "3.5", "-1"}) {
         write_file_atomically(app / "data" / "backups_kept.txt", bad);
-        try {
-            automatic_backup(app, "import", none);
-            ADD_FAILURE() << "backed up with " << bad;
-        } catch (const FileError& e) {
-            EXPECT_NE(std::string(e.what()).find("backups_kept.txt holds \"" + std::string(bad)),
-                      std::string::npos)
-                << e.what();
-        }
+        const std::string error =
+            test::error_of<FileError>([&] { automatic_backup(app, "import", none); });
+        EXPECT_NE(error.find("backups_kept.txt holds \"" + std::string(bad)), std::string::npos)
+            << error;
     }
     EXPECT_EQ(automatic_backups(app), 2);
 }

@@ -45,6 +45,17 @@ std::map<std::string, std::string> files_under(const std::filesystem::path& fold
 // Those of data/, addinfo/ and comm/ of an application folder, by their path in it.
 std::map<std::string, std::string> data_files(const std::filesystem::path& app);
 
+// The message of the `Error` that `work` throws; empty when it throws none.
+template <class Error, class Work>
+std::string error_of(Work work) {
+    try {
+        work();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "";
+}
+
 // Every record of a register file, in record order.
 template <class R>
 std::vector<R> read_records(const std::filesystem::path& path) {
