@@ -64,15 +64,13 @@ class LongWorkTest : public MainWindowTest {
                 std::this_thread::sleep_for(1ms);
         };
     }
-    // Every file under the application folder with its bytes.
+    // Every file of the application folder but the backup made before the
+    // payments and its history line: the data as it was, not a change of it.
     std::map<std::string, std::string> files() const {
-        std::map<std::string, std::string> all;
-        // The backup made before the payments, and its history line, are
-        // the data as it was, not a change of it.
-        for (const auto& e : fs::recursive_directory_iterator(folder.path()))
-            if (e.is_regular_file() && e.path().parent_path().filename() != "backups" &&
-                e.path().filename() != "history.log")
-                all[fs::relative(e.path(), folder.path()).generic_string()] = read_file(e.path());
+        auto all = files_under(folder.path());
+        std::erase_if(all, [](const auto& file) {
+            return file.first.starts_with("backups/") || file.first.ends_with("history.log");
+        });
         return all;
     }
 

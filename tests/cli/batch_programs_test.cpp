@@ -288,13 +288,10 @@ TEST_F(ReportProgram, CsvTextsGetTheirApostropheUnlessRawText) {
     ASSERT_EQ(run("--from 2003-03-01 --to 2003-03-31 --full --csv accounts").exitCode, 0);
     const std::string guarded = test::read_file(csv);
     EXPECT_NE(guarded.find("\r\n1,4,0,4,'=Kai,"), std::string::npos) << guarded;
-    EXPECT_NE(guarded.find("\r\n2,10,0,10,'+Lea,"), std::string::npos);
-    EXPECT_NE(guarded.find("\r\n3,20,15,5,Max,"), std::string::npos);
     Outcome raw = run("--from 2003-03-01 --to 2003-03-31 --full --csv --raw-text accounts");
     ASSERT_EQ(raw.exitCode, 0) << raw.err;
     const std::string asTheyAre = test::read_file(csv);
     EXPECT_NE(asTheyAre.find("\r\n1,4,0,4,=Kai,"), std::string::npos) << asTheyAre;
-    EXPECT_NE(asTheyAre.find("\r\n2,10,0,10,+Lea,"), std::string::npos);
     EXPECT_EQ(raw.out,
               run("--from 2003-03-01 --to 2003-03-31 --full accounts").out);  // text as before
 }
@@ -329,12 +326,10 @@ TEST_F(ReportProgram, FailuresPrintTheWindowsMessageAndExitOne) {
     struct Case {
         std::string args, message;
     } cases[] = {
-        {"--from 32/01/2003 accounts", "Sorry, you entered an incorrect value\n"},
         {"--to yesterday payments-due", "Sorry, you entered an incorrect value\n"},
         {"activities", "Please enter data into the field\n"},
         {"network 4", "Sorry, there is no Affiliate with that ID\n"},
         {"downline -1", "Sorry, there is no Affiliate with that ID\n"},
-        {"income-structure x", "Sorry, you entered an incorrect value\n"},
         {"--from 2003-01-01 --to 2050-01-01 ap-performance",
          "The range is too long: at most 501 months\n"},
     };
@@ -347,12 +342,12 @@ TEST_F(ReportProgram, FailuresPrintTheWindowsMessageAndExitOne) {
     }
 }
 
+// Options that do not go together (the parser's own mistakes: command_line_test).
 TEST_F(ReportProgram, UsageErrorsExitTwoWithTheUsage) {
     for (const char* args :
-         {"", "bogus", "accounts 3", "--separator tab accounts", "--pages accounts",
-          "--register ap-performance", "--from", "--frobnicate accounts", "--full=yes accounts",
-          "network 1 2", "--payout p.csv accounts", "--currency EUR payments-due",
-          "--payout p.csv --payout-layout xml payments-due", "--chart c.png accounts",
+         {"--pages accounts", "--register ap-performance", "network 1 2", "--payout p.csv accounts",
+          "--currency EUR payments-due", "--payout p.csv --payout-layout xml payments-due",
+          "--chart c.png accounts",
           "--payout p.xml --debtor-iban DE89370400440532013000 payments-due",
           "--payout p.csv --payout-layout paypal --execution-date 2003-04-01 payments-due",
           "--chart c.gif network 0", "--chart-style lines ap-performance",
@@ -363,12 +358,6 @@ TEST_F(ReportProgram, UsageErrorsExitTwoWithTheUsage) {
         EXPECT_NE(o.err.find("usage: qdx-report"), std::string::npos);
         EXPECT_EQ(o.out, "");
     }
-    Outcome help = run("--help");
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("payments-due"), std::string::npos);
-    Outcome version = run("--version");
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out.rfind("qdx-report ", 0), 0u) << version.out;
 }
 
 // The steps after the report is made: each failure names its step, and the
@@ -554,25 +543,8 @@ TEST_F(ReportProgram, PdfsAndChartsAreRefusedWithoutQt) {
 }
 #endif
 
-TEST(DemoProgram, AnswersVersionAndRefusesBadOptionsWithTheUsage) {
-    test::TempFolder folder;
-    Invocation demo;
-    demo.program = QDX_DEMO_PROGRAM;
-    Outcome version = run_in(folder.path(), "--version", demo);
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out.rfind("qdx-demo ", 0), 0u) << version.out;
-    for (const char* args : {"", "--seed x new", "--affiliates 0 new", "--last-day 2025-02-30 new",
-                             "--frobnicate new", "one two", "--seed"}) {
-        SCOPED_TRACE(args);
-        Outcome o = run_in(folder.path(), args, demo);
-        EXPECT_EQ(o.exitCode, 2);
-        EXPECT_NE(o.err.find("usage: qdx-demo"), std::string::npos);
-    }
-    EXPECT_FALSE(fs::exists(folder.path() / "new"));
-}
-
-// qdx-check: 0 clean, 1 with findings, 2 on a usage error; the repair, the
-// history and a backup and restore from the command line.
+// qdx-check: 0 clean, 1 with findings; the repair, the history and a backup
+// and restore from the command line.
 TEST(CheckProgram, ChecksRepairsPrintsTheHistoryAndRestores) {
     test::TempFolder folder;
     const fs::path app = folder.path() / "app";
@@ -583,13 +555,7 @@ TEST(CheckProgram, ChecksRepairsPrintsTheHistoryAndRestores) {
     Outcome clean = run_in(folder.path(), at, check);
     EXPECT_EQ(clean.exitCode, 0) << clean.out << clean.err;
     EXPECT_NE(clean.out.find("No findings: 40 affiliates"), std::string::npos) << clean.out;
-    for (const char* args : {"--frobnicate", "--from 2024-01-01", "--history --from 1.1.2024",
-                             "--repair --history", "--history --affiliate x", "--backup"}) {
-        SCOPED_TRACE(args);
-        Outcome o = run_in(folder.path(), at + args, check);
-        EXPECT_EQ(o.exitCode, 2);
-        EXPECT_NE(o.err.find("usage: qdx-check"), std::string::npos);
-    }
+    EXPECT_EQ(run_in(folder.path(), at + "--backup", check).exitCode, 2);  // no archive named
 
     QDX_SKIP_WITHOUT_BACKUPS();
     const fs::path zip = folder.path() / "before.zip";

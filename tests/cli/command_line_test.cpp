@@ -121,6 +121,8 @@ TEST(ImportCommandLine, AnswersEachMistakeAsBefore) {
             {"--dry-run=yes sales f.csv", 2, "", "Unexpected value after '--dry-run'.+usage"},
             {"sales -3", 2, "", "Unknown option '3'.+usage"},
             {"--delimiter : sales f.csv", 2, "", "unknown delimiter: :+usage"},
+            {"--date-format us sales f.csv", 2, "", "unknown date format: us+usage"},
+            {"sales", 2, "", "a register and a FILE are needed+usage"},
             {"bills f.csv", 2, "", "unknown register: bills+usage"},
             {"sales a.csv b.csv", 2, "", "too many arguments+usage"},
             {"--reverse x", 2, "",

@@ -19,25 +19,16 @@ using test::affiliate;
 
 double march(int day) { return ole_from_ymd(2003, 3, day); }
 
-template <class R>
-std::vector<R> read_all(const std::filesystem::path& path) {
-    RecordFile f(path, R::kSize);
-    std::vector<R> out;
-    for (int64_t k = 1; k <= f.count(); ++k) out.push_back(f.read<R>(k));
-    return out;
-}
-
 // Affiliates 1 (root), 2 (referred by 1), 3 (referred by 2).
 class Worked : public ::testing::Test {
   protected:
     void SetUp() override {
-        range.from = march(1);
-        range.to = march(31);
+        range = {march(1), march(31)};
         test::write_affiliates(state, {affiliate(1, 0, 1, ole_from_ymd(2003, 2, 1)),
                                        affiliate(2, 1, 2, march(5)), affiliate(3, 2, 3, march(5))});
     }
     std::vector<AccountRecord> accounts() {
-        return read_all<AccountRecord>(state.workFile(file::kAccounts));
+        return test::read_records<AccountRecord>(state.workFile(file::kAccounts));
     }
     void use_settings(const SettingsRecord& s) {
         test::write_settings(state, s);

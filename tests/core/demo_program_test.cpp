@@ -8,7 +8,6 @@
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "core/payment_runs.h"
-#include "core/record_file.h"
 #include "core/records.h"
 #include "support/test_support.h"
 
@@ -19,23 +18,6 @@ namespace fs = std::filesystem;
 
 const double kLastDay = ole_from_ymd(2025, 12, 5);
 
-template <class R>
-std::vector<R> read_all(const fs::path& path) {
-    RecordFile f(path, R::kSize);
-    std::vector<R> all;
-    for (int64_t k = 1; k <= f.count(); ++k) all.push_back(f.read<R>(k));
-    return all;
-}
-
-// Every file under the folder, by relative path, with its bytes.
-std::map<std::string, std::string> folder_contents(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        if (entry.is_regular_file())
-            files[fs::relative(entry.path(), folder).string()] = read_whole_file(entry.path());
-    return files;
-}
-
 // For every seed: the same files again, and a network where each affiliate
 // joins after its referrer, one level below it, four or five deep.
 TEST(Demo, EverySeedGivesTheSameConsistentNetworkAgain) {
@@ -44,8 +26,9 @@ TEST(Demo, EverySeedGivesTheSameConsistentNetworkAgain) {
         test::TempFolder app, again;
         write_demo_program(app.path(), {seed, 40, kLastDay});
         write_demo_program(again.path(), {seed, 40, kLastDay});
-        EXPECT_EQ(folder_contents(app.path()), folder_contents(again.path()));
-        auto affiliates = read_all<AffiliateRecord>(app.path() / "data" / "affiliates.qdx");
+        EXPECT_EQ(test::files_under(app.path()), test::files_under(again.path()));
+        auto affiliates =
+            test::read_records<AffiliateRecord>(app.path() / "data" / "affiliates.qdx");
         int deepest = 0;
         for (const AffiliateRecord& a : affiliates) {
             ASSERT_GE(a.referrerId, 0);
@@ -60,8 +43,8 @@ TEST(Demo, EverySeedGivesTheSameConsistentNetworkAgain) {
         EXPECT_GE(deepest, 4);
         EXPECT_LE(deepest, 5);
         // A few refunds, each of a sale on file, at most its sum, not before it.
-        const auto sales = read_all<MoneyRecord>(app.path() / "data" / "sales.qdx");
-        const auto refunds = read_all<RefundRecord>(app.path() / "data" / "refunds.qdx");
+        const auto sales = test::read_records<MoneyRecord>(app.path() / "data" / "sales.qdx");
+        const auto refunds = test::read_records<RefundRecord>(app.path() / "data" / "refunds.qdx");
         EXPECT_EQ(refunds.size(), 3u);
         for (const RefundRecord& r : refunds) {
             ASSERT_GE(r.sale, 1);
@@ -74,8 +57,8 @@ TEST(Demo, EverySeedGivesTheSameConsistentNetworkAgain) {
         }
         // Each monthly payout is a run; the last is reversed, payment by payment.
         const auto runs = read_payment_runs(app.path() / "data");
-        const auto payments = read_all<MoneyRecord>(app.path() / "data" / "payments.qdx");
-        const auto voids = read_all<VoidRecord>(app.path() / "data" / "voids.qdx");
+        const auto payments = test::read_records<MoneyRecord>(app.path() / "data" / "payments.qdx");
+        const auto voids = test::read_records<VoidRecord>(app.path() / "data" / "voids.qdx");
         ASSERT_GE(runs.size(), 6u);
         EXPECT_EQ(runs.front().first, 1);
         EXPECT_EQ(runs.back().last, static_cast<int64_t>(payments.size()));
@@ -100,7 +83,7 @@ TEST(Demo, LargeDemosAreWrittenInBulk) {
     const int32_t n = kLargestDetailedDemo + 1000;
     DemoSummary made = write_demo_program(app.path(), {3, n, kLastDay});
     EXPECT_EQ(made.affiliates, n);
-    auto affiliates = read_all<AffiliateRecord>(app.path() / "data" / "affiliates.qdx");
+    auto affiliates = test::read_records<AffiliateRecord>(app.path() / "data" / "affiliates.qdx");
     ASSERT_EQ(static_cast<int32_t>(affiliates.size()), n);
     EXPECT_LE(affiliates.back().date, kLastDay);
 }

@@ -173,13 +173,8 @@ TEST_F(DownlineCacheTest, DownlineComesGenerationByGenerationWithoutDepthLimit) 
 TEST_F(DownlineCacheTest, AListThatCannotBeWrittenSaysWhy) {
     add({0, 1});
     fs::create_directories(downline_list_file(state, 1));  // a folder in its place
-    try {
-        refresh_downline_cache(state);
-        FAIL() << "the cache was written";
-    } catch (const FileError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Cannot write " + downline_list_file(state, 1).string() + ": Is a directory");
-    }
+    EXPECT_EQ(test::error_of<FileError>([&] { refresh_downline_cache(state); }),
+              "Cannot write " + downline_list_file(state, 1).string() + ": Is a directory");
 }
 
 TEST_F(DownlineCacheTest, IndexFollowsTheListFilesAsAffiliatesAreAddedInSteps) {

@@ -72,11 +72,7 @@ class VoidsAndRunsTest : public ::testing::Test {
         load_settings(s);
     }
     ReportTable due(double from = march(1), double to = march(31)) {
-        ReportRequest request;
-        request.kind = ReportKind::PaymentsDue;
-        request.range.from = from;
-        request.range.to = to;
-        return make_report(state, request);
+        return make_report(state, {ReportKind::PaymentsDue, {from, to}});
     }
     // Payments Due as "ID;amount" lines.
     std::vector<std::string> dueRows() {
@@ -203,12 +199,7 @@ TEST_F(VoidsAndRunsTest, AReversalVoidsWhatIsLeftOfTheRunOnceAndSaysWhatItSkippe
     EXPECT_EQ(dueRows(), (std::vector<std::string>{"2;10"}));
 
     auto refusal = [&](int64_t run) {
-        try {
-            plan_reversal(state, run, april);
-        } catch (const ReversalRefused& e) {
-            return std::string(e.what());
-        }
-        return std::string();
+        return test::error_of<ReversalRefused>([&] { plan_reversal(state, run, april); });
     };
     EXPECT_EQ(refusal(1),
               "Payment run 1 is not reversed again: this run was reversed on 01/04/2003");
@@ -221,14 +212,9 @@ TEST_F(VoidsAndRunsTest, ARunWhosePaymentsWereAllVoidedHasNothingToReverse) {
     register_payments(state, due());
     save_void(state, {2, 18, march(31)});
     save_void(state, {3, 10, march(31)});
-    try {
-        plan_reversal(state, 1, march(31));
-        FAIL();
-    } catch (const ReversalRefused& e) {
-        EXPECT_STREQ(e.what(),
-                     "Payment run 1 has nothing left to reverse: all its 2 payments were voided "
-                     "one by one");
-    }
+    EXPECT_EQ(test::error_of<ReversalRefused>([&] { plan_reversal(state, 1, march(31)); }),
+              "Payment run 1 has nothing left to reverse: all its 2 payments were voided one by "
+              "one");
 }
 
 #ifndef _WIN32

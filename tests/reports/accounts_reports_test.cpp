@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "core/csv.h"
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
@@ -25,24 +24,11 @@ double march(int day) { return ole_from_ymd(2003, 3, day); }
 
 MoneyRecord money(int32_t id, float sum, double date) { return MoneyRecord{id, sum, date}; }
 
-// The field at (row, column) of a CSV text, rows counted from the header's 0.
-std::string read_csv_cell(const std::string& text, size_t row, size_t column) {
-    std::vector<std::vector<std::string>> rows;
-    csv::read(text, ',', [&](csv::Record&& record) {
-        rows.push_back(std::move(record.fields));
-        return true;
-    });
-    return row < rows.size() && column < rows[row].size() ? rows[row][column] : "(none)";
-}
-
 // Affiliates 1 (root), 2 (referred by 1), 3 (referred by 2); Percents
 // 10, 5, 2; range 1 to 31 March 2003.
 class AccountsTest : public ::testing::Test {
   protected:
-    AccountsTest() : state(folder.path()) {
-        range.from = march(1);
-        range.to = march(31);
-    }
+    AccountsTest() : state(folder.path()) {}
     void worked(float minPayment = 0) {
         test::write_affiliates(
             state, {affiliate(1, 0, 1, march(1), "Kai"), affiliate(2, 1, 2, march(5), "Lea"),
@@ -51,14 +37,11 @@ class AccountsTest : public ::testing::Test {
         load_settings(state);
     }
     std::vector<MoneyRecord> payments() {
-        RecordFile f(state.dataFile(file::kPayments), MoneyRecord::kSize);
-        std::vector<MoneyRecord> out;
-        for (int64_t k = 1; k <= f.count(); ++k) out.push_back(f.read<MoneyRecord>(k));
-        return out;
+        return test::read_records<MoneyRecord>(state.dataFile(file::kPayments));
     }
     test::TempFolder folder;
     AppState state;
-    DateRange range;
+    DateRange range{march(1), march(31)};
 };
 
 TEST_F(AccountsTest, RowsAreRoundedAndTotalledAsShown) {
@@ -152,7 +135,9 @@ TEST_F(AccountsTest, AnIncomeThatOverflowsShowsAsInfAndIsNeverPaid) {
     EXPECT_EQ(accounts.rowTexts(3), (Cells{"3", "inf", "0", "inf"}));
     EXPECT_EQ(accounts.rowTexts(4)[1], "inf");  // the Total
     EXPECT_EQ(accounts.text(1, 1), "1.36E+38");
-    EXPECT_EQ(read_csv_cell(export_csv(accounts, state), 3, 1), "inf");
+    const auto csv = test::csv_rows(export_csv(accounts, state));
+    ASSERT_GT(csv.size(), 3u);
+    EXPECT_EQ(csv[3][1], "inf");
 
     const ReportTable due = ask(state, range, ReportKind::PaymentsDue);
     ASSERT_EQ(due.rowCount(), 4u);

@@ -8,14 +8,13 @@
 #include <map>
 #include <set>
 
-#include "core/csv.h"
 #include "core/demo_program.h"
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "core/payee_file.h"
 #include "core/settings.h"
+#include "reports/due_table.h"
 #include "reports/report_asking.h"
-#include "reports/report_totals.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 
@@ -24,30 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using Rows = std::vector<std::vector<std::string>>;
-
-Rows read_csv(const std::string& text) {
-    Rows rows;
-    csv::read(text, ',', [&](csv::Record&& record) {
-        rows.push_back(std::move(record.fields));
-        return true;
-    });
-    return rows;
-}
+using test::due_table;
 
 double march(int day) { return ole_from_ymd(2003, 3, day); }
-
-ReportTable due_table(const std::vector<std::pair<int32_t, double>>& rows) {
-    ReportTable t;
-    t.request = {ReportKind::PaymentsDue, march(1), march(31)};
-    t.setHeader(" Affiliate's ID     | Payments Due  ");
-    for (auto [id, due] : rows) {
-        t.appendRow();
-        put_long(t, t.rowCount() - 1, 0, id);
-        t.put(t.rowCount() - 1, 1, "", due);
-    }
-    append_total_row(t, {1}, Regional());
-    return t;
-}
 
 // The schema of a pain.001 version, read from Debian's hbci4j package.
 fs::path schema(const fs::path& folder, const std::string& version) {
@@ -194,14 +172,14 @@ TEST_F(BankPayoutsTest, ABadDebtorOrCurrencyIsRefusedAndTheEarlierFileStays) {
 TEST_F(BankPayoutsTest, PayPalAndWiseFilesPayTheirOwnAffiliatesInOneCurrency) {
     request.currency = "USD";
     const PayoutResult paypal = write(PayoutLayout::PayPal, table);
-    const Rows pp = read_csv(test::read_file(paypal.file));
+    const Rows pp = test::csv_rows(test::read_file(paypal.file));
     ASSERT_EQ(pp.size(), 1u);
     EXPECT_EQ(pp[0], (std::vector<std::string>{"paypal3@example.com", "30.00", "USD", "3",
                                                "Qdx payout 2003-03-01 to 2003-03-31", "PAYPAL"}));
 
     request.currency = "JPY";
     const PayoutResult wise = write(PayoutLayout::Wise, table);
-    const Rows w = read_csv(test::read_file(wise.file));
+    const Rows w = test::csv_rows(test::read_file(wise.file));
     ASSERT_EQ(w.size(), 2u);
     EXPECT_EQ(w[0][0], "name");
     EXPECT_EQ(w[1], (std::vector<std::string>{"Wise Payee", "a6@example.com", "Commission 6",
@@ -236,11 +214,11 @@ TEST_F(BankPayoutsTest, LongListsAreSplitAtTheProvidersLimitAndAFailedFileWrites
     int64_t cents = 0;
     size_t lines = 0;
     for (const auto& f : split.files) {
-        const Rows r = read_csv(test::read_file(f));
+        const Rows r = test::csv_rows(test::read_file(f));
         lines += r.size();
         for (const auto& row : r) cents += std::llround(std::stod(row[1]) * 100);
     }
-    EXPECT_EQ(read_csv(test::read_file(split.files[0])).size(), kPayPalRowsPerFile);
+    EXPECT_EQ(test::csv_rows(test::read_file(split.files[0])).size(), kPayPalRowsPerFile);
     EXPECT_EQ(lines, 5001u);
     EXPECT_EQ(cents, split.totalMinor);
 
@@ -249,9 +227,9 @@ TEST_F(BankPayoutsTest, LongListsAreSplitAtTheProvidersLimitAndAFailedFileWrites
     write_payee_file(payee_file_path(state), payees);
     const PayoutResult wise = write(PayoutLayout::Wise, big);
     ASSERT_EQ(wise.files.size(), 6u);
-    EXPECT_EQ(read_csv(test::read_file(wise.files[0])).size(), kWiseRowsPerFile + 1);
-    EXPECT_EQ(read_csv(test::read_file(wise.files[5])).size(), 2u);
-    EXPECT_EQ(read_csv(test::read_file(wise.files[5]))[0][0], "name");
+    EXPECT_EQ(test::csv_rows(test::read_file(wise.files[0])).size(), kWiseRowsPerFile + 1);
+    EXPECT_EQ(test::csv_rows(test::read_file(wise.files[5])).size(), 2u);
+    EXPECT_EQ(test::csv_rows(test::read_file(wise.files[5]))[0][0], "name");
 
     // The second file's target cannot be written: the first keeps its earlier bytes.
     const std::string before = test::read_file(split.files[0]);
@@ -341,7 +319,7 @@ TEST(LongPayoutTest, ManyFilesAreEachWholeAndTogetherHoldEveryRow) {
     int64_t pence = 0;
     std::set<std::string> seen;
     for (const auto& f : result.files) {
-        const Rows r = read_csv(test::read_file(f));
+        const Rows r = test::csv_rows(test::read_file(f));
         ASSERT_GE(r.size(), 2u) << f;
         EXPECT_LE(r.size(), kWiseRowsPerFile + 1);
         EXPECT_EQ(r[0][0], "name");

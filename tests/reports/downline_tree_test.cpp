@@ -45,9 +45,7 @@ TEST(DownlineTree, MatchesTheReferralsSizesPathsAndMoneyOfADemoProgram) {
     const DateRange range{ole_from_ymd(2025, 6, 1), ole_from_ymd(2025, 11, 30)};
     const DownlineTree tree = DownlineTree::load(state);
 
-    RecordFile file(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
-    std::vector<AffiliateRecord> all;
-    for (int64_t k = 1; k <= file.count(); ++k) all.push_back(file.read<AffiliateRecord>(k));
+    const auto all = test::read_records<AffiliateRecord>(state.dataFile(file::kAffiliates));
     ASSERT_EQ(tree.count(), 2500);
 
     std::map<int32_t, std::vector<int32_t>> referrals;

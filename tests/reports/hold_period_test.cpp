@@ -33,12 +33,7 @@ class HoldPeriodTest : public ::testing::Test {
         load_settings(state);
     }
     ReportTable due(double from, double to, bool pages = false) {
-        ReportRequest request;
-        request.kind = ReportKind::PaymentsDue;
-        request.range.from = from;
-        request.range.to = to;
-        request.pages = pages;
-        return make_report(state, request);
+        return make_report(state, {ReportKind::PaymentsDue, {from, to}, 0, false, pages});
     }
     // The amounts due by affiliate ID.
     static std::map<int32_t, std::string> amounts(const ReportTable& table) {
@@ -101,16 +96,12 @@ TEST_F(HoldPeriodTest, ADamagedFileStopsPaymentsDueWritingNothing) {
     test::write_money(state, file::kSales, {{1, 100, day(2003, 3, 5)}});
     for (const char* bad : {"abc", "-1", "100000", "\x01\x02"}) {
         storeHold(bad);
-        try {
-            due(day(2003, 3, 1), day(2003, 3, 31), true);
-            ADD_FAILURE() << bad << " was taken";
-        } catch (const FileError& e) {
-            const std::string message = e.what();
-            EXPECT_NE(message.find(kHoldDaysFile), std::string::npos) << message;
-            EXPECT_NE(message.find("a whole number from 0 to 3650"), std::string::npos) << message;
-            if (std::string(bad) == "abc") {
-                EXPECT_NE(message.find("holds \"abc\""), std::string::npos) << message;
-            }
+        const std::string message =
+            test::error_of<FileError>([&] { due(day(2003, 3, 1), day(2003, 3, 31), true); });
+        EXPECT_NE(message.find(kHoldDaysFile), std::string::npos) << message;
+        EXPECT_NE(message.find("a whole number from 0 to 3650"), std::string::npos) << message;
+        if (std::string(bad) == "abc") {
+            EXPECT_NE(message.find("holds \"abc\""), std::string::npos) << message;
         }
         EXPECT_FALSE(file_exists(state.workFile(file::kAccounts)));
         EXPECT_FALSE(std::filesystem::exists(state.appDir / "HTML"));

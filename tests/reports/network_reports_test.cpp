@@ -31,10 +31,7 @@ double march(int day) { return ole_from_ymd(2003, 3, day); }
 
 class NetworkReportsTest : public ::testing::Test {
   protected:
-    NetworkReportsTest() : state(folder.path()) {
-        range.from = march(1);
-        range.to = march(31);
-    }
+    NetworkReportsTest() : state(folder.path()) {}
     void useSettings(const std::string& type, std::vector<float> levels) {
         test::write_settings(state, test::settings(type, std::move(levels)));
         load_settings(state);
@@ -55,7 +52,7 @@ class NetworkReportsTest : public ::testing::Test {
 
     test::TempFolder folder;
     AppState state;
-    DateRange range;
+    DateRange range{march(1), march(31)};
 };
 
 // 1 (root, February) <- 2 (on the first day) <- 3 (on the last); 4 under 1 in April.

@@ -3,15 +3,14 @@
 
 #include <cmath>
 
-#include "core/csv.h"
 #include "core/demo_program.h"
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "core/settings.h"
 #include "reports/csv_export.h"
+#include "reports/due_table.h"
 #include "reports/payout_file.h"
 #include "reports/report_asking.h"
-#include "reports/report_totals.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 
@@ -19,15 +18,6 @@ namespace qdx {
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
-
-Rows read_csv(const std::string& text) {
-    Rows rows;
-    csv::read(text, ',', [&](csv::Record&& record) {
-        rows.push_back(std::move(record.fields));
-        return true;
-    });
-    return rows;
-}
 
 class PayoutTest : public ::testing::Test {
   protected:
@@ -41,15 +31,14 @@ TEST_F(PayoutTest, DemoPayoutListsExactlyTheReportsRowsAndSumsToItsTotal) {
     DemoOptions demo;
     write_demo_program(folder.path(), demo);
     load_settings(state);
-    range.from = demo.lastDay - 365;
-    range.to = demo.lastDay;
+    range = {demo.lastDay - 365, demo.lastDay};
     const ReportTable table = ask(state, range, ReportKind::PaymentsDue);
     const size_t dataRows = table.rowCount() - 2;
     ASSERT_GT(dataRows, 3u) << "the demo should owe several affiliates";
 
     const auto path = default_payout_path(state, table);
     const PayoutResult result = write_payout_file(state, table, PayoutLayout::Qdx, "", path);
-    const Rows rows = read_csv(test::read_file(path));
+    const Rows rows = test::csv_rows(test::read_file(path));
     ASSERT_EQ(rows.size(), dataRows + 2);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"Affiliate ID", "Name", "Surname", "E-mail",
                                                  "Amount", "Unit"}));
@@ -82,20 +71,12 @@ TEST_F(PayoutTest, RowsWithoutEmailAreListedAndLeftOutOnlyOfTheMassPaymentForm) 
     auto c = test::affiliate(3, 0, 1, 37257);
     c.email = "three@example.com";
     test::write_affiliates(state, {a, b, c});
-    ReportTable t;
-    t.request = {ReportKind::PaymentsDue, ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
-    t.setHeader(" Affiliate's ID     | Payments Due  ");
-    for (auto [id, due] : {std::pair{1, 12.5}, std::pair{2, 40.0}}) {
-        t.appendRow();
-        put_long(t, t.rowCount() - 1, 0, id);
-        t.put(t.rowCount() - 1, 1, "", due);
-    }
-    state.regional.decimalSeparator = ',';
-    append_total_row(t, {1}, state.regional);
+    const ReportTable t = test::due_table({{1, 12.5}, {2, 40}});
+    state.regional.decimalSeparator = ',';  // the file's amounts keep their point
 
     const auto own = folder.path() / "own.csv";
     const auto ownResult = write_payout_file(state, t, PayoutLayout::Qdx, "", own);
-    const Rows ownRows = read_csv(test::read_file(own));
+    const Rows ownRows = test::csv_rows(test::read_file(own));
     ASSERT_EQ(ownRows.size(), 4u);
     EXPECT_EQ(ownRows[1][1], "O\"Neil, Jr");
     EXPECT_EQ(ownRows[1][4], "12.50");
@@ -106,7 +87,7 @@ TEST_F(PayoutTest, RowsWithoutEmailAreListedAndLeftOutOnlyOfTheMassPaymentForm) 
 
     const auto mass = folder.path() / "mass.csv";
     const auto massResult = write_payout_file(state, t, PayoutLayout::MassPayment, "EUR", mass);
-    const Rows massRows = read_csv(test::read_file(mass));
+    const Rows massRows = test::csv_rows(test::read_file(mass));
     ASSERT_EQ(massRows.size(), 1u);
     EXPECT_EQ(massRows[0], (std::vector<std::string>{"one@example.com", "12.50", "EUR", "1",
                                                      "Qdx payout 2003-03-01 to 2003-03-31"}));
@@ -144,8 +125,7 @@ TEST_F(PayoutTest, RefusesAnotherReportOrABadCurrencyAndWritesNothing) {
 // is written with an apostrophe; a negative amount stays a number; raw, the
 // texts are written as they are.
 TEST_F(PayoutTest, CsvTextsThatLookLikeFormulasGetAnApostropheNumbersDoNot) {
-    range.from = ole_from_ymd(2003, 3, 1);
-    range.to = ole_from_ymd(2003, 3, 31);
+    range = {ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
     AffiliateRecord a = test::affiliate(1, 0, 1, ole_from_ymd(2003, 3, 1), "=1+2");
     a.surname = "@SUM(A1)";
     a.phone = "+49 30 1234";
@@ -157,14 +137,14 @@ TEST_F(PayoutTest, CsvTextsThatLookLikeFormulasGetAnApostropheNumbersDoNot) {
     test::write_money(state, file::kPayments, {{1, 5, ole_from_ymd(2003, 3, 10)}});
     const ReportTable t = ask(state, range, ReportKind::Accounts, 0, true);
 
-    const Rows guarded = read_csv(export_csv(t, state));
+    const Rows guarded = test::csv_rows(export_csv(t, state));
     ASSERT_EQ(guarded.size(), 3u);
     EXPECT_EQ(guarded[1], (std::vector<std::string>{"1", "0", "5", "-5", "'=1+2", "'@SUM(A1)",
                                                     "'\tTab Road", "'-Nord", "'\rCR", "",
                                                     "'+49 30 1234", "a=b@example.com", "", "1"}));
     EXPECT_EQ(guarded[2][3], "-5");  // the Total, a number too
 
-    const Rows raw = read_csv(export_csv(t, state, CsvTexts::Raw));
+    const Rows raw = test::csv_rows(export_csv(t, state, CsvTexts::Raw));
     EXPECT_EQ(raw[1], (std::vector<std::string>{"1", "0", "5", "-5", "=1+2", "@SUM(A1)",
                                                 "\tTab Road", "-Nord", "\rCR", "", "+49 30 1234",
                                                 "a=b@example.com", "", "1"}));
@@ -175,15 +155,14 @@ TEST_F(PayoutTest, CsvTextsThatLookLikeFormulasGetAnApostropheNumbersDoNot) {
 TEST_F(PayoutTest, CsvExportWritesDecimalPointsAndIsoDatesInADecimalCommaRegion) {
     state.regional.decimalSeparator = ',';
     state.regional.shortDateFormat = "dd.MM.yyyy";
-    range.from = ole_from_ymd(2003, 1, 15);
-    range.to = ole_from_ymd(2003, 2, 10);
+    range = {ole_from_ymd(2003, 1, 15), ole_from_ymd(2003, 2, 10)};
     test::write_money(
         state, file::kSales,
         {{1, 1234.5f, ole_from_ymd(2003, 1, 20)}, {2, 0.25f, ole_from_ymd(2003, 2, 1)}});
     const ReportTable t = ask(state, range, ReportKind::ApPerformance);
     ASSERT_EQ(t.text(1, 2), "1234,5");  // the grid and the text export keep the region's form
 
-    const Rows rows = read_csv(test::read_file(save_csv(t, state)));
+    const Rows rows = test::csv_rows(test::read_file(save_csv(t, state)));
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"From", "To", "Sales", "Payments", "Income"}));
     EXPECT_EQ(rows[1],

@@ -7,14 +7,13 @@
 #include <map>
 #include <random>
 
-#include "core/csv.h"
 #include "core/files.h"
 #include "core/ole_date.h"
 #include "core/record_file.h"
 #include "core/settings.h"
+#include "reports/due_table.h"
 #include "reports/payout_file.h"
 #include "reports/report_asking.h"
-#include "reports/report_totals.h"
 #include "reports/reports.h"
 #include "support/test_support.h"
 
@@ -22,30 +21,9 @@ namespace qdx {
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
-
-Rows read_csv(const std::string& text) {
-    Rows rows;
-    csv::read(text, ',', [&](csv::Record&& record) {
-        rows.push_back(std::move(record.fields));
-        return true;
-    });
-    return rows;
-}
+using test::due_table;
 
 double march(int day) { return ole_from_ymd(2003, 3, day); }
-
-ReportTable due_table(const std::vector<std::pair<int32_t, double>>& rows) {
-    ReportTable t;
-    t.request = {ReportKind::PaymentsDue, march(1), march(31)};
-    t.setHeader(" Affiliate's ID     | Payments Due  ");
-    for (auto [id, due] : rows) {
-        t.appendRow();
-        put_long(t, t.rowCount() - 1, 0, id);
-        t.put(t.rowCount() - 1, 1, "", due);
-    }
-    append_total_row(t, {1}, Regional());
-    return t;
-}
 
 class PayoutCentsTest : public ::testing::Test {
   protected:
@@ -96,7 +74,7 @@ TEST_F(PayoutCentsTest, FileTotalAndRegisteredPaymentsAgreeToTheCentOverRandomRe
         const auto path = folder.path() / "payout.csv";
         const PayoutResult result =
             write_payout_file(state, due_table(rows), PayoutLayout::Qdx, "", path);
-        const Rows written = read_csv(test::read_file(path));
+        const Rows written = test::csv_rows(test::read_file(path));
         int64_t cents = 0;
         for (size_t r = 1; r + 1 < written.size(); ++r) {
             const std::string& amount = written[r][4];
@@ -123,14 +101,13 @@ TEST_F(PayoutCentsTest, TheNextPaymentsDueShowsTheFractionsAndTheNextFileLeavesT
     test::write_money(state, file::kSales, {{3, 123.45f, march(15)}});
     test::write_money(state, file::kPayments, {});
     load_settings(state);
-    range.from = march(1);
-    range.to = march(31);
+    range = {march(1), march(31)};
 
     const ReportTable first = ask(state, range, ReportKind::PaymentsDue);
     const auto path = folder.path() / "payout.csv";
     const PayoutResult paid =
         write_payout_file(state, first, PayoutLayout::MassPayment, "EUR", path);
-    const Rows rows = read_csv(test::read_file(path));
+    const Rows rows = test::csv_rows(test::read_file(path));
     ASSERT_EQ(rows.size(), 3u);
     std::map<std::string, std::string> amounts;
     for (const auto& row : rows) amounts[row[3]] = row[1];
@@ -168,12 +145,12 @@ TEST_F(PayoutCentsTest, YenAreWholeAndThousandthsRoundDownNeverUp) {
     const auto path = folder.path() / "payout.csv";
     write_payout_file(state, due_table({{1, 1234.999}, {2, 0.29}}), PayoutLayout::MassPayment,
                       "JPY", path);
-    const Rows yen = read_csv(test::read_file(path));
+    const Rows yen = test::csv_rows(test::read_file(path));
     ASSERT_EQ(yen.size(), 1u);  // 0.29 yen is less than one
     EXPECT_EQ(yen[0][1], "1234");
     write_payout_file(state, due_table({{1, 1234.999}, {2, 0.29}}), PayoutLayout::MassPayment,
                       "EUR", path);
-    const Rows euro = read_csv(test::read_file(path));
+    const Rows euro = test::csv_rows(test::read_file(path));
     ASSERT_EQ(euro.size(), 2u);
     EXPECT_EQ(euro[0][1], "1234.99");
     EXPECT_EQ(euro[1][1], "0.29");  // not 0.28 from 28.999999... cents
@@ -212,7 +189,7 @@ TEST_F(PayoutCentsTest, FormulaTextsGetALeadingApostropheAndAmountsDoNot) {
     test::write_affiliates(state, {a, b});
     const auto path = folder.path() / "payout.csv";
     write_payout_file(state, due_table({{1, 5}, {2, 7}}), PayoutLayout::Qdx, "", path);
-    const Rows rows = read_csv(test::read_file(path));
+    const Rows rows = test::csv_rows(test::read_file(path));
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[1],
               (std::vector<std::string>{"1", "'=HYPERLINK(\"x\")", "'-2+3", "'@cmd", "5.00", ""}));

@@ -44,10 +44,7 @@ class RefundsTest : public ::testing::Test {
         return {totals.income[1], totals.income[2], totals.income[3]};
     }
     ReportTable report(ReportKind kind, double from, double to) {
-        ReportRequest request;
-        request.kind = kind;
-        request.range = {from, to};
-        return make_report(state, request);
+        return make_report(state, {kind, {from, to}});
     }
     test::TempFolder dir;
     AppState state{dir.path()};
@@ -142,12 +139,8 @@ TEST_F(RefundsTest, AVoidTakesItsPaymentOffTheRangeItIsDatedSoTheAmountIsDueAgai
 TEST_F(RefundsTest, TheEarningsPageListsTheRefundsOfTheRangeBelowTheSales) {
     test::write_affiliates(state, {affiliate(4, 0, 1, march(1))});
     test::write_money(state, file::kSales, {{4, 100, march(3)}});
-    ReportRequest request;
-    request.kind = ReportKind::PaymentsDue;
-    request.range = {march(1), march(31)};
-    request.pages = true;
     auto pages = [&] {
-        make_report(state, request);
+        make_report(state, {ReportKind::PaymentsDue, {march(1), march(31)}, 0, false, true});
         std::vector<std::string> texts;
         for (const char* name : {" 1.html", " 3.html", " 4.html"})
             texts.push_back(test::read_file(state.appDir / "HTML" / name));

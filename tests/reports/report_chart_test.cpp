@@ -59,8 +59,7 @@ class ReportChartTest : public ::testing::Test {
         // Regional texts, so that no figure could come from a parsed text by chance.
         state.regional.decimalSeparator = ',';
         state.regional.shortDateFormat = "dd.MM.yyyy";
-        range.from = demo.lastDay - 500;
-        range.to = demo.lastDay;
+        range = {demo.lastDay - 500, demo.lastDay};
     }
     double number(const std::string& text) {
         auto value = parse_number(text, state.regional);

@@ -22,10 +22,7 @@ namespace {
 
 class ReportTableTest : public ::testing::Test {
   protected:
-    ReportTableTest() : state(folder.path()) {
-        range.from = ole_from_ymd(2003, 3, 1);
-        range.to = ole_from_ymd(2003, 3, 31);
-    }
+    ReportTableTest() : state(folder.path()) {}
     ReportTable twoColumns(std::initializer_list<std::pair<const char*, const char*>> rows) {
         ReportTable t;
         t.request = {ReportKind::PaymentsDue, range};
@@ -46,7 +43,7 @@ class ReportTableTest : public ::testing::Test {
     }
     test::TempFolder folder;
     AppState state;
-    DateRange range;
+    DateRange range{ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
 };
 
 TEST_F(ReportTableTest, TotalOfNoRowsIsZeroAndNegativesCountNegatively) {

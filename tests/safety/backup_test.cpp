@@ -21,16 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::map<std::string, std::string> data_files(const fs::path& app) {
-    std::map<std::string, std::string> files;
-    for (const char* folder : {"data", "addinfo", "comm"}) {
-        if (!fs::exists(app / folder)) continue;
-        for (const auto& e : fs::recursive_directory_iterator(app / folder))
-            if (e.is_regular_file())
-                files[fs::relative(e.path(), app).generic_string()] = test::read_file(e.path());
-    }
-    return files;
-}
+using test::data_files;
 
 void change_a_sale(const fs::path& app) {
     RecordFile sales(app / "data" / file::kSales, MoneyRecord::kSize);
@@ -38,6 +29,14 @@ void change_a_sale(const fs::path& app) {
     r.sum += 100;
     sales.write(2, r);
     sales.write(sales.count() + 1, r);
+}
+
+// The backups the program made itself in backups/.
+int automatic_backups(const fs::path& app) {
+    int made = 0;
+    for (const auto& e : fs::directory_iterator(app / "backups"))
+        made += e.path().filename().string().rfind("qdx-", 0) == 0;
+    return made;
 }
 
 struct Example : ::testing::Test {
@@ -114,13 +113,10 @@ TEST_F(Example, RefusesDamagedForeignAndTamperedArchivesWithNothingChanged) {
         {folder.path() / "none.zip", "not a whole .zip"}};
     for (const auto& [path, why] : refused) {
         SCOPED_TRACE(path.string());
-        try {
-            restore_backup(app, path, none);
-            ADD_FAILURE() << "restored";
-        } catch (const BackupRefused& e) {
-            EXPECT_NE(std::string(e.what()).find(why), std::string::npos) << e.what();
-            EXPECT_NE(std::string(e.what()).find("nothing was changed"), std::string::npos);
-        }
+        const std::string error =
+            test::error_of<BackupRefused>([&] { restore_backup(app, path, none); });
+        EXPECT_NE(error.find(why), std::string::npos) << error;
+        EXPECT_NE(error.find("nothing was changed"), std::string::npos);
         EXPECT_EQ(data_files(app), present);
         EXPECT_FALSE(fs::exists(app / ".qdx-restore-new"));
     }
@@ -156,10 +152,7 @@ TEST_F(Example, AutomaticBackupsKeepTheLastTwenty) {
                       ("qdx-2000-01-01-0000" + std::to_string(10 + k) + "-x.zip"));
     std::ofstream(app / "backups" / "mine.zip");  // not an automatic one
     const fs::path made = automatic_backup(app, "repair", none);
-    int automatic = 0;
-    for (const auto& e : fs::directory_iterator(app / "backups"))
-        automatic += e.path().filename().string().rfind("qdx-", 0) == 0;
-    EXPECT_EQ(automatic, 20);
+    EXPECT_EQ(automatic_backups(app), 20);
     EXPECT_TRUE(fs::exists(made));
     EXPECT_TRUE(fs::exists(app / "backups" / "mine.zip"));
     EXPECT_FALSE(fs::exists(app / "backups" / "qdx-2000-01-01-000010-x.zip"));
@@ -171,27 +164,17 @@ TEST_F(Example, TheNumberOfAutomaticBackupsKeptIsASetting) {
     EXPECT_EQ(backups_to_keep(app), 20);
     set_backups_to_keep(app, 2);
     for (int k = 0; k < 4; ++k) automatic_backup(app, "import", none);
-    int automatic = 0;
-    for (const auto& e : fs::directory_iterator(app / "backups"))
-        automatic += e.path().filename().string().rfind("qdx-", 0) == 0;
-    EXPECT_EQ(automatic, 2);
+    EXPECT_EQ(automatic_backups(app), 2);
 
     EXPECT_THROW(set_backups_to_keep(app, 0), FileError);
     for (const char* bad : {"", "0", "1001", "two", "3.5", "-1"}) {
         write_file_atomically(app / "data" / "backups_kept.txt", bad);
-        try {
-            automatic_backup(app, "import", none);
-            ADD_FAILURE() << "backed up with " << bad;
-        } catch (const FileError& e) {
-            EXPECT_NE(std::string(e.what()).find("backups_kept.txt holds \"" + std::string(bad)),
-                      std::string::npos)
-                << e.what();
-        }
+        const std::string error =
+            test::error_of<FileError>([&] { automatic_backup(app, "import", none); });
+        EXPECT_NE(error.find("backups_kept.txt holds \"" + std::string(bad)), std::string::npos)
+            << error;
     }
-    automatic = 0;
-    for (const auto& e : fs::directory_iterator(app / "backups"))
-        automatic += e.path().filename().string().rfind("qdx-", 0) == 0;
-    EXPECT_EQ(automatic, 2);
+    EXPECT_EQ(automatic_backups(app), 2);
 }
 
 TEST(Manifest, ReadsWhatItWritesAndRefusesPathsOutsideTheData) {

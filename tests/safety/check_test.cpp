@@ -26,17 +26,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every file under data/, addinfo/ and comm/ with its bytes, the history aside.
+// The data files, the history aside.
 std::map<std::string, std::string> data_files(const fs::path& app) {
-    std::map<std::string, std::string> files;
-    for (const char* folder : {"data", "addinfo", "comm"}) {
-        if (!fs::exists(app / folder)) continue;
-        for (const auto& e : fs::recursive_directory_iterator(app / folder)) {
-            const std::string name = fs::relative(e.path(), app).generic_string();
-            if (e.is_regular_file() && name != "data/history.log")
-                files[name] = test::read_file(e.path());
-        }
-    }
+    auto files = test::data_files(app);
+    files.erase("data/history.log");
     return files;
 }
 

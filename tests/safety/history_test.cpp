@@ -71,13 +71,10 @@ TEST(History, ALogThatCannotBeWrittenStopsTheSave) {
     const AppState state(folder.path());
     fs::create_directories(history_file(folder.path()));  // a folder where the log should be
     RecordFile file(state.dataFile(file::kAffiliates), AffiliateRecord::kSize);
-    try {
-        write_affiliate(file, folder.path(), 1, test::affiliate(1, 0, 1, 37257), "");
-        FAIL() << "saved without a history";
-    } catch (const HistoryError& e) {
-        EXPECT_NE(std::string(e.what()).find("history"), std::string::npos);
-        EXPECT_NE(std::string(e.what()).find("nothing was changed"), std::string::npos);
-    }
+    const std::string error = test::error_of<HistoryError>(
+        [&] { write_affiliate(file, folder.path(), 1, test::affiliate(1, 0, 1, 37257), ""); });
+    EXPECT_NE(error.find("history"), std::string::npos);
+    EXPECT_NE(error.find("nothing was changed"), std::string::npos);
     EXPECT_EQ(file.count(), 0);
 }
 

@@ -10,6 +10,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "core/csv.h"
 #include "core/files.h"
 #include "core/record_file.h"
 
@@ -106,6 +107,32 @@ void copy_example(const std::string& world, const fs::path& to) {
 std::string read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::map<std::string, std::string> files_under(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[fs::relative(entry.path(), folder).generic_string()] = read_file(entry.path());
+    return files;
+}
+
+std::map<std::string, std::string> data_files(const fs::path& app) {
+    std::map<std::string, std::string> files;
+    for (const char* folder : {"data", "addinfo", "comm"})
+        if (fs::exists(app / folder))
+            for (auto& [name, bytes] : files_under(app / folder))
+                files[std::string(folder) + "/" + name] = std::move(bytes);
+    return files;
+}
+
+std::vector<std::vector<std::string>> csv_rows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    csv::read(text, ',', [&](csv::Record&& record) {
+        rows.push_back(std::move(record.fields));
+        return true;
+    });
+    return rows;
 }
 
 }  // namespace qdx::test

@@ -132,8 +132,7 @@ TEST_P(PreviewOfEveryReport, ColumnsNeverMeetAndTheTitleIsWhole) {
     DemoOptions demo;
     write_demo_program(folder.path(), demo);
     load_settings(state);
-    range.from = demo.lastDay - 365;
-    range.to = demo.lastDay;
+    range = {demo.lastDay - 365, demo.lastDay};
     const ReportTable table = ask(state, range, GetParam().kind, GetParam().id);
     ASSERT_GT(table.rowCount(), 3u);
     const PreviewLayout layout = print_preview_to_pdf(table, state, pdf());

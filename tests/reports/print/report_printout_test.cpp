@@ -22,8 +22,7 @@ class ReportPrintoutTest : public ::testing::Test {
     ReportPrintoutTest() : state(folder.path()) {
         state.messages.setStartupWording();
         state.today = [] { return ole_from_ymd(2003, 3, 31); };
-        range.from = ole_from_ymd(2003, 3, 1);
-        range.to = ole_from_ymd(2003, 3, 31);
+        range = {ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
     }
     void SetUp() override {
         if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {

@@ -22,8 +22,7 @@ class ChartPageTest : public ReportUiTest {
         const DemoOptions demo;
         write_demo_program(folder.path(), demo);
         load_settings(state);
-        range.from = demo.lastDay - 365;
-        range.to = demo.lastDay;
+        range = {demo.lastDay - 365, demo.lastDay};
         window = ui::show_report_window(context, range);
         tabs = window->findChild<QTabWidget*>("tabReportView");
     }

@@ -48,8 +48,7 @@ class DownlineTreeWindowTest : public ReportUiTest {
 TEST_F(DownlineTreeWindowTest, RowsAreTheReferralTreeOpenedNodeByNode) {
     write_demo_program(folder.path(), {5, 2500, ole_from_ymd(2025, 12, 5)});
     load_settings(state);
-    range.from = ole_from_ymd(2025, 1, 1);
-    range.to = ole_from_ymd(2025, 12, 5);
+    range = {ole_from_ymd(2025, 1, 1), ole_from_ymd(2025, 12, 5)};
     DownlineTreeWindow* w = open(0);
     w->waitForMoney();
     DownlineTreeModel* model = w->model();

@@ -20,8 +20,7 @@ class ReportUiTest : public ::testing::Test {
     ReportUiTest() : state(folder.path()), context(state) {
         state.messages.setStartupWording();
         state.today = [] { return ole_from_ymd(2003, 3, 31); };
-        range.from = ole_from_ymd(2003, 3, 1);
-        range.to = ole_from_ymd(2003, 3, 31);
+        range = {ole_from_ymd(2003, 3, 1), ole_from_ymd(2003, 3, 31)};
         context.messageSink = [this](const ui::MessageRequest& request) {
             messages.push_back(request);
             return answer;
