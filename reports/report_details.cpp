@@ -162,21 +162,28 @@ std::unique_ptr<ReportTable::DetailRound> ReportTable::readDetails(size_t first,
     return round;
 }
 
-bool ReportTable::appendFromRound(std::string& out, const DetailRound& round, size_t c,
-                                  size_t row) const {
+bool ReportTable::appendFromRound(std::string& out, const DetailRound& round, size_t c, size_t row,
+                                  RoundPlace& place) const {
     const Column& col = columns_[c];
     if (row < round.first || row >= round.first + round.count || col.list >= round.lists)
         return false;
     const uint32_t at = round.offsets[(row - round.first) * round.lists + col.list];
     if (at == kNone) return true;  // no record: an empty cell
-    // Past the cells of the entry's columns before this one.
+    // Past the cells of the entry's columns before this one, from where the
+    // last cell of the entry ended when that was an earlier column.
     const auto* p = reinterpret_cast<const uint8_t*>(round.chunks[at >> kChunkBits].data()) +
                     (at & (kChunk - 1));
-    for (size_t k = 0; k < c; ++k) {
+    size_t k = 0;
+    if (place.row == row && place.list == col.list && place.column < c && place.next) {
+        p = place.next;
+        k = place.column + 1;
+    }
+    for (; k < c; ++k) {
         const Column& other = columns_[k];
         if (other.kind != Kind::Detail || other.list != col.list) continue;
         p += other.field.type == layout::Type::Int32 ? 4 : 1 + size_t{*p};
     }
+    place = {row, col.list, c, p + (col.field.type == layout::Type::Int32 ? 4 : 1 + size_t{*p})};
     if (col.field.type == layout::Type::Int32) {
         char text[16];
         out.append(text, std::to_chars(text, text + sizeof text, le::get_i32(p)).ptr);

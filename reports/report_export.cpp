@@ -72,9 +72,14 @@ void render_rows(const ReportTable& table, std::string& out, size_t spillAt, Spi
             const size_t end = std::min(rows, begin + kRowsPerPart);
             for (size_t r = begin; r < end; ++r) render(reader, text, r);
         });
-        for (const std::string& text : parts) {
-            out += text;
-            if (out.size() > spillAt) spill(out);
+        for (std::string& text : parts) {
+            if (spillAt == std::string::npos) {
+                out += text;
+                continue;
+            }
+            // A stretch goes out as it is, not copied after what came before.
+            if (!out.empty()) spill(out);
+            spill(text);
         }
     }
 }

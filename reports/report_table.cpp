@@ -327,7 +327,7 @@ ReportTable::Reader::~Reader() = default;
 void ReportTable::Reader::appendText(std::string& out, size_t row, size_t column) {
     if (round_ && row != 0 && column < table_.columns_.size() &&
         storedKind(table_.columns_[column], row) == Kind::Detail &&
-        table_.appendFromRound(out, *round_, column, row))
+        table_.appendFromRound(out, *round_, column, row, place_))
         return;
     table_.appendCell(out, row, column, &cache_);
 }

@@ -175,9 +175,15 @@ struct ReportTable {
     void appendCell(std::string& out, size_t row, size_t column,
                     std::unique_ptr<DetailCache>* cache) const;
     const uint8_t* detailRecord(size_t row, size_t list, std::unique_ptr<DetailCache>& cache) const;
+    // Where the last detail cell read from a round ended: a row's cells are
+    // read in column order, so the next one starts there.
+    struct RoundPlace {
+        size_t row = SIZE_MAX, list = 0, column = 0;
+        const uint8_t* next = nullptr;
+    };
     // A detail cell from a round; false when the round does not hold the row.
-    bool appendFromRound(std::string& out, const DetailRound& round, size_t column,
-                         size_t row) const;
+    bool appendFromRound(std::string& out, const DetailRound& round, size_t column, size_t row,
+                         RoundPlace& place) const;
     SharedWindow& sharedWindow() const;
     void forgetWindow();
     static uint64_t key(size_t row, size_t column) { return (uint64_t(row) << 16) | column; }
@@ -207,12 +213,16 @@ class ReportTable::Reader {
     std::string text(size_t row, size_t column);
     const ReportTable& table() const { return table_; }
     // Detail cells of the rows `round` holds come from it (it outlives the use).
-    void useRound(const DetailRound* round) { round_ = round; }
+    void useRound(const DetailRound* round) {
+        round_ = round;
+        place_ = {};
+    }
 
   private:
     const ReportTable& table_;
     std::unique_ptr<DetailCache> cache_;
     const DetailRound* round_ = nullptr;
+    RoundPlace place_;
 };
 
 // A date cell: the regional short date, the OLE date as its number.
