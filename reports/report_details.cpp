@@ -173,17 +173,20 @@ bool ReportTable::appendFromRound(std::string& out, const DetailRound& round, si
     // last cell of the entry ended when that was an earlier column.
     const auto* p = reinterpret_cast<const uint8_t*>(round.chunks[at >> kChunkBits].data()) +
                     (at & (kChunk - 1));
+    // A number takes its 4 bytes, a text its length byte and that many.
+    auto past = [](const Column& cell, const uint8_t* at) {
+        return at + (cell.field.type == layout::Type::Int32 ? 4 : 1 + size_t{*at});
+    };
     size_t k = 0;
-    if (place.row == row && place.list == col.list && place.column < c && place.next) {
+    if (place.row == row && place.list == col.list && place.column < c) {
         p = place.next;
         k = place.column + 1;
     }
     for (; k < c; ++k) {
         const Column& other = columns_[k];
-        if (other.kind != Kind::Detail || other.list != col.list) continue;
-        p += other.field.type == layout::Type::Int32 ? 4 : 1 + size_t{*p};
+        if (other.kind == Kind::Detail && other.list == col.list) p = past(other, p);
     }
-    place = {row, col.list, c, p + (col.field.type == layout::Type::Int32 ? 4 : 1 + size_t{*p})};
+    place = {row, col.list, c, past(col, p)};
     if (col.field.type == layout::Type::Int32) {
         char text[16];
         out.append(text, std::to_chars(text, text + sizeof text, le::get_i32(p)).ptr);
