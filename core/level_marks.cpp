@@ -30,36 +30,29 @@ std::vector<std::pair<int32_t, int32_t>> LevelMarker::mark(ReferralIndex& index,
     const auto ranks = index.ranks(id, levelsInUse, [&](int32_t node) {
         return node >= 1 && node <= m && volume_[static_cast<size_t>(node)] > 0;
     });
-    std::vector<int32_t> touched;
     if (!markedOnce_) {
+        markedOnce_ = true;
         for (size_t i = 1; i < volume_.size(); ++i)
             if (volume_[i] > 0) integer_[i] = 0;
     } else {
-        for (int32_t i : lastRanked_) {
-            integer_[static_cast<size_t>(i)] = 0;
-            touched.push_back(i);
-        }
+        for (int32_t i : lastRanked_) integer_[static_cast<size_t>(i)] = 0;
     }
     lastRanked_.clear();
     for (const auto& [i, rank] : ranks) {
         integer_[static_cast<size_t>(i)] = rank;
-        touched.push_back(i);
         lastRanked_.push_back(i);
     }
-    if (!markedOnce_) {
-        markedOnce_ = true;
-        const auto n = static_cast<size_t>(m);
-        std::vector<uint8_t> bytes(n * ActivityRecord::kSize);
-        for (size_t i = 1; i <= n; ++i)
-            ActivityRecord{volume_[i], integer_[i]}.encode(bytes.data() +
-                                                           (i - 1) * ActivityRecord::kSize);
-        if (n > 0) activity_.writeBlock(1, bytes.data(), n);
-        return ranks;
-    }
-    for (int32_t i : touched)
-        activity_.write(
-            i, ActivityRecord{volume_[static_cast<size_t>(i)], integer_[static_cast<size_t>(i)]});
     return ranks;
+}
+
+void LevelMarker::save() {
+    if (!markedOnce_) return;
+    const size_t n = volume_.size() - 1;
+    std::vector<uint8_t> bytes(n * ActivityRecord::kSize);
+    for (size_t i = 1; i <= n; ++i)
+        ActivityRecord{volume_[i], integer_[i]}.encode(bytes.data() +
+                                                       (i - 1) * ActivityRecord::kSize);
+    if (n > 0) activity_.writeBlock(1, bytes.data(), n);
 }
 
 bool write_marked_activity(const AppState& state, const std::vector<float>& volumes,

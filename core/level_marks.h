@@ -16,9 +16,10 @@ namespace qdx {
 
 // Marks the activity records 1..last (at most the file's records) one
 // affiliate after another: every record with volume above zero gets its
-// rank under the affiliate (ReferralIndex::ranks), 0 outside. The first
-// marking writes the records in one block; later ones write only the
-// records whose rank changes.
+// rank under the affiliate (ReferralIndex::ranks), 0 outside. The markings
+// are kept in memory and written by save(): a run of pages marks hundreds
+// of thousands of networks, and a write per changed record cost more than
+// the pages.
 class LevelMarker {
   public:
     // `computed` holds the records 1..n build_activity has just written
@@ -29,6 +30,8 @@ class LevelMarker {
     // Marks for `id` and hands back the ranked records, ascending.
     std::vector<std::pair<int32_t, int32_t>> mark(ReferralIndex& index, int32_t id,
                                                   int32_t levelsInUse);
+    // Writes records 1..last as the latest marking leaves them, in one block.
+    void save();
     float volume(int32_t record) const { return volume_[static_cast<size_t>(record)]; }
 
   private:

@@ -331,6 +331,9 @@ void PageWriter::write(int32_t id, float income) {
 }
 
 void PageWriter::finish() {
+    // The activity file as the last page's marking leaves it. (A stopped
+    // run leaves it as build_activity wrote it.)
+    impl_->marker->save();
     if (!staging_) return;
     Staging& staging = *staging_;
     staging.flush();

@@ -77,6 +77,7 @@ ReportTable income_structure_report(const AppState& shared, const ReportRequest&
         LevelMarker marker(state, activity, index.count());
         progress.stage("Marking the network's levels", 0, "affiliates");
         ranks = marker.mark(index, id, state.settings.levelsInUse);
+        marker.save();
         for (const auto& [i, rank] : ranks) volumes.push_back(marker.volume(i));
     }
     progress.check();
