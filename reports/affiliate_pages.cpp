@@ -355,14 +355,19 @@ void PageWriter::finish() {
         const platform::Io got = staging.file.readAt(p.offset, bytes.data(), p.length);
         if (got.bytes != p.length) fail("read", staging.path, got.error ? got.error : EIO);
         const std::string name = " " + std::to_string(p.id) + (p.downline ? "d.html" : ".html");
+        // A new page needs no cut: on ext4 even a cut to the same length
+        // journals the file once more.
         platform::File page;
-        if (const int err =
-                dir.openFile(page, name, platform::Mode::WriteCreate, {0644, /*noFollow=*/true});
-            err != 0)
-            fail("write", folder / name, err);
+        int err = dir.openFile(page, name, platform::Mode::WriteNew, {0644, /*noFollow=*/true});
+        const bool existed = err == EEXIST;
+        if (existed)
+            err = dir.openFile(page, name, platform::Mode::WriteCreate, {0644, /*noFollow=*/true});
+        if (err != 0) fail("write", folder / name, err);
         write_all(page, bytes.data(), bytes.size(), folder / name);
-        if (const int err = page.truncate(bytes.size()); err != 0)
-            fail("write", folder / name, err);
+        if (existed) {
+            if (const int cut = page.truncate(bytes.size()); cut != 0)
+                fail("write", folder / name, cut);
+        }
         progress_.tell(++done);
     }
     if (const int err = dir.syncAll(); err != 0) fail("write", folder, err);
