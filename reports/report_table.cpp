@@ -199,6 +199,11 @@ double ReportTable::number(size_t row, size_t c) const {
     return k == Kind::Label ? std::nan("") : col.values[row];
 }
 
+std::span<const double> ReportTable::numbers(size_t c) const {
+    if (c >= columns_.size()) return {};
+    return columns_[c].values;
+}
+
 int32_t ReportTable::rowId(size_t row) const {
     // As an ID box reads a number: halves to even, 0 outside the 4-byte range.
     const double id = std::nearbyint(number(row, 0));

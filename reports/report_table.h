@@ -101,6 +101,10 @@ struct ReportTable {
     std::vector<std::string> rowTexts(size_t row) const;
     // The number of a cell; NaN when it holds none.
     double number(size_t row, size_t column) const;
+    // The numbers of a column's cells from row 0 on, as far as cells were
+    // put (NaN where none was), as number() reads them where no cell is a
+    // Label: for the sums of long columns.
+    std::span<const double> numbers(size_t column) const;
     // What the cell holds.
     Kind kind(size_t row, size_t column) const;
     // A data row's affiliate ID, from column 0; 0 when it holds none.

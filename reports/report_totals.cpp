@@ -1,6 +1,7 @@
 #include "reports/report_totals.h"
 
 #include <cmath>
+#include <stdexcept>
 
 #include "core/parallel.h"
 #include "reports/shown_numbers.h"
@@ -21,31 +22,49 @@ void append_total_row(ReportTable& table, const std::vector<size_t>& summedColum
     table.hasTotalRow = true;
     table.summedColumns = summedColumns;
 
-    // Each column is rounded and added up on its own (on a core of its own
-    // when no cell is kept as text). The running total is kept as its cell
-    // shows it: `running` is what the cell reads back as after each addition,
-    // `latest` the latest addition.
-    std::vector<float> sum(summedColumns.size(), 0.0f);
-    auto add_up = [&](size_t i) {
-        const size_t c = summedColumns[i];
-        float running = 0.0f, latest = 0.0f;
-        for (size_t r = 1; r < last; ++r) {
-            const double n = table.number(r, c);
-            const bool damaged = table.kind(r, c) == ReportTable::Kind::NonFinite;
-            put_rounded(table, r, c, std::isnan(n) && !damaged ? 0 : n, regional);
-            latest = running + as_single(table.number(r, c));
-            running = shown_single(latest, regional);
-        }
-        sum[i] = latest;
+    // The cells are rounded first, the cores sharing the rows once no cell is
+    // kept as text. Then each column is added up, the columns shared among the
+    // cores. The running total is kept as its cell shows it: `running` is
+    // what the cell reads back as after each addition, `latest` the latest
+    // addition. Each addition waits for the rounding of the one before, so a
+    // core adds its columns side by side.
+    auto round_cells = [&](size_t from, size_t to) {
+        for (size_t c : summedColumns)
+            for (size_t r = from; r < to; ++r) {
+                const double n = table.number(r, c);
+                const bool damaged = table.kind(r, c) == ReportTable::Kind::NonFinite;
+                put_rounded(table, r, c, std::isnan(n) && !damaged ? 0 : n, regional);
+            }
     };
     const size_t columns = summedColumns.size();
-    if (last > kFewRows && columns > 1 && table.readyColumns(table.columnCount())) {
-        const size_t threads = std::min(columns, core_count());
+    std::vector<float> sum(columns, 0.0f);
+    // Rounded, every summed cell of rows 1..last holds a number of its own.
+    auto add_up = [&](size_t first, size_t step) {
+        std::vector<size_t> mine;
+        std::vector<const double*> values;
+        for (size_t i = first; i < columns; i += step) {
+            const std::span<const double> v = table.numbers(summedColumns[i]);
+            if (v.size() <= last) throw std::logic_error("a summed column was not rounded");
+            mine.push_back(i);
+            values.push_back(v.data() + 1);
+        }
+        std::vector<float> sums(mine.size());
+        add_up_shown(values, last - 1, sums, regional);
+        for (size_t k = 0; k < mine.size(); ++k) sum[mine[k]] = sums[k];
+    };
+    if (last > kFewRows && columns > 0 && table.readyColumns(table.columnCount())) {
+        // Row 1 alone first: a column whose cells change kind gets its kind
+        // per row there, so the puts from the cores never grow it (where
+        // row 1 keeps its kind, so does every row).
+        round_cells(1, 2);
+        const size_t threads = core_count();
         run_parts(threads, [&](size_t t) {
-            for (size_t i = t; i < columns; i += threads) add_up(i);
+            round_cells(2 + (last - 2) * t / threads, 2 + (last - 2) * (t + 1) / threads);
         });
+        run_parts(std::min(columns, threads), [&](size_t t) { add_up(t, threads); });
     } else {
-        for (size_t i = 0; i < columns; ++i) add_up(i);
+        round_cells(1, last);
+        add_up(0, 1);
     }
     table.setText(last, 0, " Total");
     for (size_t i = 0; i < summedColumns.size(); ++i) {

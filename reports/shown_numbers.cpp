@@ -1,5 +1,6 @@
 #include "reports/shown_numbers.h"
 
+#include <algorithm>
 #include <bit>
 #include <cfloat>
 #include <cmath>
@@ -96,6 +97,30 @@ const char* non_finite_text(double value) {
 
 float shown_single(float value, const Regional& regional) {
     return as_single(shown_value(value, regional));
+}
+
+void add_up_shown(std::span<const double* const> columns, size_t rows, std::span<float> sums,
+                  const Regional& regional) {
+    const bool plain = plain_separator(regional.decimalSeparator);
+    // shown_single, with the separator looked at once and the common case inline.
+    auto shown = [&](float value) {
+        if (!std::isfinite(value)) return value;
+        if (value == 0) return 0.0f;
+        if (plain)
+            if (std::optional<double> v = seven_digit_value(value)) return as_single(*v);
+        return as_single(read_back(format_single(value, regional), regional));
+    };
+    constexpr size_t kSideBySide = 4;
+    for (size_t first = 0; first < columns.size(); first += kSideBySide) {
+        const size_t n = std::min(kSideBySide, columns.size() - first);
+        float running[kSideBySide] = {}, latest[kSideBySide] = {};
+        for (size_t r = 0; r < rows; ++r)
+            for (size_t k = 0; k < n; ++k) {
+                latest[k] = running[k] + as_single(columns[first + k][r]);
+                running[k] = shown(latest[k]);
+            }
+        for (size_t k = 0; k < n; ++k) sums[first + k] = latest[k];
+    }
 }
 
 }  // namespace qdx

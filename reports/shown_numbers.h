@@ -4,6 +4,9 @@
 // value, as on a cell. The float's is worked out without writing the text
 // wherever that gives the same bits. A NaN or an infinity (a damaged sale, an
 // income that overflowed) stays what it is, and is shown as such, never as 0.
+#include <cstddef>
+#include <span>
+
 #include "core/regional.h"
 
 namespace qdx {
@@ -16,5 +19,12 @@ float as_single(double value);
 // How a report shows an amount that is not finite: "NaN", "inf" or "-inf".
 const char* non_finite_text(double value);
 float shown_single(float value, const Regional& regional);
+
+// Adds up rows 0..rows-1 of each column in 4-byte floats, the running total
+// read back as shown (shown_single) after each addition, and puts each
+// column's last addition (0 for no rows) into `sums`. Each addition waits for
+// the reading back of the one before: the columns are added side by side.
+void add_up_shown(std::span<const double* const> columns, size_t rows, std::span<float> sums,
+                  const Regional& regional);
 
 }  // namespace qdx
