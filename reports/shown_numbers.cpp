@@ -69,14 +69,19 @@ std::optional<double> seven_digit_value(float value) {
     return std::nullopt;
 }
 
+// shown_value of a float, with whether the separator is plain looked at once.
+double shown_float(float value, bool plain, const Regional& regional) {
+    if (!std::isfinite(value)) return value;
+    if (value == 0) return 0;
+    if (plain)
+        if (std::optional<double> v = seven_digit_value(value)) return *v;
+    return read_back(format_single(value, regional), regional);
+}
+
 }  // namespace
 
 double shown_value(float value, const Regional& regional) {
-    if (!std::isfinite(value)) return value;
-    if (value == 0) return 0;
-    if (plain_separator(regional.decimalSeparator))
-        if (std::optional<double> v = seven_digit_value(value)) return *v;
-    return read_back(format_single(value, regional), regional);
+    return shown_float(value, plain_separator(regional.decimalSeparator), regional);
 }
 
 double shown_value(double value, const Regional& regional) {
@@ -102,14 +107,6 @@ float shown_single(float value, const Regional& regional) {
 void add_up_shown(std::span<const double* const> columns, size_t rows, std::span<float> sums,
                   const Regional& regional) {
     const bool plain = plain_separator(regional.decimalSeparator);
-    // shown_single, with the separator looked at once and the common case inline.
-    auto shown = [&](float value) {
-        if (!std::isfinite(value)) return value;
-        if (value == 0) return 0.0f;
-        if (plain)
-            if (std::optional<double> v = seven_digit_value(value)) return as_single(*v);
-        return as_single(read_back(format_single(value, regional), regional));
-    };
     constexpr size_t kSideBySide = 4;
     for (size_t first = 0; first < columns.size(); first += kSideBySide) {
         const size_t n = std::min(kSideBySide, columns.size() - first);
@@ -117,7 +114,7 @@ void add_up_shown(std::span<const double* const> columns, size_t rows, std::span
         for (size_t r = 0; r < rows; ++r)
             for (size_t k = 0; k < n; ++k) {
                 latest[k] = running[k] + as_single(columns[first + k][r]);
-                running[k] = shown(latest[k]);
+                running[k] = as_single(shown_float(latest[k], plain, regional));
             }
         for (size_t k = 0; k < n; ++k) sums[first + k] = latest[k];
     }
